@@ -1,0 +1,79 @@
+// The exports and their common frame. Resources always come from the add-on's own module, since
+// the module service is bound to it; the frame's remaining job is the boundary: no C++ exception
+// may reach a host built with another compiler.
+#include "addon/Exports.h"
+
+#include <cstring>
+
+#include "addon/ZTTrevanelApp.h"
+#include "platform/Module.h"
+#include "platform/Platform.h"
+
+namespace {
+
+template <typename Work>
+void RunExport(Work work) {
+    try {
+        work();
+    } catch (...) {
+    }
+}
+
+}  // namespace
+
+extern "C" {
+
+void WINAPI ZTAddOnConfigure(const char* profileName) {
+    RunExport([&] { (void)profileName; });
+}
+
+void WINAPI ZTAddOnProfileNameChange(const char* oldName, const char* newName) {
+    RunExport([&] { (void)oldName; (void)newName; });
+}
+
+void WINAPI ZTAddOnProfileDeleted(const char* profileName) {
+    RunExport([&] { (void)profileName; });
+}
+
+void WINAPI ZTAddOnName(char* buffer, uint32_t size) {
+    RunExport([&] {
+        // A null buffer or a size of 0 has no room even for the terminating zero.
+        if (buffer == nullptr || size == 0) return;
+        const std::string name = GetModule().LoadString(1000);
+        std::memset(buffer, 0, size);
+        std::strncpy(buffer, name.c_str(), size - 1);
+    });
+}
+
+void WINAPI ZTAddOnSessionCreate(void* hSession, const char* profileName) {
+    RunExport([&] { (void)hSession; (void)profileName; });
+}
+
+int WINAPI ZTAddOnFileDownloadedTweak(void* hSession, int type, const char* remotePath,
+                                      const char* localPath, uint32_t unused) {
+    RunExport([&] { (void)hSession; (void)type; (void)remotePath; (void)localPath; (void)unused; });
+    return 0;
+}
+
+int WINAPI ZTAddOnFileUploadTweak(void* hSession, int type, const char* localPath,
+                                  uint32_t unused1, const char* remotePath, uint32_t unused2) {
+    RunExport([&] {
+        (void)hSession; (void)type; (void)localPath; (void)unused1; (void)remotePath; (void)unused2;
+    });
+    return 0;
+}
+
+void WINAPI ZTAddOnSessionDestroy(void* hSession) {
+    RunExport([&] { (void)hSession; });
+}
+
+void WINAPI ZTAddOnInstall(const char* folder) {
+    RunExport([&] { (void)folder; });
+}
+
+int WINAPI ZTAddOnUninstall(uint32_t unused1, uint32_t unused2) {
+    RunExport([&] { (void)unused1; (void)unused2; });
+    return 0;
+}
+
+}  // extern "C"

@@ -1,0 +1,25 @@
+# Native Linux build: unit tests, benchmarks and fuzzers against the in-memory platform.
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+# One test program per folder of tests/unit, so that each area builds and runs on its own.
+file(GLOB UNIT_AREAS LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/tests/unit/*)
+foreach(area_dir ${UNIT_AREAS})
+    if(IS_DIRECTORY ${area_dir})
+        get_filename_component(area ${area_dir} NAME)
+        file(GLOB area_sources CONFIGURE_DEPENDS ${area_dir}/*.cpp)
+        if(area_sources)
+            add_executable(unit_${area} ${area_sources})
+            target_link_libraries(unit_${area} PRIVATE trevanel_standins trevanel_core GTest::gtest_main)
+            target_compile_definitions(unit_${area} PRIVATE TREVANEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+            gtest_discover_tests(unit_${area} DISCOVERY_MODE PRE_TEST)
+        endif()
+    endif()
+endforeach()
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/bench/CMakeLists.txt)
+    add_subdirectory(bench)
+endif()
+if(EXISTS ${CMAKE_SOURCE_DIR}/fuzz/CMakeLists.txt)
+    add_subdirectory(fuzz)
+endif()

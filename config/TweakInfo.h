@@ -1,0 +1,47 @@
+// One tweak: a program started after a transfer, for chosen transfer types and file names.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Bits of m_nApplyTo; bit k stands for the host's transfer type k.
+#define TWEAK_APPLY_DOWNLOAD 0x01
+#define TWEAK_APPLY_VIEW 0x02
+#define TWEAK_APPLY_OPEN 0x04
+#define TWEAK_APPLY_MOVE_LOCAL 0x08
+#define TWEAK_APPLY_UPLOAD 0x10
+#define TWEAK_APPLY_MOVE_SERVER 0x20
+
+class CTweakInfo {
+public:
+    CTweakInfo();
+    virtual ~CTweakInfo();
+
+    CTweakInfo(const CTweakInfo&) = delete;
+    CTweakInfo& operator=(const CTweakInfo&) = delete;
+
+    std::string GetName() const;
+    std::string GetExe() const;
+    std::string GetParameters() const;
+    void GetFilters(std::vector<std::string>& list) const;
+
+    // keyPath is the record's key below HKEY_USERS.
+    void Load(const std::string& keyPath);
+    void Save(const std::string& keyPath) const;
+
+    void ParseFilters(const std::string& text);
+    std::string GetFilterString() const;
+
+    int AppliesTo(int type, const char* localPath) const;
+    int MatchesFilter(const char* path) const;
+    std::string BuildParameters(const char* localPath, const char* remotePath) const;
+
+    std::string m_strName;
+    std::string m_strExe;
+    std::string m_strParameters;
+    int32_t m_bEnabled;
+    int32_t m_bIgnoreCase;
+    uint32_t m_nApplyTo;
+    std::vector<std::string> m_arrFilters;
+};

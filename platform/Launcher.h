@@ -1,0 +1,37 @@
+// The shell service: starting programs, waiting for them and opening documents.
+#pragma once
+
+#include <cstdint>
+
+// The members of the shell's launch record that the add-on fills; the rest stay zero.
+struct ShellExecuteRequest {
+    uint32_t fMask = 0;
+    const char* lpVerb = nullptr;
+    const char* lpFile = nullptr;
+    const char* lpParameters = nullptr;
+    const char* lpDirectory = nullptr;
+    int nShow = 0;
+};
+
+// An opaque handle of a started process; null means none.
+typedef struct ProcessHandleTag* ProcessHandle;
+
+class ILauncher {
+public:
+    virtual ~ILauncher() = default;
+
+    // ShellExecuteExA: returns true when the shell accepted the request. *process receives the
+    // started process's handle when the request asked for one and the shell gave one, else null.
+    virtual bool ExecuteEx(const ShellExecuteRequest& request, ProcessHandle* process) = 0;
+
+    // WaitForSingleObject with no time limit: returns when the process has ended.
+    virtual void WaitForProcess(ProcessHandle process) = 0;
+
+    // CloseHandle on a handle from ExecuteEx.
+    virtual void CloseProcess(ProcessHandle process) = 0;
+
+    // ShellExecuteA with no owner window: opens file with verb. The result is the shell's:
+    // greater than 32 on success, an error number of 32 or less otherwise.
+    virtual intptr_t Execute(const char* verb, const char* file, const char* parameters,
+                             const char* directory, int show) = 0;
+};

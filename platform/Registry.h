@@ -1,0 +1,47 @@
+// The registry service: the handful of ADVAPI32 calls the add-on makes, one method each.
+// Every method returns a Win32 error code (ERROR_SUCCESS on success) and leaves its outputs
+// untouched on failure unless its contract says otherwise.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/WinTypes.h"
+
+class IRegistry {
+public:
+    virtual ~IRegistry() = default;
+
+    // RegCreateKeyA: opens subKey below parent, creating it and every missing key above it.
+    // A null or empty subKey opens parent itself. *result receives a new handle to close.
+    virtual long CreateKey(HKEY parent, const char* subKey, HKEY* result) = 0;
+
+    // RegOpenKeyA: opens an existing subKey below parent; ERROR_FILE_NOT_FOUND when it is missing.
+    virtual long OpenKey(HKEY parent, const char* subKey, HKEY* result) = 0;
+
+    // RegQueryValueExA: name null or empty is the default value. With data null only *type and
+    // *size are reported. When *size is too small: ERROR_MORE_DATA, *size set to the need.
+    // On success *size is the number of bytes the value holds. type may be null.
+    virtual long QueryValue(HKEY key, const char* name, uint32_t* type, uint8_t* data,
+                            uint32_t* size) = 0;
+
+    // RegSetValueExA: stores exactly size bytes of data with the given type.
+    virtual long SetValue(HKEY key, const char* name, uint32_t type, const uint8_t* data,
+                          uint32_t size) = 0;
+
+    // RegEnumKeyA: the name of subkey number index into a buffer of nameSize bytes.
+    // ERROR_NO_MORE_ITEMS past the last; ERROR_MORE_DATA when the name does not fit.
+    virtual long EnumKey(HKEY key, uint32_t index, char* name, uint32_t nameSize) = 0;
+
+    // RegEnumValueA: value number index. *nameLen is the name buffer's size in characters on
+    // input and the name's length without its zero on output. *dataSize likewise for data, which
+    // may be null to ask for the size only. ERROR_MORE_DATA when either buffer is too small.
+    virtual long EnumValue(HKEY key, uint32_t index, char* name, uint32_t* nameLen,
+                           uint32_t* type, uint8_t* data, uint32_t* dataSize) = 0;
+
+    // RegDeleteKeyA: deletes subKey below parent with its values. A key that has subkeys
+    // cannot be deleted (ERROR_ACCESS_DENIED).
+    virtual long DeleteKey(HKEY parent, const char* subKey) = 0;
+
+    // RegCloseKey: releases a handle from CreateKey or OpenKey. Predefined roots need no closing.
+    virtual long CloseKey(HKEY key) = 0;
+};
