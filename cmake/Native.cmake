@@ -2,6 +2,10 @@
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
+# The core's service accessors reach the in-memory defaults: a cycle of two static libraries,
+# which CMake resolves by repeating them on the link line.
+target_link_libraries(trevanel_core INTERFACE trevanel_standins)
+
 # One test program per folder of tests/unit, so that each area builds and runs on its own.
 file(GLOB UNIT_AREAS LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/tests/unit/*)
 foreach(area_dir ${UNIT_AREAS})
@@ -16,6 +20,11 @@ foreach(area_dir ${UNIT_AREAS})
         endif()
     endif()
 endforeach()
+
+# The registry suite that the in-memory registry shares with the real one under Wine.
+if(TARGET unit_platform)
+    target_sources(unit_platform PRIVATE ${CMAKE_SOURCE_DIR}/tests/shared/RegistrySuite.cpp)
+endif()
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/bench/CMakeLists.txt)
     add_subdirectory(bench)

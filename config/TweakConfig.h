@@ -1,6 +1,7 @@
 // The ordered tweaks of one server profile, or of the global configuration.
 #pragma once
 
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -17,12 +18,17 @@ public:
 
     // The set's key below HKEY_USERS; bGlobal nonzero asks for the global key whatever the profile.
     std::string GetKeyPath(int bGlobal) const;
+    // Reads "Count" records of the profile's key, or of the global key when the profile has no
+    // "Count" of its own (missing or negative). A "Count" above kMaxTweaks reads kMaxTweaks records.
     void Load();
     void Save();
     void RemoveAll();
 
     // Starts every tweak that applies, in list order, and waits for each to end.
     void RunTweaks(int type, const char* localPath, const char* remotePath);
+
+    // The most records Load reads, so that a damaged "Count" cannot exhaust memory.
+    static constexpr int32_t kMaxTweaks = 10000;
 
     std::string m_strProfile;
     // Owned records, in registry order.

@@ -12,15 +12,18 @@ public:
     virtual ~IRegistry() = default;
 
     // RegCreateKeyA: opens subKey below parent, creating it and every missing key above it.
-    // A null or empty subKey opens parent itself. *result receives a new handle to close.
+    // A null or empty subKey opens parent itself. *result receives a new handle to close; on
+    // failure it is null.
     virtual long CreateKey(HKEY parent, const char* subKey, HKEY* result) = 0;
 
     // RegOpenKeyA: opens an existing subKey below parent; ERROR_FILE_NOT_FOUND when it is missing.
+    // On failure *result is null.
     virtual long OpenKey(HKEY parent, const char* subKey, HKEY* result) = 0;
 
     // RegQueryValueExA: name null or empty is the default value. With data null only *type and
     // *size are reported. When *size is too small: ERROR_MORE_DATA, *size set to the need.
-    // On success *size is the number of bytes the value holds. type may be null.
+    // On success *size is the number of bytes the value holds. type may be null; it reads
+    // REG_NONE when the value cannot be read.
     virtual long QueryValue(HKEY key, const char* name, uint32_t* type, uint8_t* data,
                             uint32_t* size) = 0;
 

@@ -1,0 +1,10 @@
+// Comparing registry key paths the way the registry compares them.
+#pragma once
+
+#include <string>
+
+// Equal paths name the same key: letter case of ASCII and Windows-1252 letters and doubled or
+// trailing backslashes make no difference.
+bool IsSameKeyPath(const std::string& a, const std::string& b);
+// True when path names ancestor itself or a key below it.
+bool IsKeyPathWithin(const std::string& path, const std::string& ancestor);

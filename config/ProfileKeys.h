@@ -1,0 +1,13 @@
+// What the host's rename and delete of a server profile do to the profile's configuration key.
+#pragma once
+
+class CAppBase;
+
+// Moves the configuration of profile oldName to newName, unless newName has one already.
+// Nothing happens for a null or empty name, or for a name whose key is, or holds, the global
+// configuration's key: a profile's rename never moves the global configuration.
+void RenameProfileKey(const CAppBase& app, const char* oldName, const char* newName);
+
+// Deletes the configuration of profileName with everything below it. As for the rename, the
+// global configuration is never touched.
+void DeleteProfileKey(const CAppBase& app, const char* profileName);

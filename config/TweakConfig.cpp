@@ -1,0 +1,92 @@
+// The tweak set of a profile or of the global configuration: its key, load with fall-back, save.
+#include "config/TweakConfig.h"
+
+#include <cstdio>
+
+#include "config/AppBase.h"
+#include "config/TweakInfo.h"
+
+namespace {
+
+const char* const kGlobalConfiguration = "Configurations\\ZTTrevanelAddon Global Configuration";
+
+std::string TweakKeyName(size_t index) {
+    char name[32];
+    std::snprintf(name, sizeof name, "Tweak %02d", static_cast<int>(index));
+    return name;
+}
+
+void DeleteRecords(std::vector<CTweakInfo*>& records) {
+    for (CTweakInfo* record : records) delete record;
+    records.clear();
+}
+
+}  // namespace
+
+CTweakConfig::CTweakConfig(const char* profile) : m_strProfile(profile ? profile : "") {}
+
+CTweakConfig::~CTweakConfig() { RemoveAll(); }
+
+std::string CTweakConfig::GetKeyPath(int bGlobal) const {
+    const std::string relative = (m_strProfile.empty() || bGlobal != 0)
+                                     ? std::string(kGlobalConfiguration)
+                                     : "Configurations\\" + m_strProfile;
+    const CAppBase* app = AfxGetApp();
+    return app ? app->GetRegistryPath(relative) : kConfigRoot + relative;
+}
+
+void CTweakConfig::Load() {
+    // The records are read into a list of their own, so that the set's list changes, under the
+    // lock, only in one step.
+    std::vector<CTweakInfo*> loaded;
+    const CAppBase* app = AfxGetApp();
+    for (int pass = 0; app != nullptr && pass < 2; ++pass) {
+        const std::string key = GetKeyPath(pass);
+        int32_t count = app->ReadRegDword(HKEY_USERS, key.c_str(), "Count", -1);
+        // A missing or negative "Count" means: no configuration of its own.
+        if (count < 0) continue;
+        if (count > kMaxTweaks) count = kMaxTweaks;
+        loaded.reserve(static_cast<size_t>(count));
+        for (int32_t j = 0; j < count; ++j) {
+            CTweakInfo* record = new CTweakInfo;
+            loaded.push_back(record);
+            record->Load(key + "\\" + TweakKeyName(static_cast<size_t>(j)));
+        }
+        break;
+    }
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_arrTweaks.swap(loaded);
+    }
+    DeleteRecords(loaded);
+}
+
+void CTweakConfig::Save() {
+    CAppBase* app = AfxGetApp();
+    if (app == nullptr) return;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        const std::string key = GetKeyPath(0);
+        app->WriteRegDword(HKEY_USERS, key.c_str(), "Count", static_cast<int32_t>(m_arrTweaks.size()));
+        for (size_t i = 0; i < m_arrTweaks.size(); ++i) {
+            const std::string tweakKey = key + "\\" + TweakKeyName(i);
+            // A missing record is stored as a fresh one, so the numbering stays whole.
+            if (m_arrTweaks[i] != nullptr) {
+                m_arrTweaks[i]->Save(tweakKey);
+            } else {
+                CTweakInfo().Save(tweakKey);
+            }
+        }
+    }
+    // Outside the lock: a reload may reach this very set.
+    app->ReloadSessions(m_strProfile.c_str());
+}
+
+void CTweakConfig::RemoveAll() {
+    std::vector<CTweakInfo*> removed;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_arrTweaks.swap(removed);
+    }
+    DeleteRecords(removed);
+}

@@ -1,0 +1,66 @@
+// The tweak record: defaults, its registry form and the text form of its filter list.
+#include "config/TweakInfo.h"
+
+#include "config/AppBase.h"
+
+namespace {
+const char* const kWhiteSpace = " \t\n\r\v\f";
+}
+
+CTweakInfo::CTweakInfo() : m_bEnabled(1), m_bIgnoreCase(1), m_nApplyTo(0) {}
+
+CTweakInfo::~CTweakInfo() = default;
+
+std::string CTweakInfo::GetName() const { return m_strName; }
+std::string CTweakInfo::GetExe() const { return m_strExe; }
+std::string CTweakInfo::GetParameters() const { return m_strParameters; }
+
+void CTweakInfo::GetFilters(std::vector<std::string>& list) const { list = m_arrFilters; }
+
+void CTweakInfo::Load(const std::string& keyPath) {
+    const CAppBase* app = AfxGetApp();
+    if (app == nullptr) return;
+    const char* key = keyPath.c_str();
+    m_strName = app->ReadRegString(HKEY_USERS, key, "Name", m_strName);
+    m_strExe = app->ReadRegString(HKEY_USERS, key, "Exe", m_strExe);
+    m_strParameters = app->ReadRegString(HKEY_USERS, key, "Parameters", m_strParameters);
+    m_bEnabled = app->ReadRegDword(HKEY_USERS, key, "Enabled", m_bEnabled);
+    m_bIgnoreCase = app->ReadRegDword(HKEY_USERS, key, "Ignore Case", m_bIgnoreCase);
+    m_nApplyTo = static_cast<uint32_t>(
+        app->ReadRegDword(HKEY_USERS, key, "Apply To", static_cast<int32_t>(m_nApplyTo)));
+    ParseFilters(app->ReadRegString(HKEY_USERS, key, "Filter", std::string()));
+}
+
+void CTweakInfo::Save(const std::string& keyPath) const {
+    const CAppBase* app = AfxGetApp();
+    if (app == nullptr) return;
+    const char* key = keyPath.c_str();
+    app->WriteRegString(HKEY_USERS, key, "Name", m_strName.c_str());
+    app->WriteRegString(HKEY_USERS, key, "Exe", m_strExe.c_str());
+    app->WriteRegString(HKEY_USERS, key, "Parameters", m_strParameters.c_str());
+    app->WriteRegDword(HKEY_USERS, key, "Enabled", m_bEnabled);
+    app->WriteRegDword(HKEY_USERS, key, "Ignore Case", m_bIgnoreCase);
+    app->WriteRegDword(HKEY_USERS, key, "Apply To", static_cast<int32_t>(m_nApplyTo));
+    app->WriteRegString(HKEY_USERS, key, "Filter", GetFilterString().c_str());
+}
+
+// Stored filter texts depend on these exact rules: empty items are dropped, items after a ";"
+// lose their leading white space, only the last item loses its trailing white space.
+void CTweakInfo::ParseFilters(const std::string& text) {
+    std::string s = text;
+    for (size_t p = s.find(';'); p != std::string::npos; p = s.find(';')) {
+        if (p > 0) m_arrFilters.push_back(s.substr(0, p));
+        s.erase(0, p + 1);
+        s.erase(0, s.find_first_not_of(kWhiteSpace));
+    }
+    const size_t last = s.find_last_not_of(kWhiteSpace);
+    s.erase(last == std::string::npos ? 0 : last + 1);
+    if (!s.empty()) m_arrFilters.push_back(s);
+}
+
+std::string CTweakInfo::GetFilterString() const {
+    std::string text;
+    for (const std::string& filter : m_arrFilters) text += filter + ";";
+    if (!text.empty()) text.pop_back();
+    return text;
+}

@@ -1,0 +1,91 @@
+// The in-memory registry: the Win32 registry semantics the add-on relies on, with failure injection
+// and a view of the whole tree for tests. One internal mutex makes every call atomic.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Registry.h"
+
+class MemoryRegistry : public IRegistry {
+public:
+    enum class Op { CreateKey, OpenKey, QueryValue, SetValue, EnumKey, EnumValue, DeleteKey, CloseKey };
+
+    // One call as the failure predicate sees it. keyPath is the full path of the key the call
+    // works on, starting with the root's name ("HKEY_USERS\.DEFAULT\..."): for CreateKey, OpenKey
+    // and DeleteKey the key named by parent and subKey, otherwise the key of the handle. Names are
+    // as written by the caller or as stored; compare them with SameName.
+    struct Call {
+        Op op;
+        std::string keyPath;
+        std::string valueName;  // QueryValue, SetValue; empty otherwise
+        uint32_t index = 0;     // EnumKey, EnumValue
+    };
+    // Returns ERROR_SUCCESS to let the call proceed, or the error code the call fails with
+    // (outputs untouched). Runs under the registry's lock: it must not call the registry.
+    using FailurePredicate = std::function<long(const Call&)>;
+
+    struct Value {
+        std::string name;
+        uint32_t type = REG_NONE;
+        std::vector<uint8_t> data;
+    };
+    // One key with everything below it; values in enumeration order, subkeys in enumeration order.
+    struct Key {
+        std::string name;
+        std::vector<Value> values;
+        std::vector<Key> subkeys;
+
+        const Key* FindSubkey(const std::string& path) const;  // "a\b", any letter case
+        const Value* FindValue(const std::string& valueName) const;
+    };
+
+    MemoryRegistry();
+    ~MemoryRegistry() override;
+
+    long CreateKey(HKEY parent, const char* subKey, HKEY* result) override;
+    long OpenKey(HKEY parent, const char* subKey, HKEY* result) override;
+    long QueryValue(HKEY key, const char* name, uint32_t* type, uint8_t* data,
+                    uint32_t* size) override;
+    // As Windows does, a string-typed value whose data does not end in a zero but is directly
+    // followed by one is stored with that zero: data[size] is read in that case.
+    long SetValue(HKEY key, const char* name, uint32_t type, const uint8_t* data,
+                  uint32_t size) override;
+    long EnumKey(HKEY key, uint32_t index, char* name, uint32_t nameSize) override;
+    long EnumValue(HKEY key, uint32_t index, char* name, uint32_t* nameLen, uint32_t* type,
+                   uint8_t* data, uint32_t* dataSize) override;
+    long DeleteKey(HKEY parent, const char* subKey) override;
+    long CloseKey(HKEY key) override;
+
+    // Null removes the predicate.
+    void SetFailure(FailurePredicate predicate);
+
+    // A copy of the key path below root (empty path: the root itself), or nullopt if it is missing.
+    std::optional<Key> Snapshot(HKEY root, const std::string& path = std::string()) const;
+    // Handles returned by CreateKey/OpenKey and not closed yet.
+    size_t OpenHandleCount() const;
+
+    // Key and value names are equal when they differ at most in the letter case of ASCII and
+    // Windows-1252 letters.
+    static bool SameName(const std::string& a, const std::string& b);
+
+private:
+    struct Node;
+
+    std::shared_ptr<Node> Resolve(HKEY key, long* error) const;
+    long Fail(const Call& call) const;
+    long OpenOrCreate(HKEY parent, const char* subKey, HKEY* result, bool create);
+    HKEY NewHandle(const std::shared_ptr<Node>& node);
+
+    mutable std::mutex m_mutex;
+    std::map<HKEY, std::shared_ptr<Node>> m_roots;
+    std::map<HKEY, std::shared_ptr<Node>> m_handles;
+    uintptr_t m_nextHandle;
+    FailurePredicate m_failure;
+};
