@@ -1,0 +1,116 @@
+# Cross build for 32-bit Windows: the add-on DLL, the host stand-in, the test fixtures and the Wine
+# test programs. Everything that runs lands in bin/; CTest runs it under Wine through wine-run.
+enable_language(RC)
+include(GoogleTest)
+
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set(TREVANEL_WINE_PREFIX ${CMAKE_BINARY_DIR}/wine/prefix)
+
+# The emulator: scripts/wine-run with this build tree's prefix unless WINEPREFIX names another.
+file(WRITE ${CMAKE_BINARY_DIR}/wine-run
+    "#!/bin/sh\n"
+    ": \"\${WINEPREFIX:=${TREVANEL_WINE_PREFIX}}\"\n"
+    "export WINEPREFIX\n"
+    "exec \"${CMAKE_SOURCE_DIR}/scripts/wine-run\" \"\$@\"\n")
+file(CHMOD ${CMAKE_BINARY_DIR}/wine-run
+    PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
+
+# GoogleTest from the distribution's sources, built with the cross compiler.
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+set(TREVANEL_WARNINGS -Wall -Wextra)
+
+# The Win32 platform services (everything in platform/win32 but the DLL's entry point). Linked
+# as objects, so their Default*() functions are the ones every Windows program gets.
+file(GLOB WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/win32/*.cpp)
+list(FILTER WIN32_SOURCES EXCLUDE REGEX "/Win32DllMain\\.cpp$")
+add_library(trevanel_win32 OBJECT ${WIN32_SOURCES})
+target_include_directories(trevanel_win32 PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_options(trevanel_win32 PRIVATE ${TREVANEL_WARNINGS})
+target_link_libraries(trevanel_win32 PUBLIC advapi32 shell32 user32 gdi32 comctl32 comdlg32)
+
+# The add-on. The C++ and thread runtimes are linked in, so it imports system DLLs only; the
+# whole core goes in, because nothing but the .def file asks for the exports.
+add_library(ZTTrevanelAddon SHARED
+    ${CMAKE_SOURCE_DIR}/platform/win32/Win32DllMain.cpp
+    ${CMAKE_SOURCE_DIR}/addon/ZTTrevanelAddon.def)
+if(EXISTS ${CMAKE_SOURCE_DIR}/ui/ZTTrevanelAddon.rc)
+    target_sources(ZTTrevanelAddon PRIVATE ${CMAKE_SOURCE_DIR}/ui/ZTTrevanelAddon.rc)
+    set_property(SOURCE ${CMAKE_SOURCE_DIR}/ui/ZTTrevanelAddon.rc APPEND PROPERTY
+        OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/ui/resource.h)
+endif()
+set_target_properties(ZTTrevanelAddon PROPERTIES PREFIX "" OUTPUT_NAME ZTTrevanelAddon)
+target_include_directories(ZTTrevanelAddon PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/ui)
+target_compile_options(ZTTrevanelAddon PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${TREVANEL_WARNINGS}>)
+target_link_libraries(ZTTrevanelAddon PRIVATE trevanel_win32 "$<LINK_LIBRARY:WHOLE_ARCHIVE,trevanel_core>")
+target_link_options(ZTTrevanelAddon PRIVATE -static -static-libgcc -static-libstdc++)
+
+# A program that runs under Wine: statically linked, so no runtime DLL has to lie beside it.
+function(trevanel_windows_program target)
+    target_compile_options(${target} PRIVATE ${TREVANEL_WARNINGS})
+    target_link_options(${target} PRIVATE -static)
+endfunction()
+
+# The host stand-in.
+add_executable(ZTHost ${CMAKE_SOURCE_DIR}/tools/ZTHost.cpp)
+trevanel_windows_program(ZTHost)
+
+# Programs that report what the add-on derives, built from the add-on's own sources.
+add_executable(ZTModuleStrings ${CMAKE_SOURCE_DIR}/tools/ZTModuleStrings.cpp)
+target_link_libraries(ZTModuleStrings PRIVATE trevanel_win32 trevanel_core)
+trevanel_windows_program(ZTModuleStrings)
+
+# Test fixtures: one small program per source file, named after it.
+file(GLOB FIXTURE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fixtures/*.cpp)
+set(TREVANEL_FIXTURES)
+foreach(source ${FIXTURE_SOURCES})
+    get_filename_component(name ${source} NAME_WE)
+    add_executable(${name} ${source})
+    trevanel_windows_program(${name})
+    list(APPEND TREVANEL_FIXTURES ${name})
+endforeach()
+
+# The Wine test harness: where the built programs are, a blank-named folder for the DLL, the host
+# stand-in, the registry. See tests/wine/common/WineHarness.h.
+file(GLOB HARNESS_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/common/*.cpp)
+add_library(trevanel_wine_harness STATIC ${HARNESS_SOURCES})
+target_include_directories(trevanel_wine_harness PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_options(trevanel_wine_harness PRIVATE ${TREVANEL_WARNINGS})
+target_compile_definitions(trevanel_wine_harness PRIVATE
+    TREVANEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+    TREVANEL_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
+target_link_libraries(trevanel_wine_harness PUBLIC GTest::gtest advapi32 user32)
+
+# One Wine test program per folder of tests/wine, each a GoogleTest program run through wine-run.
+# The tests share one Wine prefix and its registry, so they never run at the same time.
+file(GLOB WINE_AREAS LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/tests/wine/*)
+foreach(area_dir ${WINE_AREAS})
+    get_filename_component(area ${area_dir} NAME)
+    if(NOT IS_DIRECTORY ${area_dir} OR area STREQUAL "common")
+        continue()
+    endif()
+    file(GLOB area_sources CONFIGURE_DEPENDS ${area_dir}/*.cpp)
+    if(NOT area_sources)
+        continue()
+    endif()
+    add_executable(wine_${area} ${area_sources})
+    target_link_libraries(wine_${area} PRIVATE
+        trevanel_wine_harness trevanel_win32 trevanel_core GTest::gtest_main)
+    target_compile_definitions(wine_${area} PRIVATE TREVANEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+    trevanel_windows_program(wine_${area})
+    add_dependencies(wine_${area} ZTTrevanelAddon ZTHost ${TREVANEL_FIXTURES})
+    gtest_discover_tests(wine_${area}
+        DISCOVERY_MODE PRE_TEST
+        DISCOVERY_TIMEOUT 120
+        TEST_PREFIX "wine_${area}."
+        PROPERTIES RESOURCE_LOCK wine_prefix TIMEOUT 300)
+endforeach()
+
+# The registry suite that the real registry shares with the in-memory one.
+if(TARGET wine_config AND EXISTS ${CMAKE_SOURCE_DIR}/tests/shared/RegistrySuite.cpp)
+    target_sources(wine_config PRIVATE ${CMAKE_SOURCE_DIR}/tests/shared/RegistrySuite.cpp)
+endif()

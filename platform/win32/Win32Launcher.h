@@ -1,0 +1,15 @@
+// The shell service on Win32: ShellExecuteExA, WaitForSingleObject, CloseHandle, ShellExecuteA.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/Launcher.h"
+
+class Win32Launcher : public ILauncher {
+public:
+    bool ExecuteEx(const ShellExecuteRequest& request, ProcessHandle* process) override;
+    void WaitForProcess(ProcessHandle process) override;
+    void CloseProcess(ProcessHandle process) override;
+    intptr_t Execute(const char* verb, const char* file, const char* parameters,
+                     const char* directory, int show) override;
+};

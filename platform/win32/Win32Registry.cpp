@@ -1,0 +1,69 @@
+// The registry service on Win32. The interface's 32-bit sizes and types travel through DWORDs
+// so that a null pointer stays null: the calls treat null outputs as "not wanted".
+#include <windows.h>
+
+#include "platform/win32/Win32Registry.h"
+
+#include "platform/Platform.h"
+
+namespace {
+
+// Copies an optional in/out size into a DWORD for the call and back afterwards.
+class DwordInOut {
+public:
+    explicit DwordInOut(uint32_t* value) : m_pValue(value), m_dw(value ? *value : 0) {}
+    ~DwordInOut() {
+        if (m_pValue) *m_pValue = m_dw;
+    }
+    DWORD* Get() { return m_pValue ? &m_dw : nullptr; }
+
+private:
+    uint32_t* m_pValue;
+    DWORD m_dw;
+};
+
+}  // namespace
+
+long Win32Registry::CreateKey(HKEY parent, const char* subKey, HKEY* result) {
+    return RegCreateKeyA(parent, subKey, result);
+}
+
+long Win32Registry::OpenKey(HKEY parent, const char* subKey, HKEY* result) {
+    return RegOpenKeyA(parent, subKey, result);
+}
+
+long Win32Registry::QueryValue(HKEY key, const char* name, uint32_t* type, uint8_t* data,
+                                uint32_t* size) {
+    DwordInOut dwType(type);
+    DwordInOut dwSize(size);
+    return RegQueryValueExA(key, name, nullptr, dwType.Get(), data, dwSize.Get());
+}
+
+long Win32Registry::SetValue(HKEY key, const char* name, uint32_t type, const uint8_t* data,
+                              uint32_t size) {
+    return RegSetValueExA(key, name, 0, type, data, size);
+}
+
+long Win32Registry::EnumKey(HKEY key, uint32_t index, char* name, uint32_t nameSize) {
+    return RegEnumKeyA(key, index, name, nameSize);
+}
+
+long Win32Registry::EnumValue(HKEY key, uint32_t index, char* name, uint32_t* nameLen,
+                               uint32_t* type, uint8_t* data, uint32_t* dataSize) {
+    DwordInOut dwNameLen(nameLen);
+    DwordInOut dwType(type);
+    DwordInOut dwDataSize(dataSize);
+    return RegEnumValueA(key, index, name, dwNameLen.Get(), nullptr, dwType.Get(), data,
+                         dwDataSize.Get());
+}
+
+long Win32Registry::DeleteKey(HKEY parent, const char* subKey) {
+    return RegDeleteKeyA(parent, subKey);
+}
+
+long Win32Registry::CloseKey(HKEY key) { return RegCloseKey(key); }
+
+IRegistry& DefaultRegistry() {
+    static Win32Registry registry;
+    return registry;
+}

@@ -1,0 +1,297 @@
+// ZTHost: a stand-in for the FTP client that hosts the add-on. It loads an add-on DLL, resolves
+// the ten exports by ordinal (each must be the function its name resolves to) and plays host
+// events from a script file and from -e arguments, printing what it observes, one line each.
+//
+//   ZTHost.exe <add-on.dll> [script-file] [-e "command"]...
+//
+// Commands, one per line ("#" starts a comment line):
+//   load | unload
+//   name <size> [@null]                      ZTAddOnName into a size-byte buffer (or a null one)
+//   create <handle> <profile>                destroy <handle>
+//   download <handle> <type> <remote> <local>
+//   upload <handle> <type> <local> <remote>
+//   configure <profile>   rename <old> <new>   delete <profile>
+//   install <folder>      uninstall            echo <text...>
+// Arguments are separated by blanks; "double quotes" keep blanks, "" inside quotes is one quote
+// character, "" alone is the empty string and @null a null pointer. Handles and types are
+// numbers, decimal or 0x hexadecimal. The exit code is 0 when every command ran, 1 otherwise.
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+typedef void(WINAPI* ConfigureFn)(const char*);
+typedef void(WINAPI* ProfileNameChangeFn)(const char*, const char*);
+typedef void(WINAPI* ProfileDeletedFn)(const char*);
+typedef void(WINAPI* NameFn)(char*, UINT);
+typedef void(WINAPI* SessionCreateFn)(void*, const char*);
+typedef int(WINAPI* DownloadedFn)(void*, int, const char*, const char*, UINT);
+typedef int(WINAPI* UploadFn)(void*, int, const char*, UINT, const char*, UINT);
+typedef void(WINAPI* SessionDestroyFn)(void*);
+typedef void(WINAPI* InstallFn)(const char*);
+typedef int(WINAPI* UninstallFn)(UINT, UINT);
+
+const char* const kExportNames[10] = {
+    "ZTAddOnConfigure",      "ZTAddOnProfileNameChange",   "ZTAddOnProfileDeleted",
+    "ZTAddOnName",           "ZTAddOnSessionCreate",       "ZTAddOnFileDownloadedTweak",
+    "ZTAddOnFileUploadTweak", "ZTAddOnSessionDestroy",     "ZTAddOnInstall",
+    "ZTAddOnUninstall"};
+
+struct Arg {
+    std::string text;
+    bool isNull = false;
+    const char* Ptr() const { return isNull ? nullptr : text.c_str(); }
+};
+
+class ScriptError {
+public:
+    explicit ScriptError(std::string message) : m_strMessage(std::move(message)) {}
+    const std::string& What() const { return m_strMessage; }
+
+private:
+    std::string m_strMessage;
+};
+
+std::vector<Arg> Tokenize(const std::string& line) {
+    std::vector<Arg> args;
+    size_t i = 0;
+    while (true) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r')) ++i;
+        if (i >= line.size()) break;
+        Arg arg;
+        if (line[i] == '"') {
+            ++i;
+            while (true) {
+                if (i >= line.size()) throw ScriptError("unterminated quote");
+                if (line[i] == '"') {
+                    if (i + 1 < line.size() && line[i + 1] == '"') {
+                        arg.text += '"';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                arg.text += line[i++];
+            }
+        } else {
+            while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r')
+                arg.text += line[i++];
+            arg.isNull = arg.text == "@null";
+        }
+        args.push_back(arg);
+    }
+    return args;
+}
+
+// How a string argument is shown: quoted, or @null.
+std::string Show(const Arg& arg) { return arg.isNull ? "@null" : "\"" + arg.text + "\""; }
+
+long Number(const Arg& arg) {
+    char* end = nullptr;
+    const long value = std::strtol(arg.text.c_str(), &end, 0);
+    if (arg.isNull || arg.text.empty() || *end != '\0')
+        throw ScriptError("not a number: " + arg.text);
+    return value;
+}
+
+void* Handle(const Arg& arg) {
+    char* end = nullptr;
+    const unsigned long value = std::strtoul(arg.text.c_str(), &end, 0);
+    if (arg.isNull || arg.text.empty() || *end != '\0')
+        throw ScriptError("not a handle: " + arg.text);
+    return reinterpret_cast<void*>(static_cast<uintptr_t>(value));
+}
+
+class Host {
+public:
+    explicit Host(std::string dllPath) : m_strDllPath(std::move(dllPath)) {}
+
+    void Run(const std::vector<Arg>& args) {
+        if (args.empty()) return;
+        const std::string& command = args[0].text;
+        if (command == "echo") {
+            std::string text;
+            for (size_t i = 1; i < args.size(); ++i) text += (i > 1 ? " " : "") + args[i].text;
+            Print(text);
+        } else if (command == "load") {
+            Expect(args, 1);
+            Load();
+        } else if (command == "unload") {
+            Expect(args, 1);
+            Unload();
+        } else if (command == "name") {
+            if (args.size() != 2 && !(args.size() == 3 && args[2].isNull))
+                throw ScriptError("usage: name <size> [@null]");
+            Name(static_cast<UINT>(Number(args[1])), args.size() == 3);
+        } else if (command == "create") {
+            Expect(args, 3);
+            Get<SessionCreateFn>(5)(Handle(args[1]), args[2].Ptr());
+            Print("create " + args[1].text + " " + Show(args[2]) + ": done");
+        } else if (command == "download") {
+            Expect(args, 5);
+            const int result = Get<DownloadedFn>(6)(Handle(args[1]), Number(args[2]),
+                                                    args[3].Ptr(), args[4].Ptr(), 0);
+            Print("download " + args[1].text + ": result " + std::to_string(result));
+        } else if (command == "upload") {
+            Expect(args, 5);
+            const int result = Get<UploadFn>(7)(Handle(args[1]), Number(args[2]), args[3].Ptr(),
+                                                0, args[4].Ptr(), 0);
+            Print("upload " + args[1].text + ": result " + std::to_string(result));
+        } else if (command == "destroy") {
+            Expect(args, 2);
+            Get<SessionDestroyFn>(8)(Handle(args[1]));
+            Print("destroy " + args[1].text + ": done");
+        } else if (command == "configure") {
+            Expect(args, 2);
+            Get<ConfigureFn>(1)(args[1].Ptr());
+            Print("configure " + Show(args[1]) + ": done");
+        } else if (command == "rename") {
+            Expect(args, 3);
+            Get<ProfileNameChangeFn>(2)(args[1].Ptr(), args[2].Ptr());
+            Print("rename " + Show(args[1]) + " " + Show(args[2]) + ": done");
+        } else if (command == "delete") {
+            Expect(args, 2);
+            Get<ProfileDeletedFn>(3)(args[1].Ptr());
+            Print("delete " + Show(args[1]) + ": done");
+        } else if (command == "install") {
+            Expect(args, 2);
+            Get<InstallFn>(9)(args[1].Ptr());
+            Print("install " + Show(args[1]) + ": done");
+        } else if (command == "uninstall") {
+            Expect(args, 1);
+            const int result = Get<UninstallFn>(10)(0, 0);
+            Print("uninstall: result " + std::to_string(result));
+        } else {
+            throw ScriptError("unknown command: " + command);
+        }
+    }
+
+private:
+    static void Expect(const std::vector<Arg>& args, size_t count) {
+        if (args.size() != count)
+            throw ScriptError(args[0].text + " takes " + std::to_string(count - 1) + " argument(s)");
+    }
+
+    static void Print(const std::string& line) {
+        std::fwrite(line.data(), 1, line.size(), stdout);
+        std::fputc('\n', stdout);
+        std::fflush(stdout);
+    }
+
+    template <typename Fn>
+    Fn Get(int ordinal) const {
+        if (!m_hModule) throw ScriptError("the add-on is not loaded");
+        return reinterpret_cast<Fn>(m_exports[ordinal - 1]);
+    }
+
+    void Load() {
+        if (m_hModule) throw ScriptError("the add-on is loaded already");
+        HMODULE module = LoadLibraryA(m_strDllPath.c_str());
+        if (!module)
+            throw ScriptError("cannot load " + m_strDllPath + ", error " +
+                              std::to_string(GetLastError()));
+        // The host goes by ordinal; an export whose name leads elsewhere would be a broken table.
+        for (int ordinal = 1; ordinal <= 10; ++ordinal) {
+            FARPROC byOrdinal = GetProcAddress(module, MAKEINTRESOURCEA(ordinal));
+            FARPROC byName = GetProcAddress(module, kExportNames[ordinal - 1]);
+            if (!byOrdinal || byOrdinal != byName) {
+                FreeLibrary(module);
+                throw ScriptError("export " + std::to_string(ordinal) + " is not " +
+                                  kExportNames[ordinal - 1]);
+            }
+            m_exports[ordinal - 1] = reinterpret_cast<void (*)()>(byOrdinal);
+        }
+        m_hModule = module;
+        Print("load: ok, 10 exports by ordinal match their names");
+    }
+
+    void Unload() {
+        if (!m_hModule) throw ScriptError("the add-on is not loaded");
+        FreeLibrary(m_hModule);
+        m_hModule = nullptr;
+        Print("unload: ok");
+    }
+
+    void Name(UINT size, bool nullBuffer) {
+        // Guard bytes behind the buffer show a write past its end; the marker shows what was
+        // left untouched.
+        const size_t kGuard = 16;
+        const unsigned char kMarker = 0xA5;
+        std::vector<unsigned char> memory(size + kGuard, kMarker);
+        char* buffer = nullBuffer ? nullptr : reinterpret_cast<char*>(memory.data());
+        Get<NameFn>(4)(buffer, size);
+        std::string line = "name " + std::to_string(size) + (nullBuffer ? " @null" : "") + ":";
+        if (!nullBuffer) {
+            char hex[4];
+            line += " hex";
+            for (UINT i = 0; i < size; ++i) {
+                std::snprintf(hex, sizeof hex, " %02x", memory[i]);
+                line += hex;
+            }
+            const char* text = reinterpret_cast<const char*>(memory.data());
+            line += " text \"" + std::string(text, strnlen(text, size)) + "\"";
+        }
+        Print(line);
+        for (size_t i = size; i < memory.size(); ++i) {
+            if (memory[i] != kMarker) throw ScriptError("the add-on wrote past the name buffer");
+        }
+    }
+
+    std::string m_strDllPath;
+    HMODULE m_hModule = nullptr;
+    // As the generic function pointer type that converts to every export's own type.
+    void (*m_exports[10])() = {};
+};
+
+int Usage() {
+    std::fprintf(stderr, "usage: ZTHost <add-on.dll> [script-file] [-e \"command\"]...\n");
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Byte for byte: the name is code page 1252 text, and lines end in a plain line feed.
+    _setmode(_fileno(stdout), _O_BINARY);
+    if (argc < 2) return Usage();
+    std::vector<std::string> lines;
+    for (int i = 2; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-e") == 0) {
+            if (++i >= argc) return Usage();
+            lines.push_back(argv[i]);
+        } else {
+            std::ifstream script(argv[i], std::ios::binary);
+            if (!script) {
+                std::fprintf(stderr, "ZTHost: cannot read %s\n", argv[i]);
+                return 1;
+            }
+            for (std::string line; std::getline(script, line);) lines.push_back(line);
+        }
+    }
+
+    Host host(argv[1]);
+    for (size_t n = 0; n < lines.size(); ++n) {
+        const std::string& line = lines[n];
+        const size_t start = line.find_first_not_of(" \t");
+        if (start == std::string::npos || line[start] == '#') continue;
+        try {
+            host.Run(Tokenize(line));
+        } catch (const ScriptError& error) {
+            std::printf("error in command %u (%s): %s\n", static_cast<unsigned>(n + 1),
+                        line.c_str(), error.What().c_str());
+            return 1;
+        }
+    }
+    return 0;
+}
