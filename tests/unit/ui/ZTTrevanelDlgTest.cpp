@@ -1,0 +1,360 @@
+// The tweak list, driven as a user would; what it stores is read back from the registry.
+#include "platform/WinTypes.h"
+#include "tests/unit/ui/UiFixture.h"
+#include "ui/ZTTrevanelDlg.h"
+
+namespace {
+
+using Rows = std::vector<std::string>;
+const int kUp = 1;
+const int kDown = -1;
+
+class ZTTrevanelDlgTest : public UiTest {
+protected:
+    // Queues driver for the list and runs it for profile.
+    int Run(const char* profile, HeadlessUi::Driver driver) {
+        m_ui.QueueDriver(std::move(driver));
+        return RunTweakListDialog(profile);
+    }
+    Rows Shown(const char* profile) {
+        Rows rows;
+        Run(profile, [&](HeadlessDialog& d) {
+            rows = d.Rows(IDC_LIST_TWEAKS);
+            d.Click(IDCANCEL);
+        });
+        return rows;
+    }
+    static std::string Scope(HeadlessDialog& d) { return d.Text(IDC_STATIC_SCOPE); }
+};
+
+TEST_F(ZTTrevanelDlgTest, OpensWithTheStoredTweaksInOrderAndNothingSelected) {
+    StoreNames(nullptr, {"Zip", "alpha", "Mail"});
+    const int result = Run("", [&](HeadlessDialog& d) {
+        EXPECT_EQ(d.Caption(), "FTP Zorvant Transfer Hilfsprogramm");
+        EXPECT_EQ(Scope(d), "Diese Konfiguration gilt f\xFCr alle FTP Zorvant Serverprofile.");
+        EXPECT_EQ(d.Rows(IDC_LIST_TWEAKS), (Rows{"Zip", "alpha", "Mail"}));
+        EXPECT_EQ(d.CurSel(IDC_LIST_TWEAKS), LB_ERR);
+        EXPECT_FALSE(d.IsEnabled(IDC_BTN_EDIT));
+        EXPECT_FALSE(d.IsEnabled(IDC_BTN_REMOVE));
+        EXPECT_TRUE(d.IsEnabled(IDC_BTN_ADD));
+        EXPECT_TRUE(d.IsEnabled(IDC_BTN_REMOVE_ALL));
+        EXPECT_EQ(d.Focus(), IDC_LIST_TWEAKS);
+        EXPECT_EQ(d.UpDownRange(IDC_SPIN_MOVE), std::make_pair(1, 3));
+        EXPECT_EQ(d.UpDownPos(IDC_SPIN_MOVE), 2);
+        EXPECT_NE(d.SmallIcon(), nullptr);
+
+        d.Select(IDC_LIST_TWEAKS, 1);
+        EXPECT_TRUE(d.IsEnabled(IDC_BTN_EDIT));
+        EXPECT_TRUE(d.IsEnabled(IDC_BTN_REMOVE));
+        d.PressEscape();
+    });
+    EXPECT_EQ(result, IDCANCEL);
+}
+
+TEST_F(ZTTrevanelDlgTest, ArrowsMoveTheSelectedRowAndOkStoresTheNewOrder) {
+    StoreNames(nullptr, {"T1", "T2", "T3"});
+    const int result = Run(nullptr, [&](HeadlessDialog& d) {
+        // Without a selection nothing moves.
+        EXPECT_NE(d.ClickArrow(IDC_SPIN_MOVE, kUp), 0);
+        EXPECT_EQ(d.Rows(IDC_LIST_TWEAKS), (Rows{"T1", "T2", "T3"}));
+
+        d.Select(IDC_LIST_TWEAKS, 2);
+        EXPECT_NE(d.ClickArrow(IDC_SPIN_MOVE, kDown), 0);  // the last row cannot go down
+        EXPECT_EQ(d.Rows(IDC_LIST_TWEAKS), (Rows{"T1", "T2", "T3"}));
+        d.ClickArrow(IDC_SPIN_MOVE, kUp);
+        d.ClickArrow(IDC_SPIN_MOVE, kUp);
+        EXPECT_EQ(d.Rows(IDC_LIST_TWEAKS), (Rows{"T3", "T1", "T2"}));
+        EXPECT_EQ(d.CurSel(IDC_LIST_TWEAKS), 0);
+        EXPECT_NE(d.ClickArrow(IDC_SPIN_MOVE, kUp), 0);  // the first row cannot go up
+        EXPECT_EQ(d.Rows(IDC_LIST_TWEAKS), (Rows{"T3", "T1", "T2"}));
+        EXPECT_EQ(d.UpDownPos(IDC_SPIN_MOVE), 2);
+        EXPECT_TRUE(d.IsEnabled(IDC_BTN_EDIT));
+
+        d.Select(IDC_LIST_TWEAKS, 1);
+        d.ClickArrow(IDC_SPIN_MOVE, kDown);
+        EXPECT_EQ(d.Rows(IDC_LIST_TWEAKS), (Rows{"T3", "T2", "T1"}));
+        EXPECT_EQ(d.CurSel(IDC_LIST_TWEAKS), 2);
+        d.Click(IDOK);
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(StoredNames(GlobalKey()), (Rows{"T3", "T2", "T1"}));
+    // The records moved with their rows, not only their names.
+    EXPECT_EQ(String(TweakKey(GlobalKey(), 2), "Exe"), "C:\\Tools\\tool.exe");
+}
+
+TEST_F(ZTTrevanelDlgTest, EditReplacesTheRowWhenTheNameChangedEvenOnlyInLetterCase) {
+    StoreNames(nullptr, {"first", "packer", "last"});
+    Run(nullptr, [&](HeadlessDialog& d) {
+        d.Select(IDC_LIST_TWEAKS, 1);
+        m_ui.QueueDriver([](HeadlessDialog& e) {
+            EXPECT_EQ(e.Text(IDC_EDIT_NAME), "packer");
+            e.Type(IDC_EDIT_NAME, "Packer");
+            e.Click(IDOK);
+        });
+        d.Click(IDC_BTN_EDIT);
+        EXPECT_EQ(d.Rows(IDC_LIST_TWEAKS), (Rows{"first", "Packer", "last"}));
+        EXPECT_EQ(d.CurSel(IDC_LIST_TWEAKS), 1);
+
+        // A double click edits too; Cancel there changes neither row nor record.
+        m_ui.QueueDriver([](HeadlessDialog& e) {
+            e.Type(IDC_EDIT_NAME, "renamed");
+            e.Click(IDCANCEL);
+        });
+        d.DoubleClick(IDC_LIST_TWEAKS, 2);
+        EXPECT_EQ(d.Rows(IDC_LIST_TWEAKS), (Rows{"first", "Packer", "last"}));
+
+        // The same name with other changes leaves the row as it is.
+        m_ui.QueueDriver([](HeadlessDialog& e) {
+            e.Type(IDC_EDIT_PARAMETERS, "-q");
+            e.Click(IDOK);
+        });
+        d.DoubleClick(IDC_LIST_TWEAKS, 2);
+        EXPECT_EQ(d.Rows(IDC_LIST_TWEAKS), (Rows{"first", "Packer", "last"}));
+        EXPECT_EQ(d.CurSel(IDC_LIST_TWEAKS), 2);
+        d.Click(IDOK);
+    });
+    EXPECT_EQ(StoredNames(GlobalKey()), (Rows{"first", "Packer", "last"}));
+    EXPECT_EQ(String(TweakKey(GlobalKey(), 2), "Parameters"), "-q");
+}
+
+TEST_F(ZTTrevanelDlgTest, AddAppendsTheNewTweakSelectedAndOkStoresItExactly) {
+    StoreNames(nullptr, {"existing"});
+    Run(nullptr, [&](HeadlessDialog& d) {
+        m_ui.QueueDriver([](HeadlessDialog& e) {
+            e.Type(IDC_EDIT_NAME, "Viewer");
+            e.Type(IDC_EDIT_EXE, "C:\\View\\v.exe");
+            e.Type(IDC_EDIT_PARAMETERS, "\"%LOCAL_FILE_PATH%\" \"%REMOTE_FILE_PATH%\"");
+            e.Tick(IDC_CHECK_DOWNLOAD, true);
+            e.Tick(IDC_CHECK_MOVE_LOCAL, true);
+            e.Type(IDC_EDIT_FILTER, "*.txt");
+            e.PressEnter();
+            e.Type(IDC_EDIT_FILTER, "*.csv");
+            e.PressEnter();
+            e.Click(IDOK);
+        });
+        d.Click(IDC_BTN_ADD);
+        EXPECT_EQ(d.Rows(IDC_LIST_TWEAKS), (Rows{"existing", "Viewer"}));
+        EXPECT_EQ(d.CurSel(IDC_LIST_TWEAKS), 1);
+        EXPECT_TRUE(d.IsEnabled(IDC_BTN_EDIT));
+        EXPECT_TRUE(d.IsEnabled(IDC_BTN_REMOVE));
+
+        // Add, then Cancel in the editor: no row.
+        m_ui.QueueDriver([](HeadlessDialog& e) {
+            e.Type(IDC_EDIT_NAME, "dropped");
+            e.Click(IDCANCEL);
+        });
+        d.Click(IDC_BTN_ADD);
+        EXPECT_EQ(d.Rows(IDC_LIST_TWEAKS), (Rows{"existing", "Viewer"}));
+        d.Click(IDOK);
+    });
+    const std::string key = TweakKey(GlobalKey(), 1);
+    EXPECT_EQ(Dword(GlobalKey(), "Count"), 2u);
+    EXPECT_EQ(String(key, "Name"), "Viewer");
+    EXPECT_EQ(String(key, "Exe"), "C:\\View\\v.exe");
+    EXPECT_EQ(String(key, "Parameters"), "\"%LOCAL_FILE_PATH%\" \"%REMOTE_FILE_PATH%\"");
+    EXPECT_EQ(Dword(key, "Enabled"), 1u);
+    EXPECT_EQ(Dword(key, "Ignore Case"), 1u);
+    EXPECT_EQ(Dword(key, "Apply To"), uint32_t(TWEAK_APPLY_DOWNLOAD | TWEAK_APPLY_MOVE_LOCAL));
+    EXPECT_EQ(String(key, "Filter"), "*.csv;*.txt");
+    EXPECT_EQ(m_app.m_reloads, Rows{""});
+}
+
+TEST_F(ZTTrevanelDlgTest, OkLeavesExactlyCountAndTheTweakKeysOfTheRowsShown) {
+    StoreNames(nullptr, {"a", "b", "c", "d", "e"});
+    // Data the add-on does not know, which a save from the list replaces as well.
+    HKEY key;
+    ASSERT_EQ(m_reg.CreateKey(HKEY_USERS, (GlobalKey() + "\\Tweak 07").c_str(), &key), ERROR_SUCCESS);
+    const uint8_t byte = 1;
+    ASSERT_EQ(m_reg.SetValue(key, "Stray", REG_BINARY, &byte, 1), ERROR_SUCCESS);
+    m_reg.CloseKey(key);
+
+    Run(nullptr, [&](HeadlessDialog& d) {
+        d.Select(IDC_LIST_TWEAKS, 4);
+        m_ui.QueueMessageBoxAnswer(IDYES);
+        d.Click(IDC_BTN_REMOVE);
+        EXPECT_FALSE(d.IsEnabled(IDC_BTN_EDIT));
+        EXPECT_FALSE(d.IsEnabled(IDC_BTN_REMOVE));
+        d.Select(IDC_LIST_TWEAKS, 0);
+        m_ui.QueueMessageBoxAnswer(IDYES);
+        d.Click(IDC_BTN_REMOVE);
+        EXPECT_EQ(d.Rows(IDC_LIST_TWEAKS), (Rows{"b", "c", "d"}));
+        d.Click(IDOK);
+    });
+    EXPECT_EQ(ValueNames(GlobalKey()), Rows{"Count"});
+    EXPECT_EQ(SubkeyNames(GlobalKey()), (Rows{"Tweak 00", "Tweak 01", "Tweak 02"}));
+    EXPECT_EQ(StoredNames(GlobalKey()), (Rows{"b", "c", "d"}));
+}
+
+TEST_F(ZTTrevanelDlgTest, RemoveAllThenOkStoresAnEmptySet) {
+    StoreNames(nullptr, {"a", "b"});
+    Run(nullptr, [&](HeadlessDialog& d) {
+        m_ui.QueueMessageBoxAnswer(IDNO);
+        d.Click(IDC_BTN_REMOVE_ALL);
+        EXPECT_EQ(d.Rows(IDC_LIST_TWEAKS), (Rows{"a", "b"}));
+        m_ui.QueueMessageBoxAnswer(IDYES);
+        d.Click(IDC_BTN_REMOVE_ALL);
+        EXPECT_TRUE(d.Rows(IDC_LIST_TWEAKS).empty());
+        EXPECT_FALSE(d.IsEnabled(IDC_BTN_EDIT));
+        const size_t asked = m_ui.MessageBoxes().size();
+        d.Click(IDC_BTN_REMOVE_ALL);
+        EXPECT_EQ(m_ui.MessageBoxes().size(), asked) << "an empty list asks nothing";
+        d.Click(IDOK);
+    });
+    ASSERT_EQ(m_ui.MessageBoxes().size(), 2u);
+    EXPECT_EQ(m_ui.MessageBoxes()[0].caption, "ZTTrevanelAddon");
+    EXPECT_EQ(m_ui.MessageBoxes()[0].text,
+              "Sind Sie sicher, dass Sie alle Eintr\xE4ge entfernen m\xF6"
+              "chten?");
+    EXPECT_EQ(m_ui.MessageBoxes()[0].type, MB_YESNO | MB_ICONQUESTION);
+    EXPECT_EQ(Dword(GlobalKey(), "Count"), 0u);
+    EXPECT_TRUE(SubkeyNames(GlobalKey()).empty());
+}
+
+TEST_F(ZTTrevanelDlgTest, CancelStoresNothingAndRemovedTweaksShowAgain) {
+    StoreNames(nullptr, {"a", "b"});
+    const auto before = Key(GlobalKey());
+    const int result = Run(nullptr, [&](HeadlessDialog& d) {
+        d.Select(IDC_LIST_TWEAKS, 0);
+        m_ui.QueueMessageBoxAnswer(IDYES);
+        d.Click(IDC_BTN_REMOVE);
+        m_ui.QueueDriver([](HeadlessDialog& e) {
+            e.Type(IDC_EDIT_NAME, "changed");
+            e.Click(IDOK);
+        });
+        d.DoubleClick(IDC_LIST_TWEAKS, 0);
+        m_ui.QueueDriver([](HeadlessDialog& e) {
+            e.Type(IDC_EDIT_NAME, "new");
+            e.Type(IDC_EDIT_EXE, "new.exe");
+            e.Click(IDOK);
+        });
+        d.Click(IDC_BTN_ADD);
+        EXPECT_EQ(d.Rows(IDC_LIST_TWEAKS), (Rows{"changed", "new"}));
+        d.Click(IDCANCEL);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    ASSERT_TRUE(before && Key(GlobalKey()));
+    EXPECT_EQ(Key(GlobalKey())->subkeys.size(), before->subkeys.size());
+    EXPECT_EQ(StoredNames(GlobalKey()), (Rows{"a", "b"}));
+    EXPECT_TRUE(m_app.m_reloads.empty());
+    EXPECT_EQ(Shown(nullptr), (Rows{"a", "b"}));
+}
+
+TEST_F(ZTTrevanelDlgTest, RecordsAddedAndRemovedInOneRunAreHandledOnce) {
+    // Run under the address sanitizer these catch a record destroyed twice or never.
+    for (const int end : {IDOK, IDCANCEL}) {
+        StoreNames(nullptr, {"kept"});
+        Run(nullptr, [&](HeadlessDialog& d) {
+            for (const char* name : {"one", "two"}) {
+                m_ui.QueueDriver([name](HeadlessDialog& e) {
+                    e.Type(IDC_EDIT_NAME, name);
+                    e.Type(IDC_EDIT_EXE, "x.exe");
+                    e.Click(IDOK);
+                });
+                d.Click(IDC_BTN_ADD);
+            }
+            m_ui.QueueMessageBoxAnswer(IDYES);
+            d.Click(IDC_BTN_REMOVE);  // "two", still selected after Add
+            d.Select(IDC_LIST_TWEAKS, 0);
+            m_ui.QueueMessageBoxAnswer(IDYES);
+            d.Click(IDC_BTN_REMOVE);  // "kept", a loaded record
+            d.Click(end);
+        });
+        EXPECT_EQ(StoredNames(GlobalKey()), end == IDOK ? Rows{"one"} : Rows{"kept"});
+    }
+}
+
+TEST_F(ZTTrevanelDlgTest, AProfileWithoutItsOwnSetShowsTheGlobalOneAndOkGivesItItsOwn) {
+    StoreNames(nullptr, {"g1", "g2"});
+    const int result = Run("Work", [&](HeadlessDialog& d) {
+        EXPECT_EQ(Scope(d), "Die Konfiguration gilt nur f\xFCr das ausgew\xE4hlte Serverprofil.");
+        EXPECT_EQ(d.Rows(IDC_LIST_TWEAKS), (Rows{"g1", "g2"}));
+        d.Select(IDC_LIST_TWEAKS, 1);
+        d.ClickArrow(IDC_SPIN_MOVE, kUp);
+        d.Click(IDOK);
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(StoredNames(ProfileKey("Work")), (Rows{"g2", "g1"}));
+    EXPECT_EQ(StoredNames(GlobalKey()), (Rows{"g1", "g2"}));
+    EXPECT_EQ(m_app.m_reloads, Rows{"Work"});
+
+    StoreNames("Empty", {});
+    EXPECT_TRUE(Shown("Empty").empty()) << "a stored Count of 0 hides the global tweaks";
+}
+
+TEST_F(ZTTrevanelDlgTest, HelpTriesTheHelpFolderThenTheModuleFolderThenNamesTheFirstPath) {
+    struct Case {
+        const char* file;
+        unsigned dialog;
+    };
+    const Case dialogs[] = {{"ZTTrevanelAddOn.htm", IDD_ZTTREVANEL_DIALOG},
+                            {"ZTTrevanelAddOnInfo.htm", IDD_TWEAKINFO_DIALOG}};
+    const struct {
+        intptr_t first, second;
+        size_t opens;
+        bool message;
+    } outcomes[] = {{42, 42, 1, false}, {2, 33, 2, false}, {32, 2, 2, true}};
+
+    for (const Case& c : dialogs) {
+        const std::string path1 = std::string(kFolder) + "Help\\" + c.file;
+        const std::string path2 = std::string(kFolder) + c.file;
+        for (const auto& o : outcomes) {
+            MemoryLauncher launcher;
+            SetLauncher(&launcher);
+            launcher.SetExecuteResult(path1, o.first);
+            launcher.SetExecuteResult(path2, o.second);
+            const size_t shownBefore = m_ui.MessageBoxes().size();
+            if (o.message) m_ui.QueueMessageBoxAnswer(IDOK);
+
+            Run(nullptr, [&](HeadlessDialog& d) {
+                if (c.dialog == IDD_TWEAKINFO_DIALOG) {
+                    m_ui.QueueDriver([](HeadlessDialog& e) {
+                        e.Click(IDC_BTN_HELP);
+                        e.Click(IDCANCEL);
+                    });
+                    d.Click(IDC_BTN_ADD);
+                } else {
+                    d.Click(IDC_BTN_HELP);
+                }
+                d.Click(IDCANCEL);
+            });
+
+            const auto calls = launcher.ExecuteCalls();
+            ASSERT_EQ(calls.size(), o.opens) << c.file;
+            EXPECT_EQ(calls[0].verb, "open");
+            EXPECT_EQ(calls[0].file, path1);
+            EXPECT_EQ(calls[0].parameters, std::nullopt);
+            EXPECT_EQ(calls[0].directory, std::nullopt);
+            EXPECT_EQ(calls[0].show, SW_SHOW);
+            if (o.opens == 2) EXPECT_EQ(calls[1].file, path2);
+            ASSERT_EQ(m_ui.MessageBoxes().size(), shownBefore + (o.message ? 1 : 0)) << c.file;
+            if (o.message) {
+                const HeadlessUi::MessageBoxCall& box = m_ui.MessageBoxes().back();
+                EXPECT_EQ(box.caption, "ZTTrevanelAddon");
+                EXPECT_EQ(box.text,
+                          "Fehler beim \xD6"
+                          "ffnen der FTP Zorvant Trevanel Add-On Hilfe Datei.\r\n"
+                          "Bitte \xFC"
+                          "berpr\xFC"
+                          "fen Sie, ob die Datei existiert.\r\n\r\n\"" + path1 + "\"");
+                EXPECT_EQ(box.type, MB_OK | MB_ICONEXCLAMATION);
+            }
+            SetLauncher(&m_launcher);
+        }
+    }
+}
+
+TEST_F(ZTTrevanelDlgTest, APercentSignInTheModuleFolderIsShownAsItIs) {
+    m_app.m_strModuleFolder = "C:\\100%s\\";
+    m_launcher.SetExecuteResult("C:\\100%s\\Help\\ZTTrevanelAddOn.htm", 2);
+    m_launcher.SetExecuteResult("C:\\100%s\\ZTTrevanelAddOn.htm", 2);
+    m_ui.QueueMessageBoxAnswer(IDOK);
+    Run(nullptr, [](HeadlessDialog& d) {
+        d.Click(IDC_BTN_HELP);
+        d.Click(IDCANCEL);
+    });
+    ASSERT_EQ(m_ui.MessageBoxes().size(), 1u);
+    const std::string& text = m_ui.MessageBoxes()[0].text;
+    EXPECT_EQ(text.substr(text.find('"')), "\"C:\\100%s\\Help\\ZTTrevanelAddOn.htm\"");
+}
+
+}  // namespace

@@ -1,0 +1,439 @@
+// The configuration dialogs as real windows: ZTAddOnConfigure of the loaded add-on runs the tweak
+// list on this thread while a second thread works its controls the way a user would.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/wine/common/WineHarness.h"
+
+namespace {
+
+const char kConfigurations[] =
+    ".DEFAULT\\Software\\Tarku Software\\FTP Zorvant Trevanel\\Configurations\\";
+const char kGlobal[] = "ZTTrevanelAddon Global Configuration";
+const char kListCaption[] = "FTP Zorvant Transfer Hilfsprogramm";
+const char kEditorCaption[] = "FTP Zorvant Trevanel Konfiguration";
+const DWORD kTimeout = 15000;
+
+// Control ids of the two templates.
+enum {
+    kHelp = 1000, kTweaks = 1001, kArrows = 1002, kAdd = 1003, kRemove = 1004, kEdit = 1005,
+    kRemoveAll = 1006, kName = 1009, kExe = 1010, kDownload = 1014, kUpload = 1015,
+    kFilters = 1019, kFilterText = 1025, kParameters = 1026, kAddFilter = 1003
+};
+
+using ConfigureFn = void(WINAPI*)(const char*);
+
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = kTimeout) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+std::string WindowText(HWND window) {
+    char text[4096] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::vector<std::string> Rows(HWND dialog, int listId) {
+    std::vector<std::string> rows;
+    const int count = static_cast<int>(SendDlgItemMessageA(dialog, listId, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        char text[1024] = "";
+        SendDlgItemMessageA(dialog, listId, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+        rows.push_back(text);
+    }
+    return rows;
+}
+
+// A visible message box or dialog that owner owns.
+HWND WaitForOwnedWindow(HWND owner) {
+    HWND found = nullptr;
+    WaitUntil([&] {
+        for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", nullptr); w;
+             w = FindWindowExA(nullptr, w, "#32770", nullptr)) {
+            if (GetWindow(w, GW_OWNER) == owner && IsWindowVisible(w)) {
+                found = w;
+                return true;
+            }
+        }
+        return false;
+    });
+    return found;
+}
+
+// A message box: its caption, its text (control 0xFFFF), and the button that answers it.
+struct MessageBoxSeen {
+    std::string caption;
+    std::string text;
+};
+
+MessageBoxSeen Answer(HWND owner, int button) {
+    MessageBoxSeen seen;
+    HWND box = WaitForOwnedWindow(owner);
+    if (box == nullptr) {
+        ADD_FAILURE() << "no message box appeared";
+        return seen;
+    }
+    seen.caption = WindowText(box);
+    char text[4096] = "";
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    seen.text = text;
+    PostMessageA(GetDlgItem(box, button), BM_CLICK, 0, 0);
+    WaitUntil([&] { return !IsWindow(box); });
+    return seen;
+}
+
+void PostClick(HWND window, int x, int y) {
+    PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+// A mouse click on row index of a list box, which notifies the dialog as a user's click does.
+void ClickRow(HWND dialog, int listId, int index) {
+    HWND list = GetDlgItem(dialog, listId);
+    RECT rect;
+    SendMessageA(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rect));
+    PostClick(list, (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    WaitUntil([&] { return SendMessageA(list, LB_GETCURSEL, 0, 0) == index; });
+}
+
+// A click on the upper or lower arrow of an up-down control.
+void ClickArrow(HWND dialog, int id, bool up) {
+    HWND arrows = GetDlgItem(dialog, id);
+    RECT rect;
+    GetClientRect(arrows, &rect);
+    PostClick(arrows, rect.right / 2, up ? rect.bottom / 4 : rect.bottom * 3 / 4);
+}
+
+// Types into an edit field; the field tells the dialog of its new text (EN_CHANGE).
+void Type(HWND dialog, int id, const std::string& text) { SetDlgItemTextA(dialog, id, text.c_str()); }
+
+BOOL CALLBACK CancelWindow(HWND window, LPARAM) {
+    PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+    return TRUE;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+std::string Sz(const std::string& text) { return text + '\0'; }
+std::string Dw(DWORD value) { return std::string(reinterpret_cast<const char*>(&value), 4); }
+
+// Names and stored bytes of every value of a key, and the names of its subkeys.
+struct KeyContent {
+    std::map<std::string, std::string> values;  // name: type tag and data
+    std::vector<std::string> subkeys;
+};
+
+KeyContent ReadKey(const std::string& path) {
+    KeyContent content;
+    HKEY key;
+    if (RegOpenKeyA(HKEY_USERS, path.c_str(), &key) != ERROR_SUCCESS) return content;
+    for (DWORD i = 0;; ++i) {
+        char name[256];
+        DWORD nameLen = sizeof name, type = 0, size = 4096;
+        BYTE data[4096];
+        if (RegEnumValueA(key, i, name, &nameLen, nullptr, &type, data, &size) != ERROR_SUCCESS) break;
+        std::string typed = type == REG_SZ ? "sz:" : type == REG_DWORD ? "dw:" : "other:";
+        content.values[name] = typed + std::string(reinterpret_cast<char*>(data), size);
+    }
+    for (DWORD i = 0;; ++i) {
+        char name[256];
+        if (RegEnumKeyA(key, i, name, sizeof name) != ERROR_SUCCESS) break;
+        content.subkeys.push_back(name);
+    }
+    RegCloseKey(key);
+    return content;
+}
+
+void StoreTweak(const std::string& setKey, int index, const std::string& name,
+                const std::string& exe, const std::string& parameters, DWORD applyTo) {
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyA(HKEY_USERS, setKey.c_str(), &key), ERROR_SUCCESS);
+    const DWORD count = index + 1;
+    RegSetValueExA(key, "Count", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&count), 4);
+    RegCloseKey(key);
+    char sub[32];
+    std::snprintf(sub, sizeof sub, "\\Tweak %02d", index);
+    ASSERT_EQ(RegCreateKeyA(HKEY_USERS, (setKey + sub).c_str(), &key), ERROR_SUCCESS);
+    auto setString = [&](const char* value, const std::string& text) {
+        RegSetValueExA(key, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                       static_cast<DWORD>(text.size() + 1));
+    };
+    auto setDword = [&](const char* value, DWORD data) {
+        RegSetValueExA(key, value, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), 4);
+    };
+    setString("Name", name);
+    setString("Exe", exe);
+    setString("Parameters", parameters);
+    setDword("Enabled", 1);
+    setDword("Ignore Case", 1);
+    setDword("Apply To", applyTo);
+    setString("Filter", "");
+    RegCloseKey(key);
+}
+
+
+// Takes a PNG of window's screen area with ImageMagick's import, a Unix program that Wine starts
+// like any other. Empty when the picture was written while the window was visible, else why not.
+std::string Screenshot(HWND window, const std::string& unixPath) {
+    RECT rect;
+    if (!IsWindowVisible(window) || !GetWindowRect(window, &rect)) return "window not visible";
+    char geometry[64];
+    std::snprintf(geometry, sizeof geometry, "%ldx%ld+%ld+%ld", rect.right - rect.left,
+                  rect.bottom - rect.top, rect.left, rect.top);
+    const std::string picture = wine::ToWindowsPath(unixPath);
+    DeleteFileA(picture.c_str());
+    std::string command = "Z:\\usr\\bin\\import -window root -crop " + std::string(geometry) +
+                          " +repage " + unixPath;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        return "cannot start import: error " + std::to_string(GetLastError());
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    // The finished file is the sign of success, whatever Wine reports of a Unix program's end.
+    std::string written;
+    WaitUntil([&] {
+        written = ReadFile(picture);
+        return written.size() > 1000 && written.compare(written.size() - 8, 4, "IEND") == 0;
+    }, 30000);
+    if (written.size() < 8 || written.compare(1, 3, "PNG") != 0) return "no PNG written to " + picture;
+    return IsWindowVisible(window) ? std::string() : "window hidden while the picture was taken";
+}
+
+class ConfigureDialogWine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(GetACP(), 1252u);
+        wine::DeleteRegTree(HKEY_USERS, std::string(kConfigurations) + kGlobal);
+        wine::DeleteRegTree(HKEY_USERS, std::string(kConfigurations) + "Work");
+        m_recorder = m_folder.Copy(wine::ProgramPath("Recorder.exe"));
+        m_log = m_folder.Path() + "runs.log";
+        SetEnvironmentVariableA("TREVANEL_RECORD_LOG", m_log.c_str());
+        ASSERT_NE(m_addon.Load(), nullptr);
+        m_configure = m_addon.Export<ConfigureFn>(1);
+        ASSERT_NE(m_configure, nullptr);
+    }
+    void TearDown() override {
+        m_addon.Unload();
+        SetEnvironmentVariableA("TREVANEL_RECORD_LOG", nullptr);
+        wine::DeleteRegTree(HKEY_USERS, std::string(kConfigurations) + kGlobal);
+        wine::DeleteRegTree(HKEY_USERS, std::string(kConfigurations) + "Work");
+    }
+
+    // Runs ZTAddOnConfigure(profile) here while user works the list dialog on another thread.
+    // Whatever user leaves open is cancelled, so that a failed test cannot hang.
+    void Configure(const char* profile, const std::function<void(HWND)>& user) {
+        std::atomic<bool> returned(false);
+        const DWORD thisThread = GetCurrentThreadId();
+        std::thread worker([&] {
+            HWND list = wine::WaitForVisibleWindow("#32770", kListCaption, kTimeout);
+            if (list == nullptr) {
+                ADD_FAILURE() << "the tweak list did not appear";
+            } else {
+                user(list);
+            }
+            while (!returned) {
+                EnumThreadWindows(thisThread, &CancelWindow, 0);
+                Sleep(100);
+            }
+        });
+        m_configure(profile);
+        returned = true;
+        worker.join();
+    }
+
+    wine::TempFolder m_folder{"Configure Dialog"};
+    wine::AddonCopy m_addon;
+    ConfigureFn m_configure = nullptr;
+    std::string m_recorder;
+    std::string m_log;
+};
+
+TEST_F(ConfigureDialogWine, ATweakTypedIntoTheDialogsIsStoredAndRunsInTheProfilesLiveSession) {
+    const std::string global = std::string(kConfigurations) + kGlobal;
+    const std::string work = std::string(kConfigurations) + "Work";
+    StoreTweak(global, 0, "Upload Echo", m_recorder, "global", 0x10);
+
+    auto create = m_addon.Export<void(WINAPI*)(void*, const char*)>(5);
+    auto download = m_addon.Export<int(WINAPI*)(void*, int, const char*, const char*, UINT)>(6);
+    auto destroy = m_addon.Export<void(WINAPI*)(void*)>(8);
+    void* const session = reinterpret_cast<void*>(0x5150);
+    create(session, "Work");
+
+    const std::string parameters = "--tag new \"%LOCAL_FILE_PATH%\" %REMOTE_FILE_PATH%";
+    Configure("Work", [&](HWND list) {
+        EXPECT_EQ(WindowText(GetDlgItem(list, 1007)),
+                  wine::Cp1252("Die Konfiguration gilt nur für das ausgewählte Serverprofil."));
+        EXPECT_EQ(Rows(list, kTweaks), std::vector<std::string>{"Upload Echo"});
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(list, kEdit)));
+
+        PostMessageA(GetDlgItem(list, kAdd), BM_CLICK, 0, 0);
+        HWND editor = wine::WaitForVisibleWindow("#32770", kEditorCaption, kTimeout);
+        ASSERT_NE(editor, nullptr);
+        EXPECT_EQ(GetWindow(editor, GW_OWNER), list);
+        Type(editor, kName, "Pack \xC4nderungen");
+        Type(editor, kExe, m_recorder);
+        Type(editor, kParameters, parameters);
+        SendDlgItemMessageA(editor, kDownload, BM_CLICK, 0, 0);
+        for (const char* filter : {"*.txt", "*.LOG", "*.TXT"}) {
+            Type(editor, kFilterText, filter);
+            EXPECT_TRUE(IsWindowEnabled(GetDlgItem(editor, kAddFilter)));
+            // Add is the default push button now.
+            EXPECT_EQ(LOWORD(SendMessageA(editor, DM_GETDEFID, 0, 0)), kAddFilter);
+            SendDlgItemMessageA(editor, kAddFilter, BM_CLICK, 0, 0);
+        }
+        EXPECT_EQ(Rows(editor, kFilters), (std::vector<std::string>{"*.LOG", "*.txt"}));
+        EXPECT_EQ(SendDlgItemMessageA(editor, kFilters, LB_GETCURSEL, 0, 0), 1);
+        EXPECT_EQ(WindowText(GetDlgItem(editor, kFilterText)), "");
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(editor, kAddFilter)));
+        PostMessageA(GetDlgItem(editor, IDOK), BM_CLICK, 0, 0);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(editor); }));
+
+        EXPECT_EQ(Rows(list, kTweaks), (std::vector<std::string>{"Upload Echo", "Pack \xC4nderungen"}));
+        EXPECT_EQ(SendDlgItemMessageA(list, kTweaks, LB_GETCURSEL, 0, 0), 1);
+        ClickArrow(list, kArrows, true);
+        EXPECT_TRUE(WaitUntil([&] {
+            return Rows(list, kTweaks) ==
+                   std::vector<std::string>{"Pack \xC4nderungen", "Upload Echo"};
+        }));
+        EXPECT_EQ(SendDlgItemMessageA(list, kTweaks, LB_GETCURSEL, 0, 0), 0);
+        // The arrows stay in the middle of their range, ready for the next click.
+        EXPECT_EQ(LOWORD(SendDlgItemMessageA(list, kArrows, UDM_GETPOS, 0, 0)), 2);
+        PostMessageA(GetDlgItem(list, IDOK), BM_CLICK, 0, 0);
+    });
+
+    const KeyContent set = ReadKey(work);
+    EXPECT_EQ(set.values, (std::map<std::string, std::string>{{"Count", "dw:" + Dw(2)}}));
+    EXPECT_EQ(set.subkeys, (std::vector<std::string>{"Tweak 00", "Tweak 01"}));
+    const KeyContent added = ReadKey(work + "\\Tweak 00");
+    const std::map<std::string, std::string> expected = {
+        {"Name", "sz:" + Sz("Pack \xC4nderungen")},
+        {"Exe", "sz:" + Sz(m_recorder)},
+        {"Parameters", "sz:" + Sz(parameters)},
+        {"Enabled", "dw:" + Dw(1)},
+        {"Ignore Case", "dw:" + Dw(1)},
+        {"Apply To", "dw:" + Dw(0x01)},
+        {"Filter", "sz:" + Sz("*.LOG;*.txt")},
+    };
+    EXPECT_EQ(added.values, expected);
+    EXPECT_TRUE(added.subkeys.empty());
+    EXPECT_EQ(ReadKey(work + "\\Tweak 01").values["Name"], "sz:" + Sz("Upload Echo"));
+    // The global set is untouched.
+    EXPECT_EQ(ReadKey(global).subkeys, std::vector<std::string>{"Tweak 00"});
+
+    // The live session of the profile has reloaded: the next download runs the new tweak only.
+    const std::string local = m_folder.Path() + "report.txt";
+    EXPECT_EQ(download(session, 0, "/remote/report.txt", local.c_str(), 0), 0);
+    destroy(session);
+    const std::string log = ReadFile(m_log);
+    EXPECT_NE(log.find("\t--tag\tnew\t" + local + "\t/remote/report.txt"), std::string::npos) << log;
+    EXPECT_EQ(log.find("global"), std::string::npos) << log;
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+}
+
+TEST_F(ConfigureDialogWine, RemoveAsksAndCancelStoresNothing) {
+    const std::string global = std::string(kConfigurations) + kGlobal;
+    StoreTweak(global, 0, "First", m_recorder, "1", 0x01);
+    StoreTweak(global, 1, "Second", m_recorder, "2", 0x01);
+    const KeyContent before = ReadKey(global);
+    const KeyContent firstBefore = ReadKey(global + "\\Tweak 00");
+
+    std::vector<MessageBoxSeen> boxes;
+    Configure(nullptr, [&](HWND list) {
+        EXPECT_EQ(WindowText(GetDlgItem(list, 1007)),
+                  wine::Cp1252("Diese Konfiguration gilt für alle FTP Zorvant Serverprofile."));
+        ClickRow(list, kTweaks, 0);
+        ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(GetDlgItem(list, kRemove)) != FALSE; }));
+        PostMessageA(GetDlgItem(list, kRemove), BM_CLICK, 0, 0);
+        boxes.push_back(Answer(list, IDNO));
+        EXPECT_EQ(Rows(list, kTweaks), (std::vector<std::string>{"First", "Second"}));
+        PostMessageA(GetDlgItem(list, kRemove), BM_CLICK, 0, 0);
+        boxes.push_back(Answer(list, IDYES));
+        EXPECT_TRUE(WaitUntil([&] { return Rows(list, kTweaks) == std::vector<std::string>{"Second"}; }));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(list, kRemove)));
+        PostMessageA(GetDlgItem(list, IDCANCEL), BM_CLICK, 0, 0);
+    });
+    ASSERT_EQ(boxes.size(), 2u);
+    for (const MessageBoxSeen& box : boxes) {
+        EXPECT_EQ(box.caption, "ZTTrevanelAddon");
+        EXPECT_EQ(box.text, wine::Cp1252("Sind Sie sicher, den ausgewählten Eintrag löschen zu wollen?"));
+    }
+    const KeyContent after = ReadKey(global);
+    EXPECT_EQ(after.values, before.values);
+    EXPECT_EQ(after.subkeys, before.subkeys);
+    EXPECT_EQ(ReadKey(global + "\\Tweak 00").values, firstBefore.values);
+}
+
+TEST_F(ConfigureDialogWine, HelpWithoutHelpFilesNamesThePathInTheHelpFolder) {
+    MessageBoxSeen box;
+    Configure("", [&](HWND list) {
+        PostMessageA(GetDlgItem(list, kHelp), BM_CLICK, 0, 0);
+        box = Answer(list, IDOK);
+        PostMessageA(GetDlgItem(list, IDCANCEL), BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(box.caption, "ZTTrevanelAddon");
+    EXPECT_EQ(box.text, wine::Cp1252("Fehler beim Öffnen der FTP Zorvant Trevanel Add-On Hilfe Datei.\r\n"
+                                     "Bitte überprüfen Sie, ob die Datei existiert.\r\n\r\n\"") +
+                            m_addon.Folder() + "Help\\ZTTrevanelAddOn.htm\"");
+}
+
+// Pictures of both dialogs with a sample configuration for the documentation, written when
+// TREVANEL_SCREENSHOT_DIR names a (Unix) folder.
+TEST_F(ConfigureDialogWine, ScreenshotsOfBothDialogs) {
+    char folder[1024];
+    const DWORD length = GetEnvironmentVariableA("TREVANEL_SCREENSHOT_DIR", folder, sizeof folder);
+    if (length == 0 || length >= sizeof folder) GTEST_SKIP() << "TREVANEL_SCREENSHOT_DIR not set";
+    const std::string global = std::string(kConfigurations) + kGlobal;
+    StoreTweak(global, 0, wine::Cp1252("Prüfsumme berechnen"), "C:\\Tools\\hashsum.exe",
+               "\"%LOCAL_FILE_PATH%\"", 0x01);
+    StoreTweak(global, 1, wine::Cp1252("Berichte nach PDF umwandeln"), "C:\\Tools\\topdf.exe",
+               "/in \"%LOCAL_FILE_PATH%\" /quiet", 0x01 | 0x04);
+    StoreTweak(global, 2, wine::Cp1252("Übertragung protokollieren"), "C:\\Tools\\logger.exe",
+               "%REMOTE_FILE_PATH%", 0x10 | 0x20);
+
+    Configure(nullptr, [&](HWND list) {
+        ClickRow(list, kTweaks, 1);
+        EXPECT_EQ(Screenshot(list, std::string(folder) + "/tweak-list.png"), "");
+        PostMessageA(GetDlgItem(list, kEdit), BM_CLICK, 0, 0);
+        HWND editor = wine::WaitForVisibleWindow("#32770", kEditorCaption, kTimeout);
+        ASSERT_NE(editor, nullptr);
+        const std::string filters[] = {"*.doc", "*.xls", wine::Cp1252("Bericht_März*.txt")};
+        for (const std::string& filter : filters) {
+            Type(editor, kFilterText, filter);
+            SendDlgItemMessageA(editor, kAddFilter, BM_CLICK, 0, 0);
+        }
+        ClickRow(editor, kFilters, 1);
+        EXPECT_EQ(Screenshot(editor, std::string(folder) + "/tweak-editor.png"), "");
+        PostMessageA(GetDlgItem(editor, IDCANCEL), BM_CLICK, 0, 0);
+        WaitUntil([&] { return !IsWindow(editor); });
+        PostMessageA(GetDlgItem(list, IDCANCEL), BM_CLICK, 0, 0);
+    });
+}
+
+}  // namespace

@@ -1,0 +1,39 @@
+// Opening a help file: the module's Help folder first, the module folder second.
+#include "ui/HelpFile.h"
+
+#include <string>
+
+#include "config/AppBase.h"
+#include "platform/Launcher.h"
+#include "platform/MessageBox.h"
+#include "platform/Module.h"
+#include "platform/Platform.h"
+#include "platform/WinTypes.h"
+#include "ui/resource.h"
+
+namespace {
+
+bool OpenDocument(const std::string& path) {
+    return GetLauncher().Execute("open", path.c_str(), nullptr, nullptr, SW_SHOW) > 32;
+}
+
+// The message's one "%s" takes the path. The path is inserted as text, never used as a format,
+// so a '%' in a folder name is shown as it is.
+std::string FormatWithPath(const std::string& format, const std::string& path) {
+    std::string text = format;
+    const size_t at = text.find("%s");
+    if (at != std::string::npos) text.replace(at, 2, path);
+    return text;
+}
+
+}  // namespace
+
+void OpenHelpFile(const char* fileName) {
+    const CAppBase* app = AfxGetApp();
+    const std::string folder = app ? app->m_strModuleFolder : std::string();
+    const std::string path1 = folder + "Help\\" + fileName;
+    if (OpenDocument(path1)) return;
+    if (OpenDocument(folder + fileName)) return;
+    AfxMessageBox(FormatWithPath(GetModule().LoadString(IDS_HELP_FILE_ERROR), path1),
+                  MB_OK | MB_ICONEXCLAMATION);
+}

@@ -1,0 +1,183 @@
+// The tweak editor dialog on template IDD_TWEAKINFO_DIALOG.
+#include "ui/TweakInfoDlg.h"
+
+#include <string>
+#include <vector>
+
+#include "config/TweakInfo.h"
+#include "platform/MessageBox.h"
+#include "platform/Platform.h"
+#include "platform/WinTypes.h"
+#include "ui/HelpFile.h"
+#include "ui/resource.h"
+
+namespace {
+
+// The transfer-type check boxes and the bits of m_nApplyTo they stand for.
+struct ApplyToBox {
+    int id;
+    uint32_t mask;
+};
+const ApplyToBox kApplyToBoxes[] = {
+    {IDC_CHECK_MOVE_SERVER, TWEAK_APPLY_MOVE_SERVER}, {IDC_CHECK_OPEN, TWEAK_APPLY_OPEN},
+    {IDC_CHECK_UPLOAD, TWEAK_APPLY_UPLOAD},           {IDC_CHECK_MOVE_LOCAL, TWEAK_APPLY_MOVE_LOCAL},
+    {IDC_CHECK_VIEW, TWEAK_APPLY_VIEW},               {IDC_CHECK_DOWNLOAD, TWEAK_APPLY_DOWNLOAD},
+};
+
+}  // namespace
+
+IMPLEMENT_DYNAMIC(CTweakInfoDlg, CDialog)
+
+BEGIN_MESSAGE_MAP(CTweakInfoDlg)
+    ON_WM_DESTROY()
+    ON_BN_CLICKED(IDC_BTN_HELP, OnHelp)
+    ON_LBN_SELCHANGE(IDC_LIST_FILTERS, OnSelChangeFilters)
+    ON_BN_CLICKED(IDC_BTN_REMOVE_ALL_FILTERS, OnRemoveAllFilters)
+    ON_BN_CLICKED(IDC_BTN_REMOVE_FILTER, OnRemoveFilter)
+    ON_BN_CLICKED(IDC_BTN_BROWSE, OnBrowse)
+    ON_BN_CLICKED(IDC_BTN_ADD_FILTER, OnAddFilter)
+    ON_EN_CHANGE(IDC_EDIT_FILTER, OnChangeFilterText)
+END_MESSAGE_MAP()
+
+CTweakInfoDlg::CTweakInfoDlg(CTweakInfo* tweak)
+    : CDialog(IDD_TWEAKINFO_DIALOG), m_pTweak(tweak), m_hIcon(nullptr) {}
+
+CTweakInfoDlg::~CTweakInfoDlg() = default;
+
+void CTweakInfoDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_LIST_FILTERS, m_listFilters);
+}
+
+int CTweakInfoDlg::OnInitDialog() {
+    m_hIcon = GetUi().LoadIcon(IDI_TREVANEL, 16, 16);
+    SetIcon(m_hIcon, false);
+
+    CDialog::OnInitDialog();
+    FillControls();
+
+    EnableDlgItem(IDC_BTN_REMOVE_FILTER, m_listFilters.GetCurSel() != LB_ERR);
+    EnableDlgItem(IDC_BTN_ADD_FILTER, false);
+    return TRUE;
+}
+
+void CTweakInfoDlg::FillControls() {
+    if (m_pTweak == nullptr) m_pTweak = new CTweakInfo();
+
+    SetDlgItemText(IDC_EDIT_NAME, m_pTweak->m_strName);
+    SetDlgItemText(IDC_EDIT_EXE, m_pTweak->m_strExe);
+    SetDlgItemText(IDC_EDIT_PARAMETERS, m_pTweak->m_strParameters);
+    CheckDlgButton(IDC_CHECK_DISABLED, m_pTweak->m_bEnabled == 0 ? 1 : 0);
+
+    for (const ApplyToBox& box : kApplyToBoxes) {
+        CheckDlgButton(box.id, (m_pTweak->m_nApplyTo & box.mask) != 0 ? 1 : 0);
+    }
+    CheckDlgButton(IDC_CHECK_IGNORE_CASE, m_pTweak->m_bIgnoreCase != 0 ? 1 : 0);
+
+    std::vector<std::string> filters;
+    m_pTweak->GetFilters(filters);
+    for (const std::string& filter : filters) m_listFilters.AddString(filter);
+}
+
+void CTweakInfoDlg::OnChangeFilterText() {
+    const std::string text = GetDlgItemText(IDC_EDIT_FILTER);
+    EnableDlgItem(IDC_BTN_ADD_FILTER, !text.empty());
+    // Once a filter is being typed, Enter adds it instead of closing the dialog.
+    SetDefID(IDC_BTN_ADD_FILTER);
+    if (text.empty()) GotoDlgCtrl(IDC_LIST_FILTERS);
+}
+
+void CTweakInfoDlg::OnAddFilter() {
+    const std::string text = GetDlgItemText(IDC_EDIT_FILTER);
+    if (text.empty()) return;
+
+    int index = m_listFilters.FindStringExact(-1, text);
+    if (index < 0) index = m_listFilters.AddString(text);
+    m_listFilters.SetCurSel(index);
+    EnableDlgItem(IDC_BTN_REMOVE_FILTER, m_listFilters.GetCurSel() != LB_ERR);
+
+    SetDlgItemText(IDC_EDIT_FILTER, std::string());
+}
+
+void CTweakInfoDlg::OnRemoveFilter() {
+    const int sel = m_listFilters.GetCurSel();
+    if (sel == LB_ERR) return;
+    if (AfxMessageBox(IDS_REMOVE_QUESTION, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+
+    m_listFilters.DeleteString(sel);
+    const int count = m_listFilters.GetCount();
+    if (sel < count) {
+        m_listFilters.SetCurSel(sel);
+    } else if (count > 0) {
+        m_listFilters.SetCurSel(count - 1);
+    }
+    EnableDlgItem(IDC_BTN_REMOVE_FILTER, m_listFilters.GetCurSel() != LB_ERR);
+}
+
+void CTweakInfoDlg::OnRemoveAllFilters() {
+    if (m_listFilters.GetCount() == 0) return;
+    if (AfxMessageBox(IDS_REMOVE_ALL_QUESTION, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+
+    m_listFilters.ResetContent();
+    EnableDlgItem(IDC_BTN_REMOVE_FILTER, m_listFilters.GetCurSel() != LB_ERR);
+}
+
+void CTweakInfoDlg::OnSelChangeFilters() {
+    EnableDlgItem(IDC_BTN_REMOVE_FILTER, m_listFilters.GetCurSel() != LB_ERR);
+}
+
+void CTweakInfoDlg::OnBrowse() {
+    const std::string current = GetDlgItemText(IDC_EDIT_EXE);
+    std::string path;
+    if (GetUi().GetOpenFileName(current, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY,
+                                "Any File (*.*)|*.*||", &path)) {
+        SetDlgItemText(IDC_EDIT_EXE, path);
+    }
+}
+
+void CTweakInfoDlg::OnHelp() { OpenHelpFile("ZTTrevanelAddOnInfo.htm"); }
+
+void CTweakInfoDlg::OnOK() {
+    const std::string name = GetDlgItemText(IDC_EDIT_NAME);
+    if (name.empty()) {
+        AfxMessageBox(IDS_EMPTY_NAME, MB_OK | MB_ICONEXCLAMATION);
+        GotoDlgCtrl(IDC_EDIT_NAME);
+        return;
+    }
+    const std::string exe = GetDlgItemText(IDC_EDIT_EXE);
+    if (exe.empty()) {
+        AfxMessageBox(IDS_EMPTY_EXE, MB_OK | MB_ICONEXCLAMATION);
+        GotoDlgCtrl(IDC_EDIT_EXE);
+        return;
+    }
+
+    m_pTweak->m_strName = name;
+    m_pTweak->m_bEnabled = IsDlgButtonChecked(IDC_CHECK_DISABLED) ? 0 : 1;
+    m_pTweak->m_strExe = exe;
+    m_pTweak->m_strParameters = GetDlgItemText(IDC_EDIT_PARAMETERS);
+
+    uint32_t applyTo = 0;
+    for (const ApplyToBox& box : kApplyToBoxes) {
+        if (IsDlgButtonChecked(box.id)) applyTo += box.mask;
+    }
+    m_pTweak->m_nApplyTo = applyTo;
+
+    m_pTweak->m_arrFilters.clear();
+    const int count = m_listFilters.GetCount();
+    for (int i = 0; i < count; ++i) {
+        std::string filter;
+        m_listFilters.GetText(i, filter);
+        m_pTweak->m_arrFilters.push_back(filter);
+    }
+    m_pTweak->m_bIgnoreCase = IsDlgButtonChecked(IDC_CHECK_IGNORE_CASE) ? 1 : 0;
+
+    CDialog::OnOK();
+}
+
+void CTweakInfoDlg::OnDestroy() {
+    if (m_hIcon != nullptr) {
+        GetUi().DestroyIcon(m_hIcon);
+        m_hIcon = nullptr;
+    }
+    CDialog::OnDestroy();
+}

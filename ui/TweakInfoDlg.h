@@ -1,0 +1,38 @@
+// The tweak editor: one tweak record in a modal dialog. The record changes only at a successful OK.
+#pragma once
+
+#include "platform/Dialog.h"
+#include "platform/ListBox.h"
+
+class CTweakInfo;
+
+class CTweakInfoDlg : public CDialog {
+    DECLARE_DYNAMIC(CTweakInfoDlg)
+    using ThisClass = CTweakInfoDlg;
+
+public:
+    // tweak: the record to edit, or null to create a new one when the dialog opens. The editor
+    // never destroys a record; after DoModal the caller owns one that the editor created.
+    explicit CTweakInfoDlg(CTweakInfo* tweak);
+    ~CTweakInfoDlg() override;
+
+    CTweakInfo* m_pTweak;
+    IconHandle m_hIcon;
+    CListBox m_listFilters;
+
+protected:
+    DECLARE_MESSAGE_MAP()
+    void DoDataExchange(CDataExchange* pDX) override;
+    int OnInitDialog() override;
+    void OnOK() override;
+
+    void FillControls();
+    void OnDestroy();
+    void OnHelp();
+    void OnSelChangeFilters();
+    void OnRemoveAllFilters();
+    void OnRemoveFilter();
+    void OnBrowse();
+    void OnAddFilter();
+    void OnChangeFilterText();
+};

@@ -1,0 +1,207 @@
+// The tweak list dialog on template IDD_ZTTREVANEL_DIALOG.
+#include "ui/ZTTrevanelDlg.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "config/AppBase.h"
+#include "config/TweakInfo.h"
+#include "platform/MessageBox.h"
+#include "platform/Module.h"
+#include "platform/Platform.h"
+#include "platform/WinTypes.h"
+#include "ui/HelpFile.h"
+#include "ui/TweakInfoDlg.h"
+#include "ui/resource.h"
+
+IMPLEMENT_DYNAMIC(CZTTrevanelDlg, CDialog)
+
+BEGIN_MESSAGE_MAP(CZTTrevanelDlg)
+    ON_WM_DESTROY()
+    ON_BN_CLICKED(IDC_BTN_HELP, OnHelp)
+    ON_LBN_SELCHANGE(IDC_LIST_TWEAKS, UpdateButtons)
+    ON_NOTIFY(UDN_DELTAPOS, IDC_SPIN_MOVE, OnMoveTweak)
+    ON_BN_CLICKED(IDC_BTN_REMOVE_ALL, OnRemoveAll)
+    ON_BN_CLICKED(IDC_BTN_REMOVE, OnRemove)
+    ON_BN_CLICKED(IDC_BTN_EDIT, OnEdit)
+    ON_BN_CLICKED(IDC_BTN_ADD, OnAdd)
+    ON_LBN_DBLCLK(IDC_LIST_TWEAKS, OnEdit)
+END_MESSAGE_MAP()
+
+CZTTrevanelDlg::CZTTrevanelDlg(const char* profileName)
+    : CDialog(IDD_ZTTREVANEL_DIALOG),
+      m_config(profileName),
+      m_strProfileName(profileName ? profileName : ""),
+      m_hIcon(nullptr) {
+    m_config.Load();
+}
+
+CZTTrevanelDlg::~CZTTrevanelDlg() {
+    const std::vector<CTweakInfo*>& held = m_config.m_arrTweaks;
+    for (CTweakInfo* added : m_arrAdded) {
+        if (std::find(held.begin(), held.end(), added) == held.end()) delete added;
+    }
+}
+
+void CZTTrevanelDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_LIST_TWEAKS, m_listTweaks);
+}
+
+int CZTTrevanelDlg::OnInitDialog() {
+    m_hIcon = GetUi().LoadIcon(IDI_TREVANEL, 16, 16);
+    SetIcon(m_hIcon, false);
+
+    if (!m_strProfileName.empty()) {
+        SetDlgItemText(IDC_STATIC_SCOPE, GetModule().LoadString(IDS_PROFILE_SCOPE));
+    }
+
+    CDialog::OnInitDialog();
+    FillList();
+    UpdateButtons();
+
+    // The up-down control is a pair of arrow buttons only: standing in the middle of its range,
+    // either arrow always asks for a move.
+    SetUpDownRange(IDC_SPIN_MOVE, 1, 3);
+    SetUpDownPos(IDC_SPIN_MOVE, 2);
+    return TRUE;
+}
+
+void CZTTrevanelDlg::FillList() {
+    m_listTweaks.ResetContent();
+    for (CTweakInfo* tweak : m_config.m_arrTweaks) {
+        const int index = m_listTweaks.AddString(tweak->m_strName);
+        m_listTweaks.SetItemData(index, reinterpret_cast<uintptr_t>(tweak));
+    }
+}
+
+void CZTTrevanelDlg::UpdateButtons() {
+    const bool selected = m_listTweaks.GetCurSel() != LB_ERR;
+    EnableDlgItem(IDC_BTN_EDIT, selected);
+    EnableDlgItem(IDC_BTN_REMOVE, selected);
+}
+
+void CZTTrevanelDlg::OnAdd() {
+    CTweakInfoDlg editor(nullptr);
+    const int result = editor.DoModal();
+    std::unique_ptr<CTweakInfo> created(editor.m_pTweak);
+    if (result != IDOK || !created) return;
+
+    m_arrAdded.push_back(created.get());
+    CTweakInfo* tweak = created.release();
+    const int index = m_listTweaks.AddString(tweak->m_strName);
+    m_listTweaks.SetItemData(index, reinterpret_cast<uintptr_t>(tweak));
+    m_listTweaks.SetCurSel(index);
+    UpdateButtons();
+}
+
+void CZTTrevanelDlg::OnEdit() {
+    const int sel = m_listTweaks.GetCurSel();
+    if (sel == LB_ERR) return;
+
+    CTweakInfo* tweak = reinterpret_cast<CTweakInfo*>(m_listTweaks.GetItemData(sel));
+    if (tweak == nullptr) return;
+    CTweakInfoDlg editor(tweak);
+    if (editor.DoModal() != IDOK) return;
+
+    std::string shown;
+    m_listTweaks.GetText(sel, shown);
+    if (shown != tweak->m_strName) {
+        m_listTweaks.DeleteString(sel);
+        const int index = m_listTweaks.InsertString(sel, tweak->m_strName);
+        m_listTweaks.SetItemData(index, reinterpret_cast<uintptr_t>(tweak));
+        m_listTweaks.SetCurSel(index);
+    }
+}
+
+void CZTTrevanelDlg::OnRemove() {
+    const int sel = m_listTweaks.GetCurSel();
+    if (sel == LB_ERR) return;
+    if (AfxMessageBox(IDS_REMOVE_QUESTION, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+
+    m_arrRemoved.push_back(reinterpret_cast<CTweakInfo*>(m_listTweaks.GetItemData(sel)));
+    m_listTweaks.DeleteString(sel);
+    UpdateButtons();
+}
+
+void CZTTrevanelDlg::OnRemoveAll() {
+    const int count = m_listTweaks.GetCount();
+    if (count == 0) return;
+    if (AfxMessageBox(IDS_REMOVE_ALL_QUESTION, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+
+    for (int i = 0; i < count; ++i) {
+        m_arrRemoved.push_back(reinterpret_cast<CTweakInfo*>(m_listTweaks.GetItemData(i)));
+    }
+    m_listTweaks.ResetContent();
+    UpdateButtons();
+}
+
+void CZTTrevanelDlg::OnMoveTweak(const DialogNotify& notify, intptr_t* pResult) {
+    // Whatever happens, the control stays at its middle position.
+    *pResult = 1;
+
+    const bool up = notify.iDelta > 0;
+    const int sel = m_listTweaks.GetCurSel();
+    const int count = m_listTweaks.GetCount();
+    if (sel == LB_ERR) return;
+
+    int target;
+    if (up && sel > 0) {
+        target = sel - 1;
+    } else if (!up && sel < count - 1) {
+        target = sel + 1;
+    } else {
+        return;
+    }
+
+    const uintptr_t data = m_listTweaks.GetItemData(sel);
+    const CTweakInfo* tweak = reinterpret_cast<const CTweakInfo*>(data);
+    m_listTweaks.DeleteString(sel);
+    const int index = m_listTweaks.InsertString(target, tweak ? tweak->m_strName : std::string());
+    m_listTweaks.SetItemData(index, data);
+    m_listTweaks.SetCurSel(index);
+}
+
+void CZTTrevanelDlg::OnOK() {
+    // The rows are gathered before anything changes, so that a failure here leaves every record
+    // with exactly one owner.
+    std::vector<CTweakInfo*> rows;
+    const int count = m_listTweaks.GetCount();
+    rows.reserve(count > 0 ? static_cast<size_t>(count) : 0);
+    for (int i = 0; i < count; ++i) {
+        rows.push_back(reinterpret_cast<CTweakInfo*>(m_listTweaks.GetItemData(i)));
+    }
+
+    const CAppBase* app = AfxGetApp();
+    if (app) app->DeleteRegTree(m_config.GetKeyPath(0).c_str());
+
+    for (CTweakInfo* removed : m_arrRemoved) {
+        if (removed == nullptr) continue;
+        m_arrAdded.erase(std::remove(m_arrAdded.begin(), m_arrAdded.end(), removed),
+                         m_arrAdded.end());
+        delete removed;
+    }
+    m_arrRemoved.clear();
+
+    // The records that remain are the rows' ones; m_config takes them over in row order.
+    m_config.m_arrTweaks.swap(rows);
+    m_arrAdded.clear();
+
+    m_config.Save();
+    CDialog::OnOK();
+}
+
+void CZTTrevanelDlg::OnHelp() { OpenHelpFile("ZTTrevanelAddOn.htm"); }
+
+void CZTTrevanelDlg::OnDestroy() {
+    if (m_hIcon != nullptr) {
+        GetUi().DestroyIcon(m_hIcon);
+        m_hIcon = nullptr;
+    }
+    CDialog::OnDestroy();
+}
+
+int RunTweakListDialog(const char* profileName) {
+    std::unique_ptr<CZTTrevanelDlg> dialog(new CZTTrevanelDlg(profileName));
+    return dialog->DoModal();
+}
