@@ -5,9 +5,12 @@
 
 #include <cstring>
 
+#include "addon/HostSetup.h"
 #include "addon/ZTTrevanelApp.h"
+#include "config/ProfileKeys.h"
 #include "platform/Module.h"
 #include "platform/Platform.h"
+#include "ui/ZTTrevanelDlg.h"
 
 namespace {
 
@@ -24,15 +27,15 @@ void RunExport(Work work) {
 extern "C" {
 
 void WINAPI ZTAddOnConfigure(const char* profileName) {
-    RunExport([&] { (void)profileName; });
+    RunExport([&] { RunTweakListDialog(profileName); });
 }
 
 void WINAPI ZTAddOnProfileNameChange(const char* oldName, const char* newName) {
-    RunExport([&] { (void)oldName; (void)newName; });
+    RunExport([&] { RenameProfileKey(GetTheApp(), oldName, newName); });
 }
 
 void WINAPI ZTAddOnProfileDeleted(const char* profileName) {
-    RunExport([&] { (void)profileName; });
+    RunExport([&] { DeleteProfileKey(GetTheApp(), profileName); });
 }
 
 void WINAPI ZTAddOnName(char* buffer, uint32_t size) {
@@ -46,33 +49,39 @@ void WINAPI ZTAddOnName(char* buffer, uint32_t size) {
 }
 
 void WINAPI ZTAddOnSessionCreate(void* hSession, const char* profileName) {
-    RunExport([&] { (void)hSession; (void)profileName; });
+    RunExport([&] { GetTheApp().CreateSession(hSession, profileName); });
 }
 
 int WINAPI ZTAddOnFileDownloadedTweak(void* hSession, int type, const char* remotePath,
                                       const char* localPath, uint32_t unused) {
-    RunExport([&] { (void)hSession; (void)type; (void)remotePath; (void)localPath; (void)unused; });
+    RunExport([&] {
+        if (CTweakSession* session = GetTheApp().FindSession(hSession))
+            session->OnFileDownloaded(type, remotePath, localPath, unused);
+    });
     return 0;
 }
 
 int WINAPI ZTAddOnFileUploadTweak(void* hSession, int type, const char* localPath,
                                   uint32_t unused1, const char* remotePath, uint32_t unused2) {
     RunExport([&] {
-        (void)hSession; (void)type; (void)localPath; (void)unused1; (void)remotePath; (void)unused2;
+        if (CTweakSession* session = GetTheApp().FindSession(hSession))
+            session->OnFileUploaded(type, localPath, unused1, remotePath, unused2);
     });
     return 0;
 }
 
 void WINAPI ZTAddOnSessionDestroy(void* hSession) {
-    RunExport([&] { (void)hSession; });
+    RunExport([&] { GetTheApp().DestroySession(hSession); });
 }
 
 void WINAPI ZTAddOnInstall(const char* folder) {
-    RunExport([&] { (void)folder; });
+    RunExport([&] { InstallAddon(folder); });
 }
 
 int WINAPI ZTAddOnUninstall(uint32_t unused1, uint32_t unused2) {
-    RunExport([&] { (void)unused1; (void)unused2; });
+    (void)unused1;
+    (void)unused2;
+    RunExport([&] { UninstallAddon(); });
     return 0;
 }
 
