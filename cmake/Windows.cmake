@@ -100,7 +100,8 @@ foreach(area_dir ${WINE_AREAS})
     add_executable(wine_${area} ${area_sources})
     target_link_libraries(wine_${area} PRIVATE
         trevanel_wine_harness trevanel_win32 trevanel_core GTest::gtest_main)
-    target_compile_definitions(wine_${area} PRIVATE TREVANEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+    target_compile_definitions(wine_${area} PRIVATE
+        TREVANEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}" TREVANEL_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
     trevanel_windows_program(wine_${area})
     add_dependencies(wine_${area} ZTTrevanelAddon ZTHost ${TREVANEL_FIXTURES})
     gtest_discover_tests(wine_${area}

@@ -7,6 +7,16 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 export LC_ALL=C.UTF-8
 unset LANG LANGUAGE
 
+# The dialog font ("MS Shell Dlg" is Tahoma) and the caption buttons' glyphs (Marlett): Wine keeps
+# its own copies in its data folder but does not find them there, only in the prefix's Fonts.
+trevanel_wine_fonts() {
+    local font
+    for font in tahoma.ttf tahomabd.ttf marlett.ttf; do
+        [ -f "/usr/share/wine/fonts/$font" ] && cp "/usr/share/wine/fonts/$font" "$1/drive_c/windows/Fonts/"
+    done
+    return 0
+}
+
 # The template prefix that fresh prefixes are copied from: booting one takes 15 s, copying 2 s.
 # Without a window manager every hidden or closed window costs 2 s unless Wine manages none.
 trevanel_wine_template() {
@@ -19,6 +29,7 @@ trevanel_wine_template() {
         export WINEPREFIX="$template.tmp"
         wineboot -i >/dev/null 2>&1 &&
             wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 &&
+            trevanel_wine_fonts "$template.tmp" &&
             wineserver -w &&
             mv "$template.tmp" "$template"
     ) 9>"$template.lock"

@@ -1,6 +1,9 @@
 // Waiting for windows and answering message boxes from a test thread.
 #include "tests/wine/common/WindowDriver.h"
 
+#include <atomic>
+#include <thread>
+
 #include <gtest/gtest.h>
 
 namespace wine {
@@ -35,6 +38,30 @@ HWND WaitForOwnedWindow(HWND owner, const char* caption, DWORD timeoutMs) {
         },
         timeoutMs);
     return found;
+}
+
+namespace {
+
+BOOL CALLBACK CancelWindow(HWND window, LPARAM) {
+    PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+    return TRUE;
+}
+
+}  // namespace
+
+void RunWhileUserActs(const std::function<void()>& call, const std::function<void()>& user) {
+    std::atomic<bool> returned(false);
+    const DWORD thisThread = GetCurrentThreadId();
+    std::thread worker([&] {
+        user();
+        while (!returned) {
+            EnumThreadWindows(thisThread, &CancelWindow, 0);
+            Sleep(100);
+        }
+    });
+    call();
+    returned = true;
+    worker.join();
 }
 
 MessageBoxSeen AnswerMessageBox(HWND owner, int button, const char* caption) {

@@ -29,4 +29,9 @@ struct MessageBoxSeen {
 // caption), reads it and answers it with button (IDOK, IDYES, IDNO ...).
 MessageBoxSeen AnswerMessageBox(HWND owner, int button, const char* caption = nullptr);
 
+// Runs call on this thread (a modal dialog of the add-on, say) while user works its windows on a
+// second thread. Windows of this thread that are still open when user returns are cancelled until
+// call returns, so that a failed test cannot hang.
+void RunWhileUserActs(const std::function<void()>& call, const std::function<void()>& user);
+
 }  // namespace wine

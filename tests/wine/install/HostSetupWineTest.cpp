@@ -3,11 +3,9 @@
 // add-on must start it with the exact command line and working folder, or say why it cannot.
 #include <windows.h>
 
-#include <atomic>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -34,11 +32,6 @@ std::string WithoutTrailingBackslash(std::string path) {
 void SetString(HKEY key, const char* name, const std::string& text) {
     RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                    static_cast<DWORD>(text.size() + 1));
-}
-
-BOOL CALLBACK CancelWindow(HWND window, LPARAM) {
-    PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
-    return TRUE;
 }
 
 // One run of the recording host: its raw command line and its working folder.
@@ -91,23 +84,11 @@ protected:
         return runs;
     }
 
-    // Runs ZTAddOnInstall(folder) of the loaded add-on here while user works its windows on
-    // another thread; whatever user leaves open is cancelled, so that a failed test cannot hang.
+    // ZTAddOnInstall(folder) of the loaded add-on while user works its windows.
     void Install(wine::AddonCopy& addon, const char* folder, const std::function<void()>& user) {
         auto install = addon.Export<InstallFn>(9);
         ASSERT_NE(install, nullptr);
-        std::atomic<bool> returned(false);
-        const DWORD thisThread = GetCurrentThreadId();
-        std::thread worker([&] {
-            user();
-            while (!returned) {
-                EnumThreadWindows(thisThread, &CancelWindow, 0);
-                Sleep(100);
-            }
-        });
-        install(folder);
-        returned = true;
-        worker.join();
+        wine::RunWhileUserActs([&] { install(folder); }, user);
     }
 
     static void EndTweakList(int button) {

@@ -4,18 +4,17 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <functional>
 #include <map>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "tests/wine/common/WindowDriver.h"
 #include "tests/wine/common/WineHarness.h"
 
 namespace {
@@ -36,20 +35,9 @@ enum {
 
 using ConfigureFn = void(WINAPI*)(const char*);
 
-bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = kTimeout) {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > timeoutMs) return false;
-        Sleep(20);
-    }
-    return true;
-}
-
-std::string WindowText(HWND window) {
-    char text[4096] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
+using wine::MessageBoxSeen;
+using wine::WaitUntil;
+using wine::WindowText;
 
 std::vector<std::string> Rows(HWND dialog, int listId) {
     std::vector<std::string> rows;
@@ -62,43 +50,7 @@ std::vector<std::string> Rows(HWND dialog, int listId) {
     return rows;
 }
 
-// A visible message box or dialog that owner owns.
-HWND WaitForOwnedWindow(HWND owner) {
-    HWND found = nullptr;
-    WaitUntil([&] {
-        for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", nullptr); w;
-             w = FindWindowExA(nullptr, w, "#32770", nullptr)) {
-            if (GetWindow(w, GW_OWNER) == owner && IsWindowVisible(w)) {
-                found = w;
-                return true;
-            }
-        }
-        return false;
-    });
-    return found;
-}
-
-// A message box: its caption, its text (control 0xFFFF), and the button that answers it.
-struct MessageBoxSeen {
-    std::string caption;
-    std::string text;
-};
-
-MessageBoxSeen Answer(HWND owner, int button) {
-    MessageBoxSeen seen;
-    HWND box = WaitForOwnedWindow(owner);
-    if (box == nullptr) {
-        ADD_FAILURE() << "no message box appeared";
-        return seen;
-    }
-    seen.caption = WindowText(box);
-    char text[4096] = "";
-    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-    seen.text = text;
-    PostMessageA(GetDlgItem(box, button), BM_CLICK, 0, 0);
-    WaitUntil([&] { return !IsWindow(box); });
-    return seen;
-}
+MessageBoxSeen Answer(HWND owner, int button) { return wine::AnswerMessageBox(owner, button); }
 
 void PostClick(HWND window, int x, int y) {
     PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
@@ -124,11 +76,6 @@ void ClickArrow(HWND dialog, int id, bool up) {
 
 // Types into an edit field; the field tells the dialog of its new text (EN_CHANGE).
 void Type(HWND dialog, int id, const std::string& text) { SetDlgItemTextA(dialog, id, text.c_str()); }
-
-BOOL CALLBACK CancelWindow(HWND window, LPARAM) {
-    PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
-    return TRUE;
-}
 
 std::string ReadFile(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
@@ -249,23 +196,14 @@ protected:
     // Runs ZTAddOnConfigure(profile) here while user works the list dialog on another thread.
     // Whatever user leaves open is cancelled, so that a failed test cannot hang.
     void Configure(const char* profile, const std::function<void(HWND)>& user) {
-        std::atomic<bool> returned(false);
-        const DWORD thisThread = GetCurrentThreadId();
-        std::thread worker([&] {
+        wine::RunWhileUserActs([&] { m_configure(profile); }, [&] {
             HWND list = wine::WaitForVisibleWindow("#32770", kListCaption, kTimeout);
             if (list == nullptr) {
                 ADD_FAILURE() << "the tweak list did not appear";
             } else {
                 user(list);
             }
-            while (!returned) {
-                EnumThreadWindows(thisThread, &CancelWindow, 0);
-                Sleep(100);
-            }
         });
-        m_configure(profile);
-        returned = true;
-        worker.join();
     }
 
     wine::TempFolder m_folder{"Configure Dialog"};
@@ -406,9 +344,14 @@ TEST_F(ConfigureDialogWine, HelpWithoutHelpFilesNamesThePathInTheHelpFolder) {
 // Pictures of both dialogs with a sample configuration for the documentation, written when
 // TREVANEL_SCREENSHOT_DIR names a (Unix) folder.
 TEST_F(ConfigureDialogWine, ScreenshotsOfBothDialogs) {
+    // The pictures in docs/ are made by pointing TREVANEL_SCREENSHOT_DIR there; every other run
+    // takes them into the build tree, so that they are checked all the same.
     char folder[1024];
     const DWORD length = GetEnvironmentVariableA("TREVANEL_SCREENSHOT_DIR", folder, sizeof folder);
-    if (length == 0 || length >= sizeof folder) GTEST_SKIP() << "TREVANEL_SCREENSHOT_DIR not set";
+    if (length == 0 || length >= sizeof folder) {
+        std::snprintf(folder, sizeof folder, "%s", TREVANEL_BIN_DIR "/screenshots");
+        CreateDirectoryA(wine::ToWindowsPath(folder).c_str(), nullptr);
+    }
     const std::string global = std::string(kConfigurations) + kGlobal;
     StoreTweak(global, 0, wine::Cp1252("Prüfsumme berechnen"), "C:\\Tools\\hashsum.exe",
                "\"%LOCAL_FILE_PATH%\"", 0x01);
