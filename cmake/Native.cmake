@@ -26,9 +26,20 @@ if(TARGET unit_platform)
     target_sources(unit_platform PRIVATE ${CMAKE_SOURCE_DIR}/tests/shared/RegistrySuite.cpp)
 endif()
 
+# The session soak: plainly, and under valgrind where it is installed (no definite loss allowed).
+add_executable(soak_sessions ${CMAKE_SOURCE_DIR}/tests/soak/SessionSoak.cpp)
+target_link_libraries(soak_sessions PRIVATE trevanel_standins trevanel_core)
+add_test(NAME soak_sessions COMMAND soak_sessions)
+find_program(VALGRIND valgrind)
+if(VALGRIND AND NOT CMAKE_CXX_FLAGS MATCHES "sanitize")
+    add_test(NAME soak_sessions_valgrind COMMAND ${VALGRIND} --leak-check=full
+        --errors-for-leak-kinds=definite --error-exitcode=1 $<TARGET_FILE:soak_sessions>)
+endif()
+
 if(EXISTS ${CMAKE_SOURCE_DIR}/bench/CMakeLists.txt)
     add_subdirectory(bench)
 endif()
-if(EXISTS ${CMAKE_SOURCE_DIR}/fuzz/CMakeLists.txt)
+option(TREVANEL_FUZZ "Build the libFuzzer harnesses of fuzz/ (needs clang)" OFF)
+if(TREVANEL_FUZZ)
     add_subdirectory(fuzz)
 endif()
