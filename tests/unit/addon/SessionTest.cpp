@@ -1,0 +1,190 @@
+// Host sessions through the exports: creation, lookup, reload after a save, and the paths that the
+// two transfer exports hand to the tweaks.
+#include <future>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "addon/Exports.h"
+#include "addon/ZTTrevanelApp.h"
+#include "config/TweakConfig.h"
+#include "config/TweakInfo.h"
+#include "platform/Platform.h"
+#include "platform/memory/MemoryLauncher.h"
+#include "platform/memory/MemoryRegistry.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+void* Handle(uintptr_t value) { return reinterpret_cast<void*>(value); }
+
+class SessionTest : public testing::Test {
+protected:
+    void SetUp() override {
+        SetLauncher(&m_launcher);
+        SetRegistry(&m_registry);
+        m_app = std::make_unique<CZTTrevanelApp>();
+    }
+    void TearDown() override {
+        m_launcher.ReleaseAll();
+        m_app.reset();
+        SetLauncher(nullptr);
+        SetRegistry(nullptr);
+    }
+
+    // Saves a set whose programs are named prefix0.exe, prefix1.exe ... for every transfer type.
+    static void StoreSet(const char* profile, const std::string& prefix, int count,
+                         const std::string& parameters = std::string()) {
+        CTweakConfig stored(profile);
+        for (int i = 0; i < count; ++i) {
+            auto* tweak = new CTweakInfo;
+            tweak->m_strExe = prefix + std::to_string(i) + ".exe";
+            tweak->m_strParameters = parameters;
+            tweak->m_nApplyTo = 0x3F;
+            stored.m_arrTweaks.push_back(tweak);
+        }
+        stored.Save();
+    }
+
+    // Rewrites the program of Tweak 00 of a stored set without going through a save.
+    void ChangeExeBehindTheBack(const char* profile, const std::string& exe) {
+        const std::string key = CTweakConfig(profile).GetKeyPath(0) + "\\Tweak 00";
+        HKEY handle = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, m_registry.CreateKey(HKEY_USERS, key.c_str(), &handle));
+        m_registry.SetValue(handle, "Exe", REG_SZ, reinterpret_cast<const uint8_t*>(exe.c_str()),
+                            static_cast<uint32_t>(exe.size() + 1));
+        m_registry.CloseKey(handle);
+    }
+
+    // The programs one download event of the session starts.
+    std::vector<std::string> Download(void* session) {
+        MemoryLauncher launcher;
+        SetLauncher(&launcher);
+        EXPECT_EQ(0, ZTAddOnFileDownloadedTweak(session, 0, "/r.txt", "C:\\l.txt", 0));
+        SetLauncher(&m_launcher);
+        return launcher.LaunchedFiles();
+    }
+
+    MemoryLauncher m_launcher;
+    MemoryRegistry m_registry;
+    std::unique_ptr<CZTTrevanelApp> m_app;
+};
+
+TEST_F(SessionTest, SecondCreateForALiveHandleKeepsTheFirstAndReadsNothing) {
+    StoreSet("Alpha", "alpha", 1);
+    StoreSet("Beta", "beta", 1);
+    ZTAddOnSessionCreate(Handle(1), "Alpha");
+
+    int registryCalls = 0;
+    m_registry.SetFailure([&](const MemoryRegistry::Call&) {
+        ++registryCalls;
+        return ERROR_SUCCESS;
+    });
+    ZTAddOnSessionCreate(Handle(1), "Beta");
+    EXPECT_EQ(0, registryCalls);
+    m_registry.SetFailure(nullptr);
+
+    EXPECT_EQ(nullptr, m_app->CreateSession(Handle(1), "Beta"));
+    EXPECT_EQ(1u, m_app->m_mapSessions.size());
+    EXPECT_EQ(std::vector<std::string>{"alpha0.exe"}, Download(Handle(1)));
+}
+
+TEST_F(SessionTest, UnknownOrDestroyedHandlesStartNothing) {
+    StoreSet(nullptr, "global", 1);
+    ZTAddOnSessionCreate(Handle(1), nullptr);
+    ZTAddOnSessionCreate(Handle(2), "");
+    ZTAddOnSessionDestroy(Handle(3));
+    ZTAddOnSessionDestroy(Handle(1));
+
+    EXPECT_EQ(0, ZTAddOnFileDownloadedTweak(Handle(1), 0, "/r", "C:\\l", 0));
+    EXPECT_EQ(0, ZTAddOnFileUploadTweak(Handle(3), 4, "C:\\l", 0, "/r", 0));
+    EXPECT_EQ(0, ZTAddOnFileDownloadedTweak(nullptr, 0, nullptr, nullptr, 0));
+    EXPECT_TRUE(m_launcher.LaunchedFiles().empty());
+    // The other session lives on with its tweaks.
+    EXPECT_EQ(std::vector<std::string>{"global0.exe"}, Download(Handle(2)));
+}
+
+TEST_F(SessionTest, SavingAProfileReloadsItsSessionsWithoutRegardToCase) {
+    StoreSet(nullptr, "global", 1);
+    StoreSet("Alpha", "alpha", 1);
+    StoreSet("Beta", "beta", 1);
+    ZTAddOnSessionCreate(Handle(1), "ALPHA");
+    ZTAddOnSessionCreate(Handle(2), "Beta");
+    ZTAddOnSessionCreate(Handle(3), nullptr);
+    ZTAddOnSessionCreate(Handle(4), "Gamma");  // no configuration of its own
+
+    ChangeExeBehindTheBack("Beta", "beta-changed.exe");
+    ChangeExeBehindTheBack(nullptr, "global-changed.exe");
+    StoreSet("Alpha", "alpha-new", 2);
+    EXPECT_EQ((std::vector<std::string>{"alpha-new0.exe", "alpha-new1.exe"}), Download(Handle(1)));
+    EXPECT_EQ(std::vector<std::string>{"beta0.exe"}, Download(Handle(2)));
+    EXPECT_EQ(std::vector<std::string>{"global0.exe"}, Download(Handle(3)));
+    EXPECT_EQ(std::vector<std::string>{"global0.exe"}, Download(Handle(4)));
+}
+
+TEST_F(SessionTest, SavingTheGlobalConfigurationReloadsEverySession) {
+    StoreSet(nullptr, "global", 1);
+    StoreSet("Alpha", "alpha", 1);
+    ZTAddOnSessionCreate(Handle(1), "Alpha");
+    ZTAddOnSessionCreate(Handle(2), "");
+    ZTAddOnSessionCreate(Handle(3), "Gamma");
+    EXPECT_EQ(std::vector<std::string>{"global0.exe"}, Download(Handle(3)));
+
+    ChangeExeBehindTheBack("Alpha", "alpha-changed.exe");
+    StoreSet(nullptr, "global-new", 1);
+    EXPECT_EQ(std::vector<std::string>{"alpha-changed.exe"}, Download(Handle(1)));
+    EXPECT_EQ(std::vector<std::string>{"global-new0.exe"}, Download(Handle(2)));
+    EXPECT_EQ(std::vector<std::string>{"global-new0.exe"}, Download(Handle(3)));
+
+    // A profile that falls back to the global tweaks also reloads when its own name is saved.
+    ChangeExeBehindTheBack(nullptr, "global-changed.exe");
+    StoreSet("gamma", "gamma", 1);
+    EXPECT_EQ(std::vector<std::string>{"gamma0.exe"}, Download(Handle(3)));
+    EXPECT_EQ(std::vector<std::string>{"global-new0.exe"}, Download(Handle(2)));
+}
+
+TEST_F(SessionTest, TransferExportsTakeThePathsFromTheirOwnArgumentPositions) {
+    CTweakConfig stored(nullptr);
+    auto* tweak = new CTweakInfo;
+    tweak->m_strExe = "record.exe";
+    tweak->m_strParameters = "L=%LOCAL_FILE_PATH% R=%REMOTE_FILE_PATH%";
+    tweak->m_nApplyTo = TWEAK_APPLY_DOWNLOAD | TWEAK_APPLY_UPLOAD;
+    tweak->m_arrFilters = {"local.txt"};
+    stored.m_arrTweaks.push_back(tweak);
+    stored.Save();
+    ZTAddOnSessionCreate(Handle(7), "Work");
+
+    EXPECT_EQ(0, ZTAddOnFileDownloadedTweak(Handle(7), 0, "/pub/remote.txt", "C:\\in\\local.txt", 0xdeadbeef));
+    EXPECT_EQ(0, ZTAddOnFileUploadTweak(Handle(7), 4, "C:\\out\\local.txt", 0xdeadbeef, "/up/remote.txt", 0xdeadbeef));
+    // The type is passed on unchanged: an upload type through the download export is an upload.
+    EXPECT_EQ(0, ZTAddOnFileDownloadedTweak(Handle(7), 4, "/pub/remote.txt", "C:\\x\\local.txt", 0));
+    // Filters look at the local path only.
+    EXPECT_EQ(0, ZTAddOnFileDownloadedTweak(Handle(7), 0, "/pub/local.txt", "C:\\in\\remote.txt", 0));
+    EXPECT_EQ(0, ZTAddOnFileUploadTweak(Handle(7), 1, "C:\\out\\local.txt", 0, "/up/remote.txt", 0));
+
+    const auto calls = m_launcher.ExecuteExCalls();
+    ASSERT_EQ(3u, calls.size());
+    EXPECT_EQ("L=C:\\in\\local.txt R=/pub/remote.txt", calls[0].parameters.value_or("(null)"));
+    EXPECT_EQ("L=C:\\out\\local.txt R=/up/remote.txt", calls[1].parameters.value_or("(null)"));
+    EXPECT_EQ("L=C:\\x\\local.txt R=/pub/remote.txt", calls[2].parameters.value_or("(null)"));
+}
+
+TEST_F(SessionTest, SaveOnAnotherThreadDuringARunContinuesAtTheNextIndex) {
+    StoreSet("Alpha", "old", 3);
+    ZTAddOnSessionCreate(Handle(1), "alpha");
+    m_launcher.HoldFile("old0.exe");
+
+    std::thread transfer([] { ZTAddOnFileDownloadedTweak(Handle(1), 0, "/r.txt", "C:\\l.txt", 0); });
+    ASSERT_EQ("old0.exe", m_launcher.WaitForWaiter(5s).value_or("none"));
+    auto dialog = std::async(std::launch::async, [] { StoreSet("Alpha", "new", 3); });
+    EXPECT_EQ(std::future_status::ready, dialog.wait_for(5s)) << "the save waited for the program";
+    m_launcher.ReleaseAll();
+    dialog.get();
+    transfer.join();
+
+    EXPECT_EQ((std::vector<std::string>{"old0.exe", "new1.exe", "new2.exe"}), m_launcher.LaunchedFiles());
+    EXPECT_EQ(0u, m_launcher.OpenHandleCount());
+}
+
+}  // namespace

@@ -1,0 +1,246 @@
+// Starting the tweaks of a set after a transfer: what is launched, in which order, what is skipped,
+// and how a reload during a program's run is taken up.
+#include <atomic>
+#include <future>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "config/AppBase.h"
+#include "config/TweakConfig.h"
+#include "config/TweakInfo.h"
+#include "platform/Platform.h"
+#include "platform/memory/MemoryLauncher.h"
+#include "platform/memory/MemoryRegistry.h"
+
+namespace {
+
+using Outcome = MemoryLauncher::Outcome;
+using namespace std::chrono_literals;
+
+class RunTweaksTest : public testing::Test {
+protected:
+    void SetUp() override {
+        SetLauncher(&m_launcher);
+        SetRegistry(&m_registry);
+    }
+    void TearDown() override {
+        m_launcher.ReleaseAll();
+        SetLauncher(nullptr);
+        SetRegistry(nullptr);
+    }
+
+    static CTweakInfo* AddTweak(CTweakConfig& config, const std::string& exe,
+                                const std::string& parameters = "%LOCAL_FILE_PATH%",
+                                uint32_t applyTo = TWEAK_APPLY_DOWNLOAD | TWEAK_APPLY_UPLOAD) {
+        auto* tweak = new CTweakInfo;
+        tweak->m_strName = exe;
+        tweak->m_strExe = exe;
+        tweak->m_strParameters = parameters;
+        tweak->m_nApplyTo = applyTo;
+        config.m_arrTweaks.push_back(tweak);
+        return tweak;
+    }
+
+    void ExpectHandlesClosedOnce() {
+        EXPECT_EQ(0u, m_launcher.OpenHandleCount());
+        EXPECT_TRUE(m_launcher.Misuses().empty());
+    }
+
+    MemoryLauncher m_launcher;
+    MemoryRegistry m_registry;
+    CAppBase m_app;
+};
+
+TEST_F(RunTweaksTest, EmptySetStartsNothing) {
+    CTweakConfig config(nullptr);
+    config.RunTweaks(0, "C:\\a.txt", "/a.txt");
+    EXPECT_TRUE(m_launcher.ExecuteExCalls().empty());
+}
+
+TEST_F(RunTweaksTest, LaunchRequestOpensTheProgramHiddenWithoutErrorBox) {
+    CTweakConfig config(nullptr);
+    AddTweak(config, "C:\\tools\\%LOCAL_FILE_PATH%.exe", "-in \"%LOCAL_FILE_PATH%\" -out %REMOTE_FILE_PATH%");
+    config.RunTweaks(0, "C:\\in\\a b.txt", "/pub/a b.txt");
+
+    const auto calls = m_launcher.ExecuteExCalls();
+    ASSERT_EQ(1u, calls.size());
+    EXPECT_EQ(SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_DDEWAIT | SEE_MASK_FLAG_NO_UI, calls[0].fMask);
+    EXPECT_EQ("open", calls[0].verb.value_or("(null)"));
+    EXPECT_EQ("C:\\tools\\%LOCAL_FILE_PATH%.exe", calls[0].file.value_or("(null)"));
+    EXPECT_EQ("-in \"C:\\in\\a b.txt\" -out /pub/a b.txt", calls[0].parameters.value_or("(null)"));
+    EXPECT_FALSE(calls[0].directory.has_value());
+    EXPECT_EQ(SW_HIDE, calls[0].nShow);
+    ExpectHandlesClosedOnce();
+}
+
+TEST_F(RunTweaksTest, EachProgramEndsBeforeTheNextStarts) {
+    CTweakConfig config(nullptr);
+    AddTweak(config, "first.exe");
+    AddTweak(config, "second.exe");
+    AddTweak(config, "third.exe");
+    config.RunTweaks(4, "C:\\a.txt", "/a.txt");
+
+    const std::vector<std::string> expected = {
+        "start first.exe",  "wait first.exe",  "end first.exe",  "close first.exe",
+        "start second.exe", "wait second.exe", "end second.exe", "close second.exe",
+        "start third.exe",  "wait third.exe",  "end third.exe",  "close third.exe"};
+    EXPECT_EQ(expected, m_launcher.Events());
+    ExpectHandlesClosedOnce();
+}
+
+TEST_F(RunTweaksTest, RunReturnsOnlyAfterTheRunningProgramEnded) {
+    CTweakConfig config(nullptr);
+    AddTweak(config, "first.exe");
+    AddTweak(config, "second.exe");
+    m_launcher.HoldFile("first.exe");
+    std::atomic<bool> returned{false};
+    std::thread run([&] {
+        config.RunTweaks(0, "C:\\a.txt", "/a.txt");
+        returned = true;
+    });
+    ASSERT_EQ("first.exe", m_launcher.WaitForWaiter(5s).value_or("none"));
+    std::this_thread::sleep_for(50ms);
+    EXPECT_FALSE(returned);
+    EXPECT_EQ(std::vector<std::string>{"first.exe"}, m_launcher.LaunchedFiles());
+    m_launcher.ReleaseAll();
+    run.join();
+    EXPECT_EQ((std::vector<std::string>{"first.exe", "second.exe"}), m_launcher.LaunchedFiles());
+    ExpectHandlesClosedOnce();
+}
+
+TEST_F(RunTweaksTest, SkipsTweaksThatDoNotApplyOrCannotStart) {
+    CTweakConfig config(nullptr);
+    AddTweak(config, "disabled.exe")->m_bEnabled = 0;
+    AddTweak(config, "view-only.exe", "", TWEAK_APPLY_VIEW);
+    AddTweak(config, "pdf-only.exe")->m_arrFilters = {"*.pdf"};
+    AddTweak(config, "missing.exe");
+    AddTweak(config, "handed-over.exe");
+    AddTweak(config, "txt.exe")->m_arrFilters = {"*.pdf", "*.TXT"};
+    m_launcher.SetOutcome("missing.exe", Outcome::Fails);
+    m_launcher.SetOutcome("handed-over.exe", Outcome::SucceedsNoProcess);
+    config.RunTweaks(0, "C:\\in\\a.txt", "/a.txt");
+
+    EXPECT_EQ((std::vector<std::string>{"missing.exe", "handed-over.exe", "txt.exe"}), m_launcher.LaunchedFiles());
+    // Only the last one gave a process; nothing waits for the file handed to a running program.
+    EXPECT_EQ((std::vector<std::string>{"start txt.exe", "wait txt.exe", "end txt.exe", "close txt.exe"}),
+              m_launcher.Events());
+    EXPECT_TRUE(m_launcher.ExecuteCalls().empty());
+    ExpectHandlesClosedOnce();
+}
+
+TEST_F(RunTweaksTest, PathWithDoubleQuoteIsNeverPutIntoAParameterLine) {
+    CTweakConfig config(nullptr);
+    AddTweak(config, "local.exe", "\"%LOCAL_FILE_PATH%\"");
+    AddTweak(config, "remote.exe", "\"%REMOTE_FILE_PATH%\"");
+    AddTweak(config, "none.exe", "--fixed");
+    // The local path brings the remote placeholder with it.
+    AddTweak(config, "indirect.exe", "%LOCAL_FILE_PATH%");
+
+    config.RunTweaks(0, "C:\\in\\a.txt", "/pub/x\" & del *.* & \".txt");
+    EXPECT_EQ((std::vector<std::string>{"local.exe", "none.exe", "indirect.exe"}), m_launcher.LaunchedFiles());
+
+    CTweakConfig second(nullptr);
+    AddTweak(second, "local.exe", "\"%LOCAL_FILE_PATH%\"");
+    AddTweak(second, "remote.exe", "\"%REMOTE_FILE_PATH%\"");
+    AddTweak(second, "indirect.exe", "%LOCAL_FILE_PATH%");
+    MemoryLauncher launcher;
+    SetLauncher(&launcher);
+    second.RunTweaks(0, "C:\\in\\%REMOTE_FILE_PATH%", "/pub/q\"uote");
+    EXPECT_EQ((std::vector<std::string>{}), launcher.LaunchedFiles());
+    second.RunTweaks(0, "C:\\in\\x\"y.txt", "/pub/a.txt");
+    EXPECT_EQ((std::vector<std::string>{"remote.exe"}), launcher.LaunchedFiles());
+    SetLauncher(&m_launcher);
+}
+
+TEST_F(RunTweaksTest, NullPathsCountAsEmpty) {
+    CTweakConfig config(nullptr);
+    AddTweak(config, "all.exe", "[%LOCAL_FILE_PATH%][%REMOTE_FILE_PATH%]");
+    AddTweak(config, "txt.exe")->m_arrFilters = {"*.txt"};
+    AddTweak(config, "any.exe")->m_arrFilters = {"*"};
+    config.RunTweaks(0, nullptr, nullptr);
+    const auto calls = m_launcher.ExecuteExCalls();
+    ASSERT_EQ(2u, calls.size());
+    EXPECT_EQ("[][]", calls[0].parameters.value_or("(null)"));
+    EXPECT_EQ("any.exe", calls[1].file.value_or("(null)"));
+}
+
+TEST_F(RunTweaksTest, SetIsLockedWhileATweakStartsAndFreeWhileItRuns) {
+    CTweakConfig config(nullptr);
+    AddTweak(config, "first.exe");
+    std::vector<bool> lockedDuringLaunch;
+    m_launcher.SetOnExecuteEx([&](const MemoryLauncher::ExecuteExCall&) {
+        lockedDuringLaunch.push_back(!std::async(std::launch::async, [&] {
+                                          if (!config.m_lock.try_lock()) return false;
+                                          config.m_lock.unlock();
+                                          return true;
+                                      }).get());
+    });
+    m_launcher.HoldAll(true);
+    std::thread run([&] { config.RunTweaks(0, "C:\\a.txt", "/a.txt"); });
+    ASSERT_TRUE(m_launcher.WaitForWaiter(5s).has_value());
+    EXPECT_TRUE(config.m_lock.try_lock());
+    config.m_lock.unlock();
+    m_launcher.ReleaseAll();
+    run.join();
+    EXPECT_EQ(std::vector<bool>{true}, lockedDuringLaunch);
+}
+
+// Stores a set of tweaks whose programs are named by prefix and index.
+void StoreSet(const char* profile, const std::string& prefix, int count) {
+    CTweakConfig stored(profile);
+    for (int i = 0; i < count; ++i) {
+        auto* tweak = new CTweakInfo;
+        tweak->m_strExe = prefix + std::to_string(i) + ".exe";
+        tweak->m_nApplyTo = TWEAK_APPLY_DOWNLOAD;
+        stored.m_arrTweaks.push_back(tweak);
+    }
+    stored.Save();
+}
+
+TEST_F(RunTweaksTest, ReloadDuringAWaitGoesOnAtTheNextIndexOfTheNewList) {
+    StoreSet("Work", "old", 3);
+    CTweakConfig config("Work");
+    config.Load();
+    ASSERT_EQ(3u, config.m_arrTweaks.size());
+    m_launcher.HoldFile("old0.exe");
+
+    std::thread run([&] { config.RunTweaks(0, "C:\\a.txt", "/a.txt"); });
+    ASSERT_EQ("old0.exe", m_launcher.WaitForWaiter(5s).value_or("none"));
+    // Another thread saves the configuration and the set reloads while old0 still runs. Should
+    // the reload wait for the run, the program is let go so that the test ends.
+    auto save = std::async(std::launch::async, [&] {
+        StoreSet("Work", "new", 4);
+        config.Load();
+    });
+    EXPECT_EQ(std::future_status::ready, save.wait_for(5s)) << "the reload waited for the program";
+    m_launcher.ReleaseAll();
+    save.get();
+    run.join();
+
+    EXPECT_EQ((std::vector<std::string>{"old0.exe", "new1.exe", "new2.exe", "new3.exe"}),
+              m_launcher.LaunchedFiles());
+    ExpectHandlesClosedOnce();
+}
+
+TEST_F(RunTweaksTest, ReloadToAShorterListEndsTheRun) {
+    StoreSet("Work", "old", 3);
+    CTweakConfig config("Work");
+    config.Load();
+    m_launcher.HoldFile("old1.exe");
+
+    std::thread run([&] { config.RunTweaks(0, "C:\\a.txt", "/a.txt"); });
+    ASSERT_EQ("old1.exe", m_launcher.WaitForWaiter(5s).value_or("none"));
+    auto save = std::async(std::launch::async, [&] {
+        StoreSet("Work", "new", 2);
+        config.Load();
+    });
+    EXPECT_EQ(std::future_status::ready, save.wait_for(5s)) << "the reload waited for the program";
+    m_launcher.ReleaseAll();
+    save.get();
+    run.join();
+
+    EXPECT_EQ((std::vector<std::string>{"old0.exe", "old1.exe"}), m_launcher.LaunchedFiles());
+}
+
+}  // namespace

@@ -1,0 +1,330 @@
+// Transfers played through the host stand-in and the real add-on, with real programs as tweaks:
+// Recorder.exe, which logs how it was started, and a batch file that echoes its arguments.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/wine/common/WineHarness.h"
+
+namespace {
+
+const char kConfigurations[] = ".DEFAULT\\Software\\Tarku Software\\FTP Zorvant Trevanel\\Configurations";
+const char kGlobal[] = "ZTTrevanelAddon Global Configuration";
+
+struct Tweak {
+    Tweak(std::string exe_, std::string parameters_, DWORD applyTo_ = 0x01 | 0x10,
+          std::string filter_ = std::string())
+        : exe(std::move(exe_)), parameters(std::move(parameters_)), applyTo(applyTo_),
+          filter(std::move(filter_)) {}
+
+    std::string exe;
+    std::string parameters;
+    DWORD applyTo;  // download and upload unless given
+    std::string filter;
+    DWORD enabled = 1;
+    DWORD ignoreCase = 1;
+};
+
+void SetString(HKEY key, const char* name, const std::string& text) {
+    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>(text.size() + 1));
+}
+
+void SetDword(HKEY key, const char* name, DWORD value) {
+    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+}
+
+// Stores the tweak set of a profile (kGlobal for the global configuration) as the add-on keeps it.
+void StoreTweaks(const std::string& setName, const std::vector<Tweak>& tweaks) {
+    const std::string setKey = std::string(kConfigurations) + "\\" + setName;
+    wine::DeleteRegTree(HKEY_USERS, setKey);
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_USERS, setKey.c_str(), &key));
+    SetDword(key, "Count", static_cast<DWORD>(tweaks.size()));
+    RegCloseKey(key);
+    for (size_t i = 0; i < tweaks.size(); ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "\\Tweak %02u", static_cast<unsigned>(i));
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_USERS, (setKey + name).c_str(), &key));
+        SetString(key, "Name", "Tweak " + std::to_string(i));
+        SetString(key, "Exe", tweaks[i].exe);
+        SetString(key, "Parameters", tweaks[i].parameters);
+        SetDword(key, "Enabled", tweaks[i].enabled);
+        SetDword(key, "Ignore Case", tweaks[i].ignoreCase);
+        SetDword(key, "Apply To", tweaks[i].applyTo);
+        SetString(key, "Filter", tweaks[i].filter);
+        RegCloseKey(key);
+    }
+}
+
+// One run of Recorder.exe as its log line tells it.
+struct RecordedRun {
+    unsigned long long start = 0;
+    unsigned long long end = 0;
+    std::string exe;
+    std::string cwd;
+    std::string commandLine;
+    std::vector<std::string> args;  // argv[1] ...
+};
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+std::vector<std::string> Split(const std::string& text, const std::string& separator) {
+    std::vector<std::string> parts;
+    size_t from = 0;
+    for (size_t at; (at = text.find(separator, from)) != std::string::npos; from = at + separator.size())
+        parts.push_back(text.substr(from, at - from));
+    parts.push_back(text.substr(from));
+    return parts;
+}
+
+std::vector<RecordedRun> ReadRuns(const std::string& logPath) {
+    std::vector<RecordedRun> runs;
+    for (const std::string& line : Split(ReadFile(logPath), "\r\n")) {
+        if (line.empty()) continue;
+        const std::vector<std::string> fields = Split(line, "\t");
+        if (fields.size() < 7) {
+            ADD_FAILURE() << "bad log line: " << line;
+            continue;
+        }
+        RecordedRun run;
+        run.start = std::stoull(fields[0]);
+        run.end = std::stoull(fields[1]);
+        run.exe = fields[3];
+        run.cwd = fields[4];
+        run.commandLine = fields[5];
+        run.args.assign(fields.begin() + 7, fields.end());
+        runs.push_back(run);
+    }
+    return runs;
+}
+
+// The clock Recorder.exe stamps its runs with.
+unsigned long long Now() {
+    typedef VOID(WINAPI * PreciseTime)(LPFILETIME);
+    static const PreciseTime precise = reinterpret_cast<PreciseTime>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetSystemTimePreciseAsFileTime")));
+    FILETIME time;
+    precise(&time);
+    return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+class TweakRunWine : public testing::Test {
+protected:
+    void SetUp() override {
+        wine::DeleteRegTree(HKEY_USERS, kConfigurations);
+        m_recorder = m_folder.Copy(wine::ProgramPath("Recorder.exe"));
+        m_batch = m_folder.Copy(wine::SourcePath("tests\\fixtures\\EchoArgs.bat"));
+        m_log = m_folder.Path() + "recorder.log";
+        m_batchLog = m_folder.Path() + "batch.log";
+        SetEnvironmentVariableA("TREVANEL_RECORD_LOG", m_log.c_str());
+        SetEnvironmentVariableA("TREVANEL_BAT_LOG", m_batchLog.c_str());
+    }
+    void TearDown() override {
+        SetEnvironmentVariableA("TREVANEL_RECORD_LOG", nullptr);
+        SetEnvironmentVariableA("TREVANEL_BAT_LOG", nullptr);
+        wine::DeleteRegTree(HKEY_USERS, kConfigurations);
+    }
+
+    // Plays the host script; every command must have run and the host must have ended by itself.
+    std::string Host(std::vector<std::string> lines) {
+        lines.insert(lines.begin(), "load");
+        lines.push_back("unload");
+        const wine::ProgramResult result = wine::RunHost(m_addon.Path(), lines, 30000);
+        EXPECT_FALSE(result.timedOut) << "the host hung; output:\n" << result.output;
+        EXPECT_EQ(0u, result.exitCode) << result.output;
+        return result.output;
+    }
+
+    wine::TempFolder m_folder{"Tweak RecordedRun"};
+    wine::AddonCopy m_addon;
+    std::string m_recorder;
+    std::string m_batch;
+    std::string m_log;
+    std::string m_batchLog;
+};
+
+TEST_F(TweakRunWine, TransferExportsTakeThePathsFromTheirOwnArgumentPositions) {
+    StoreTweaks(kGlobal, {{m_recorder, "\"%LOCAL_FILE_PATH%\" \"%REMOTE_FILE_PATH%\""},
+                          {m_batch, "\"%LOCAL_FILE_PATH%\" \"%REMOTE_FILE_PATH%\""}});
+    const std::string output = Host({"create 1 Work",
+                                     "download 1 0 /pub/remote.txt C:\\in\\local.txt",
+                                     "upload 1 4 C:\\out\\up.txt /pub/up.txt", "destroy 1"});
+    EXPECT_NE(std::string::npos, output.find("download 1: result 0")) << output;
+    EXPECT_NE(std::string::npos, output.find("upload 1: result 0")) << output;
+
+    const std::vector<RecordedRun> runs = ReadRuns(m_log);
+    ASSERT_EQ(2u, runs.size());
+    EXPECT_EQ((std::vector<std::string>{"C:\\in\\local.txt", "/pub/remote.txt"}), runs[0].args);
+    EXPECT_EQ((std::vector<std::string>{"C:\\out\\up.txt", "/pub/up.txt"}), runs[1].args);
+    EXPECT_EQ(std::string("1=\"C:\\in\\local.txt\" 2=\"/pub/remote.txt\"\r\n") +
+                  "1=\"C:\\out\\up.txt\" 2=\"/pub/up.txt\"\r\n",
+              ReadFile(m_batchLog));
+}
+
+TEST_F(TweakRunWine, PathWithBlanksReachesTheProgramAsTypedInTheParameterLine) {
+    StoreTweaks(kGlobal, {{m_recorder, "%LOCAL_FILE_PATH% \"%LOCAL_FILE_PATH%\" -r=%REMOTE_FILE_PATH%"}});
+    Host({"create 1 Work", "download 1 0 \"/pub/my file.txt\" \"C:\\My Files\\a b.txt\""});
+
+    const std::vector<RecordedRun> runs = ReadRuns(m_log);
+    ASSERT_EQ(1u, runs.size());
+    const std::string parameters = "C:\\My Files\\a b.txt \"C:\\My Files\\a b.txt\" -r=/pub/my file.txt";
+    EXPECT_EQ(parameters, runs[0].commandLine.substr(runs[0].commandLine.size() - parameters.size()));
+    EXPECT_EQ((std::vector<std::string>{"C:\\My", "Files\\a", "b.txt", "C:\\My Files\\a b.txt",
+                                        "-r=/pub/my", "file.txt"}),
+              runs[0].args);
+}
+
+TEST_F(TweakRunWine, TweaksRunInListOrderEachAfterThePreviousEnded) {
+    StoreTweaks(kGlobal, {{m_recorder, "first --sleep-ms=400"},
+                          {m_folder.Path() + "missing.exe", "never"},
+                          {m_batch, "second %LOCAL_FILE_PATH%"},
+                          {m_recorder, "third --sleep-ms=100"}});
+    const std::string output = Host({"create 1 Work", "download 1 0 /pub/a.txt C:\\in\\a.txt"});
+    EXPECT_NE(std::string::npos, output.find("download 1: result 0")) << output;
+
+    const std::vector<RecordedRun> runs = ReadRuns(m_log);
+    ASSERT_EQ(2u, runs.size());
+    EXPECT_EQ("first", runs[0].args.at(0));
+    EXPECT_EQ("third", runs[1].args.at(0));
+    EXPECT_GE(runs[0].end - runs[0].start, 4000000u);
+    EXPECT_GT(runs[1].start, runs[0].end);
+    // The batch file in between ran too, after the first program.
+    EXPECT_EQ("1=second 2=C:\\in\\a.txt\r\n", ReadFile(m_batchLog));
+}
+
+TEST_F(TweakRunWine, TweaksThatDoNotApplyStartNothing) {
+    Tweak disabled{m_recorder, "disabled"};
+    disabled.enabled = 0;
+    Tweak uploadOnly{m_recorder, "upload-only", 0x10};
+    Tweak pdfOnly{m_recorder, "pdf-only", 0x01, "*.pdf;*.doc"};
+    Tweak caseSensitive{m_recorder, "case-sensitive", 0x01, "*.txt"};
+    caseSensitive.ignoreCase = 0;
+    Tweak text{m_recorder, "text", 0x01, "*.pdf; *.txt"};
+    StoreTweaks(kGlobal, {disabled, uploadOnly, pdfOnly, caseSensitive, text});
+    Host({"create 1 Work", "download 1 0 /pub/A.TXT C:\\in\\A.TXT"});
+
+    const std::vector<RecordedRun> runs = ReadRuns(m_log);
+    ASSERT_EQ(1u, runs.size());
+    EXPECT_EQ(std::vector<std::string>{"text"}, runs[0].args);
+}
+
+TEST_F(TweakRunWine, PathWithADoubleQuoteIsNotPutIntoAParameterLine) {
+    StoreTweaks(kGlobal, {{m_batch, "\"%REMOTE_FILE_PATH%\""}, {m_recorder, "\"%LOCAL_FILE_PATH%\""}});
+    // The host's script writes a quote inside quotes as two.
+    Host({"create 1 Work", "download 1 0 \"/pub/x\"\" & echo injected & \"\".txt\" C:\\in\\x.txt"});
+
+    EXPECT_EQ("", ReadFile(m_batchLog));
+    const std::vector<RecordedRun> runs = ReadRuns(m_log);
+    ASSERT_EQ(1u, runs.size());
+    EXPECT_EQ(std::vector<std::string>{"C:\\in\\x.txt"}, runs[0].args);
+}
+
+TEST_F(TweakRunWine, ProfileWithoutItsOwnConfigurationRunsTheGlobalTweaks) {
+    StoreTweaks(kGlobal, {{m_recorder, "global"}});
+    StoreTweaks("Alpha", {{m_recorder, "alpha"}});
+    StoreTweaks("Empty", {});
+    Host({"create 1 Gamma", "create 2 ALPHA", "create 3 Empty", "create 4 @null",
+          "download 1 0 /r C:\\l", "download 2 0 /r C:\\l", "download 3 0 /r C:\\l",
+          "download 4 0 /r C:\\l", "download 5 0 /r C:\\l"});
+
+    std::vector<std::string> marks;
+    for (const RecordedRun& run : ReadRuns(m_log)) marks.push_back(run.args.empty() ? "" : run.args[0]);
+    EXPECT_EQ((std::vector<std::string>{"global", "alpha", "global"}), marks);
+}
+
+// In this process, so that the moment the export returns can be compared with the programs' end.
+TEST_F(TweakRunWine, TransferExportReturnsOnlyAfterTheLastProgramEnded) {
+    StoreTweaks("Work", {{m_recorder, "one --sleep-ms=200"}, {m_recorder, "two --sleep-ms=300"}});
+    ASSERT_NE(nullptr, m_addon.Load());
+    auto create = m_addon.Export<void(WINAPI*)(void*, const char*)>(5);
+    auto download = m_addon.Export<int(WINAPI*)(void*, int, const char*, const char*, UINT)>(6);
+    auto destroy = m_addon.Export<void(WINAPI*)(void*)>(8);
+    ASSERT_TRUE(create && download && destroy);
+
+    char previous[MAX_PATH];
+    GetCurrentDirectoryA(sizeof previous, previous);
+    SetCurrentDirectoryA(m_folder.Path().c_str());
+    create(reinterpret_cast<void*>(0x1234), "Work");
+    const unsigned long long before = Now();
+    EXPECT_EQ(0, download(reinterpret_cast<void*>(0x1234), 0, "/r.txt", "C:\\l.txt", 0));
+    const unsigned long long after = Now();
+    destroy(reinterpret_cast<void*>(0x1234));
+    SetCurrentDirectoryA(previous);
+    m_addon.Unload();
+
+    const std::vector<RecordedRun> runs = ReadRuns(m_log);
+    ASSERT_EQ(2u, runs.size());
+    EXPECT_GT(runs[0].start, before);
+    EXPECT_GT(runs[1].start, runs[0].end);
+    EXPECT_GE(after, runs[1].end);
+    // No folder is named: the program works in the host's current folder.
+    std::string cwd = m_folder.Path();
+    cwd.pop_back();
+    EXPECT_EQ(cwd, runs[1].cwd);
+}
+
+// One transfer that runs ten tweaks against ten launches of the same program done here directly:
+// the add-on's own cost per tweak, from the registry-loaded set to the closed handle.
+TEST_F(TweakRunWine, TenTweaksCostAboutAsMuchAsTenDirectLaunches) {
+    StoreTweaks("Work", std::vector<Tweak>(10, Tweak{m_recorder, "\"%LOCAL_FILE_PATH%\" \"%REMOTE_FILE_PATH%\""}));
+    ASSERT_NE(nullptr, m_addon.Load());
+    auto create = m_addon.Export<void(WINAPI*)(void*, const char*)>(5);
+    auto download = m_addon.Export<int(WINAPI*)(void*, int, const char*, const char*, UINT)>(6);
+    ASSERT_TRUE(create && download);
+    create(reinterpret_cast<void*>(1), "Work");
+
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    const auto milliseconds = [&](const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
+        return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
+    };
+    // One round of each first, so that neither pays for loading the program the first time; then
+    // the best of three alternating rounds, so that a busy machine does not decide the ratio.
+    download(reinterpret_cast<void*>(1), 0, "/pub/a.txt", "C:\\in\\a.txt", 0);
+    double tweaksMs = 1e12;
+    double directMs = 1e12;
+    for (int round = 0; round < 3; ++round) {
+        LARGE_INTEGER t0, t1, t2;
+        QueryPerformanceCounter(&t0);
+        download(reinterpret_cast<void*>(1), 0, "/pub/a.txt", "C:\\in\\a.txt", 0);
+        QueryPerformanceCounter(&t1);
+        for (int i = 0; i < 10; ++i) {
+            SHELLEXECUTEINFOA info = {};
+            info.cbSize = sizeof info;
+            info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_DDEWAIT | SEE_MASK_FLAG_NO_UI;
+            info.lpVerb = "open";
+            info.lpFile = m_recorder.c_str();
+            info.lpParameters = "\"C:\\in\\a.txt\" \"/pub/a.txt\"";
+            info.nShow = SW_HIDE;
+            ASSERT_TRUE(ShellExecuteExA(&info));
+            WaitForSingleObject(info.hProcess, INFINITE);
+            CloseHandle(info.hProcess);
+        }
+        QueryPerformanceCounter(&t2);
+        tweaksMs = std::min(tweaksMs, milliseconds(t0, t1));
+        directMs = std::min(directMs, milliseconds(t1, t2));
+    }
+    m_addon.Unload();
+
+    EXPECT_EQ(70u, ReadRuns(m_log).size());
+    std::printf("ten tweaks: %.1f ms, ten direct launches: %.1f ms, ratio %.3f\n", tweaksMs, directMs,
+                tweaksMs / directMs);
+    RecordProperty("tweaks_ms", std::to_string(tweaksMs));
+    RecordProperty("direct_ms", std::to_string(directMs));
+    EXPECT_LT(tweaksMs, directMs * 2);
+}
+
+}  // namespace
