@@ -115,3 +115,6 @@ endforeach()
 if(TARGET wine_config AND EXISTS ${CMAKE_SOURCE_DIR}/tests/shared/RegistrySuite.cpp)
     target_sources(wine_config PRIVATE ${CMAKE_SOURCE_DIR}/tests/shared/RegistrySuite.cpp)
 endif()
+
+# The user's package: the zip that wine_package unpacks and installs.
+include(${CMAKE_SOURCE_DIR}/cmake/Package.cmake)
