@@ -29,6 +29,20 @@ stage "native configure" cmake --preset native &&
     stage "native build" cmake --build --preset native -j "$jobs" &&
     stage "native tests" ctest --preset native -j "$jobs"
 
+# The native tests again under AddressSanitizer and UndefinedBehaviorSanitizer, and the tests in
+# which a run and a reload of one tweak set meet on two threads under ThreadSanitizer.
+tsan_run_and_reload() {
+    build/tsan/unit_runner --gtest_filter='*Reload*' &&
+        build/tsan/unit_addon --gtest_filter='*Reload*:*Thread*' &&
+        build/tsan/unit_config --gtest_filter='*Reload*:*Deadlock*'
+}
+stage "asan configure" cmake --preset asan >/dev/null &&
+    stage "asan build" cmake --build --preset asan -j "$jobs" &&
+    stage "asan tests" ctest --preset asan -j "$jobs"
+stage "tsan configure" cmake --preset tsan >/dev/null &&
+    stage "tsan build" cmake --build --preset tsan -j "$jobs" --target unit_runner unit_addon unit_config &&
+    stage "tsan run+reload" tsan_run_and_reload
+
 missing=()
 for tool in wine wineserver xvfb-run xauth i686-w64-mingw32-g++-posix i686-w64-mingw32-windres; do
     command -v "$tool" >/dev/null 2>&1 || missing+=("$tool")
