@@ -9,14 +9,16 @@
 
 namespace {
 
-// The key of a named profile, or empty when the name is missing or its key would be, or hold,
-// the global configuration's key (an empty name selects it; "ZTTrevanelAddon Global
-// Configuration" in any letter case names it; a name of backslashes names its parent).
+// The key of a named profile, or empty when the name is missing or its key would be, hold, or
+// lie inside the global configuration's key (an empty name selects it; "ZTTrevanelAddon Global
+// Configuration" in any letter case names it; a name of backslashes names its parent; a name
+// that continues it with "\Tweak 00" names one of its tweaks).
 std::string ProfileKeyPath(const char* profileName) {
     if (profileName == nullptr || *profileName == '\0') return std::string();
     const std::string path = CTweakConfig(profileName).GetKeyPath(0);
     const std::string global = CTweakConfig(nullptr).GetKeyPath(1);
-    return IsKeyPathWithin(global, path) ? std::string() : path;
+    if (IsKeyPathWithin(global, path) || IsKeyPathWithin(path, global)) return std::string();
+    return path;
 }
 
 }  // namespace

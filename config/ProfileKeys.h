@@ -4,8 +4,8 @@
 class CAppBase;
 
 // Moves the configuration of profile oldName to newName, unless newName has one already.
-// Nothing happens for a null or empty name, or for a name whose key is, or holds, the global
-// configuration's key: a profile's rename never moves the global configuration.
+// Nothing happens for a null or empty name, or for a name whose key is, holds, or lies inside the
+// global configuration's key: a profile's rename never moves any of the global configuration.
 void RenameProfileKey(const CAppBase& app, const char* oldName, const char* newName);
 
 // Deletes the configuration of profileName with everything below it. As for the rename, the

@@ -47,6 +47,7 @@ TEST_F(ProfileKeys, TheGlobalConfigurationIsNeverMovedOrDeleted) {
     const char* const globalNames[] = {
         nullptr, "", "ZTTrevanelAddon Global Configuration", "ztTREVANELaddon global configuration",
         "ZTTrevanelAddon Global Configuration\\", "\\", "\\\\",
+        "ZTTrevanelAddon Global Configuration\\Tweak 00", "zttrevanelADDON global configuration\\Tweak 05",
     };
     for (const char* name : globalNames) {
         const std::string shown = name ? name : "(null)";
