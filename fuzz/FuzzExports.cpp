@@ -1,6 +1,7 @@
 // The ten exports as a host might call them: any order, any strings (null, very long, high
-// bytes), any session handles, on the in-memory registry, shell and module and the headless
-// dialogs of the module's real resource script. Dialogs that the configure and install exports
+// bytes), any session handles, on the in-memory registry (within the real registry's limits of
+// key name length and depth), shell and module and the headless dialogs of the module's real
+// resource script. Dialogs that the configure and install exports
 // open are driven by the input: a few clicks, ticks, typed texts and selections, then OK or
 // Cancel; message boxes and the file dialog answer as the input says.
 // Checked after every call: no key handle open. After the input: no process handle open and none
@@ -21,6 +22,7 @@
 #include "config/TweakInfo.h"
 #include "fuzz/FuzzCheck.h"
 #include "fuzz/FuzzInput.h"
+#include "fuzz/LimitedRegistry.h"
 #include "platform/Platform.h"
 #include "platform/headless/HeadlessUi.h"
 #include "platform/memory/MemoryLauncher.h"
@@ -54,6 +56,8 @@ struct Run {
 
     FuzzedDataProvider& fdp;
     MemoryRegistry reg;
+    // What the add-on sees: reg within the real registry's limits.
+    LimitedRegistry limited{reg};
     MemoryLauncher launcher;
     MemoryModule module;
     std::unique_ptr<HeadlessUi> ui;
@@ -376,7 +380,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider fdp(data, size);
     Run run(fdp);
     run.ui = std::make_unique<HeadlessUi>(PrototypeUi());
-    SetRegistry(&run.reg);
+    SetRegistry(&run.limited);
     SetLauncher(&run.launcher);
     SetModule(&run.module);
     SetUi(run.ui.get());
