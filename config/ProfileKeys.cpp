@@ -34,3 +34,11 @@ void DeleteProfileKey(const CAppBase& app, const char* profileName) {
     const std::string path = ProfileKeyPath(profileName);
     if (!path.empty()) app.DeleteRegTree(path.c_str());
 }
+
+bool CanReplaceSetKey(const CTweakConfig& config) {
+    if (config.m_strProfile.empty()) return true;
+    const std::string path = config.GetKeyPath(0);
+    const std::string global = config.GetKeyPath(1);
+    if (IsSameKeyPath(path, global)) return true;
+    return !IsKeyPathWithin(global, path) && !IsKeyPathWithin(path, global);
+}

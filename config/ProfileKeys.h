@@ -2,6 +2,7 @@
 #pragma once
 
 class CAppBase;
+class CTweakConfig;
 
 // Moves the configuration of profile oldName to newName, unless newName has one already.
 // Nothing happens for a null or empty name, or for a name whose key is, holds, or lies inside the
@@ -11,3 +12,8 @@ void RenameProfileKey(const CAppBase& app, const char* oldName, const char* newN
 // Deletes the configuration of profileName with everything below it. As for the rename, the
 // global configuration is never touched.
 void DeleteProfileKey(const CAppBase& app, const char* profileName);
+
+// Whether the tweak list may delete config's key before it saves the set anew. Not when a
+// profile's key would hold the global configuration's key or lie inside it (a name of
+// backslashes, or one that continues the global key): the delete would take other sets with it.
+bool CanReplaceSetKey(const CTweakConfig& config);

@@ -47,7 +47,8 @@ for target in "${targets[@]}"; do
     rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$work/log")
     echo "    ${runs:-?} executions, ${rate:-?} per second (log: $work/log)"
     if [ $status -ne 0 ]; then
-        grep -E "check failed|ERROR:|SUMMARY:|^  " "$work/log" | head -20
+        grep -E -A1 "check failed" "$work/log" | head -4
+        grep -E "ERROR:|SUMMARY:" "$work/log" | head -4
         grep -E "Test unit written to" "$work/log"
         failed+=("$target")
     fi

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "config/AppBase.h"
+#include "config/ProfileKeys.h"
 #include "config/TweakInfo.h"
 #include "platform/MessageBox.h"
 #include "platform/Module.h"
@@ -173,7 +174,7 @@ void CZTTrevanelDlg::OnOK() {
     }
 
     const CAppBase* app = AfxGetApp();
-    if (app) app->DeleteRegTree(m_config.GetKeyPath(0).c_str());
+    if (app && CanReplaceSetKey(m_config)) app->DeleteRegTree(m_config.GetKeyPath(0).c_str());
 
     for (CTweakInfo* removed : m_arrRemoved) {
         if (removed == nullptr) continue;

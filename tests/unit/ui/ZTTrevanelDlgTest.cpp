@@ -358,3 +358,29 @@ TEST_F(ZTTrevanelDlgTest, APercentSignInTheModuleFolderIsShownAsItIs) {
 }
 
 }  // namespace
+
+TEST_F(ZTTrevanelDlgTest, OkForAProfileNameReachingIntoOtherSetsLosesNoOtherTweaks) {
+    // "\" names the key of all sets, the other name a key inside the global set: deleting either
+    // before the save would take the global and Work tweaks with it.
+    const char* const names[] = {"\\", "ZTTrevanelAddon Global Configuration\\Tweak 00"};
+    for (const char* name : names) {
+        SCOPED_TRACE(name);
+        StoreNames(nullptr, {"global one", "global two"});
+        StoreNames("Work", {"work one"});
+        Run(name, [&](HeadlessDialog& d) { d.Click(IDOK); });
+        EXPECT_EQ(StoredNames(GlobalKey()), (Rows{"global one", "global two"}));
+        EXPECT_EQ(StoredNames(ProfileKey("Work")), Rows{"work one"});
+    }
+}
+
+TEST_F(ZTTrevanelDlgTest, OkForTheProfileNamedLikeTheGlobalSetReplacesTheGlobalSet) {
+    StoreNames(nullptr, {"a", "b", "c"});
+    Run("ztTREVANELaddon global configuration", [&](HeadlessDialog& d) {
+        d.Select(IDC_LIST_TWEAKS, 2);
+        m_ui.QueueMessageBoxAnswer(IDYES);
+        d.Click(IDC_BTN_REMOVE);
+        d.Click(IDOK);
+    });
+    EXPECT_EQ(SubkeyNames(GlobalKey()), (Rows{"Tweak 00", "Tweak 01"}));
+    EXPECT_EQ(StoredNames(GlobalKey()), (Rows{"a", "b"}));
+}
