@@ -7,6 +7,7 @@
 #include <vector>
 
 class CTweakInfo;
+class ITweakRunReport;
 
 class CTweakConfig {
 public:
@@ -26,6 +27,8 @@ public:
 
     // Starts every tweak that applies, in list order, and waits for each to end.
     void RunTweaks(int type, const char* localPath, const char* remotePath);
+    // The same run, telling report (when not null) what it decided and started for each tweak.
+    void RunTweaks(int type, const char* localPath, const char* remotePath, ITweakRunReport* report);
 
     // The most records Load reads, so that a damaged "Count" cannot exhaust memory.
     static constexpr int32_t kMaxTweaks = 10000;
@@ -34,7 +37,8 @@ public:
     // Owned records, in registry order.
     std::vector<CTweakInfo*> m_arrTweaks;
 
-    // Held while the list changes and while the runner examines and starts one tweak, never
-    // while it waits for a program, so that a reload during a run is safe.
+    // Held while the list changes and while the runner examines one tweak and copies what its
+    // start needs; never during the shell call or the wait, so that a save reached from there
+    // cannot wait for the run that led to it.
     mutable std::mutex m_lock;
 };

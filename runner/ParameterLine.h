@@ -1,17 +1,44 @@
-// The parameter line of a tweak for one transfer.
+// The parameter line of a tweak for one transfer, and the guard that keeps a path chosen by the
+// server from changing the program's arguments or running a command.
 #pragma once
 
 #include <string>
 
+// Why a line was not let through. The paths come from the server; the rest of the line is the
+// user's, and only what the paths bring in is judged.
+enum class PathRefusal {
+    None,
+    // A path holds a double quote: it could close the user's quotes and add arguments.
+    Quote,
+    // Backslashes at the end of a path meet a double quote of the line: "\"" would turn the
+    // user's closing quote into a quote character of the argument.
+    BackslashBeforeQuote,
+    // Batch files only, anywhere in a path: cmd.exe expands %...% even inside quotes.
+    Percent,
+    // Batch files only, anywhere: under delayed expansion cmd.exe expands !...! inside quotes.
+    Exclamation,
+    // Batch files only, anywhere: a line break ends cmd.exe's command line; other control
+    // characters (but the tab) are cut or split at.
+    ControlCharacter,
+    // Batch files only, outside quotes: & | < > ^ ( ) are cmd.exe's operators.
+    ShellOperator,
+    // Batch files only, outside quotes: cmd.exe splits arguments at , ; = as at blanks.
+    Delimiter,
+};
+
 struct ParameterLine {
     std::string text;
-    // A path holding a double quote was put into the line. Such a path could close the quotes the
-    // user wrote around its placeholder and add arguments of the server's choosing.
-    bool insertsQuote = false;
+    PathRefusal refusal = PathRefusal::None;
+    bool IsSafe() const { return refusal == PathRefusal::None; }
 };
 
 // Replaces every "%LOCAL_FILE_PATH%" in parameters by localPath, then every "%REMOTE_FILE_PATH%"
 // in the result by remotePath (so a local path holding the remote placeholder gets it replaced).
-// Case-sensitive, left to right, no overlaps; null paths count as empty.
-ParameterLine ExpandParameters(const std::string& parameters, const char* localPath,
-                               const char* remotePath);
+// Case-sensitive, left to right, no overlaps; null paths count as empty. Then judges what the
+// paths brought in by the rules of the program kind that exe names: a line that is not safe
+// keeps its text, so that it can be shown, but must not be started.
+ParameterLine BuildParameterLine(const std::string& exe, const std::string& parameters,
+                                 const char* localPath, const char* remotePath);
+
+// A short English sentence for users, e.g. "a path holds a double quote".
+const char* DescribeRefusal(PathRefusal refusal);

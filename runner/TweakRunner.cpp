@@ -1,12 +1,20 @@
 // Starting the applicable tweaks of a set after a transfer, one after the other.
+#include <string>
+
 #include "config/TweakConfig.h"
 #include "config/TweakInfo.h"
 #include "platform/Launcher.h"
 #include "platform/Platform.h"
 #include "platform/WinTypes.h"
-#include "runner/ParameterLine.h"
+#include "runner/TweakDecision.h"
+#include "runner/TweakRunReport.h"
 
 void CTweakConfig::RunTweaks(int type, const char* localPath, const char* remotePath) {
+    RunTweaks(type, localPath, remotePath, nullptr);
+}
+
+void CTweakConfig::RunTweaks(int type, const char* localPath, const char* remotePath,
+                             ITweakRunReport* report) {
     ILauncher& launcher = GetLauncher();
     ShellExecuteRequest request;
     // NO_UI: a program that cannot be opened is skipped silently; the shell's error box would
@@ -16,27 +24,38 @@ void CTweakConfig::RunTweaks(int type, const char* localPath, const char* remote
     request.lpDirectory = nullptr;
     request.nShow = SW_HIDE;
 
-    // The count and the i-th tweak are read anew in every pass, and the lock is let go before the
-    // wait: a reload during a program's run replaces the list, and the run goes on at index i+1.
+    // The count and the i-th tweak are read anew in every pass, under the lock, and what the
+    // start needs is copied out: the shell call may pump messages and wait for DDE, and a save
+    // reached from there (or from another thread) must not wait for this run. A reload during a
+    // start or a wait replaces the list, and the run goes on at index i+1.
     for (size_t i = 0;; ++i) {
-        ProcessHandle process = nullptr;
+        std::string exe;
+        TweakDecision decision;
         {
             std::lock_guard<std::mutex> guard(m_lock);
             if (i >= m_arrTweaks.size()) return;
             const CTweakInfo* tweak = m_arrTweaks[i];
-            if (tweak == nullptr || !tweak->AppliesTo(type, localPath)) continue;
-            const ParameterLine line = ExpandParameters(tweak->m_strParameters, localPath, remotePath);
-            if (line.insertsQuote) continue;
-            const std::string exe = tweak->GetExe();
-            request.lpFile = exe.c_str();
-            request.lpParameters = line.text.c_str();
-            const bool started = launcher.ExecuteEx(request, &process);
-            request.lpFile = nullptr;
-            request.lpParameters = nullptr;
-            if (!started) continue;
+            if (tweak == nullptr) continue;
+            decision = DecideTweak(*tweak, type, localPath, remotePath);
+            exe = tweak->GetExe();
         }
+        if (report) report->Examined(i, decision);
+        if (decision.verdict != TweakVerdict::Applies) continue;
+
+        request.lpFile = exe.c_str();
+        request.lpParameters = decision.line.text.c_str();
+        ProcessHandle process = nullptr;
+        const bool started = launcher.ExecuteEx(request, &process);
+        request.lpFile = nullptr;
+        request.lpParameters = nullptr;
+        if (!started) {
+            if (report) report->NotStarted(i);
+            continue;
+        }
+        if (report) report->Started(i, process);
         if (process != nullptr) {
             launcher.WaitForProcess(process);
+            if (report) report->Finished(i, process);
             launcher.CloseProcess(process);
         }
     }

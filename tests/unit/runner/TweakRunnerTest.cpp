@@ -165,25 +165,28 @@ TEST_F(RunTweaksTest, NullPathsCountAsEmpty) {
     EXPECT_EQ("any.exe", calls[1].file.value_or("(null)"));
 }
 
-TEST_F(RunTweaksTest, SetIsLockedWhileATweakStartsAndFreeWhileItRuns) {
+// Whether another thread can take the set's lock right now.
+bool LockIsFree(CTweakConfig& config) {
+    return std::async(std::launch::async, [&] {
+               if (!config.m_lock.try_lock()) return false;
+               config.m_lock.unlock();
+               return true;
+           }).get();
+}
+
+TEST_F(RunTweaksTest, SetIsFreeWhileATweakStartsAndWhileItRuns) {
     CTweakConfig config(nullptr);
     AddTweak(config, "first.exe");
-    std::vector<bool> lockedDuringLaunch;
-    m_launcher.SetOnExecuteEx([&](const MemoryLauncher::ExecuteExCall&) {
-        lockedDuringLaunch.push_back(!std::async(std::launch::async, [&] {
-                                          if (!config.m_lock.try_lock()) return false;
-                                          config.m_lock.unlock();
-                                          return true;
-                                      }).get());
-    });
+    std::vector<bool> freeDuringLaunch;
+    m_launcher.SetOnExecuteEx(
+        [&](const MemoryLauncher::ExecuteExCall&) { freeDuringLaunch.push_back(LockIsFree(config)); });
     m_launcher.HoldAll(true);
     std::thread run([&] { config.RunTweaks(0, "C:\\a.txt", "/a.txt"); });
     ASSERT_TRUE(m_launcher.WaitForWaiter(5s).has_value());
-    EXPECT_TRUE(config.m_lock.try_lock());
-    config.m_lock.unlock();
+    EXPECT_TRUE(LockIsFree(config));
     m_launcher.ReleaseAll();
     run.join();
-    EXPECT_EQ(std::vector<bool>{true}, lockedDuringLaunch);
+    EXPECT_EQ(std::vector<bool>{true}, freeDuringLaunch);
 }
 
 // Stores a set of tweaks whose programs are named by prefix and index.
@@ -218,6 +221,54 @@ TEST_F(RunTweaksTest, ReloadDuringAWaitGoesOnAtTheNextIndexOfTheNewList) {
     save.get();
     run.join();
 
+    EXPECT_EQ((std::vector<std::string>{"old0.exe", "new1.exe", "new2.exe", "new3.exe"}),
+              m_launcher.LaunchedFiles());
+    ExpectHandlesClosedOnce();
+}
+
+// The shell may pump messages while it starts a program, and a handler may save the very set
+// that is running: the save and its reload complete, and the run goes on in the new list.
+TEST_F(RunTweaksTest, SaveFromInsideTheShellCallOnTheSameThreadCompletes) {
+    StoreSet("Work", "old", 3);
+    CTweakConfig config("Work");
+    config.Load();
+    bool reloaded = false;
+    m_launcher.SetOnExecuteEx([&](const MemoryLauncher::ExecuteExCall& call) {
+        // Checked first, so that a lock held here fails the test instead of hanging it.
+        if (call.file != "old0.exe" || !LockIsFree(config)) return;
+        StoreSet("Work", "new", 3);
+        config.Load();
+        reloaded = true;
+    });
+    config.RunTweaks(0, "C:\\a.txt", "/a.txt");
+    EXPECT_TRUE(reloaded) << "the set was locked during the shell call";
+    EXPECT_EQ((std::vector<std::string>{"old0.exe", "new1.exe", "new2.exe"}),
+              m_launcher.LaunchedFiles());
+    ExpectHandlesClosedOnce();
+}
+
+TEST_F(RunTweaksTest, SaveFromAnotherThreadWhileTheShellCallBlocksCompletes) {
+    StoreSet("Work", "old", 3);
+    CTweakConfig config("Work");
+    config.Load();
+    std::promise<void> shellMayReturn;
+    std::shared_future<void> shellReturns = shellMayReturn.get_future().share();
+    std::promise<void> inShell;
+    m_launcher.SetOnExecuteEx([&](const MemoryLauncher::ExecuteExCall& call) {
+        if (call.file != "old0.exe") return;
+        inShell.set_value();
+        shellReturns.wait();
+    });
+    std::thread run([&] { config.RunTweaks(0, "C:\\a.txt", "/a.txt"); });
+    inShell.get_future().wait();
+    auto save = std::async(std::launch::async, [&] {
+        StoreSet("Work", "new", 4);
+        config.Load();
+    });
+    EXPECT_EQ(std::future_status::ready, save.wait_for(5s)) << "the save waited for the shell call";
+    shellMayReturn.set_value();
+    save.get();
+    run.join();
     EXPECT_EQ((std::vector<std::string>{"old0.exe", "new1.exe", "new2.exe", "new3.exe"}),
               m_launcher.LaunchedFiles());
     ExpectHandlesClosedOnce();

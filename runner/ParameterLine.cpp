@@ -1,0 +1,143 @@
+// Putting the paths into a parameter line, and judging what they brought in.
+#include "runner/ParameterLine.h"
+
+#include <cstring>
+#include <vector>
+
+#include "runner/ProgramKind.h"
+
+namespace {
+
+// Where inserted text lies in the line: [begin, end). An empty path leaves an empty span, which
+// still tells where the placeholder stood.
+struct Span {
+    size_t begin;
+    size_t end;
+};
+
+// Replaces every placeholder in line by value and updates the spans of earlier insertions: a
+// placeholder inside one of them grows it, one that straddles its edge joins it.
+void ReplaceAll(std::string& line, std::vector<Span>& spans, const std::string& placeholder,
+                const std::string& value) {
+    std::string result;
+    std::vector<Span> moved;
+    std::vector<Span> added;
+    // Maps a position of the old line to the new one; positions inside a replaced placeholder
+    // map to the start of its replacement.
+    std::vector<size_t> map(line.size() + 1);
+    size_t from = 0;
+    for (size_t at = line.find(placeholder); at != std::string::npos;
+         at = line.find(placeholder, from)) {
+        for (size_t p = from; p < at; ++p) map[p] = result.size() + (p - from);
+        result.append(line, from, at - from);
+        for (size_t p = at; p < at + placeholder.size(); ++p) map[p] = result.size();
+        added.push_back({result.size(), result.size() + value.size()});
+        result.append(value);
+        from = at + placeholder.size();
+    }
+    if (added.empty()) return;
+    for (size_t p = from; p <= line.size(); ++p) map[p] = result.size() + (p - from);
+    result.append(line, from, std::string::npos);
+
+    for (const Span& span : spans) {
+        Span grown{map[span.begin], map[span.end]};
+        // A replacement that began inside the span, or ran over its end, belongs to it.
+        for (const Span& add : added) {
+            if (add.begin >= grown.begin && add.begin < grown.end && add.end > grown.end)
+                grown.end = add.end;
+            if (add.begin < grown.begin && add.end > grown.begin) grown.begin = add.begin;
+        }
+        moved.push_back(grown);
+    }
+    for (const Span& add : added) moved.push_back(add);
+    line.swap(result);
+    spans.swap(moved);
+}
+
+PathRefusal JudgeForProgram(const std::string& line, const std::vector<Span>& spans) {
+    // For the C runtime, a backslash is an escape only in a run that ends at a double quote.
+    for (size_t q = line.find('"'); q != std::string::npos; q = line.find('"', q + 1)) {
+        size_t run = q;
+        while (run > 0 && line[run - 1] == '\\') --run;
+        if (run == q) continue;
+        for (const Span& span : spans) {
+            if (span.end > run && span.end <= q) return PathRefusal::BackslashBeforeQuote;
+        }
+    }
+    return PathRefusal::None;
+}
+
+PathRefusal JudgeForBatch(const std::string& line, const std::vector<bool>& inserted) {
+    bool inQuotes = false;
+    PathRefusal found = PathRefusal::None;
+    for (size_t i = 0; i < line.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(line[i]);
+        if (inserted[i]) {
+            PathRefusal refusal = PathRefusal::None;
+            if (c == '%') {
+                refusal = PathRefusal::Percent;
+            } else if (c == '!') {
+                refusal = PathRefusal::Exclamation;
+            } else if (c < 0x20 && c != '\t') {
+                refusal = PathRefusal::ControlCharacter;
+            } else if (!inQuotes && std::strchr("&|<>^()", c) != nullptr) {
+                refusal = PathRefusal::ShellOperator;
+            } else if (!inQuotes && (std::strchr(",;=", c) != nullptr || c == 0xFF)) {
+                refusal = PathRefusal::Delimiter;
+            }
+            if (found == PathRefusal::None) found = refusal;
+            continue;
+        }
+        if (c == '"') {
+            inQuotes = !inQuotes;
+        } else if (c == '^' && !inQuotes && i + 1 < line.size() && !inserted[i + 1]) {
+            // The user's own escape: the next character does not open or close quotes.
+            ++i;
+        }
+    }
+    return found;
+}
+
+}  // namespace
+
+ParameterLine BuildParameterLine(const std::string& exe, const std::string& parameters,
+                                 const char* localPath, const char* remotePath) {
+    const std::string local = localPath ? localPath : "";
+    const std::string remote = remotePath ? remotePath : "";
+    ParameterLine line{parameters, PathRefusal::None};
+    std::vector<Span> spans;
+    ReplaceAll(line.text, spans, "%LOCAL_FILE_PATH%", local);
+    ReplaceAll(line.text, spans, "%REMOTE_FILE_PATH%", remote);
+
+    std::vector<bool> inserted(line.text.size(), false);
+    for (const Span& span : spans) {
+        for (size_t p = span.begin; p < span.end; ++p) inserted[p] = true;
+    }
+    for (size_t p = 0; p < line.text.size(); ++p) {
+        if (inserted[p] && line.text[p] == '"') {
+            line.refusal = PathRefusal::Quote;
+            return line;
+        }
+    }
+    line.refusal = ClassifyProgram(exe) == ProgramKind::Batch ? JudgeForBatch(line.text, inserted)
+                                                              : JudgeForProgram(line.text, spans);
+    return line;
+}
+
+const char* DescribeRefusal(PathRefusal refusal) {
+    switch (refusal) {
+        case PathRefusal::None: return "the paths are safe to pass";
+        case PathRefusal::Quote: return "a path holds a double quote";
+        case PathRefusal::BackslashBeforeQuote:
+            return "a path ends in a backslash that meets a double quote of the parameter line";
+        case PathRefusal::Percent: return "a path holds a % and the program is a batch file";
+        case PathRefusal::Exclamation: return "a path holds a ! and the program is a batch file";
+        case PathRefusal::ControlCharacter:
+            return "a path holds a line break or control character and the program is a batch file";
+        case PathRefusal::ShellOperator:
+            return "an unquoted path holds one of & | < > ^ ( ) and the program is a batch file";
+        case PathRefusal::Delimiter:
+            return "an unquoted path holds one of , ; = and the program is a batch file";
+    }
+    return "unknown";
+}

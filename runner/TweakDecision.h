@@ -1,0 +1,42 @@
+// Whether one tweak starts for a finished transfer, and if not, why not.
+#pragma once
+
+#include <string>
+
+#include "runner/ParameterLine.h"
+
+class CTweakInfo;
+
+enum class TweakVerdict {
+    Applies,
+    Disabled,
+    // The tweak's "Apply To" set lacks the transfer type's bit.
+    Type,
+    // The tweak has filters and none matches the local path's file name.
+    Filter,
+    // The tweak applies, but a path cannot be put into its parameter line safely.
+    UnsafePath,
+};
+
+// "applies", "disabled", "type", "filter" or "unsafe-path".
+const char* VerdictName(TweakVerdict verdict);
+
+struct TweakDecision {
+    TweakVerdict verdict = TweakVerdict::Disabled;
+    // The file name that the filters examined: what follows the local path's last backslash.
+    std::string testedName;
+    // The line the program would get, built for every verdict; started only for Applies.
+    ParameterLine line;
+};
+
+// The file name of path that filters examine; a null path counts as empty. Only the backslash
+// separates folders: a "/" belongs to the name.
+std::string FilterNameOf(const char* path);
+
+// Enabled, type, filters, in that order: Applies, Disabled, Type or Filter. AppliesTo is this
+// check answered yes or no.
+TweakVerdict ExamineTransfer(const CTweakInfo& tweak, int type, const char* localPath);
+
+// The checks in the order the runner makes them: enabled, type, filters, then the path guard.
+TweakDecision DecideTweak(const CTweakInfo& tweak, int type, const char* localPath,
+                          const char* remotePath);
