@@ -26,7 +26,8 @@ public:
     bool CopyRegTree(HKEY hSource, HKEY hTarget) const;
     // Moves the key oldPath below HKEY_USERS to newPath unless newPath exists already.
     void MoveRegKey(const char* oldPath, const char* newPath) const;
-    // Deletes the key path below HKEY_USERS with all its subkeys and values.
+    // Deletes the key path below HKEY_USERS with all its subkeys and values. Does nothing for a
+    // path that does not lie strictly below the configuration root's "Configurations" key.
     void DeleteRegTree(const char* path) const;
 
     // Makes every live session of profileName (every one for the empty name) reload its tweaks.

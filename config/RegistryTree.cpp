@@ -5,58 +5,11 @@
 
 #include "config/AppBase.h"
 #include "config/KeyPath.h"
+#include "config/RegistryEnum.h"
 #include "platform/Platform.h"
 #include "platform/Registry.h"
 
 namespace {
-
-// Key names are at most 255 characters, value names at most 16,383; the limit only ends the
-// growing of a buffer for a registry that keeps asking for more.
-const uint32_t kMaxNameBuffer = 65536;
-
-// The name of subkey index, or the enumeration's error.
-long EnumKeyName(IRegistry& registry, HKEY key, uint32_t index, std::string* name) {
-    std::vector<char> buffer(512);
-    long error;
-    while ((error = registry.EnumKey(key, index, buffer.data(), uint32_t(buffer.size()))) ==
-               ERROR_MORE_DATA &&
-           buffer.size() < kMaxNameBuffer) {
-        buffer.resize(buffer.size() * 2);
-    }
-    if (error == ERROR_SUCCESS) name->assign(buffer.data());
-    return error;
-}
-
-struct EnumeratedValue {
-    std::vector<char> name;
-    std::vector<uint8_t> data;
-    uint32_t type = REG_NONE;
-    uint32_t size = 0;
-};
-
-// Value number index with its whole name and data: the buffers grow until they fit.
-long EnumValueWhole(IRegistry& registry, HKEY key, uint32_t index, EnumeratedValue* value) {
-    uint32_t nameCapacity = 512;
-    uint32_t dataCapacity = 4096;
-    for (int attempt = 0; attempt < 32; ++attempt) {
-        // One spare data byte: a string without its terminating zero may get one in the buffer.
-        value->name.assign(nameCapacity, '\0');
-        value->data.assign(dataCapacity + 1, 0);
-        uint32_t nameLen = nameCapacity;
-        value->size = dataCapacity;
-        const long error = registry.EnumValue(key, index, value->name.data(), &nameLen, &value->type,
-                                              value->data.data(), &value->size);
-        if (error != ERROR_MORE_DATA) return error;
-        if (value->size > dataCapacity) {
-            dataCapacity = value->size;
-        } else if (nameCapacity < kMaxNameBuffer) {
-            nameCapacity *= 2;
-        } else {
-            return error;
-        }
-    }
-    return ERROR_MORE_DATA;
-}
 
 bool IsStringType(uint32_t type) {
     return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
@@ -152,6 +105,11 @@ void CAppBase::MoveRegKey(const char* oldPath, const char* newPath) const {
 }
 
 void CAppBase::DeleteRegTree(const char* path) const {
+    if (path == nullptr) return;
+    // Only the add-on's own sets may go, whoever asks: nothing outside the "Configurations" key,
+    // and not that key itself.
+    const std::string sets = GetRegistryPath("Configurations");
+    if (!IsKeyPathWithin(path, sets) || IsSameKeyPath(path, sets)) return;
     // A key that does not exist, or cannot be deleted, is no error here.
-    if (path != nullptr) DeleteTree(GetRegistry(), path);
+    DeleteTree(GetRegistry(), path);
 }

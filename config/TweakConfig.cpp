@@ -10,18 +10,18 @@ namespace {
 
 const char* const kGlobalConfiguration = "Configurations\\ZTTrevanelAddon Global Configuration";
 
-std::string TweakKeyName(size_t index) {
-    char name[32];
-    std::snprintf(name, sizeof name, "Tweak %02d", static_cast<int>(index));
-    return name;
-}
-
 void DeleteRecords(std::vector<CTweakInfo*>& records) {
     for (CTweakInfo* record : records) delete record;
     records.clear();
 }
 
 }  // namespace
+
+std::string TweakKeyName(size_t index) {
+    char name[32];
+    std::snprintf(name, sizeof name, "Tweak %02d", static_cast<int>(index));
+    return name;
+}
 
 CTweakConfig::CTweakConfig(const char* profile) : m_strProfile(profile ? profile : "") {}
 

@@ -9,6 +9,9 @@
 class CTweakInfo;
 class ITweakRunReport;
 
+// The name of record index's key below the set's key: "Tweak %02d".
+std::string TweakKeyName(size_t index);
+
 class CTweakConfig {
 public:
     explicit CTweakConfig(const char* profile);

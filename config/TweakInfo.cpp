@@ -31,17 +31,29 @@ void CTweakInfo::Load(const std::string& keyPath) {
     ParseFilters(app->ReadRegString(HKEY_USERS, key, "Filter", std::string()));
 }
 
+std::vector<StoredTweakValue> StoredValuesOf(const CTweakInfo& tweak) {
+    return {
+        {"Name", REG_SZ, tweak.m_strName, 0},
+        {"Exe", REG_SZ, tweak.m_strExe, 0},
+        {"Parameters", REG_SZ, tweak.m_strParameters, 0},
+        {"Enabled", REG_DWORD, std::string(), static_cast<uint32_t>(tweak.m_bEnabled)},
+        {"Ignore Case", REG_DWORD, std::string(), static_cast<uint32_t>(tweak.m_bIgnoreCase)},
+        {"Apply To", REG_DWORD, std::string(), tweak.m_nApplyTo},
+        {"Filter", REG_SZ, tweak.GetFilterString(), 0},
+    };
+}
+
 void CTweakInfo::Save(const std::string& keyPath) const {
     const CAppBase* app = AfxGetApp();
     if (app == nullptr) return;
     const char* key = keyPath.c_str();
-    app->WriteRegString(HKEY_USERS, key, "Name", m_strName.c_str());
-    app->WriteRegString(HKEY_USERS, key, "Exe", m_strExe.c_str());
-    app->WriteRegString(HKEY_USERS, key, "Parameters", m_strParameters.c_str());
-    app->WriteRegDword(HKEY_USERS, key, "Enabled", m_bEnabled);
-    app->WriteRegDword(HKEY_USERS, key, "Ignore Case", m_bIgnoreCase);
-    app->WriteRegDword(HKEY_USERS, key, "Apply To", static_cast<int32_t>(m_nApplyTo));
-    app->WriteRegString(HKEY_USERS, key, "Filter", GetFilterString().c_str());
+    for (const StoredTweakValue& value : StoredValuesOf(*this)) {
+        if (value.type == REG_SZ) {
+            app->WriteRegString(HKEY_USERS, key, value.name, value.text.c_str());
+        } else {
+            app->WriteRegDword(HKEY_USERS, key, value.name, static_cast<int32_t>(value.number));
+        }
+    }
 }
 
 // Stored filter texts depend on these exact rules: empty items are dropped, items after a ";"

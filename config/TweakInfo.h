@@ -13,6 +13,19 @@
 #define TWEAK_APPLY_UPLOAD 0x10
 #define TWEAK_APPLY_MOVE_SERVER 0x20
 
+class CTweakInfo;
+
+// One value of a tweak's key as Save writes it: REG_SZ with text, or REG_DWORD with number.
+struct StoredTweakValue {
+    const char* name;
+    uint32_t type;
+    std::string text;
+    uint32_t number;
+};
+
+// The seven values of tweak's key, in the order Save writes them.
+std::vector<StoredTweakValue> StoredValuesOf(const CTweakInfo& tweak);
+
 class CTweakInfo {
 public:
     CTweakInfo();

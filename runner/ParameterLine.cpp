@@ -64,6 +64,26 @@ PathRefusal JudgeForProgram(const std::string& line, const std::vector<Span>& sp
             if (span.end > run && span.end <= q) return PathRefusal::BackslashBeforeQuote;
         }
     }
+    // Inside quotes, "" is one quote character: an empty path between two quotes of the user's
+    // would join them.
+    bool quoted = false;
+    for (size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == '\\') {
+            size_t run = i;
+            while (run < line.size() && line[run] == '\\') ++run;
+            if (run < line.size() && line[run] == '"' && (run - i) % 2 == 1) ++run;
+            i = run - 1;
+        } else if (line[i] == '"') {
+            if (quoted && i + 1 < line.size() && line[i + 1] == '"') {
+                for (const Span& span : spans) {
+                    if (span.begin == i + 1 && span.end == i + 1) return PathRefusal::EmptyBetweenQuotes;
+                }
+                ++i;
+            } else {
+                quoted = !quoted;
+            }
+        }
+    }
     return PathRefusal::None;
 }
 
@@ -130,6 +150,8 @@ const char* DescribeRefusal(PathRefusal refusal) {
         case PathRefusal::Quote: return "a path holds a double quote";
         case PathRefusal::BackslashBeforeQuote:
             return "a path ends in a backslash that meets a double quote of the parameter line";
+        case PathRefusal::EmptyBetweenQuotes:
+            return "an empty path would join two double quotes of the parameter line into one";
         case PathRefusal::Percent: return "a path holds a % and the program is a batch file";
         case PathRefusal::Exclamation: return "a path holds a ! and the program is a batch file";
         case PathRefusal::ControlCharacter:

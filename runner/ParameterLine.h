@@ -13,6 +13,9 @@ enum class PathRefusal {
     // Backslashes at the end of a path meet a double quote of the line: "\"" would turn the
     // user's closing quote into a quote character of the argument.
     BackslashBeforeQuote,
+    // An empty path stands between two double quotes inside quotes, where "" is one quote
+    // character: the user's quotes would join.
+    EmptyBetweenQuotes,
     // Batch files only, anywhere in a path: cmd.exe expands %...% even inside quotes.
     Percent,
     // Batch files only, anywhere: under delayed expansion cmd.exe expands !...! inside quotes.

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "config/AppBase.h"
-#include "config/ProfileKeys.h"
+#include "config/StoredSet.h"
 #include "config/TweakInfo.h"
 #include "platform/MessageBox.h"
 #include "platform/Module.h"
@@ -173,9 +173,6 @@ void CZTTrevanelDlg::OnOK() {
         rows.push_back(reinterpret_cast<CTweakInfo*>(m_listTweaks.GetItemData(i)));
     }
 
-    const CAppBase* app = AfxGetApp();
-    if (app && CanReplaceSetKey(m_config)) app->DeleteRegTree(m_config.GetKeyPath(0).c_str());
-
     for (CTweakInfo* removed : m_arrRemoved) {
         if (removed == nullptr) continue;
         m_arrAdded.erase(std::remove(m_arrAdded.begin(), m_arrAdded.end(), removed),
@@ -188,7 +185,12 @@ void CZTTrevanelDlg::OnOK() {
     m_config.m_arrTweaks.swap(rows);
     m_arrAdded.clear();
 
-    m_config.Save();
+    // A save that did not reach the registry is said, and the dialog stays open with the list as
+    // it is, so that the user can try again or cancel.
+    if (!ReplaceStoredSet(m_config)) {
+        AfxMessageBox(IDS_SAVE_FAILED, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
     CDialog::OnOK();
 }
 

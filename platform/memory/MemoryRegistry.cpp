@@ -378,3 +378,14 @@ IRegistry& DefaultRegistry() {
     static MemoryRegistry registry;
     return registry;
 }
+
+bool MemoryRegistry::Key::operator==(const Key& other) const {
+    if (name != other.name || values.size() != other.values.size() || subkeys != other.subkeys)
+        return false;
+    for (size_t i = 0; i < values.size(); ++i) {
+        const Value& a = values[i];
+        const Value& b = other.values[i];
+        if (a.name != b.name || a.type != b.type || a.data != b.data) return false;
+    }
+    return true;
+}

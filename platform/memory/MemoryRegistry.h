@@ -44,6 +44,8 @@ public:
 
         const Key* FindSubkey(const std::string& path) const;  // "a\b", any letter case
         const Value* FindValue(const std::string& valueName) const;
+        // Names, types, bytes and order all alike, all the way down.
+        bool operator==(const Key& other) const;
     };
 
     MemoryRegistry();

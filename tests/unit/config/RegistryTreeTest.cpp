@@ -116,6 +116,23 @@ TEST_F(RegistryTree, DeleteRemovesTheWholeTree) {
     EXPECT_EQ(SubkeyNames(Root("Configurations")), std::vector<std::string>{"New"});
 }
 
+TEST_F(RegistryTree, DeleteTouchesNothingOutsideTheSetsOfTheAddOn) {
+    StoreProfile(m_old);
+    PutDword(Root(""), "Config Version", 0);
+    PutDword(".DEFAULT\\Software\\Other Vendor", "Keep", 1);
+    PutDword(Root("Configurations2\\x"), "Keep", 1);
+    const MemoryRegistry::Key before = Tree("");
+    for (const std::string path : {std::string(), std::string(".DEFAULT"), Root(""), Root("Configurations"),
+                                   Root("Configurations\\"), Root("configurations\\\\"),
+                                   Root("Configurations2"), Root("Configurations2\\x"),
+                                   std::string(".DEFAULT\\Software\\Other Vendor")}) {
+        m_app.DeleteRegTree(path.c_str());
+        ExpectSameTree(before, Tree(""), "'" + path + "'");
+    }
+    m_app.DeleteRegTree(ProfileKey("\\Old").c_str());
+    EXPECT_FALSE(Exists(m_old));
+}
+
 TEST_F(RegistryTree, AnUndeletableSubkeyStaysWithItsParentsAndTheRestGoes) {
     StoreProfile(m_old);
     PutDword(m_old + "\\Tweak 02", "v", 1);

@@ -55,6 +55,8 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {program, "%REMOTE_FILE_PATH%\\\"x\"", "C:\\a", "", R::None},
         {program, "%REMOTE_FILE_PATH% \"x\"", "C:\\a", "/pub/dir\\", R::None},
         {program, bare, "C:\\a", "/pub/dir\\", R::None},
+        {program, "\"%REMOTE_FILE_PATH%\"", "C:\\a", "", R::None},
+        {program, "\"\"%REMOTE_FILE_PATH%\"", "C:\\a", "", R::EmptyBetweenQuotes},
         {program, quoted, "C:\\a\"b", "/r", R::Quote},
         {program, "%REMOTE_FILE_PATH%", "C:\\a", "/pub/\" --flag", R::Quote},
         {program, bare, "C:\\%REMOTE_FILE_PATH%", "/pub/\"x", R::Quote},

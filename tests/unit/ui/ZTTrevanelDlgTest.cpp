@@ -185,6 +185,62 @@ TEST_F(ZTTrevanelDlgTest, OkLeavesExactlyCountAndTheTweakKeysOfTheRowsShown) {
     EXPECT_EQ(StoredNames(GlobalKey()), (Rows{"b", "c", "d"}));
 }
 
+// The registry refuses writes to the configuration for a host that is not run as administrator,
+// and may refuse one of them for other reasons.
+TEST_F(ZTTrevanelDlgTest, ARefusedSaveIsSaidAndTheListStaysOpenAsTheUserLeftIt) {
+    const char* const saveFailed =
+        "Die Konfiguration konnte nicht gespeichert werden.\r\n\r\nBitte pr\xFC" "fen Sie, ob Sie "
+        "Schreibrechte f\xFCr den Registrierungsschl\xFCssel\r\nHKEY_USERS\\.DEFAULT\\Software\\"
+        "Tarku Software\\FTP Zorvant Trevanel\r\nbesitzen, und starten Sie FTP Zorvant "
+        "gegebenenfalls als Administrator.";
+    struct Case {
+        const char* what;
+        int refusedValue;  // 0: every write
+        bool retry;        // OK again once the registry takes writes; else Cancel
+    } cases[] = {{"every write", 0, false}, {"the fourth value", 4, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const size_t shown = m_ui.MessageBoxes().size();
+        StoreNames(nullptr, {"a", "b"});
+        const auto before = Key(GlobalKey());
+        int values = 0;
+        bool refusing = true;
+        m_reg.SetFailure([&](const MemoryRegistry::Call& call) -> long {
+            using Op = MemoryRegistry::Op;
+            if (!refusing) return ERROR_SUCCESS;
+            if (call.op == Op::SetValue && (c.refusedValue == 0 || ++values == c.refusedValue))
+                return ERROR_ACCESS_DENIED;
+            const bool changesKeys = call.op == Op::CreateKey || call.op == Op::DeleteKey;
+            return changesKeys && c.refusedValue == 0 ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
+        });
+        const int result = Run(nullptr, [&](HeadlessDialog& d) {
+            m_ui.QueueDriver([](HeadlessDialog& e) {
+                e.Type(IDC_EDIT_NAME, "new");
+                e.Type(IDC_EDIT_EXE, "new.exe");
+                e.Click(IDOK);
+            });
+            d.Click(IDC_BTN_ADD);
+            m_ui.QueueMessageBoxAnswer(IDOK);
+            d.Click(IDOK);
+            ASSERT_EQ(m_ui.MessageBoxes().size(), shown + 1);
+            const auto& box = m_ui.MessageBoxes().back();
+            EXPECT_EQ(box.text, saveFailed);
+            EXPECT_EQ(box.caption, "ZTTrevanelAddon");
+            EXPECT_EQ(box.type, MB_OK | MB_ICONEXCLAMATION);
+            EXPECT_EQ(d.Rows(IDC_LIST_TWEAKS), (Rows{"a", "b", "new"}));
+            EXPECT_EQ(d.CurSel(IDC_LIST_TWEAKS), 2);
+            // Nothing half-written: what was stored before is stored still.
+            EXPECT_TRUE(Key(GlobalKey()) == before);
+            refusing = false;
+            d.Click(c.retry ? IDOK : IDCANCEL);
+        });
+        m_reg.SetFailure(nullptr);
+        EXPECT_EQ(result, c.retry ? IDOK : IDCANCEL);
+        EXPECT_EQ(StoredNames(GlobalKey()), c.retry ? (Rows{"a", "b", "new"}) : (Rows{"a", "b"}));
+        EXPECT_FALSE(m_app.m_reloads.empty()) << "live sessions get what is stored";
+    }
+}
+
 TEST_F(ZTTrevanelDlgTest, RemoveAllThenOkStoresAnEmptySet) {
     StoreNames(nullptr, {"a", "b"});
     Run(nullptr, [&](HeadlessDialog& d) {

@@ -1,0 +1,27 @@
+// A registry key with everything below it, held in memory so that it can be written back.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct KeySnapshot {
+    struct Value {
+        std::string name;
+        uint32_t type = 0;
+        std::vector<uint8_t> data;
+    };
+    bool exists = false;
+    std::vector<Value> values;
+    std::vector<std::pair<std::string, KeySnapshot>> subkeys;
+};
+
+// Reads the key path below HKEY_USERS with all its subkeys and values into *snapshot. A missing
+// key gives a snapshot that does not exist, and true. False when anything could not be read;
+// *snapshot then holds what could.
+bool TakeKeySnapshot(const std::string& path, KeySnapshot* snapshot);
+
+// Writes snapshot to path below HKEY_USERS, creating the keys; a snapshot that does not exist
+// writes nothing. Nothing is deleted first. False when any write failed.
+bool WriteKeySnapshot(const std::string& path, const KeySnapshot& snapshot);
