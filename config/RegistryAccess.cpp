@@ -7,6 +7,24 @@
 #include "platform/Platform.h"
 #include "platform/Registry.h"
 
+namespace {
+
+// Closes a key however the function that opened it ends: a failed allocation while a value is
+// read must not leave the handle open.
+class OpenedKey {
+public:
+    OpenedKey(IRegistry& registry, HKEY key) : m_registry(registry), m_key(key) {}
+    ~OpenedKey() { m_registry.CloseKey(m_key); }
+    OpenedKey(const OpenedKey&) = delete;
+    OpenedKey& operator=(const OpenedKey&) = delete;
+
+private:
+    IRegistry& m_registry;
+    HKEY m_key;
+};
+
+}  // namespace
+
 void CAppBase::WriteRegString(HKEY root, const char* subKey, const char* valueName,
                               const char* text) const {
     IRegistry& registry = GetRegistry();
@@ -35,6 +53,7 @@ std::string CAppBase::ReadRegString(HKEY root, const char* subKey, const char* v
     IRegistry& registry = GetRegistry();
     HKEY key;
     if (registry.OpenKey(root, subKey, &key) != ERROR_SUCCESS) return def;
+    const OpenedKey opened(registry, key);
     std::string result = def;
     // Ask for the size first so that a value of any length reads whole; ask again if the value
     // grew in between.
@@ -55,7 +74,6 @@ std::string CAppBase::ReadRegString(HKEY root, const char* subKey, const char* v
             error = ERROR_SUCCESS;
         }
     }
-    registry.CloseKey(key);
     return result;
 }
 

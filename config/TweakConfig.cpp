@@ -2,6 +2,7 @@
 #include "config/TweakConfig.h"
 
 #include <cstdio>
+#include <memory>
 
 #include "config/AppBase.h"
 #include "config/TweakInfo.h"
@@ -37,8 +38,9 @@ std::string CTweakConfig::GetKeyPath(int bGlobal) const {
 
 void CTweakConfig::Load() {
     // The records are read into a list of their own, so that the set's list changes, under the
-    // lock, only in one step.
-    std::vector<CTweakInfo*> loaded;
+    // lock, only in one step; until then they are owned here, so that a failed allocation
+    // anywhere in between loses none.
+    std::vector<std::unique_ptr<CTweakInfo>> loaded;
     const CAppBase* app = AfxGetApp();
     for (int pass = 0; app != nullptr && pass < 2; ++pass) {
         const std::string key = GetKeyPath(pass);
@@ -48,17 +50,19 @@ void CTweakConfig::Load() {
         if (count > kMaxTweaks) count = kMaxTweaks;
         loaded.reserve(static_cast<size_t>(count));
         for (int32_t j = 0; j < count; ++j) {
-            CTweakInfo* record = new CTweakInfo;
-            loaded.push_back(record);
-            record->Load(key + "\\" + TweakKeyName(static_cast<size_t>(j)));
+            loaded.push_back(std::make_unique<CTweakInfo>());
+            loaded.back()->Load(key + "\\" + TweakKeyName(static_cast<size_t>(j)));
         }
         break;
     }
+    std::vector<CTweakInfo*> records;
+    records.reserve(loaded.size());
+    for (std::unique_ptr<CTweakInfo>& record : loaded) records.push_back(record.release());
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        m_arrTweaks.swap(loaded);
+        m_arrTweaks.swap(records);
     }
-    DeleteRecords(loaded);
+    DeleteRecords(records);
 }
 
 void CTweakConfig::Save() {
