@@ -35,7 +35,7 @@ stage "fuzz 4 x 20 s" "$root/scripts/fuzz.sh" 20
 # The native tests again under AddressSanitizer and UndefinedBehaviorSanitizer, and the tests in
 # which a run and a reload of one tweak set meet on two threads under ThreadSanitizer.
 tsan_run_and_reload() {
-    build/tsan/unit_runner --gtest_filter='*Reload*' &&
+    build/tsan/unit_runner --gtest_filter='*Reload*:*Save*:*Free*' &&
         build/tsan/unit_addon --gtest_filter='*Reload*:*Thread*' &&
         build/tsan/unit_config --gtest_filter='*Reload*:*Deadlock*'
 }
