@@ -1,10 +1,9 @@
 // The tweak set of a profile or of the global configuration: its key, load with fall-back, save.
 #include "config/TweakConfig.h"
 
-#include <cstdio>
-
 #include "config/AppBase.h"
 #include "config/TweakInfo.h"
+#include "config/TweakSetSource.h"
 
 namespace {
 
@@ -39,20 +38,13 @@ void CTweakConfig::Load() {
     // The records are read into a list of their own, so that the set's list changes, under the
     // lock, only in one step.
     std::vector<CTweakInfo*> loaded;
-    const CAppBase* app = AfxGetApp();
-    for (int pass = 0; app != nullptr && pass < 2; ++pass) {
-        const std::string key = GetKeyPath(pass);
-        int32_t count = app->ReadRegDword(HKEY_USERS, key.c_str(), "Count", -1);
-        // A missing or negative "Count" means: no configuration of its own.
-        if (count < 0) continue;
-        if (count > kMaxTweaks) count = kMaxTweaks;
-        loaded.reserve(static_cast<size_t>(count));
-        for (int32_t j = 0; j < count; ++j) {
-            CTweakInfo* record = new CTweakInfo;
-            loaded.push_back(record);
-            record->Load(key + "\\" + TweakKeyName(static_cast<size_t>(j)));
-        }
-        break;
+    const TweakSetSource source = FindTweakSetSource(*this);
+    const int32_t count = source.count > kMaxTweaks ? kMaxTweaks : source.count;
+    if (count > 0) loaded.reserve(static_cast<size_t>(count));
+    for (int32_t j = 0; j < count; ++j) {
+        CTweakInfo* record = new CTweakInfo;
+        loaded.push_back(record);
+        record->Load(source.keyPath + "\\" + TweakKeyName(static_cast<size_t>(j)));
     }
     {
         std::lock_guard<std::mutex> guard(m_lock);
