@@ -11,6 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include "config/AppBase.h"
+#include "config/StoredSet.h"
+#include "config/TweakConfig.h"
+#include "config/TweakInfo.h"
 #include "ctl/RegistryDump.h"
 #include "tests/wine/common/WineHarness.h"
 
@@ -30,50 +34,40 @@ struct Tweak {
     DWORD ignoreCase;
 };
 
-void SetString(HKEY key, const char* name, const std::string& text) {
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                   static_cast<DWORD>(text.size() + 1));
-}
-
-void SetDword(HKEY key, const char* name, DWORD value) {
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-}
-
-void StoreTweaks(const std::string& setName, const std::vector<Tweak>& tweaks) {
-    const std::string setKey = std::string(kConfigurations) + "\\" + setName;
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_USERS, setKey.c_str(), &key));
-    SetDword(key, "Count", static_cast<DWORD>(tweaks.size()));
-    RegCloseKey(key);
-    for (size_t i = 0; i < tweaks.size(); ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, "\\Tweak %02u", static_cast<unsigned>(i));
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_USERS, (setKey + name).c_str(), &key));
-        SetString(key, "Name", tweaks[i].name);
-        SetString(key, "Exe", tweaks[i].exe);
-        SetString(key, "Parameters", tweaks[i].parameters);
-        SetDword(key, "Enabled", tweaks[i].enabled);
-        SetDword(key, "Ignore Case", tweaks[i].ignoreCase);
-        SetDword(key, "Apply To", tweaks[i].applyTo);
-        SetString(key, "Filter", tweaks[i].filter);
-        RegCloseKey(key);
+// Stores a set through the core's own save, as the tweak list's OK leaves it.
+void StoreTweaks(const std::string& profile, const std::vector<Tweak>& tweaks) {
+    CTweakConfig set(profile == kGlobal ? "" : profile.c_str());
+    for (const Tweak& t : tweaks) {
+        CTweakInfo* tweak = new CTweakInfo;
+        tweak->m_strName = t.name;
+        tweak->m_strExe = t.exe;
+        tweak->m_strParameters = t.parameters;
+        tweak->m_nApplyTo = t.applyTo;
+        tweak->ParseFilters(t.filter);
+        tweak->m_bEnabled = static_cast<int32_t>(t.enabled);
+        tweak->m_bIgnoreCase = static_cast<int32_t>(t.ignoreCase);
+        set.m_arrTweaks.push_back(tweak);
     }
+    ASSERT_TRUE(ReplaceStoredSet(set)) << profile;
 }
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
+// The lines of a file or an output, without their CR LF or LF.
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
 }
 
-std::vector<std::string> Split(const std::string& text, const std::string& separator) {
-    std::vector<std::string> parts;
-    size_t from = 0;
-    for (size_t at; (at = text.find(separator, from)) != std::string::npos; from = at + separator.size())
-        parts.push_back(text.substr(from, at - from));
-    parts.push_back(text.substr(from));
-    return parts;
+std::vector<std::string> Fields(const std::string& line) {
+    std::vector<std::string> fields;
+    std::istringstream in(line);
+    for (std::string field; std::getline(in, field, '\t');) fields.push_back(field);
+    if (!line.empty() && line.back() == '\t') fields.push_back("");
+    return fields;
 }
 
 std::string UnescapeTsv(const std::string& field) {
@@ -116,10 +110,13 @@ protected:
     void SetUp() override {
         wine::DeleteRegTree(HKEY_USERS, kRoot);
         m_log = m_folder.Path() + "recorder.log";
+        m_batchLog = m_folder.Path() + "batch.log";
         SetEnvironmentVariableA("TREVANEL_RECORD_LOG", m_log.c_str());
+        SetEnvironmentVariableA("TREVANEL_BAT_LOG", m_batchLog.c_str());
     }
     void TearDown() override {
         SetEnvironmentVariableA("TREVANEL_RECORD_LOG", nullptr);
+        SetEnvironmentVariableA("TREVANEL_BAT_LOG", nullptr);
         wine::DeleteRegTree(HKEY_USERS, kRoot);
     }
 
@@ -127,19 +124,34 @@ protected:
         return wine::RunProgram(wine::ProgramPath("ZTTrevanelCtl.exe"), args, 30000);
     }
 
+    // What the batch file logged since the last call.
+    std::string BatchLog() {
+        std::ifstream log(m_batchLog, std::ios::binary);
+        std::stringstream text;
+        text << log.rdbuf();
+        log.close();
+        DeleteFileA(m_batchLog.c_str());
+        return text.str();
+    }
+
     // What the add-on started, as (program, parameter line) pairs, in order.
     std::vector<std::pair<std::string, std::string>> Started() {
         std::vector<std::pair<std::string, std::string>> runs;
-        for (const std::string& line : Split(ReadFile(m_log), "\r\n")) {
+        std::ifstream log(m_log, std::ios::binary);
+        std::stringstream text;
+        text << log.rdbuf();
+        log.close();
+        for (const std::string& line : Lines(text.str())) {
             if (line.empty()) continue;
-            const std::vector<std::string> fields = Split(line, "\t");
+            const std::vector<std::string> fields = Fields(line);
             if (fields.size() < 7) {
                 ADD_FAILURE() << "bad log line: " << line;
                 continue;
             }
             // The shell puts the quoted program before the line: "exe" parameters.
             const std::string exe = fields[3];
-            std::string commandLine = UnescapeTsv(fields[5]);
+            // Paths here hold no tab or line break, so the field stands as it is.
+            const std::string commandLine = fields[5];
             const std::string quoted = "\"" + exe + "\" ";
             EXPECT_EQ(0u, commandLine.find(quoted)) << commandLine;
             runs.emplace_back(exe, commandLine.substr(quoted.size()));
@@ -148,9 +160,11 @@ protected:
         return runs;
     }
 
+    CAppBase m_app;
     wine::TempFolder m_folder{"Ctl Recorded Runs"};
     wine::AddonCopy m_addon;
     std::string m_log;
+    std::string m_batchLog;
 };
 
 }  // namespace
@@ -195,15 +209,22 @@ TEST_F(CtlWine, ExplainSaysExactlyWhatTheAddonThenStarts) {
         const wine::ProgramResult explain = Ctl({"explain", "--profile", t.profile, "--tsv", t.type, t.local, t.remote});
         ASSERT_EQ(0u, explain.exitCode) << what << "\n" << explain.output;
         std::vector<std::pair<std::string, std::string>> expected;
-        const std::vector<std::string> lines = Split(explain.output, "\n");
-        ASSERT_GE(lines.size(), 2u) << explain.output;
+        std::string expectedBatch;
+        const std::vector<std::string> lines = Lines(explain.output);
+        ASSERT_GE(lines.size(), 1u) << explain.output;
         EXPECT_EQ(0u, lines[0].find(std::string("set\t") + (std::string(t.profile) == "Fallback" ? "global" : "own")))
             << what << "\n" << explain.output;
         for (size_t i = 1; i < lines.size(); ++i) {
             if (lines[i].empty()) continue;
-            const std::vector<std::string> fields = Split(lines[i], "\t");
+            const std::vector<std::string> fields = Fields(lines[i]);
             ASSERT_EQ(6u, fields.size()) << lines[i];
-            if (fields[1] == "RUN") expected.emplace_back(UnescapeTsv(fields[4]), UnescapeTsv(fields[5]));
+            if (fields[1] != "RUN") continue;
+            // The batch file logs its two arguments to a log of its own.
+            if (UnescapeTsv(fields[4]) == batch) {
+                expectedBatch += "1=" + UnescapeTsv(fields[5]) + " 2=\r\n";
+            } else {
+                expected.emplace_back(UnescapeTsv(fields[4]), UnescapeTsv(fields[5]));
+            }
         }
         // The host stand-in's quoting: "" inside quotes is one quote character.
         auto hostQuote = [](const std::string& s) {
@@ -221,6 +242,7 @@ TEST_F(CtlWine, ExplainSaysExactlyWhatTheAddonThenStarts) {
             "destroy 1", "unload"}, 30000);
         ASSERT_EQ(0u, host.exitCode) << host.output;
         const auto started = Started();
+        EXPECT_EQ(expectedBatch, BatchLog()) << what;
         ASSERT_EQ(expected.size(), started.size()) << what << "\n" << explain.output;
         for (size_t i = 0; i < expected.size(); ++i) {
             EXPECT_TRUE(lstrcmpiA(expected[i].first.c_str(), started[i].first.c_str()) == 0)
@@ -231,7 +253,7 @@ TEST_F(CtlWine, ExplainSaysExactlyWhatTheAddonThenStarts) {
 }
 
 TEST_F(CtlWine, ExportGoesBackThroughRegeditByteForByteAndRegeditsExportImportsBack) {
-    StoreTweaks(kGlobal, {{wine::Cp1252("Prüfsumme \"neu\" €"), "C:\\Windows\\System32\\certutil.exe",
+    StoreTweaks(kGlobal, {{wine::Cp1252("Prüfsumme \"neu\" ") + "\x80", "C:\\Windows\\System32\\certutil.exe",
                            "-hashfile \"%LOCAL_FILE_PATH%\" SHA256", 0x01, "*.zip;*.iso", 1, 1}});
     StoreTweaks(wine::Cp1252("Büro\\Zweig"), {{"n", "C:\\x.exe", "", 0x10, "", 0, 0}});
     const RegFile before = Configurations();
@@ -294,7 +316,7 @@ TEST_F(CtlWine, ExamplesImportAndPassCheckButForProgramsWineLacks) {
         ASSERT_EQ(0u, imported.exitCode) << example << "\n" << imported.output;
         const wine::ProgramResult check = Ctl({"check", "--profile", example});
         // Every finding is a missing program, and only where this Wine has no such file.
-        for (const std::string& line : Split(check.output, "\n")) {
+        for (const std::string& line : Lines(check.output)) {
             if (line.find("  Tweak ") != 0) continue;
             const size_t at = line.find("the program file does not exist: ");
             ASSERT_NE(std::string::npos, at) << example << ": " << line;
