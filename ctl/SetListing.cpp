@@ -105,13 +105,18 @@ void PrintTweakFields(const CTweakInfo& tweak, const std::string& indent, std::o
         << (tweak.m_arrFilters.empty() ? std::string("(none: every file)") : tweak.GetFilterString()) << "\n";
 }
 
+std::string DescribeSource(const std::string& profile, const TweakSetSource& source) {
+    const std::string key = "HKEY_USERS\\" + source.keyPath;
+    if (profile.empty()) return "The global configuration: " + key;
+    return "Profile \"" + profile + "\" uses " +
+           (source.own ? "its own set: " : "the global set (it has no configuration of its own): ") + key;
+}
+
 void ShowTweakSet(const std::string& profile, std::ostream& out) {
     CTweakConfig set(profile.c_str());
     const TweakSetSource source = FindTweakSetSource(set);
     set.Load();
-    out << (profile.empty() ? std::string("The global configuration") : "Profile \"" + profile + "\"")
-        << " uses " << (source.own ? "its own set" : "the global set") << ": HKEY_USERS\\"
-        << source.keyPath << "\n";
+    out << DescribeSource(profile, source) << "\n";
     out << Plural(static_cast<long>(set.m_arrTweaks.size()), "tweak") << "\n";
     for (size_t i = 0; i < set.m_arrTweaks.size(); ++i) {
         out << "\n" << TweakKeyName(i) << "\n";

@@ -23,6 +23,10 @@ std::string DescribeRanges(const std::vector<long>& indices);
 // "the global configuration" or "profile "NAME"".
 std::string DescribeSet(const std::string& profile);
 
+struct TweakSetSource;
+// The first line of show and explain: which set the profile uses, and its key.
+std::string DescribeSource(const std::string& profile, const TweakSetSource& source);
+
 // Every set below "Configurations" as stored now. False when the tree could not be read whole.
 bool ListStoredSets(std::ostream& out);
 

@@ -5,6 +5,7 @@
 #include "config/TweakInfo.h"
 #include "config/TweakKeyIndex.h"
 #include "config/TweakSetSource.h"
+#include "ctl/SetListing.h"
 #include "ctl/TransferType.h"
 #include "runner/TweakDecision.h"
 
@@ -44,9 +45,7 @@ void ExplainTransfer(const std::string& profile, int type, const std::string& lo
     if (tsv) {
         out << "set\t" << (source.own ? "own" : "global") << "\t" << EscapeTsvField(source.keyPath) << "\n";
     } else {
-        out << (profile.empty() ? std::string("The global configuration") : "Profile \"" + profile + "\"")
-            << " uses " << (source.own ? "its own set" : "the global set") << ": HKEY_USERS\\" << source.keyPath
-            << "\n" << TransferTypeName(type) << " of " << localPath << " (remote " << remotePath << ")\n";
+        out << DescribeSource(profile, source) << "\n" << TransferTypeName(type) << " of " << localPath << " (remote " << remotePath << ")\n";
         if (set.m_arrTweaks.empty()) out << "No tweaks: nothing starts.\n";
     }
     for (size_t i = 0; i < set.m_arrTweaks.size(); ++i) {

@@ -325,3 +325,25 @@ TEST_F(CtlWine, ExamplesImportAndPassCheckButForProgramsWineLacks) {
         }
     }
 }
+
+TEST_F(CtlWine, RunStartsLikeTheAddonAndReportsExitCodesAndTheSystemsReason) {
+    const std::string recorder = m_folder.Copy(wine::ProgramPath("Recorder.exe"), "rec.exe");
+    StoreTweaks("Try", {{"Rec", recorder, "--sleep-ms=300 \"%LOCAL_FILE_PATH%\"", 0x10, "", 1, 1},
+                        {"Gone", m_folder.Path() + "missing.exe", "", 0x10, "", 1, 1},
+                        {"Rec again", recorder, "%REMOTE_FILE_PATH%", 0x10, "", 1, 1}});
+    const wine::ProgramResult r = Ctl({"run", "--profile", "Try", "upload", "C:\\out\\a b.txt", "/up/a"});
+    EXPECT_EQ(1u, r.exitCode) << r.output;
+    const auto started = Started();
+    ASSERT_EQ(2u, started.size()) << r.output;
+    EXPECT_EQ("--sleep-ms=300 \"C:\\out\\a b.txt\"", started[0].second);
+    EXPECT_EQ("/up/a", started[1].second);
+    const std::vector<std::string> lines = Lines(r.output);
+    ASSERT_EQ(7u, lines.size()) << r.output;
+    // The recorder ran at least as long as it slept; the missing program has the system's text.
+    double seconds = 0;
+    ASSERT_EQ(1, std::sscanf(lines[1].c_str(), "  ended with exit code 0 after %lf s", &seconds)) << lines[1];
+    EXPECT_GE(seconds, 0.29);
+    EXPECT_EQ(0u, lines[3].find("  could not start: ")) << lines[3];
+    EXPECT_GT(lines[3].size(), std::string("  could not start: ").size());
+    EXPECT_EQ("2 started, 1 could not start", lines[6]);
+}
