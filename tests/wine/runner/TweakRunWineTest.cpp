@@ -232,6 +232,68 @@ TEST_F(TweakRunWine, PathWithADoubleQuoteIsNotPutIntoAParameterLine) {
     EXPECT_EQ(std::vector<std::string>{"C:\\in\\x.txt"}, runs[0].args);
 }
 
+// Names the server chose, against real batch files and a recording program. A name that tries
+// to start a command would start C:\TrevanelInjected\other.exe, a copy of the recorder, which
+// logs into the same file: no run of it may appear, and every tweak either gets exactly what the
+// template promises or does not start.
+TEST_F(TweakRunWine, NamesFromTheServerNeverStartACommandOrChangeTheArguments) {
+    const std::string injectedFolder = "C:\\TrevanelInjected\\";
+    CreateDirectoryA(injectedFolder.c_str(), nullptr);
+    const std::string other = injectedFolder + "other.exe";
+    ASSERT_TRUE(CopyFileA(m_recorder.c_str(), other.c_str(), FALSE));
+    const std::string cmdFile = m_folder.Copy(m_batch, "EchoArgs.CMD");
+    const std::string injection = "&" + other + " INJECTED&rem ";
+    const std::string odd = "C:\\in\\Q&A (1), it's 100% \xfc;x! [2]^.txt";
+    struct Case {
+        const char* what;
+        std::string exe;
+        std::string parameters;
+        std::string remote;
+        std::string local;
+        std::vector<std::string> programArgs;  // what the recorder gets; empty: it does not start
+        std::string batchLine;                 // what the batch file writes; empty: it does not start
+    } cases[] = {
+        {"operators in an unquoted batch argument", m_batch, "%LOCAL_FILE_PATH%", "/pub/a.txt",
+         "C:\\in\\a" + injection + ".txt", {}, ""},
+        {"a pipe in an unquoted .cmd argument", cmdFile, "%REMOTE_FILE_PATH%",
+         "/pub/a|" + other + " INJECTED", "C:\\in\\a.txt", {}, ""},
+        {"a variable inside quotes for a batch file", m_batch, "\"%LOCAL_FILE_PATH%\"", "/pub/a.txt",
+         "C:\\in\\%WINDIR%.txt", {}, ""},
+        {"a lone percent for a batch file", m_batch, "\"%LOCAL_FILE_PATH%\" \"%REMOTE_FILE_PATH%\"",
+         "/pub/a%20b%20c.txt", "C:\\in\\100% sure.txt", {}, ""},
+        {"a backslash that escapes the closing quote", m_recorder,
+         "\"%REMOTE_FILE_PATH%\" \"%LOCAL_FILE_PATH%\"", "/pub/dir\\", "C:\\in\\b c --flag.txt", {}, ""},
+        {"odd characters into a quoted program argument", m_recorder, "\"%LOCAL_FILE_PATH%\"",
+         "/pub/a.txt", odd, {odd}, ""},
+        {"odd characters into an unquoted program argument", m_recorder, "%LOCAL_FILE_PATH%",
+         "/pub/a.txt", odd, {"C:\\in\\Q&A", "(1),", "it's", "100%", "\xfc;x!", "[2]^.txt"}, ""},
+        {"operators need no quotes without a shell", m_recorder, "%LOCAL_FILE_PATH%", "/pub/a.txt",
+         "C:\\in\\a&b|c.txt", {"C:\\in\\a&b|c.txt"}, ""},
+        {"operators inside quotes for a batch file", m_batch, "\"%LOCAL_FILE_PATH%\" \"%REMOTE_FILE_PATH%\"",
+         "/pub/a\\b.txt", "C:\\in\\Q&A (1).txt", {}, "1=\"C:\\in\\Q&A (1).txt\" 2=\"/pub/a\\b.txt\"\r\n"},
+        {"a backslash inside a remote name", m_recorder, "\"%REMOTE_FILE_PATH%\" %REMOTE_FILE_PATH%",
+         "/pub/a\\b.txt", "C:\\in\\a.txt", {"/pub/a\\b.txt", "/pub/a\\b.txt"}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DeleteFileA(m_log.c_str());
+        DeleteFileA(m_batchLog.c_str());
+        StoreTweaks(kGlobal, {{c.exe, c.parameters}});
+        // The host's script takes a quoted argument whole; no quote needs doubling here.
+        Host({"create 1 Work", "download 1 0 \"" + c.remote + "\" \"" + c.local + "\""});
+        const std::vector<RecordedRun> runs = ReadRuns(m_log);
+        if (c.programArgs.empty()) {
+            EXPECT_TRUE(runs.empty()) << (runs.empty() ? "" : runs[0].commandLine);
+        } else {
+            ASSERT_EQ(1u, runs.size());
+            EXPECT_EQ(c.programArgs, runs[0].args) << runs[0].commandLine;
+        }
+        EXPECT_EQ(c.batchLine, ReadFile(m_batchLog));
+    }
+    DeleteFileA(other.c_str());
+    RemoveDirectoryA(injectedFolder.c_str());
+}
+
 TEST_F(TweakRunWine, ProfileWithoutItsOwnConfigurationRunsTheGlobalTweaks) {
     StoreTweaks(kGlobal, {{m_recorder, "global"}});
     StoreTweaks("Alpha", {{m_recorder, "alpha"}});

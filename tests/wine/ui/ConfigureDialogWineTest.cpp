@@ -328,6 +328,41 @@ TEST_F(ConfigureDialogWine, RemoveAsksAndCancelStoresNothing) {
     EXPECT_EQ(ReadKey(global + "\\Tweak 00").values, firstBefore.values);
 }
 
+// The registry refuses the key of a profile name this long, as it refuses every write to the
+// configuration of a host that does not run as administrator.
+TEST_F(ConfigureDialogWine, ARefusedSaveIsSaidAndTheListStaysOpenUntilCancel) {
+    const std::string global = std::string(kConfigurations) + kGlobal;
+    StoreTweak(global, 0, "First", m_recorder, "1", 0x01);
+    const KeyContent globalBefore = ReadKey(global);
+    const std::string profile(400, 'P');
+
+    MessageBoxSeen box;
+    bool openAfterOk = false;
+    std::vector<std::string> rowsAfterOk;
+    Configure(profile.c_str(), [&](HWND list) {
+        PostMessageA(GetDlgItem(list, IDOK), BM_CLICK, 0, 0);
+        box = Answer(list, IDOK);
+        openAfterOk = IsWindow(list) && IsWindowVisible(list);
+        rowsAfterOk = Rows(list, kTweaks);
+        PostMessageA(GetDlgItem(list, IDCANCEL), BM_CLICK, 0, 0);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(list); }));
+    });
+    EXPECT_EQ(box.caption, "ZTTrevanelAddon");
+    EXPECT_EQ(box.text, wine::Cp1252("Die Konfiguration konnte nicht gespeichert werden.\r\n\r\n"
+                                     "Bitte prüfen Sie, ob Sie Schreibrechte für den "
+                                     "Registrierungsschlüssel\r\nHKEY_USERS\\.DEFAULT\\Software\\"
+                                     "Tarku Software\\FTP Zorvant Trevanel\r\nbesitzen, und starten "
+                                     "Sie FTP Zorvant gegebenenfalls als Administrator."));
+    EXPECT_TRUE(openAfterOk);
+    EXPECT_EQ(rowsAfterOk, std::vector<std::string>{"First"});
+    // Nothing half-written, and the global set the list showed is untouched.
+    std::string sets = kConfigurations;
+    sets.pop_back();
+    for (const std::string& name : ReadKey(sets).subkeys) EXPECT_NE(name.substr(0, 3), "PPP");
+    EXPECT_EQ(ReadKey(global).values, globalBefore.values);
+    EXPECT_EQ(ReadKey(global).subkeys, globalBefore.subkeys);
+}
+
 TEST_F(ConfigureDialogWine, HelpWithoutHelpFilesNamesThePathInTheHelpFolder) {
     MessageBoxSeen box;
     Configure("", [&](HWND list) {
