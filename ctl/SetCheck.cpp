@@ -198,11 +198,8 @@ std::vector<std::string> CheckStoredKeys(const StoredSet& set) {
     }
     for (const StoredTweakKey& tweak : set.tweaks) {
         const std::string where = TweakKeyName(static_cast<size_t>(tweak.index)) + ": ";
-        for (const char* name : {"Name", "Exe", "Parameters", "Filter"}) {
-            CheckType(*tweak.key, name, REG_SZ, where, &problems);
-        }
-        for (const char* name : {"Enabled", "Ignore Case", "Apply To"}) {
-            CheckType(*tweak.key, name, REG_DWORD, where, &problems);
+        for (const StoredTweakValue& value : StoredValuesOf(CTweakInfo())) {
+            CheckType(*tweak.key, value.name, value.type, where, &problems);
         }
     }
     return problems;

@@ -12,16 +12,6 @@
 
 namespace {
 
-struct KnownValue {
-    const char* name;
-    uint32_t type;
-};
-
-const KnownValue kTweakValues[] = {{"Name", REG_SZ},        {"Exe", REG_SZ},
-                                   {"Parameters", REG_SZ},  {"Enabled", REG_DWORD},
-                                   {"Ignore Case", REG_DWORD}, {"Apply To", REG_DWORD},
-                                   {"Filter", REG_SZ}};
-
 std::string TypeName(uint32_t type) {
     switch (type) {
     case REG_SZ: return "a string";
@@ -90,9 +80,11 @@ std::string Text(const RegFileValue& value) {
 }
 
 bool ReadTweak(const RegFileKey& key, CTweakInfo* tweak, RegFileError* error) {
+    // The values a tweak's key holds are the ones Save writes, with their types.
+    const std::vector<StoredTweakValue> stored = StoredValuesOf(CTweakInfo());
     for (const RegFileValue& value : key.values) {
-        const KnownValue* known = nullptr;
-        for (const KnownValue& k : kTweakValues) {
+        const StoredTweakValue* known = nullptr;
+        for (const StoredTweakValue& k : stored) {
             if (IsSameValueName(value.name, k.name)) known = &k;
         }
         if (!known) {
