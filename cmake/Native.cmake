@@ -21,6 +21,11 @@ foreach(area_dir ${UNIT_AREAS})
     endif()
 endforeach()
 
+# The configuration tool's suite tests its portable part.
+if(TARGET unit_ctl)
+    target_link_libraries(unit_ctl PRIVATE trevanel_ctl)
+endif()
+
 # The registry suite that the in-memory registry shares with the real one under Wine.
 if(TARGET unit_platform)
     target_sources(unit_platform PRIVATE ${CMAKE_SOURCE_DIR}/tests/shared/RegistrySuite.cpp)

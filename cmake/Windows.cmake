@@ -59,6 +59,11 @@ endfunction()
 add_executable(ZTHost ${CMAKE_SOURCE_DIR}/tools/ZTHost.cpp)
 trevanel_windows_program(ZTHost)
 
+# The configuration tool, shipped beside the add-on: the add-on's own core and the tool's part.
+add_executable(ZTTrevanelCtl ${CMAKE_SOURCE_DIR}/tools/ZTTrevanelCtl.cpp)
+target_link_libraries(ZTTrevanelCtl PRIVATE trevanel_ctl trevanel_win32 trevanel_core)
+trevanel_windows_program(ZTTrevanelCtl)
+
 # Programs that report what the add-on derives, built from the add-on's own sources.
 add_executable(ZTModuleStrings ${CMAKE_SOURCE_DIR}/tools/ZTModuleStrings.cpp)
 target_link_libraries(ZTModuleStrings PRIVATE trevanel_win32 trevanel_core)
@@ -103,7 +108,7 @@ foreach(area_dir ${WINE_AREAS})
     target_compile_definitions(wine_${area} PRIVATE
         TREVANEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}" TREVANEL_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
     trevanel_windows_program(wine_${area})
-    add_dependencies(wine_${area} ZTTrevanelAddon ZTHost ${TREVANEL_FIXTURES})
+    add_dependencies(wine_${area} ZTTrevanelAddon ZTHost ZTTrevanelCtl ${TREVANEL_FIXTURES})
     gtest_discover_tests(wine_${area}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 120
@@ -114,6 +119,11 @@ endforeach()
 # The registry suite that the real registry shares with the in-memory one.
 if(TARGET wine_config AND EXISTS ${CMAKE_SOURCE_DIR}/tests/shared/RegistrySuite.cpp)
     target_sources(wine_config PRIVATE ${CMAKE_SOURCE_DIR}/tests/shared/RegistrySuite.cpp)
+endif()
+
+# The configuration tool's Wine tests also use its portable part.
+if(TARGET wine_ctl)
+    target_link_libraries(wine_ctl PRIVATE trevanel_ctl)
 endif()
 
 # The user's package: the zip that wine_package unpacks and installs.

@@ -6,6 +6,7 @@
 
 #include "config/AppBase.h"
 #include "config/TweakInfo.h"
+#include "config/TweakSetSource.h"
 
 namespace {
 
@@ -41,19 +42,12 @@ void CTweakConfig::Load() {
     // lock, only in one step; until then they are owned here, so that a failed allocation
     // anywhere in between loses none.
     std::vector<std::unique_ptr<CTweakInfo>> loaded;
-    const CAppBase* app = AfxGetApp();
-    for (int pass = 0; app != nullptr && pass < 2; ++pass) {
-        const std::string key = GetKeyPath(pass);
-        int32_t count = app->ReadRegDword(HKEY_USERS, key.c_str(), "Count", -1);
-        // A missing or negative "Count" means: no configuration of its own.
-        if (count < 0) continue;
-        if (count > kMaxTweaks) count = kMaxTweaks;
-        loaded.reserve(static_cast<size_t>(count));
-        for (int32_t j = 0; j < count; ++j) {
-            loaded.push_back(std::make_unique<CTweakInfo>());
-            loaded.back()->Load(key + "\\" + TweakKeyName(static_cast<size_t>(j)));
-        }
-        break;
+    const TweakSetSource source = FindTweakSetSource(*this);
+    const int32_t count = source.count > kMaxTweaks ? kMaxTweaks : source.count;
+    if (count > 0) loaded.reserve(static_cast<size_t>(count));
+    for (int32_t j = 0; j < count; ++j) {
+        loaded.push_back(std::make_unique<CTweakInfo>());
+        loaded.back()->Load(source.keyPath + "\\" + TweakKeyName(static_cast<size_t>(j)));
     }
     std::vector<CTweakInfo*> records;
     records.reserve(loaded.size());

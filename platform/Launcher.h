@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // The members of the shell's launch record that the add-on fills; the rest stay zero.
 struct ShellExecuteRequest {
@@ -26,6 +27,14 @@ public:
 
     // WaitForSingleObject with no time limit: returns when the process has ended.
     virtual void WaitForProcess(ProcessHandle process) = 0;
+
+    // GetExitCodeProcess on a handle from ExecuteEx whose process has ended: true with *code set.
+    // False, *code untouched, for a null handle or a process still running. Any thread.
+    virtual bool GetExitCode(ProcessHandle process, uint32_t* code) = 0;
+
+    // The system's text for why the latest ExecuteEx on the calling thread failed, read at that
+    // call; empty when that call succeeded or there was none.
+    virtual std::string LastExecuteError() = 0;
 
     // CloseHandle on a handle from ExecuteEx.
     virtual void CloseProcess(ProcessHandle process) = 0;

@@ -15,6 +15,8 @@ std::optional<std::string> Copy(const char* text) {
 
 uintptr_t HandleKey(ProcessHandle handle) { return reinterpret_cast<uintptr_t>(handle); }
 
+thread_local bool t_lastExecuteFailed = false;
+
 }  // namespace
 
 MemoryLauncher::~MemoryLauncher() = default;
@@ -50,6 +52,7 @@ bool MemoryLauncher::ExecuteEx(const ShellExecuteRequest& request, ProcessHandle
     std::lock_guard<std::mutex> lock(m_mutex);
     const std::string file = call.file.value_or(std::string());
     const Outcome outcome = OutcomeFor(file);
+    t_lastExecuteFailed = outcome == Outcome::Fails;
     if (outcome == Outcome::Fails) {
         m_executeExCalls.push_back(call);
         return false;
@@ -73,6 +76,24 @@ bool MemoryLauncher::ExecuteEx(const ShellExecuteRequest& request, ProcessHandle
     m_executeExCalls.push_back(call);
     m_changed.notify_all();
     return true;
+}
+
+bool MemoryLauncher::GetExitCode(ProcessHandle handle, uint32_t* code) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const Process* process = FindProcess(handle);
+    if (process == nullptr || process->closed || process->running) return false;
+    const auto it = m_exitCodes.find(process->file);
+    *code = it == m_exitCodes.end() ? 0 : it->second;
+    return true;
+}
+
+std::string MemoryLauncher::LastExecuteError() {
+    return t_lastExecuteFailed ? "The system cannot find the file specified." : std::string();
+}
+
+void MemoryLauncher::SetExitCode(const std::string& file, uint32_t code) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_exitCodes[file] = code;
 }
 
 void MemoryLauncher::WaitForProcess(ProcessHandle handle) {

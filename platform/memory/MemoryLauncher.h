@@ -48,6 +48,10 @@ public:
 
     bool ExecuteEx(const ShellExecuteRequest& request, ProcessHandle* process) override;
     void WaitForProcess(ProcessHandle process) override;
+    // The exit code set for the file (0 unless SetExitCode), once the process has ended.
+    bool GetExitCode(ProcessHandle process, uint32_t* code) override;
+    // "The system cannot find the file specified." after a launch that Fails.
+    std::string LastExecuteError() override;
     void CloseProcess(ProcessHandle process) override;
     intptr_t Execute(const char* verb, const char* file, const char* parameters,
                      const char* directory, int show) override;
@@ -55,6 +59,7 @@ public:
     // --- scripting (file names compare byte for byte) ---
     void SetOutcome(const std::string& file, Outcome outcome);
     void SetDefaultOutcome(Outcome outcome);  // for files without their own; starts as SucceedsProcess
+    void SetExitCode(const std::string& file, uint32_t code);
     void SetExecuteResult(const std::string& file, intptr_t result);  // Execute's result; default 42
     // Processes started for this file (or for every file) stay running until Release.
     void HoldFile(const std::string& file);
@@ -97,6 +102,7 @@ private:
     std::map<std::string, Outcome> m_outcomes;
     Outcome m_defaultOutcome = Outcome::SucceedsProcess;
     std::map<std::string, intptr_t> m_executeResults;
+    std::map<std::string, uint32_t> m_exitCodes;
     std::vector<std::string> m_heldFiles;
     bool m_holdAll = false;
     std::function<void(const ExecuteExCall&)> m_onExecuteEx;

@@ -4,6 +4,12 @@
 #include "platform/win32/Win32Launcher.h"
 
 #include "platform/Platform.h"
+#include "platform/win32/Win32FileSystem.h"
+
+namespace {
+// Taken right after the shell call, before anything else can overwrite the thread's last error.
+thread_local std::string t_lastExecuteError;
+}
 
 bool Win32Launcher::ExecuteEx(const ShellExecuteRequest& request, ProcessHandle* process) {
     SHELLEXECUTEINFOA info = {};
@@ -15,6 +21,7 @@ bool Win32Launcher::ExecuteEx(const ShellExecuteRequest& request, ProcessHandle*
     info.lpDirectory = request.lpDirectory;
     info.nShow = request.nShow;
     const bool accepted = ShellExecuteExA(&info) != FALSE;
+    t_lastExecuteError = accepted ? std::string() : Win32ErrorText(GetLastError());
     if (process) {
         const bool wanted = (request.fMask & SEE_MASK_NOCLOSEPROCESS) != 0;
         *process = accepted && wanted ? reinterpret_cast<ProcessHandle>(info.hProcess) : nullptr;
@@ -25,6 +32,18 @@ bool Win32Launcher::ExecuteEx(const ShellExecuteRequest& request, ProcessHandle*
 void Win32Launcher::WaitForProcess(ProcessHandle process) {
     if (process) WaitForSingleObject(reinterpret_cast<HANDLE>(process), INFINITE);
 }
+
+bool Win32Launcher::GetExitCode(ProcessHandle process, uint32_t* code) {
+    DWORD exitCode = 0;
+    if (!process || !GetExitCodeProcess(reinterpret_cast<HANDLE>(process), &exitCode) ||
+        exitCode == STILL_ACTIVE) {
+        return false;
+    }
+    *code = exitCode;
+    return true;
+}
+
+std::string Win32Launcher::LastExecuteError() { return t_lastExecuteError; }
 
 void Win32Launcher::CloseProcess(ProcessHandle process) {
     if (process) CloseHandle(reinterpret_cast<HANDLE>(process));

@@ -1,0 +1,91 @@
+// Help texts, in English.
+#include "ctl/CtlHelp.h"
+
+namespace {
+
+struct HelpEntry {
+    const char* command;
+    const char* text;
+};
+
+const HelpEntry kHelp[] = {
+    {"",
+     "ZTTrevanelCtl: see why a tweak runs or not, try a configuration, check it, and move it\n"
+     "between machines.\n"
+     "\n"
+     "Usage: ZTTrevanelCtl COMMAND [--profile NAME] [options] [arguments]\n"
+     "\n"
+     "  list                                 the stored sets and their tweak keys\n"
+     "  show    [--profile NAME]             the set a profile uses, every tweak in full\n"
+     "  explain [--profile NAME] [--tsv] TYPE LOCAL [REMOTE]\n"
+     "                                       which tweaks would start for a transfer, and why not\n"
+     "  run     [--profile NAME] TYPE LOCAL [REMOTE]\n"
+     "                                       start them as after such a transfer\n"
+     "  check   [--profile NAME]             problems that keep tweaks from working\n"
+     "  export  [--profile NAME | --all] FILE\n"
+     "                                       write a .reg file of a set, or of all sets\n"
+     "  import  FILE [--profile NAME]        store the sets of a .reg file\n"
+     "\n"
+     "Without --profile: the global configuration. TYPE is download, view, open, move-local,\n"
+     "upload, move-server or a number. \"ZTTrevanelCtl COMMAND --help\" tells more.\n"
+     "Exit status: 0 done, 1 problems found or tweaks that could not start, 2 wrong usage,\n"
+     "3 a file that cannot be read or written, or a refused registry write.\n"},
+    {"list",
+     "Usage: ZTTrevanelCtl list\n"
+     "\n"
+     "Lists the global configuration and every profile with a configuration of its own, each\n"
+     "with its number of tweaks. Marks tweak keys that are never read (at or above \"Count\")\n"
+     "and tweak keys missing below \"Count\".\n"},
+    {"show",
+     "Usage: ZTTrevanelCtl show [--profile NAME]\n"
+     "\n"
+     "Shows the set the profile uses (its own, or the global one when it has none) and every\n"
+     "tweak with all its fields.\n"},
+    {"explain",
+     "Usage: ZTTrevanelCtl explain [--profile NAME] [--tsv] TYPE LOCAL [REMOTE]\n"
+     "\n"
+     "For each tweak in list order: whether it would start after this transfer, with the exact\n"
+     "program and parameter line, or why not (disabled, type, filter, unsafe-path). Nothing is\n"
+     "started.\n"
+     "\n"
+     "--tsv: one record a line, fields separated by TAB (TAB, CR, LF and \\ inside a field as\n"
+     "\\t, \\r, \\n, \\\\): first \"set\", own or global, the key below HKEY_USERS; then per tweak\n"
+     "its index, RUN or SKIP, the reason, the name, the Exe as stored, the parameter line.\n"},
+    {"run",
+     "Usage: ZTTrevanelCtl run [--profile NAME] TYPE LOCAL [REMOTE]\n"
+     "\n"
+     "Starts the tweaks exactly as the add-on does after such a transfer, one after the other,\n"
+     "each waited for, and reports each one's exit code and run time, or why it could not start.\n"
+     "Exit status 1 when a tweak could not start.\n"},
+    {"check",
+     "Usage: ZTTrevanelCtl check [--profile NAME]\n"
+     "\n"
+     "Checks every stored set (or the one the profile uses) for what makes a tweak silently do\n"
+     "nothing or do harm: a missing program file, no transfer type ticked, a misspelt or\n"
+     "unquoted placeholder, a batch target, a filter that never matches, values of the wrong\n"
+     "registry type, tweak keys missing below \"Count\" or left above it. Exit status 1 when it\n"
+     "found any.\n"},
+    {"export",
+     "Usage: ZTTrevanelCtl export [--profile NAME | --all] FILE\n"
+     "\n"
+     "Writes the global set, the profile's own set, or (--all) every set to FILE in the registry\n"
+     "editor's form (\"Windows Registry Editor Version 5.00\", UTF-16LE). The file can be\n"
+     "imported here or with the registry editor (regedit /s FILE).\n"},
+    {"import",
+     "Usage: ZTTrevanelCtl import FILE [--profile NAME]\n"
+     "\n"
+     "Stores the sets of a .reg file (either the registry editor's Unicode form or REGEDIT4).\n"
+     "Only sets below the configuration's \"Configurations\" key with the values the add-on\n"
+     "knows are accepted. The whole file is checked first; when anything is wrong nothing is\n"
+     "written and the line and the problem are named. With --profile the file's one set is\n"
+     "stored under that profile. Each set replaces the stored one, as the tweak list's OK does.\n"},
+};
+
+}  // namespace
+
+const char* CtlHelpText(const std::string& command) {
+    for (const HelpEntry& entry : kHelp) {
+        if (command == entry.command) return entry.text;
+    }
+    return nullptr;
+}

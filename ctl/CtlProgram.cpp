@@ -1,0 +1,253 @@
+// The commands of the configuration tool and their arguments.
+#include "ctl/CtlProgram.h"
+
+#include "config/AppBase.h"
+#include "config/KeyPath.h"
+#include "config/StoredSet.h"
+#include "config/TweakConfig.h"
+#include "config/TweakSetSource.h"
+#include "ctl/CtlHelp.h"
+#include "ctl/RegFile.h"
+#include "ctl/RegistryDump.h"
+#include "ctl/SetCheck.h"
+#include "ctl/SetImport.h"
+#include "ctl/SetListing.h"
+#include "ctl/StoredSets.h"
+#include "ctl/TransferType.h"
+#include "ctl/TweakExplain.h"
+#include "ctl/TweakRunLog.h"
+#include "platform/FileSystem.h"
+
+namespace {
+
+struct CommandRule {
+    const char* name;
+    bool profile;
+    bool all;
+    bool tsv;
+    size_t minArgs;
+    size_t maxArgs;
+};
+
+const CommandRule kCommands[] = {
+    {"list", false, false, false, 0, 0},   {"show", true, false, false, 0, 0},
+    {"explain", true, false, true, 2, 3},  {"run", true, false, false, 2, 3},
+    {"check", true, false, false, 0, 0},   {"export", true, true, false, 1, 1},
+    {"import", true, false, false, 1, 1},
+};
+
+struct Arguments {
+    const CommandRule* rule = nullptr;
+    bool help = false;
+    bool hasProfile = false;
+    std::string profile;
+    bool all = false;
+    bool tsv = false;
+    std::vector<std::string> rest;
+};
+
+bool IsHelp(const std::string& arg) { return arg == "--help" || arg == "-h" || arg == "/?"; }
+
+// False with *message for wrong usage.
+bool Parse(const std::vector<std::string>& args, Arguments* parsed, std::string* message) {
+    for (const CommandRule& rule : kCommands) {
+        if (args[0] == rule.name) parsed->rule = &rule;
+    }
+    if (parsed->rule == nullptr) {
+        *message = "unknown command \"" + args[0] + "\"";
+        return false;
+    }
+    const CommandRule& rule = *parsed->rule;
+    bool optionsEnd = false;
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnd || arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
+            if (IsHelp(arg) && !optionsEnd) {
+                parsed->help = true;
+            } else {
+                parsed->rest.push_back(arg);
+            }
+        } else if (arg == "--") {
+            optionsEnd = true;
+        } else if (IsHelp(arg)) {
+            parsed->help = true;
+        } else if (arg == "--profile" && rule.profile) {
+            if (++i >= args.size()) {
+                *message = "--profile needs a profile name";
+                return false;
+            }
+            if (parsed->hasProfile) {
+                *message = "--profile given twice";
+                return false;
+            }
+            parsed->hasProfile = true;
+            parsed->profile = args[i];
+        } else if (arg == "--all" && rule.all) {
+            parsed->all = true;
+        } else if (arg == "--tsv" && rule.tsv) {
+            parsed->tsv = true;
+        } else {
+            *message = std::string(rule.name) + " does not take " + arg;
+            return false;
+        }
+    }
+    if (parsed->help) return true;
+    if (parsed->all && parsed->hasProfile) {
+        *message = "export takes --profile or --all, not both";
+        return false;
+    }
+    if (parsed->rest.size() < rule.minArgs || parsed->rest.size() > rule.maxArgs) {
+        *message = std::string(rule.name) + " takes " +
+                   (rule.minArgs == rule.maxArgs ? std::to_string(rule.minArgs)
+                                                 : std::to_string(rule.minArgs) + " to " + std::to_string(rule.maxArgs)) +
+                   (rule.maxArgs == 1 ? " argument" : " arguments") + ", not " + std::to_string(parsed->rest.size());
+        return false;
+    }
+    return true;
+}
+
+int Usage(const std::string& command, const std::string& message, std::ostream& err) {
+    err << "ZTTrevanelCtl: " << message << "\n\n" << CtlHelpText(command);
+    return kCtlUsage;
+}
+
+// The keys of one stored set: the set key and its tweak keys, without profiles nested below it.
+RegFile SetKeys(const RegFile& tree, const std::string& keyPath) {
+    RegFile keys;
+    for (const StoredSet& set : FindStoredSets(tree).sets) {
+        if (!IsSameKeyPath(set.keyPath, keyPath)) continue;
+        for (const RegFileKey& key : tree.keys) {
+            std::string path;
+            if (!KeyPathBelowUsers(key.path, &path)) continue;
+            bool wanted = &key == set.key;
+            for (const StoredTweakKey& tweak : set.tweaks) {
+                std::string tweakPath;
+                KeyPathBelowUsers(tweak.key->path, &tweakPath);
+                wanted = wanted || IsKeyPathWithin(path, tweakPath);
+            }
+            if (wanted) keys.keys.push_back(key);
+        }
+    }
+    return keys;
+}
+
+int Export(const Arguments& args, std::ostream& out, std::ostream& err) {
+    RegFile file;
+    std::string described;
+    if (args.all) {
+        if (!DumpRegistryTree(ConfigurationsKeyPath(), &file)) {
+            err << "ZTTrevanelCtl: the configurations could not be read whole\n";
+            return kCtlFile;
+        }
+        described = "every set";
+    } else {
+        CTweakConfig set(args.profile.c_str());
+        const TweakSetSource source = FindTweakSetSource(set);
+        if (!args.profile.empty() && !source.own) {
+            err << "ZTTrevanelCtl: " << DescribeSet(args.profile)
+                << " has no configuration of its own; it uses the global one (export without --profile)\n";
+            return kCtlFound;
+        }
+        RegFile tree;
+        if (!DumpRegistryTree(source.keyPath, &tree)) {
+            err << "ZTTrevanelCtl: HKEY_USERS\\" << source.keyPath << " could not be read whole\n";
+            return kCtlFile;
+        }
+        file = SetKeys(tree, source.keyPath);
+        described = DescribeSet(args.profile);
+    }
+    if (file.keys.empty()) {
+        err << "ZTTrevanelCtl: nothing is stored for " << described << "\n";
+        return kCtlFound;
+    }
+    std::string errorText;
+    if (!GetFileSystem().WriteFile(args.rest[0], WriteRegFile(file), &errorText)) {
+        err << "ZTTrevanelCtl: cannot write " << args.rest[0] << ": " << errorText << "\n";
+        return kCtlFile;
+    }
+    out << "Wrote " << described << " (" << file.keys.size() << (file.keys.size() == 1 ? " key" : " keys")
+        << ") to " << args.rest[0] << "\n";
+    return kCtlOk;
+}
+
+int Import(const Arguments& args, std::ostream& out, std::ostream& err) {
+    const std::string& path = args.rest[0];
+    std::vector<uint8_t> bytes;
+    std::string errorText;
+    if (!GetFileSystem().ReadFile(path, &bytes, &errorText)) {
+        err << "ZTTrevanelCtl: cannot read " << path << ": " << errorText << "\n";
+        return kCtlFile;
+    }
+    RegFile file;
+    RegFileError error;
+    std::vector<ImportedSet> sets;
+    if (!ReadRegFile(bytes, &file, &error) ||
+        !ReadImportedSets(file, args.hasProfile ? &args.profile : nullptr, &sets, &error)) {
+        err << path << (error.line > 0 ? ":" + std::to_string(error.line) : std::string()) << ": "
+            << error.message << "\nNothing was written.\n";
+        return kCtlFile;
+    }
+    for (const ImportedSet& set : sets) {
+        const std::string key = set.config->GetKeyPath(0);
+        if (!ReplaceStoredSet(*set.config)) {
+            // The tweak list's own words for a refused save, and what the save then did.
+            err << "ZTTrevanelCtl: the configuration could not be stored: " << DescribeSet(set.config->m_strProfile)
+                << " at HKEY_USERS\\" << key << " does not hold what the file gives, so what was stored "
+                << "before was written back.\nCheck that you may write to the registry key "
+                << "HKEY_USERS\\" << kConfigRoot << " and run the program as administrator if needed.\n";
+            return kCtlFile;
+        }
+        out << "Stored " << DescribeSet(set.config->m_strProfile) << ": " << set.config->m_arrTweaks.size()
+            << (set.config->m_arrTweaks.size() == 1 ? " tweak" : " tweaks") << " at HKEY_USERS\\" << key << "\n";
+    }
+    return kCtlOk;
+}
+
+int Transfer(const Arguments& args, std::ostream& out, std::ostream& err) {
+    int type = 0;
+    if (!ParseTransferType(args.rest[0], &type)) {
+        return Usage(args.rule->name, "\"" + args.rest[0] + "\" is no transfer type", err);
+    }
+    const std::string remote = args.rest.size() > 2 ? args.rest[2] : std::string();
+    if (std::string(args.rule->name) == "explain") {
+        ExplainTransfer(args.profile, type, args.rest[1], remote, args.tsv, out);
+        return kCtlOk;
+    }
+    CTweakConfig set(args.profile.c_str());
+    set.Load();
+    CTweakRunLog log(set, out);
+    set.RunTweaks(type, args.rest[1].c_str(), remote.c_str(), &log);
+    out << log.StartedCount() << " started, " << log.NotStartedCount() << " could not start\n";
+    return log.NotStartedCount() > 0 ? kCtlFound : kCtlOk;
+}
+
+}  // namespace
+
+int RunCtlProgram(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.empty()) return Usage("", "no command given", err);
+    if (IsHelp(args[0]) || args[0] == "help") {
+        const char* text = CtlHelpText(args.size() > 1 ? args[1] : "");
+        if (text == nullptr) return Usage("", "unknown command \"" + args[1] + "\"", err);
+        out << text;
+        return kCtlOk;
+    }
+    Arguments parsed;
+    std::string message;
+    if (!Parse(args, &parsed, &message)) {
+        return Usage(parsed.rule ? parsed.rule->name : "", message, err);
+    }
+    const std::string command = parsed.rule->name;
+    if (parsed.help) {
+        out << CtlHelpText(command);
+        return kCtlOk;
+    }
+    if (command == "list") return ListStoredSets(out) ? kCtlOk : kCtlFile;
+    if (command == "show") {
+        ShowTweakSet(parsed.profile, out);
+        return kCtlOk;
+    }
+    if (command == "check") return CheckSets(parsed.hasProfile ? &parsed.profile : nullptr, out) ? kCtlFound : kCtlOk;
+    if (command == "export") return Export(parsed, out, err);
+    if (command == "import") return Import(parsed, out, err);
+    return Transfer(parsed, out, err);
+}

@@ -1,0 +1,21 @@
+// ZTTrevanelCtl: the configuration tool's commands, on the platform services of the process.
+//
+//   ZTTrevanelCtl COMMAND [--profile NAME] [options] [arguments]
+//
+// Commands: list, show, explain, run, check, export, import (see CtlHelp.cpp for each).
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+// Exit statuses.
+enum CtlStatus {
+    kCtlOk = 0,
+    kCtlFound = 1,   // problems found, tweaks that could not start, nothing to export
+    kCtlUsage = 2,   // wrong usage
+    kCtlFile = 3,    // a file that cannot be read or written, or a refused registry write
+};
+
+// args without the program's own name.
+int RunCtlProgram(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -1,0 +1,31 @@
+// A registry tree in the form of a registry file, from the core's snapshot of it.
+#include "ctl/RegistryDump.h"
+
+#include "config/KeySnapshot.h"
+
+const char* const kUsersRootName = "HKEY_USERS";
+
+namespace {
+
+void Flatten(const std::string& path, const KeySnapshot& snapshot, RegFile* file) {
+    RegFileKey key;
+    key.path = std::string(kUsersRootName) + "\\" + path;
+    for (const KeySnapshot::Value& value : snapshot.values) {
+        RegFileValue out;
+        out.name = value.name;
+        out.type = value.type;
+        out.data = value.data;
+        key.values.push_back(out);
+    }
+    file->keys.push_back(key);
+    for (const auto& subkey : snapshot.subkeys) Flatten(path + "\\" + subkey.first, subkey.second, file);
+}
+
+}  // namespace
+
+bool DumpRegistryTree(const std::string& path, RegFile* file) {
+    KeySnapshot snapshot;
+    const bool whole = TakeKeySnapshot(path, &snapshot);
+    if (snapshot.exists) Flatten(path, snapshot, file);
+    return whole;
+}

@@ -1,0 +1,14 @@
+// A key below HKEY_USERS with everything below it, read through the registry service into the
+// form of a registry file: depth first, each key before its subkeys, in enumeration order.
+#pragma once
+
+#include <string>
+
+#include "ctl/RegFile.h"
+
+// The root name the registry files give HKEY_USERS.
+extern const char* const kUsersRootName;
+
+// Appends the key path (below HKEY_USERS) and its subkeys to *file. A missing key appends
+// nothing and returns true; false when a key or value could not be read whole.
+bool DumpRegistryTree(const std::string& path, RegFile* file);

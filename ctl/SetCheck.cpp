@@ -1,0 +1,247 @@
+// Checking stored sets and their tweaks.
+#include "ctl/SetCheck.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "config/AppBase.h"
+#include "config/KeyPath.h"
+#include "config/TweakConfig.h"
+#include "config/TweakInfo.h"
+#include "config/TweakKeyIndex.h"
+#include "config/TweakSetSource.h"
+#include "ctl/RegistryDump.h"
+#include "ctl/SetListing.h"
+#include "platform/FileSystem.h"
+#include "platform/WinTypes.h"
+#include "runner/ProgramKind.h"
+#include "runner/WildcardMatch.h"
+
+namespace {
+
+const char* const kPlaceholders[] = {"%LOCAL_FILE_PATH%", "%REMOTE_FILE_PATH%"};
+
+std::string Upper(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// The %WORD% tokens of a text with their positions, taken in pairs from the left.
+std::vector<std::pair<size_t, std::string>> PercentTokens(const std::string& text) {
+    std::vector<std::pair<size_t, std::string>> tokens;
+    for (size_t start = text.find('%'); start != std::string::npos;) {
+        const size_t end = text.find('%', start + 1);
+        if (end == std::string::npos) break;
+        const std::string word = text.substr(start + 1, end - start - 1);
+        const bool isWord = !word.empty() && std::all_of(word.begin(), word.end(), [](char c) {
+            return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == ' ' || c == '-';
+        });
+        if (!isWord) {
+            start = end;
+            continue;
+        }
+        tokens.emplace_back(start, text.substr(start, end - start + 1));
+        start = text.find('%', end + 1);
+    }
+    return tokens;
+}
+
+// Meant as a placeholder: close to one in spelling, or naming the local or remote path.
+bool LooksLikePlaceholder(const std::string& token) {
+    const std::string upper = Upper(token);
+    if (upper.find("LOCAL") != std::string::npos || upper.find("REMOTE") != std::string::npos) return true;
+    for (const char* placeholder : kPlaceholders) {
+        const std::string p = placeholder;
+        std::vector<size_t> row(p.size() + 1);
+        for (size_t j = 0; j <= p.size(); ++j) row[j] = j;
+        for (size_t i = 1; i <= upper.size(); ++i) {
+            size_t diagonal = row[0];
+            row[0] = i;
+            for (size_t j = 1; j <= p.size(); ++j) {
+                const size_t above = row[j];
+                row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (upper[i - 1] == p[j - 1] ? 0 : 1)});
+                diagonal = above;
+            }
+        }
+        if (row[p.size()] <= 4) return true;
+    }
+    return false;
+}
+
+bool InsideQuotes(const std::string& text, size_t position) {
+    return std::count(text.begin(), text.begin() + static_cast<long>(position), '"') % 2 == 1;
+}
+
+bool HasFolder(const std::string& exe) { return exe.find_first_of("\\/:") != std::string::npos; }
+
+std::string TypeName(uint32_t type) {
+    switch (type) {
+    case REG_SZ: return "REG_SZ";
+    case REG_EXPAND_SZ: return "REG_EXPAND_SZ";
+    case REG_BINARY: return "REG_BINARY";
+    case REG_DWORD: return "REG_DWORD";
+    case REG_MULTI_SZ: return "REG_MULTI_SZ";
+    default: return "type " + std::to_string(type);
+    }
+}
+
+void CheckType(const RegFileKey& key, const char* name, uint32_t type, const std::string& where,
+               std::vector<std::string>* problems) {
+    const RegFileValue* value = FindRegFileValue(key, name);
+    if (value == nullptr) return;
+    const bool sized = type != REG_DWORD || value->data.size() == 4;
+    if (value->type == type && sized) return;
+    problems->push_back(where + "\"" + name + "\" is " + TypeName(value->type) + " of " +
+                        std::to_string(value->data.size()) + " bytes, not " + TypeName(type) +
+                        (type == REG_DWORD ? " of 4 bytes" : ""));
+}
+
+}  // namespace
+
+bool FilterNeverMatches(const std::string& pattern, int ignoreCase) {
+    // The shortest candidate: stars take nothing, "?" and classes one byte. A file name never
+    // holds a backslash, so an element that only a backslash satisfies never matches.
+    std::string witness;
+    for (size_t p = 0; p < pattern.size();) {
+        const char c = pattern[p];
+        if (c == '*') {
+            ++p;
+        } else if (c == '?') {
+            witness += 'x';
+            ++p;
+        } else if (c == '\\') {
+            if (p + 1 >= pattern.size() || pattern[p + 1] == '\\') return true;
+            witness += pattern[p + 1];
+            p += 2;
+        } else if (c == '[') {
+            char member = 0;
+            size_t q = p + 1;
+            for (; q < pattern.size() && pattern[q] != ']'; ++q) {
+                char candidate = pattern[q];
+                if (candidate == '\\') {
+                    if (++q >= pattern.size()) break;
+                    candidate = pattern[q];
+                }
+                if (member == 0 && candidate != '\\') member = candidate;
+            }
+            if (member == 0) return true;
+            witness += member;
+            p = q < pattern.size() ? q + 1 : q;
+        } else {
+            witness += c;
+            ++p;
+        }
+    }
+    return WildcardMatch(pattern.c_str(), witness.c_str(), ignoreCase) == 0;
+}
+
+std::vector<std::string> CheckTweak(const CTweakInfo& tweak) {
+    std::vector<std::string> problems;
+    if (tweak.m_strExe.empty()) {
+        problems.push_back("no program is given");
+    } else if (HasFolder(tweak.m_strExe) && !GetFileSystem().FileExists(tweak.m_strExe)) {
+        problems.push_back("the program file does not exist: " + tweak.m_strExe);
+    }
+    if ((tweak.m_nApplyTo & 0x3Fu) == 0) {
+        problems.push_back("no transfer type is ticked, so it never runs");
+    }
+    for (const auto& token : PercentTokens(tweak.m_strExe)) {
+        if (LooksLikePlaceholder(token.second)) {
+            problems.push_back(token.second + " in the program path is never replaced");
+        }
+    }
+    for (const auto& token : PercentTokens(tweak.m_strParameters)) {
+        const bool exact = token.second == kPlaceholders[0] || token.second == kPlaceholders[1];
+        if (exact) {
+            if (!InsideQuotes(tweak.m_strParameters, token.first)) {
+                problems.push_back(token.second + " has no quotes around it: a path with blanks "
+                                                  "reaches the program split into several arguments");
+            }
+        } else if (Upper(token.second) == kPlaceholders[0] || Upper(token.second) == kPlaceholders[1]) {
+            problems.push_back(token.second + " is in the wrong letter case: it is passed on "
+                                              "unchanged; write " + Upper(token.second));
+        } else if (LooksLikePlaceholder(token.second)) {
+            problems.push_back(token.second + " is no placeholder (misspelt?): it is passed on "
+                                              "unchanged; the placeholders are %LOCAL_FILE_PATH% and "
+                                              "%REMOTE_FILE_PATH%");
+        }
+    }
+    if (ClassifyProgram(tweak.m_strExe) == ProgramKind::Batch) {
+        problems.push_back("the program runs through cmd.exe (a batch file, cmd.exe, a shortcut or "
+                           "a name without extension): every transfer whose path holds %, ! or a "
+                           "line break, or unquoted & | < > ^ ( ) , ; =, is refused");
+    }
+    for (const std::string& filter : tweak.m_arrFilters) {
+        if (FilterNeverMatches(filter, tweak.m_bIgnoreCase)) {
+            problems.push_back("the filter " + filter + " can never match a file name");
+        }
+    }
+    return problems;
+}
+
+std::vector<std::string> CheckStoredKeys(const StoredSet& set) {
+    std::vector<std::string> problems;
+    CheckType(*set.key, "Count", REG_DWORD, "", &problems);
+    const CAppBase* app = AfxGetApp();
+    const int32_t count = app ? app->ReadRegDword(HKEY_USERS, set.keyPath.c_str(), "Count", -1) : -1;
+    if (count > CTweakConfig::kMaxTweaks) {
+        problems.push_back("\"Count\" " + std::to_string(count) + " is above the " +
+                           std::to_string(CTweakConfig::kMaxTweaks) + " tweaks that are read");
+    }
+    const TweakKeyGaps gaps = FindTweakKeyGaps(set, count);
+    if (!gaps.missing.empty()) {
+        problems.push_back("tweak keys missing below \"Count\" (each reads as a tweak that never runs): " +
+                           DescribeRanges(gaps.missing));
+    }
+    if (!gaps.unread.empty()) {
+        problems.push_back("tweak keys left at or above \"Count\" (never read): " + DescribeRanges(gaps.unread));
+    }
+    for (const StoredTweakKey& tweak : set.tweaks) {
+        const std::string where = TweakKeyName(static_cast<size_t>(tweak.index)) + ": ";
+        for (const StoredTweakValue& value : StoredValuesOf(CTweakInfo())) {
+            CheckType(*tweak.key, value.name, value.type, where, &problems);
+        }
+    }
+    return problems;
+}
+
+int CheckSets(const std::string* profile, std::ostream& out) {
+    RegFile tree;
+    const bool whole = DumpRegistryTree(ConfigurationsKeyPath(), &tree);
+    const StoredLayout layout = FindStoredSets(tree);
+    std::string onlyKey;
+    if (profile) {
+        CTweakConfig set(profile->c_str());
+        const TweakSetSource source = FindTweakSetSource(set);
+        onlyKey = source.keyPath;
+        if (!source.own && !profile->empty()) out << DescribeSet(*profile) << " uses the global configuration.\n";
+    }
+    int found = whole ? 0 : 1;
+    if (!whole) out << "Some keys below HKEY_USERS\\" << ConfigurationsKeyPath() << " could not be read whole.\n";
+    for (const StoredSet& stored : layout.sets) {
+        if (profile && !IsSameKeyPath(stored.keyPath, onlyKey)) continue;
+        std::vector<std::string> lines;
+        for (const std::string& problem : CheckStoredKeys(stored)) lines.push_back("  " + problem);
+        CTweakConfig set(stored.profile.c_str());
+        const TweakSetSource source = FindTweakSetSource(set);
+        // A key whose "Count" does not count is no set of its own: its tweaks never run.
+        if (source.own || stored.profile.empty()) {
+            set.Load();
+            for (size_t i = 0; i < set.m_arrTweaks.size(); ++i) {
+                for (const std::string& problem : CheckTweak(*set.m_arrTweaks[i])) {
+                    lines.push_back("  " + TweakKeyName(i) + " \"" + set.m_arrTweaks[i]->m_strName + "\": " + problem);
+                }
+            }
+        }
+        const std::string title = stored.profile.empty() ? "The global configuration" : "Profile \"" + stored.profile + "\"";
+        if (lines.empty()) {
+            out << title << ": no problems\n";
+            continue;
+        }
+        out << title << " (HKEY_USERS\\" << stored.keyPath << "):\n";
+        for (const std::string& line : lines) out << line << "\n";
+        found += static_cast<int>(lines.size());
+    }
+    out << (found == 0 ? std::string("No problems found.") : std::to_string(found) + (found == 1 ? " problem" : " problems") + " found.") << "\n";
+    return found;
+}

@@ -1,0 +1,183 @@
+// Examining a registry file's sets and turning them into tweak records.
+#include "ctl/SetImport.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "config/KeyPath.h"
+#include "config/TweakConfig.h"
+#include "config/TweakInfo.h"
+#include "ctl/StoredSets.h"
+#include "platform/WinTypes.h"
+
+namespace {
+
+std::string TypeName(uint32_t type) {
+    switch (type) {
+    case REG_SZ: return "a string";
+    case REG_EXPAND_SZ: return "an expandable string (hex(2))";
+    case REG_BINARY: return "binary data (hex)";
+    case REG_DWORD: return "a dword";
+    case REG_MULTI_SZ: return "a multi-string (hex(7))";
+    default: return "data of type " + std::to_string(type);
+    }
+}
+
+bool Fail(RegFileError* error, int line, const std::string& message) {
+    error->line = line;
+    error->message = message;
+    return false;
+}
+
+// Keys named twice are one key, later values replacing earlier ones, as the editor imports them.
+RegFile MergeKeys(const RegFile& file) {
+    RegFile merged;
+    for (const RegFileKey& key : file.keys) {
+        auto same = std::find_if(merged.keys.begin(), merged.keys.end(),
+                                 [&](const RegFileKey& k) { return IsSameKeyPath(k.path, key.path); });
+        if (same == merged.keys.end()) {
+            merged.keys.push_back(RegFileKey{key.path, {}, key.line});
+            same = merged.keys.end() - 1;
+        }
+        for (const RegFileValue& value : key.values) {
+            auto known = std::find_if(same->values.begin(), same->values.end(), [&](const RegFileValue& v) {
+                return IsSameValueName(v.name, value.name);
+            });
+            if (known != same->values.end()) {
+                *known = value;
+            } else {
+                same->values.push_back(value);
+            }
+        }
+    }
+    return merged;
+}
+
+bool CheckValueType(const RegFileValue& value, uint32_t type, RegFileError* error) {
+    if (value.type != type) {
+        return Fail(error, value.line, "\"" + value.name + "\" must be " + TypeName(type) + ", not " +
+                                           TypeName(value.type));
+    }
+    if (type == REG_DWORD && value.data.size() != 4) {
+        return Fail(error, value.line, "\"" + value.name + "\" must hold 4 bytes");
+    }
+    if (type == REG_SZ) {
+        const auto zero = std::find(value.data.begin(), value.data.end(), 0);
+        if (zero != value.data.end() && zero + 1 != value.data.end()) {
+            return Fail(error, value.line, "\"" + value.name + "\" holds a zero byte inside its text");
+        }
+    }
+    return true;
+}
+
+int32_t Dword(const RegFileValue& value) {
+    return static_cast<int32_t>(uint32_t(value.data[0]) | uint32_t(value.data[1]) << 8 |
+                                uint32_t(value.data[2]) << 16 | uint32_t(value.data[3]) << 24);
+}
+
+std::string Text(const RegFileValue& value) {
+    return std::string(value.data.begin(), std::find(value.data.begin(), value.data.end(), 0));
+}
+
+bool ReadTweak(const RegFileKey& key, CTweakInfo* tweak, RegFileError* error) {
+    // The values a tweak's key holds are the ones Save writes, with their types.
+    const std::vector<StoredTweakValue> stored = StoredValuesOf(CTweakInfo());
+    for (const RegFileValue& value : key.values) {
+        const StoredTweakValue* known = nullptr;
+        for (const StoredTweakValue& k : stored) {
+            if (IsSameValueName(value.name, k.name)) known = &k;
+        }
+        if (!known) {
+            return Fail(error, value.line, (value.name.empty() ? std::string("the default value (@)")
+                                                               : "\"" + value.name + "\"") +
+                                               " is not a value of a tweak");
+        }
+        if (!CheckValueType(value, known->type, error)) return false;
+    }
+    // The same reading as from the registry: what is missing keeps the record's default.
+    if (const RegFileValue* v = FindRegFileValue(key, "Name")) tweak->m_strName = Text(*v);
+    if (const RegFileValue* v = FindRegFileValue(key, "Exe")) tweak->m_strExe = Text(*v);
+    if (const RegFileValue* v = FindRegFileValue(key, "Parameters")) tweak->m_strParameters = Text(*v);
+    if (const RegFileValue* v = FindRegFileValue(key, "Enabled")) tweak->m_bEnabled = Dword(*v);
+    if (const RegFileValue* v = FindRegFileValue(key, "Ignore Case")) tweak->m_bIgnoreCase = Dword(*v);
+    if (const RegFileValue* v = FindRegFileValue(key, "Apply To")) {
+        tweak->m_nApplyTo = static_cast<uint32_t>(Dword(*v));
+    }
+    if (const RegFileValue* v = FindRegFileValue(key, "Filter")) tweak->ParseFilters(Text(*v));
+    return true;
+}
+
+bool ReadSet(const StoredSet& stored, ImportedSet* set, RegFileError* error) {
+    for (const RegFileValue& value : stored.key->values) {
+        if (!IsSameValueName(value.name, "Count")) {
+            return Fail(error, value.line, (value.name.empty() ? std::string("the default value (@)")
+                                                               : "\"" + value.name + "\"") +
+                                               " is not a value of a set (only \"Count\" is)");
+        }
+    }
+    const RegFileValue& countValue = *FindRegFileValue(*stored.key, "Count");
+    if (!CheckValueType(countValue, REG_DWORD, error)) return false;
+    const int32_t count = Dword(countValue);
+    if (count < 0 || count > CTweakConfig::kMaxTweaks) {
+        return Fail(error, countValue.line, "\"Count\" " + std::to_string(count) + " lies outside 0 to " +
+                                                std::to_string(CTweakConfig::kMaxTweaks));
+    }
+    set->config.reset(new CTweakConfig(stored.profile.c_str()));
+    set->line = stored.key->line;
+    for (int32_t i = 0; i < count; ++i) set->config->m_arrTweaks.push_back(new CTweakInfo);
+    for (const StoredTweakKey& tweak : stored.tweaks) {
+        if (tweak.index >= count) {
+            return Fail(error, tweak.key->line, "the tweak key lies at or above \"Count\" " +
+                                                    std::to_string(count) + ", so it would never be read");
+        }
+        if (!ReadTweak(*tweak.key, set->config->m_arrTweaks[static_cast<size_t>(tweak.index)], error)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+size_t Depth(const std::string& path) { return static_cast<size_t>(std::count(path.begin(), path.end(), '\\')); }
+
+}  // namespace
+
+bool ReadImportedSets(const RegFile& file, const std::string* targetProfile,
+                      std::vector<ImportedSet>* sets, RegFileError* error) {
+    const RegFile merged = MergeKeys(file);
+    const std::string configurations = ConfigurationsKeyPath();
+    for (const RegFileKey& key : merged.keys) {
+        std::string path;
+        if (!KeyPathBelowUsers(key.path, &path)) {
+            return Fail(error, key.line, "the key lies outside HKEY_USERS: only the add-on's "
+                                         "configurations are accepted");
+        }
+        if (!IsKeyPathWithin(path, configurations)) {
+            return Fail(error, key.line, "the key lies outside HKEY_USERS\\" + configurations);
+        }
+    }
+    const StoredLayout layout = FindStoredSets(merged);
+    for (const RegFileKey* key : layout.otherKeys) {
+        if (!key->values.empty()) {
+            return Fail(error, key->line, "the key holds values but is neither a set (it has no "
+                                          "\"Count\") nor a tweak key (\"Tweak 00\", \"Tweak 01\", ...) of one");
+        }
+    }
+    if (layout.sets.empty()) return Fail(error, 0, "the file holds no set (no key with \"Count\")");
+    if (targetProfile && layout.sets.size() != 1) {
+        return Fail(error, 0, "the file holds " + std::to_string(layout.sets.size()) +
+                                  " sets; --profile takes a file with exactly one");
+    }
+    std::vector<StoredSet> ordered = layout.sets;
+    std::stable_sort(ordered.begin(), ordered.end(), [](const StoredSet& a, const StoredSet& b) {
+        return Depth(a.keyPath) < Depth(b.keyPath);
+    });
+    std::vector<ImportedSet> result;
+    for (StoredSet& stored : ordered) {
+        if (targetProfile) stored.profile = *targetProfile;
+        ImportedSet set;
+        if (!ReadSet(stored, &set, error)) return false;
+        result.push_back(std::move(set));
+    }
+    sets->swap(result);
+    return true;
+}

@@ -1,0 +1,40 @@
+// Names of the transfer types, in bit order.
+#include "ctl/TransferType.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace {
+const char* const kNames[6] = {"download", "view", "open", "move-local", "upload", "move-server"};
+}
+
+bool ParseTransferType(const std::string& text, int* type) {
+    for (int bit = 0; bit < 6; ++bit) {
+        if (text == kNames[bit]) {
+            *type = bit;
+            return true;
+        }
+    }
+    if (text.empty()) return false;
+    char* end = nullptr;
+    errno = 0;
+    const long long number = std::strtoll(text.c_str(), &end, 10);
+    if (*end != '\0' || errno != 0 || number < INT32_MIN || number > INT32_MAX) return false;
+    *type = static_cast<int>(number);
+    return true;
+}
+
+std::string TransferTypeName(int type) {
+    const unsigned bit = static_cast<unsigned>(type) & 31u;
+    return bit < 6 ? kNames[bit] : "type " + std::to_string(bit);
+}
+
+std::string ApplyToNames(uint32_t applyTo) {
+    std::string names;
+    for (unsigned bit = 0; bit < 32; ++bit) {
+        if ((applyTo & (1u << bit)) == 0) continue;
+        if (!names.empty()) names += ", ";
+        names += TransferTypeName(static_cast<int>(bit));
+    }
+    return names.empty() ? "none" : names;
+}

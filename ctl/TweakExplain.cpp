@@ -1,0 +1,67 @@
+// Explaining a transfer through the runner's own decision for each tweak.
+#include "ctl/TweakExplain.h"
+
+#include "config/TweakConfig.h"
+#include "config/TweakInfo.h"
+#include "config/TweakKeyIndex.h"
+#include "config/TweakSetSource.h"
+#include "ctl/SetListing.h"
+#include "ctl/TransferType.h"
+#include "runner/TweakDecision.h"
+
+std::string EscapeTsvField(const std::string& field) {
+    std::string out;
+    for (char c : field) {
+        switch (c) {
+        case '\t': out += "\\t"; break;
+        case '\r': out += "\\r"; break;
+        case '\n': out += "\\n"; break;
+        case '\\': out += "\\\\"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string DescribeSkip(const CTweakInfo& tweak, const TweakDecision& decision) {
+    switch (decision.verdict) {
+    case TweakVerdict::Applies: return "";
+    case TweakVerdict::Disabled: return "the tweak is disabled";
+    case TweakVerdict::Type: return "the transfer type is not ticked; ticked: " + ApplyToNames(tweak.m_nApplyTo);
+    case TweakVerdict::Filter:
+        return "the file name \"" + decision.testedName + "\" matches none of the filters " +
+               tweak.GetFilterString() + (tweak.m_bIgnoreCase ? " (letter case ignored)" : " (letter case counts)");
+    case TweakVerdict::UnsafePath:
+        return std::string("the path guard refuses the line: ") + DescribeRefusal(decision.line.refusal);
+    }
+    return "";
+}
+
+void ExplainTransfer(const std::string& profile, int type, const std::string& localPath,
+                     const std::string& remotePath, bool tsv, std::ostream& out) {
+    CTweakConfig set(profile.c_str());
+    const TweakSetSource source = FindTweakSetSource(set);
+    set.Load();
+    if (tsv) {
+        out << "set\t" << (source.own ? "own" : "global") << "\t" << EscapeTsvField(source.keyPath) << "\n";
+    } else {
+        out << DescribeSource(profile, source) << "\n" << TransferTypeName(type) << " of " << localPath << " (remote " << remotePath << ")\n";
+        if (set.m_arrTweaks.empty()) out << "No tweaks: nothing starts.\n";
+    }
+    for (size_t i = 0; i < set.m_arrTweaks.size(); ++i) {
+        const CTweakInfo& tweak = *set.m_arrTweaks[i];
+        const TweakDecision decision = DecideTweak(tweak, type, localPath.c_str(), remotePath.c_str());
+        const bool runs = decision.verdict == TweakVerdict::Applies;
+        if (tsv) {
+            out << i << "\t" << (runs ? "RUN" : "SKIP") << "\t" << VerdictName(decision.verdict) << "\t"
+                << EscapeTsvField(tweak.m_strName) << "\t" << EscapeTsvField(tweak.m_strExe) << "\t"
+                << EscapeTsvField(decision.line.text) << "\n";
+            continue;
+        }
+        out << "\n" << TweakKeyName(i) << " \"" << tweak.m_strName << "\": "
+            << (runs ? "RUN" : "SKIP (" + std::string(VerdictName(decision.verdict)) + ")") << "\n";
+        if (!runs) out << "  " << DescribeSkip(tweak, decision) << "\n";
+        out << "  Program:    " << tweak.m_strExe << "\n"
+            << "  Parameters: " << decision.line.text << "\n";
+    }
+}

@@ -1,0 +1,19 @@
+// What "explain" prints: for each tweak of the set a profile uses, whether it would start for a
+// transfer, with which program and parameter line, or why not.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+struct TweakDecision;
+class CTweakInfo;
+
+// A field of the tab-separated form: tab, CR, LF and backslash as \t, \r, \n and \\.
+std::string EscapeTsvField(const std::string& field);
+
+// Why a tweak does not start, in words: the ticked types, the tested name and the filters, or
+// the path guard's reason.
+std::string DescribeSkip(const CTweakInfo& tweak, const TweakDecision& decision);
+
+void ExplainTransfer(const std::string& profile, int type, const std::string& localPath,
+                     const std::string& remotePath, bool tsv, std::ostream& out);

@@ -1,0 +1,31 @@
+// What "run" prints while the runner starts the tweaks: each skip with its reason, each start,
+// then its exit code and how long it ran, or the system's reason why it could not start.
+#pragma once
+
+#include <chrono>
+#include <ostream>
+
+#include "runner/TweakRunReport.h"
+
+class CTweakConfig;
+
+class CTweakRunLog : public ITweakRunReport {
+public:
+    // set is the one being run; its list does not change during the run.
+    CTweakRunLog(const CTweakConfig& set, std::ostream& out);
+
+    void Examined(size_t index, const TweakDecision& decision) override;
+    void Started(size_t index, ProcessHandle process) override;
+    void NotStarted(size_t index) override;
+    void Finished(size_t index, ProcessHandle process) override;
+
+    int NotStartedCount() const { return m_nNotStarted; }
+    int StartedCount() const { return m_nStarted; }
+
+private:
+    const CTweakConfig& m_set;
+    std::ostream& m_out;
+    std::chrono::steady_clock::time_point m_start;
+    int m_nNotStarted = 0;
+    int m_nStarted = 0;
+};

@@ -1,0 +1,147 @@
+// The tool's commands as a user sees them: what they print and their exit status, against the
+// in-memory registry, shell and files.
+#include "CtlFixture.h"
+
+#include "ctl/RegFile.h"
+
+namespace {
+
+const char* const kChecksum = "C:\\Windows\\System32\\certutil.exe";
+
+}  // namespace
+
+TEST_F(CtlTest, ExplainTsvSaysWhatStartsAndWhyNotWithTheGlobalFallback) {
+    PutDword(GlobalKey(), "Count", 5);
+    PutTweak(GlobalKey(), 0, "Sum", kChecksum, "-hashfile \"%LOCAL_FILE_PATH%\" SHA256", TWEAK_APPLY_DOWNLOAD);
+    PutTweak(GlobalKey(), 1, "Off", kChecksum, "x", TWEAK_APPLY_DOWNLOAD, "", 0);
+    PutTweak(GlobalKey(), 2, "Up", kChecksum, "x", TWEAK_APPLY_UPLOAD | TWEAK_APPLY_MOVE_SERVER);
+    PutTweak(GlobalKey(), 3, "Zip", kChecksum, "x", TWEAK_APPLY_DOWNLOAD, "*.zip", 1, 0);
+    PutTweak(GlobalKey(), 4, "Tab\tBat", "C:\\t\\log.bat", "\"%LOCAL_FILE_PATH%\" %REMOTE_FILE_PATH%",
+             TWEAK_APPLY_DOWNLOAD);
+    // Work has a key but no "Count": it falls back to the global set.
+    PutString(ProfileKey("Work\\Sub"), "Other", "x");
+
+    const CtlResult r = Run({"explain", "--profile", "Work\\Sub", "--tsv", "download", "C:\\in\\100% a.ZIP",
+                             "/pub/a.zip"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "set\tglobal\t" + std::string(".DEFAULT\\\\Software\\\\Tarku Software\\\\FTP Zorvant Trevanel\\\\"
+                                            "Configurations\\\\ZTTrevanelAddon Global Configuration") + "\n"
+              "0\tRUN\tapplies\tSum\tC:\\\\Windows\\\\System32\\\\certutil.exe\t-hashfile \"C:\\\\in\\\\100% a.ZIP\" SHA256\n"
+              "1\tSKIP\tdisabled\tOff\tC:\\\\Windows\\\\System32\\\\certutil.exe\tx\n"
+              "2\tSKIP\ttype\tUp\tC:\\\\Windows\\\\System32\\\\certutil.exe\tx\n"
+              "3\tSKIP\tfilter\tZip\tC:\\\\Windows\\\\System32\\\\certutil.exe\tx\n"
+              "4\tSKIP\tunsafe-path\tTab\\tBat\tC:\\\\t\\\\log.bat\t\"C:\\\\in\\\\100% a.ZIP\" /pub/a.zip\n");
+
+    const CtlResult text = Run({"explain", "--profile", "Work\\Sub", "download", "C:\\in\\a.txt"});
+    EXPECT_NE(text.out.find("uses the global set"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("not ticked; ticked: upload, move-server\n"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("\"a.txt\" matches none of the filters *.zip (letter case counts)"), std::string::npos) << text.out;
+}
+
+TEST_F(CtlTest, ShowAndListTellOwnSetsFallbacksAndStrayKeys) {
+    PutDword(GlobalKey(), "Count", 1);
+    PutTweak(GlobalKey(), 0, "G", kChecksum, "", TWEAK_APPLY_VIEW | 0x40, "*.a; *.b");
+    PutDword(ProfileKey("Work"), "Count", 2);
+    PutTweak(ProfileKey("Work"), 1, "W1", "w.exe", "", 0);
+    PutTweak(ProfileKey("Work"), 4, "Stray", "w.exe", "", 0);
+    PutDword(ProfileKey("Old"), "Count", static_cast<uint32_t>(-5));
+
+    const CtlResult show = Run({"show", "--profile", "work"});
+    EXPECT_EQ(show.status, 0);
+    EXPECT_NE(show.out.find("Profile \"work\" uses its own set"), std::string::npos) << show.out;
+    EXPECT_NE(show.out.find("2 tweaks\n"), std::string::npos) << show.out;
+    const CtlResult global = Run({"show", "--profile", "Old"});
+    EXPECT_NE(global.out.find("uses the global set"), std::string::npos) << global.out;
+    EXPECT_NE(global.out.find("  Apply to:    view, type 6 (0x00000042)\n"
+                              "  Filter:      *.a;*.b\n"), std::string::npos) << global.out;
+
+    const CtlResult list = Run({"list"});
+    EXPECT_EQ(list.status, 0);
+    EXPECT_NE(list.out.find("Global configuration: 1 tweak\n"), std::string::npos) << list.out;
+    EXPECT_NE(list.out.find("Profile \"Work\": 2 tweaks\n"
+                            "    never read (at or above \"Count\"): Tweak 04\n"
+                            "    missing below \"Count\" (each reads as a tweak that never runs): Tweak 00\n"),
+              std::string::npos) << list.out;
+    EXPECT_NE(list.out.find("Profile \"Old\": no configuration of its own"), std::string::npos) << list.out;
+}
+
+TEST_F(CtlTest, CheckFindsWhatKeepsTweaksFromWorking) {
+    m_files.Put(kChecksum, {});
+    PutDword(GlobalKey(), "Count", 2);
+    PutTweak(GlobalKey(), 0, "Good", kChecksum, "-hashfile \"%LOCAL_FILE_PATH%\" SHA256", TWEAK_APPLY_DOWNLOAD, "*.zip");
+    EXPECT_EQ(Run({"check"}).status, 1);  // Tweak 01 is missing
+    PutTweak(GlobalKey(), 1, "Also good", kChecksum, "\"%REMOTE_FILE_PATH%\"", TWEAK_APPLY_UPLOAD);
+    const CtlResult clean = Run({"check"});
+    EXPECT_EQ(clean.status, 0) << clean.out;
+    EXPECT_NE(clean.out.find("No problems found."), std::string::npos);
+
+    PutDword(ProfileKey("Bad"), "Count", 1);
+    PutTweak(ProfileKey("Bad"), 0, "B", "C:\\missing\\tool.exe",
+             "%local_file_path% \"%LOCAL_PATH%\" \"%TEMP%\"", 0x40, "*.txt;x\\;a[]");
+    PutTweak(ProfileKey("Bad"), 3, "Left", "C:\\t\\run.cmd", "", 1);
+    PutString(ProfileKey("Bad") + "\\Tweak 00", "Enabled", "1");
+    const CtlResult r = Run({"check", "--profile", "Bad"});
+    EXPECT_EQ(r.status, 1);
+    for (const char* expected : {
+             "tweak keys left at or above \"Count\" (never read): Tweak 03",
+             "Tweak 00: \"Enabled\" is REG_SZ of 2 bytes, not REG_DWORD of 4 bytes",
+             "the program file does not exist: C:\\missing\\tool.exe",
+             "no transfer type is ticked",
+             "%local_file_path% is in the wrong letter case",
+             "%LOCAL_PATH% is no placeholder (misspelt?)",
+             "the filter x\\ can never match",
+             "the filter a[] can never match",
+         }) {
+        EXPECT_NE(r.out.find(expected), std::string::npos) << expected << "\n" << r.out;
+    }
+    // An unquoted placeholder, a batch target; an environment variable is none of the tool's business.
+    EXPECT_EQ(r.out.find("%TEMP%"), std::string::npos) << r.out;
+    PutTweak(ProfileKey("Bad"), 0, "B", "C:\\t\\Run.CMD. ", "%LOCAL_FILE_PATH%", 1);
+    const CtlResult batch = Run({"check", "--profile", "Bad"});
+    EXPECT_NE(batch.out.find("%LOCAL_FILE_PATH% has no quotes around it"), std::string::npos) << batch.out;
+    EXPECT_NE(batch.out.find("runs through cmd.exe"), std::string::npos) << batch.out;
+}
+
+TEST_F(CtlTest, RunStartsWhatTheAddonStartsAndReportsExitCodesAndFailures) {
+    PutDword(ProfileKey("P"), "Count", 3);
+    PutTweak(ProfileKey("P"), 0, "A", "C:\\a.exe", "\"%LOCAL_FILE_PATH%\" %REMOTE_FILE_PATH%", TWEAK_APPLY_UPLOAD);
+    PutTweak(ProfileKey("P"), 1, "Gone", "C:\\gone.exe", "", TWEAK_APPLY_UPLOAD);
+    PutTweak(ProfileKey("P"), 2, "Down", "C:\\d.exe", "", TWEAK_APPLY_DOWNLOAD);
+    m_launcher.SetExitCode("C:\\a.exe", 7);
+    m_launcher.SetOutcome("C:\\gone.exe", MemoryLauncher::Outcome::Fails);
+
+    const CtlResult r = Run({"run", "--profile", "P", "upload", "C:\\in\\b c.txt", "/pub/b c.txt"});
+    EXPECT_EQ(r.status, 1);
+    const auto calls = m_launcher.ExecuteExCalls();
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0].parameters.value_or("?"), "\"C:\\in\\b c.txt\" /pub/b c.txt");
+    EXPECT_EQ(calls[0].fMask, SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_DDEWAIT | SEE_MASK_FLAG_NO_UI);
+    EXPECT_NE(r.out.find("ended with exit code 7 after "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("could not start: The system cannot find the file specified."), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Tweak 02 \"Down\": SKIP (type)"), std::string::npos) << r.out;
+}
+
+TEST_F(CtlTest, UsageErrorsAndHelp) {
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        const char* text;
+    } cases[] = {
+        {{}, kCtlUsage, "no command given"},
+        {{"frobnicate"}, kCtlUsage, "unknown command"},
+        {{"explain", "download"}, kCtlUsage, "takes 2 to 3 arguments, not 1"},
+        {{"explain", "sideways", "C:\\a"}, kCtlUsage, "no transfer type"},
+        {{"list", "--profile", "x"}, kCtlUsage, "list does not take --profile"},
+        {{"export", "--all", "--profile", "x", "f"}, kCtlUsage, "not both"},
+        {{"show", "--profile"}, kCtlUsage, "needs a profile name"},
+        {{"--help"}, kCtlOk, "Usage: ZTTrevanelCtl COMMAND"},
+        {{"import", "--help"}, kCtlOk, "Usage: ZTTrevanelCtl import FILE"},
+        {{"import", "C:\\nowhere.reg"}, kCtlFile, "cannot read C:\\nowhere.reg"},
+    };
+    for (const Case& c : cases) {
+        const CtlResult r = Run(c.args);
+        EXPECT_EQ(r.status, c.status) << c.text;
+        EXPECT_NE((r.out + r.err).find(c.text), std::string::npos) << c.text << "\n" << r.out << r.err;
+    }
+}

@@ -1,0 +1,65 @@
+// The configuration tool on in-memory services: registry, launcher and files, and helpers to run
+// a command and store sets.
+#pragma once
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "../config/ConfigFixture.h"
+#include "config/TweakInfo.h"
+#include "ctl/CtlProgram.h"
+#include "platform/FileSystem.h"
+#include "platform/memory/MemoryFileSystem.h"
+#include "platform/memory/MemoryLauncher.h"
+
+struct CtlResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class CtlTest : public ConfigTest {
+protected:
+    void SetUp() override {
+        ConfigTest::SetUp();
+        SetLauncher(&m_launcher);
+        SetFileSystem(&m_files);
+    }
+    void TearDown() override {
+        SetFileSystem(nullptr);
+        SetLauncher(nullptr);
+        EXPECT_EQ(m_launcher.OpenHandleCount(), 0u);
+        ConfigTest::TearDown();
+    }
+
+    CtlResult Run(const std::vector<std::string>& args) {
+        std::ostringstream out, err;
+        CtlResult result;
+        result.status = RunCtlProgram(args, out, err);
+        result.out = out.str();
+        result.err = err.str();
+        return result;
+    }
+
+    // A tweak key with all seven values, as the add-on saves it.
+    void PutTweak(const std::string& setKey, int index, const std::string& name, const std::string& exe,
+                  const std::string& parameters, uint32_t applyTo, const std::string& filter = "",
+                  uint32_t enabled = 1, uint32_t ignoreCase = 1) {
+        char keyName[32];
+        std::snprintf(keyName, sizeof keyName, "\\Tweak %02d", index);
+        const std::string key = setKey + keyName;
+        PutString(key, "Name", name);
+        PutString(key, "Exe", exe);
+        PutString(key, "Parameters", parameters);
+        PutDword(key, "Enabled", enabled);
+        PutDword(key, "Ignore Case", ignoreCase);
+        PutDword(key, "Apply To", applyTo);
+        PutString(key, "Filter", filter);
+    }
+
+    MemoryLauncher m_launcher;
+    MemoryFileSystem m_files;
+};

@@ -1,0 +1,349 @@
+// ZTTrevanelCtl.exe under Wine, against the real registry, the real add-on and the system's
+// registry editor: what explain says starts is what the add-on starts, export and import agree
+// with regedit, and bad files change nothing.
+#include <windows.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "config/AppBase.h"
+#include "config/StoredSet.h"
+#include "config/TweakConfig.h"
+#include "config/TweakInfo.h"
+#include "ctl/RegistryDump.h"
+#include "tests/wine/common/WineHarness.h"
+
+namespace {
+
+const char kRoot[] = ".DEFAULT\\Software\\Tarku Software\\FTP Zorvant Trevanel";
+const char kConfigurations[] = ".DEFAULT\\Software\\Tarku Software\\FTP Zorvant Trevanel\\Configurations";
+const char kGlobal[] = "ZTTrevanelAddon Global Configuration";
+
+struct Tweak {
+    std::string name;
+    std::string exe;
+    std::string parameters;
+    DWORD applyTo;
+    std::string filter;
+    DWORD enabled;
+    DWORD ignoreCase;
+};
+
+// Stores a set through the core's own save, as the tweak list's OK leaves it.
+void StoreTweaks(const std::string& profile, const std::vector<Tweak>& tweaks) {
+    CTweakConfig set(profile == kGlobal ? "" : profile.c_str());
+    for (const Tweak& t : tweaks) {
+        CTweakInfo* tweak = new CTweakInfo;
+        tweak->m_strName = t.name;
+        tweak->m_strExe = t.exe;
+        tweak->m_strParameters = t.parameters;
+        tweak->m_nApplyTo = t.applyTo;
+        tweak->ParseFilters(t.filter);
+        tweak->m_bEnabled = static_cast<int32_t>(t.enabled);
+        tweak->m_bIgnoreCase = static_cast<int32_t>(t.ignoreCase);
+        set.m_arrTweaks.push_back(tweak);
+    }
+    ASSERT_TRUE(ReplaceStoredSet(set)) << profile;
+}
+
+// The lines of a file or an output, without their CR LF or LF.
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::vector<std::string> Fields(const std::string& line) {
+    std::vector<std::string> fields;
+    std::istringstream in(line);
+    for (std::string field; std::getline(in, field, '\t');) fields.push_back(field);
+    if (!line.empty() && line.back() == '\t') fields.push_back("");
+    return fields;
+}
+
+std::string UnescapeTsv(const std::string& field) {
+    std::string out;
+    for (size_t i = 0; i < field.size(); ++i) {
+        if (field[i] != '\\' || i + 1 >= field.size()) {
+            out += field[i];
+            continue;
+        }
+        const char c = field[++i];
+        out += c == 't' ? '\t' : c == 'r' ? '\r' : c == 'n' ? '\n' : c;
+    }
+    return out;
+}
+
+// The Configurations tree as the real registry holds it.
+RegFile Configurations() {
+    RegFile tree;
+    EXPECT_TRUE(DumpRegistryTree(kConfigurations, &tree));
+    return tree;
+}
+
+void ExpectSameTree(const RegFile& expected, const RegFile& actual) {
+    ASSERT_EQ(expected.keys.size(), actual.keys.size());
+    for (size_t k = 0; k < expected.keys.size(); ++k) {
+        const RegFileKey& e = expected.keys[k];
+        const RegFileKey& a = actual.keys[k];
+        EXPECT_EQ(e.path, a.path);
+        ASSERT_EQ(e.values.size(), a.values.size()) << e.path;
+        for (size_t v = 0; v < e.values.size(); ++v) {
+            EXPECT_EQ(e.values[v].name, a.values[v].name) << e.path;
+            EXPECT_EQ(e.values[v].type, a.values[v].type) << e.path << " " << e.values[v].name;
+            EXPECT_EQ(e.values[v].data, a.values[v].data) << e.path << " " << e.values[v].name;
+        }
+    }
+}
+
+class CtlWine : public testing::Test {
+protected:
+    void SetUp() override {
+        wine::DeleteRegTree(HKEY_USERS, kRoot);
+        m_log = m_folder.Path() + "recorder.log";
+        m_batchLog = m_folder.Path() + "batch.log";
+        SetEnvironmentVariableA("TREVANEL_RECORD_LOG", m_log.c_str());
+        SetEnvironmentVariableA("TREVANEL_BAT_LOG", m_batchLog.c_str());
+    }
+    void TearDown() override {
+        SetEnvironmentVariableA("TREVANEL_RECORD_LOG", nullptr);
+        SetEnvironmentVariableA("TREVANEL_BAT_LOG", nullptr);
+        wine::DeleteRegTree(HKEY_USERS, kRoot);
+    }
+
+    wine::ProgramResult Ctl(const std::vector<std::string>& args) {
+        return wine::RunProgram(wine::ProgramPath("ZTTrevanelCtl.exe"), args, 30000);
+    }
+
+    // What the batch file logged since the last call.
+    std::string BatchLog() {
+        std::ifstream log(m_batchLog, std::ios::binary);
+        std::stringstream text;
+        text << log.rdbuf();
+        log.close();
+        DeleteFileA(m_batchLog.c_str());
+        return text.str();
+    }
+
+    // What the add-on started, as (program, parameter line) pairs, in order.
+    std::vector<std::pair<std::string, std::string>> Started() {
+        std::vector<std::pair<std::string, std::string>> runs;
+        std::ifstream log(m_log, std::ios::binary);
+        std::stringstream text;
+        text << log.rdbuf();
+        log.close();
+        for (const std::string& line : Lines(text.str())) {
+            if (line.empty()) continue;
+            const std::vector<std::string> fields = Fields(line);
+            if (fields.size() < 7) {
+                ADD_FAILURE() << "bad log line: " << line;
+                continue;
+            }
+            // The shell puts the quoted program before the line: "exe" parameters.
+            const std::string exe = fields[3];
+            // Paths here hold no tab or line break, so the field stands as it is.
+            const std::string commandLine = fields[5];
+            const std::string quoted = "\"" + exe + "\" ";
+            EXPECT_EQ(0u, commandLine.find(quoted)) << commandLine;
+            runs.emplace_back(exe, commandLine.substr(quoted.size()));
+        }
+        DeleteFileA(m_log.c_str());
+        return runs;
+    }
+
+    CAppBase m_app;
+    wine::TempFolder m_folder{"Ctl Recorded Runs"};
+    wine::AddonCopy m_addon;
+    std::string m_log;
+    std::string m_batchLog;
+};
+
+}  // namespace
+
+TEST_F(CtlWine, ExplainSaysExactlyWhatTheAddonThenStarts) {
+    // Each tweak its own copy of the recorder, so the log tells which one ran.
+    std::vector<std::string> programs;
+    for (const char* name : {"sum.exe", "scan.exe", "log.exe", "zip.exe", "off.exe", "case.exe"}) {
+        programs.push_back(m_folder.Copy(wine::ProgramPath("Recorder.exe"), name));
+    }
+    const std::string batch = m_folder.Copy(wine::SourcePath("tests\\fixtures\\EchoArgs.bat"));
+    StoreTweaks(kGlobal, {
+        {"Sum", programs[0], "\"%LOCAL_FILE_PATH%\" SHA256", 0x01, "", 1, 1},
+        {"Scan", programs[1], "-File \"%LOCAL_FILE_PATH%\" \"%REMOTE_FILE_PATH%\"", 0x01 | 0x04, "*.exe;*.zip", 1, 1},
+        {"Log", programs[2], "%REMOTE_FILE_PATH% %LOCAL_FILE_PATH%", 0x10, "", 1, 1},
+        {"Zip exact", programs[3], "\"%LOCAL_FILE_PATH%\"", 0x01, "*.zip", 1, 0},
+        {"Off", programs[4], "x", 0x3F, "", 0, 1},
+        {"Batch", batch, "\"%LOCAL_FILE_PATH%\"", 0x01, "", 1, 1},
+    });
+    StoreTweaks("Own\\Nested", {{"Case", programs[5], "%local_file_path% \"%LOCAL_FILE_PATH%\"", 0x11, "*.TXT", 1, 0}});
+    StoreTweaks("Empty", {});
+
+    struct Transfer {
+        const char* profile;
+        const char* type;
+        int typeNumber;
+        std::string local;
+        std::string remote;
+    } transfers[] = {
+        {"Fallback", "download", 0, "C:\\in\\setup.ZIP", "/pub/setup.ZIP"},
+        {"Fallback", "open", 2, "C:\\in\\tool.exe", "/pub/tool.exe"},
+        {"Fallback", "upload", 4, "C:\\out\\a b.txt", "/up/a b.txt"},
+        {"Fallback", "download", 0, "C:\\in\\100% \"quoted\".zip", "/pub/q.zip"},
+        {"Fallback", "download", 0, "C:\\in\\a&calc.zip", "/pub/a&calc.zip"},
+        {"Fallback", "38", 38, "C:\\in\\x.zip", "/pub/x.zip"},
+        {"Own\\Nested", "download", 0, "C:\\in\\notes.TXT", "/n.TXT"},
+        {"Own\\Nested", "upload", 4, "C:\\in\\notes.txt", "/n.txt"},
+        {"Empty", "download", 0, "C:\\in\\setup.zip", "/pub/setup.zip"},
+    };
+    for (const Transfer& t : transfers) {
+        const std::string what = std::string(t.profile) + " " + t.type + " " + t.local;
+        const wine::ProgramResult explain = Ctl({"explain", "--profile", t.profile, "--tsv", t.type, t.local, t.remote});
+        ASSERT_EQ(0u, explain.exitCode) << what << "\n" << explain.output;
+        std::vector<std::pair<std::string, std::string>> expected;
+        std::string expectedBatch;
+        const std::vector<std::string> lines = Lines(explain.output);
+        ASSERT_GE(lines.size(), 1u) << explain.output;
+        EXPECT_EQ(0u, lines[0].find(std::string("set\t") + (std::string(t.profile) == "Fallback" ? "global" : "own")))
+            << what << "\n" << explain.output;
+        for (size_t i = 1; i < lines.size(); ++i) {
+            if (lines[i].empty()) continue;
+            const std::vector<std::string> fields = Fields(lines[i]);
+            ASSERT_EQ(6u, fields.size()) << lines[i];
+            if (fields[1] != "RUN") continue;
+            // The batch file logs its two arguments to a log of its own.
+            if (UnescapeTsv(fields[4]) == batch) {
+                expectedBatch += "1=" + UnescapeTsv(fields[5]) + " 2=\r\n";
+            } else {
+                expected.emplace_back(UnescapeTsv(fields[4]), UnescapeTsv(fields[5]));
+            }
+        }
+        // The host stand-in's quoting: "" inside quotes is one quote character.
+        auto hostQuote = [](const std::string& s) {
+            std::string q = "\"";
+            for (char c : s) q += c == '"' ? std::string("\"\"") : std::string(1, c);
+            return q + "\"";
+        };
+        const bool upload = t.typeNumber == 4;
+        const std::string event = std::string(upload ? "upload" : "download") + " 1 " + std::to_string(t.typeNumber) +
+                                  " " + hostQuote(upload ? t.local : t.remote) + " " +
+                                  hostQuote(upload ? t.remote : t.local);
+        const wine::ProgramResult host = wine::RunHost(m_addon.Path(), {
+            "load", "create 1 " + hostQuote(t.profile),
+            event,
+            "destroy 1", "unload"}, 30000);
+        ASSERT_EQ(0u, host.exitCode) << host.output;
+        const auto started = Started();
+        EXPECT_EQ(expectedBatch, BatchLog()) << what;
+        ASSERT_EQ(expected.size(), started.size()) << what << "\n" << explain.output;
+        for (size_t i = 0; i < expected.size(); ++i) {
+            EXPECT_TRUE(lstrcmpiA(expected[i].first.c_str(), started[i].first.c_str()) == 0)
+                << what << ": " << expected[i].first << " vs " << started[i].first;
+            EXPECT_EQ(expected[i].second, started[i].second) << what;
+        }
+    }
+}
+
+TEST_F(CtlWine, ExportGoesBackThroughRegeditByteForByteAndRegeditsExportImportsBack) {
+    StoreTweaks(kGlobal, {{wine::Cp1252("Prüfsumme \"neu\" ") + "\x80", "C:\\Windows\\System32\\certutil.exe",
+                           "-hashfile \"%LOCAL_FILE_PATH%\" SHA256", 0x01, "*.zip;*.iso", 1, 1}});
+    StoreTweaks(wine::Cp1252("Büro\\Zweig"), {{"n", "C:\\x.exe", "", 0x10, "", 0, 0}});
+    const RegFile before = Configurations();
+    ASSERT_EQ(6u, before.keys.size());
+
+    const std::string ours = m_folder.Path() + "all.reg";
+    const wine::ProgramResult exported = Ctl({"export", "--all", ours});
+    ASSERT_EQ(0u, exported.exitCode) << exported.output;
+    wine::DeleteRegTree(HKEY_USERS, kRoot);
+    ASSERT_EQ(0u, wine::RunProgram("C:\\windows\\regedit.exe", {"/s", ours}).exitCode);
+    ExpectSameTree(before, Configurations());
+
+    const std::string theirs = m_folder.Path() + "regedit.reg";
+    ASSERT_EQ(0u, wine::RunProgram("C:\\windows\\regedit.exe",
+                                   {"/e", theirs, std::string("HKEY_USERS\\") + kConfigurations}).exitCode);
+    wine::DeleteRegTree(HKEY_USERS, kRoot);
+    const wine::ProgramResult imported = Ctl({"import", theirs});
+    ASSERT_EQ(0u, imported.exitCode) << imported.output;
+    ExpectSameTree(before, Configurations());
+}
+
+TEST_F(CtlWine, MalformedAndHostileFilesAreRefusedWithNothingWritten) {
+    StoreTweaks(kGlobal, {{"keep", "C:\\x.exe", "", 0x01, "", 1, 1}});
+    const RegFile before = Configurations();
+    const std::string sets = std::string("[HKEY_USERS\\") + kConfigurations + "\\";
+    const std::string good = sets + "Work]\r\n\"Count\"=dword:00000001\r\n" + sets + "Work\\Tweak 00]\r\n\"Name\"=\"w\"\r\n";
+    auto utf16 = [](const std::string& ascii) {
+        std::string bytes = "\xFF\xFE";
+        for (char c : "Windows Registry Editor Version 5.00\r\n\r\n" + ascii) {
+            bytes += c;
+            bytes += '\0';
+        }
+        return bytes;
+    };
+    const std::vector<std::string> files = {
+        utf16(good + "[HKEY_LOCAL_MACHINE\\Software\\Evil]\r\n\"Name\"=\"x\"\r\n"),
+        utf16(good + "[HKEY_USERS\\.DEFAULT\\Software\\Evil]\r\n\"Name\"=\"x\"\r\n"),
+        utf16(sets + "Work]\r\n\"Count\"=dword:000f4240\r\n"),
+        utf16(good + "\"Enabled\"=\"1\"\r\n"),
+        utf16(good + "\"Exe\"=\"C:\\\\Pro"),
+        "Windows Registry Editor Version 5.00\r\n\r\n" + good,
+    };
+    for (size_t i = 0; i < files.size(); ++i) {
+        const std::string path = m_folder.Write("bad" + std::to_string(i) + ".reg", files[i]);
+        const wine::ProgramResult r = Ctl({"import", path});
+        EXPECT_EQ(3u, r.exitCode) << i << "\n" << r.output;
+        EXPECT_NE(std::string::npos, r.output.find("Nothing was written.")) << i << "\n" << r.output;
+        ExpectSameTree(before, Configurations());
+        EXPECT_FALSE(wine::RegKeyExists(HKEY_LOCAL_MACHINE, "Software\\Evil"));
+    }
+    // The good part alone goes in.
+    EXPECT_EQ(0u, Ctl({"import", m_folder.Write("good.reg", utf16(good))}).exitCode);
+    EXPECT_TRUE(wine::RegKeyExists(HKEY_USERS, std::string(kConfigurations) + "\\Work\\Tweak 00"));
+}
+
+TEST_F(CtlWine, ExamplesImportAndPassCheckButForProgramsWineLacks) {
+    for (const char* example : {"scan-downloads.reg", "compress-text-downloads.reg", "log-uploads.reg"}) {
+        const std::string file = wine::SourcePath(std::string("examples\\") + example);
+        const wine::ProgramResult imported = Ctl({"import", file, "--profile", example});
+        ASSERT_EQ(0u, imported.exitCode) << example << "\n" << imported.output;
+        const wine::ProgramResult check = Ctl({"check", "--profile", example});
+        // Every finding is a missing program, and only where this Wine has no such file.
+        for (const std::string& line : Lines(check.output)) {
+            if (line.find("  Tweak ") != 0) continue;
+            const size_t at = line.find("the program file does not exist: ");
+            ASSERT_NE(std::string::npos, at) << example << ": " << line;
+            const std::string program = line.substr(at + 34);
+            EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(program.c_str())) << program;
+        }
+    }
+}
+
+TEST_F(CtlWine, RunStartsLikeTheAddonAndReportsExitCodesAndTheSystemsReason) {
+    const std::string recorder = m_folder.Copy(wine::ProgramPath("Recorder.exe"), "rec.exe");
+    StoreTweaks("Try", {{"Rec", recorder, "--sleep-ms=300 \"%LOCAL_FILE_PATH%\"", 0x10, "", 1, 1},
+                        {"Gone", m_folder.Path() + "missing.exe", "", 0x10, "", 1, 1},
+                        {"Rec again", recorder, "%REMOTE_FILE_PATH%", 0x10, "", 1, 1}});
+    const wine::ProgramResult r = Ctl({"run", "--profile", "Try", "upload", "C:\\out\\a b.txt", "/up/a"});
+    EXPECT_EQ(1u, r.exitCode) << r.output;
+    const auto started = Started();
+    ASSERT_EQ(2u, started.size()) << r.output;
+    EXPECT_EQ("--sleep-ms=300 \"C:\\out\\a b.txt\"", started[0].second);
+    EXPECT_EQ("/up/a", started[1].second);
+    const std::vector<std::string> lines = Lines(r.output);
+    ASSERT_EQ(7u, lines.size()) << r.output;
+    // The recorder ran at least as long as it slept; the missing program has the system's text.
+    double seconds = 0;
+    ASSERT_EQ(1, std::sscanf(lines[1].c_str(), "  ended with exit code 0 after %lf s", &seconds)) << lines[1];
+    EXPECT_GE(seconds, 0.29);
+    EXPECT_EQ(0u, lines[3].find("  could not start: ")) << lines[3];
+    EXPECT_GT(lines[3].size(), std::string("  could not start: ").size());
+    EXPECT_EQ("2 started, 1 could not start", lines[6]);
+}

@@ -1,0 +1,24 @@
+// ZTTrevanelCtl: the add-on's configuration tool for the console. See ctl/CtlProgram.h for the
+// commands; everything it decides comes from the add-on's own core, on the Win32 services.
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "config/AppBase.h"
+#include "ctl/CtlProgram.h"
+
+int main(int argc, char** argv) {
+    // The registry operations and key paths are the application object's, as in the add-on.
+    CAppBase app;
+    // Lines end in LF alone, so that the tab-separated form is the same bytes everywhere.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    std::vector<std::string> args(argv + 1, argv + argc);
+    const int status = RunCtlProgram(args, std::cout, std::cerr);
+    std::cout.flush();
+    return status;
+}
