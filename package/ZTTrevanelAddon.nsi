@@ -153,7 +153,12 @@ Section "un.$(UnFilesSection)" UnFiles
     System::Call '$INSTDIR\${ADDON_DLL}::ZTAddOnUninstall(i 0, i 0) i .r0 ?u'
     !insertmacro UninstallFiles
     Delete "$INSTDIR\Uninstall.exe"
-    RMDir "$INSTDIR"
+    ; A file left to the restart takes its folder with it then.
+    ${If} ${RebootFlag}
+        RMDir /REBOOTOK "$INSTDIR"
+    ${Else}
+        RMDir "$INSTDIR"
+    ${EndIf}
 SectionEnd
 
 Section /o "un.$(UnTweaksSection)" UnTweaks

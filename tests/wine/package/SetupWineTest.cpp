@@ -289,13 +289,14 @@ protected:
     }
 
     // Runs the entry's quiet uninstall line with extra arguments. The uninstaller goes on from a
-    // copy of itself, so its end shows as the entry and the folder gone.
-    void UninstallQuietly(const std::string& extra = "") {
+    // copy of itself, so its end shows as the entry gone (and the folder, unless told otherwise).
+    void UninstallQuietly(const std::string& extra = "", bool folderGoes = true) {
         const std::string line = RegString(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString");
         Started uninstall(Wide(line + extra));
         EXPECT_EQ(uninstall.Wait(), 0u);
         EXPECT_TRUE(wine::WaitUntil([&] {
-            return !wine::RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) && !FileExists(m_folder);
+            return !wine::RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) &&
+                   (!folderGoes || !FileExists(m_folder));
         }, kTimeout)) << "the uninstall left its entry or the folder " << m_folder;
     }
 
@@ -401,6 +402,37 @@ TEST_F(SetupWine, ACancelledTweakListInstallsNoHostAndAQuietUpdateAndRemovalKeep
     EXPECT_EQ(RegistrySnapshot(),
               Without(Without(before, std::string("HKU\\") + kAddonKey),
                       std::string("HKLM\\") + kUninstallKey));
+}
+
+TEST_F(SetupWine, AQuietUninstallLeavesADllThatIsStillLoadedToTheNextRestart) {
+    const char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+    const auto pendingBefore =
+        wine::ReadRegValue(HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations");
+    ASSERT_EQ(InstallQuietly(L"/S /D=" + Wide(m_folder)), 0u);
+    const std::string dll = m_folder + "\\ZTTrevanelAddon.dll";
+    HMODULE held = LoadLibraryA(dll.c_str());
+    ASSERT_NE(held, nullptr);
+
+    UninstallQuietly("", false);
+    const auto pending =
+        wine::ReadRegValue(HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations");
+    FreeLibrary(held);
+    HKEY key;
+    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, kSessionManager, &key) == ERROR_SUCCESS) {
+        if (pendingBefore) {
+            RegSetValueExA(key, "PendingFileRenameOperations", 0, pendingBefore->type,
+                           pendingBefore->data.data(), static_cast<DWORD>(pendingBefore->data.size()));
+        } else {
+            RegDeleteValueA(key, "PendingFileRenameOperations");
+        }
+        RegCloseKey(key);
+    }
+
+    // The held DLL and the folder wait for the restart; everything else is gone now.
+    EXPECT_EQ(FilesBelow(m_folder + "\\"), std::set<std::string>{"ZTTrevanelAddon.dll"});
+    ASSERT_TRUE(pending.has_value());
+    const std::string names(pending->data.begin(), pending->data.end());
+    EXPECT_NE(names.find(dll), std::string::npos);
 }
 
 TEST_F(SetupWine, AQuietSetupRefusesAFolderWhoseNameTheAddOnCannotReceive) {
