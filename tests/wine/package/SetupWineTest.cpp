@@ -227,12 +227,10 @@ protected:
 
     std::vector<RecordedRun> HostRuns() const { return RecordedRuns(m_host.Path() + "FTPZorvant.log"); }
 
-    // Runs the setup and works its pages as a user: Next on the welcome page, the folder typed
-    // into the folder page, Install, OK or Cancel in the add-on's tweak list, the help option
-    // set on the finish page, Finish. Pictures of the first two pages go to pictures when given.
-    void InstallAsUser(bool confirmTweakList, bool openHelp, const std::string& pictures = "") {
-        Started setup(Wide("\"" + m_setup + "\""));
-        HWND wizard = nullptr;
+    // Works the setup's first page as a user (Next) and waits for the folder page, whose wizard
+    // and edit field it gives. Pictures of both pages go to pictures when given.
+    void OpenFolderPage(const Started& setup, HWND& wizard, HWND& edit,
+                        const std::string& pictures = "") {
         ASSERT_TRUE(wine::WaitUntil([&] {
             wizard = VisibleWindowOf(setup.Id());
             return wizard != nullptr && VisibleText(wizard, "Welcome") != nullptr;
@@ -243,7 +241,6 @@ protected:
         }
         Click(GetDlgItem(wizard, kNextButton));
 
-        HWND edit = nullptr;
         // The page fills its field after it shows.
         ASSERT_TRUE(wine::WaitUntil([&] {
             edit = VisibleControl(wizard, kFolderEdit);
@@ -253,6 +250,15 @@ protected:
         if (!pictures.empty()) {
             EXPECT_EQ(wine::CaptureWindow(wizard, pictures + "/setup-folder.png"), "");
         }
+    }
+
+    // Runs the setup and works its pages as a user: the folder typed into the folder page,
+    // Install, OK or Cancel in the add-on's tweak list, the help option set on the finish page,
+    // Finish.
+    void InstallAsUser(bool confirmTweakList, bool openHelp, const std::string& pictures = "") {
+        Started setup(Wide("\"" + m_setup + "\""));
+        HWND wizard = nullptr, edit = nullptr;
+        ASSERT_NO_FATAL_FAILURE(OpenFolderPage(setup, wizard, edit, pictures));
         SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(m_folder.c_str()));
         Click(GetDlgItem(wizard, kNextButton));
 
@@ -433,6 +439,25 @@ TEST_F(SetupWine, AQuietUninstallLeavesADllThatIsStillLoadedToTheNextRestart) {
     ASSERT_TRUE(pending.has_value());
     const std::string names(pending->data.begin(), pending->data.end());
     EXPECT_NE(names.find(dll), std::string::npos);
+}
+
+TEST_F(SetupWine, TheFolderPageRefusesAFolderWhoseNameTheAddOnCannotReceive) {
+    Started setup(Wide("\"" + m_setup + "\""));
+    HWND wizard = nullptr, edit = nullptr;
+    ASSERT_NO_FATAL_FAILURE(OpenFolderPage(setup, wizard, edit));
+    // Greek letters have no form in code page 1252: the add-on would get question marks.
+    const std::wstring folder = Wide(m_target.Path()) + L"\x0391\x03b8\x03ae\x03bd\x03b1";
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
+    Click(GetDlgItem(wizard, kNextButton));
+    const wine::MessageBoxSeen refusal = wine::AnswerMessageBox(wizard, IDOK);
+    EXPECT_NE(refusal.text.find("code page"), std::string::npos) << refusal.text;
+    EXPECT_TRUE(IsWindowVisible(edit)) << "the folder page was left";
+
+    Click(GetDlgItem(wizard, IDCANCEL));
+    wine::AnswerMessageBox(wizard, IDYES);
+    EXPECT_NE(setup.Wait(), 0xdeadbeef);
+    EXPECT_EQ(GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(wine::RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
 TEST_F(SetupWine, AQuietSetupRefusesAFolderWhoseNameTheAddOnCannotReceive) {
