@@ -1,10 +1,12 @@
 #!/bin/bash
-# Builds the add-on and the host stand-in and shows them working together under Wine: the add-on
-# is installed into a folder whose name has blanks, the host loads it and asks for its display name,
-# a tweak is configured, two downloads are played, and what the tweak received is shown.
+# Shows the add-on as a user meets it, in a fresh Wine prefix with a recording stand-in for the
+# host registered the way the host's installer registers it: the setup program installs the add-on,
+# a tweak is configured, the host stand-in plays two downloads, and what the tweak received is
+# shown. Finally the uninstaller removes the add-on again, through the host, keeping the tweaks.
 set -eu
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
+"$root/scripts/setup.sh"
 
 # Dialogs need a display; without one the demo runs itself again inside a virtual X server.
 if [ -z "${DISPLAY:-}" ] && [ -z "${TREVANEL_DEMO_XVFB:-}" ]; then
@@ -13,7 +15,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${TREVANEL_DEMO_XVFB:-}" ]; then
 fi
 
 cmake --preset mingw >/dev/null
-cmake --build --preset mingw -j "${TREVANEL_JOBS:-2}" --target ZTTrevanelAddon ZTHost ZTModuleStrings Recorder
+cmake --build --preset mingw -j "${TREVANEL_JOBS:-2}" --target trevanel_setup ZTHost Recorder
 
 source "$root/scripts/wine-env.sh"
 export WINEPREFIX="$root/build/mingw/wine/demo"
@@ -23,50 +25,111 @@ trevanel_wine_fresh && trevanel_wine_start
 trap 'wineserver -k >/dev/null 2>&1' EXIT
 
 bin="$root/build/mingw/bin"
-addons="$WINEPREFIX/drive_c/Program Files/FTP Zorvant/Add Ons"
-mkdir -p "$addons"
-cp "$bin/ZTTrevanelAddon.dll" "$addons/"
-dll='C:\Program Files\FTP Zorvant\Add Ons\ZTTrevanelAddon.dll'
+setup="$root/build/mingw/ZTTrevanelAddon-1.0.1.0-setup.exe"
+drive_c="$WINEPREFIX/drive_c"
+folder='C:\Program Files\FTP Zorvant Add-Ons\Trevanel'
+dll="$folder\\ZTTrevanelAddon.dll"
+uninstall_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\ZTTrevanelAddon'
+global_key='HKEY_USERS\.DEFAULT\Software\Tarku Software\FTP Zorvant Trevanel\Configurations\ZTTrevanelAddon Global Configuration'
+host_log="$drive_c/Program Files/FTP Zorvant/FTPZorvant.log"
 
 # The add-on speaks code page 1252; the terminal most likely UTF-8.
-show() { iconv -f CP1252 -t UTF-8; }
+show() { tr -d '\r' | iconv -f CP1252 -t UTF-8; }
+# What the recording host was started with: its command line and working folder.
+show_host_runs() {
+    if [ -f "$host_log" ]; then
+        show <"$host_log" | awk -F'\t' '{ printf "FTPZorvant.exe started with: %s\n  in: %s\n", $6, $5 }'
+    else
+        echo "(FTPZorvant.exe was not started)"
+    fi
+}
 
-echo
-echo "== The host stand-in plays: load, name, unload"
-wine "$bin/ZTHost.exe" "$dll" -e load -e "name 64" -e unload | show
+register_host() {
+    echo
+    echo "== FTP Zorvant stand-in: a recording program as FTPZorvant.exe, registered like the host's installer does"
+    mkdir -p "$drive_c/Program Files/FTP Zorvant"
+    cp "$bin/Recorder.exe" "$drive_c/Program Files/FTP Zorvant/FTPZorvant.exe"
+    local key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\FTP Zorvant_is1'
+    wine reg add "$key" /v "Inno Setup: App Path" /d 'C:\Program Files\FTP Zorvant' /f >/dev/null
+    wine reg add "$key" /v DisplayName /d 'FTP Zorvant 12.0' /f >/dev/null
+    wine reg query "$key" | show
+}
 
-echo
-echo "== The module strings the add-on derives from where it was loaded"
-wine "$bin/ZTModuleStrings.exe" "$dll" | show
+install_addon() {
+    echo
+    echo "== The setup program installs the add-on quietly (/S) into its default folder"
+    wine "$(winepath -w "$setup")" /S
+    (cd "$drive_c/Program Files/FTP Zorvant Add-Ons/Trevanel" && find . -type f | sort)
+    wine reg query "$uninstall_key" | show
+    echo "A quiet setup does not register the add-on with FTP Zorvant: the tweak list needs a person."
+    show_host_runs
+    echo
+    echo "== The host stand-in loads the installed add-on and asks for its name"
+    wine "$bin/ZTHost.exe" "$dll" -e load -e "name 64" -e unload | show
+}
 
-echo
-echo "== What the unload left in the registry"
-wine reg query 'HKEY_USERS\.DEFAULT\Software\Tarku Software\FTP Zorvant Trevanel' | tr -d '\r' | show
+configure_tweaks() {
+    echo
+    echo "== A tweak: Recorder.exe receives both paths of every downloaded *.txt file"
+    local tweaks="$drive_c/Program Files/FTP Zorvant/Tweaks"
+    mkdir -p "$tweaks"
+    cp "$bin/Recorder.exe" "$tweaks/"
+    rm -f "$tweaks/Recorder.log"
+    wine reg add "$global_key" /v Count /t REG_DWORD /d 1 /f >/dev/null
+    wine reg add "$global_key\\Tweak 00" /v Name /d "Show the paths" /f >/dev/null
+    wine reg add "$global_key\\Tweak 00" /v Exe /d 'C:\Program Files\FTP Zorvant\Tweaks\Recorder.exe' /f >/dev/null
+    wine reg add "$global_key\\Tweak 00" /v Parameters /d '"%LOCAL_FILE_PATH%" "%REMOTE_FILE_PATH%"' /f >/dev/null
+    wine reg add "$global_key\\Tweak 00" /v Enabled /t REG_DWORD /d 1 /f >/dev/null
+    wine reg add "$global_key\\Tweak 00" /v "Ignore Case" /t REG_DWORD /d 1 /f >/dev/null
+    wine reg add "$global_key\\Tweak 00" /v "Apply To" /t REG_DWORD /d 1 /f >/dev/null
+    wine reg add "$global_key\\Tweak 00" /v Filter /d '*.txt' /f >/dev/null
+    wine reg query "$global_key\\Tweak 00" | show
+}
 
-echo
-echo "== A tweak: Recorder.exe receives both paths of every downloaded *.txt file"
-key='HKEY_USERS\.DEFAULT\Software\Tarku Software\FTP Zorvant Trevanel\Configurations\ZTTrevanelAddon Global Configuration'
-tweaks="$WINEPREFIX/drive_c/Program Files/FTP Zorvant/Tweaks"
-mkdir -p "$tweaks"
-cp "$bin/Recorder.exe" "$tweaks/"
-rm -f "$tweaks/Recorder.log"
-wine reg add "$key" /v Count /t REG_DWORD /d 1 /f >/dev/null
-wine reg add "$key\\Tweak 00" /v Name /d "Show the paths" /f >/dev/null
-wine reg add "$key\\Tweak 00" /v Exe /d 'C:\Program Files\FTP Zorvant\Tweaks\Recorder.exe' /f >/dev/null
-wine reg add "$key\\Tweak 00" /v Parameters /d '"%LOCAL_FILE_PATH%" "%REMOTE_FILE_PATH%"' /f >/dev/null
-wine reg add "$key\\Tweak 00" /v Enabled /t REG_DWORD /d 1 /f >/dev/null
-wine reg add "$key\\Tweak 00" /v "Ignore Case" /t REG_DWORD /d 1 /f >/dev/null
-wine reg add "$key\\Tweak 00" /v "Apply To" /t REG_DWORD /d 1 /f >/dev/null
-wine reg add "$key\\Tweak 00" /v Filter /d '*.txt' /f >/dev/null
-wine reg query "$key\\Tweak 00" | tr -d '\r' | show
+play_downloads() {
+    echo
+    echo "== The host stand-in plays two downloads; only the .txt file passes the tweak's filter"
+    wine "$bin/ZTHost.exe" "$dll" -e load -e "create 1 Demo" \
+        -e 'download 1 0 /pub/reports/q3.txt "C:\Downloads\Quarter 3 report.txt"' \
+        -e 'download 1 0 /pub/pictures/a.jpg C:\Downloads\a.jpg' -e "destroy 1" -e unload | show
+}
 
-echo
-echo "== The host stand-in plays two downloads; only the .txt file passes the tweak's filter"
-wine "$bin/ZTHost.exe" "$dll" -e load -e "create 1 Demo" \
-    -e 'download 1 0 /pub/reports/q3.txt "C:\Downloads\Quarter 3 report.txt"' \
-    -e 'download 1 0 /pub/pictures/a.jpg C:\Downloads\a.jpg' -e "destroy 1" -e unload | show
+show_received() {
+    echo
+    echo "== What the tweak received (from Recorder.log beside it)"
+    show <"$drive_c/Program Files/FTP Zorvant/Tweaks/Recorder.log" |
+        awk -F'\t' '{ printf "command line: %s\n", $6; for (i = 8; i <= NF; i++) printf "argument %d: %s\n", i - 7, $i }'
+}
 
-echo
-echo "== What the tweak received (from Recorder.log beside it)"
-tr -d '\r' < "$tweaks/Recorder.log" | show |
-    awk -F'\t' '{ printf "command line: %s\n", $6; for (i = 8; i <= NF; i++) printf "argument %d: %s\n", i - 7, $i }'
+uninstall_addon() {
+    echo
+    echo "== The quiet uninstall of the list of installed programs removes the add-on through the host"
+    local line
+    line=$(wine reg query "$uninstall_key" /v QuietUninstallString | tr -d '\r' |
+        sed -n 's/^ *QuietUninstallString *REG_SZ *//p')
+    echo "$line"
+    # The line is the quoted uninstaller and its switches.
+    local program=${line#\"}
+    program=${program%%\"*}
+    # The switches go as separate words.
+    wine "$program" ${line##*\" }
+    # The uninstaller goes on from a copy of itself; its end shows as its entry gone.
+    for _ in $(seq 100); do
+        wine reg query "$uninstall_key" >/dev/null 2>&1 || break
+        sleep 0.2
+    done
+    show_host_runs
+    if [ -d "$drive_c/Program Files/FTP Zorvant Add-Ons/Trevanel" ]; then
+        echo "The add-on's folder is still there."
+    else
+        echo "The add-on's folder and its entry are gone; the tweaks stay:"
+    fi
+    wine reg query "$global_key\\Tweak 00" /v Name | show
+}
+
+register_host
+install_addon
+configure_tweaks
+play_downloads
+show_received
+uninstall_addon

@@ -8,6 +8,8 @@ set -u
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 jobs=${TREVANEL_JOBS:-2}
+# What is missing gets installed first (as root); the checks below name what still is.
+"$root/scripts/setup.sh" || echo "warning: scripts/setup.sh could not install everything" >&2
 failed=()
 timings=()
 
@@ -47,7 +49,7 @@ stage "tsan configure" cmake --preset tsan >/dev/null &&
     stage "tsan run+reload" tsan_run_and_reload
 
 missing=()
-for tool in wine wineserver xvfb-run xauth i686-w64-mingw32-g++-posix i686-w64-mingw32-windres; do
+for tool in wine wineserver xvfb-run xauth i686-w64-mingw32-g++-posix i686-w64-mingw32-windres makensis; do
     command -v "$tool" >/dev/null 2>&1 || missing+=("$tool")
 done
 if [ ${#missing[@]} -gt 0 ]; then

@@ -1,13 +1,10 @@
-// The user's package as a user gets it: the zip that the build makes is unpacked into a folder
-// with blanks and installed from there by the host stand-in, with a recording program standing in
-// for the host's executable and another one for the program that opens .htm files.
+// The user's package as a user gets it: the zip that the build makes, unpacked by CMake's archive
+// reader into the build tree, is copied into a folder with blanks and installed from there by the
+// host stand-in, with a recording program standing in for the host's executable and another one
+// for the program that opens .htm files.
 #include <windows.h>
 
-#include <map>
-#include <optional>
 #include <set>
-#include <sstream>
-#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,171 +13,41 @@
 
 #include "tests/wine/common/WindowDriver.h"
 #include "tests/wine/common/WineHarness.h"
-#include "tests/wine/package/ZipArchive.h"
+#include "tests/wine/package/PackageTestSupport.h"
 
 namespace {
 
-const char kSetupKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\FTP Zorvant_is1";
-const char kGlobalKey[] =
-    ".DEFAULT\\Software\\Tarku Software\\FTP Zorvant Trevanel\\Configurations\\"
-    "ZTTrevanelAddon Global Configuration";
-const char kListCaption[] = "FTP Zorvant Transfer Hilfsprogramm";
-const char kHtmClass[] = "Trevanel.PackageTest.htm";
+using namespace package;
+
 const int kHelpButton = 1000;
-
-std::string ReadWholeFile(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot open " + path);
-    std::string bytes;
-    char chunk[65536];
-    DWORD read = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0)
-        bytes.append(chunk, read);
-    CloseHandle(file);
-    return bytes;
-}
-
-bool FileExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string WithoutTrailingBackslash(std::string path) {
-    if (!path.empty() && path.back() == '\\') path.pop_back();
-    return path;
-}
-
-// Lays the archive out below folder (with its trailing backslash) as an unpacking program does.
-void Unpack(const std::map<std::string, std::string>& archive, const std::string& folder) {
-    for (const auto& entry : archive) {
-        std::string path = folder + entry.first;
-        for (char& c : path) {
-            if (c == '/') c = '\\';
-        }
-        for (size_t slash = path.find('\\', folder.size()); slash != std::string::npos;
-             slash = path.find('\\', slash + 1)) {
-            CreateDirectoryA(path.substr(0, slash).c_str(), nullptr);
-        }
-        if (path.back() == '\\') continue;
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        DWORD written = 0;
-        const bool ok = file != INVALID_HANDLE_VALUE &&
-                        WriteFile(file, entry.second.data(),
-                                  static_cast<DWORD>(entry.second.size()), &written, nullptr) &&
-                        written == entry.second.size();
-        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-        if (!ok) throw std::runtime_error("cannot write " + path);
-    }
-}
-
-void SetDefaultString(HKEY root, const std::string& path, const std::string& text) {
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyA(root, path.c_str(), &key), ERROR_SUCCESS) << path;
-    RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                   static_cast<DWORD>(text.size() + 1));
-    RegCloseKey(key);
-}
-
-// For as long as it lives, .htm files open with viewer "%1"; then the association the prefix had
-// comes back.
-class HtmAssociation {
-public:
-    explicit HtmAssociation(const std::string& viewer)
-        : m_hadKey(wine::RegKeyExists(HKEY_CLASSES_ROOT, ".htm")),
-          m_previous(wine::ReadRegValue(HKEY_CLASSES_ROOT, ".htm", "")) {
-        SetDefaultString(HKEY_CLASSES_ROOT, std::string(kHtmClass) + "\\shell\\open\\command",
-                         "\"" + viewer + "\" \"%1\"");
-        SetDefaultString(HKEY_CLASSES_ROOT, ".htm", kHtmClass);
-    }
-    ~HtmAssociation() {
-        wine::DeleteRegTree(HKEY_CLASSES_ROOT, kHtmClass);
-        if (!m_hadKey) {
-            RegDeleteKeyA(HKEY_CLASSES_ROOT, ".htm");
-            return;
-        }
-        HKEY key;
-        if (RegOpenKeyA(HKEY_CLASSES_ROOT, ".htm", &key) != ERROR_SUCCESS) return;
-        if (m_previous) {
-            RegSetValueExA(key, "", 0, m_previous->type, m_previous->data.data(),
-                           static_cast<DWORD>(m_previous->data.size()));
-        } else {
-            RegDeleteValueA(key, "");
-        }
-        RegCloseKey(key);
-    }
-
-private:
-    bool m_hadKey;
-    std::optional<wine::RegValue> m_previous;
-};
-
-// One run of a recording program (tests/fixtures/Recorder.cpp): its fields, tab separated.
-struct RecordedRun {
-    std::string exe;
-    std::string directory;
-    std::string commandLine;
-    std::vector<std::string> arguments;
-};
-
-std::vector<RecordedRun> RecordedRuns(const std::string& log) {
-    std::vector<RecordedRun> runs;
-    if (!FileExists(log)) return runs;
-    std::istringstream lines(ReadWholeFile(log));
-    for (std::string line; std::getline(lines, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        std::vector<std::string> fields;
-        std::istringstream stream(line);
-        for (std::string field; std::getline(stream, field, '\t');) fields.push_back(field);
-        if (fields.size() < 7) continue;
-        runs.push_back(RecordedRun{fields[3], fields[4], fields[5],
-                                   std::vector<std::string>(fields.begin() + 7, fields.end())});
-    }
-    return runs;
-}
-
-bool EndsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() &&
-           text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
 
 class PackageWine : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_EQ(GetACP(), 1252u);
-        m_archive = zip::ReadArchive(ReadWholeFile(wine::ToWindowsPath(TREVANEL_PACKAGE_ZIP)));
-        wine::DeleteRegTree(HKEY_LOCAL_MACHINE, kSetupKey);
+        wine::DeleteRegTree(HKEY_LOCAL_MACHINE, kHostSetupKey);
         wine::DeleteRegTree(HKEY_USERS, kGlobalKey);
         // Each recording program logs beside itself.
         SetEnvironmentVariableA("TREVANEL_RECORD_LOG", nullptr);
     }
     void TearDown() override {
-        wine::DeleteRegTree(HKEY_LOCAL_MACHINE, kSetupKey);
+        wine::DeleteRegTree(HKEY_LOCAL_MACHINE, kHostSetupKey);
         wine::DeleteRegTree(HKEY_USERS, kGlobalKey);
     }
 
-    const std::string& Entry(const std::string& name) {
-        static const std::string kMissing;
-        const auto it = m_archive.find(name);
-        return it == m_archive.end() ? kMissing : it->second;
+    static std::string Entry(const std::string& name) {
+        const std::string path = UnzippedFolder() + name;
+        return FileExists(path) ? ReadWholeFile(path) : std::string();
     }
-
-    std::map<std::string, std::string> m_archive;
 };
 
 TEST_F(PackageWine, TheZipHoldsTheAddOnItsHelpFolderAndTheReadMesAtItsTop) {
-    std::set<std::string> files;
-    for (const auto& entry : m_archive) {
-        if (!EndsWith(entry.first, "/")) files.insert(entry.first);
-    }
-    EXPECT_EQ(files, (std::set<std::string>{"ZTTrevanelAddon.dll", "Help/ZTTrevanelAddOn.htm",
-                                            "Help/ZTTrevanelAddOnInfo.htm", "LIESMICH.txt",
-                                            "README.txt"}));
+    EXPECT_EQ(FilesBelow(UnzippedFolder()), PackageFiles());
     // The DLL goes in without its debug information, so it is not byte for byte the built one;
     // the install test below loads it.
     EXPECT_EQ(Entry("ZTTrevanelAddon.dll").substr(0, 2), "MZ");
     for (const char* help : {"ZTTrevanelAddOn.htm", "ZTTrevanelAddOnInfo.htm"}) {
-        EXPECT_TRUE(Entry(std::string("Help/") + help) ==
+        EXPECT_TRUE(Entry(std::string("Help\\") + help) ==
                     ReadWholeFile(wine::SourcePath(std::string("ui\\Help\\") + help)))
             << help;
     }
@@ -189,7 +56,7 @@ TEST_F(PackageWine, TheZipHoldsTheAddOnItsHelpFolderAndTheReadMesAtItsTop) {
 TEST_F(PackageWine, TheReadMesAreCodePage1252TextWithWindowsLineEnds) {
     for (const char* name : {"LIESMICH.txt", "README.txt"}) {
         SCOPED_TRACE(name);
-        const std::string& text = Entry(name);
+        const std::string text = Entry(name);
         ASSERT_FALSE(text.empty());
         for (size_t i = 0; i < text.size(); ++i) {
             const unsigned char byte = static_cast<unsigned char>(text[i]);
@@ -211,22 +78,13 @@ TEST_F(PackageWine, TheReadMesAreCodePage1252TextWithWindowsLineEnds) {
 TEST_F(PackageWine, UnpackedIntoAFolderWithBlanksItInstallsThroughTheHostAndOpensItsOwnHelp) {
     // All folders are made here, before the host's thread makes its own.
     wine::TempFolder unpacked("Unpacked Add-On");
-    Unpack(m_archive, unpacked.Path());
+    CopyTree(UnzippedFolder(), unpacked.Path());
     const std::string folder = WithoutTrailingBackslash(unpacked.Path());
 
     wine::TempFolder host("FTP Zorvant Host");
     const std::string hostExe = host.Copy(wine::ProgramPath("Recorder.exe"), "FTPZorvant.exe");
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, kSetupKey, &key), ERROR_SUCCESS);
     const std::string appPath = WithoutTrailingBackslash(host.Path());
-    const std::string displayName = "FTP Zorvant 12.0";
-    RegSetValueExA(key, "Inno Setup: App Path", 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>(appPath.c_str()),
-                   static_cast<DWORD>(appPath.size() + 1));
-    RegSetValueExA(key, "DisplayName", 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>(displayName.c_str()),
-                   static_cast<DWORD>(displayName.size() + 1));
-    RegCloseKey(key);
+    RegisterHost(appPath, "FTP Zorvant 12.0");
 
     wine::TempFolder viewerFolder("Help Viewer");
     const std::string viewer =

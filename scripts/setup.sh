@@ -1,0 +1,41 @@
+#!/bin/bash
+# Installs what the build, the tests and the demo need on Debian 12 and is quick when everything
+# is there: one dpkg query decides, apt runs only for what is missing (as root). Called first by
+# scripts/test.sh, scripts/demo.sh and .ci/run. TREVANEL_SETUP_VERBOSE=1 reports a quick run too.
+set -euo pipefail
+
+packages=(cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev clang libclang-rt-14-dev
+          wine wine32:i386 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
+          binutils-mingw-w64-i686 mingw-w64-i686-dev xvfb xauth imagemagick fonts-wine nsis)
+
+start=$(date +%s.%N)
+need_i386=no
+dpkg --print-foreign-architectures | grep -qx i386 || need_i386=yes
+
+# dpkg-query names the installed ones; a package it does not know at all makes it fail, which
+# only means that package is missing.
+installed=$(dpkg-query -W -f '${db:Status-Status} ${Package}:${Architecture}\n' "${packages[@]}" \
+    2>/dev/null | awk '$1 == "installed" { print $2 }' || true)
+missing=()
+for package in "${packages[@]}"; do
+    case $package in
+        *:*) grep -qx "$package" <<<"$installed" || missing+=("$package") ;;
+        *) grep -q "^$package:" <<<"$installed" || missing+=("$package") ;;
+    esac
+done
+
+if [ ${#missing[@]} -gt 0 ] || [ $need_i386 = yes ]; then
+    if [ "$(id -u)" != 0 ]; then
+        echo "error: missing ${missing[*]}${missing[*]:+ }$([ $need_i386 = yes ] && echo '(and the i386 architecture)');" \
+            "run scripts/setup.sh as root" >&2
+        exit 1
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    [ $need_i386 = no ] || dpkg --add-architecture i386
+    echo "Installing: ${missing[*]}"
+    apt-get update -q
+    [ ${#missing[@]} -eq 0 ] || apt-get install -y -q --no-install-recommends "${missing[@]}"
+    awk -v s="$start" -v e="$(date +%s.%N)" 'BEGIN { printf "Setup took %.1f s\n", e - s }'
+elif [ "${TREVANEL_SETUP_VERBOSE:-}" = 1 ]; then
+    awk -v s="$start" -v e="$(date +%s.%N)" 'BEGIN { printf "Everything present (%.2f s)\n", e - s }'
+fi

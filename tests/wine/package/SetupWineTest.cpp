@@ -1,0 +1,471 @@
+// The setup program as users meet it: run and driven page by page like a user would, or quietly,
+// against a recording program that stands in for the host's executable in a folder with blanks.
+// Its uninstaller is run the way the system's list of installed programs runs it.
+#include <windows.h>
+
+#include <atomic>
+#include <map>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/wine/common/ScreenCapture.h"
+#include "tests/wine/common/WindowDriver.h"
+#include "tests/wine/common/WineHarness.h"
+#include "tests/wine/package/PackageTestSupport.h"
+
+namespace {
+
+using namespace package;
+
+const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZTTrevanelAddon";
+const char kAddonKey[] = ".DEFAULT\\Software\\Tarku Software\\FTP Zorvant Trevanel";
+const char kHostSettingsKey[] = ".DEFAULT\\Software\\Tarku Software\\FTP Zorvant";
+// The wizard's buttons and the folder page's edit field.
+const int kNextButton = 1;
+const int kFolderEdit = 1019;
+const DWORD kTimeout = 30000;
+
+// A started program, terminated if a failed test leaves it running.
+class Started {
+public:
+    explicit Started(std::wstring commandLine) {
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &m_process)) {
+            ADD_FAILURE() << "cannot start the program: error " << GetLastError();
+        }
+        if (m_process.hThread) CloseHandle(m_process.hThread);
+    }
+    ~Started() {
+        if (m_process.hProcess == nullptr) return;
+        if (WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT)
+            TerminateProcess(m_process.hProcess, 99);
+        CloseHandle(m_process.hProcess);
+    }
+    Started(const Started&) = delete;
+    Started& operator=(const Started&) = delete;
+
+    DWORD Id() const { return m_process.dwProcessId; }
+    bool Running() const {
+        return m_process.hProcess && WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT;
+    }
+    // The exit code, or 0xdeadbeef when the program is still running after timeoutMs.
+    DWORD Wait(DWORD timeoutMs = kTimeout) const {
+        DWORD code = 0xdeadbeef;
+        if (m_process.hProcess && WaitForSingleObject(m_process.hProcess, timeoutMs) == WAIT_OBJECT_0)
+            GetExitCodeProcess(m_process.hProcess, &code);
+        return code;
+    }
+
+private:
+    PROCESS_INFORMATION m_process = {};
+};
+
+std::wstring Wide(const std::string& text) {
+    std::wstring wide(text.size(), L'\0');
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                           &wide[0], static_cast<int>(wide.size()));
+    wide.resize(length > 0 ? length : 0);
+    return wide;
+}
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM windows) {
+    reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
+    return TRUE;
+}
+
+// The visible top-level windows, or with a parent the visible windows anywhere below it.
+std::vector<HWND> VisibleWindows(HWND parent = nullptr) {
+    std::vector<HWND> all, visible;
+    if (parent) {
+        EnumChildWindows(parent, &CollectWindow, reinterpret_cast<LPARAM>(&all));
+    } else {
+        EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&all));
+    }
+    for (HWND window : all) {
+        if (IsWindowVisible(window)) visible.push_back(window);
+    }
+    return visible;
+}
+
+// The first visible top-level window of process id, other than the add-on's tweak list.
+HWND VisibleWindowOf(DWORD id) {
+    for (HWND window : VisibleWindows()) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == id && wine::WindowText(window) != kListCaption) return window;
+    }
+    return nullptr;
+}
+
+// A visible control anywhere below parent with this id.
+HWND VisibleControl(HWND parent, int id) {
+    for (HWND window : VisibleWindows(parent)) {
+        if (GetDlgCtrlID(window) == id) return window;
+    }
+    return nullptr;
+}
+
+// A visible control anywhere below parent whose text holds part.
+HWND VisibleText(HWND parent, const std::string& part) {
+    for (HWND window : VisibleWindows(parent)) {
+        if (wine::WindowText(window).find(part) != std::string::npos) return window;
+    }
+    return nullptr;
+}
+
+void Click(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
+
+// An edit field's text: the window text that another process's GetWindowText gives is the
+// caption, which an edit field does not have.
+std::string FieldText(HWND field) {
+    char text[1024] = "";
+    SendMessageA(field, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+std::string RegString(HKEY root, const std::string& path, const char* name) {
+    const auto value = wine::ReadRegValue(root, path, name);
+    if (!value) return "(missing)";
+    if (value->type != REG_SZ) return "(type " + std::to_string(value->type) + ")";
+    std::string text(value->data.begin(), value->data.end());
+    while (!text.empty() && text.back() == '\0') text.pop_back();
+    return text;
+}
+
+DWORD RegDword(HKEY root, const std::string& path, const char* name) {
+    const auto value = wine::ReadRegValue(root, path, name);
+    if (!value || value->type != REG_DWORD || value->data.size() != 4) return 0xdeadbeef;
+    DWORD number;
+    memcpy(&number, value->data.data(), 4);
+    return number;
+}
+
+void SetRegString(HKEY root, const std::string& path, const char* name, const std::string& text) {
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyA(root, path.c_str(), &key), ERROR_SUCCESS) << path;
+    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>(text.size() + 1));
+    RegCloseKey(key);
+}
+
+// Every key and value below root\path, as "key path" and "key path | value name = type:bytes".
+void Snapshot(HKEY root, const std::string& path, std::set<std::string>& out) {
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    out.insert(path);
+    std::vector<std::string> subkeys;
+    char name[512];
+    for (DWORD i = 0;; ++i) {
+        DWORD length = sizeof name;
+        if (RegEnumKeyExA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        subkeys.push_back(name);
+    }
+    std::vector<unsigned char> data(65536);
+    for (DWORD i = 0;; ++i) {
+        DWORD length = sizeof name, size = static_cast<DWORD>(data.size()), type = 0;
+        if (RegEnumValueA(key, i, name, &length, nullptr, &type, data.data(), &size) != ERROR_SUCCESS)
+            break;
+        out.insert(path + " | " + name + " = " + std::to_string(type) + ":" +
+                   std::string(data.begin(), data.begin() + size));
+    }
+    RegCloseKey(key);
+    for (const std::string& subkey : subkeys) Snapshot(root, path + "\\" + subkey, out);
+}
+
+std::set<std::string> RegistrySnapshot() {
+    std::set<std::string> users, machine, all;
+    Snapshot(HKEY_USERS, ".DEFAULT", users);
+    Snapshot(HKEY_LOCAL_MACHINE, "SOFTWARE", machine);
+    for (const std::string& entry : users) all.insert("HKU\\" + entry);
+    for (const std::string& entry : machine) all.insert("HKLM\\" + entry);
+    return all;
+}
+
+// The snapshot without key (given as in the snapshot) and everything below it.
+std::set<std::string> Without(const std::set<std::string>& snapshot, const std::string& key) {
+    std::set<std::string> rest;
+    for (const std::string& entry : snapshot) {
+        const bool inside = entry.compare(0, key.size(), key) == 0 &&
+                            (entry.size() == key.size() || entry[key.size()] == '\\' ||
+                             entry[key.size()] == ' ');
+        if (!inside) rest.insert(entry);
+    }
+    return rest;
+}
+
+class SetupWine : public ::testing::Test {
+protected:
+    void SetUp() override {
+#ifndef TREVANEL_SETUP_EXE
+        GTEST_SKIP() << "the build has no setup program: makensis was not found";
+#else
+        ASSERT_EQ(GetACP(), 1252u);
+        m_setup = wine::ToWindowsPath(TREVANEL_SETUP_EXE);
+#endif
+        for (const char* key : {kUninstallKey, kHostSetupKey})
+            wine::DeleteRegTree(HKEY_LOCAL_MACHINE, key);
+        wine::DeleteRegTree(HKEY_USERS, kAddonKey);
+        SetEnvironmentVariableA("TREVANEL_RECORD_LOG", nullptr);
+        m_hostExe = m_host.Copy(wine::ProgramPath("Recorder.exe"), "FTPZorvant.exe");
+        m_hostFolder = WithoutTrailingBackslash(m_host.Path());
+        RegisterHost(m_hostFolder, "FTP Zorvant 12.0");
+        m_folder = m_target.Path() + "FTP Zorvant Add-Ons\\Trevanel";
+    }
+    void TearDown() override {
+        for (const char* key : {kUninstallKey, kHostSetupKey})
+            wine::DeleteRegTree(HKEY_LOCAL_MACHINE, key);
+        wine::DeleteRegTree(HKEY_USERS, kAddonKey);
+        wine::DeleteRegTree(HKEY_USERS, kHostSettingsKey);
+    }
+
+    std::vector<RecordedRun> HostRuns() const { return RecordedRuns(m_host.Path() + "FTPZorvant.log"); }
+
+    // Works the setup's first page as a user (Next) and waits for the folder page, whose wizard
+    // and edit field it gives. Pictures of both pages go to pictures when given.
+    void OpenFolderPage(const Started& setup, HWND& wizard, HWND& edit,
+                        const std::string& pictures = "") {
+        ASSERT_TRUE(wine::WaitUntil([&] {
+            wizard = VisibleWindowOf(setup.Id());
+            return wizard != nullptr && VisibleText(wizard, "Welcome") != nullptr;
+        }, kTimeout)) << "no welcome page";
+        EXPECT_EQ(wine::WindowText(wizard), "FTP Zorvant Trevanel Add-On Setup");
+        if (!pictures.empty()) {
+            EXPECT_EQ(wine::CaptureWindow(wizard, pictures + "/setup-welcome.png"), "");
+        }
+        Click(GetDlgItem(wizard, kNextButton));
+
+        // The page fills its field after it shows.
+        ASSERT_TRUE(wine::WaitUntil([&] {
+            edit = VisibleControl(wizard, kFolderEdit);
+            return edit != nullptr && !FieldText(edit).empty();
+        }, kTimeout)) << "no folder page";
+        EXPECT_EQ(FieldText(edit), "C:\\Program Files\\FTP Zorvant Add-Ons\\Trevanel");
+        if (!pictures.empty()) {
+            EXPECT_EQ(wine::CaptureWindow(wizard, pictures + "/setup-folder.png"), "");
+        }
+    }
+
+    // Runs the setup and works its pages as a user: the folder typed into the folder page,
+    // Install, OK or Cancel in the add-on's tweak list, the help option set on the finish page,
+    // Finish.
+    void InstallAsUser(bool confirmTweakList, bool openHelp, const std::string& pictures = "") {
+        Started setup(Wide("\"" + m_setup + "\""));
+        HWND wizard = nullptr, edit = nullptr;
+        ASSERT_NO_FATAL_FAILURE(OpenFolderPage(setup, wizard, edit, pictures));
+        SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(m_folder.c_str()));
+        Click(GetDlgItem(wizard, kNextButton));
+
+        HWND list = wine::WaitForVisibleWindow("#32770", kListCaption, kTimeout);
+        ASSERT_NE(list, nullptr) << "the add-on's tweak list did not appear";
+        Click(GetDlgItem(list, confirmTweakList ? IDOK : IDCANCEL));
+
+        HWND helpOption = nullptr;
+        ASSERT_TRUE(wine::WaitUntil([&] {
+            return (helpOption = VisibleText(wizard, "Open the help"));
+        }, kTimeout)) << "no finish page";
+        EXPECT_NE(VisibleText(wizard, "If you cancelled the tweak list"), nullptr);
+        SendMessageA(helpOption, BM_SETCHECK, openHelp ? BST_CHECKED : BST_UNCHECKED, 0);
+        // A click that comes while the page is still being set up goes unheard.
+        DWORD exitCode = 0xdeadbeef;
+        for (int attempt = 0; attempt < 30 && exitCode == 0xdeadbeef; ++attempt) {
+            Click(GetDlgItem(wizard, kNextButton));
+            exitCode = setup.Wait(1000);
+        }
+        EXPECT_EQ(exitCode, 0u) << (IsWindow(wizard) ? "the wizard did not close"
+                                                     : "the setup did not end after its wizard closed");
+    }
+
+    // Runs the setup with arguments and checks that no window of it ever shows.
+    DWORD InstallQuietly(const std::wstring& arguments) {
+        Started setup(Wide("\"" + m_setup + "\" ") + arguments);
+        bool windowShown = false;
+        while (setup.Running()) {
+            windowShown = windowShown || VisibleWindowOf(setup.Id()) != nullptr;
+            Sleep(10);
+        }
+        EXPECT_FALSE(windowShown);
+        return setup.Wait();
+    }
+
+    // Runs the entry's quiet uninstall line with extra arguments. The uninstaller goes on from a
+    // copy of itself, so its end shows as the entry gone (and the folder, unless told otherwise).
+    void UninstallQuietly(const std::string& extra = "", bool folderGoes = true) {
+        const std::string line = RegString(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString");
+        Started uninstall(Wide(line + extra));
+        EXPECT_EQ(uninstall.Wait(), 0u);
+        EXPECT_TRUE(wine::WaitUntil([&] {
+            return !wine::RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) &&
+                   (!folderGoes || !FileExists(m_folder));
+        }, kTimeout)) << "the uninstall left its entry or the folder " << m_folder;
+    }
+
+    void StoreGlobalTweak(const std::string& name) {
+        HKEY key;
+        ASSERT_EQ(RegCreateKeyA(HKEY_USERS, kGlobalKey, &key), ERROR_SUCCESS);
+        const DWORD count = 1;
+        RegSetValueExA(key, "Count", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&count), 4);
+        RegCloseKey(key);
+        SetRegString(HKEY_USERS, std::string(kGlobalKey) + "\\Tweak 00", "Name", name);
+    }
+    std::string GlobalTweakName() const {
+        return RegString(HKEY_USERS, std::string(kGlobalKey) + "\\Tweak 00", "Name");
+    }
+
+    void ExpectHostRun(const RecordedRun& run, const std::string& switchText) const {
+        EXPECT_EQ(run.exe, m_hostExe);
+        EXPECT_TRUE(EndsWith(run.commandLine, " " + switchText + m_folder + "\\ZTTrevanelAddon.DLL"))
+            << run.commandLine;
+        EXPECT_EQ(run.directory, m_hostFolder);
+    }
+
+    std::string m_setup;
+    wine::TempFolder m_host{"FTP Zorvant Host"};
+    wine::TempFolder m_target{"Setup Target"};
+    std::string m_hostExe, m_hostFolder, m_folder;
+};
+
+TEST_F(SetupWine, RunLikeAUserItInstallsEveryFileRegistersTheAddOnAndOpensTheHelp) {
+    wine::TempFolder viewerFolder("Help Viewer");
+    const HtmAssociation association(viewerFolder.Copy(wine::ProgramPath("Recorder.exe"), "Viewer.exe"));
+    StoreGlobalTweak("Kept");
+
+    ASSERT_NO_FATAL_FAILURE(InstallAsUser(true, true, wine::ScreenshotFolder()));
+
+    // Every file of the package, as the zip has it, and the uninstaller.
+    std::set<std::string> expected = PackageFiles();
+    expected.insert("Uninstall.exe");
+    EXPECT_EQ(FilesBelow(m_folder + "\\"), expected);
+    for (const std::string& file : PackageFiles()) {
+        EXPECT_TRUE(FileExists(m_folder + "\\" + file) &&
+                    ReadWholeFile(m_folder + "\\" + file) == ReadWholeFile(UnzippedFolder() + file))
+            << file;
+    }
+
+    const std::map<std::string, std::string> strings{
+        {"DisplayName", "FTP Zorvant Trevanel Add-On"},
+        {"DisplayVersion", "1.0.1.0"},
+        {"Publisher", "Tarku Software"},
+        {"InstallLocation", m_folder},
+        {"DisplayIcon", m_folder + "\\ZTTrevanelAddon.dll,0"},
+        {"UninstallString", "\"" + m_folder + "\\Uninstall.exe\""},
+        {"QuietUninstallString", "\"" + m_folder + "\\Uninstall.exe\" /S"}};
+    for (const auto& value : strings)
+        EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, kUninstallKey, value.first.c_str()), value.second);
+    EXPECT_EQ(RegDword(HKEY_LOCAL_MACHINE, kUninstallKey, "NoModify"), 1u);
+    EXPECT_EQ(RegDword(HKEY_LOCAL_MACHINE, kUninstallKey, "NoRepair"), 1u);
+    DWORD bytes = 0;
+    for (const std::string& file : expected) bytes += static_cast<DWORD>(ReadWholeFile(m_folder + "\\" + file).size());
+    const DWORD kilobytes = RegDword(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize");
+    EXPECT_GE(kilobytes, bytes / 1024);
+    EXPECT_LE(kilobytes, bytes / 1024 + expected.size() * 4);
+
+    ASSERT_TRUE(wine::WaitUntil([&] { return !HostRuns().empty(); }, 10000)) << "no host started";
+    ASSERT_EQ(HostRuns().size(), 1u);
+    ExpectHostRun(HostRuns()[0], "-installaddon ");
+
+    ASSERT_TRUE(wine::WaitUntil([&] { return !RecordedRuns(viewerFolder.Path() + "Viewer.log").empty(); },
+                                10000)) << "the finish page opened no help";
+    EXPECT_EQ(RecordedRuns(viewerFolder.Path() + "Viewer.log")[0].arguments,
+              std::vector<std::string>{m_folder + "\\Help\\ZTTrevanelAddOn.htm"});
+
+    UninstallQuietly();
+    ASSERT_TRUE(wine::WaitUntil([&] { return HostRuns().size() == 2; }, 10000));
+    ExpectHostRun(HostRuns()[1], "-uninstalladdon ");
+    EXPECT_FALSE(FileExists(m_folder));
+    EXPECT_EQ(GlobalTweakName(), "Kept");
+}
+
+TEST_F(SetupWine, ACancelledTweakListInstallsNoHostAndAQuietUpdateAndRemovalKeepOtherKeys) {
+    ASSERT_NO_FATAL_FAILURE(InstallAsUser(false, false));
+    EXPECT_TRUE(FileExists(m_folder + "\\ZTTrevanelAddon.dll"));
+    EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation"), m_folder);
+    EXPECT_FALSE(wine::WaitUntil([&] { return !HostRuns().empty(); }, 2000));
+
+    // A quiet update finds the installed folder, replaces the files, keeps the tweaks and, with
+    // nobody to confirm the tweak list, starts no host.
+    StoreGlobalTweak("Kept");
+    WriteWholeFile(m_folder + "\\README.txt", "an older read-me");
+    EXPECT_EQ(InstallQuietly(L"/S"), 0u);
+    EXPECT_TRUE(ReadWholeFile(m_folder + "\\README.txt") == ReadWholeFile(UnzippedFolder() + "README.txt"));
+    EXPECT_EQ(GlobalTweakName(), "Kept");
+    EXPECT_FALSE(wine::WaitUntil([&] { return !HostRuns().empty(); }, 1000));
+
+    // Removing the tweaks too takes the add-on's key and nothing beside it.
+    SetRegString(HKEY_USERS, kHostSettingsKey, "Settings", "the host's own");
+    SetRegString(HKEY_USERS, std::string(kAddonKey) + "\\Configurations\\Server A\\Tweak 00", "Name", "x");
+    const std::set<std::string> before = RegistrySnapshot();
+    UninstallQuietly(" /REMOVETWEAKS");
+    ASSERT_TRUE(wine::WaitUntil([&] { return HostRuns().size() == 1; }, 10000));
+    ExpectHostRun(HostRuns()[0], "-uninstalladdon ");
+    EXPECT_FALSE(wine::RegKeyExists(HKEY_USERS, kAddonKey));
+    EXPECT_EQ(RegistrySnapshot(),
+              Without(Without(before, std::string("HKU\\") + kAddonKey),
+                      std::string("HKLM\\") + kUninstallKey));
+}
+
+TEST_F(SetupWine, AQuietUninstallLeavesADllThatIsStillLoadedToTheNextRestart) {
+    const char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+    const auto pendingBefore =
+        wine::ReadRegValue(HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations");
+    ASSERT_EQ(InstallQuietly(L"/S /D=" + Wide(m_folder)), 0u);
+    const std::string dll = m_folder + "\\ZTTrevanelAddon.dll";
+    HMODULE held = LoadLibraryA(dll.c_str());
+    ASSERT_NE(held, nullptr);
+
+    UninstallQuietly("", false);
+    const auto pending =
+        wine::ReadRegValue(HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations");
+    FreeLibrary(held);
+    HKEY key;
+    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, kSessionManager, &key) == ERROR_SUCCESS) {
+        if (pendingBefore) {
+            RegSetValueExA(key, "PendingFileRenameOperations", 0, pendingBefore->type,
+                           pendingBefore->data.data(), static_cast<DWORD>(pendingBefore->data.size()));
+        } else {
+            RegDeleteValueA(key, "PendingFileRenameOperations");
+        }
+        RegCloseKey(key);
+    }
+
+    // The held DLL and the folder wait for the restart; everything else is gone now.
+    EXPECT_EQ(FilesBelow(m_folder + "\\"), std::set<std::string>{"ZTTrevanelAddon.dll"});
+    ASSERT_TRUE(pending.has_value());
+    const std::string names(pending->data.begin(), pending->data.end());
+    EXPECT_NE(names.find(dll), std::string::npos);
+}
+
+TEST_F(SetupWine, TheFolderPageRefusesAFolderWhoseNameTheAddOnCannotReceive) {
+    Started setup(Wide("\"" + m_setup + "\""));
+    HWND wizard = nullptr, edit = nullptr;
+    ASSERT_NO_FATAL_FAILURE(OpenFolderPage(setup, wizard, edit));
+    // Greek letters have no form in code page 1252: the add-on would get question marks.
+    const std::wstring folder = Wide(m_target.Path()) + L"\x0391\x03b8\x03ae\x03bd\x03b1";
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
+    Click(GetDlgItem(wizard, kNextButton));
+    const wine::MessageBoxSeen refusal = wine::AnswerMessageBox(wizard, IDOK);
+    EXPECT_NE(refusal.text.find("code page"), std::string::npos) << refusal.text;
+    EXPECT_TRUE(IsWindowVisible(edit)) << "the folder page was left";
+
+    Click(GetDlgItem(wizard, IDCANCEL));
+    wine::AnswerMessageBox(wizard, IDYES);
+    EXPECT_NE(setup.Wait(), 0xdeadbeef);
+    EXPECT_EQ(GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(wine::RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+TEST_F(SetupWine, AQuietSetupRefusesAFolderWhoseNameTheAddOnCannotReceive) {
+    // Greek letters have no form in code page 1252: the add-on would get question marks.
+    const std::wstring folder = Wide(m_target.Path()) + L"\x0391\x03b8\x03ae\x03bd\x03b1";
+    EXPECT_EQ(InstallQuietly(L"/S /D=" + folder), 2u);
+    EXPECT_EQ(GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(wine::RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+}  // namespace
