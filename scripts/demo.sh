@@ -1,7 +1,8 @@
 #!/bin/bash
 # Shows the add-on as a user meets it, in a fresh Wine prefix with a recording stand-in for the
 # host registered the way the host's installer registers it: the setup program installs the add-on,
-# a tweak is configured, the host stand-in plays two downloads, and what the tweak received is
+# ZTTrevanelCtl.exe imports a shipped example set and the demo's own set and explains for two
+# files what would run, the host stand-in plays the two downloads, and what the tweak received is
 # shown. Finally the uninstaller removes the add-on again, through the host, keeping the tweaks.
 set -eu
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -15,7 +16,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${TREVANEL_DEMO_XVFB:-}" ]; then
 fi
 
 cmake --preset mingw >/dev/null
-cmake --build --preset mingw -j "${TREVANEL_JOBS:-2}" --target trevanel_setup ZTHost Recorder
+cmake --build --preset mingw -j "${TREVANEL_JOBS:-2}" --target trevanel_setup ZTHost Recorder ZTTrevanelCtl
 
 source "$root/scripts/wine-env.sh"
 export WINEPREFIX="$root/build/mingw/wine/demo"
@@ -68,22 +69,30 @@ install_addon() {
     wine "$bin/ZTHost.exe" "$dll" -e load -e "name 64" -e unload | show
 }
 
-configure_tweaks() {
+import_sets() {
+    local ctl="$folder\\ZTTrevanelCtl.exe"
     echo
-    echo "== A tweak: Recorder.exe receives both paths of every downloaded *.txt file"
+    echo "== ZTTrevanelCtl.exe imports a shipped example as the global set"
+    wine "$ctl" import "$folder\\examples\\compress-text-downloads.reg" | show
+    echo
+    echo "== ... and the demo's own set for the server profile Demo: Recorder.exe gets both paths of every downloaded *.txt file"
     local tweaks="$drive_c/Program Files/FTP Zorvant/Tweaks"
     mkdir -p "$tweaks"
     cp "$bin/Recorder.exe" "$tweaks/"
     rm -f "$tweaks/Recorder.log"
-    wine reg add "$global_key" /v Count /t REG_DWORD /d 1 /f >/dev/null
-    wine reg add "$global_key\\Tweak 00" /v Name /d "Show the paths" /f >/dev/null
-    wine reg add "$global_key\\Tweak 00" /v Exe /d 'C:\Program Files\FTP Zorvant\Tweaks\Recorder.exe' /f >/dev/null
-    wine reg add "$global_key\\Tweak 00" /v Parameters /d '"%LOCAL_FILE_PATH%" "%REMOTE_FILE_PATH%"' /f >/dev/null
-    wine reg add "$global_key\\Tweak 00" /v Enabled /t REG_DWORD /d 1 /f >/dev/null
-    wine reg add "$global_key\\Tweak 00" /v "Ignore Case" /t REG_DWORD /d 1 /f >/dev/null
-    wine reg add "$global_key\\Tweak 00" /v "Apply To" /t REG_DWORD /d 1 /f >/dev/null
-    wine reg add "$global_key\\Tweak 00" /v Filter /d '*.txt' /f >/dev/null
-    wine reg query "$global_key\\Tweak 00" | show
+    printf '%s\r\n' 'REGEDIT4' '' \
+        "[${global_key}]" '"Count"=dword:00000001' '' \
+        "[${global_key}\\Tweak 00]" '"Name"="Show the paths"' \
+        '"Exe"="C:\\Program Files\\FTP Zorvant\\Tweaks\\Recorder.exe"' \
+        '"Parameters"="\"%LOCAL_FILE_PATH%\" \"%REMOTE_FILE_PATH%\""' \
+        '"Enabled"=dword:00000001' '"Ignore Case"=dword:00000001' '"Apply To"=dword:00000001' \
+        '"Filter"="*.txt"' >"$tweaks/demo.reg"
+    wine "$ctl" import 'C:\Program Files\FTP Zorvant\Tweaks\demo.reg' --profile Demo | show
+    wine "$ctl" show --profile Demo | show
+    echo
+    echo "== ZTTrevanelCtl.exe explains what would run for two downloads of the profile Demo"
+    wine "$ctl" explain --profile Demo download 'C:\Downloads\Quarter 3 report.txt' /pub/reports/q3.txt | show
+    wine "$ctl" explain --profile Demo download 'C:\Downloads\a.jpg' /pub/pictures/a.jpg | show
 }
 
 play_downloads() {
@@ -129,7 +138,7 @@ uninstall_addon() {
 
 register_host
 install_addon
-configure_tweaks
+import_sets
 play_downloads
 show_received
 uninstall_addon
