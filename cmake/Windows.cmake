@@ -24,19 +24,17 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 
 set(TREVANEL_WARNINGS -Wall -Wextra)
 
-# The Win32 platform services (everything in platform/win32 but the DLL's entry point). Linked
-# as objects, so their Default*() functions are the ones every Windows program gets.
+# The Win32 platform services. Linked as objects, so their Default*() functions are the ones every
+# Windows program gets.
 file(GLOB WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/win32/*.cpp)
-list(FILTER WIN32_SOURCES EXCLUDE REGEX "/Win32DllMain\\.cpp$")
 add_library(trevanel_win32 OBJECT ${WIN32_SOURCES})
-target_include_directories(trevanel_win32 PUBLIC ${CMAKE_SOURCE_DIR})
-target_compile_options(trevanel_win32 PRIVATE ${TREVANEL_WARNINGS})
+trevanel_layer_includes(trevanel_win32 platform)
 target_link_libraries(trevanel_win32 PUBLIC advapi32 shell32 user32 gdi32 comctl32 comdlg32)
 
 # The add-on. The C++ and thread runtimes are linked in, so it imports system DLLs only; the
 # whole core goes in, because nothing but the .def file asks for the exports.
 add_library(ZTTrevanelAddon SHARED
-    ${CMAKE_SOURCE_DIR}/platform/win32/Win32DllMain.cpp
+    ${CMAKE_SOURCE_DIR}/addon/win32/DllMain.cpp
     ${CMAKE_SOURCE_DIR}/addon/ZTTrevanelAddon.def)
 if(EXISTS ${CMAKE_SOURCE_DIR}/ui/ZTTrevanelAddon.rc)
     target_sources(ZTTrevanelAddon PRIVATE ${CMAKE_SOURCE_DIR}/ui/ZTTrevanelAddon.rc)
@@ -44,7 +42,9 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/ui/ZTTrevanelAddon.rc)
         OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/ui/resource.h)
 endif()
 set_target_properties(ZTTrevanelAddon PROPERTIES PREFIX "" OUTPUT_NAME ZTTrevanelAddon)
-target_include_directories(ZTTrevanelAddon PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/ui)
+# The entry point belongs to the add-on layer; the resource script reads ui/resource.h.
+trevanel_layer_includes(ZTTrevanelAddon addon ui runner config platform)
+target_include_directories(ZTTrevanelAddon PRIVATE ${CMAKE_SOURCE_DIR}/ui)
 target_compile_options(ZTTrevanelAddon PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${TREVANEL_WARNINGS}>)
 target_link_libraries(ZTTrevanelAddon PRIVATE trevanel_win32 "$<LINK_LIBRARY:WHOLE_ARCHIVE,trevanel_core>")
 target_link_options(ZTTrevanelAddon PRIVATE -static -static-libgcc -static-libstdc++)
