@@ -3,20 +3,9 @@
 
 #include <vector>
 
-namespace {
+#include "platform/RegistryNames.h"
 
-char FoldCase(char c) {
-    const unsigned char u = static_cast<unsigned char>(c);
-    if (u >= 'a' && u <= 'z') return static_cast<char>(u - 'a' + 'A');
-    if (u >= 0xE0 && u <= 0xFE && u != 0xF7) return static_cast<char>(u - 0x20);
-    switch (u) {
-    case 0x9A: return static_cast<char>(0x8A);  // š
-    case 0x9C: return static_cast<char>(0x8C);  // œ
-    case 0x9E: return static_cast<char>(0x8E);  // ž
-    case 0xFF: return static_cast<char>(0x9F);  // ÿ
-    default: return c;
-    }
-}
+namespace {
 
 // The key names along path, folded to upper case; empty parts name no key.
 std::vector<std::string> FoldedParts(const std::string& path) {
@@ -27,7 +16,7 @@ std::vector<std::string> FoldedParts(const std::string& path) {
             if (!part.empty()) parts.push_back(part);
             part.clear();
         } else {
-            part += FoldCase(c);
+            part += FoldRegistryNameChar(c);
         }
     }
     if (!part.empty()) parts.push_back(part);

@@ -1,7 +1,6 @@
 // The tweak list's save: replace the stored set, read it back, and undo a save that failed.
 #include "config/StoredSet.h"
 
-#include <cctype>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -15,17 +14,9 @@
 #include "config/TweakInfo.h"
 #include "platform/Platform.h"
 #include "platform/Registry.h"
+#include "platform/RegistryNames.h"
 
 namespace {
-
-// The names here are the add-on's own and ASCII.
-bool SameName(const char* a, const char* b) {
-    for (; *a && *b; ++a, ++b) {
-        if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b)))
-            return false;
-    }
-    return *a == *b;
-}
 
 bool HoldsValue(const EnumeratedValue& found, const StoredTweakValue& expected) {
     if (found.type != expected.type) return false;
@@ -53,7 +44,7 @@ bool KeyHolds(IRegistry& registry, const std::string& path, const std::vector<St
     long error;
     for (; holds && (error = EnumValueWhole(registry, key, index, &value)) == ERROR_SUCCESS; ++index) {
         size_t match = 0;
-        while (match < expected.size() && !SameName(value.name.data(), expected[match].name)) ++match;
+        while (match < expected.size() && !IsSameRegistryName(value.name.data(), expected[match].name)) ++match;
         if (match == expected.size()) {
             holds = !wholeKey;
         } else {
@@ -69,7 +60,7 @@ bool KeyHolds(IRegistry& registry, const std::string& path, const std::vector<St
     for (index = 0; holds && wholeKey && (error = EnumKeyName(registry, key, index, &name)) == ERROR_SUCCESS;
          ++index, ++count) {
         bool known = false;
-        for (const std::string& subkey : subkeys) known = known || SameName(name.c_str(), subkey.c_str());
+        for (const std::string& subkey : subkeys) known = known || IsSameRegistryName(name, subkey);
         holds = known;
     }
     if (holds && wholeKey) holds = error == ERROR_NO_MORE_ITEMS && count == subkeys.size();

@@ -2,7 +2,6 @@
 #include "ctl/StoredSets.h"
 
 #include <algorithm>
-#include <cctype>
 #include <map>
 
 #include "config/AppBase.h"
@@ -10,18 +9,9 @@
 #include "config/TweakConfig.h"
 #include "config/TweakKeyIndex.h"
 #include "ctl/RegistryDump.h"
+#include "platform/RegistryNames.h"
 
 namespace {
-
-bool SameAsciiName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // The key names along a path, empty parts dropped as the registry drops them.
 std::vector<std::string> Parts(const std::string& path) {
@@ -47,7 +37,7 @@ std::string ConfigurationsKeyPath() {
 
 bool KeyPathBelowUsers(const std::string& filePath, std::string* path) {
     const std::string root = std::string(kUsersRootName) + "\\";
-    if (filePath.size() < root.size() || !SameAsciiName(filePath.substr(0, root.size()), root)) return false;
+    if (filePath.size() < root.size() || !IsSameRegistryName(filePath.substr(0, root.size()), root)) return false;
     *path = filePath.substr(root.size());
     return true;
 }

@@ -5,32 +5,9 @@
 #include <cstring>
 
 #include "platform/Platform.h"
+#include "platform/RegistryNames.h"
 
 namespace {
-
-// Upper case of ASCII and Windows-1252 letters, as the registry compares names.
-unsigned char FoldCase(unsigned char c) {
-    if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 'a' + 'A');
-    if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<unsigned char>(c - 0x20);
-    switch (c) {
-    case 0x9A: return 0x8A;  // š
-    case 0x9C: return 0x8C;  // œ
-    case 0x9E: return 0x8E;  // ž
-    case 0xFF: return 0x9F;  // ÿ
-    default: return c;
-    }
-}
-
-int CompareNames(const std::string& a, const std::string& b) {
-    const size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        const unsigned char ca = FoldCase(static_cast<unsigned char>(a[i]));
-        const unsigned char cb = FoldCase(static_cast<unsigned char>(b[i]));
-        if (ca != cb) return ca < cb ? -1 : 1;
-    }
-    if (a.size() == b.size()) return 0;
-    return a.size() < b.size() ? -1 : 1;
-}
 
 bool IsStringType(uint32_t type) {
     return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
@@ -92,7 +69,7 @@ struct MemoryRegistry::Node {
 };
 
 bool MemoryRegistry::SameName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && CompareNames(a, b) == 0;
+    return a.size() == b.size() && CompareRegistryNames(a, b) == 0;
 }
 
 const MemoryRegistry::Key* MemoryRegistry::Key::FindSubkey(const std::string& path) const {
@@ -195,7 +172,7 @@ long MemoryRegistry::OpenOrCreate(HKEY parent, const char* subKey, HKEY* result,
             child->parent = node;
             auto at = std::find_if(node->children.begin(), node->children.end(),
                                    [&](const std::shared_ptr<Node>& other) {
-                                       return CompareNames(part, other->name) < 0;
+                                       return CompareRegistryNames(part, other->name) < 0;
                                    });
             node->children.insert(at, child);
         }

@@ -123,6 +123,17 @@ TEST_F(SessionTest, SavingAProfileReloadsItsSessionsWithoutRegardToCase) {
     EXPECT_EQ(std::vector<std::string>{"global0.exe"}, Download(Handle(4)));
 }
 
+// "MÜLLER" and "Müller" name one registry key, so saving either reloads the other's sessions.
+TEST_F(SessionTest, SavingAProfileReloadsItsSessionsWhateverTheCaseOfItsLetters) {
+    StoreSet("M\xFCller", "old", 1);
+    ZTAddOnSessionCreate(Handle(1), "M\xFCller");
+    ZTAddOnSessionCreate(Handle(2), "Muller");
+    StoreSet("M\xDCLLER", "new", 1);
+    EXPECT_EQ(std::vector<std::string>{"new0.exe"}, Download(Handle(1)));
+    // A different name is a different key: no set of its own, and no global one either.
+    EXPECT_TRUE(Download(Handle(2)).empty());
+}
+
 TEST_F(SessionTest, SavingTheGlobalConfigurationReloadsEverySession) {
     StoreSet(nullptr, "global", 1);
     StoreSet("Alpha", "alpha", 1);
