@@ -5,21 +5,6 @@
 #include "platform/ListBox.h"
 #include "platform/Platform.h"
 
-bool CRuntimeClass::IsDerivedFrom(const CRuntimeClass* base) const {
-    for (const CRuntimeClass* c = this; c != nullptr; c = c->m_pBaseClass) {
-        if (c == base) return true;
-    }
-    return false;
-}
-
-const CRuntimeClass CDialog::classCDialog = {"CDialog", nullptr};
-
-const CRuntimeClass* CDialog::GetRuntimeClass() const { return &classCDialog; }
-
-bool CDialog::IsKindOf(const CRuntimeClass* pClass) const {
-    return GetRuntimeClass()->IsDerivedFrom(pClass);
-}
-
 void DDX_Control(CDataExchange* pDX, int nIDC, CListBox& rControl) {
     rControl.Attach(pDX->m_pDlgWnd, nIDC);
 }
@@ -85,19 +70,19 @@ const DialogMessageMapEntry* CDialog::GetMessageMap() const { return nullptr; }
 
 void CDialog::DoDataExchange(CDataExchange*) {}
 
-bool CDialog::UpdateData(bool saveAndValidate) {
-    CDataExchange dx(this, saveAndValidate);
+bool CDialog::UpdateData() {
+    CDataExchange dx(this);
     DoDataExchange(&dx);
     return true;
 }
 
 int CDialog::OnInitDialog() {
-    UpdateData(false);
+    UpdateData();
     return TRUE;
 }
 
 void CDialog::OnOK() {
-    UpdateData(true);
+    UpdateData();
     EndDialog(IDOK);
 }
 

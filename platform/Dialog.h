@@ -12,14 +12,6 @@
 class CDialog;
 class CListBox;
 
-// Run-time class information: the class's name and its base.
-struct CRuntimeClass {
-    const char* m_lpszClassName;
-    const CRuntimeClass* m_pBaseClass;
-
-    bool IsDerivedFrom(const CRuntimeClass* base) const;
-};
-
 // A control notification (WM_NOTIFY), reduced to what the add-on reads: the sender, the code and,
 // for UDN_DELTAPOS, the up-down control's position and requested change.
 struct DialogNotify {
@@ -62,22 +54,12 @@ struct DialogMessageMapEntry {
     {DialogMessageMapEntry::Destroy, 0, 0,                                               \
      static_cast<void (CDialog::*)()>(&ThisClass::OnDestroy), nullptr},
 
-#define DECLARE_DYNAMIC(theClass)                 \
-public:                                           \
-    static const CRuntimeClass class##theClass;   \
-    const CRuntimeClass* GetRuntimeClass() const override;
-#define IMPLEMENT_DYNAMIC(theClass, baseClass)                                             \
-    const CRuntimeClass theClass::class##theClass = {#theClass, &baseClass::class##baseClass}; \
-    const CRuntimeClass* theClass::GetRuntimeClass() const { return &theClass::class##theClass; }
-
-// The direction of a data exchange: controls to members (save) or members to controls.
+// A data exchange of a dialog: binds its control members to its controls.
 class CDataExchange {
 public:
-    CDataExchange(CDialog* dialog, bool saveAndValidate)
-        : m_pDlgWnd(dialog), m_bSaveAndValidate(saveAndValidate) {}
+    explicit CDataExchange(CDialog* dialog) : m_pDlgWnd(dialog) {}
 
     CDialog* m_pDlgWnd;
-    bool m_bSaveAndValidate;
 };
 
 // Binds a control member to the dialog's control nIDC.
@@ -85,9 +67,6 @@ void DDX_Control(CDataExchange* pDX, int nIDC, CListBox& rControl);
 
 class CDialog {
 public:
-    static const CRuntimeClass classCDialog;
-    virtual const CRuntimeClass* GetRuntimeClass() const;
-
     // nIDTemplate: the module's dialog template. The owner window is left to the platform: the
     // running dialog of this thread, if any, owns the new one.
     explicit CDialog(unsigned nIDTemplate);
@@ -99,8 +78,6 @@ public:
     // Shows the dialog modally. IDOK when it ended through OnOK, IDCANCEL through OnCancel,
     // -1 when the window could not be made.
     int DoModal();
-
-    bool IsKindOf(const CRuntimeClass* pClass) const;
 
     // The UI service's side of a modal run: attach and detach the window, and deliver messages.
     void AttachWindow(IDialogWindow* window);
@@ -140,7 +117,7 @@ protected:
     // The base handling of WM_DESTROY; dialogs that handle it call this last.
     void OnDestroy();
 
-    bool UpdateData(bool saveAndValidate);
+    bool UpdateData();
 
 private:
     IDialogWindow* m_pWindow;

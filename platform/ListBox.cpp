@@ -17,8 +17,6 @@ void CListBox::Attach(CDialog* dialog, int id) {
     m_nID = id;
 }
 
-bool CListBox::IsBound() const { return WindowOf(m_pDialog) != nullptr; }
-
 int CListBox::AddString(const std::string& text) {
     IDialogWindow* window = WindowOf(m_pDialog);
     return window ? window->ListAddString(m_nID, text) : LB_ERR;

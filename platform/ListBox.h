@@ -12,7 +12,6 @@ public:
 
     // Binds the member to control id of dialog; DDX_Control does this.
     void Attach(CDialog* dialog, int id);
-    bool IsBound() const;
 
     // Each operation is the list box message of the same name; an unbound list or a dialog
     // without a window answers LB_ERR, 0 or empty text.

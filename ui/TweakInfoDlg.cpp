@@ -26,8 +26,6 @@ const ApplyToBox kApplyToBoxes[] = {
 
 }  // namespace
 
-IMPLEMENT_DYNAMIC(CTweakInfoDlg, CDialog)
-
 BEGIN_MESSAGE_MAP(CTweakInfoDlg)
     ON_WM_DESTROY()
     ON_BN_CLICKED(IDC_BTN_HELP, OnHelp)

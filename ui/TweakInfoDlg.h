@@ -7,7 +7,6 @@
 class CTweakInfo;
 
 class CTweakInfoDlg : public CDialog {
-    DECLARE_DYNAMIC(CTweakInfoDlg)
     using ThisClass = CTweakInfoDlg;
 
 public:

@@ -15,8 +15,6 @@
 #include "ui/TweakInfoDlg.h"
 #include "ui/resource.h"
 
-IMPLEMENT_DYNAMIC(CZTTrevanelDlg, CDialog)
-
 BEGIN_MESSAGE_MAP(CZTTrevanelDlg)
     ON_WM_DESTROY()
     ON_BN_CLICKED(IDC_BTN_HELP, OnHelp)

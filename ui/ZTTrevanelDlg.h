@@ -12,7 +12,6 @@
 class CTweakInfo;
 
 class CZTTrevanelDlg : public CDialog {
-    DECLARE_DYNAMIC(CZTTrevanelDlg)
     using ThisClass = CZTTrevanelDlg;
 
 public:
