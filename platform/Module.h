@@ -3,6 +3,8 @@
 
 #include <string>
 
+// Both methods read what the loader keeps for the module; any thread, at any time. No method
+// throws.
 class IModule {
 public:
     virtual ~IModule() = default;

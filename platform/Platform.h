@@ -13,8 +13,10 @@ ILauncher& GetLauncher();
 IModule& GetModule();
 IUi& GetUi();
 
-// Replace a service for the rest of the process, or restore the default with null.
-// Not synchronised: call only while no export runs.
+// Replace a service for the rest of the process, or restore the default with null. The service
+// must outlive its use. Not synchronised: call only while no export runs and no other thread
+// uses a service (tests install their stand-ins before and remove them after). The Get
+// functions may be called from any thread.
 void SetRegistry(IRegistry* registry);
 void SetLauncher(ILauncher* launcher);
 void SetModule(IModule* module);

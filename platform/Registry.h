@@ -1,6 +1,8 @@
 // The registry service: the handful of ADVAPI32 calls the add-on makes, one method each.
 // Every method returns a Win32 error code (ERROR_SUCCESS on success) and leaves its outputs
-// untouched on failure unless its contract says otherwise.
+// untouched on failure unless its contract says otherwise. No method throws. Threads: any thread
+// may call any method at any time, as with the Win32 registry (transfer threads read sets while
+// the tweak list saves on another); a handle may be used by one thread at a time.
 #pragma once
 
 #include <cstdint>

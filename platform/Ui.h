@@ -12,7 +12,9 @@ class CDialog;
 typedef struct IconHandleTag* IconHandle;
 
 // The live window of a running dialog. Every call names a control by its id; a control that the
-// template does not hold is ignored (reads give empty text, 0 or LB_ERR).
+// template does not hold is ignored (reads give empty text, 0 or LB_ERR). Threads: only the
+// thread that runs the dialog's modal loop, and only while it runs (from the init message to the
+// end of the destroy message).
 class IDialogWindow {
 public:
     virtual ~IDialogWindow() = default;
@@ -64,6 +66,8 @@ public:
     virtual void UpDownSetPos(int id, int pos) = 0;
 };
 
+// Threads: each call runs modally on the calling thread (a host thread inside an export) and
+// belongs to that thread's windows; calls on different threads do not meet. No method throws.
 class IUi {
 public:
     virtual ~IUi() = default;
