@@ -15,6 +15,29 @@
 #include "ui/TweakInfoDlg.h"
 #include "ui/resource.h"
 
+namespace {
+
+// The set holds the rows' records, in row order, only while it saves them, however the save
+// ends: the dialog stays their one owner.
+class LentRecords {
+public:
+    LentRecords(CTweakConfig& config, const std::vector<CTweakInfo*>& rows) : m_config(config) {
+        std::lock_guard<std::mutex> guard(m_config.m_lock);
+        m_config.m_arrTweaks = rows;
+    }
+    ~LentRecords() {
+        std::lock_guard<std::mutex> guard(m_config.m_lock);
+        m_config.m_arrTweaks.clear();
+    }
+    LentRecords(const LentRecords&) = delete;
+    LentRecords& operator=(const LentRecords&) = delete;
+
+private:
+    CTweakConfig& m_config;
+};
+
+}  // namespace
+
 BEGIN_MESSAGE_MAP(CZTTrevanelDlg)
     ON_WM_DESTROY()
     ON_BN_CLICKED(IDC_BTN_HELP, OnHelp)
@@ -33,14 +56,12 @@ CZTTrevanelDlg::CZTTrevanelDlg(const char* profileName)
       m_strProfileName(profileName ? profileName : ""),
       m_hIcon(nullptr) {
     m_config.Load();
+    std::lock_guard<std::mutex> guard(m_config.m_lock);
+    for (CTweakInfo* loaded : m_config.m_arrTweaks) m_records.emplace_back(loaded);
+    m_config.m_arrTweaks.clear();
 }
 
-CZTTrevanelDlg::~CZTTrevanelDlg() {
-    const std::vector<CTweakInfo*>& held = m_config.m_arrTweaks;
-    for (CTweakInfo* added : m_arrAdded) {
-        if (std::find(held.begin(), held.end(), added) == held.end()) delete added;
-    }
-}
+CZTTrevanelDlg::~CZTTrevanelDlg() = default;
 
 void CZTTrevanelDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
@@ -68,9 +89,10 @@ int CZTTrevanelDlg::OnInitDialog() {
 
 void CZTTrevanelDlg::FillList() {
     m_listTweaks.ResetContent();
-    for (CTweakInfo* tweak : m_config.m_arrTweaks) {
+    for (const std::unique_ptr<CTweakInfo>& tweak : m_records) {
+        if (tweak == nullptr) continue;
         const int index = m_listTweaks.AddString(tweak->m_strName);
-        m_listTweaks.SetItemData(index, reinterpret_cast<uintptr_t>(tweak));
+        m_listTweaks.SetItemData(index, reinterpret_cast<uintptr_t>(tweak.get()));
     }
 }
 
@@ -86,8 +108,8 @@ void CZTTrevanelDlg::OnAdd() {
     std::unique_ptr<CTweakInfo> created(editor.m_pTweak);
     if (result != IDOK || !created) return;
 
-    m_arrAdded.push_back(created.get());
-    CTweakInfo* tweak = created.release();
+    CTweakInfo* tweak = created.get();
+    m_records.push_back(std::move(created));
     const int index = m_listTweaks.AddString(tweak->m_strName);
     m_listTweaks.SetItemData(index, reinterpret_cast<uintptr_t>(tweak));
     m_listTweaks.SetCurSel(index);
@@ -162,8 +184,6 @@ void CZTTrevanelDlg::OnMoveTweak(const DialogNotify& notify, intptr_t* pResult) 
 }
 
 void CZTTrevanelDlg::OnOK() {
-    // The rows are gathered before anything changes, so that a failure here leaves every record
-    // with exactly one owner.
     std::vector<CTweakInfo*> rows;
     const int count = m_listTweaks.GetCount();
     rows.reserve(count > 0 ? static_cast<size_t>(count) : 0);
@@ -172,20 +192,23 @@ void CZTTrevanelDlg::OnOK() {
     }
 
     for (CTweakInfo* removed : m_arrRemoved) {
-        if (removed == nullptr) continue;
-        m_arrAdded.erase(std::remove(m_arrAdded.begin(), m_arrAdded.end(), removed),
-                         m_arrAdded.end());
-        delete removed;
+        m_records.erase(std::remove_if(m_records.begin(), m_records.end(),
+                                       [&](const std::unique_ptr<CTweakInfo>& record) {
+                                           return removed != nullptr && record.get() == removed;
+                                       }),
+                        m_records.end());
     }
     m_arrRemoved.clear();
 
-    // The records that remain are the rows' ones; m_config takes them over in row order.
-    m_config.m_arrTweaks.swap(rows);
-    m_arrAdded.clear();
+    bool saved;
+    {
+        const LentRecords lent(m_config, rows);
+        saved = ReplaceStoredSet(m_config);
+    }
 
     // A save that did not reach the registry is said, and the dialog stays open with the list as
     // it is, so that the user can try again or cancel.
-    if (!ReplaceStoredSet(m_config)) {
+    if (!saved) {
         AfxMessageBox(IDS_SAVE_FAILED, MB_OK | MB_ICONEXCLAMATION);
         return;
     }

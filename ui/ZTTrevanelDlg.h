@@ -2,6 +2,7 @@
 // Changes stay in memory until OK replaces the stored set by the list as shown.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,8 @@ public:
     explicit CZTTrevanelDlg(const char* profileName);
     ~CZTTrevanelDlg() override;
 
+    // The set's profile and key. It holds the records only while OK saves them; the rest of the
+    // time they belong to the dialog (m_records).
     CTweakConfig m_config;
     // Records taken out of the list during this run; destroyed at OK.
     std::vector<CTweakInfo*> m_arrRemoved;
@@ -43,9 +46,9 @@ protected:
     void OnAdd();
 
 private:
-    // Records that Add created during this run. Until OK hands them to m_config the dialog owns
-    // them; the destructor destroys those that m_config does not hold.
-    std::vector<CTweakInfo*> m_arrAdded;
+    // Every record of this run, loaded or added: the one owner. The rows' item data and
+    // m_arrRemoved point into it.
+    std::vector<std::unique_ptr<CTweakInfo>> m_records;
 };
 
 // Runs the tweak list modally for profileName (null or empty: the global configuration) and
