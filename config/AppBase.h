@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "config/RegistryTree.h"
+#include "config/RegistryValues.h"
 #include "platform/WinTypes.h"
 
 class CAppBase {
@@ -16,19 +18,25 @@ public:
     // The configuration root below HKEY_USERS followed by relative.
     std::string GetRegistryPath(const std::string& relative) const;
 
-    void WriteRegString(HKEY root, const char* subKey, const char* valueName, const char* text) const;
-    void WriteRegDword(HKEY root, const char* subKey, const char* valueName, int32_t value) const;
+    // The registry operations; each lives, with its contract, in the header it names.
+    // config/RegistryValues.h:
+    void WriteRegString(HKEY root, const char* subKey, const char* valueName, const char* text) const {
+        ::WriteRegString(root, subKey, valueName, text);
+    }
+    void WriteRegDword(HKEY root, const char* subKey, const char* valueName, int32_t value) const {
+        ::WriteRegDword(root, subKey, valueName, value);
+    }
     std::string ReadRegString(HKEY root, const char* subKey, const char* valueName,
-                              const std::string& def) const;
-    int32_t ReadRegDword(HKEY root, const char* subKey, const char* valueName, int32_t def) const;
-
-    // Copies every subkey and value of hSource into hTarget. Returns true when nothing was left out.
-    bool CopyRegTree(HKEY hSource, HKEY hTarget) const;
-    // Moves the key oldPath below HKEY_USERS to newPath unless newPath exists already.
-    void MoveRegKey(const char* oldPath, const char* newPath) const;
-    // Deletes the key path below HKEY_USERS with all its subkeys and values. Does nothing for a
-    // path that does not lie strictly below the configuration root's "Configurations" key.
-    void DeleteRegTree(const char* path) const;
+                              const std::string& def) const {
+        return ::ReadRegString(root, subKey, valueName, def);
+    }
+    int32_t ReadRegDword(HKEY root, const char* subKey, const char* valueName, int32_t def) const {
+        return ::ReadRegDword(root, subKey, valueName, def);
+    }
+    // config/RegistryTree.h:
+    bool CopyRegTree(HKEY hSource, HKEY hTarget) const { return ::CopyRegTree(hSource, hTarget); }
+    void MoveRegKey(const char* oldPath, const char* newPath) const { ::MoveRegKey(oldPath, newPath); }
+    void DeleteRegTree(const char* path) const { ::DeleteRegTree(path); }
 
     // Makes every live session of profileName (every one for the empty name) reload its tweaks.
     virtual void ReloadSessions(const char* profileName);

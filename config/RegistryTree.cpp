@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "config/RegistryTree.h"
+
 #include "config/AppBase.h"
 #include "config/KeyPath.h"
 #include "config/RegistryEnum.h"
@@ -33,7 +35,7 @@ long DeleteTree(IRegistry& registry, const std::string& path) {
 
 }  // namespace
 
-bool CAppBase::CopyRegTree(HKEY hSource, HKEY hTarget) const {
+bool CopyRegTree(HKEY hSource, HKEY hTarget) {
     IRegistry& registry = GetRegistry();
     bool complete = true;
 
@@ -81,7 +83,7 @@ bool CAppBase::CopyRegTree(HKEY hSource, HKEY hTarget) const {
     return complete;
 }
 
-void CAppBase::MoveRegKey(const char* oldPath, const char* newPath) const {
+void MoveRegKey(const char* oldPath, const char* newPath) {
     if (oldPath == nullptr || newPath == nullptr) return;
     // A key cannot be moved into itself: the copy would find its own target among its subkeys.
     if (IsKeyPathWithin(newPath, oldPath)) return;
@@ -104,11 +106,11 @@ void CAppBase::MoveRegKey(const char* oldPath, const char* newPath) const {
     DeleteRegTree(complete ? oldPath : newPath);
 }
 
-void CAppBase::DeleteRegTree(const char* path) const {
+void DeleteRegTree(const char* path) {
     if (path == nullptr) return;
     // Only the add-on's own sets may go, whoever asks: nothing outside the "Configurations" key,
     // and not that key itself.
-    const std::string sets = GetRegistryPath("Configurations");
+    const std::string sets = std::string(kConfigRoot) + "Configurations";
     if (!IsKeyPathWithin(path, sets) || IsSameKeyPath(path, sets)) return;
     // A key that does not exist, or cannot be deleted, is no error here.
     DeleteTree(GetRegistry(), path);

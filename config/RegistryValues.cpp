@@ -3,7 +3,8 @@
 #include <cstring>
 #include <vector>
 
-#include "config/AppBase.h"
+#include "config/RegistryValues.h"
+
 #include "platform/Platform.h"
 #include "platform/Registry.h"
 
@@ -25,8 +26,7 @@ private:
 
 }  // namespace
 
-void CAppBase::WriteRegString(HKEY root, const char* subKey, const char* valueName,
-                              const char* text) const {
+void WriteRegString(HKEY root, const char* subKey, const char* valueName, const char* text) {
     IRegistry& registry = GetRegistry();
     HKEY key;
     if (registry.CreateKey(root, subKey, &key) != ERROR_SUCCESS) return;
@@ -36,8 +36,7 @@ void CAppBase::WriteRegString(HKEY root, const char* subKey, const char* valueNa
     registry.CloseKey(key);
 }
 
-void CAppBase::WriteRegDword(HKEY root, const char* subKey, const char* valueName,
-                             int32_t value) const {
+void WriteRegDword(HKEY root, const char* subKey, const char* valueName, int32_t value) {
     IRegistry& registry = GetRegistry();
     HKEY key;
     if (registry.CreateKey(root, subKey, &key) != ERROR_SUCCESS) return;
@@ -48,8 +47,8 @@ void CAppBase::WriteRegDword(HKEY root, const char* subKey, const char* valueNam
     registry.CloseKey(key);
 }
 
-std::string CAppBase::ReadRegString(HKEY root, const char* subKey, const char* valueName,
-                                    const std::string& def) const {
+std::string ReadRegString(HKEY root, const char* subKey, const char* valueName,
+                          const std::string& def) {
     IRegistry& registry = GetRegistry();
     HKEY key;
     if (registry.OpenKey(root, subKey, &key) != ERROR_SUCCESS) return def;
@@ -77,8 +76,7 @@ std::string CAppBase::ReadRegString(HKEY root, const char* subKey, const char* v
     return result;
 }
 
-int32_t CAppBase::ReadRegDword(HKEY root, const char* subKey, const char* valueName,
-                               int32_t def) const {
+int32_t ReadRegDword(HKEY root, const char* subKey, const char* valueName, int32_t def) {
     IRegistry& registry = GetRegistry();
     HKEY key;
     if (registry.OpenKey(root, subKey, &key) != ERROR_SUCCESS) return def;
