@@ -14,16 +14,14 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/Layout.h"
+#include "tests/wine/common/HostRegistration.h"
 #include "tests/wine/common/WindowDriver.h"
 #include "tests/wine/common/WineHarness.h"
 #include "tests/wine/package/ZipArchive.h"
 
 namespace {
 
-const char kSetupKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\FTP Zorvant_is1";
-const char kGlobalKey[] =
-    ".DEFAULT\\Software\\Tarku Software\\FTP Zorvant Trevanel\\Configurations\\"
-    "ZTTrevanelAddon Global Configuration";
 const char kListCaption[] = "FTP Zorvant Transfer Hilfsprogramm";
 const char kHtmClass[] = "Trevanel.PackageTest.htm";
 const int kHelpButton = 1000;
@@ -43,11 +41,6 @@ std::string ReadWholeFile(const std::string& path) {
 
 bool FileExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string WithoutTrailingBackslash(std::string path) {
-    if (!path.empty() && path.back() == '\\') path.pop_back();
-    return path;
 }
 
 // Lays the archive out below folder (with its trailing backslash) as an unpacking program does.
@@ -149,14 +142,14 @@ protected:
     void SetUp() override {
         ASSERT_EQ(GetACP(), 1252u);
         m_archive = zip::ReadArchive(ReadWholeFile(wine::ToWindowsPath(TREVANEL_PACKAGE_ZIP)));
-        wine::DeleteRegTree(HKEY_LOCAL_MACHINE, kSetupKey);
-        wine::DeleteRegTree(HKEY_USERS, kGlobalKey);
+        wine::UnregisterHost();
+        wine::DeleteRegTree(HKEY_USERS, GlobalKey());
         // Each recording program logs beside itself.
         SetEnvironmentVariableA("TREVANEL_RECORD_LOG", nullptr);
     }
     void TearDown() override {
-        wine::DeleteRegTree(HKEY_LOCAL_MACHINE, kSetupKey);
-        wine::DeleteRegTree(HKEY_USERS, kGlobalKey);
+        wine::UnregisterHost();
+        wine::DeleteRegTree(HKEY_USERS, GlobalKey());
     }
 
     const std::string& Entry(const std::string& name) {
@@ -212,21 +205,12 @@ TEST_F(PackageWine, UnpackedIntoAFolderWithBlanksItInstallsThroughTheHostAndOpen
     // All folders are made here, before the host's thread makes its own.
     wine::TempFolder unpacked("Unpacked Add-On");
     Unpack(m_archive, unpacked.Path());
-    const std::string folder = WithoutTrailingBackslash(unpacked.Path());
+    const std::string folder = wine::WithoutTrailingBackslash(unpacked.Path());
 
     wine::TempFolder host("FTP Zorvant Host");
     const std::string hostExe = host.Copy(wine::ProgramPath("Recorder.exe"), "FTPZorvant.exe");
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, kSetupKey, &key), ERROR_SUCCESS);
-    const std::string appPath = WithoutTrailingBackslash(host.Path());
-    const std::string displayName = "FTP Zorvant 12.0";
-    RegSetValueExA(key, "Inno Setup: App Path", 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>(appPath.c_str()),
-                   static_cast<DWORD>(appPath.size() + 1));
-    RegSetValueExA(key, "DisplayName", 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>(displayName.c_str()),
-                   static_cast<DWORD>(displayName.size() + 1));
-    RegCloseKey(key);
+    const std::string appPath = wine::WithoutTrailingBackslash(host.Path());
+    wine::RegisterHost(appPath, "FTP Zorvant 12.0");
 
     wine::TempFolder viewerFolder("Help Viewer");
     const std::string viewer =

@@ -11,12 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/Layout.h"
 #include "tests/wine/common/WineHarness.h"
 
 namespace {
 
-const char kConfigurations[] = ".DEFAULT\\Software\\Tarku Software\\FTP Zorvant Trevanel\\Configurations";
-const char kGlobal[] = "ZTTrevanelAddon Global Configuration";
 
 struct Tweak {
     Tweak(std::string exe_, std::string parameters_, DWORD applyTo_ = 0x01 | 0x10,
@@ -41,18 +40,16 @@ void SetDword(HKEY key, const char* name, DWORD value) {
     RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
 }
 
-// Stores the tweak set of a profile (kGlobal for the global configuration) as the add-on keeps it.
+// Stores the tweak set of a profile (kGlobalSetName for the global configuration) as the add-on keeps it.
 void StoreTweaks(const std::string& setName, const std::vector<Tweak>& tweaks) {
-    const std::string setKey = std::string(kConfigurations) + "\\" + setName;
+    const std::string setKey = ProfileKey(setName);
     wine::DeleteRegTree(HKEY_USERS, setKey);
     HKEY key = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_USERS, setKey.c_str(), &key));
     SetDword(key, "Count", static_cast<DWORD>(tweaks.size()));
     RegCloseKey(key);
     for (size_t i = 0; i < tweaks.size(); ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, "\\Tweak %02u", static_cast<unsigned>(i));
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_USERS, (setKey + name).c_str(), &key));
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_USERS, TweakKey(setKey, int(i)).c_str(), &key));
         SetString(key, "Name", "Tweak " + std::to_string(i));
         SetString(key, "Exe", tweaks[i].exe);
         SetString(key, "Parameters", tweaks[i].parameters);
@@ -124,7 +121,7 @@ unsigned long long Now() {
 class TweakRunWine : public testing::Test {
 protected:
     void SetUp() override {
-        wine::DeleteRegTree(HKEY_USERS, kConfigurations);
+        wine::DeleteRegTree(HKEY_USERS, ConfigurationsKey());
         m_recorder = m_folder.Copy(wine::ProgramPath("Recorder.exe"));
         m_batch = m_folder.Copy(wine::SourcePath("tests\\fixtures\\EchoArgs.bat"));
         m_log = m_folder.Path() + "recorder.log";
@@ -135,7 +132,7 @@ protected:
     void TearDown() override {
         SetEnvironmentVariableA("TREVANEL_RECORD_LOG", nullptr);
         SetEnvironmentVariableA("TREVANEL_BAT_LOG", nullptr);
-        wine::DeleteRegTree(HKEY_USERS, kConfigurations);
+        wine::DeleteRegTree(HKEY_USERS, ConfigurationsKey());
     }
 
     // Plays the host script; every command must have run and the host must have ended by itself.
@@ -157,7 +154,7 @@ protected:
 };
 
 TEST_F(TweakRunWine, TransferExportsTakeThePathsFromTheirOwnArgumentPositions) {
-    StoreTweaks(kGlobal, {{m_recorder, "\"%LOCAL_FILE_PATH%\" \"%REMOTE_FILE_PATH%\""},
+    StoreTweaks(kGlobalSetName, {{m_recorder, "\"%LOCAL_FILE_PATH%\" \"%REMOTE_FILE_PATH%\""},
                           {m_batch, "\"%LOCAL_FILE_PATH%\" \"%REMOTE_FILE_PATH%\""}});
     const std::string output = Host({"create 1 Work",
                                      "download 1 0 /pub/remote.txt C:\\in\\local.txt",
@@ -175,7 +172,7 @@ TEST_F(TweakRunWine, TransferExportsTakeThePathsFromTheirOwnArgumentPositions) {
 }
 
 TEST_F(TweakRunWine, PathWithBlanksReachesTheProgramAsTypedInTheParameterLine) {
-    StoreTweaks(kGlobal, {{m_recorder, "%LOCAL_FILE_PATH% \"%LOCAL_FILE_PATH%\" -r=%REMOTE_FILE_PATH%"}});
+    StoreTweaks(kGlobalSetName, {{m_recorder, "%LOCAL_FILE_PATH% \"%LOCAL_FILE_PATH%\" -r=%REMOTE_FILE_PATH%"}});
     Host({"create 1 Work", "download 1 0 \"/pub/my file.txt\" \"C:\\My Files\\a b.txt\""});
 
     const std::vector<RecordedRun> runs = ReadRuns(m_log);
@@ -188,7 +185,7 @@ TEST_F(TweakRunWine, PathWithBlanksReachesTheProgramAsTypedInTheParameterLine) {
 }
 
 TEST_F(TweakRunWine, TweaksRunInListOrderEachAfterThePreviousEnded) {
-    StoreTweaks(kGlobal, {{m_recorder, "first --sleep-ms=400"},
+    StoreTweaks(kGlobalSetName, {{m_recorder, "first --sleep-ms=400"},
                           {m_folder.Path() + "missing.exe", "never"},
                           {m_batch, "second %LOCAL_FILE_PATH%"},
                           {m_recorder, "third --sleep-ms=100"}});
@@ -213,7 +210,7 @@ TEST_F(TweakRunWine, TweaksThatDoNotApplyStartNothing) {
     Tweak caseSensitive{m_recorder, "case-sensitive", 0x01, "*.txt"};
     caseSensitive.ignoreCase = 0;
     Tweak text{m_recorder, "text", 0x01, "*.pdf; *.txt"};
-    StoreTweaks(kGlobal, {disabled, uploadOnly, pdfOnly, caseSensitive, text});
+    StoreTweaks(kGlobalSetName, {disabled, uploadOnly, pdfOnly, caseSensitive, text});
     Host({"create 1 Work", "download 1 0 /pub/A.TXT C:\\in\\A.TXT"});
 
     const std::vector<RecordedRun> runs = ReadRuns(m_log);
@@ -222,7 +219,7 @@ TEST_F(TweakRunWine, TweaksThatDoNotApplyStartNothing) {
 }
 
 TEST_F(TweakRunWine, PathWithADoubleQuoteIsNotPutIntoAParameterLine) {
-    StoreTweaks(kGlobal, {{m_batch, "\"%REMOTE_FILE_PATH%\""}, {m_recorder, "\"%LOCAL_FILE_PATH%\""}});
+    StoreTweaks(kGlobalSetName, {{m_batch, "\"%REMOTE_FILE_PATH%\""}, {m_recorder, "\"%LOCAL_FILE_PATH%\""}});
     // The host's script writes a quote inside quotes as two.
     Host({"create 1 Work", "download 1 0 \"/pub/x\"\" & echo injected & \"\".txt\" C:\\in\\x.txt"});
 
@@ -278,7 +275,7 @@ TEST_F(TweakRunWine, NamesFromTheServerNeverStartACommandOrChangeTheArguments) {
         SCOPED_TRACE(c.what);
         DeleteFileA(m_log.c_str());
         DeleteFileA(m_batchLog.c_str());
-        StoreTweaks(kGlobal, {{c.exe, c.parameters}});
+        StoreTweaks(kGlobalSetName, {{c.exe, c.parameters}});
         // The host's script takes a quoted argument whole; no quote needs doubling here.
         Host({"create 1 Work", "download 1 0 \"" + c.remote + "\" \"" + c.local + "\""});
         const std::vector<RecordedRun> runs = ReadRuns(m_log);
@@ -295,7 +292,7 @@ TEST_F(TweakRunWine, NamesFromTheServerNeverStartACommandOrChangeTheArguments) {
 }
 
 TEST_F(TweakRunWine, ProfileWithoutItsOwnConfigurationRunsTheGlobalTweaks) {
-    StoreTweaks(kGlobal, {{m_recorder, "global"}});
+    StoreTweaks(kGlobalSetName, {{m_recorder, "global"}});
     StoreTweaks("Alpha", {{m_recorder, "alpha"}});
     StoreTweaks("Empty", {});
     Host({"create 1 Gamma", "create 2 ALPHA", "create 3 Empty", "create 4 @null",
