@@ -17,6 +17,7 @@
 #include "config/TweakInfo.h"
 #include "ctl/RegistryDump.h"
 #include "tests/common/Layout.h"
+#include "tests/wine/common/RecordingLogs.h"
 #include "tests/wine/common/WineHarness.h"
 
 namespace {
@@ -107,14 +108,8 @@ class CtlWine : public testing::Test {
 protected:
     void SetUp() override {
         wine::DeleteRegTree(HKEY_USERS, kConfigRoot);
-        m_log = m_folder.Path() + "recorder.log";
-        m_batchLog = m_folder.Path() + "batch.log";
-        SetEnvironmentVariableA("TREVANEL_RECORD_LOG", m_log.c_str());
-        SetEnvironmentVariableA("TREVANEL_BAT_LOG", m_batchLog.c_str());
     }
     void TearDown() override {
-        SetEnvironmentVariableA("TREVANEL_RECORD_LOG", nullptr);
-        SetEnvironmentVariableA("TREVANEL_BAT_LOG", nullptr);
         wine::DeleteRegTree(HKEY_USERS, kConfigRoot);
     }
 
@@ -124,18 +119,18 @@ protected:
 
     // What the batch file logged since the last call.
     std::string BatchLog() {
-        std::ifstream log(m_batchLog, std::ios::binary);
+        std::ifstream log(m_logs.batch, std::ios::binary);
         std::stringstream text;
         text << log.rdbuf();
         log.close();
-        DeleteFileA(m_batchLog.c_str());
+        DeleteFileA(m_logs.batch.c_str());
         return text.str();
     }
 
     // What the add-on started, as (program, parameter line) pairs, in order.
     std::vector<std::pair<std::string, std::string>> Started() {
         std::vector<std::pair<std::string, std::string>> runs;
-        std::ifstream log(m_log, std::ios::binary);
+        std::ifstream log(m_logs.recorder, std::ios::binary);
         std::stringstream text;
         text << log.rdbuf();
         log.close();
@@ -154,15 +149,14 @@ protected:
             EXPECT_EQ(0u, commandLine.find(quoted)) << commandLine;
             runs.emplace_back(exe, commandLine.substr(quoted.size()));
         }
-        DeleteFileA(m_log.c_str());
+        DeleteFileA(m_logs.recorder.c_str());
         return runs;
     }
 
     CAppBase m_app;
     wine::TempFolder m_folder{"Ctl Recorded Runs"};
     wine::AddonCopy m_addon;
-    std::string m_log;
-    std::string m_batchLog;
+    wine::RecordingLogs m_logs{m_folder.Path()};
 };
 
 }  // namespace
