@@ -23,17 +23,17 @@
 #include "fuzz/FuzzCheck.h"
 #include "fuzz/FuzzInput.h"
 #include "fuzz/LimitedRegistry.h"
-#include "platform/Platform.h"
 #include "platform/headless/HeadlessUi.h"
 #include "platform/memory/MemoryLauncher.h"
 #include "platform/memory/MemoryModule.h"
 #include "platform/memory/MemoryRegistry.h"
+#include "tests/common/Layout.h"
+#include "tests/common/StandIns.h"
 #include "ui/resource.h"
 
 namespace {
 
-const char* const kSetupKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\FTP Zorvant_is1";
-const std::string kGlobalName = "ZTTrevanelAddon Global Configuration";
+const std::string kGlobalName = kGlobalSetName;
 
 const std::vector<std::string> kProfiles = {
     "Work", "work", "Backup Server", kGlobalName, kGlobalName + "\\Tweak 00", "Configurations",
@@ -238,7 +238,7 @@ bool SameTree(const MemoryRegistry::Key& a, const MemoryRegistry::Key& b) {
 }
 
 std::optional<MemoryRegistry::Key> GlobalTree(const MemoryRegistry& reg) {
-    return reg.Snapshot(HKEY_USERS, std::string(kConfigRoot) + "Configurations\\" + kGlobalName);
+    return reg.Snapshot(HKEY_USERS, GlobalKey());
 }
 
 std::string Quoted(const std::optional<std::string>& text) {
@@ -380,10 +380,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider fdp(data, size);
     Run run(fdp);
     run.ui = std::make_unique<HeadlessUi>(PrototypeUi());
-    SetRegistry(&run.limited);
-    SetLauncher(&run.launcher);
-    SetModule(&run.module);
-    SetUi(run.ui.get());
+    StandIns standIns{run.limited, run.launcher, run.module, *run.ui};
 
     run.module.SetFileName(fdp.ConsumeBool() ? Pick(fdp, kModuleFiles)
                                              : CText(fdp.ConsumeRandomLengthString(40)));
@@ -396,8 +393,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string hostFolder;
     if (fdp.ConsumeBool()) {
         hostFolder = fdp.ConsumeBool() ? "D:\\Program Files\\FTP Zorvant" : Arg(run, kPaths);
-        PutString(run.reg, HKEY_LOCAL_MACHINE, kSetupKey, "Inno Setup: App Path", hostFolder);
-        PutString(run.reg, HKEY_LOCAL_MACHINE, kSetupKey, "DisplayName", Arg(run, kHostNames));
+        PutString(run.reg, HKEY_LOCAL_MACHINE, kHostSetupKey, "Inno Setup: App Path", hostFolder);
+        PutString(run.reg, HKEY_LOCAL_MACHINE, kHostSetupKey, "DisplayName", Arg(run, kHostNames));
     }
 
     {
@@ -410,10 +407,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         app.reset();
     }
     CheckEnd(run);
-
-    SetUi(nullptr);
-    SetModule(nullptr);
-    SetLauncher(nullptr);
-    SetRegistry(nullptr);
     return 0;
 }

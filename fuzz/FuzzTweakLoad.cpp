@@ -20,12 +20,13 @@
 #include "config/TweakInfo.h"
 #include "fuzz/FuzzCheck.h"
 #include "fuzz/FuzzInput.h"
-#include "platform/Platform.h"
 #include "platform/memory/MemoryRegistry.h"
+#include "tests/common/Layout.h"
+#include "tests/common/StandIns.h"
 
 namespace {
 
-const std::string kGlobalName = "ZTTrevanelAddon Global Configuration";
+const std::string kGlobalName = kGlobalSetName;
 const std::vector<std::string> kProfileNames = {
     "", "Work", "work", kGlobalName, kGlobalName + "\\Tweak 00", "a\\b", "\\", "Work\\\\",
     "\xC4rger", "\xE4RGER", "Tweak 00"};
@@ -46,7 +47,7 @@ std::string TweakKeyName(uint32_t index) {
 }
 
 std::string SetKey(const std::string& profile) {
-    return std::string(kConfigRoot) + "Configurations\\" + (profile.empty() ? kGlobalName : profile);
+    return profile.empty() ? GlobalKey() : ProfileKey(profile);
 }
 
 // A key path below HKEY_USERS for one value write.
@@ -57,7 +58,7 @@ std::string ChooseKey(FuzzedDataProvider& fdp, const std::string& profile) {
     case 1: case 2: key = SetKey(profile); break;
     case 3: key = std::string(kConfigRoot) + CaseVariant(fdp, "Configurations\\" + kGlobalName); break;
     case 4:
-        key = std::string(kConfigRoot) + "Configurations\\" + CText(fdp.ConsumeRandomLengthString(20));
+        key = ProfileKey(CText(fdp.ConsumeRandomLengthString(20)));
         break;
     default: key = std::string(kConfigRoot) + CText(fdp.ConsumeRandomLengthString(20)); break;
     }
@@ -249,7 +250,7 @@ std::unique_ptr<CTweakConfig> SaveAndLoadFresh(const MemoryRegistry& reg, CTweak
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider fdp(data, size);
     MemoryRegistry reg;
-    SetRegistry(&reg);
+    StandIns standIns{reg};
     {
         CAppBase app;
         const std::string profile = fdp.ConsumeBool() ? CaseVariant(fdp, Pick(fdp, kProfileNames))
@@ -292,6 +293,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(reg.OpenHandleCount() == 0, "save left %zu key handles open",
                    reg.OpenHandleCount());
     }
-    SetRegistry(nullptr);
     return 0;
 }

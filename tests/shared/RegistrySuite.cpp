@@ -5,6 +5,8 @@
 #include <set>
 #include <vector>
 
+#include "tests/common/KeyTree.h"
+
 namespace {
 
 const HKEY kUntouched = reinterpret_cast<HKEY>(static_cast<uintptr_t>(0xdeadbeef));
@@ -57,29 +59,19 @@ std::set<std::string> ValueNames(IRegistry& reg, HKEY key) {
 
 }  // namespace
 
-bool DeleteTreeForTest(IRegistry& registry, HKEY root, const std::string& path) {
-    HKEY key;
-    if (registry.OpenKey(root, path.c_str(), &key) != ERROR_SUCCESS) return true;
-    std::vector<std::string> names = SubkeyNames(registry, key);
-    registry.CloseKey(key);
-    for (const std::string& name : names) DeleteTreeForTest(registry, root, path + "\\" + name);
-    registry.DeleteKey(root, path.c_str());
-    return registry.OpenKey(root, path.c_str(), &key) == ERROR_FILE_NOT_FOUND;
-}
-
 void RegistrySuite::SetUp() {
     m_registry = GetParam().make();
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string test = info->name();
     test = test.substr(0, test.find('/'));
     m_path = GetParam().base + "\\" + test;
-    ASSERT_TRUE(DeleteTreeForTest(Reg(), GetParam().root, m_path)) << "left over: " << m_path;
+    ASSERT_TRUE(DeleteKeyTree(Reg(), GetParam().root, m_path)) << "left over: " << m_path;
 }
 
 void RegistrySuite::TearDown() {
     for (HKEY key : m_open) Reg().CloseKey(key);
     m_open.clear();
-    EXPECT_TRUE(DeleteTreeForTest(Reg(), GetParam().root, m_path));
+    EXPECT_TRUE(DeleteKeyTree(Reg(), GetParam().root, m_path));
 }
 
 std::string RegistrySuite::Path(const std::string& below) const {

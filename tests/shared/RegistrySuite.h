@@ -42,6 +42,3 @@ protected:
 private:
     std::vector<HKEY> m_open;
 };
-
-// Deletes path below root with everything under it through the interface; true when it is gone.
-bool DeleteTreeForTest(IRegistry& registry, HKEY root, const std::string& path);

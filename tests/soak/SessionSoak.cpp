@@ -9,9 +9,9 @@
 #include "addon/ZTTrevanelApp.h"
 #include "config/TweakConfig.h"
 #include "config/TweakInfo.h"
-#include "platform/Platform.h"
 #include "platform/memory/MemoryLauncher.h"
 #include "platform/memory/MemoryRegistry.h"
+#include "tests/common/StandIns.h"
 
 namespace {
 
@@ -42,8 +42,7 @@ int Fail(const char* what, int value) {
 int main() {
     MemoryRegistry registry;
     MemoryLauncher launcher;
-    SetRegistry(&registry);
-    SetLauncher(&launcher);
+    StandIns standIns{registry, launcher};
     int status = 0;
     {
         auto app = std::make_unique<CZTTrevanelApp>();
@@ -74,8 +73,6 @@ int main() {
     }
     if (registry.OpenHandleCount() != 0)
         status |= Fail("registry handles left open", static_cast<int>(registry.OpenHandleCount()));
-    SetLauncher(nullptr);
-    SetRegistry(nullptr);
     if (status == 0) std::printf("soak: %d sessions created and destroyed\n", kSessions);
     return status;
 }

@@ -9,9 +9,9 @@
 #include "addon/ZTTrevanelApp.h"
 #include "config/TweakConfig.h"
 #include "config/TweakInfo.h"
-#include "platform/Platform.h"
 #include "platform/memory/MemoryLauncher.h"
 #include "platform/memory/MemoryRegistry.h"
+#include "tests/common/StandIns.h"
 
 namespace {
 
@@ -22,15 +22,11 @@ void* Handle(uintptr_t value) { return reinterpret_cast<void*>(value); }
 class SessionTest : public testing::Test {
 protected:
     void SetUp() override {
-        SetLauncher(&m_launcher);
-        SetRegistry(&m_registry);
         m_app = std::make_unique<CZTTrevanelApp>();
     }
     void TearDown() override {
         m_launcher.ReleaseAll();
         m_app.reset();
-        SetLauncher(nullptr);
-        SetRegistry(nullptr);
     }
 
     // Saves a set whose programs are named prefix0.exe, prefix1.exe ... for every transfer type.
@@ -60,15 +56,15 @@ protected:
     // The programs one download event of the session starts.
     std::vector<std::string> Download(void* session) {
         MemoryLauncher launcher;
-        SetLauncher(&launcher);
+        StandIns swap{launcher};
         EXPECT_EQ(0, ZTAddOnFileDownloadedTweak(session, 0, "/r.txt", "C:\\l.txt", 0));
-        SetLauncher(&m_launcher);
         return launcher.LaunchedFiles();
     }
 
     MemoryLauncher m_launcher;
     MemoryRegistry m_registry;
     std::unique_ptr<CZTTrevanelApp> m_app;
+    StandIns m_standIns{m_launcher, m_registry};
 };
 
 TEST_F(SessionTest, SecondCreateForALiveHandleKeepsTheFirstAndReadsNothing) {

@@ -9,8 +9,8 @@
 #include "config/AppBase.h"
 #include "config/TweakConfig.h"
 #include "config/TweakInfo.h"
-#include "platform/Platform.h"
 #include "platform/memory/MemoryRegistry.h"
+#include "tests/common/StandIns.h"
 
 namespace {
 thread_local long g_allocationsBeforeFailure = -1;
@@ -84,7 +84,7 @@ private:
 
 TEST(LoadAllocation, AFailedAllocationLeavesTheSetAsItWasAndLeaksNothing) {
     NonThrowingRegistry registry;
-    SetRegistry(&registry);
+    StandIns standIns{registry};
     {
         CAppBase app;
         {
@@ -116,7 +116,6 @@ TEST(LoadAllocation, AFailedAllocationLeavesTheSetAsItWasAndLeaksNothing) {
         ASSERT_TRUE(loaded);
         EXPECT_EQ(3u, config.m_arrTweaks.size());
     }
-    SetRegistry(nullptr);
 }
 
 }  // namespace

@@ -7,31 +7,16 @@
 
 #include <gtest/gtest.h>
 
-#include "config/AppBase.h"
-#include "platform/Platform.h"
 #include "platform/memory/MemoryRegistry.h"
-
-class RecordingApp : public CAppBase {
-public:
-    void ReloadSessions(const char* profileName) override { m_reloads.push_back(profileName); }
-    std::vector<std::string> m_reloads;
-};
+#include "tests/common/Layout.h"
+#include "tests/common/RecordingApp.h"
+#include "tests/common/StandIns.h"
 
 class ConfigTest : public ::testing::Test {
 protected:
-    void SetUp() override { SetRegistry(&m_reg); }
     void TearDown() override {
         // No registry access may leave a key open.
         EXPECT_EQ(m_reg.OpenHandleCount(), 0u);
-        SetRegistry(nullptr);
-    }
-
-    static std::string Root(const std::string& relative) { return kConfigRoot + relative; }
-    static std::string ProfileKey(const std::string& profile) {
-        return Root("Configurations\\" + profile);
-    }
-    static std::string GlobalKey() {
-        return Root("Configurations\\ZTTrevanelAddon Global Configuration");
     }
 
     void Put(const std::string& path, const char* name, uint32_t type, std::vector<uint8_t> data) {
@@ -68,6 +53,7 @@ protected:
     MemoryRegistry m_reg;
     RecordingApp m_app;
     std::optional<MemoryRegistry::Key> m_snapshot;
+    StandIns m_standIns{m_reg};
 };
 
 inline std::vector<uint8_t> Dword(uint32_t value) {

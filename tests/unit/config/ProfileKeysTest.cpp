@@ -61,7 +61,7 @@ TEST_F(ProfileKeys, TheGlobalConfigurationIsNeverMovedOrDeleted) {
     DeleteProfileKey(m_app, "Work");
     m_app.DeleteRegTree(GlobalKey().c_str());
     PutDword(ProfileKey("Work"), "Count", 3);
-    RenameProfileKey(m_app, "Work", "ZTTrevanelAddon Global Configuration");
+    RenameProfileKey(m_app, "Work", kGlobalSetName);
     EXPECT_FALSE(Exists(GlobalKey()));
     EXPECT_TRUE(Exists(ProfileKey("Work")));
 }

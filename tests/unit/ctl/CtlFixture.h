@@ -23,14 +23,7 @@ struct CtlResult {
 
 class CtlTest : public ConfigTest {
 protected:
-    void SetUp() override {
-        ConfigTest::SetUp();
-        SetLauncher(&m_launcher);
-        SetFileSystem(&m_files);
-    }
     void TearDown() override {
-        SetFileSystem(nullptr);
-        SetLauncher(nullptr);
         EXPECT_EQ(m_launcher.OpenHandleCount(), 0u);
         ConfigTest::TearDown();
     }
@@ -48,9 +41,7 @@ protected:
     void PutTweak(const std::string& setKey, int index, const std::string& name, const std::string& exe,
                   const std::string& parameters, uint32_t applyTo, const std::string& filter = "",
                   uint32_t enabled = 1, uint32_t ignoreCase = 1) {
-        char keyName[32];
-        std::snprintf(keyName, sizeof keyName, "\\Tweak %02d", index);
-        const std::string key = setKey + keyName;
+        const std::string key = TweakKey(setKey, index);
         PutString(key, "Name", name);
         PutString(key, "Exe", exe);
         PutString(key, "Parameters", parameters);
@@ -62,4 +53,5 @@ protected:
 
     MemoryLauncher m_launcher;
     MemoryFileSystem m_files;
+    StandIns m_ctlStandIns{m_launcher, m_files};
 };

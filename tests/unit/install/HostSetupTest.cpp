@@ -8,17 +8,17 @@
 
 #include "addon/Exports.h"
 #include "addon/ZTTrevanelApp.h"
-#include "platform/Platform.h"
 #include "platform/Registry.h"
 #include "platform/headless/HeadlessUi.h"
 #include "platform/memory/MemoryLauncher.h"
 #include "platform/memory/MemoryModule.h"
 #include "platform/memory/MemoryRegistry.h"
+#include "tests/common/Layout.h"
+#include "tests/common/StandIns.h"
 #include "ui/resource.h"
 
 namespace {
 
-const char* const kSetupKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\FTP Zorvant_is1";
 const char* const kHostFolder = "D:\\Program Files\\FTP Zorvant";
 const char* const kModule = "D:\\Program Files\\Tools\\ZTTrevanelAddon.dll";
 
@@ -27,10 +27,6 @@ protected:
     HostSetupTest() : m_ui(TREVANEL_SOURCE_DIR "/ui/ZTTrevanelAddon.rc") {}
 
     void SetUp() override {
-        SetRegistry(&m_reg);
-        SetLauncher(&m_launcher);
-        SetModule(&m_module);
-        SetUi(&m_ui);
         m_module.SetFileName(kModule);
         m_module.SetStrings(m_ui.Script().Strings());
         m_app.InitInstance();
@@ -40,15 +36,11 @@ protected:
         for (const std::string& problem : m_ui.Problems()) ADD_FAILURE() << problem;
         EXPECT_EQ(m_ui.PendingDrivers(), 0u) << "the tweak list never opened";
         EXPECT_EQ(m_reg.OpenHandleCount(), 0u);
-        SetUi(nullptr);
-        SetModule(nullptr);
-        SetLauncher(nullptr);
-        SetRegistry(nullptr);
     }
 
     void PutHostValue(const char* name, const std::string& text) {
         HKEY key;
-        ASSERT_EQ(m_reg.CreateKey(HKEY_LOCAL_MACHINE, kSetupKey, &key), ERROR_SUCCESS);
+        ASSERT_EQ(m_reg.CreateKey(HKEY_LOCAL_MACHINE, kHostSetupKey, &key), ERROR_SUCCESS);
         ASSERT_EQ(m_reg.SetValue(key, name, REG_SZ, reinterpret_cast<const uint8_t*>(text.c_str()),
                                  uint32_t(text.size() + 1)),
                   ERROR_SUCCESS);
@@ -78,6 +70,7 @@ protected:
     MemoryModule m_module;
     HeadlessUi m_ui;
     CZTTrevanelApp m_app;
+    StandIns m_standIns{m_reg, m_launcher, m_module, m_ui};
 };
 
 TEST_F(HostSetupTest, VersionTableDecidesBetweenStartingTheHostAndMessage1010) {
@@ -94,9 +87,8 @@ TEST_F(HostSetupTest, VersionTableDecidesBetweenStartingTheHostAndMessage1010) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.displayName);
         MemoryLauncher launcher;
-        SetLauncher(&launcher);
         HeadlessUi ui(TREVANEL_SOURCE_DIR "/ui/ZTTrevanelAddon.rc");
-        SetUi(&ui);
+        StandIns swap{launcher, ui};
         RegisterHost(c.displayName);
         ui.QueueDriver([](HeadlessDialog& dlg) { dlg.Click(IDOK); });
         if (!c.starts) ui.QueueMessageBoxAnswer(IDOK);
@@ -114,8 +106,6 @@ TEST_F(HostSetupTest, VersionTableDecidesBetweenStartingTheHostAndMessage1010) {
         }
         for (const std::string& problem : ui.Problems()) ADD_FAILURE() << problem;
     }
-    SetUi(&m_ui);
-    SetLauncher(&m_launcher);
 }
 
 TEST_F(HostSetupTest, InstallStartsTheHostWithTheUnquotedModulePathInItsFolder) {
@@ -133,8 +123,7 @@ TEST_F(HostSetupTest, InstallStartsTheHostWithTheUnquotedModulePathInItsFolder) 
     EXPECT_EQ(calls[0].show, SW_SHOW);
     EXPECT_TRUE(m_ui.MessageBoxes().empty());
     // The tweak list's OK saved the global configuration before the host was started.
-    EXPECT_TRUE(m_reg.Snapshot(HKEY_USERS, std::string(kConfigRoot) +
-                                              "Configurations\\ZTTrevanelAddon Global Configuration"));
+    EXPECT_TRUE(m_reg.Snapshot(HKEY_USERS, GlobalKey()));
 }
 
 TEST_F(HostSetupTest, InstallWithoutFolderPassesOnlyTheBackslashAndFileName) {

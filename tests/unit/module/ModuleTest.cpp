@@ -7,9 +7,9 @@
 
 #include "addon/Exports.h"
 #include "addon/ZTTrevanelApp.h"
-#include "platform/Platform.h"
 #include "platform/memory/MemoryModule.h"
 #include "platform/memory/MemoryRegistry.h"
+#include "tests/common/StandIns.h"
 
 namespace {
 
@@ -17,17 +17,9 @@ const char kName[] = "FTP Zorvant\xAE Trevanel Add-On von www.trevanel.example";
 
 class ModuleTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        SetModule(&m_module);
-        SetRegistry(&m_registry);
-    }
-    void TearDown() override {
-        SetRegistry(nullptr);
-        SetModule(nullptr);
-    }
-
     MemoryModule m_module;
     MemoryRegistry m_registry;
+    StandIns m_standIns{m_module, m_registry};
 };
 
 TEST_F(ModuleTest, InitInstanceDerivesTheModuleStringsFromTheModulePath) {

@@ -9,9 +9,9 @@
 #include "config/AppBase.h"
 #include "config/TweakConfig.h"
 #include "config/TweakInfo.h"
-#include "platform/Platform.h"
 #include "platform/memory/MemoryLauncher.h"
 #include "platform/memory/MemoryRegistry.h"
+#include "tests/common/StandIns.h"
 
 namespace {
 
@@ -20,15 +20,7 @@ using namespace std::chrono_literals;
 
 class RunTweaksTest : public testing::Test {
 protected:
-    void SetUp() override {
-        SetLauncher(&m_launcher);
-        SetRegistry(&m_registry);
-    }
-    void TearDown() override {
-        m_launcher.ReleaseAll();
-        SetLauncher(nullptr);
-        SetRegistry(nullptr);
-    }
+    void TearDown() override { m_launcher.ReleaseAll(); }
 
     static CTweakInfo* AddTweak(CTweakConfig& config, const std::string& exe,
                                 const std::string& parameters = "%LOCAL_FILE_PATH%",
@@ -49,6 +41,7 @@ protected:
 
     MemoryLauncher m_launcher;
     MemoryRegistry m_registry;
+    StandIns m_standIns{m_launcher, m_registry};
     CAppBase m_app;
 };
 
@@ -145,12 +138,11 @@ TEST_F(RunTweaksTest, PathWithDoubleQuoteIsNeverPutIntoAParameterLine) {
     AddTweak(second, "remote.exe", "\"%REMOTE_FILE_PATH%\"");
     AddTweak(second, "indirect.exe", "%LOCAL_FILE_PATH%");
     MemoryLauncher launcher;
-    SetLauncher(&launcher);
+    StandIns swap{launcher};
     second.RunTweaks(0, "C:\\in\\%REMOTE_FILE_PATH%", "/pub/q\"uote");
     EXPECT_EQ((std::vector<std::string>{}), launcher.LaunchedFiles());
     second.RunTweaks(0, "C:\\in\\x\"y.txt", "/pub/a.txt");
     EXPECT_EQ((std::vector<std::string>{"remote.exe"}), launcher.LaunchedFiles());
-    SetLauncher(&m_launcher);
 }
 
 TEST_F(RunTweaksTest, NullPathsCountAsEmpty) {

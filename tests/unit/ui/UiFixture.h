@@ -9,21 +9,16 @@
 
 #include <gtest/gtest.h>
 
-#include "config/AppBase.h"
 #include "config/TweakConfig.h"
 #include "config/TweakInfo.h"
-#include "platform/Platform.h"
 #include "platform/headless/HeadlessUi.h"
 #include "platform/memory/MemoryLauncher.h"
 #include "platform/memory/MemoryModule.h"
 #include "platform/memory/MemoryRegistry.h"
+#include "tests/common/Layout.h"
+#include "tests/common/RecordingApp.h"
+#include "tests/common/StandIns.h"
 #include "ui/resource.h"
-
-class ReloadRecordingApp : public CAppBase {
-public:
-    void ReloadSessions(const char* profileName) override { m_reloads.push_back(profileName); }
-    std::vector<std::string> m_reloads;
-};
 
 // A tweak as a test writes or expects it.
 struct TweakValues {
@@ -43,10 +38,6 @@ protected:
     UiTest() : m_ui(TREVANEL_SOURCE_DIR "/ui/ZTTrevanelAddon.rc") {}
 
     void SetUp() override {
-        SetRegistry(&m_reg);
-        SetLauncher(&m_launcher);
-        SetModule(&m_module);
-        SetUi(&m_ui);
         m_module.SetFileName(std::string(kFolder) + "ZTTrevanelAddon.dll");
         m_module.SetStrings(m_ui.Script().Strings());
         m_app.m_strModuleFolder = kFolder;
@@ -59,23 +50,6 @@ protected:
         EXPECT_EQ(m_ui.PendingMessageBoxAnswers(), 0u) << "a queued message box never showed";
         EXPECT_EQ(m_ui.LiveIconCount(), 0u) << "an icon was not destroyed";
         EXPECT_EQ(m_reg.OpenHandleCount(), 0u);
-        SetUi(nullptr);
-        SetModule(nullptr);
-        SetLauncher(nullptr);
-        SetRegistry(nullptr);
-    }
-
-    static std::string Root(const std::string& relative) { return kConfigRoot + relative; }
-    static std::string GlobalKey() {
-        return Root("Configurations\\ZTTrevanelAddon Global Configuration");
-    }
-    static std::string ProfileKey(const std::string& profile) {
-        return Root("Configurations\\" + profile);
-    }
-    static std::string TweakKey(const std::string& setKey, int index) {
-        char name[16];
-        std::snprintf(name, sizeof name, "Tweak %02d", index);
-        return setKey + "\\" + name;
     }
 
     // Stores tweaks as the set of profile (empty: global) through the configuration store.
@@ -150,5 +124,6 @@ protected:
     MemoryLauncher m_launcher;
     MemoryModule m_module;
     HeadlessUi m_ui;
-    ReloadRecordingApp m_app;
+    RecordingApp m_app;
+    StandIns m_standIns{m_reg, m_launcher, m_module, m_ui};
 };

@@ -355,7 +355,7 @@ TEST_F(ZTTrevanelDlgTest, HelpTriesTheHelpFolderThenTheModuleFolderThenNamesTheF
         const std::string path2 = std::string(kFolder) + c.file;
         for (const auto& o : outcomes) {
             MemoryLauncher launcher;
-            SetLauncher(&launcher);
+            StandIns swap{launcher};
             launcher.SetExecuteResult(path1, o.first);
             launcher.SetExecuteResult(path2, o.second);
             const size_t shownBefore = m_ui.MessageBoxes().size();
@@ -394,7 +394,6 @@ TEST_F(ZTTrevanelDlgTest, HelpTriesTheHelpFolderThenTheModuleFolderThenNamesTheF
                           "fen Sie, ob die Datei existiert.\r\n\r\n\"" + path1 + "\"");
                 EXPECT_EQ(box.type, MB_OK | MB_ICONEXCLAMATION);
             }
-            SetLauncher(&m_launcher);
         }
     }
 }

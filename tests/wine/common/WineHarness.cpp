@@ -7,6 +7,9 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "platform/win32/Win32Registry.h"
+#include "tests/common/KeyTree.h"
+
 namespace wine {
 
 namespace {
@@ -236,19 +239,8 @@ bool RegKeyExists(HKEY root, const std::string& path) {
 }
 
 void DeleteRegTree(HKEY root, const std::string& path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
-    std::vector<std::string> children;
-    char name[256];
-    for (DWORD index = 0; RegEnumKeyA(key, index, name, sizeof name) == ERROR_SUCCESS; ++index)
-        children.push_back(name);
-    RegCloseKey(key);
-    std::string prefix = path;
-    if (!prefix.empty() && prefix.back() != '\\') prefix += '\\';
-    for (const std::string& child : children) DeleteRegTree(root, prefix + child);
-    std::string own = path;
-    while (!own.empty() && own.back() == '\\') own.pop_back();
-    RegDeleteKeyA(root, own.c_str());
+    Win32Registry registry;
+    DeleteKeyTree(registry, root, path);
 }
 
 namespace {

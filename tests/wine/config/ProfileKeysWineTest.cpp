@@ -9,13 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/Layout.h"
 #include "tests/wine/common/WineHarness.h"
 
 namespace {
 
-const std::string kConfigurations =
-    ".DEFAULT\\Software\\Tarku Software\\FTP Zorvant Trevanel\\Configurations\\";
-const std::string kGlobalName = "ZTTrevanelAddon Global Configuration";
+const std::string kGlobalName = kGlobalSetName;
 
 struct Value {
     std::string name;
@@ -143,7 +142,7 @@ protected:
         if (m_savedGlobal) WriteTree(HKEY_USERS, Key(kGlobalName), *m_savedGlobal);
     }
 
-    static std::string Key(const std::string& profile) { return kConfigurations + profile; }
+    static std::string Key(const std::string& profile) { return ProfileKey(profile); }
     std::optional<Tree> Read(const std::string& profile) { return ReadTree(HKEY_USERS, Key(profile)); }
 
     // Plays the lines between a load and an unload of the add-on; every command must run.
@@ -197,7 +196,7 @@ TEST_F(ProfileKeysWine, RenamesThatMustChangeNothing) {
 
     // The key keeps the letter case it was written with.
     HKEY configurations;
-    ASSERT_EQ(RegOpenKeyA(HKEY_USERS, kConfigurations.c_str(), &configurations), ERROR_SUCCESS);
+    ASSERT_EQ(RegOpenKeyA(HKEY_USERS, ConfigurationsKey().c_str(), &configurations), ERROR_SUCCESS);
     bool found = false;
     char name[256];
     for (DWORD i = 0; RegEnumKeyA(configurations, i, name, sizeof name) == ERROR_SUCCESS; ++i) {

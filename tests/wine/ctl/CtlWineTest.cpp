@@ -16,13 +16,12 @@
 #include "config/TweakConfig.h"
 #include "config/TweakInfo.h"
 #include "ctl/RegistryDump.h"
+#include "tests/common/Layout.h"
+#include "tests/wine/common/RecordingLogs.h"
 #include "tests/wine/common/WineHarness.h"
 
 namespace {
 
-const char kRoot[] = ".DEFAULT\\Software\\Tarku Software\\FTP Zorvant Trevanel";
-const char kConfigurations[] = ".DEFAULT\\Software\\Tarku Software\\FTP Zorvant Trevanel\\Configurations";
-const char kGlobal[] = "ZTTrevanelAddon Global Configuration";
 
 struct Tweak {
     std::string name;
@@ -36,7 +35,7 @@ struct Tweak {
 
 // Stores a set through the core's own save, as the tweak list's OK leaves it.
 void StoreTweaks(const std::string& profile, const std::vector<Tweak>& tweaks) {
-    CTweakConfig set(profile == kGlobal ? "" : profile.c_str());
+    CTweakConfig set(profile == kGlobalSetName ? "" : profile.c_str());
     for (const Tweak& t : tweaks) {
         CTweakInfo* tweak = new CTweakInfo;
         tweak->m_strName = t.name;
@@ -86,7 +85,7 @@ std::string UnescapeTsv(const std::string& field) {
 // The Configurations tree as the real registry holds it.
 RegFile Configurations() {
     RegFile tree;
-    EXPECT_TRUE(DumpRegistryTree(kConfigurations, &tree));
+    EXPECT_TRUE(DumpRegistryTree(ConfigurationsKey(), &tree));
     return tree;
 }
 
@@ -108,16 +107,10 @@ void ExpectSameTree(const RegFile& expected, const RegFile& actual) {
 class CtlWine : public testing::Test {
 protected:
     void SetUp() override {
-        wine::DeleteRegTree(HKEY_USERS, kRoot);
-        m_log = m_folder.Path() + "recorder.log";
-        m_batchLog = m_folder.Path() + "batch.log";
-        SetEnvironmentVariableA("TREVANEL_RECORD_LOG", m_log.c_str());
-        SetEnvironmentVariableA("TREVANEL_BAT_LOG", m_batchLog.c_str());
+        wine::DeleteRegTree(HKEY_USERS, kConfigRoot);
     }
     void TearDown() override {
-        SetEnvironmentVariableA("TREVANEL_RECORD_LOG", nullptr);
-        SetEnvironmentVariableA("TREVANEL_BAT_LOG", nullptr);
-        wine::DeleteRegTree(HKEY_USERS, kRoot);
+        wine::DeleteRegTree(HKEY_USERS, kConfigRoot);
     }
 
     wine::ProgramResult Ctl(const std::vector<std::string>& args) {
@@ -126,18 +119,18 @@ protected:
 
     // What the batch file logged since the last call.
     std::string BatchLog() {
-        std::ifstream log(m_batchLog, std::ios::binary);
+        std::ifstream log(m_logs.batch, std::ios::binary);
         std::stringstream text;
         text << log.rdbuf();
         log.close();
-        DeleteFileA(m_batchLog.c_str());
+        DeleteFileA(m_logs.batch.c_str());
         return text.str();
     }
 
     // What the add-on started, as (program, parameter line) pairs, in order.
     std::vector<std::pair<std::string, std::string>> Started() {
         std::vector<std::pair<std::string, std::string>> runs;
-        std::ifstream log(m_log, std::ios::binary);
+        std::ifstream log(m_logs.recorder, std::ios::binary);
         std::stringstream text;
         text << log.rdbuf();
         log.close();
@@ -156,15 +149,14 @@ protected:
             EXPECT_EQ(0u, commandLine.find(quoted)) << commandLine;
             runs.emplace_back(exe, commandLine.substr(quoted.size()));
         }
-        DeleteFileA(m_log.c_str());
+        DeleteFileA(m_logs.recorder.c_str());
         return runs;
     }
 
     CAppBase m_app;
     wine::TempFolder m_folder{"Ctl Recorded Runs"};
     wine::AddonCopy m_addon;
-    std::string m_log;
-    std::string m_batchLog;
+    wine::RecordingLogs m_logs{m_folder.Path()};
 };
 
 }  // namespace
@@ -176,7 +168,7 @@ TEST_F(CtlWine, ExplainSaysExactlyWhatTheAddonThenStarts) {
         programs.push_back(m_folder.Copy(wine::ProgramPath("Recorder.exe"), name));
     }
     const std::string batch = m_folder.Copy(wine::SourcePath("tests\\fixtures\\EchoArgs.bat"));
-    StoreTweaks(kGlobal, {
+    StoreTweaks(kGlobalSetName, {
         {"Sum", programs[0], "\"%LOCAL_FILE_PATH%\" SHA256", 0x01, "", 1, 1},
         {"Scan", programs[1], "-File \"%LOCAL_FILE_PATH%\" \"%REMOTE_FILE_PATH%\"", 0x01 | 0x04, "*.exe;*.zip", 1, 1},
         {"Log", programs[2], "%REMOTE_FILE_PATH% %LOCAL_FILE_PATH%", 0x10, "", 1, 1},
@@ -253,7 +245,7 @@ TEST_F(CtlWine, ExplainSaysExactlyWhatTheAddonThenStarts) {
 }
 
 TEST_F(CtlWine, ExportGoesBackThroughRegeditByteForByteAndRegeditsExportImportsBack) {
-    StoreTweaks(kGlobal, {{wine::Cp1252("Prüfsumme \"neu\" ") + "\x80", "C:\\Windows\\System32\\certutil.exe",
+    StoreTweaks(kGlobalSetName, {{wine::Cp1252("Prüfsumme \"neu\" ") + "\x80", "C:\\Windows\\System32\\certutil.exe",
                            "-hashfile \"%LOCAL_FILE_PATH%\" SHA256", 0x01, "*.zip;*.iso", 1, 1}});
     StoreTweaks(wine::Cp1252("Büro\\Zweig"), {{"n", "C:\\x.exe", "", 0x10, "", 0, 0}});
     const RegFile before = Configurations();
@@ -262,23 +254,23 @@ TEST_F(CtlWine, ExportGoesBackThroughRegeditByteForByteAndRegeditsExportImportsB
     const std::string ours = m_folder.Path() + "all.reg";
     const wine::ProgramResult exported = Ctl({"export", "--all", ours});
     ASSERT_EQ(0u, exported.exitCode) << exported.output;
-    wine::DeleteRegTree(HKEY_USERS, kRoot);
+    wine::DeleteRegTree(HKEY_USERS, kConfigRoot);
     ASSERT_EQ(0u, wine::RunProgram("C:\\windows\\regedit.exe", {"/s", ours}).exitCode);
     ExpectSameTree(before, Configurations());
 
     const std::string theirs = m_folder.Path() + "regedit.reg";
     ASSERT_EQ(0u, wine::RunProgram("C:\\windows\\regedit.exe",
-                                   {"/e", theirs, std::string("HKEY_USERS\\") + kConfigurations}).exitCode);
-    wine::DeleteRegTree(HKEY_USERS, kRoot);
+                                   {"/e", theirs, std::string("HKEY_USERS\\") + ConfigurationsKey()}).exitCode);
+    wine::DeleteRegTree(HKEY_USERS, kConfigRoot);
     const wine::ProgramResult imported = Ctl({"import", theirs});
     ASSERT_EQ(0u, imported.exitCode) << imported.output;
     ExpectSameTree(before, Configurations());
 }
 
 TEST_F(CtlWine, MalformedAndHostileFilesAreRefusedWithNothingWritten) {
-    StoreTweaks(kGlobal, {{"keep", "C:\\x.exe", "", 0x01, "", 1, 1}});
+    StoreTweaks(kGlobalSetName, {{"keep", "C:\\x.exe", "", 0x01, "", 1, 1}});
     const RegFile before = Configurations();
-    const std::string sets = std::string("[HKEY_USERS\\") + kConfigurations + "\\";
+    const std::string sets = std::string("[HKEY_USERS\\") + ConfigurationsKey() + "\\";
     const std::string good = sets + "Work]\r\n\"Count\"=dword:00000001\r\n" + sets + "Work\\Tweak 00]\r\n\"Name\"=\"w\"\r\n";
     auto utf16 = [](const std::string& ascii) {
         std::string bytes = "\xFF\xFE";
@@ -306,7 +298,7 @@ TEST_F(CtlWine, MalformedAndHostileFilesAreRefusedWithNothingWritten) {
     }
     // The good part alone goes in.
     EXPECT_EQ(0u, Ctl({"import", m_folder.Write("good.reg", utf16(good))}).exitCode);
-    EXPECT_TRUE(wine::RegKeyExists(HKEY_USERS, std::string(kConfigurations) + "\\Work\\Tweak 00"));
+    EXPECT_TRUE(wine::RegKeyExists(HKEY_USERS, ProfileKey("Work") + "\\Tweak 00"));
 }
 
 TEST_F(CtlWine, ExamplesImportAndPassCheckButForProgramsWineLacks) {

@@ -10,29 +10,17 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/Layout.h"
+#include "tests/wine/common/HostRegistration.h"
 #include "tests/wine/common/WindowDriver.h"
 #include "tests/wine/common/WineHarness.h"
 
 namespace {
 
-const char kSetupKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\FTP Zorvant_is1";
-const char kGlobalKey[] =
-    ".DEFAULT\\Software\\Tarku Software\\FTP Zorvant Trevanel\\Configurations\\"
-    "ZTTrevanelAddon Global Configuration";
 const char kListCaption[] = "FTP Zorvant Transfer Hilfsprogramm";
 const char kAppCaption[] = "ZTTrevanelAddon";
 
 using InstallFn = void(WINAPI*)(const char*);
-
-std::string WithoutTrailingBackslash(std::string path) {
-    if (!path.empty() && path.back() == '\\') path.pop_back();
-    return path;
-}
-
-void SetString(HKEY key, const char* name, const std::string& text) {
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                   static_cast<DWORD>(text.size() + 1));
-}
 
 // One run of the recording host: its raw command line and its working folder.
 struct HostRun {
@@ -51,22 +39,18 @@ std::vector<std::string> SplitTabs(const std::string& line) {
 class HostSetupWine : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_hostFolder = WithoutTrailingBackslash(m_folder.Path());
+        m_hostFolder = wine::WithoutTrailingBackslash(m_folder.Path());
         m_folder.Copy(wine::ProgramPath("Recorder.exe"), "FTPZorvant.exe");
         m_log = m_folder.Path() + "FTPZorvant.log";
-        wine::DeleteRegTree(HKEY_LOCAL_MACHINE, kSetupKey);
+        wine::UnregisterHost();
     }
     void TearDown() override {
-        wine::DeleteRegTree(HKEY_LOCAL_MACHINE, kSetupKey);
-        wine::DeleteRegTree(HKEY_USERS, kGlobalKey);
+        wine::UnregisterHost();
+        wine::DeleteRegTree(HKEY_USERS, GlobalKey());
     }
 
     void RegisterHost(const std::string& displayName) {
-        HKEY key;
-        ASSERT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, kSetupKey, &key), ERROR_SUCCESS);
-        SetString(key, "Inno Setup: App Path", m_hostFolder);
-        SetString(key, "DisplayName", displayName);
-        RegCloseKey(key);
+        wine::RegisterHost(m_hostFolder, displayName);
     }
 
     // The runs the host recorded; waits up to timeoutMs for the first one when asked to.
@@ -124,7 +108,7 @@ TEST_F(HostSetupWine, ConfirmedInstallStartsTheHostWithTheGivenFolderAndTheModul
     RegisterHost("FTP Zorvant 11.3");
     wine::AddonCopy addon;
     ASSERT_TRUE(addon.Load());
-    const std::string folder = WithoutTrailingBackslash(addon.Folder());
+    const std::string folder = wine::WithoutTrailingBackslash(addon.Folder());
 
     Install(addon, folder.c_str(), [] { EndTweakList(IDOK); });
 
@@ -136,7 +120,7 @@ TEST_F(HostSetupWine, ConfirmedInstallStartsTheHostWithTheGivenFolderAndTheModul
         << runs[0].commandLine;
     EXPECT_EQ(runs[0].directory, m_hostFolder);
     // The tweak list's OK stored the global configuration, even if empty.
-    EXPECT_TRUE(wine::RegKeyExists(HKEY_USERS, kGlobalKey));
+    EXPECT_TRUE(wine::RegKeyExists(HKEY_USERS, GlobalKey()));
 }
 
 TEST_F(HostSetupWine, CancelledInstallStartsNothingAndSaysNothing) {
@@ -144,11 +128,11 @@ TEST_F(HostSetupWine, CancelledInstallStartsNothingAndSaysNothing) {
     wine::AddonCopy addon;
     ASSERT_TRUE(addon.Load());
 
-    Install(addon, WithoutTrailingBackslash(addon.Folder()).c_str(), [] { EndTweakList(IDCANCEL); });
+    Install(addon, wine::WithoutTrailingBackslash(addon.Folder()).c_str(), [] { EndTweakList(IDCANCEL); });
 
     EXPECT_EQ(wine::WaitForOwnedWindow(nullptr, kAppCaption, 500), nullptr);
     EXPECT_TRUE(HostRuns(1000).empty());
-    EXPECT_FALSE(wine::RegKeyExists(HKEY_USERS, kGlobalKey));
+    EXPECT_FALSE(wine::RegKeyExists(HKEY_USERS, GlobalKey()));
 }
 
 TEST_F(HostSetupWine, InstallWithoutTheHostOrWithAnOldOneExplainsAndStartsNothing) {
@@ -169,13 +153,13 @@ TEST_F(HostSetupWine, InstallWithoutTheHostOrWithAnOldOneExplainsAndStartsNothin
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.displayName ? c.displayName : "no host");
-        wine::DeleteRegTree(HKEY_LOCAL_MACHINE, kSetupKey);
+        wine::UnregisterHost();
         if (c.displayName) RegisterHost(c.displayName);
         wine::AddonCopy addon;
         ASSERT_TRUE(addon.Load());
 
         wine::MessageBoxSeen seen;
-        Install(addon, WithoutTrailingBackslash(addon.Folder()).c_str(), [&] {
+        Install(addon, wine::WithoutTrailingBackslash(addon.Folder()).c_str(), [&] {
             EndTweakList(IDOK);
             seen = wine::AnswerMessageBox(nullptr, IDOK, kAppCaption);
         });

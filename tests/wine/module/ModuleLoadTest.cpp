@@ -12,8 +12,8 @@
 
 #include "addon/Exports.h"
 #include "addon/ZTTrevanelApp.h"
-#include "platform/Platform.h"
 #include "platform/win32/Win32Module.h"
+#include "tests/common/StandIns.h"
 #include "tests/wine/common/WineHarness.h"
 
 namespace {
@@ -135,7 +135,7 @@ TEST(ModuleLoad, ModuleStringsComeFromTheLoadedFileWithCapitalExtension) {
     ASSERT_NE(std::string::npos, addon.Folder().find(' '));
 
     Win32Module moduleService(module);
-    SetModule(&moduleService);
+    StandIns standIns{moduleService};
     {
         CZTTrevanelApp app;
         app.InitInstance();
@@ -144,7 +144,6 @@ TEST(ModuleLoad, ModuleStringsComeFromTheLoadedFileWithCapitalExtension) {
         EXPECT_EQ("ZTTrevanelAddon.DLL", app.m_strModuleFileName);
         EXPECT_EQ(addon.Folder(), app.m_strModuleFolder);
     }
-    SetModule(nullptr);
 }
 
 TEST(ModuleLoad, ModuleStringsToolReportsTheLoadedCopy) {

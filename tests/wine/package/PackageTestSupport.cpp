@@ -6,11 +6,6 @@
 
 namespace package {
 
-const char kHostSetupKey[] =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\FTP Zorvant_is1";
-const char kGlobalKey[] =
-    ".DEFAULT\\Software\\Tarku Software\\FTP Zorvant Trevanel\\Configurations\\"
-    "ZTTrevanelAddon Global Configuration";
 const char kListCaption[] = "FTP Zorvant Transfer Hilfsprogramm";
 
 namespace {
@@ -24,11 +19,6 @@ void SetDefaultString(HKEY root, const std::string& path, const std::string& tex
     RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                    static_cast<DWORD>(text.size() + 1));
     RegCloseKey(key);
-}
-
-void SetString(HKEY key, const char* name, const std::string& text) {
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                   static_cast<DWORD>(text.size() + 1));
 }
 
 void CollectFiles(const std::string& folder, const std::string& prefix, std::set<std::string>& out) {
@@ -97,11 +87,6 @@ bool FileExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::string WithoutTrailingBackslash(std::string path) {
-    if (!path.empty() && path.back() == '\\') path.pop_back();
-    return path;
-}
-
 bool EndsWith(const std::string& text, const std::string& end) {
     return text.size() >= end.size() &&
            text.compare(text.size() - end.size(), end.size(), end) == 0;
@@ -138,15 +123,6 @@ std::vector<RecordedRun> RecordedRuns(const std::string& log) {
                                    std::vector<std::string>(fields.begin() + 7, fields.end())});
     }
     return runs;
-}
-
-void RegisterHost(const std::string& appPath, const std::string& displayName) {
-    HKEY key;
-    if (RegCreateKeyA(HKEY_LOCAL_MACHINE, kHostSetupKey, &key) != ERROR_SUCCESS)
-        throw std::runtime_error("cannot create the host's setup entry");
-    SetString(key, "Inno Setup: App Path", appPath);
-    SetString(key, "DisplayName", displayName);
-    RegCloseKey(key);
 }
 
 HtmAssociation::HtmAssociation(const std::string& viewer)

@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/Layout.h"
+#include "tests/wine/common/HostRegistration.h"
 #include "tests/wine/common/WineHarness.h"
 
 namespace package {
 
-extern const char kHostSetupKey[];
-extern const char kGlobalKey[];
 extern const char kListCaption[];
 
 // The zip unpacked by the build, with its trailing backslash.
@@ -27,7 +27,6 @@ std::set<std::string> PackageFiles();
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
-std::string WithoutTrailingBackslash(std::string path);
 bool EndsWith(const std::string& text, const std::string& end);
 // Every file below folder (with its trailing backslash), relative to it.
 std::set<std::string> FilesBelow(const std::string& folder);
@@ -42,9 +41,6 @@ struct RecordedRun {
     std::vector<std::string> arguments;
 };
 std::vector<RecordedRun> RecordedRuns(const std::string& log);
-
-// The entry that the host's installer leaves: "Inno Setup: App Path" and "DisplayName".
-void RegisterHost(const std::string& appPath, const std::string& displayName);
 
 // For as long as it lives, .htm files open with viewer "%1"; then the association the prefix had
 // comes back.

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/Layout.h"
+#include "tests/wine/common/HostRegistration.h"
 #include "tests/wine/common/WindowDriver.h"
 #include "tests/wine/common/WineHarness.h"
 #include "tests/wine/package/PackageTestSupport.h"
@@ -25,14 +27,14 @@ class PackageWine : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_EQ(GetACP(), 1252u);
-        wine::DeleteRegTree(HKEY_LOCAL_MACHINE, kHostSetupKey);
-        wine::DeleteRegTree(HKEY_USERS, kGlobalKey);
+        wine::UnregisterHost();
+        wine::DeleteRegTree(HKEY_USERS, GlobalKey());
         // Each recording program logs beside itself.
         SetEnvironmentVariableA("TREVANEL_RECORD_LOG", nullptr);
     }
     void TearDown() override {
-        wine::DeleteRegTree(HKEY_LOCAL_MACHINE, kHostSetupKey);
-        wine::DeleteRegTree(HKEY_USERS, kGlobalKey);
+        wine::UnregisterHost();
+        wine::DeleteRegTree(HKEY_USERS, GlobalKey());
     }
 
     static std::string Entry(const std::string& name) {
@@ -79,12 +81,12 @@ TEST_F(PackageWine, UnpackedIntoAFolderWithBlanksItInstallsThroughTheHostAndOpen
     // All folders are made here, before the host's thread makes its own.
     wine::TempFolder unpacked("Unpacked Add-On");
     CopyTree(UnzippedFolder(), unpacked.Path());
-    const std::string folder = WithoutTrailingBackslash(unpacked.Path());
+    const std::string folder = wine::WithoutTrailingBackslash(unpacked.Path());
 
     wine::TempFolder host("FTP Zorvant Host");
     const std::string hostExe = host.Copy(wine::ProgramPath("Recorder.exe"), "FTPZorvant.exe");
-    const std::string appPath = WithoutTrailingBackslash(host.Path());
-    RegisterHost(appPath, "FTP Zorvant 12.0");
+    const std::string appPath = wine::WithoutTrailingBackslash(host.Path());
+    wine::RegisterHost(appPath, "FTP Zorvant 12.0");
 
     wine::TempFolder viewerFolder("Help Viewer");
     const std::string viewer =

@@ -214,8 +214,8 @@ protected:
         wine::DeleteRegTree(HKEY_USERS, kAddonKey);
         SetEnvironmentVariableA("TREVANEL_RECORD_LOG", nullptr);
         m_hostExe = m_host.Copy(wine::ProgramPath("Recorder.exe"), "FTPZorvant.exe");
-        m_hostFolder = WithoutTrailingBackslash(m_host.Path());
-        RegisterHost(m_hostFolder, "FTP Zorvant 12.0");
+        m_hostFolder = wine::WithoutTrailingBackslash(m_host.Path());
+        wine::RegisterHost(m_hostFolder, "FTP Zorvant 12.0");
         m_folder = m_target.Path() + "FTP Zorvant Add-Ons\\Trevanel";
     }
     void TearDown() override {
@@ -308,14 +308,14 @@ protected:
 
     void StoreGlobalTweak(const std::string& name) {
         HKEY key;
-        ASSERT_EQ(RegCreateKeyA(HKEY_USERS, kGlobalKey, &key), ERROR_SUCCESS);
+        ASSERT_EQ(RegCreateKeyA(HKEY_USERS, GlobalKey().c_str(), &key), ERROR_SUCCESS);
         const DWORD count = 1;
         RegSetValueExA(key, "Count", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&count), 4);
         RegCloseKey(key);
-        SetRegString(HKEY_USERS, std::string(kGlobalKey) + "\\Tweak 00", "Name", name);
+        SetRegString(HKEY_USERS, GlobalKey() + "\\Tweak 00", "Name", name);
     }
     std::string GlobalTweakName() const {
-        return RegString(HKEY_USERS, std::string(kGlobalKey) + "\\Tweak 00", "Name");
+        return RegString(HKEY_USERS, GlobalKey() + "\\Tweak 00", "Name");
     }
 
     void ExpectHostRun(const RecordedRun& run, const std::string& switchText) const {

@@ -11,12 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/Layout.h"
+#include "tests/wine/common/RecordingLogs.h"
 #include "tests/wine/common/WineHarness.h"
 
 namespace {
 
-const char kConfigurations[] = ".DEFAULT\\Software\\Tarku Software\\FTP Zorvant Trevanel\\Configurations";
-const char kGlobal[] = "ZTTrevanelAddon Global Configuration";
 
 struct Tweak {
     Tweak(std::string exe_, std::string parameters_, DWORD applyTo_ = 0x01 | 0x10,
@@ -41,18 +41,16 @@ void SetDword(HKEY key, const char* name, DWORD value) {
     RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
 }
 
-// Stores the tweak set of a profile (kGlobal for the global configuration) as the add-on keeps it.
+// Stores the tweak set of a profile (kGlobalSetName for the global configuration) as the add-on keeps it.
 void StoreTweaks(const std::string& setName, const std::vector<Tweak>& tweaks) {
-    const std::string setKey = std::string(kConfigurations) + "\\" + setName;
+    const std::string setKey = ProfileKey(setName);
     wine::DeleteRegTree(HKEY_USERS, setKey);
     HKEY key = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_USERS, setKey.c_str(), &key));
     SetDword(key, "Count", static_cast<DWORD>(tweaks.size()));
     RegCloseKey(key);
     for (size_t i = 0; i < tweaks.size(); ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, "\\Tweak %02u", static_cast<unsigned>(i));
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_USERS, (setKey + name).c_str(), &key));
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_USERS, TweakKey(setKey, int(i)).c_str(), &key));
         SetString(key, "Name", "Tweak " + std::to_string(i));
         SetString(key, "Exe", tweaks[i].exe);
         SetString(key, "Parameters", tweaks[i].parameters);
@@ -124,18 +122,12 @@ unsigned long long Now() {
 class TweakRunWine : public testing::Test {
 protected:
     void SetUp() override {
-        wine::DeleteRegTree(HKEY_USERS, kConfigurations);
+        wine::DeleteRegTree(HKEY_USERS, ConfigurationsKey());
         m_recorder = m_folder.Copy(wine::ProgramPath("Recorder.exe"));
         m_batch = m_folder.Copy(wine::SourcePath("tests\\fixtures\\EchoArgs.bat"));
-        m_log = m_folder.Path() + "recorder.log";
-        m_batchLog = m_folder.Path() + "batch.log";
-        SetEnvironmentVariableA("TREVANEL_RECORD_LOG", m_log.c_str());
-        SetEnvironmentVariableA("TREVANEL_BAT_LOG", m_batchLog.c_str());
     }
     void TearDown() override {
-        SetEnvironmentVariableA("TREVANEL_RECORD_LOG", nullptr);
-        SetEnvironmentVariableA("TREVANEL_BAT_LOG", nullptr);
-        wine::DeleteRegTree(HKEY_USERS, kConfigurations);
+        wine::DeleteRegTree(HKEY_USERS, ConfigurationsKey());
     }
 
     // Plays the host script; every command must have run and the host must have ended by itself.
@@ -152,12 +144,11 @@ protected:
     wine::AddonCopy m_addon;
     std::string m_recorder;
     std::string m_batch;
-    std::string m_log;
-    std::string m_batchLog;
+    wine::RecordingLogs m_logs{m_folder.Path()};
 };
 
 TEST_F(TweakRunWine, TransferExportsTakeThePathsFromTheirOwnArgumentPositions) {
-    StoreTweaks(kGlobal, {{m_recorder, "\"%LOCAL_FILE_PATH%\" \"%REMOTE_FILE_PATH%\""},
+    StoreTweaks(kGlobalSetName, {{m_recorder, "\"%LOCAL_FILE_PATH%\" \"%REMOTE_FILE_PATH%\""},
                           {m_batch, "\"%LOCAL_FILE_PATH%\" \"%REMOTE_FILE_PATH%\""}});
     const std::string output = Host({"create 1 Work",
                                      "download 1 0 /pub/remote.txt C:\\in\\local.txt",
@@ -165,20 +156,20 @@ TEST_F(TweakRunWine, TransferExportsTakeThePathsFromTheirOwnArgumentPositions) {
     EXPECT_NE(std::string::npos, output.find("download 1: result 0")) << output;
     EXPECT_NE(std::string::npos, output.find("upload 1: result 0")) << output;
 
-    const std::vector<RecordedRun> runs = ReadRuns(m_log);
+    const std::vector<RecordedRun> runs = ReadRuns(m_logs.recorder);
     ASSERT_EQ(2u, runs.size());
     EXPECT_EQ((std::vector<std::string>{"C:\\in\\local.txt", "/pub/remote.txt"}), runs[0].args);
     EXPECT_EQ((std::vector<std::string>{"C:\\out\\up.txt", "/pub/up.txt"}), runs[1].args);
     EXPECT_EQ(std::string("1=\"C:\\in\\local.txt\" 2=\"/pub/remote.txt\"\r\n") +
                   "1=\"C:\\out\\up.txt\" 2=\"/pub/up.txt\"\r\n",
-              ReadFile(m_batchLog));
+              ReadFile(m_logs.batch));
 }
 
 TEST_F(TweakRunWine, PathWithBlanksReachesTheProgramAsTypedInTheParameterLine) {
-    StoreTweaks(kGlobal, {{m_recorder, "%LOCAL_FILE_PATH% \"%LOCAL_FILE_PATH%\" -r=%REMOTE_FILE_PATH%"}});
+    StoreTweaks(kGlobalSetName, {{m_recorder, "%LOCAL_FILE_PATH% \"%LOCAL_FILE_PATH%\" -r=%REMOTE_FILE_PATH%"}});
     Host({"create 1 Work", "download 1 0 \"/pub/my file.txt\" \"C:\\My Files\\a b.txt\""});
 
-    const std::vector<RecordedRun> runs = ReadRuns(m_log);
+    const std::vector<RecordedRun> runs = ReadRuns(m_logs.recorder);
     ASSERT_EQ(1u, runs.size());
     const std::string parameters = "C:\\My Files\\a b.txt \"C:\\My Files\\a b.txt\" -r=/pub/my file.txt";
     EXPECT_EQ(parameters, runs[0].commandLine.substr(runs[0].commandLine.size() - parameters.size()));
@@ -188,21 +179,21 @@ TEST_F(TweakRunWine, PathWithBlanksReachesTheProgramAsTypedInTheParameterLine) {
 }
 
 TEST_F(TweakRunWine, TweaksRunInListOrderEachAfterThePreviousEnded) {
-    StoreTweaks(kGlobal, {{m_recorder, "first --sleep-ms=400"},
+    StoreTweaks(kGlobalSetName, {{m_recorder, "first --sleep-ms=400"},
                           {m_folder.Path() + "missing.exe", "never"},
                           {m_batch, "second %LOCAL_FILE_PATH%"},
                           {m_recorder, "third --sleep-ms=100"}});
     const std::string output = Host({"create 1 Work", "download 1 0 /pub/a.txt C:\\in\\a.txt"});
     EXPECT_NE(std::string::npos, output.find("download 1: result 0")) << output;
 
-    const std::vector<RecordedRun> runs = ReadRuns(m_log);
+    const std::vector<RecordedRun> runs = ReadRuns(m_logs.recorder);
     ASSERT_EQ(2u, runs.size());
     EXPECT_EQ("first", runs[0].args.at(0));
     EXPECT_EQ("third", runs[1].args.at(0));
     EXPECT_GE(runs[0].end - runs[0].start, 4000000u);
     EXPECT_GT(runs[1].start, runs[0].end);
     // The batch file in between ran too, after the first program.
-    EXPECT_EQ("1=second 2=C:\\in\\a.txt\r\n", ReadFile(m_batchLog));
+    EXPECT_EQ("1=second 2=C:\\in\\a.txt\r\n", ReadFile(m_logs.batch));
 }
 
 TEST_F(TweakRunWine, TweaksThatDoNotApplyStartNothing) {
@@ -213,21 +204,21 @@ TEST_F(TweakRunWine, TweaksThatDoNotApplyStartNothing) {
     Tweak caseSensitive{m_recorder, "case-sensitive", 0x01, "*.txt"};
     caseSensitive.ignoreCase = 0;
     Tweak text{m_recorder, "text", 0x01, "*.pdf; *.txt"};
-    StoreTweaks(kGlobal, {disabled, uploadOnly, pdfOnly, caseSensitive, text});
+    StoreTweaks(kGlobalSetName, {disabled, uploadOnly, pdfOnly, caseSensitive, text});
     Host({"create 1 Work", "download 1 0 /pub/A.TXT C:\\in\\A.TXT"});
 
-    const std::vector<RecordedRun> runs = ReadRuns(m_log);
+    const std::vector<RecordedRun> runs = ReadRuns(m_logs.recorder);
     ASSERT_EQ(1u, runs.size());
     EXPECT_EQ(std::vector<std::string>{"text"}, runs[0].args);
 }
 
 TEST_F(TweakRunWine, PathWithADoubleQuoteIsNotPutIntoAParameterLine) {
-    StoreTweaks(kGlobal, {{m_batch, "\"%REMOTE_FILE_PATH%\""}, {m_recorder, "\"%LOCAL_FILE_PATH%\""}});
+    StoreTweaks(kGlobalSetName, {{m_batch, "\"%REMOTE_FILE_PATH%\""}, {m_recorder, "\"%LOCAL_FILE_PATH%\""}});
     // The host's script writes a quote inside quotes as two.
     Host({"create 1 Work", "download 1 0 \"/pub/x\"\" & echo injected & \"\".txt\" C:\\in\\x.txt"});
 
-    EXPECT_EQ("", ReadFile(m_batchLog));
-    const std::vector<RecordedRun> runs = ReadRuns(m_log);
+    EXPECT_EQ("", ReadFile(m_logs.batch));
+    const std::vector<RecordedRun> runs = ReadRuns(m_logs.recorder);
     ASSERT_EQ(1u, runs.size());
     EXPECT_EQ(std::vector<std::string>{"C:\\in\\x.txt"}, runs[0].args);
 }
@@ -276,26 +267,26 @@ TEST_F(TweakRunWine, NamesFromTheServerNeverStartACommandOrChangeTheArguments) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        DeleteFileA(m_log.c_str());
-        DeleteFileA(m_batchLog.c_str());
-        StoreTweaks(kGlobal, {{c.exe, c.parameters}});
+        DeleteFileA(m_logs.recorder.c_str());
+        DeleteFileA(m_logs.batch.c_str());
+        StoreTweaks(kGlobalSetName, {{c.exe, c.parameters}});
         // The host's script takes a quoted argument whole; no quote needs doubling here.
         Host({"create 1 Work", "download 1 0 \"" + c.remote + "\" \"" + c.local + "\""});
-        const std::vector<RecordedRun> runs = ReadRuns(m_log);
+        const std::vector<RecordedRun> runs = ReadRuns(m_logs.recorder);
         if (c.programArgs.empty()) {
             EXPECT_TRUE(runs.empty()) << (runs.empty() ? "" : runs[0].commandLine);
         } else {
             ASSERT_EQ(1u, runs.size());
             EXPECT_EQ(c.programArgs, runs[0].args) << runs[0].commandLine;
         }
-        EXPECT_EQ(c.batchLine, ReadFile(m_batchLog));
+        EXPECT_EQ(c.batchLine, ReadFile(m_logs.batch));
     }
     DeleteFileA(other.c_str());
     RemoveDirectoryA(injectedFolder.c_str());
 }
 
 TEST_F(TweakRunWine, ProfileWithoutItsOwnConfigurationRunsTheGlobalTweaks) {
-    StoreTweaks(kGlobal, {{m_recorder, "global"}});
+    StoreTweaks(kGlobalSetName, {{m_recorder, "global"}});
     StoreTweaks("Alpha", {{m_recorder, "alpha"}});
     StoreTweaks("Empty", {});
     Host({"create 1 Gamma", "create 2 ALPHA", "create 3 Empty", "create 4 @null",
@@ -303,7 +294,7 @@ TEST_F(TweakRunWine, ProfileWithoutItsOwnConfigurationRunsTheGlobalTweaks) {
           "download 4 0 /r C:\\l", "download 5 0 /r C:\\l"});
 
     std::vector<std::string> marks;
-    for (const RecordedRun& run : ReadRuns(m_log)) marks.push_back(run.args.empty() ? "" : run.args[0]);
+    for (const RecordedRun& run : ReadRuns(m_logs.recorder)) marks.push_back(run.args.empty() ? "" : run.args[0]);
     EXPECT_EQ((std::vector<std::string>{"global", "alpha", "global"}), marks);
 }
 
@@ -327,7 +318,7 @@ TEST_F(TweakRunWine, TransferExportReturnsOnlyAfterTheLastProgramEnded) {
     SetCurrentDirectoryA(previous);
     m_addon.Unload();
 
-    const std::vector<RecordedRun> runs = ReadRuns(m_log);
+    const std::vector<RecordedRun> runs = ReadRuns(m_logs.recorder);
     ASSERT_EQ(2u, runs.size());
     EXPECT_GT(runs[0].start, before);
     EXPECT_GT(runs[1].start, runs[0].end);
@@ -381,7 +372,7 @@ TEST_F(TweakRunWine, TenTweaksCostAboutAsMuchAsTenDirectLaunches) {
     }
     m_addon.Unload();
 
-    EXPECT_EQ(70u, ReadRuns(m_log).size());
+    EXPECT_EQ(70u, ReadRuns(m_logs.recorder).size());
     std::printf("ten tweaks: %.1f ms, ten direct launches: %.1f ms, ratio %.3f\n", tweaksMs, directMs,
                 tweaksMs / directMs);
     RecordProperty("tweaks_ms", std::to_string(tweaksMs));

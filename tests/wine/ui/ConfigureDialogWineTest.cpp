@@ -14,14 +14,12 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/Layout.h"
 #include "tests/wine/common/WindowDriver.h"
 #include "tests/wine/common/WineHarness.h"
 
 namespace {
 
-const char kConfigurations[] =
-    ".DEFAULT\\Software\\Tarku Software\\FTP Zorvant Trevanel\\Configurations\\";
-const char kGlobal[] = "ZTTrevanelAddon Global Configuration";
 const char kListCaption[] = "FTP Zorvant Transfer Hilfsprogramm";
 const char kEditorCaption[] = "FTP Zorvant Trevanel Konfiguration";
 const DWORD kTimeout = 15000;
@@ -121,9 +119,7 @@ void StoreTweak(const std::string& setKey, int index, const std::string& name,
     const DWORD count = index + 1;
     RegSetValueExA(key, "Count", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&count), 4);
     RegCloseKey(key);
-    char sub[32];
-    std::snprintf(sub, sizeof sub, "\\Tweak %02d", index);
-    ASSERT_EQ(RegCreateKeyA(HKEY_USERS, (setKey + sub).c_str(), &key), ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyA(HKEY_USERS, TweakKey(setKey, index).c_str(), &key), ERROR_SUCCESS);
     auto setString = [&](const char* value, const std::string& text) {
         RegSetValueExA(key, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                        static_cast<DWORD>(text.size() + 1));
@@ -177,8 +173,8 @@ class ConfigureDialogWine : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_EQ(GetACP(), 1252u);
-        wine::DeleteRegTree(HKEY_USERS, std::string(kConfigurations) + kGlobal);
-        wine::DeleteRegTree(HKEY_USERS, std::string(kConfigurations) + "Work");
+        wine::DeleteRegTree(HKEY_USERS, GlobalKey());
+        wine::DeleteRegTree(HKEY_USERS, ProfileKey("Work"));
         m_recorder = m_folder.Copy(wine::ProgramPath("Recorder.exe"));
         m_log = m_folder.Path() + "runs.log";
         SetEnvironmentVariableA("TREVANEL_RECORD_LOG", m_log.c_str());
@@ -189,8 +185,8 @@ protected:
     void TearDown() override {
         m_addon.Unload();
         SetEnvironmentVariableA("TREVANEL_RECORD_LOG", nullptr);
-        wine::DeleteRegTree(HKEY_USERS, std::string(kConfigurations) + kGlobal);
-        wine::DeleteRegTree(HKEY_USERS, std::string(kConfigurations) + "Work");
+        wine::DeleteRegTree(HKEY_USERS, GlobalKey());
+        wine::DeleteRegTree(HKEY_USERS, ProfileKey("Work"));
     }
 
     // Runs ZTAddOnConfigure(profile) here while user works the list dialog on another thread.
@@ -214,8 +210,8 @@ protected:
 };
 
 TEST_F(ConfigureDialogWine, ATweakTypedIntoTheDialogsIsStoredAndRunsInTheProfilesLiveSession) {
-    const std::string global = std::string(kConfigurations) + kGlobal;
-    const std::string work = std::string(kConfigurations) + "Work";
+    const std::string global = GlobalKey();
+    const std::string work = ProfileKey("Work");
     StoreTweak(global, 0, "Upload Echo", m_recorder, "global", 0x10);
 
     auto create = m_addon.Export<void(WINAPI*)(void*, const char*)>(5);
@@ -296,7 +292,7 @@ TEST_F(ConfigureDialogWine, ATweakTypedIntoTheDialogsIsStoredAndRunsInTheProfile
 }
 
 TEST_F(ConfigureDialogWine, RemoveAsksAndCancelStoresNothing) {
-    const std::string global = std::string(kConfigurations) + kGlobal;
+    const std::string global = GlobalKey();
     StoreTweak(global, 0, "First", m_recorder, "1", 0x01);
     StoreTweak(global, 1, "Second", m_recorder, "2", 0x01);
     const KeyContent before = ReadKey(global);
@@ -331,7 +327,7 @@ TEST_F(ConfigureDialogWine, RemoveAsksAndCancelStoresNothing) {
 // The registry refuses the key of a profile name this long, as it refuses every write to the
 // configuration of a host that does not run as administrator.
 TEST_F(ConfigureDialogWine, ARefusedSaveIsSaidAndTheListStaysOpenUntilCancel) {
-    const std::string global = std::string(kConfigurations) + kGlobal;
+    const std::string global = GlobalKey();
     StoreTweak(global, 0, "First", m_recorder, "1", 0x01);
     const KeyContent globalBefore = ReadKey(global);
     const std::string profile(400, 'P');
@@ -356,8 +352,7 @@ TEST_F(ConfigureDialogWine, ARefusedSaveIsSaidAndTheListStaysOpenUntilCancel) {
     EXPECT_TRUE(openAfterOk);
     EXPECT_EQ(rowsAfterOk, std::vector<std::string>{"First"});
     // Nothing half-written, and the global set the list showed is untouched.
-    std::string sets = kConfigurations;
-    sets.pop_back();
+    const std::string sets = ConfigurationsKey();
     for (const std::string& name : ReadKey(sets).subkeys) EXPECT_NE(name.substr(0, 3), "PPP");
     EXPECT_EQ(ReadKey(global).values, globalBefore.values);
     EXPECT_EQ(ReadKey(global).subkeys, globalBefore.subkeys);
@@ -387,7 +382,7 @@ TEST_F(ConfigureDialogWine, ScreenshotsOfBothDialogs) {
         std::snprintf(folder, sizeof folder, "%s", TREVANEL_BIN_DIR "/screenshots");
         CreateDirectoryA(wine::ToWindowsPath(folder).c_str(), nullptr);
     }
-    const std::string global = std::string(kConfigurations) + kGlobal;
+    const std::string global = GlobalKey();
     StoreTweak(global, 0, wine::Cp1252("Prüfsumme berechnen"), "C:\\Tools\\hashsum.exe",
                "\"%LOCAL_FILE_PATH%\"", 0x01);
     StoreTweak(global, 1, wine::Cp1252("Berichte nach PDF umwandeln"), "C:\\Tools\\topdf.exe",
