@@ -61,6 +61,20 @@ Args SplitLikeTheRuntime(const std::string& line) {
     }
 }
 
+// A path where the template has its placeholder, as the template promises it: whole inside
+// quotes, split at blanks and tabs only outside them. end closes the argument being built.
+template <typename End>
+void PutPath(const std::string& path, bool quoted, std::string& arg, bool& open, End end) {
+    for (char c : path) {
+        if (!quoted && IsBlank(c)) {
+            end();
+        } else {
+            arg += c;
+            open = true;
+        }
+    }
+}
+
 // What the template promises for a program: the same rules for the user's text, while a path
 // is taken whole inside quotes and split at blanks and tabs only outside them.
 Args ExpectedForRuntime(const std::vector<Piece>& pieces, const std::string& local,
@@ -76,14 +90,7 @@ Args ExpectedForRuntime(const std::vector<Piece>& pieces, const std::string& loc
     for (size_t k = 0; k < pieces.size(); ++k) {
         const Piece& p = pieces[k];
         if (p.placeholder) {
-            for (char c : p.placeholder == 1 ? local : remote) {
-                if (!quoted && IsBlank(c)) {
-                    end();
-                } else {
-                    arg += c;
-                    open = true;
-                }
-            }
+            PutPath(p.placeholder == 1 ? local : remote, quoted, arg, open, end);
             continue;
         }
         const char c = p.literal;
@@ -177,14 +184,7 @@ Args ExpectedForCmd(const std::vector<Piece>& pieces, const std::string& local, 
     };
     for (const Piece& p : pieces) {
         if (p.placeholder) {
-            for (char c : p.placeholder == 1 ? local : remote) {
-                if (!quoted && IsBlank(c)) {
-                    end();
-                } else {
-                    arg += c;
-                    open = true;
-                }
-            }
+            PutPath(p.placeholder == 1 ? local : remote, quoted, arg, open, end);
         } else if (p.literal == '"') {
             quoted = !quoted;
             arg += '"';

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/common/Layout.h"
+#include "tests/wine/common/ScreenCapture.h"
 #include "tests/wine/common/WindowDriver.h"
 #include "tests/wine/common/WineHarness.h"
 
@@ -137,37 +138,6 @@ void StoreTweak(const std::string& setKey, int index, const std::string& name,
     RegCloseKey(key);
 }
 
-
-// Takes a PNG of window's screen area with ImageMagick's import, a Unix program that Wine starts
-// like any other. Empty when the picture was written while the window was visible, else why not.
-std::string Screenshot(HWND window, const std::string& unixPath) {
-    RECT rect;
-    if (!IsWindowVisible(window) || !GetWindowRect(window, &rect)) return "window not visible";
-    char geometry[64];
-    std::snprintf(geometry, sizeof geometry, "%ldx%ld+%ld+%ld", rect.right - rect.left,
-                  rect.bottom - rect.top, rect.left, rect.top);
-    const std::string picture = wine::ToWindowsPath(unixPath);
-    DeleteFileA(picture.c_str());
-    std::string command = "Z:\\usr\\bin\\import -window root -crop " + std::string(geometry) +
-                          " +repage " + unixPath;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        return "cannot start import: error " + std::to_string(GetLastError());
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    // The finished file is the sign of success, whatever Wine reports of a Unix program's end.
-    std::string written;
-    WaitUntil([&] {
-        written = ReadFile(picture);
-        return written.size() > 1000 && written.compare(written.size() - 8, 4, "IEND") == 0;
-    }, 30000);
-    if (written.size() < 8 || written.compare(1, 3, "PNG") != 0) return "no PNG written to " + picture;
-    return IsWindowVisible(window) ? std::string() : "window hidden while the picture was taken";
-}
 
 class ConfigureDialogWine : public ::testing::Test {
 protected:
@@ -376,12 +346,7 @@ TEST_F(ConfigureDialogWine, HelpWithoutHelpFilesNamesThePathInTheHelpFolder) {
 TEST_F(ConfigureDialogWine, ScreenshotsOfBothDialogs) {
     // The pictures in docs/ are made by pointing TREVANEL_SCREENSHOT_DIR there; every other run
     // takes them into the build tree, so that they are checked all the same.
-    char folder[1024];
-    const DWORD length = GetEnvironmentVariableA("TREVANEL_SCREENSHOT_DIR", folder, sizeof folder);
-    if (length == 0 || length >= sizeof folder) {
-        std::snprintf(folder, sizeof folder, "%s", TREVANEL_BIN_DIR "/screenshots");
-        CreateDirectoryA(wine::ToWindowsPath(folder).c_str(), nullptr);
-    }
+    const std::string folder = wine::ScreenshotFolder();
     const std::string global = GlobalKey();
     StoreTweak(global, 0, wine::Cp1252("Prüfsumme berechnen"), "C:\\Tools\\hashsum.exe",
                "\"%LOCAL_FILE_PATH%\"", 0x01);
@@ -392,7 +357,7 @@ TEST_F(ConfigureDialogWine, ScreenshotsOfBothDialogs) {
 
     Configure(nullptr, [&](HWND list) {
         ClickRow(list, kTweaks, 1);
-        EXPECT_EQ(Screenshot(list, std::string(folder) + "/tweak-list.png"), "");
+        EXPECT_EQ(wine::CaptureWindow(list, folder + "/tweak-list.png"), "");
         PostMessageA(GetDlgItem(list, kEdit), BM_CLICK, 0, 0);
         HWND editor = wine::WaitForVisibleWindow("#32770", kEditorCaption, kTimeout);
         ASSERT_NE(editor, nullptr);
@@ -402,7 +367,7 @@ TEST_F(ConfigureDialogWine, ScreenshotsOfBothDialogs) {
             SendDlgItemMessageA(editor, kAddFilter, BM_CLICK, 0, 0);
         }
         ClickRow(editor, kFilters, 1);
-        EXPECT_EQ(Screenshot(editor, std::string(folder) + "/tweak-editor.png"), "");
+        EXPECT_EQ(wine::CaptureWindow(editor, folder + "/tweak-editor.png"), "");
         PostMessageA(GetDlgItem(editor, IDCANCEL), BM_CLICK, 0, 0);
         WaitUntil([&] { return !IsWindow(editor); });
         PostMessageA(GetDlgItem(list, IDCANCEL), BM_CLICK, 0, 0);
