@@ -61,36 +61,44 @@ Args SplitLikeTheRuntime(const std::string& line) {
     }
 }
 
-// A path where the template has its placeholder, as the template promises it: whole inside
-// quotes, split at blanks and tabs only outside them. end closes the argument being built.
-template <typename End>
-void PutPath(const std::string& path, bool quoted, std::string& arg, bool& open, End end) {
-    for (char c : path) {
-        if (!quoted && IsBlank(c)) {
-            end();
-        } else {
-            arg += c;
-            open = true;
+// The arguments of a template as they are built, piece by piece.
+struct ArgsBuilder {
+    Args args;
+    std::string arg;
+    bool open = false;
+
+    void Add(char c) {
+        arg += c;
+        open = true;
+    }
+    void End() {
+        if (open) args.push_back(arg);
+        arg.clear();
+        open = false;
+    }
+    // A path where the template has its placeholder, as the template promises it: whole inside
+    // quotes, split at blanks and tabs only outside them.
+    void PutPath(const std::string& path, bool quoted) {
+        for (char c : path) {
+            if (!quoted && IsBlank(c)) {
+                End();
+            } else {
+                Add(c);
+            }
         }
     }
-}
+};
 
 // What the template promises for a program: the same rules for the user's text, while a path
 // is taken whole inside quotes and split at blanks and tabs only outside them.
 Args ExpectedForRuntime(const std::vector<Piece>& pieces, const std::string& local,
                         const std::string& remote) {
-    Args args;
-    std::string arg;
-    bool open = false, quoted = false;
-    auto end = [&] {
-        if (open) args.push_back(arg);
-        arg.clear();
-        open = false;
-    };
+    ArgsBuilder out;
+    bool quoted = false;
     for (size_t k = 0; k < pieces.size(); ++k) {
         const Piece& p = pieces[k];
         if (p.placeholder) {
-            PutPath(p.placeholder == 1 ? local : remote, quoted, arg, open, end);
+            out.PutPath(p.placeholder == 1 ? local : remote, quoted);
             continue;
         }
         const char c = p.literal;
@@ -98,37 +106,36 @@ Args ExpectedForRuntime(const std::vector<Piece>& pieces, const std::string& loc
             size_t n = 0;
             while (k < pieces.size() && !pieces[k].placeholder && pieces[k].literal == '\\') ++n, ++k;
             const bool quoteFollows = k < pieces.size() && !pieces[k].placeholder && pieces[k].literal == '"';
-            open = true;
+            out.open = true;
             if (quoteFollows) {
-                arg.append(n / 2, '\\');
+                out.arg.append(n / 2, '\\');
                 if (n % 2) {
-                    arg += '"';
+                    out.arg += '"';
                 } else {
                     --k;  // the quote is read as a quote by the next pass
                 }
             } else {
-                arg.append(n, '\\');
+                out.arg.append(n, '\\');
                 --k;
             }
         } else if (c == '"') {
             const bool doubled = quoted && k + 1 < pieces.size() && !pieces[k + 1].placeholder &&
                                  pieces[k + 1].literal == '"';
             if (doubled) {
-                arg += '"';
+                out.arg += '"';
                 ++k;
             } else {
                 quoted = !quoted;
             }
-            open = true;
+            out.open = true;
         } else if (!quoted && IsBlank(c)) {
-            end();
+            out.End();
         } else {
-            arg += c;
-            open = true;
+            out.Add(c);
         }
     }
-    end();
-    return args;
+    out.End();
+    return out.args;
 }
 
 bool IsCmdDelimiter(unsigned char c) {
@@ -174,30 +181,22 @@ bool SplitLikeCmd(const std::string& line, Args* args) {
 // What the template promises for a batch file: its own text read as cmd.exe reads it, with a
 // path taken whole inside quotes and split at blanks and tabs only outside them.
 Args ExpectedForCmd(const std::vector<Piece>& pieces, const std::string& local, const std::string& remote) {
-    Args args;
-    std::string arg;
-    bool open = false, quoted = false;
-    auto end = [&] {
-        if (open) args.push_back(arg);
-        arg.clear();
-        open = false;
-    };
+    ArgsBuilder out;
+    bool quoted = false;
     for (const Piece& p : pieces) {
         if (p.placeholder) {
-            PutPath(p.placeholder == 1 ? local : remote, quoted, arg, open, end);
+            out.PutPath(p.placeholder == 1 ? local : remote, quoted);
         } else if (p.literal == '"') {
             quoted = !quoted;
-            arg += '"';
-            open = true;
+            out.Add('"');
         } else if (!quoted && IsCmdDelimiter(static_cast<unsigned char>(p.literal))) {
-            end();
+            out.End();
         } else {
-            arg += p.literal;
-            open = true;
+            out.Add(p.literal);
         }
     }
-    end();
-    return args;
+    out.End();
+    return out.args;
 }
 
 std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
