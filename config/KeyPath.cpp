@@ -7,8 +7,18 @@
 
 namespace {
 
-// The key names along path, folded to upper case; empty parts name no key.
+// The key names along path, folded to upper case.
 std::vector<std::string> FoldedParts(const std::string& path) {
+    std::vector<std::string> parts = KeyPathParts(path);
+    for (std::string& part : parts) {
+        for (char& c : part) c = FoldRegistryNameChar(c);
+    }
+    return parts;
+}
+
+}  // namespace
+
+std::vector<std::string> KeyPathParts(const std::string& path) {
     std::vector<std::string> parts;
     std::string part;
     for (char c : path) {
@@ -16,14 +26,12 @@ std::vector<std::string> FoldedParts(const std::string& path) {
             if (!part.empty()) parts.push_back(part);
             part.clear();
         } else {
-            part += FoldRegistryNameChar(c);
+            part += c;
         }
     }
     if (!part.empty()) parts.push_back(part);
     return parts;
 }
-
-}  // namespace
 
 bool IsSameKeyPath(const std::string& a, const std::string& b) {
     return FoldedParts(a) == FoldedParts(b);

@@ -1,6 +1,8 @@
 // The tweak record: defaults, its registry form and the text form of its filter list.
 #include "config/TweakInfo.h"
 
+#include <cstring>
+
 #include "config/AppBase.h"
 
 namespace {
@@ -21,14 +23,17 @@ void CTweakInfo::Load(const std::string& keyPath) {
     const CAppBase* app = AfxGetApp();
     if (app == nullptr) return;
     const char* key = keyPath.c_str();
-    m_strName = app->ReadRegString(HKEY_USERS, key, "Name", m_strName);
-    m_strExe = app->ReadRegString(HKEY_USERS, key, "Exe", m_strExe);
-    m_strParameters = app->ReadRegString(HKEY_USERS, key, "Parameters", m_strParameters);
-    m_bEnabled = app->ReadRegDword(HKEY_USERS, key, "Enabled", m_bEnabled);
-    m_bIgnoreCase = app->ReadRegDword(HKEY_USERS, key, "Ignore Case", m_bIgnoreCase);
-    m_nApplyTo = static_cast<uint32_t>(
-        app->ReadRegDword(HKEY_USERS, key, "Apply To", static_cast<int32_t>(m_nApplyTo)));
-    ParseFilters(app->ReadRegString(HKEY_USERS, key, "Filter", std::string()));
+    for (StoredTweakValue value : StoredValuesOf(*this)) {
+        if (value.type == REG_SZ) {
+            // A missing "Filter" adds no filter; a missing text keeps the field.
+            const std::string def = std::strcmp(value.name, "Filter") == 0 ? std::string() : value.text;
+            value.text = app->ReadRegString(HKEY_USERS, key, value.name, def);
+        } else {
+            value.number = static_cast<uint32_t>(
+                app->ReadRegDword(HKEY_USERS, key, value.name, static_cast<int32_t>(value.number)));
+        }
+        TakeStoredValue(*this, value);
+    }
 }
 
 std::vector<StoredTweakValue> StoredValuesOf(const CTweakInfo& tweak) {
@@ -41,6 +46,17 @@ std::vector<StoredTweakValue> StoredValuesOf(const CTweakInfo& tweak) {
         {"Apply To", REG_DWORD, std::string(), tweak.m_nApplyTo},
         {"Filter", REG_SZ, tweak.GetFilterString(), 0},
     };
+}
+
+void TakeStoredValue(CTweakInfo& tweak, const StoredTweakValue& value) {
+    const std::string name = value.name;
+    if (name == "Name") tweak.m_strName = value.text;
+    if (name == "Exe") tweak.m_strExe = value.text;
+    if (name == "Parameters") tweak.m_strParameters = value.text;
+    if (name == "Enabled") tweak.m_bEnabled = static_cast<int32_t>(value.number);
+    if (name == "Ignore Case") tweak.m_bIgnoreCase = static_cast<int32_t>(value.number);
+    if (name == "Apply To") tweak.m_nApplyTo = value.number;
+    if (name == "Filter") tweak.ParseFilters(value.text);
 }
 
 void CTweakInfo::Save(const std::string& keyPath) const {

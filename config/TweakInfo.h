@@ -26,6 +26,10 @@ struct StoredTweakValue {
 // The seven values of tweak's key, in the order Save writes them.
 std::vector<StoredTweakValue> StoredValuesOf(const CTweakInfo& tweak);
 
+// Puts one value of a tweak's key into tweak as Load reads it: its text or number replaces the
+// field, and a "Filter" text is parsed into filters added to the list. Other names change nothing.
+void TakeStoredValue(CTweakInfo& tweak, const StoredTweakValue& value);
+
 class CTweakInfo {
 public:
     CTweakInfo();

@@ -8,6 +8,7 @@
 #include "config/TweakConfig.h"
 #include "config/TweakInfo.h"
 #include "ctl/StoredSets.h"
+#include "platform/RegistryNames.h"
 #include "platform/WinTypes.h"
 
 namespace {
@@ -41,7 +42,7 @@ RegFile MergeKeys(const RegFile& file) {
         }
         for (const RegFileValue& value : key.values) {
             auto known = std::find_if(same->values.begin(), same->values.end(), [&](const RegFileValue& v) {
-                return IsSameValueName(v.name, value.name);
+                return IsSameRegistryName(v.name, value.name);
             });
             if (known != same->values.end()) {
                 *known = value;
@@ -85,7 +86,7 @@ bool ReadTweak(const RegFileKey& key, CTweakInfo* tweak, RegFileError* error) {
     for (const RegFileValue& value : key.values) {
         const StoredTweakValue* known = nullptr;
         for (const StoredTweakValue& k : stored) {
-            if (IsSameValueName(value.name, k.name)) known = &k;
+            if (IsSameRegistryName(value.name, k.name)) known = &k;
         }
         if (!known) {
             return Fail(error, value.line, (value.name.empty() ? std::string("the default value (@)")
@@ -95,21 +96,19 @@ bool ReadTweak(const RegFileKey& key, CTweakInfo* tweak, RegFileError* error) {
         if (!CheckValueType(value, known->type, error)) return false;
     }
     // The same reading as from the registry: what is missing keeps the record's default.
-    if (const RegFileValue* v = FindRegFileValue(key, "Name")) tweak->m_strName = Text(*v);
-    if (const RegFileValue* v = FindRegFileValue(key, "Exe")) tweak->m_strExe = Text(*v);
-    if (const RegFileValue* v = FindRegFileValue(key, "Parameters")) tweak->m_strParameters = Text(*v);
-    if (const RegFileValue* v = FindRegFileValue(key, "Enabled")) tweak->m_bEnabled = Dword(*v);
-    if (const RegFileValue* v = FindRegFileValue(key, "Ignore Case")) tweak->m_bIgnoreCase = Dword(*v);
-    if (const RegFileValue* v = FindRegFileValue(key, "Apply To")) {
-        tweak->m_nApplyTo = static_cast<uint32_t>(Dword(*v));
+    for (StoredTweakValue value : stored) {
+        const RegFileValue* found = FindRegFileValue(key, value.name);
+        if (found == nullptr) continue;
+        value.text = Text(*found);
+        if (value.type == REG_DWORD) value.number = static_cast<uint32_t>(Dword(*found));
+        TakeStoredValue(*tweak, value);
     }
-    if (const RegFileValue* v = FindRegFileValue(key, "Filter")) tweak->ParseFilters(Text(*v));
     return true;
 }
 
 bool ReadSet(const StoredSet& stored, ImportedSet* set, RegFileError* error) {
     for (const RegFileValue& value : stored.key->values) {
-        if (!IsSameValueName(value.name, "Count")) {
+        if (!IsSameRegistryName(value.name, "Count")) {
             return Fail(error, value.line, (value.name.empty() ? std::string("the default value (@)")
                                                                : "\"" + value.name + "\"") +
                                                " is not a value of a set (only \"Count\" is)");

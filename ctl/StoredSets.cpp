@@ -11,25 +11,6 @@
 #include "ctl/RegistryDump.h"
 #include "platform/RegistryNames.h"
 
-namespace {
-
-// The key names along a path, empty parts dropped as the registry drops them.
-std::vector<std::string> Parts(const std::string& path) {
-    std::vector<std::string> parts;
-    std::string part;
-    for (char c : path + "\\") {
-        if (c != '\\') {
-            part += c;
-        } else if (!part.empty()) {
-            parts.push_back(part);
-            part.clear();
-        }
-    }
-    return parts;
-}
-
-}  // namespace
-
 std::string ConfigurationsKeyPath() {
     const CAppBase* app = AfxGetApp();
     return app ? app->GetRegistryPath("Configurations") : kConfigRoot + std::string("Configurations");
@@ -49,23 +30,18 @@ bool ProfileOfSetKey(const std::string& path, std::string* profile) {
         profile->clear();
         return true;
     }
-    const std::vector<std::string> parts = Parts(path);
+    const std::vector<std::string> parts = KeyPathParts(path);
     std::string name;
-    for (size_t i = Parts(configurations).size(); i < parts.size(); ++i) {
+    for (size_t i = KeyPathParts(configurations).size(); i < parts.size(); ++i) {
         name += (name.empty() ? "" : "\\") + parts[i];
     }
     *profile = name;
     return true;
 }
 
-bool IsSameValueName(const std::string& a, const std::string& b) {
-    return a.find('\\') == std::string::npos && b.find('\\') == std::string::npos ? IsSameKeyPath(a, b)
-                                                                              : a == b;
-}
-
 const RegFileValue* FindRegFileValue(const RegFileKey& key, const char* name) {
     for (const RegFileValue& value : key.values) {
-        if (IsSameValueName(value.name, name)) return &value;
+        if (IsSameRegistryName(value.name, name)) return &value;
     }
     return nullptr;
 }
@@ -91,10 +67,10 @@ StoredLayout FindStoredSets(const RegFile& file) {
         std::string path;
         bool placed = false;
         if (KeyPathBelowUsers(key.path, &path)) {
-            const std::vector<std::string> parts = Parts(path);
+            const std::vector<std::string> parts = KeyPathParts(path);
             const long index = parts.empty() ? -1 : TweakIndexOfKeyName(parts.back());
             for (StoredSet& set : layout.sets) {
-                if (index < 0 || placed || parts.size() != Parts(set.keyPath).size() + 1 ||
+                if (index < 0 || placed || parts.size() != KeyPathParts(set.keyPath).size() + 1 ||
                     !IsKeyPathWithin(path, set.keyPath)) {
                     continue;
                 }

@@ -36,9 +36,6 @@ bool KeyPathBelowUsers(const std::string& filePath, std::string* path);
 // key does not lie below "Configurations" or is that key itself.
 bool ProfileOfSetKey(const std::string& path, std::string* profile);
 
-// Value names compare without regard to letter case, as the registry compares them.
-bool IsSameValueName(const std::string& a, const std::string& b);
-
 // The value of that name, letter case aside, or null.
 const RegFileValue* FindRegFileValue(const RegFileKey& key, const char* name);
 

@@ -1,21 +1,7 @@
 // Telling a batch file from a program by its name.
 #include "runner/ProgramKind.h"
 
-#include <cctype>
-
-namespace {
-
-// The names compared here are ASCII; other letters never equal them in any case.
-bool EqualsFolded(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        const unsigned char x = static_cast<unsigned char>(a[i]);
-        if (x >= 0x80 || std::tolower(x) != b[i]) return false;
-    }
-    return true;
-}
-
-}  // namespace
+#include "platform/RegistryNames.h"
 
 ProgramKind ClassifyProgram(const std::string& exe) {
     std::string name = exe;
@@ -29,8 +15,9 @@ ProgramKind ClassifyProgram(const std::string& exe) {
     const size_t dot = name.rfind('.');
     if (dot == std::string::npos) return ProgramKind::Batch;
     const std::string extension = name.substr(dot);
+    // File names fold their letters as registry names do.
     for (const char* batch : {".bat", ".cmd", ".lnk", ".pif"}) {
-        if (EqualsFolded(extension, batch)) return ProgramKind::Batch;
+        if (IsSameRegistryName(extension, batch)) return ProgramKind::Batch;
     }
-    return EqualsFolded(name, "cmd.exe") ? ProgramKind::Batch : ProgramKind::Program;
+    return IsSameRegistryName(name, "cmd.exe") ? ProgramKind::Batch : ProgramKind::Program;
 }
