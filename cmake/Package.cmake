@@ -5,7 +5,7 @@
 # CPack's ZIP generator and unpacks the zip again with CMake's archive reader, so the zip is a
 # build product that the Wine tests install from; `cpack` in the build tree (or the target
 # "package") packs the same stage again. makensis builds the setup from the stage.
-set(TREVANEL_PACKAGE_NAME "ZTTrevanelAddon-${PROJECT_VERSION}-win32")
+set(TREVANEL_PACKAGE_NAME "ZTTrevanelAddon-${PROJECT_VERSION}-${TREVANEL_ARCH}")
 set(TREVANEL_PACKAGE_ZIP ${CMAKE_BINARY_DIR}/${TREVANEL_PACKAGE_NAME}.zip)
 set(TREVANEL_PACKAGE_STAGE ${CMAKE_BINARY_DIR}/package/stage)
 set(TREVANEL_PACKAGE_UNZIPPED ${CMAKE_BINARY_DIR}/package/unzipped)
@@ -115,6 +115,7 @@ if(TREVANEL_MAKENSIS)
         COMMAND ${TREVANEL_MAKENSIS} -V2 -INPUTCHARSET UTF8 -DVERSION=${PROJECT_VERSION}
             -DFILES=${TREVANEL_SETUP_FILES_NSH}
             -DICON=${CMAKE_SOURCE_DIR}/ui/ZTTrevanelAddon.ico -DOUTFILE=${TREVANEL_SETUP_EXE}
+            -DARCH=${TREVANEL_ARCH}
             ${CMAKE_SOURCE_DIR}/package/ZTTrevanelAddon.nsi
         DEPENDS ${TREVANEL_PACKAGE_ZIP} ${TREVANEL_SETUP_FILES_NSH}
             ${CMAKE_SOURCE_DIR}/package/ZTTrevanelAddon.nsi ${CMAKE_SOURCE_DIR}/ui/ZTTrevanelAddon.ico

@@ -1,16 +1,30 @@
-# Cross build for 32-bit Windows: the add-on DLL, the host stand-in, the test fixtures and the Wine
-# test programs. Everything that runs lands in bin/; CTest runs it under Wine through wine-run.
+# Cross build for Windows (the shipped 32-bit build, or its x64 twin): the add-on DLL, the host stand-in,
+# the test fixtures and the Wine test programs. Everything that runs lands in bin/; CTest runs it under Wine.
 enable_language(RC)
 include(GoogleTest)
 
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+# What is shipped is the 32-bit build. The x64 twin is built from the same sources so that every
+# Wine test also runs under 64-bit Wine, on machines that cannot run 32-bit programs too. Its .def
+# has the same names and ordinals without the stdcall decoration, which x64 lacks.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(TREVANEL_ARCH x64)
+    set(TREVANEL_WINE_ARCH win64)
+    set(TREVANEL_EXPORTS_DEF ${CMAKE_SOURCE_DIR}/addon/ZTTrevanelAddon-x64.def)
+else()
+    set(TREVANEL_ARCH win32)
+    set(TREVANEL_WINE_ARCH win32)
+    set(TREVANEL_EXPORTS_DEF ${CMAKE_SOURCE_DIR}/addon/ZTTrevanelAddon.def)
+endif()
 set(TREVANEL_WINE_PREFIX ${CMAKE_BINARY_DIR}/wine/prefix)
 
-# The emulator: scripts/wine-run with this build tree's prefix unless WINEPREFIX names another.
+# The emulator: scripts/wine-run with this build tree's prefix unless WINEPREFIX names another, and
+# the Wine of the tree's architecture.
 file(WRITE ${CMAKE_BINARY_DIR}/wine-run
     "#!/bin/sh\n"
     ": \"\${WINEPREFIX:=${TREVANEL_WINE_PREFIX}}\"\n"
-    "export WINEPREFIX\n"
+    "export WINEPREFIX TREVANEL_WINE_ARCH=${TREVANEL_WINE_ARCH}\n"
     "exec \"${CMAKE_SOURCE_DIR}/scripts/wine-run\" \"\$@\"\n")
 file(CHMOD ${CMAKE_BINARY_DIR}/wine-run
     PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
@@ -33,9 +47,7 @@ target_link_libraries(trevanel_win32 PUBLIC advapi32 shell32 user32 gdi32 comctl
 
 # The add-on. The C++ and thread runtimes are linked in, so it imports system DLLs only; the
 # whole core goes in, because nothing but the .def file asks for the exports.
-add_library(ZTTrevanelAddon SHARED
-    ${CMAKE_SOURCE_DIR}/addon/win32/DllMain.cpp
-    ${CMAKE_SOURCE_DIR}/addon/ZTTrevanelAddon.def)
+add_library(ZTTrevanelAddon SHARED ${CMAKE_SOURCE_DIR}/addon/win32/DllMain.cpp ${TREVANEL_EXPORTS_DEF})
 if(EXISTS ${CMAKE_SOURCE_DIR}/ui/ZTTrevanelAddon.rc)
     target_sources(ZTTrevanelAddon PRIVATE ${CMAKE_SOURCE_DIR}/ui/ZTTrevanelAddon.rc)
     set_property(SOURCE ${CMAKE_SOURCE_DIR}/ui/ZTTrevanelAddon.rc APPEND PROPERTY
@@ -82,7 +94,9 @@ endforeach()
 # The Wine test harness: where the built programs are, a blank-named folder for the DLL, the host
 # stand-in, the registry. See tests/wine/common/WineHarness.h.
 file(GLOB HARNESS_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/common/*.cpp)
-add_library(trevanel_wine_harness STATIC ${HARNESS_SOURCES})
+add_library(trevanel_wine_harness STATIC ${HARNESS_SOURCES}
+    ${CMAKE_SOURCE_DIR}/tests/common/PeImage.cpp ${CMAKE_SOURCE_DIR}/tests/common/ResourceDecode.cpp
+    ${CMAKE_SOURCE_DIR}/tests/common/AddonImage.cpp)
 target_include_directories(trevanel_wine_harness PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(trevanel_wine_harness PRIVATE ${TREVANEL_WARNINGS})
 target_compile_definitions(trevanel_wine_harness PRIVATE

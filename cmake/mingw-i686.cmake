@@ -1,22 +1,5 @@
-# Cross build for 32-bit Windows with the mingw-w64 i686 compilers of the posix thread model
-# (GoogleTest needs std::thread and friends, which the win32 model lacks).
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86)
-
+# Cross build for 32-bit Windows, what is shipped, with the mingw-w64 i686 compilers of the posix
+# thread model.
 set(TREVANEL_MINGW_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${TREVANEL_MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TREVANEL_MINGW_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER ${TREVANEL_MINGW_PREFIX}-windres)
-set(CMAKE_AR ${TREVANEL_MINGW_PREFIX}-ar CACHE FILEPATH "")
-set(CMAKE_RANLIB ${TREVANEL_MINGW_PREFIX}-ranlib CACHE FILEPATH "")
-set(CMAKE_OBJDUMP ${TREVANEL_MINGW_PREFIX}-objdump CACHE FILEPATH "")
-
-set(CMAKE_FIND_ROOT_PATH /usr/${TREVANEL_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# Programs built here run under Wine in the project's Wine environment (quiet, own prefix).
-# cmake/Windows.cmake replaces this with a wrapper that knows the build tree's prefix.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)
+set(CMAKE_SYSTEM_PROCESSOR x86)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -4,11 +4,22 @@
 ; starts FTP Zorvant with -installaddon. The uninstaller goes the same way back.
 ;
 ; makensis -INPUTCHARSET UTF8 -DVERSION=1.0.1.0 -DFILES=<file list .nsh>
-;          -DICON=<add-on icon> -DOUTFILE=<setup.exe> ZTTrevanelAddon.nsi
+;          -DICON=<add-on icon> -DOUTFILE=<setup.exe> [-DARCH=x64] ZTTrevanelAddon.nsi
+; ARCH=x64 makes the setup of the x64 twin, a 64-bit program that installs below the 64-bit Program
+; Files, for testing where 32-bit programs cannot run. What is shipped is the 32-bit setup.
 ; FILES defines the macros InstallFiles and UninstallFiles of the staged files (cmake/Package.cmake).
 ; Switches of the setup: /S (quiet: no window, files and uninstall entry only), /D=<folder> (last).
 ; Switches of the uninstaller: /S (quiet), /REMOVETWEAKS (the stored tweaks go too).
-Unicode true
+!ifndef ARCH
+    !define ARCH win32
+!endif
+!if "${ARCH}" == "x64"
+    Target amd64-unicode
+    !define PROGRAM_FILES "$PROGRAMFILES64"
+!else
+    Unicode true
+    !define PROGRAM_FILES "$PROGRAMFILES32"
+!endif
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 ManifestDPIAware true
@@ -29,7 +40,7 @@ Name "${PRODUCT}"
 OutFile "${OUTFILE}"
 ; Below the 32-bit Program Files: the add-on is a 32-bit DLL of a 32-bit host. An update finds the
 ; folder of the installation it replaces.
-InstallDir "$PROGRAMFILES32\FTP Zorvant Add-Ons\Trevanel"
+InstallDir "${PROGRAM_FILES}\FTP Zorvant Add-Ons\Trevanel"
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 BrandingText "${PUBLISHER}"
 

@@ -4,6 +4,8 @@
 # ZTTrevanelCtl.exe imports a shipped example set and the demo's own set and explains for two
 # files what would run, the host stand-in plays the two downloads, and what the tweak received is
 # shown. Finally the uninstaller removes the add-on again, through the host, keeping the tweaks.
+# It runs the shipped 32-bit setup and DLL where the machine can run 32-bit programs, and the x64
+# build of the same sources elsewhere (or with TREVANEL_NO_I386=1).
 set -eu
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -15,18 +17,28 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${TREVANEL_DEMO_XVFB:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
 
-cmake --preset mingw >/dev/null
-cmake --build --preset mingw -j "${TREVANEL_JOBS:-2}" --target trevanel_setup ZTHost Recorder ZTTrevanelCtl
+if "$root/scripts/can-run-i386"; then
+    preset=mingw
+    export TREVANEL_WINE_ARCH=win32
+    echo "This machine runs 32-bit programs: the demo runs the shipped 32-bit setup and DLL."
+else
+    preset=mingw64
+    export TREVANEL_WINE_ARCH=win64
+    echo "This machine cannot run 32-bit programs; the demo runs the x64 build of the same sources."
+fi
+
+cmake --preset $preset >/dev/null
+cmake --build --preset $preset -j "${TREVANEL_JOBS:-2}" --target trevanel_setup ZTHost Recorder ZTTrevanelCtl
 
 source "$root/scripts/wine-env.sh"
-export WINEPREFIX="$root/build/mingw/wine/demo"
+export WINEPREFIX="$root/build/$preset/wine/demo"
 mkdir -p "$(dirname "$WINEPREFIX")"
 echo "Preparing a fresh Wine prefix..."
 trevanel_wine_fresh && trevanel_wine_start
 trap 'wineserver -k >/dev/null 2>&1' EXIT
 
-bin="$root/build/mingw/bin"
-setup="$root/build/mingw/ZTTrevanelAddon-1.0.1.0-setup.exe"
+bin="$root/build/$preset/bin"
+setup="$root/build/$preset/ZTTrevanelAddon-1.0.1.0-setup.exe"
 drive_c="$WINEPREFIX/drive_c"
 folder='C:\Program Files\FTP Zorvant Add-Ons\Trevanel'
 dll="$folder\\ZTTrevanelAddon.dll"

@@ -2,15 +2,22 @@
 # Installs what the build, the tests and the demo need on Debian 12 and is quick when everything
 # is there: one dpkg query decides, apt runs only for what is missing (as root). Called first by
 # scripts/test.sh, scripts/demo.sh and .ci/run. TREVANEL_SETUP_VERBOSE=1 reports a quick run too.
+# Both cross builds need their compilers everywhere; 64-bit Wine runs the x64 twin everywhere, and
+# 32-bit Wine (with the i386 architecture) comes only where the machine can run 32-bit programs.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev clang libclang-rt-14-dev
-          wine wine32:i386 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
-          binutils-mingw-w64-i686 mingw-w64-i686-dev xvfb xauth imagemagick fonts-wine nsis)
+          wine wine64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
+          binutils-mingw-w64-i686 mingw-w64-i686-dev
+          g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+          binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev xvfb xauth imagemagick fonts-wine nsis)
 
 start=$(date +%s.%N)
 need_i386=no
-dpkg --print-foreign-architectures | grep -qx i386 || need_i386=yes
+if "$(dirname "${BASH_SOURCE[0]}")/can-run-i386"; then
+    packages+=(wine32:i386)
+    dpkg --print-foreign-architectures | grep -qx i386 || need_i386=yes
+fi
 
 # dpkg-query names the installed ones; a package it does not know at all makes it fail, which
 # only means that package is missing.

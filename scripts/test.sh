@@ -1,9 +1,12 @@
 #!/bin/bash
 # Builds everything and runs every test: the native suites, then the DLL, the host stand-in and the
-# Wine suites in a fresh Wine prefix under a virtual X server. Exits nonzero on any failure.
+# Wine suites in a fresh Wine prefix under a virtual X server, for the shipped 32-bit build where
+# the machine can run it and for its x64 twin everywhere. Exits nonzero on any failure.
+# The last lines say which builds ran under Wine, with their counts.
 #
 # Environment: TREVANEL_JOBS (default 2) for building and the native tests. TREVANEL_SKIP_WINE=1
 # skips the Windows half on a machine without Wine or mingw-w64; with CI=true it never does.
+# TREVANEL_NO_I386=1 takes the road of a machine that cannot run 32-bit programs.
 set -u
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -48,8 +51,38 @@ stage "tsan configure" cmake --preset tsan >/dev/null &&
     stage "tsan build" cmake --build --preset tsan -j "$jobs" --target unit_runner unit_addon unit_config &&
     stage "tsan run+reload" tsan_run_and_reload
 
+# The Windows half. The 32-bit build is what is shipped: it is built everywhere and its files are
+# checked natively; its Wine suites run where the machine can run 32-bit programs. The x64 twin,
+# built from the same sources, runs the same Wine suites under 64-bit Wine on every machine.
+if "$root/scripts/can-run-i386"; then
+    can_i386=yes
+else
+    can_i386=no
+    echo "This machine cannot run 32-bit programs ($("$root/scripts/can-run-i386" -v)):"
+    echo "the 32-bit build is checked from its files; the Wine suites run on the x64 build."
+fi
+wine_runs=()
+
+# Runs one cross build's Wine suites and notes their count for the summary.
+wine_suites() {
+    local preset=$1 label=$2 log="$root/build/$1/wine-tests.log" status counts
+    xvfb-run -a -s "-screen 0 1024x768x24" "$root/scripts/wine-tests.sh" "$preset" 2>&1 | tee "$log"
+    status=${PIPESTATUS[0]}
+    counts=$(sed -n 's/.*tests passed, \([0-9]*\) tests failed out of \([0-9]*\).*/\1 \2/p' "$log" | tail -1)
+    if [ -n "$counts" ]; then
+        set -- $counts
+        wine_runs+=("$(printf '%-28s %s passed, %s failed' "$label" $(($2 - $1)) "$1")")
+    else
+        wine_runs+=("$(printf '%-28s did not finish' "$label")")
+    fi
+    return $status
+}
+
 missing=()
-for tool in wine wineserver xvfb-run xauth i686-w64-mingw32-g++-posix i686-w64-mingw32-windres makensis; do
+tools=(xvfb-run xauth wineserver /usr/lib/wine/wine64 makensis
+       i686-w64-mingw32-g++-posix i686-w64-mingw32-windres x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres)
+[ $can_i386 = no ] || tools+=(wine /usr/lib/wine/wine)
+for tool in "${tools[@]}"; do
     command -v "$tool" >/dev/null 2>&1 || missing+=("$tool")
 done
 if [ ${#missing[@]} -gt 0 ]; then
@@ -60,14 +93,26 @@ if [ ${#missing[@]} -gt 0 ]; then
         echo "warning: ${missing[*]} missing and TREVANEL_SKIP_WINE=1: Wine tests NOT run" >&2
     fi
 else
-    stage "mingw configure" cmake --preset mingw &&
-        stage "mingw build" cmake --build --preset mingw -j "$jobs" &&
-        stage "wine prefix+tests" xvfb-run -a -s "-screen 0 1024x768x24" "$root/scripts/wine-tests.sh"
+    if stage "mingw configure" cmake --preset mingw &&
+        stage "mingw build" cmake --build --preset mingw -j "$jobs"; then
+        stage "PE32 files" env TREVANEL_PE32_BUILD="$root/build/mingw" build/native/pe32_files
+        if [ $can_i386 = yes ]; then
+            stage "wine 32-bit tests" wine_suites mingw "32-bit build (shipped):"
+        else
+            wine_runs+=("$(printf '%-28s not run: this machine cannot run 32-bit programs' "32-bit build (shipped):")")
+        fi
+    fi
+    stage "mingw64 configure" cmake --preset mingw64 &&
+        stage "mingw64 build" cmake --build --preset mingw64 -j "$jobs" &&
+        stage "wine x64 tests" wine_suites mingw64 "x64 build (same sources):"
 fi
 
 echo
 echo "Timings:"
 printf '  %s\n' "${timings[@]}"
+echo "Under Wine:"
+[ ${#wine_runs[@]} -gt 0 ] || wine_runs=("no build ran under Wine")
+printf '  %s\n' "${wine_runs[@]}"
 if [ ${#failed[@]} -gt 0 ]; then
     echo "FAILED: ${failed[*]}"
     exit 1

@@ -1,7 +1,13 @@
 # Sourced by the scripts that run Windows programs: the project's Wine environment and the
 # functions that make a prefix. Wine stays quiet, asks for no Mono or Gecko download, and
-# uses the ANSI code page 1252, which it derives from the Unix locale.
-export WINEARCH=win32
+# uses the ANSI code page 1252, which it derives from the Unix locale. TREVANEL_WINE_ARCH names the
+# build's Windows: win32, what is shipped (the default), or win64 for the x64 twin, which runs on
+# the 64-bit loader alone, so also on machines that cannot run 32-bit programs.
+export WINEARCH=${TREVANEL_WINE_ARCH:-win32}
+if [ "$WINEARCH" = win64 ]; then
+    PATH="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine64:$PATH"
+    export WINELOADER=/usr/lib/wine/wine64
+fi
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export LC_ALL=C.UTF-8
