@@ -31,6 +31,15 @@ if(TARGET unit_platform)
     target_sources(unit_platform PRIVATE ${CMAKE_SOURCE_DIR}/tests/shared/RegistrySuite.cpp)
 endif()
 
+# The shipped 32-bit files checked from the files alone, after the cross build (scripts/test.sh runs
+# it with TREVANEL_PE32_BUILD): natively, so also where they cannot run.
+add_executable(pe32_files ${CMAKE_SOURCE_DIR}/tests/pe32/ShippedFilesTest.cpp
+    ${CMAKE_SOURCE_DIR}/tests/common/PeImage.cpp ${CMAKE_SOURCE_DIR}/tests/common/ResourceDecode.cpp
+    ${CMAKE_SOURCE_DIR}/tests/common/AddonImage.cpp)
+target_include_directories(pe32_files PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(pe32_files PRIVATE GTest::gtest_main)
+target_compile_definitions(pe32_files PRIVATE TREVANEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+
 # The session soak: plainly, and under valgrind where it is installed (no definite loss allowed).
 add_executable(soak_sessions ${CMAKE_SOURCE_DIR}/tests/soak/SessionSoak.cpp)
 target_link_libraries(soak_sessions PRIVATE trevanel_standins trevanel_core)

@@ -243,136 +243,13 @@ void DeleteRegTree(HKEY root, const std::string& path) {
     DeleteKeyTree(registry, root, path);
 }
 
-namespace {
 
-// Walks a dialog template resource: 16-bit words, strings in UTF-16, items aligned to 4 bytes.
-class TemplateReader {
-public:
-    TemplateReader(const BYTE* data, DWORD size) : m_pData(data), m_size(size) {}
-
-    WORD Word() {
-        Need(2);
-        WORD value;
-        memcpy(&value, m_pData + m_pos, 2);
-        m_pos += 2;
-        return value;
-    }
-    DWORD Dword() {
-        const DWORD low = Word();
-        return low | (static_cast<DWORD>(Word()) << 16);
-    }
-    short Short() { return static_cast<short>(Word()); }
-    BYTE Byte() {
-        Need(1);
-        return m_pData[m_pos++];
-    }
-    std::string String() {
-        std::wstring text;
-        for (WORD c = Word(); c != 0; c = Word()) text += static_cast<wchar_t>(c);
-        return Narrow(text);
-    }
-    // A name or ordinal: empty, an ordinal (returned as "#n"), or a string.
-    std::string NameOrOrdinal() {
-        const WORD first = Word();
-        if (first == 0) return std::string();
-        if (first == 0xFFFF) return "#" + std::to_string(Word());
-        m_pos -= 2;
-        return String();
-    }
-    void Skip(size_t count) {
-        Need(count);
-        m_pos += count;
-    }
-    void AlignDword() { m_pos = (m_pos + 3) & ~static_cast<size_t>(3); }
-
-private:
-    void Need(size_t count) const {
-        if (m_pos + count > m_size) throw std::runtime_error("dialog template ends early");
-    }
-    static std::string Narrow(const std::wstring& text) {
-        if (text.empty()) return std::string();
-        const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                             nullptr, 0, nullptr, nullptr);
-        std::string narrow(size, '\0');
-        WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &narrow[0], size,
-                            nullptr, nullptr);
-        return narrow;
-    }
-
-    const BYTE* m_pData;
-    size_t m_size;
-    size_t m_pos = 0;
-};
-
-std::string ClassName(const std::string& nameOrOrdinal) {
-    static const char* const kPredefined[] = {"Button", "Edit", "Static", "ListBox", "ScrollBar",
-                                              "ComboBox"};
-    for (int i = 0; i < 6; ++i) {
-        if (nameOrOrdinal == "#" + std::to_string(0x80 + i)) return kPredefined[i];
-    }
-    return nameOrOrdinal;
-}
-
-}  // namespace
-
-std::optional<DialogTemplateInfo> ReadDialogTemplate(HMODULE module, int id) {
+std::optional<pe::DialogTemplate> ReadDialogTemplate(HMODULE module, int id) {
     HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5));
     HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
     const BYTE* data = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
     if (!data) return std::nullopt;
-    TemplateReader reader(data, SizeofResource(module, resource));
-
-    DialogTemplateInfo dialog;
-    const bool extended = reader.Word() == 1 && reader.Word() == 0xFFFF;
-    if (extended) {
-        reader.Dword();  // help id
-        reader.Dword();  // extended style
-        dialog.style = reader.Dword();
-    } else {
-        reader = TemplateReader(data, SizeofResource(module, resource));
-        dialog.style = reader.Dword();
-        reader.Dword();  // extended style
-    }
-    const WORD count = reader.Word();
-    reader.Short();
-    reader.Short();
-    dialog.cx = reader.Short();
-    dialog.cy = reader.Short();
-    reader.NameOrOrdinal();  // menu
-    reader.NameOrOrdinal();  // window class
-    dialog.caption = reader.String();
-    if (dialog.style & DS_SETFONT) {
-        dialog.pointSize = reader.Word();
-        if (extended) {
-            reader.Word();  // weight
-            reader.Byte();  // italic
-            reader.Byte();  // character set
-        }
-        dialog.font = reader.String();
-    }
-    for (WORD n = 0; n < count; ++n) {
-        reader.AlignDword();
-        DialogItemInfo item;
-        if (extended) {
-            reader.Dword();  // help id
-            reader.Dword();  // extended style
-            item.style = reader.Dword();
-        } else {
-            item.style = reader.Dword();
-            reader.Dword();  // extended style
-        }
-        item.x = reader.Short();
-        item.y = reader.Short();
-        item.cx = reader.Short();
-        item.cy = reader.Short();
-        item.id = extended ? static_cast<int>(reader.Dword()) : reader.Short();
-        if (item.id == 0xFFFF) item.id = -1;
-        item.className = ClassName(reader.NameOrOrdinal());
-        item.text = reader.NameOrOrdinal();
-        reader.Skip(reader.Word());  // creation data
-        dialog.items.push_back(item);
-    }
-    return dialog;
+    return pe::DecodeDialog(std::vector<uint8_t>(data, data + SizeofResource(module, resource)));
 }
 
 HWND WaitForVisibleWindow(const char* windowClass, const char* caption, DWORD timeoutMs) {

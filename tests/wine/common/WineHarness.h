@@ -13,7 +13,7 @@
 //                   ProgramResult r = RunHost(addon.Path(), {"load", "name 300", "unload"});
 // Registry:         ReadRegValue(HKEY_USERS, path, "Name") -> optional RegValue {type, data bytes}
 //                   RegKeyExists(root, path), DeleteRegTree(root, path) (a missing key is fine)
-// Resources:        ReadDialogTemplate(module, 1001) -> optional DialogTemplateInfo (caption, items)
+// Resources:        ReadDialogTemplate(module, 1001) -> optional pe::DialogTemplate (caption, items)
 // Windows:          WaitForVisibleWindow("#32770", "Caption") for dialogs that another thread runs
 // Text:             Cp1252("für") gives the code page 1252 bytes of UTF-8 source text.
 #pragma once
@@ -23,6 +23,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "tests/common/ResourceDecode.h"
 
 namespace wine {
 
@@ -116,25 +118,8 @@ bool RegKeyExists(HKEY root, const std::string& path);
 // Deletes path with all its subkeys and values; a missing key is not an error.
 void DeleteRegTree(HKEY root, const std::string& path);
 
-struct DialogItemInfo {
-    int id = 0;             // -1 for IDC_STATIC
-    std::string className;  // "Button", "Edit", "Static", "ListBox", ... or as written
-    std::string text;       // code page 1252
-    DWORD style = 0;
-    int x = 0, y = 0, cx = 0, cy = 0;
-};
-
-struct DialogTemplateInfo {
-    std::string caption;
-    std::string font;
-    int pointSize = 0;
-    DWORD style = 0;
-    int cx = 0, cy = 0;
-    std::vector<DialogItemInfo> items;  // in template order
-};
-
 // Dialog template id of module, read from its resource data (DIALOG or DIALOGEX form).
-std::optional<DialogTemplateInfo> ReadDialogTemplate(HMODULE module, int id);
+std::optional<pe::DialogTemplate> ReadDialogTemplate(HMODULE module, int id);
 
 // The top-level window of windowClass with caption once it is visible, or null after timeoutMs.
 HWND WaitForVisibleWindow(const char* windowClass, const char* caption, DWORD timeoutMs = 10000);

@@ -13,6 +13,7 @@
 #include "addon/Exports.h"
 #include "addon/ZTTrevanelApp.h"
 #include "platform/win32/Win32Module.h"
+#include "tests/common/AddonImage.h"
 #include "tests/common/StandIns.h"
 #include "tests/wine/common/WineHarness.h"
 
@@ -28,10 +29,13 @@ const T* At(HMODULE module, DWORD rva) {
     return reinterpret_cast<const T*>(reinterpret_cast<const BYTE*>(module) + rva);
 }
 
+// The headers of the build's own architecture: the test program is built with the add-on.
+const IMAGE_NT_HEADERS* Headers(HMODULE module) {
+    return At<IMAGE_NT_HEADERS>(module, reinterpret_cast<const IMAGE_DOS_HEADER*>(module)->e_lfanew);
+}
+
 const IMAGE_DATA_DIRECTORY& Directory(HMODULE module, int entry) {
-    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(module);
-    const auto* nt = At<IMAGE_NT_HEADERS32>(module, dos->e_lfanew);
-    return nt->OptionalHeader.DataDirectory[entry];
+    return Headers(module)->OptionalHeader.DataDirectory[entry];
 }
 
 std::string Lower(std::string text) {
@@ -49,6 +53,8 @@ TEST(ModuleLoad, ExportTableHoldsTheTenPlainNamesAtTheirOrdinals) {
     wine::AddonCopy addon;
     HMODULE module = addon.Load();
     ASSERT_NE(nullptr, module) << GetLastError();
+    EXPECT_EQ(sizeof(void*) == 8 ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386,
+              Headers(module)->FileHeader.Machine);
 
     const IMAGE_DATA_DIRECTORY& directory = Directory(module, IMAGE_DIRECTORY_ENTRY_EXPORT);
     ASSERT_NE(0u, directory.VirtualAddress);
@@ -62,12 +68,8 @@ TEST(ModuleLoad, ExportTableHoldsTheTenPlainNamesAtTheirOrdinals) {
     std::sort(found.begin(), found.end(),
               [](const auto& a, const auto& b) { return a.second < b.second; });
 
-    const std::vector<std::pair<std::string, DWORD>> expected = {
-        {"ZTAddOnConfigure", 1},       {"ZTAddOnProfileNameChange", 2},
-        {"ZTAddOnProfileDeleted", 3},  {"ZTAddOnName", 4},
-        {"ZTAddOnSessionCreate", 5},   {"ZTAddOnFileDownloadedTweak", 6},
-        {"ZTAddOnFileUploadTweak", 7}, {"ZTAddOnSessionDestroy", 8},
-        {"ZTAddOnInstall", 9},         {"ZTAddOnUninstall", 10}};
+    std::vector<std::pair<std::string, DWORD>> expected;
+    for (const auto& entry : addon_image::Exports()) expected.emplace_back(entry.name, entry.ordinal);
     EXPECT_EQ(expected, found);
     EXPECT_EQ(10u, exports->NumberOfFunctions);
 }
@@ -77,9 +79,7 @@ TEST(ModuleLoad, ImportsOnlyDllsThatEveryWindowsHas) {
     HMODULE module = addon.Load();
     ASSERT_NE(nullptr, module) << GetLastError();
 
-    const std::vector<std::string> system = {"kernel32.dll", "user32.dll",   "gdi32.dll",
-                                             "advapi32.dll", "shell32.dll",  "comctl32.dll",
-                                             "comdlg32.dll", "msvcrt.dll",   "ole32.dll"};
+    const std::vector<std::string>& system = addon_image::SystemDlls();
     const IMAGE_DATA_DIRECTORY& directory = Directory(module, IMAGE_DIRECTORY_ENTRY_IMPORT);
     std::vector<std::string> imported;
     for (const auto* entry = At<IMAGE_IMPORT_DESCRIPTOR>(module, directory.VirtualAddress);
