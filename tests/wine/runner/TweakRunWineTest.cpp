@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -14,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/win32/Win32ProcessEnvironment.h"
 #include "tests/common/Layout.h"
 #include "tests/wine/common/RecordingLogs.h"
 #include "tests/wine/common/WineHarness.h"
@@ -427,6 +429,62 @@ TEST_F(TweakRunWine, EveryProgramFindsItsOwnTransferInItsEnvironmentAndTheHostKe
         ++seen[match->at("TREVANEL_TRANSFER")];
     }
     EXPECT_EQ((std::map<std::string, int>{{"download", 2 * kRounds}, {"upload", 2 * kRounds}, {"6", 1}}), seen);
+}
+
+std::string Variable(const char* name) {
+    char value[256];
+    const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+    return length == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND ? "(unset)" : std::string(value, length);
+}
+
+// How the launcher lends the process's environment to a start: nested starts on one thread, a
+// second thread that waits for its turn and meanwhile answers what is sent to its window, and a
+// wait that gives up.
+TEST(ProcessEnvironmentWine, StartsTakeTurnsWithoutHangingAndPutTheHostsValuesBack) {
+    const char* const name = "TREVANEL_TRANSFER";
+    SetEnvironmentVariableA(name, "the host's own");
+    {
+        std::optional<ScopedProcessEnvironment> outer;
+        outer.emplace(std::vector<EnvironmentVariable>{{name, "outer"}}, 0);
+        ASSERT_TRUE(outer->Ready());
+        {
+            // The shell call re-entering the add-on on the same thread: no wait.
+            ScopedProcessEnvironment inner({{name, "inner"}}, 0);
+            ASSERT_TRUE(inner.Ready());
+            EXPECT_EQ("inner", Variable(name));
+        }
+        EXPECT_EQ("outer", Variable(name));
+
+        HWND window = nullptr;
+        HANDLE created = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        std::string seen;
+        std::thread other([&] {
+            window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+            SetEvent(created);
+            ScopedProcessEnvironment later({{name, "other thread"}}, 20000);
+            seen = later.Ready() ? Variable(name) : "not ready";
+            DestroyWindow(window);
+        });
+        WaitForSingleObject(created, INFINITE);
+        // Its turn has not come; what the shell on this thread sends it is still answered.
+        Sleep(100);
+        DWORD_PTR answer = 0;
+        EXPECT_NE(0, SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_BLOCK, 5000, &answer));
+        std::thread impatient([&] {
+            ScopedProcessEnvironment gaveUp({{name, "gave up"}}, 200);
+            EXPECT_FALSE(gaveUp.Ready());
+        });
+        impatient.join();
+        EXPECT_EQ("outer", Variable(name));
+        EXPECT_EQ("", seen);
+        // The turn passes on when the outer start ends.
+        outer.reset();
+        other.join();
+        EXPECT_EQ("other thread", seen);
+        CloseHandle(created);
+    }
+    EXPECT_EQ("the host's own", Variable(name));
+    SetEnvironmentVariableA(name, nullptr);
 }
 
 // One transfer that runs ten tweaks against ten launches of the same program done here directly:
