@@ -215,6 +215,7 @@ int Transfer(const Arguments& args, std::ostream& out, std::ostream& err) {
     }
     CTweakConfig set(args.profile.c_str());
     set.Load();
+    if (!set.m_arrTweaks.empty()) out << DescribeEnvironment(type, args.rest[1], remote, set.m_strProfile);
     CTweakRunLog log(set, out);
     set.RunTweaks(type, args.rest[1].c_str(), remote.c_str(), &log);
     out << log.StartedCount() << " started, " << log.NotStartedCount() << " could not start\n";

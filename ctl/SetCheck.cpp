@@ -15,6 +15,7 @@
 #include "platform/FileSystem.h"
 #include "platform/WinTypes.h"
 #include "runner/ProgramKind.h"
+#include "runner/TweakEnvironment.h"
 #include "runner/WildcardMatch.h"
 
 namespace {
@@ -47,6 +48,15 @@ std::vector<std::pair<size_t, std::string>> PercentTokens(const std::string& tex
 }
 
 // Meant as a placeholder: close to one in spelling, or naming the local or remote path.
+// One of the variables every tweak gets, which cmd.exe expands in a batch target's line (and
+// the tweak's own environment holds), in any letter case as Windows compares variable names.
+bool IsTweakVariable(const std::string& token) {
+    for (const char* name : kTweakVariableNames) {
+        if (Upper(token) == "%" + std::string(name) + "%") return true;
+    }
+    return false;
+}
+
 bool LooksLikePlaceholder(const std::string& token) {
     const std::string upper = Upper(token);
     if (upper.find("LOCAL") != std::string::npos || upper.find("REMOTE") != std::string::npos) return true;
@@ -150,8 +160,10 @@ std::vector<std::string> CheckTweak(const CTweakInfo& tweak) {
             problems.push_back(token.second + " in the program path is never replaced");
         }
     }
+    bool placeholder = false;
     for (const auto& token : PercentTokens(tweak.m_strParameters)) {
         const bool exact = token.second == kPlaceholders[0] || token.second == kPlaceholders[1];
+        placeholder = placeholder || exact;
         if (exact) {
             if (!InsideQuotes(tweak.m_strParameters, token.first)) {
                 problems.push_back(token.second + " has no quotes around it: a path with blanks "
@@ -160,16 +172,18 @@ std::vector<std::string> CheckTweak(const CTweakInfo& tweak) {
         } else if (Upper(token.second) == kPlaceholders[0] || Upper(token.second) == kPlaceholders[1]) {
             problems.push_back(token.second + " is in the wrong letter case: it is passed on "
                                               "unchanged; write " + Upper(token.second));
-        } else if (LooksLikePlaceholder(token.second)) {
+        } else if (LooksLikePlaceholder(token.second) && !IsTweakVariable(token.second)) {
             problems.push_back(token.second + " is no placeholder (misspelt?): it is passed on "
                                               "unchanged; the placeholders are %LOCAL_FILE_PATH% and "
                                               "%REMOTE_FILE_PATH%");
         }
     }
-    if (ClassifyProgram(tweak.m_strExe) == ProgramKind::Batch) {
+    if (placeholder && ClassifyProgram(tweak.m_strExe) == ProgramKind::Batch) {
         problems.push_back("the program runs through cmd.exe (a batch file, cmd.exe, a shortcut or "
                            "a name without extension): every transfer whose path holds %, ! or a "
-                           "line break, or unquoted & | < > ^ ( ) , ; =, is refused");
+                           "line break, or unquoted & | < > ^ ( ) , ; =, is refused; the variables %" +
+                           std::string(kTweakVariableNames[0]) + "% and %" + kTweakVariableNames[1] +
+                           "% in the batch file take every name whole");
     }
     for (const std::string& filter : tweak.m_arrFilters) {
         if (FilterNeverMatches(filter, tweak.m_bIgnoreCase)) {

@@ -4,14 +4,12 @@
 #include <cerrno>
 #include <cstdlib>
 
-namespace {
-const char* const kNames[6] = {"download", "view", "open", "move-local", "upload", "move-server"};
-}
+#include "runner/TransferName.h"
 
 bool ParseTransferType(const std::string& text, int* type) {
-    for (int bit = 0; bit < 6; ++bit) {
-        if (text == kNames[bit]) {
-            *type = bit;
+    for (unsigned bit = 0; const char* name = TransferBitName(bit); ++bit) {
+        if (text == name) {
+            *type = static_cast<int>(bit);
             return true;
         }
     }
@@ -26,7 +24,8 @@ bool ParseTransferType(const std::string& text, int* type) {
 
 std::string TransferTypeName(int type) {
     const unsigned bit = static_cast<unsigned>(type) & 31u;
-    return bit < 6 ? kNames[bit] : "type " + std::to_string(bit);
+    const char* name = TransferBitName(bit);
+    return name ? name : "type " + std::to_string(bit);
 }
 
 std::string ApplyToNames(uint32_t applyTo) {

@@ -8,6 +8,7 @@
 #include "ctl/SetListing.h"
 #include "ctl/TransferType.h"
 #include "runner/TweakDecision.h"
+#include "runner/TweakEnvironment.h"
 
 std::string EscapeTsvField(const std::string& field) {
     std::string out;
@@ -31,10 +32,23 @@ std::string DescribeSkip(const CTweakInfo& tweak, const TweakDecision& decision)
     case TweakVerdict::Filter:
         return "the file name \"" + decision.testedName + "\" matches none of the filters " +
                tweak.GetFilterString() + (tweak.m_bIgnoreCase ? " (letter case ignored)" : " (letter case counts)");
+    case TweakVerdict::WildcardPath:
+        return "the local path holds ? or *: it names no file (a character lost in the conversion "
+               "to the ANSI code page) and would act as a wildcard";
     case TweakVerdict::UnsafePath:
         return std::string("the path guard refuses the line: ") + DescribeRefusal(decision.line.refusal);
     }
     return "";
+}
+
+std::string DescribeEnvironment(int type, const std::string& localPath, const std::string& remotePath,
+                                const std::string& profile) {
+    std::string text = "The environment of every started tweak:\n";
+    for (const EnvironmentVariable& variable :
+         TweakEnvironment(type, localPath.c_str(), remotePath.c_str(), profile)) {
+        text += "  " + variable.name + "=" + variable.value + "\n";
+    }
+    return text;
 }
 
 void ExplainTransfer(const std::string& profile, int type, const std::string& localPath,
@@ -46,7 +60,11 @@ void ExplainTransfer(const std::string& profile, int type, const std::string& lo
         out << "set\t" << (source.own ? "own" : "global") << "\t" << EscapeTsvField(source.keyPath) << "\n";
     } else {
         out << DescribeSource(profile, source) << "\n" << TransferTypeName(type) << " of " << localPath << " (remote " << remotePath << ")\n";
-        if (set.m_arrTweaks.empty()) out << "No tweaks: nothing starts.\n";
+        if (set.m_arrTweaks.empty()) {
+            out << "No tweaks: nothing starts.\n";
+        } else {
+            out << DescribeEnvironment(type, localPath, remotePath, set.m_strProfile);
+        }
     }
     for (size_t i = 0; i < set.m_arrTweaks.size(); ++i) {
         const CTweakInfo& tweak = *set.m_arrTweaks[i];

@@ -15,5 +15,10 @@ std::string EscapeTsvField(const std::string& field);
 // the path guard's reason.
 std::string DescribeSkip(const CTweakInfo& tweak, const TweakDecision& decision);
 
+// "The environment of every started tweak:" and one indented NAME=VALUE line per variable that
+// the runner gives the tweaks of this transfer.
+std::string DescribeEnvironment(int type, const std::string& localPath, const std::string& remotePath,
+                                const std::string& profile);
+
 void ExplainTransfer(const std::string& profile, int type, const std::string& localPath,
                      const std::string& remotePath, bool tsv, std::ostream& out);

@@ -3,8 +3,18 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+// A variable that a started program finds in its environment: name and value in the ANSI code
+// page; a name holds no "=" and neither holds a zero.
+struct EnvironmentVariable {
+    std::string name;
+    std::string value;
+};
 
 // The members of the shell's launch record that the add-on fills; the rest stay zero.
+// environment is no member of the shell's record: the variables that the started program gets
+// on top of the calling process's own (replacing any of the same name).
 struct ShellExecuteRequest {
     uint32_t fMask = 0;
     const char* lpVerb = nullptr;
@@ -12,6 +22,7 @@ struct ShellExecuteRequest {
     const char* lpParameters = nullptr;
     const char* lpDirectory = nullptr;
     int nShow = 0;
+    std::vector<EnvironmentVariable> environment;
 };
 
 // An opaque handle of a started process; null means none.
@@ -19,12 +30,23 @@ typedef struct ProcessHandleTag* ProcessHandle;
 
 class ILauncher {
 public:
+    // How long a start with variables waits for another thread's start to finish.
+    static constexpr uint32_t kEnvironmentWaitMs = 60000;
+
     virtual ~ILauncher() = default;
 
     // ShellExecuteExA: returns true when the shell accepted the request. *process receives the
     // started process's handle when the request asked for one and the shell gave one, else null.
     // Any thread; it may pump the calling thread's messages and wait for DDE, so a caller holds
     // no lock across it.
+    // A program the shell creates gets request.environment on top of the calling process's
+    // environment. The process's own environment is the same when the call returns as before it,
+    // whether the shell accepted the request or not; while the shell works, programs that other
+    // threads of the process start may see the variables too. Starts with variables on several
+    // threads take turns: a thread whose turn has not come pumps its messages while it waits
+    // (so it serves whatever the shell on the other thread asks of it) and gives up after
+    // kEnvironmentWaitMs, failing without starting anything. A start that the shell call
+    // re-enters on the same thread nests and never waits.
     virtual bool ExecuteEx(const ShellExecuteRequest& request, ProcessHandle* process) = 0;
 
     // WaitForSingleObject with no time limit: returns when the process has ended. Requires a

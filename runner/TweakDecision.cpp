@@ -11,6 +11,7 @@ const char* VerdictName(TweakVerdict verdict) {
         case TweakVerdict::Disabled: return "disabled";
         case TweakVerdict::Type: return "type";
         case TweakVerdict::Filter: return "filter";
+        case TweakVerdict::WildcardPath: return "wildcard-path";
         case TweakVerdict::UnsafePath: return "unsafe-path";
     }
     return "unknown";
@@ -20,6 +21,12 @@ std::string FilterNameOf(const char* path) {
     const char* name = path ? path : "";
     if (const char* slash = std::strrchr(name, '\\')) name = slash + 1;
     return name;
+}
+
+bool IsWildcardPath(const char* path) {
+    const std::string text = path ? path : "";
+    const bool prefixed = text.compare(0, 4, "\\\\?\\") == 0 || text.compare(0, 4, "\\\\.\\") == 0;
+    return text.find_first_of("?*", prefixed ? 4 : 0) != std::string::npos;
 }
 
 TweakVerdict ExamineTransfer(const CTweakInfo& tweak, int type, const char* localPath) {
@@ -37,7 +44,11 @@ TweakDecision DecideTweak(const CTweakInfo& tweak, int type, const char* localPa
     decision.testedName = FilterNameOf(localPath);
     decision.line = BuildParameterLine(tweak.m_strExe, tweak.m_strParameters, localPath, remotePath);
     decision.verdict = ExamineTransfer(tweak, type, localPath);
-    if (decision.verdict == TweakVerdict::Applies && !decision.line.IsSafe())
+    if (decision.verdict != TweakVerdict::Applies) return decision;
+    if (IsWildcardPath(localPath)) {
+        decision.verdict = TweakVerdict::WildcardPath;
+    } else if (!decision.line.IsSafe()) {
         decision.verdict = TweakVerdict::UnsafePath;
+    }
     return decision;
 }

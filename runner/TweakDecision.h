@@ -14,11 +14,16 @@ enum class TweakVerdict {
     Type,
     // The tweak has filters and none matches the local path's file name.
     Filter,
+    // The tweak applies, but the local path holds ? or *: it names no file (a character that the
+    // ANSI code page lacks arrives as ?) and a program or batch file would take it as a wildcard
+    // for other files of the folder. Refused whatever the program and the parameter line, since
+    // every tweak gets the local path in its environment.
+    WildcardPath,
     // The tweak applies, but a path cannot be put into its parameter line safely.
     UnsafePath,
 };
 
-// "applies", "disabled", "type", "filter" or "unsafe-path".
+// "applies", "disabled", "type", "filter", "wildcard-path" or "unsafe-path".
 const char* VerdictName(TweakVerdict verdict);
 
 struct TweakDecision {
@@ -33,10 +38,15 @@ struct TweakDecision {
 // separates folders: a "/" belongs to the name.
 std::string FilterNameOf(const char* path);
 
+// Whether a local path holds ? or * outside a leading "\\?\" or "\\.\" (the extended-length and
+// device prefixes, which are no wildcards). A null path counts as empty.
+bool IsWildcardPath(const char* path);
+
 // Enabled, type, filters, in that order: Applies, Disabled, Type or Filter. AppliesTo is this
 // check answered yes or no.
 TweakVerdict ExamineTransfer(const CTweakInfo& tweak, int type, const char* localPath);
 
-// The checks in the order the runner makes them: enabled, type, filters, then the path guard.
+// The checks in the order the runner makes them: enabled, type, filters, the local path's
+// wildcards, then the path guard.
 TweakDecision DecideTweak(const CTweakInfo& tweak, int type, const char* localPath,
                           const char* remotePath);

@@ -7,6 +7,7 @@
 #include "platform/Platform.h"
 #include "platform/WinTypes.h"
 #include "runner/TweakDecision.h"
+#include "runner/TweakEnvironment.h"
 #include "runner/TweakRunReport.h"
 
 void CTweakConfig::RunTweaks(int type, const char* localPath, const char* remotePath) {
@@ -23,6 +24,7 @@ void CTweakConfig::RunTweaks(int type, const char* localPath, const char* remote
     request.lpVerb = "open";
     request.lpDirectory = nullptr;
     request.nShow = SW_HIDE;
+    request.environment = TweakEnvironment(type, localPath, remotePath, m_strProfile);
 
     // The count and the i-th tweak are read anew in every pass, under the lock, and what the
     // start needs is copied out: the shell call may pump messages and wait for DDE, and a save

@@ -85,7 +85,7 @@ import_sets() {
     local ctl="$folder\\ZTTrevanelCtl.exe"
     echo
     echo "== ZTTrevanelCtl.exe imports a shipped example as the global set"
-    wine "$ctl" import "$folder\\examples\\compress-text-downloads.reg" | show
+    wine "$ctl" import "$folder\\examples\\protect-text-downloads.reg" | show
     echo
     echo "== ... and the demo's own set for the server profile Demo: Recorder.exe gets both paths of every downloaded *.txt file"
     local tweaks="$drive_c/Program Files/FTP Zorvant/Tweaks"

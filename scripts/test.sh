@@ -35,7 +35,7 @@ stage "native configure" cmake --preset native &&
     stage "native tests" ctest --preset native -j "$jobs"
 
 # Every fuzz target for a short fixed time (clang, its own build folder build/fuzz).
-stage "fuzz 5 x 20 s" "$root/scripts/fuzz.sh" 20
+stage "fuzz 6 x 17 s" "$root/scripts/fuzz.sh" 17
 
 # The native tests again under AddressSanitizer and UndefinedBehaviorSanitizer, and the tests in
 # which a run and a reload of one tweak set meet on two threads under ThreadSanitizer.

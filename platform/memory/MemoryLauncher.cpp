@@ -41,6 +41,7 @@ bool MemoryLauncher::ExecuteEx(const ShellExecuteRequest& request, ProcessHandle
     call.parameters = Copy(request.lpParameters);
     call.directory = Copy(request.lpDirectory);
     call.nShow = request.nShow;
+    call.environment = request.environment;
 
     std::function<void(const ExecuteExCall&)> hook;
     {

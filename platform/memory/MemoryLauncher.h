@@ -31,6 +31,8 @@ public:
         std::optional<std::string> parameters;
         std::optional<std::string> directory;
         int nShow = -1;
+        // The variables the started program would get on top of the process's environment.
+        std::vector<EnvironmentVariable> environment;
         ProcessHandle process = nullptr;  // the handle given back, or null
     };
 

@@ -5,6 +5,7 @@
 
 #include "platform/Platform.h"
 #include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32ProcessEnvironment.h"
 
 namespace {
 // Taken right after the shell call, before anything else can overwrite the thread's last error.
@@ -12,6 +13,12 @@ thread_local std::string t_lastExecuteError;
 }
 
 bool Win32Launcher::ExecuteEx(const ShellExecuteRequest& request, ProcessHandle* process) {
+    if (process) *process = nullptr;
+    const ScopedProcessEnvironment environment(request.environment, kEnvironmentWaitMs);
+    if (!environment.Ready()) {
+        t_lastExecuteError = Win32ErrorText(ERROR_TIMEOUT);
+        return false;
+    }
     SHELLEXECUTEINFOA info = {};
     info.cbSize = sizeof info;
     info.fMask = request.fMask;

@@ -37,6 +37,15 @@ TEST_F(CtlTest, ExplainTsvSaysWhatStartsAndWhyNotWithTheGlobalFallback) {
     EXPECT_NE(text.out.find("uses the global set"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("not ticked; ticked: upload, move-server\n"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("\"a.txt\" matches none of the filters *.zip (letter case counts)"), std::string::npos) << text.out;
+
+    const CtlResult lost = Run({"explain", "--profile", "Work\\Sub", "download", "C:\\in\\?.zip", "/pub/\xe6\x97\xa5.zip"});
+    EXPECT_NE(lost.out.find("The environment of every started tweak:\n"
+                            "  TREVANEL_LOCAL_FILE_PATH=C:\\in\\?.zip\n"
+                            "  TREVANEL_REMOTE_FILE_PATH=/pub/\xe6\x97\xa5.zip\n"
+                            "  TREVANEL_TRANSFER=download\n"
+                            "  TREVANEL_PROFILE=Work\\Sub\n"), std::string::npos) << lost.out;
+    EXPECT_NE(lost.out.find("Tweak 00 \"Sum\": SKIP (wildcard-path)\n  the local path holds ? or *"),
+              std::string::npos) << lost.out;
 }
 
 TEST_F(CtlTest, ShowAndListTellOwnSetsFallbacksAndStrayKeys) {
@@ -101,6 +110,14 @@ TEST_F(CtlTest, CheckFindsWhatKeepsTweaksFromWorking) {
     const CtlResult batch = Run({"check", "--profile", "Bad"});
     EXPECT_NE(batch.out.find("%LOCAL_FILE_PATH% has no quotes around it"), std::string::npos) << batch.out;
     EXPECT_NE(batch.out.find("runs through cmd.exe"), std::string::npos) << batch.out;
+    EXPECT_NE(batch.out.find("the variables %TREVANEL_LOCAL_FILE_PATH% and %TREVANEL_REMOTE_FILE_PATH% in "
+                             "the batch file take every name whole"), std::string::npos) << batch.out;
+    // The variables themselves are no misspelt placeholders, and without placeholders a batch
+    // target has nothing that the guard refuses.
+    PutTweak(ProfileKey("Bad"), 0, "B", "C:\\t\\Run.CMD. ", "\"%Trevanel_Local_File_Path%\"", 1);
+    const CtlResult variables = Run({"check", "--profile", "Bad"});
+    EXPECT_EQ(variables.out.find("is no placeholder"), std::string::npos) << variables.out;
+    EXPECT_EQ(variables.out.find("runs through cmd.exe"), std::string::npos) << variables.out;
 }
 
 TEST_F(CtlTest, RunStartsWhatTheAddonStartsAndReportsExitCodesAndFailures) {

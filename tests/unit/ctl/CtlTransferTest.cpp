@@ -111,11 +111,11 @@ TEST_F(CtlTest, ExportTellsWhenThereIsNothingOrTheFileCannotBeWritten) {
 }
 
 TEST_F(CtlTest, TheExamplesImportCleanlyAndPassCheckOnAWindowsThatHasTheirPrograms) {
-    for (const char* program : {"C:\\Program Files\\Windows Defender\\MpCmdRun.exe",
-                                "C:\\Windows\\System32\\compact.exe", "C:\\Windows\\System32\\eventcreate.exe"}) {
+    for (const char* program : {"C:\\Windows\\System32\\xcopy.exe", "C:\\Windows\\System32\\attrib.exe",
+                                "C:\\Windows\\System32\\cscript.exe"}) {
         m_files.Put(program, {});
     }
-    for (const char* example : {"scan-downloads.reg", "compress-text-downloads.reg", "log-uploads.reg"}) {
+    for (const char* example : {"backup-downloads.reg", "protect-text-downloads.reg", "log-uploads.reg"}) {
         std::ifstream in(std::string(TREVANEL_SOURCE_DIR) + "/examples/" + example, std::ios::binary);
         ASSERT_TRUE(in) << example;
         m_files.Put(example, std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {}));

@@ -1,8 +1,10 @@
 // What a path chosen by the server may bring into a parameter line, for programs and batch files.
 #include <gtest/gtest.h>
 
+#include "config/TweakInfo.h"
 #include "runner/ParameterLine.h"
 #include "runner/ProgramKind.h"
+#include "runner/TweakDecision.h"
 
 namespace {
 
@@ -92,6 +94,45 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         EXPECT_EQ(row.refusal, line.refusal)
             << row.exe << " " << row.parameters << " <- " << row.local << " | " << row.remote
             << ": " << DescribeRefusal(line.refusal);
+    }
+}
+
+// A ? stands for a character lost in the conversion to the ANSI code page; with * it would be a
+// wildcard for other files. Every tweak gets the local path in its environment, so none starts.
+TEST(PathGuard, LocalPathWithWildcardsStartsNoTweakOfAnyKind) {
+    using V = TweakVerdict;
+    struct Row {
+        const char* exe;
+        const char* parameters;
+        const char* filter;
+        const char* local;
+        const char* remote;
+        V verdict;
+    } rows[] = {
+        {"C:\\Tools\\record.exe", "", "", "C:\\in\\?.txt", "/pub/\xe6\x97\xa5.txt", V::WildcardPath},
+        {"C:\\Tools\\record.exe", "\"%REMOTE_FILE_PATH%\"", "", "C:\\in\\a*.txt", "/pub/a.txt", V::WildcardPath},
+        {"C:\\Tools\\record.bat", "\"%LOCAL_FILE_PATH%\"", "", "C:\\in\\??.txt", "/pub/ab.txt", V::WildcardPath},
+        {"C:\\Tools\\record.bat", "\"%LOCAL_FILE_PATH%\"", "", "C:\\in\\a\"?.txt", "/pub/a.txt", V::WildcardPath},
+        {"C:\\Tools\\record.exe", "", "", "\\\\?\\C:\\in\\?.txt", "/pub/a.txt", V::WildcardPath},
+        {"C:\\Tools\\record.exe", "", "", "C:\\in\\\\?\\a.txt", "/pub/a.txt", V::WildcardPath},
+        // The filters still see the name as it came.
+        {"C:\\Tools\\record.exe", "", "*.pdf", "C:\\in\\?.txt", "/pub/a.txt", V::Filter},
+        {"C:\\Tools\\record.exe", "", "?.txt", "C:\\in\\?.txt", "/pub/a.txt", V::WildcardPath},
+        // The prefixes are no wildcards; the server's names keep every character.
+        {"C:\\Tools\\record.exe", "\"%LOCAL_FILE_PATH%\"", "", "\\\\?\\C:\\in\\a.txt", "/pub/a.txt", V::Applies},
+        {"C:\\Tools\\record.exe", "\"%LOCAL_FILE_PATH%\"", "", "\\\\.\\C:\\in\\a.txt", "/pub/a.txt", V::Applies},
+        {"C:\\Tools\\record.exe", "\"%REMOTE_FILE_PATH%\"", "", "C:\\in\\a.txt", "/pub/what?*.txt", V::Applies},
+        {"C:\\Tools\\record.bat", "\"%REMOTE_FILE_PATH%\"", "", "C:\\in\\a.txt", "/pub/what?*.txt", V::Applies},
+    };
+    for (const Row& row : rows) {
+        CTweakInfo tweak;
+        tweak.m_strExe = row.exe;
+        tweak.m_strParameters = row.parameters;
+        tweak.m_nApplyTo = TWEAK_APPLY_DOWNLOAD;
+        tweak.ParseFilters(row.filter);
+        EXPECT_STREQ(VerdictName(row.verdict),
+                     VerdictName(DecideTweak(tweak, 0, row.local, row.remote).verdict))
+            << row.exe << " " << row.parameters << " <- " << row.local << " | " << row.remote;
     }
 }
 

@@ -157,6 +157,38 @@ TEST_F(RunTweaksTest, NullPathsCountAsEmpty) {
     EXPECT_EQ("any.exe", calls[1].file.value_or("(null)"));
 }
 
+TEST_F(RunTweaksTest, EveryStartedTweakGetsTheTransferInItsEnvironment) {
+    const struct {
+        int type;
+        const char* transfer;
+    } rows[] = {{0, "download"}, {1, "view"}, {2, "open"}, {3, "move-local"}, {4, "upload"},
+                {5, "move-server"}, {6, "6"}, {36, "upload"}, {-1, "-1"}};
+    CTweakConfig config("Work");
+    AddTweak(config, "any.exe", "", 0xFFFFFFFFu);
+    for (const auto& row : rows) {
+        MemoryLauncher launcher;
+        StandIns swap{launcher};
+        config.RunTweaks(row.type, "C:\\in\\100% a&b!^.txt", "/pub/a?b.txt");
+        const auto calls = launcher.ExecuteExCalls();
+        ASSERT_EQ(1u, calls.size()) << row.type;
+        std::vector<std::string> environment;
+        for (const EnvironmentVariable& variable : calls[0].environment)
+            environment.push_back(variable.name + "=" + variable.value);
+        EXPECT_EQ((std::vector<std::string>{"TREVANEL_LOCAL_FILE_PATH=C:\\in\\100% a&b!^.txt",
+                                            "TREVANEL_REMOTE_FILE_PATH=/pub/a?b.txt",
+                                            std::string("TREVANEL_TRANSFER=") + row.transfer,
+                                            "TREVANEL_PROFILE=Work"}),
+                  environment);
+    }
+    CTweakConfig global(nullptr);
+    AddTweak(global, "any.exe", "");
+    global.RunTweaks(0, nullptr, nullptr);
+    const auto calls = m_launcher.ExecuteExCalls();
+    ASSERT_EQ(1u, calls.size());
+    ASSERT_EQ(4u, calls[0].environment.size());
+    for (size_t i : {0u, 1u, 3u}) EXPECT_EQ("", calls[0].environment[i].value) << calls[0].environment[i].name;
+}
+
 // Whether another thread can take the set's lock right now.
 bool LockIsFree(CTweakConfig& config) {
     return std::async(std::launch::async, [&] {

@@ -51,7 +51,7 @@ std::set<std::string> PackageFiles() {
     std::set<std::string> examples;
     CollectFiles(wine::SourcePath("examples\\"), "", examples);
     for (const std::string& example : examples) {
-        if (EndsWith(example, ".reg") && example.find('\\') == std::string::npos)
+        if ((EndsWith(example, ".reg") || EndsWith(example, ".js")) && example.find('\\') == std::string::npos)
             files.insert("examples\\" + example);
     }
 #endif

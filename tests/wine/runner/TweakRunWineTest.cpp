@@ -5,12 +5,17 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
+#include <map>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "platform/win32/Win32ProcessEnvironment.h"
 #include "tests/common/Layout.h"
 #include "tests/wine/common/RecordingLogs.h"
 #include "tests/wine/common/WineHarness.h"
@@ -264,6 +269,19 @@ TEST_F(TweakRunWine, NamesFromTheServerNeverStartACommandOrChangeTheArguments) {
          "/pub/a\\b.txt", "C:\\in\\Q&A (1).txt", {}, "1=\"C:\\in\\Q&A (1).txt\" 2=\"/pub/a\\b.txt\"\r\n"},
         {"a backslash inside a remote name", m_recorder, "\"%REMOTE_FILE_PATH%\" %REMOTE_FILE_PATH%",
          "/pub/a\\b.txt", "C:\\in\\a.txt", {"/pub/a\\b.txt", "/pub/a\\b.txt"}, ""},
+        // A name the ANSI code page cannot hold arrives with ?; with * it is a wildcard.
+        {"a lost character, no placeholder", m_recorder, "--fixed", "/pub/\xe6\x97\xa5.txt",
+         "C:\\in\\?.txt", {}, ""},
+        {"a star for a batch file, no placeholder", m_batch, "", "/pub/a.txt", "C:\\in\\a*.txt", {}, ""},
+        {"the extended-length prefix", m_recorder, "\"%LOCAL_FILE_PATH%\" \"%REMOTE_FILE_PATH%\"",
+         "/pub/what?.txt", "\\\\?\\C:\\in\\a.txt", {"\\\\?\\C:\\in\\a.txt", "/pub/what?.txt"}, ""},
+        // Without placeholders nothing is refused, and cmd.exe expands a variable once.
+        {"operators through the variable", m_batch, "\"%TREVANEL_LOCAL_FILE_PATH%\"", "/pub/a.txt",
+         "C:\\in\\Q&A (1).txt", {}, "1=\"C:\\in\\Q&A (1).txt\" 2=\r\n"},
+        {"an exclamation mark through the variable", m_batch, "\"%TREVANEL_LOCAL_FILE_PATH%\"", "/pub/a.txt",
+         "C:\\in\\Hi!.txt", {}, "1=\"C:\\in\\Hi!.txt\" 2=\r\n"},
+        {"a caret through the variable", m_batch, "\"%TREVANEL_LOCAL_FILE_PATH%\"", "/pub/a.txt",
+         "C:\\in\\a^b.txt", {}, "1=\"C:\\in\\a^b.txt\" 2=\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -327,6 +345,146 @@ TEST_F(TweakRunWine, TransferExportReturnsOnlyAfterTheLastProgramEnded) {
     std::string cwd = m_folder.Path();
     cwd.pop_back();
     EXPECT_EQ(cwd, runs[1].cwd);
+}
+
+// The variables every started program finds, as Recorder.exe logged them beside its log.
+std::vector<std::map<std::string, std::string>> ReadEnvironments(const std::string& logPath) {
+    std::vector<std::map<std::string, std::string>> runs;
+    for (const std::string& line : Split(ReadFile(logPath + ".env"), "\r\n")) {
+        if (line.empty()) continue;
+        std::map<std::string, std::string> variables;
+        for (const std::string& field : Split(line, "\t")) {
+            const size_t equals = field.find('=');
+            if (equals != std::string::npos) variables[field.substr(0, equals)] = field.substr(equals + 1);
+        }
+        runs.push_back(variables);
+    }
+    return runs;
+}
+
+// The TREVANEL_ variables of this process, as NAME=VALUE.
+std::vector<std::string> OwnTrevanelVariables() {
+    std::vector<std::string> variables;
+    char* block = GetEnvironmentStringsA();
+    for (const char* entry = block; *entry != '\0'; entry += lstrlenA(entry) + 1) {
+        if (_strnicmp(entry, "TREVANEL_", 9) == 0) variables.push_back(entry);
+    }
+    FreeEnvironmentStringsA(block);
+    std::sort(variables.begin(), variables.end());
+    return variables;
+}
+
+// In this process, so that its own environment can be read afterwards: two host threads transfer
+// at the same time, a third session has no profile, and the host has a TREVANEL_PROFILE of its own.
+TEST_F(TweakRunWine, EveryProgramFindsItsOwnTransferInItsEnvironmentAndTheHostKeepsItsOwn) {
+    const std::string profile = "Work & 100%! \"x\"";
+    StoreTweaks(kGlobalSetName, {{m_recorder, "", 0x40}});
+    StoreTweaks(profile, {{m_recorder, ""}, {m_recorder, "--sleep-ms=20"}});
+    ASSERT_NE(nullptr, m_addon.Load());
+    auto create = m_addon.Export<void(WINAPI*)(void*, const char*)>(5);
+    auto download = m_addon.Export<int(WINAPI*)(void*, int, const char*, const char*, UINT)>(6);
+    auto destroy = m_addon.Export<void(WINAPI*)(void*)>(8);
+    ASSERT_TRUE(create && download && destroy);
+    SetEnvironmentVariableA("TREVANEL_PROFILE", "the host's own");
+    const std::vector<std::string> before = OwnTrevanelVariables();
+
+    const std::map<std::string, std::string> transfers[] = {
+        {{"TREVANEL_LOCAL_FILE_PATH", "C:\\in\\100% Q&A (1) Hi! a^b.txt"},
+         {"TREVANEL_REMOTE_FILE_PATH", "/pub/say \"hi\" 100% & ^!.txt"},
+         {"TREVANEL_TRANSFER", "download"}, {"TREVANEL_PROFILE", profile}},
+        {{"TREVANEL_LOCAL_FILE_PATH", "C:\\in\\%PATH%!OS!^&|.txt"},
+         {"TREVANEL_REMOTE_FILE_PATH", "/pub/\"%PATH%\".txt"},
+         {"TREVANEL_TRANSFER", "upload"}, {"TREVANEL_PROFILE", profile}},
+        {{"TREVANEL_LOCAL_FILE_PATH", "C:\\in\\plain.txt"}, {"TREVANEL_REMOTE_FILE_PATH", "/pub/plain.txt"},
+         {"TREVANEL_TRANSFER", "6"}, {"TREVANEL_PROFILE", ""}},
+    };
+    create(reinterpret_cast<void*>(1), profile.c_str());
+    create(reinterpret_cast<void*>(2), profile.c_str());
+    create(reinterpret_cast<void*>(3), nullptr);
+    const int kRounds = 4;
+    auto play = [&](int session, int type) {
+        const auto& t = transfers[session - 1];
+        for (int round = 0; round < kRounds; ++round) {
+            download(reinterpret_cast<void*>(static_cast<intptr_t>(session)), type,
+                     t.at("TREVANEL_REMOTE_FILE_PATH").c_str(), t.at("TREVANEL_LOCAL_FILE_PATH").c_str(), 0);
+        }
+    };
+    std::thread first(play, 1, 0);
+    std::thread second(play, 2, 4);
+    first.join();
+    second.join();
+    download(reinterpret_cast<void*>(3), 6, "/pub/plain.txt", "C:\\in\\plain.txt", 0);
+    for (intptr_t session : {1, 2, 3}) destroy(reinterpret_cast<void*>(session));
+    m_addon.Unload();
+
+    EXPECT_EQ(before, OwnTrevanelVariables());
+    SetEnvironmentVariableA("TREVANEL_PROFILE", nullptr);
+    std::map<std::string, int> seen;
+    for (auto variables : ReadEnvironments(m_logs.recorder)) {
+        // Only the four; the logs' own variables come from this process.
+        for (const char* own : {"TREVANEL_RECORD_LOG", "TREVANEL_BAT_LOG"}) variables.erase(own);
+        const auto* match = std::find(std::begin(transfers), std::end(transfers), variables);
+        ASSERT_NE(std::end(transfers), match) << variables["TREVANEL_LOCAL_FILE_PATH"] << " / "
+                                              << variables["TREVANEL_TRANSFER"];
+        ++seen[match->at("TREVANEL_TRANSFER")];
+    }
+    EXPECT_EQ((std::map<std::string, int>{{"download", 2 * kRounds}, {"upload", 2 * kRounds}, {"6", 1}}), seen);
+}
+
+std::string Variable(const char* name) {
+    char value[256];
+    const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+    return length == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND ? "(unset)" : std::string(value, length);
+}
+
+// How the launcher lends the process's environment to a start: nested starts on one thread, a
+// second thread that waits for its turn and meanwhile answers what is sent to its window, and a
+// wait that gives up.
+TEST(ProcessEnvironmentWine, StartsTakeTurnsWithoutHangingAndPutTheHostsValuesBack) {
+    const char* const name = "TREVANEL_TRANSFER";
+    SetEnvironmentVariableA(name, "the host's own");
+    {
+        std::optional<ScopedProcessEnvironment> outer;
+        outer.emplace(std::vector<EnvironmentVariable>{{name, "outer"}}, 0);
+        ASSERT_TRUE(outer->Ready());
+        {
+            // The shell call re-entering the add-on on the same thread: no wait.
+            ScopedProcessEnvironment inner({{name, "inner"}}, 0);
+            ASSERT_TRUE(inner.Ready());
+            EXPECT_EQ("inner", Variable(name));
+        }
+        EXPECT_EQ("outer", Variable(name));
+
+        HWND window = nullptr;
+        HANDLE created = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        std::string seen;
+        std::thread other([&] {
+            window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+            SetEvent(created);
+            ScopedProcessEnvironment later({{name, "other thread"}}, 20000);
+            seen = later.Ready() ? Variable(name) : "not ready";
+            DestroyWindow(window);
+        });
+        WaitForSingleObject(created, INFINITE);
+        // Its turn has not come; what the shell on this thread sends it is still answered.
+        Sleep(100);
+        DWORD_PTR answer = 0;
+        EXPECT_NE(0, SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_BLOCK, 5000, &answer));
+        std::thread impatient([&] {
+            ScopedProcessEnvironment gaveUp({{name, "gave up"}}, 200);
+            EXPECT_FALSE(gaveUp.Ready());
+        });
+        impatient.join();
+        EXPECT_EQ("outer", Variable(name));
+        EXPECT_EQ("", seen);
+        // The turn passes on when the outer start ends.
+        outer.reset();
+        other.join();
+        EXPECT_EQ("other thread", seen);
+        CloseHandle(created);
+    }
+    EXPECT_EQ("the host's own", Variable(name));
+    SetEnvironmentVariableA(name, nullptr);
 }
 
 // One transfer that runs ten tweaks against ten launches of the same program done here directly:

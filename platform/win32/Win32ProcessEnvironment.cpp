@@ -1,0 +1,110 @@
+// Lending the process's environment to one start at a time.
+#include "platform/win32/Win32ProcessEnvironment.h"
+
+namespace {
+
+// Whose the environment is right now. The section is held only to read and change these
+// members, never while anything waits.
+struct Turn {
+    Turn() : free(CreateEventA(nullptr, TRUE, TRUE, nullptr)) { InitializeCriticalSection(&section); }
+
+    CRITICAL_SECTION section;
+    // Signalled while no thread has the turn.
+    HANDLE free;
+    DWORD owner = 0;
+    unsigned depth = 0;
+};
+
+Turn& TheTurn() {
+    static Turn turn;
+    return turn;
+}
+
+bool TryTake(Turn& turn) {
+    EnterCriticalSection(&turn.section);
+    const DWORD self = GetCurrentThreadId();
+    const bool taken = turn.owner == 0 || turn.owner == self;
+    if (taken) {
+        turn.owner = self;
+        ++turn.depth;
+        ResetEvent(turn.free);
+    }
+    LeaveCriticalSection(&turn.section);
+    return taken;
+}
+
+void Give(Turn& turn) {
+    EnterCriticalSection(&turn.section);
+    if (--turn.depth == 0) {
+        turn.owner = 0;
+        SetEvent(turn.free);
+    }
+    LeaveCriticalSection(&turn.section);
+}
+
+// Waits for the turn the way the shell's own waits do, dispatching the thread's messages, so
+// that whatever the shell call on the holding thread sends to this one (DDE, a window message,
+// a call into its apartment) is answered. A WM_QUIT is put back for the host's own loop.
+bool TakeWhilePumping(Turn& turn, DWORD waitMs) {
+    const DWORD started = GetTickCount();
+    bool taken = false;
+    bool quit = false;
+    WPARAM quitCode = 0;
+    while (!(taken = TryTake(turn))) {
+        const DWORD elapsed = GetTickCount() - started;
+        if (elapsed >= waitMs) break;
+        const DWORD woke = MsgWaitForMultipleObjectsEx(1, &turn.free, waitMs - elapsed, QS_ALLINPUT,
+                                                       MWMO_INPUTAVAILABLE);
+        if (woke == WAIT_FAILED) break;
+        if (woke != WAIT_OBJECT_0 + 1) continue;
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                quit = true;
+                quitCode = message.wParam;
+                continue;
+            }
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    if (quit) PostQuitMessage(static_cast<int>(quitCode));
+    return taken;
+}
+
+// False when the variable is not set at all (an empty one is set).
+bool ReadVariable(const std::string& name, std::string* value) {
+    DWORD size = 1;
+    for (;;) {
+        std::string buffer(size, '\0');
+        SetLastError(ERROR_SUCCESS);
+        const DWORD length = GetEnvironmentVariableA(name.c_str(), &buffer[0], size);
+        if (length == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND) return false;
+        if (length < size) {
+            value->assign(buffer.data(), length);
+            return true;
+        }
+        size = length;
+    }
+}
+
+}  // namespace
+
+ScopedProcessEnvironment::ScopedProcessEnvironment(const std::vector<EnvironmentVariable>& variables,
+                                                   DWORD waitMs) {
+    if (variables.empty()) return;
+    m_turn = m_ready = TakeWhilePumping(TheTurn(), waitMs);
+    if (!m_ready) return;
+    for (const EnvironmentVariable& variable : variables) {
+        Previous previous{variable.name, false, std::string()};
+        previous.existed = ReadVariable(variable.name, &previous.value);
+        m_previous.push_back(previous);
+        SetEnvironmentVariableA(variable.name.c_str(), variable.value.c_str());
+    }
+}
+
+ScopedProcessEnvironment::~ScopedProcessEnvironment() {
+    for (auto it = m_previous.rbegin(); it != m_previous.rend(); ++it)
+        SetEnvironmentVariableA(it->name.c_str(), it->existed ? it->value.c_str() : nullptr);
+    if (m_turn) Give(TheTurn());
+}

@@ -1,0 +1,18 @@
+// The variables every started tweak finds in its environment: the transfer without any of the
+// quoting rules of a parameter line.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/Launcher.h"
+
+// Their names, in the order TweakEnvironment gives them.
+extern const char* const kTweakVariableNames[4];
+
+// TREVANEL_LOCAL_FILE_PATH and TREVANEL_REMOTE_FILE_PATH, the paths as the host gave them (null
+// counts as empty); TREVANEL_TRANSFER, the name of the type's bit ("download" ... "move-server")
+// or else the host's number in decimal; TREVANEL_PROFILE, the session's profile name, empty for
+// none.
+std::vector<EnvironmentVariable> TweakEnvironment(int type, const char* localPath,
+                                                  const char* remotePath, const std::string& profile);
