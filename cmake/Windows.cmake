@@ -63,6 +63,10 @@ trevanel_windows_program(ZTHost)
 add_executable(ZTTrevanelCtl ${CMAKE_SOURCE_DIR}/tools/ZTTrevanelCtl.cpp)
 target_link_libraries(ZTTrevanelCtl PRIVATE trevanel_ctl trevanel_win32 trevanel_core)
 trevanel_windows_program(ZTTrevanelCtl)
+# The run record as a page, for the Start menu: a windows program, so that no console opens.
+add_executable(ZTTrevanelRecord WIN32 ${CMAKE_SOURCE_DIR}/tools/ZTTrevanelRecord.cpp)
+target_link_libraries(ZTTrevanelRecord PRIVATE trevanel_ctl trevanel_win32 trevanel_core)
+trevanel_windows_program(ZTTrevanelRecord)
 
 # Programs that report what the add-on derives, built from the add-on's own sources.
 add_executable(ZTModuleStrings ${CMAKE_SOURCE_DIR}/tools/ZTModuleStrings.cpp)
@@ -108,7 +112,7 @@ foreach(area_dir ${WINE_AREAS})
     target_compile_definitions(wine_${area} PRIVATE
         TREVANEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}" TREVANEL_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
     trevanel_windows_program(wine_${area})
-    add_dependencies(wine_${area} ZTTrevanelAddon ZTHost ZTTrevanelCtl ${TREVANEL_FIXTURES})
+    add_dependencies(wine_${area} ZTTrevanelAddon ZTHost ZTTrevanelCtl ZTTrevanelRecord ${TREVANEL_FIXTURES})
     gtest_discover_tests(wine_${area}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 120

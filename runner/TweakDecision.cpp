@@ -37,6 +37,7 @@ TweakDecision DecideTweak(const CTweakInfo& tweak, int type, const char* localPa
     decision.testedName = FilterNameOf(localPath);
     decision.line = BuildParameterLine(tweak.m_strExe, tweak.m_strParameters, localPath, remotePath);
     decision.verdict = ExamineTransfer(tweak, type, localPath);
+    decision.tweakName = tweak.m_strName;
     if (decision.verdict == TweakVerdict::Applies && !decision.line.IsSafe())
         decision.verdict = TweakVerdict::UnsafePath;
     return decision;
