@@ -142,6 +142,10 @@ if(TARGET wine_package)
         target_compile_definitions(wine_package PRIVATE
             TREVANEL_SHIPS_CTL="$<TARGET_FILE_NAME:ZTTrevanelCtl>")
     endif()
+    if(TARGET ZTTrevanelRecord)
+        target_compile_definitions(wine_package PRIVATE
+            TREVANEL_SHIPS_RECORD="$<TARGET_FILE_NAME:ZTTrevanelRecord>")
+    endif()
     if(TREVANEL_EXAMPLES)
         target_compile_definitions(wine_package PRIVATE TREVANEL_SHIPS_EXAMPLES)
     endif()

@@ -130,5 +130,11 @@ if(TARGET wine_ctl)
     target_link_libraries(wine_ctl PRIVATE trevanel_ctl)
 endif()
 
+# The run record's cost under Wine, against the real add-on (bench/RecordBench.cpp).
+add_executable(bench_record ${CMAKE_SOURCE_DIR}/bench/RecordBench.cpp)
+target_link_libraries(bench_record PRIVATE trevanel_win32 trevanel_core)
+trevanel_windows_program(bench_record)
+add_dependencies(bench_record ZTTrevanelAddon Recorder)
+
 # The user's package: the zip that wine_package unpacks and installs.
 include(${CMAKE_SOURCE_DIR}/cmake/Package.cmake)
