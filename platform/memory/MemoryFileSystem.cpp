@@ -56,6 +56,8 @@ std::string MemoryFileSystem::LocalAppDataFolder() {
 }
 
 bool MemoryFileSystem::IsFolder(const std::string& path) const {
+    // A file put in a folder's place hides it.
+    if (m_files.count(path) != 0) return false;
     if (m_folders.count(path) != 0) return true;
     return !m_localAppData.empty() && m_localAppData.compare(0, path.size(), path) == 0 &&
            (m_localAppData.size() == path.size() || m_localAppData[path.size()] == '\\');
