@@ -33,8 +33,9 @@ public:
     virtual bool CreateFolders(const std::string& path) = 0;
 
     // Appends bytes to the end of the file, creating the file when it is missing, with one write
-    // through a handle that may only append (FILE_APPEND_DATA): what several threads and processes
-    // append so at the same time never interleaves, and each call's bytes stay together. Others
+    // through a handle that may only append (FILE_APPEND_DATA), while holding a lock that every
+    // caller takes: what several threads and processes append so at the same time never
+    // interleaves or overwrites, and each call's bytes stay together. Others
     // may read, append to, rename and delete the file meanwhile. True with *sizeAfter set to the
     // file's size right after this write, read through the same handle. False when the file cannot
     // be opened or not all bytes were written; *sizeAfter is then untouched.

@@ -1,5 +1,5 @@
 // ZTTrevanelRecord: the run record for users without a console. It writes what
-// "ZTTrevanelCtl history --html" writes (the last 1,000 transfers, newest first) to Runs.html
+// "ZTTrevanelCtl history --html" writes (the last 1,000 transfers, newest first) to Runs.htm
 // beside the record and opens it with the program the system has for pages. The setup's
 // Start-menu entry starts it; it is a windows program, so no console opens.
 #include <windows.h>
@@ -36,7 +36,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         folder = temp;
         if (!folder.empty() && folder.back() == '\\') folder.pop_back();
     }
-    const std::string page = folder + "\\Runs.html";
+    const std::string page = folder + "\\Runs.htm";
     std::ostringstream out;
     std::ostringstream err;
     if (RunCtlProgram({"history", "--last", "1000", "--html", page}, out, err) != kCtlOk) return Fail(err.str());

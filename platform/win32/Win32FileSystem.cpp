@@ -84,16 +84,23 @@ bool Win32FileSystem::CreateFolders(const std::string& path) {
 }
 
 bool Win32FileSystem::AppendToFile(const std::string& path, const std::string& bytes, uint64_t* sizeAfter) {
-    // Append access without write access: the system puts every write at the end of the file as
-    // one step, whoever else appends.
-    const HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+    // Append access without write access: Windows puts every write at the end of the file as one
+    // step. Not every file system does so across processes (nor does Wine), so the writers also
+    // take turns through a lock of one byte far beyond any data, which blocks no reader or writer
+    // of the data itself; a file system without locks still gets the write.
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | FILE_APPEND_DATA | SYNCHRONIZE,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
+    OVERLAPPED turn = {};
+    turn.Offset = 0xFFFFFFFEu;
+    turn.OffsetHigh = 0x7FFFFFFFu;
+    const bool locked = LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &turn) != FALSE;
     DWORD written = 0;
     LARGE_INTEGER size;
     const bool ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
                     written == bytes.size() && GetFileSizeEx(file, &size);
+    if (locked) UnlockFileEx(file, 0, 1, 0, &turn);
     CloseHandle(file);
     if (ok) *sizeAfter = static_cast<uint64_t>(size.QuadPart);
     return ok;
