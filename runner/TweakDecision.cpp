@@ -34,10 +34,10 @@ TweakVerdict ExamineTransfer(const CTweakInfo& tweak, int type, const char* loca
 TweakDecision DecideTweak(const CTweakInfo& tweak, int type, const char* localPath,
                           const char* remotePath) {
     TweakDecision decision;
+    decision.tweakName = tweak.m_strName;
     decision.testedName = FilterNameOf(localPath);
     decision.line = BuildParameterLine(tweak.m_strExe, tweak.m_strParameters, localPath, remotePath);
     decision.verdict = ExamineTransfer(tweak, type, localPath);
-    decision.tweakName = tweak.m_strName;
     if (decision.verdict == TweakVerdict::Applies && !decision.line.IsSafe())
         decision.verdict = TweakVerdict::UnsafePath;
     return decision;
