@@ -15,4 +15,10 @@ public:
 
     void* m_hSession;
     CTweakConfig m_config;
+    // Where this session's transfers are recorded; empty when the user switched the record off
+    // (read once, when the session is created) or the system names no folder for it.
+    std::string m_strRecordFolder;
+
+private:
+    void RunTweaks(int type, const char* localPath, const char* remotePath);
 };

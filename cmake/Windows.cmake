@@ -75,6 +75,10 @@ trevanel_windows_program(ZTHost)
 add_executable(ZTTrevanelCtl ${CMAKE_SOURCE_DIR}/tools/ZTTrevanelCtl.cpp)
 target_link_libraries(ZTTrevanelCtl PRIVATE trevanel_ctl trevanel_win32 trevanel_core)
 trevanel_windows_program(ZTTrevanelCtl)
+# The run record as a page, for the Start menu: a windows program, so that no console opens.
+add_executable(ZTTrevanelRecord WIN32 ${CMAKE_SOURCE_DIR}/tools/ZTTrevanelRecord.cpp)
+target_link_libraries(ZTTrevanelRecord PRIVATE trevanel_ctl trevanel_win32 trevanel_core)
+trevanel_windows_program(ZTTrevanelRecord)
 
 # Programs that report what the add-on derives, built from the add-on's own sources.
 add_executable(ZTModuleStrings ${CMAKE_SOURCE_DIR}/tools/ZTModuleStrings.cpp)
@@ -122,7 +126,7 @@ foreach(area_dir ${WINE_AREAS})
     target_compile_definitions(wine_${area} PRIVATE
         TREVANEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}" TREVANEL_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
     trevanel_windows_program(wine_${area})
-    add_dependencies(wine_${area} ZTTrevanelAddon ZTHost ZTTrevanelCtl ${TREVANEL_FIXTURES})
+    add_dependencies(wine_${area} ZTTrevanelAddon ZTHost ZTTrevanelCtl ZTTrevanelRecord ${TREVANEL_FIXTURES})
     gtest_discover_tests(wine_${area}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 120
@@ -139,6 +143,12 @@ endif()
 if(TARGET wine_ctl)
     target_link_libraries(wine_ctl PRIVATE trevanel_ctl)
 endif()
+
+# The run record's cost under Wine, against the real add-on (bench/RecordBench.cpp).
+add_executable(bench_record ${CMAKE_SOURCE_DIR}/bench/RecordBench.cpp)
+target_link_libraries(bench_record PRIVATE trevanel_win32 trevanel_core)
+trevanel_windows_program(bench_record)
+add_dependencies(bench_record ZTTrevanelAddon Recorder)
 
 # The user's package: the zip that wine_package unpacks and installs.
 include(${CMAKE_SOURCE_DIR}/cmake/Package.cmake)

@@ -25,6 +25,9 @@ const HelpEntry kHelp[] = {
      "  export  [--profile NAME | --all] FILE\n"
      "                                       write a .reg file of a set, or of all sets\n"
      "  import  FILE [--profile NAME]        store the sets of a .reg file\n"
+     "  history [--profile NAME] [--last N] [--problems] [--tsv | --html FILE]\n"
+     "                                       what each tweak did after the recorded transfers\n"
+     "  record  [on | off | clear]           switch the run record on or off, or empty it\n"
      "\n"
      "Without --profile: the global configuration. TYPE is download, view, open, move-local,\n"
      "upload, move-server or a number. \"ZTTrevanelCtl COMMAND --help\" tells more.\n"
@@ -57,7 +60,8 @@ const HelpEntry kHelp[] = {
      "\n"
      "Starts the tweaks exactly as the add-on does after such a transfer, one after the other,\n"
      "each waited for, and reports each one's exit code and run time, or why it could not start.\n"
-     "Exit status 1 when a tweak could not start.\n"},
+     "Exit status 1 when a tweak could not start. The run record keeps each tweak's outcome,\n"
+     "marked as coming from run (see history).\n"},
     {"check",
      "Usage: ZTTrevanelCtl check [--profile NAME]\n"
      "\n"
@@ -80,6 +84,39 @@ const HelpEntry kHelp[] = {
      "knows are accepted. The whole file is checked first; when anything is wrong nothing is\n"
      "written and the line and the problem are named. With --profile the file's one set is\n"
      "stored under that profile. Each set replaces the stored one, as the tweak list's OK does.\n"},
+    {"history",
+     "Usage: ZTTrevanelCtl history [--profile NAME] [--last N] [--problems] [--tsv | --html FILE]\n"
+     "\n"
+     "Shows the run record of this Windows user, oldest first: one block per transfer with its\n"
+     "time, type, profile and paths, and under it each tweak that the add-on examined: its exit\n"
+     "code and run time, that it could not start (with the system's error code), or why it was\n"
+     "skipped (disabled, type, filter, wildcard-path, unsafe-path with the path guard's reason).\n"
+     "Problems (could not start, a non-zero exit code, wildcard-path, unsafe-path) are marked\n"
+     "with \"!\".\n"
+     "\n"
+     "--profile NAME: only the transfers of that profile (\"\" for sessions without one).\n"
+     "--problems:     only the transfers that had a problem.\n"
+     "--last N:       only the last N of the transfers chosen.\n"
+     "--tsv:          one record a line, fields separated by TAB (TAB, CR, LF and \\ inside a\n"
+     "                field as \\t, \\r, \\n, \\\\): local time (YYYY-MM-DD HH:MM:SS.mmm), profile,\n"
+     "                transfer type as a number, local path, remote path, tweak index from 0,\n"
+     "                tweak name, outcome (exit, no-process, not-started, skipped), detail (exit\n"
+     "                code, system error code or reason), run time in ms for exit, and \"run\"\n"
+     "                for records of ZTTrevanelCtl run.\n"
+     "--html FILE:    write the same as a page (newest transfer first) to FILE instead.\n"},
+    {"record",
+     "Usage: ZTTrevanelCtl record [on | off | clear]\n"
+     "\n"
+     "The run record keeps, for every transfer, what each tweak did (see history), in\n"
+     "Runs.log in the folder \"Tarku Software\\FTP Zorvant Trevanel\" of this user's local\n"
+     "application data; at about 20 MB it becomes Runs.previous.log, so the last 10,000 records\n"
+     "at least are always kept. It is on unless switched off.\n"
+     "\n"
+     "on, off: switch it for this Windows user (registry value \"Run Record\" below\n"
+     "         HKEY_CURRENT_USER\\Software\\Tarku Software\\FTP Zorvant Trevanel). FTP Zorvant\n"
+     "         follows the switch from its next connection on.\n"
+     "clear:   delete the record.\n"
+     "Without an argument: whether it is on and where it is kept.\n"},
 };
 
 }  // namespace

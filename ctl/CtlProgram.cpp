@@ -1,6 +1,8 @@
 // The commands of the configuration tool and their arguments.
 #include "ctl/CtlProgram.h"
 
+#include <cstdlib>
+
 #include "config/AppBase.h"
 #include "config/KeyPath.h"
 #include "config/StoredSet.h"
@@ -9,6 +11,7 @@
 #include "ctl/CtlHelp.h"
 #include "ctl/RegFile.h"
 #include "ctl/RegistryDump.h"
+#include "ctl/RunHistory.h"
 #include "ctl/SetCheck.h"
 #include "ctl/SetImport.h"
 #include "ctl/SetListing.h"
@@ -16,7 +19,10 @@
 #include "ctl/TransferType.h"
 #include "ctl/TweakExplain.h"
 #include "ctl/TweakRunLog.h"
+#include "platform/Cp1252.h"
 #include "platform/FileSystem.h"
+#include "runner/RunRecord.h"
+#include "runner/RunRecorder.h"
 
 namespace {
 
@@ -25,15 +31,18 @@ struct CommandRule {
     bool profile;
     bool all;
     bool tsv;
+    // --last N, --problems and --html FILE
+    bool history;
     size_t minArgs;
     size_t maxArgs;
 };
 
 const CommandRule kCommands[] = {
-    {"list", false, false, false, 0, 0},   {"show", true, false, false, 0, 0},
-    {"explain", true, false, true, 2, 3},  {"run", true, false, false, 2, 3},
-    {"check", true, false, false, 0, 0},   {"export", true, true, false, 1, 1},
-    {"import", true, false, false, 1, 1},
+    {"list", false, false, false, false, 0, 0},   {"show", true, false, false, false, 0, 0},
+    {"explain", true, false, true, false, 2, 3},  {"run", true, false, false, false, 2, 3},
+    {"check", true, false, false, false, 0, 0},   {"export", true, true, false, false, 1, 1},
+    {"import", true, false, false, false, 1, 1},  {"history", true, false, true, true, 0, 0},
+    {"record", false, false, false, false, 0, 1},
 };
 
 struct Arguments {
@@ -43,6 +52,10 @@ struct Arguments {
     std::string profile;
     bool all = false;
     bool tsv = false;
+    bool problems = false;
+    size_t last = 0;
+    bool hasHtml = false;
+    std::string html;
     std::vector<std::string> rest;
 };
 
@@ -86,6 +99,24 @@ bool Parse(const std::vector<std::string>& args, Arguments* parsed, std::string*
             parsed->all = true;
         } else if (arg == "--tsv" && rule.tsv) {
             parsed->tsv = true;
+        } else if (arg == "--problems" && rule.history) {
+            parsed->problems = true;
+        } else if (arg == "--last" && rule.history) {
+            const std::string number = ++i < args.size() ? args[i] : std::string();
+            char* end = nullptr;
+            const unsigned long long n = std::strtoull(number.c_str(), &end, 10);
+            if (number.empty() || number[0] < '0' || number[0] > '9' || *end != '\0' || n == 0 || n > 1000000000ull) {
+                *message = "--last needs a number of transfers from 1 on";
+                return false;
+            }
+            parsed->last = static_cast<size_t>(n);
+        } else if (arg == "--html" && rule.history) {
+            if (++i >= args.size()) {
+                *message = "--html needs a file name";
+                return false;
+            }
+            parsed->hasHtml = true;
+            parsed->html = args[i];
         } else {
             *message = std::string(rule.name) + " does not take " + arg;
             return false;
@@ -203,6 +234,72 @@ int Import(const Arguments& args, std::ostream& out, std::ostream& err) {
     return kCtlOk;
 }
 
+// The record's folder, or empty after telling why there is none.
+std::string RecordFolder(std::ostream& err) {
+    const std::string folder = RunRecordFolder();
+    if (folder.empty()) err << "ZTTrevanelCtl: the system names no local application data folder for this user, so there is no run record\n";
+    return folder;
+}
+
+int History(const Arguments& args, std::ostream& out, std::ostream& err) {
+    const std::string folder = RecordFolder(err);
+    if (folder.empty()) return kCtlFile;
+    HistoryQuery query;
+    query.hasProfile = args.hasProfile;
+    query.profile = args.profile;
+    query.problems = args.problems;
+    query.last = args.last;
+    const std::vector<RecordedTransfer> transfers = SelectTransfers(ReadRunRecords(folder), query);
+    const std::string file = RunRecordFile(folder);
+    if (args.hasHtml) {
+        const std::string page = HistoryPage(transfers, Cp1252ToUtf8(file), IsRunRecordOn());
+        std::string errorText;
+        if (!GetFileSystem().WriteFile(args.html, std::vector<uint8_t>(page.begin(), page.end()), &errorText)) {
+            err << "ZTTrevanelCtl: cannot write " << args.html << ": " << errorText << "\n";
+            return kCtlFile;
+        }
+        out << "Wrote " << transfers.size() << (transfers.size() == 1 ? " transfer" : " transfers") << " to " << args.html << "\n";
+        return kCtlOk;
+    }
+    if (args.tsv) {
+        PrintHistoryTsv(transfers, out);
+        return kCtlOk;
+    }
+    out << "The run record of this Windows user: " << file
+        << (IsRunRecordOn() ? "" : " (off: new transfers are not recorded; ZTTrevanelCtl record on)") << "\n";
+    if (transfers.empty()) out << "No transfer is recorded" << (args.hasProfile || args.problems ? " that matches." : ".") << "\n";
+    PrintHistory(transfers, out);
+    return kCtlOk;
+}
+
+int Record(const Arguments& args, std::ostream& out, std::ostream& err) {
+    const std::string where = std::string("HKEY_CURRENT_USER\\") + kRunRecordKey + ", value \"" + kRunRecordValue + "\"";
+    const std::string what = args.rest.empty() ? std::string() : args.rest[0];
+    if (what == "on" || what == "off") {
+        if (!SetRunRecordOn(what == "on")) {
+            err << "ZTTrevanelCtl: the switch could not be stored at " << where << "\n";
+            return kCtlFile;
+        }
+        out << "The run record is " << what << " for this Windows user (" << where
+            << "); a host process follows it from its next session on.\n";
+        return kCtlOk;
+    }
+    const std::string folder = RecordFolder(err);
+    if (folder.empty()) return kCtlFile;
+    if (what == "clear") {
+        if (!ClearRunRecord(folder)) {
+            err << "ZTTrevanelCtl: the run record could not be deleted: " << RunRecordFile(folder) << "\n";
+            return kCtlFile;
+        }
+        out << "Cleared the run record: " << RunRecordFile(folder) << "\n";
+        return kCtlOk;
+    }
+    if (!what.empty()) return Usage("record", "record takes on, off or clear, not \"" + what + "\"", err);
+    out << "The run record is " << (IsRunRecordOn() ? "on" : "off") << " for this Windows user (" << where
+        << ").\nIt is kept in " << RunRecordFile(folder) << " and " << PreviousRunRecordFile(folder) << ".\n";
+    return kCtlOk;
+}
+
 int Transfer(const Arguments& args, std::ostream& out, std::ostream& err) {
     int type = 0;
     if (!ParseTransferType(args.rest[0], &type)) {
@@ -216,7 +313,9 @@ int Transfer(const Arguments& args, std::ostream& out, std::ostream& err) {
     CTweakConfig set(args.profile.c_str());
     set.Load();
     if (!set.m_arrTweaks.empty()) out << DescribeEnvironment(type, args.rest[1], remote, set.m_strProfile);
-    CTweakRunLog log(set, out);
+    const std::string folder = IsRunRecordOn() ? RunRecordFolder() : std::string();
+    CRunRecorder recorder(folder, set.m_strProfile, type, args.rest[1].c_str(), remote.c_str(), true);
+    CTweakRunLog log(set, out, folder.empty() ? nullptr : &recorder);
     set.RunTweaks(type, args.rest[1].c_str(), remote.c_str(), &log);
     out << log.StartedCount() << " started, " << log.NotStartedCount() << " could not start\n";
     return log.NotStartedCount() > 0 ? kCtlFound : kCtlOk;
@@ -250,5 +349,7 @@ int RunCtlProgram(const std::vector<std::string>& args, std::ostream& out, std::
     if (command == "check") return CheckSets(parsed.hasProfile ? &parsed.profile : nullptr, out) ? kCtlFound : kCtlOk;
     if (command == "export") return Export(parsed, out, err);
     if (command == "import") return Import(parsed, out, err);
+    if (command == "history") return History(parsed, out, err);
+    if (command == "record") return Record(parsed, out, err);
     return Transfer(parsed, out, err);
 }

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "ctl/Cp1252.h"
+#include "platform/Cp1252.h"
 #include "platform/WinTypes.h"
 
 namespace {

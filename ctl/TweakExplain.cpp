@@ -10,20 +10,6 @@
 #include "runner/TweakDecision.h"
 #include "runner/TweakEnvironment.h"
 
-std::string EscapeTsvField(const std::string& field) {
-    std::string out;
-    for (char c : field) {
-        switch (c) {
-        case '\t': out += "\\t"; break;
-        case '\r': out += "\\r"; break;
-        case '\n': out += "\\n"; break;
-        case '\\': out += "\\\\"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
-
 std::string DescribeSkip(const CTweakInfo& tweak, const TweakDecision& decision) {
     switch (decision.verdict) {
     case TweakVerdict::Applies: return "";

@@ -5,11 +5,10 @@
 #include <ostream>
 #include <string>
 
+#include "runner/TsvField.h"
+
 struct TweakDecision;
 class CTweakInfo;
-
-// A field of the tab-separated form: tab, CR, LF and backslash as \t, \r, \n and \\.
-std::string EscapeTsvField(const std::string& field);
 
 // Why a tweak does not start, in words: the ticked types, the tested name and the filters, or
 // the path guard's reason.

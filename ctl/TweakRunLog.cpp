@@ -10,31 +10,35 @@
 #include "platform/Launcher.h"
 #include "platform/Platform.h"
 
-CTweakRunLog::CTweakRunLog(const CTweakConfig& set, std::ostream& out) : m_set(set), m_out(out) {}
+CTweakRunLog::CTweakRunLog(const CTweakConfig& set, std::ostream& out, ITweakRunReport* next)
+    : m_set(set), m_out(out), m_next(next) {}
 
 void CTweakRunLog::Examined(size_t index, const TweakDecision& decision) {
     const CTweakInfo& tweak = *m_set.m_arrTweaks[index];
     m_out << TweakKeyName(index) << " \"" << tweak.m_strName << "\": ";
     if (decision.verdict != TweakVerdict::Applies) {
         m_out << "SKIP (" << VerdictName(decision.verdict) << "): " << DescribeSkip(tweak, decision) << "\n";
-        return;
+    } else {
+        m_out << "starting " << tweak.m_strExe << " " << decision.line.text << "\n";
+        m_out.flush();
+        m_start = std::chrono::steady_clock::now();
     }
-    m_out << "starting " << tweak.m_strExe << " " << decision.line.text << "\n";
-    m_out.flush();
-    m_start = std::chrono::steady_clock::now();
+    if (m_next) m_next->Examined(index, decision);
 }
 
-void CTweakRunLog::Started(size_t, ProcessHandle process) {
+void CTweakRunLog::Started(size_t index, ProcessHandle process) {
     ++m_nStarted;
     if (process == nullptr) m_out << "  started; the shell gave no process to wait for\n";
+    if (m_next) m_next->Started(index, process);
 }
 
-void CTweakRunLog::NotStarted(size_t) {
+void CTweakRunLog::NotStarted(size_t index) {
     ++m_nNotStarted;
     m_out << "  could not start: " << GetLauncher().LastExecuteError() << "\n";
+    if (m_next) m_next->NotStarted(index);
 }
 
-void CTweakRunLog::Finished(size_t, ProcessHandle process) {
+void CTweakRunLog::Finished(size_t index, ProcessHandle process) {
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
     uint32_t code = 0;
@@ -46,4 +50,5 @@ void CTweakRunLog::Finished(size_t, ProcessHandle process) {
         std::snprintf(text, sizeof text, "  ended after %.2f s; its exit code could not be read\n", seconds);
     }
     m_out << text;
+    if (m_next) m_next->Finished(index, process);
 }

@@ -11,8 +11,9 @@ class CTweakConfig;
 
 class CTweakRunLog : public ITweakRunReport {
 public:
-    // set is the one being run; its list does not change during the run.
-    CTweakRunLog(const CTweakConfig& set, std::ostream& out);
+    // set is the one being run; its list does not change during the run. next, when not null,
+    // is told everything too, after the log.
+    CTweakRunLog(const CTweakConfig& set, std::ostream& out, ITweakRunReport* next = nullptr);
 
     void Examined(size_t index, const TweakDecision& decision) override;
     void Started(size_t index, ProcessHandle process) override;
@@ -25,6 +26,7 @@ public:
 private:
     const CTweakConfig& m_set;
     std::ostream& m_out;
+    ITweakRunReport* m_next;
     std::chrono::steady_clock::time_point m_start;
     int m_nNotStarted = 0;
     int m_nStarted = 0;

@@ -35,6 +35,9 @@ ManifestDPIAware true
 !define UNINSTALL_KEY "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\ZTTrevanelAddon"
 !define TWEAKS_KEY ".DEFAULT\Software\Tarku Software\FTP Zorvant Trevanel"
 !define ADDON_DLL "ZTTrevanelAddon.dll"
+; The Start-menu folder, for all users; its entry shows each user the run record of their own.
+!define STARTMENU "$SMPROGRAMS\FTP Zorvant Trevanel"
+!define RECORD_EXE "ZTTrevanelRecord.exe"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -85,6 +88,8 @@ LangString QuietNotRegistered ${LANG_ENGLISH} "Quiet installation: the add-on is
 LangString QuietNotRegistered ${LANG_GERMAN} "Stille Installation: Das Add-On wird nicht im FTP Zorvant eingebunden (die Liste der Hilfsprogramme braucht einen Menschen)."
 LangString NoAnsiFolder ${LANG_ENGLISH} "FTP Zorvant passes folder names to its add-ons in the system's code page. Please choose a folder whose name has no characters outside it."
 LangString NoAnsiFolder ${LANG_GERMAN} "FTP Zorvant übergibt seinen Add-Ons Ordnernamen in der Codepage des Systems. Bitte wählen Sie einen Ordner, dessen Name keine Zeichen außerhalb davon enthält."
+LangString RecordEntry ${LANG_ENGLISH} "What the tweaks did"
+LangString RecordEntry ${LANG_GERMAN} "Was die Hilfsprogramme taten"
 LangString UnFilesSection ${LANG_ENGLISH} "Add-on files and registration"
 LangString UnFilesSection ${LANG_GERMAN} "Dateien und Einbindung des Add-Ons"
 LangString UnTweaksSection ${LANG_ENGLISH} "My stored tweaks"
@@ -137,6 +142,11 @@ Section "-Add-on"
     !insertmacro InstallFiles
     WriteUninstaller "$INSTDIR\Uninstall.exe"
 
+    SetShellVarContext all
+    CreateDirectory "${STARTMENU}"
+    CreateShortCut "${STARTMENU}\$(RecordEntry).lnk" "$INSTDIR\${RECORD_EXE}"
+    SetShellVarContext current
+
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
@@ -164,6 +174,12 @@ Section "un.$(UnFilesSection)" UnFiles
     System::Call '$INSTDIR\${ADDON_DLL}::ZTAddOnUninstall(i 0, i 0) i .r0 ?u'
     !insertmacro UninstallFiles
     Delete "$INSTDIR\Uninstall.exe"
+    ; The entry under either language's name: the setup may have spoken the other one.
+    SetShellVarContext all
+    Delete "${STARTMENU}\What the tweaks did.lnk"
+    Delete "${STARTMENU}\Was die Hilfsprogramme taten.lnk"
+    RMDir "${STARTMENU}"
+    SetShellVarContext current
     ; A file left to the restart takes its folder with it then.
     ${If} ${RebootFlag}
         RMDir /REBOOTOK "$INSTDIR"

@@ -1,5 +1,6 @@
-// The file service: the few file operations that the configuration tool needs. Paths are 8-bit
-// text in the ANSI code page. No method throws; each may be called from any thread.
+// The file service: the few file operations that the configuration tool and the run record need.
+// Paths are 8-bit text in the ANSI code page. No method throws, shows a window or waits for a
+// person; each may be called from any thread.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +15,8 @@ public:
     virtual bool FileExists(const std::string& path) = 0;
 
     // Replaces *bytes by the whole content of the file. On failure returns false, leaves *bytes
-    // untouched and sets *errorText to the system's text for the cause.
+    // untouched and sets *errorText to the system's text for the cause. Others may go on
+    // reading, writing, appending to and deleting the file meanwhile.
     virtual bool ReadFile(const std::string& path, std::vector<uint8_t>* bytes,
                           std::string* errorText) = 0;
 
@@ -22,6 +24,33 @@ public:
     // *errorText; a file that was replaced may then be incomplete.
     virtual bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes,
                            std::string* errorText) = 0;
+
+    // The current user's local application data folder (CSIDL_LOCAL_APPDATA) without a final
+    // backslash, or empty when the system names none.
+    virtual std::string LocalAppDataFolder() = 0;
+
+    // Creates the folder and every missing folder above it. True when path is a folder afterwards.
+    virtual bool CreateFolders(const std::string& path) = 0;
+
+    // Appends bytes to the end of the file, creating the file when it is missing, with one write
+    // through a handle that may only append (FILE_APPEND_DATA), while holding a lock that every
+    // caller takes: what several threads and processes append so at the same time never
+    // interleaves or overwrites, and each call's bytes stay together. Others
+    // may read, append to, rename and delete the file meanwhile. True with *sizeAfter set to the
+    // file's size right after this write, read through the same handle. False when the file cannot
+    // be opened or not all bytes were written; *sizeAfter is then untouched.
+    virtual bool AppendToFile(const std::string& path, const std::string& bytes, uint64_t* sizeAfter) = 0;
+
+    // Renames the file from to to, replacing a file to, when from holds at least minSize bytes.
+    // For the callers of this method the size check and the rename are one step across every
+    // thread and process of the machine: of several that saw the same full file, one renames it
+    // and the others find the new, smaller one. False when from is smaller, missing, or cannot be
+    // renamed (then nothing changed).
+    virtual bool RenameFileIfAtLeast(const std::string& from, const std::string& to, uint64_t minSize) = 0;
+
+    // Deletes the file. True when no file of that name is left (also when there was none). A file
+    // that others hold open goes once they close it.
+    virtual bool RemoveFile(const std::string& path) = 0;
 };
 
 IFileSystem& GetFileSystem();

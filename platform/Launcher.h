@@ -61,6 +61,10 @@ public:
     // call; empty when that call succeeded or there was none.
     virtual std::string LastExecuteError() = 0;
 
+    // The system's error code (GetLastError) for the same failure; 0 when that call succeeded or
+    // there was none.
+    virtual uint32_t LastExecuteErrorCode() = 0;
+
     // CloseHandle on a handle from ExecuteEx; the handle is invalid afterwards. Exactly once per
     // handle, from any thread.
     virtual void CloseProcess(ProcessHandle process) = 0;

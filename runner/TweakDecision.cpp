@@ -41,6 +41,7 @@ TweakVerdict ExamineTransfer(const CTweakInfo& tweak, int type, const char* loca
 TweakDecision DecideTweak(const CTweakInfo& tweak, int type, const char* localPath,
                           const char* remotePath) {
     TweakDecision decision;
+    decision.tweakName = tweak.m_strName;
     decision.testedName = FilterNameOf(localPath);
     decision.line = BuildParameterLine(tweak.m_strExe, tweak.m_strParameters, localPath, remotePath);
     decision.verdict = ExamineTransfer(tweak, type, localPath);

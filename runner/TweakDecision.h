@@ -32,6 +32,8 @@ struct TweakDecision {
     std::string testedName;
     // The line the program would get, built for every verdict; started only for Applies.
     ParameterLine line;
+    // The tweak's name when it was decided, for reports that outlive a reload of the set.
+    std::string tweakName;
 };
 
 // The file name of path that filters examine; a null path counts as empty. Only the backslash

@@ -45,6 +45,70 @@ std::vector<uint8_t> MemoryFileSystem::Get(const std::string& path) const {
     return it == m_files.end() ? std::vector<uint8_t>() : it->second;
 }
 
+void MemoryFileSystem::SetLocalAppDataFolder(const std::string& folder) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_localAppData = folder;
+}
+
+std::string MemoryFileSystem::LocalAppDataFolder() {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_localAppData;
+}
+
+bool MemoryFileSystem::IsFolder(const std::string& path) const {
+    // A file put in a folder's place hides it.
+    if (m_files.count(path) != 0) return false;
+    if (m_folders.count(path) != 0) return true;
+    return !m_localAppData.empty() && m_localAppData.compare(0, path.size(), path) == 0 &&
+           (m_localAppData.size() == path.size() || m_localAppData[path.size()] == '\\');
+}
+
+bool MemoryFileSystem::CreateFolders(const std::string& path) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    // Every folder on the way must be free of files.
+    for (size_t at = path.find('\\'); ; at = path.find('\\', at + 1)) {
+        const std::string folder = path.substr(0, at);
+        if (m_files.count(folder) != 0) return false;
+        if (at == std::string::npos) break;
+    }
+    for (size_t at = path.find('\\'); ; at = path.find('\\', at + 1)) {
+        m_folders[path.substr(0, at)] = true;
+        if (at == std::string::npos) break;
+    }
+    return !path.empty();
+}
+
+bool MemoryFileSystem::AppendToFile(const std::string& path, const std::string& bytes, uint64_t* sizeAfter) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    const size_t slash = path.find_last_of('\\');
+    if (slash == std::string::npos || !IsFolder(path.substr(0, slash)) || IsFolder(path) ||
+        m_refused.count(path) != 0) {
+        return false;
+    }
+    std::vector<uint8_t>& file = m_files[path];
+    file.insert(file.end(), bytes.begin(), bytes.end());
+    *sizeAfter = file.size();
+    return true;
+}
+
+bool MemoryFileSystem::RenameFileIfAtLeast(const std::string& from, const std::string& to, uint64_t minSize) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    const auto it = m_files.find(from);
+    if (it == m_files.end() || it->second.size() < minSize || m_refused.count(to) != 0) return false;
+    std::vector<uint8_t> bytes;
+    bytes.swap(it->second);
+    m_files.erase(it);
+    m_files[to].swap(bytes);
+    return true;
+}
+
+bool MemoryFileSystem::RemoveFile(const std::string& path) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    if (m_refused.count(path) != 0) return m_files.count(path) == 0;
+    m_files.erase(path);
+    return true;
+}
+
 IFileSystem& DefaultFileSystem() {
     static MemoryFileSystem fileSystem;
     return fileSystem;

@@ -1,4 +1,6 @@
-// The file service in memory: files a test puts in, compared by their exact path.
+// The file service in memory: files a test puts in, compared by their exact path. Folders count
+// only for appending: AppendToFile needs the file's folder to be one that CreateFolders made or
+// the local application data folder (or one above it); other writes need none.
 #pragma once
 
 #include <map>
@@ -12,10 +14,17 @@ public:
     bool ReadFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* errorText) override;
     bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes,
                    std::string* errorText) override;
+    std::string LocalAppDataFolder() override;
+    bool CreateFolders(const std::string& path) override;
+    bool AppendToFile(const std::string& path, const std::string& bytes, uint64_t* sizeAfter) override;
+    bool RenameFileIfAtLeast(const std::string& from, const std::string& to, uint64_t minSize) override;
+    bool RemoveFile(const std::string& path) override;
 
     void Put(const std::string& path, const std::vector<uint8_t>& bytes);
-    // Writes to this path fail, as a full disk or a missing folder would.
+    // Writes and appends to this path fail, as a full disk or a missing folder would.
     void RefuseWrites(const std::string& path);
+    // "C:\\Users\\Tester\\AppData\\Local" unless set; empty: the system names none.
+    void SetLocalAppDataFolder(const std::string& folder);
     // The file's bytes, or empty when there is none.
     std::vector<uint8_t> Get(const std::string& path) const;
 
@@ -23,4 +32,8 @@ private:
     mutable std::mutex m_mutex;
     std::map<std::string, std::vector<uint8_t>> m_files;
     std::map<std::string, bool> m_refused;
+    std::string m_localAppData = "C:\\Users\\Tester\\AppData\\Local";
+    std::map<std::string, bool> m_folders;
+
+    bool IsFolder(const std::string& path) const;
 };

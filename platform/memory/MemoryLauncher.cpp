@@ -88,6 +88,8 @@ bool MemoryLauncher::GetExitCode(ProcessHandle handle, uint32_t* code) {
     return true;
 }
 
+uint32_t MemoryLauncher::LastExecuteErrorCode() { return t_lastExecuteFailed ? 2 : 0; }
+
 std::string MemoryLauncher::LastExecuteError() {
     return t_lastExecuteFailed ? "The system cannot find the file specified." : std::string();
 }

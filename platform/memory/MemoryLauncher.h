@@ -54,6 +54,8 @@ public:
     bool GetExitCode(ProcessHandle process, uint32_t* code) override;
     // "The system cannot find the file specified." after a launch that Fails.
     std::string LastExecuteError() override;
+    // 2 (ERROR_FILE_NOT_FOUND) after a launch that Fails.
+    uint32_t LastExecuteErrorCode() override;
     void CloseProcess(ProcessHandle process) override;
     intptr_t Execute(const char* verb, const char* file, const char* parameters,
                      const char* directory, int show) override;

@@ -1,5 +1,6 @@
 // The file service on Win32.
 #include <windows.h>
+#include <shlobj.h>
 
 #include "platform/win32/Win32FileSystem.h"
 
@@ -24,7 +25,8 @@ bool Win32FileSystem::FileExists(const std::string& path) {
 
 bool Win32FileSystem::ReadFile(const std::string& path, std::vector<uint8_t>* bytes,
                                std::string* errorText) {
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         *errorText = Win32ErrorText(GetLastError());
@@ -58,6 +60,87 @@ bool Win32FileSystem::WriteFile(const std::string& path, const std::vector<uint8
     if (!ok) *errorText = Win32ErrorText(GetLastError());
     CloseHandle(file);
     return ok;
+}
+
+std::string Win32FileSystem::LocalAppDataFolder() {
+    char folder[MAX_PATH] = "";
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) return "";
+    std::string text = folder;
+    while (!text.empty() && text.back() == '\\') text.pop_back();
+    return text;
+}
+
+bool Win32FileSystem::CreateFolders(const std::string& path) {
+    const auto isFolder = [](const std::string& folder) {
+        const DWORD attributes = GetFileAttributesA(folder.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    };
+    if (path.empty() || isFolder(path)) return !path.empty();
+    const size_t slash = path.find_last_of('\\');
+    // A drive ("C:") or a share's root ends the climb; CreateDirectoryA then says what is wrong.
+    if (slash != std::string::npos && slash > 2) CreateFolders(path.substr(0, slash));
+    CreateDirectoryA(path.c_str(), nullptr);
+    return isFolder(path);
+}
+
+bool Win32FileSystem::AppendToFile(const std::string& path, const std::string& bytes, uint64_t* sizeAfter) {
+    // Append access without write access: Windows puts every write at the end of the file as one
+    // step. Not every file system does so across processes (nor does Wine), so the writers also
+    // take turns through a lock of one byte far beyond any data, which blocks no reader or writer
+    // of the data itself; a file system without locks still gets the write.
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | FILE_APPEND_DATA | SYNCHRONIZE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    OVERLAPPED turn = {};
+    turn.Offset = 0xFFFFFFFEu;
+    turn.OffsetHigh = 0x7FFFFFFFu;
+    const bool locked = LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &turn) != FALSE;
+    DWORD written = 0;
+    LARGE_INTEGER size;
+    const bool ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size() && GetFileSizeEx(file, &size);
+    if (locked) UnlockFileEx(file, 0, 1, 0, &turn);
+    CloseHandle(file);
+    if (ok) *sizeAfter = static_cast<uint64_t>(size.QuadPart);
+    return ok;
+}
+
+bool Win32FileSystem::RenameFileIfAtLeast(const std::string& from, const std::string& to, uint64_t minSize) {
+    // One mutex per file name (folded to capitals, as the file system compares names), so that
+    // the size seen and the rename belong together in every process.
+    std::string folded = from;
+    if (!folded.empty()) CharUpperBuffA(&folded[0], static_cast<DWORD>(folded.size()));
+    uint32_t hash = 2166136261u;
+    for (char c : folded) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    char name[64];
+    wsprintfA(name, "Local\\TarkuSoftware.ZTTrevanel.Rename.%08lX", static_cast<unsigned long>(hash));
+    const HANDLE mutex = CreateMutexA(nullptr, FALSE, name);
+    if (mutex == nullptr) return false;
+    // An owner that died without releasing leaves the mutex abandoned, which still hands it over.
+    const DWORD wait = WaitForSingleObject(mutex, 5000);
+    if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) {
+        CloseHandle(mutex);
+        return false;
+    }
+    bool renamed = false;
+    // The size through a handle: a folder entry may lag behind what appenders wrote.
+    const HANDLE file = CreateFileA(from.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        LARGE_INTEGER size;
+        const bool full = GetFileSizeEx(file, &size) && static_cast<uint64_t>(size.QuadPart) >= minSize;
+        CloseHandle(file);
+        renamed = full && MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+    }
+    ReleaseMutex(mutex);
+    CloseHandle(mutex);
+    return renamed;
+}
+
+bool Win32FileSystem::RemoveFile(const std::string& path) {
+    return DeleteFileA(path.c_str()) != FALSE || GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
 IFileSystem& DefaultFileSystem() {

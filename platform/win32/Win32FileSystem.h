@@ -1,4 +1,5 @@
-// The file service on Win32: GetFileAttributesA, CreateFileA, ReadFile, WriteFile.
+// The file service on Win32: GetFileAttributesA, CreateFileA, ReadFile, WriteFile, and for the run
+// record SHGetFolderPathA, CreateDirectoryA, MoveFileExA under a named mutex, DeleteFileA.
 #pragma once
 
 #include "platform/FileSystem.h"
@@ -9,6 +10,11 @@ public:
     bool ReadFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* errorText) override;
     bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes,
                    std::string* errorText) override;
+    std::string LocalAppDataFolder() override;
+    bool CreateFolders(const std::string& path) override;
+    bool AppendToFile(const std::string& path, const std::string& bytes, uint64_t* sizeAfter) override;
+    bool RenameFileIfAtLeast(const std::string& from, const std::string& to, uint64_t minSize) override;
+    bool RemoveFile(const std::string& path) override;
 };
 
 // The system's text for a Win32 error code, without the line break at its end.

@@ -10,6 +10,7 @@
 namespace {
 // Taken right after the shell call, before anything else can overwrite the thread's last error.
 thread_local std::string t_lastExecuteError;
+thread_local uint32_t t_lastExecuteErrorCode = 0;
 }
 
 bool Win32Launcher::ExecuteEx(const ShellExecuteRequest& request, ProcessHandle* process) {
@@ -28,7 +29,8 @@ bool Win32Launcher::ExecuteEx(const ShellExecuteRequest& request, ProcessHandle*
     info.lpDirectory = request.lpDirectory;
     info.nShow = request.nShow;
     const bool accepted = ShellExecuteExA(&info) != FALSE;
-    t_lastExecuteError = accepted ? std::string() : Win32ErrorText(GetLastError());
+    t_lastExecuteErrorCode = accepted ? 0 : GetLastError();
+    t_lastExecuteError = accepted ? std::string() : Win32ErrorText(t_lastExecuteErrorCode);
     if (process) {
         const bool wanted = (request.fMask & SEE_MASK_NOCLOSEPROCESS) != 0;
         *process = accepted && wanted ? reinterpret_cast<ProcessHandle>(info.hProcess) : nullptr;
@@ -51,6 +53,8 @@ bool Win32Launcher::GetExitCode(ProcessHandle process, uint32_t* code) {
 }
 
 std::string Win32Launcher::LastExecuteError() { return t_lastExecuteError; }
+
+uint32_t Win32Launcher::LastExecuteErrorCode() { return t_lastExecuteErrorCode; }
 
 void Win32Launcher::CloseProcess(ProcessHandle process) {
     if (process) CloseHandle(reinterpret_cast<HANDLE>(process));

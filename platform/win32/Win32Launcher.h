@@ -11,6 +11,7 @@ public:
     void WaitForProcess(ProcessHandle process) override;
     bool GetExitCode(ProcessHandle process, uint32_t* code) override;
     std::string LastExecuteError() override;
+    uint32_t LastExecuteErrorCode() override;
     void CloseProcess(ProcessHandle process) override;
     intptr_t Execute(const char* verb, const char* file, const char* parameters,
                      const char* directory, int show) override;

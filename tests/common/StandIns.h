@@ -5,6 +5,7 @@
 //     { StandIns swap{otherLauncher}; ... }            // m_launcher again after the block
 #pragma once
 
+#include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 
@@ -20,6 +21,7 @@ public:
         if (m_launcher) SetLauncher(Restored(m_launcher, &DefaultLauncher()));
         if (m_registry) SetRegistry(Restored(m_registry, &DefaultRegistry()));
         if (m_files) SetFileSystem(Restored(m_files, &DefaultFileSystem()));
+        if (m_clock) SetClock(Restored(m_clock, &DefaultClock()));
     }
     StandIns(const StandIns&) = delete;
     StandIns& operator=(const StandIns&) = delete;
@@ -31,6 +33,7 @@ private:
     void Install(IModule& module) { m_module = &GetModule(); SetModule(&module); }
     void Install(IUi& ui) { m_ui = &GetUi(); SetUi(&ui); }
     void Install(IFileSystem& files) { m_files = &GetFileSystem(); SetFileSystem(&files); }
+    void Install(IClock& clock) { m_clock = &GetClock(); SetClock(&clock); }
     // The linked default goes back as null, the way the services were before any test.
     template <typename Service>
     static Service* Restored(Service* previous, Service* linkedDefault) {
@@ -42,4 +45,5 @@ private:
     IModule* m_module = nullptr;
     IUi* m_ui = nullptr;
     IFileSystem* m_files = nullptr;
+    IClock* m_clock = nullptr;
 };

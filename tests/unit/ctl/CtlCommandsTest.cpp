@@ -3,6 +3,7 @@
 #include "CtlFixture.h"
 
 #include "ctl/RegFile.h"
+#include "runner/RunRecord.h"
 
 namespace {
 
@@ -139,6 +140,66 @@ TEST_F(CtlTest, RunStartsWhatTheAddonStartsAndReportsExitCodesAndFailures) {
     EXPECT_NE(r.out.find("Tweak 02 \"Down\": SKIP (type)"), std::string::npos) << r.out;
 }
 
+// Two transfers whose records interleave (as two hosts write them), and one of ZTTrevanelCtl run.
+TEST_F(CtlTest, HistoryGroupsEachTransfersTweaksAndMarksProblems) {
+    const std::string folder = RunRecordFolder();
+    const auto record = [&](const char* time, const char* profile, int type, const char* local, size_t index,
+                            const char* name, RunOutcome outcome, const char* detail, const char* ms, bool run) {
+        RunRecord r;
+        r.time = time;
+        r.profile = profile;
+        r.type = type;
+        r.localPath = local;
+        r.remotePath = "/" + std::string(local).substr(std::string(local).rfind('\\') + 1);
+        r.index = index;
+        r.name = name;
+        r.outcome = outcome;
+        r.detail = detail;
+        r.duration = ms;
+        r.fromRun = run;
+        AppendRunRecord(folder, r);
+    };
+    const char* t1 = "2024-05-06 07:08:09.010";
+    record(t1, "M\xc3\xbcller", 0, "C:\\in\\a.txt", 0, "Sum", RunOutcome::Exit, "0", "5", false);
+    record(t1, "", 4, "C:\\out\\b&c.txt", 0, "Pdf", RunOutcome::Skipped, "filter", "", false);
+    record(t1, "M\xc3\xbcller", 0, "C:\\in\\a.txt", 2, "Gone", RunOutcome::NotStarted, "2", "", false);
+    record("2024-05-06 07:08:10.000", "M\xc3\xbcller", 0, "C:\\in\\d.txt", 0, "Sum", RunOutcome::Exit, "0", "3", true);
+
+    const std::string a = "\n2024-05-06 07:08:09.010  download  profile \"M\xfcller\"\n  local:  C:\\in\\a.txt\n"
+                          "  remote: /a.txt\n    Tweak 00 \"Sum\": exit code 0 after 5 ms\n"
+                          "  ! Tweak 02 \"Gone\": could not start: system error 2\n";
+    const std::string b = "\n2024-05-06 07:08:09.010  upload  no profile\n  local:  C:\\out\\b&c.txt\n"
+                          "  remote: /b&c.txt\n    Tweak 00 \"Pdf\": skipped (filter)\n";
+    const std::string c = "\n2024-05-06 07:08:10.000  download  profile \"M\xfcller\"  (ZTTrevanelCtl run)\n"
+                          "  local:  C:\\in\\d.txt\n  remote: /d.txt\n    Tweak 00 \"Sum\": exit code 0 after 3 ms\n";
+    const std::string head = "The run record of this Windows user: " + RunRecordFile(folder) + "\n";
+    EXPECT_EQ(head + a + b + c, Run({"history"}).out);
+    EXPECT_EQ(head + a, Run({"history", "--problems", "--profile", "M\xdcLLER"}).out);
+    EXPECT_EQ(head + b, Run({"history", "--profile", ""}).out);
+    EXPECT_EQ("2024-05-06 07:08:10.000\tM\xfcller\t0\tC:\\\\in\\\\d.txt\t/d.txt\t0\tSum\texit\t0\t3\trun\n",
+              Run({"history", "--last", "1", "--tsv"}).out);
+
+    // The page: newest first, in UTF-8, the host's text escaped.
+    ASSERT_EQ(kCtlOk, Run({"history", "--html", "C:\\page.html"}).status);
+    const std::vector<uint8_t> bytes = m_files.Get("C:\\page.html");
+    const std::string page(bytes.begin(), bytes.end());
+    EXPECT_LT(page.find("d.txt"), page.find("a.txt"));
+    EXPECT_NE(std::string::npos, page.find("<td colspan=\"3\">C:\\out\\b&amp;c.txt</td>"));
+    EXPECT_NE(std::string::npos, page.find("profile &quot;M\xc3\xbcller&quot;"));
+    EXPECT_NE(std::string::npos, page.find("<tr class=\"problem\"><td>!</td><td>Tweak 02</td>"));
+
+    // Switched off, run starts as before but records nothing; clear empties the record.
+    PutDword(ProfileKey(kGlobalSetName), "Count", 1);
+    PutTweak(ProfileKey(kGlobalSetName), 0, "G", "C:\\g.exe", "", TWEAK_APPLY_DOWNLOAD);
+    ASSERT_EQ(kCtlOk, Run({"record", "off"}).status);
+    Run({"run", "download", "C:\\x.txt"});
+    EXPECT_EQ(1u, m_launcher.ExecuteExCalls().size());
+    EXPECT_EQ(4u, ReadRunRecords(folder).size());
+    ASSERT_EQ(kCtlOk, Run({"record", "clear"}).status);
+    EXPECT_TRUE(ReadRunRecords(folder).empty());
+    EXPECT_NE(std::string::npos, Run({"record"}).out.find("The run record is off for this Windows user"));
+}
+
 TEST_F(CtlTest, UsageErrorsAndHelp) {
     struct Case {
         std::vector<std::string> args;
@@ -155,6 +216,11 @@ TEST_F(CtlTest, UsageErrorsAndHelp) {
         {{"--help"}, kCtlOk, "Usage: ZTTrevanelCtl COMMAND"},
         {{"import", "--help"}, kCtlOk, "Usage: ZTTrevanelCtl import FILE"},
         {{"import", "C:\\nowhere.reg"}, kCtlFile, "cannot read C:\\nowhere.reg"},
+        {{"history", "--last", "0"}, kCtlUsage, "--last needs a number of transfers from 1 on"},
+        {{"history", "--last", "-3"}, kCtlUsage, "--last needs a number of transfers from 1 on"},
+        {{"history", "yesterday"}, kCtlUsage, "history takes 0 arguments, not 1"},
+        {{"record", "maybe"}, kCtlUsage, "record takes on, off or clear, not \"maybe\""},
+        {{"record", "off", "now"}, kCtlUsage, "record takes 0 to 1 argument"},
     };
     for (const Case& c : cases) {
         const CtlResult r = Run(c.args);

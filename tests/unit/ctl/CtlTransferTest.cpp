@@ -5,7 +5,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "ctl/Cp1252.h"
+#include "platform/Cp1252.h"
 #include "ctl/RegFile.h"
 
 namespace {

@@ -18,6 +18,7 @@
 #include "config/TweakConfig.h"
 #include "config/TweakInfo.h"
 #include "ctl/RegistryDump.h"
+#include "runner/RunRecord.h"
 #include "tests/common/Layout.h"
 #include "tests/wine/common/RecordingLogs.h"
 #include "tests/wine/common/WineHarness.h"
@@ -110,9 +111,13 @@ class CtlWine : public testing::Test {
 protected:
     void SetUp() override {
         wine::DeleteRegTree(HKEY_USERS, kConfigRoot);
+        ClearRunRecord(RunRecordFolder());
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunRecordKey, kRunRecordValue);
     }
     void TearDown() override {
         wine::DeleteRegTree(HKEY_USERS, kConfigRoot);
+        ClearRunRecord(RunRecordFolder());
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunRecordKey, kRunRecordValue);
     }
 
     wine::ProgramResult Ctl(const std::vector<std::string>& args) {
@@ -413,4 +418,32 @@ TEST_F(CtlWine, RunStartsLikeTheAddonAndReportsExitCodesAndTheSystemsReason) {
     EXPECT_EQ(0u, lines[3].find("  could not start: ")) << lines[3];
     EXPECT_GT(lines[3].size(), std::string("  could not start: ").size());
     EXPECT_EQ("2 started, 1 could not start", lines[6]);
+
+    // The run record keeps the same outcomes, marked as the tool's, while it is on.
+    const std::vector<std::string> expected = {
+        "Try\t4\tC:\\\\out\\\\a b.txt\t/up/a\t0\tRec\texit\t0",
+        "Try\t4\tC:\\\\out\\\\a b.txt\t/up/a\t1\tGone\tnot-started\t2",
+        "Try\t4\tC:\\\\out\\\\a b.txt\t/up/a\t2\tRec again\texit\t0"};
+    const auto recorded = [&] {
+        std::vector<std::string> records;
+        for (const std::string& line : Lines(Ctl({"history", "--tsv", "--profile", "TRY"}).output)) {
+            const std::vector<std::string> fields = Fields(line);
+            EXPECT_EQ(11u, fields.size()) << line;
+            if (fields.size() < 11) continue;
+            std::string record;
+            for (size_t i = 1; i < 9; ++i) record += (i > 1 ? "\t" : "") + fields[i];
+            EXPECT_EQ("run", fields[10]) << line;
+            EXPECT_EQ(fields[7] == "exit", !fields[9].empty()) << line;
+            records.push_back(record);
+        }
+        return records;
+    };
+    EXPECT_EQ(expected, recorded());
+    ASSERT_EQ(0u, Ctl({"record", "off"}).exitCode);
+    Ctl({"run", "--profile", "Try", "upload", "C:\\out\\a b.txt", "/up/a"});
+    Started();
+    EXPECT_EQ(expected, recorded());
+    ASSERT_EQ(0u, Ctl({"record", "on"}).exitCode);
+    ASSERT_EQ(0u, Ctl({"record", "clear"}).exitCode);
+    EXPECT_EQ(std::vector<std::string>{}, recorded());
 }

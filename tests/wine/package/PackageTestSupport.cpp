@@ -47,6 +47,9 @@ std::set<std::string> PackageFiles() {
 #ifdef TREVANEL_SHIPS_CTL
     files.insert(TREVANEL_SHIPS_CTL);
 #endif
+#ifdef TREVANEL_SHIPS_RECORD
+    files.insert(TREVANEL_SHIPS_RECORD);
+#endif
 #ifdef TREVANEL_SHIPS_EXAMPLES
     std::set<std::string> examples;
     CollectFiles(wine::SourcePath("examples\\"), "", examples);

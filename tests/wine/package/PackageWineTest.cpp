@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "runner/RunRecord.h"
 #include "tests/common/Layout.h"
 #include "tests/wine/common/HostRegistration.h"
 #include "tests/wine/common/WindowDriver.h"
@@ -134,6 +135,42 @@ TEST_F(PackageWine, UnpackedIntoAFolderWithBlanksItInstallsThroughTheHostAndOpen
         EndsWith(hostRuns[0].commandLine, " -installaddon " + folder + "\\ZTTrevanelAddon.DLL"))
         << hostRuns[0].commandLine;
     EXPECT_EQ(hostRuns[0].directory, appPath);
+}
+
+// The Start menu's entry: a windows program, so no console opens, that shows the run record as a
+// page in the program the system has for pages.
+TEST_F(PackageWine, TheRunRecordProgramOpensTheRecordAsAPageWithoutAConsole) {
+    wine::TempFolder unpacked("Unpacked Add-On");
+    CopyTree(UnzippedFolder(), unpacked.Path());
+    const std::string program = unpacked.Path() + "ZTTrevanelRecord.exe";
+    const std::string image = ReadWholeFile(program);
+    ASSERT_GT(image.size(), 0x200u);
+    const size_t peHeader = *reinterpret_cast<const uint32_t*>(&image[0x3C]);
+    // The optional header's Subsystem: after the signature (4), the file header (20) and 68 bytes.
+    EXPECT_EQ(IMAGE_SUBSYSTEM_WINDOWS_GUI, *reinterpret_cast<const uint16_t*>(&image[peHeader + 4 + 20 + 68]));
+
+    const std::string folder = RunRecordFolder();
+    ClearRunRecord(folder);
+    RunRecord record;
+    record.time = "2024-05-06 07:08:09.010";
+    record.localPath = "C:\\in\\a&b.txt";
+    record.name = "Scan";
+    record.outcome = RunOutcome::NotStarted;
+    record.detail = "2";
+    AppendRunRecord(folder, record);
+    wine::TempFolder viewerFolder("Page Viewer");
+    const std::string viewerLog = viewerFolder.Path() + "PageViewer.log";
+    const HtmAssociation association(viewerFolder.Copy(wine::ProgramPath("Recorder.exe"), "PageViewer.exe"));
+
+    EXPECT_EQ(0u, wine::RunProgram(program, {}).exitCode);
+    ASSERT_TRUE(wine::WaitUntil([&] { return !RecordedRuns(viewerLog).empty(); }));
+    const std::string page = folder + "\\Runs.htm";
+    EXPECT_EQ(std::vector<std::string>{page}, RecordedRuns(viewerLog)[0].arguments);
+    const std::string text = ReadWholeFile(page);
+    EXPECT_NE(std::string::npos, text.find("C:\\in\\a&amp;b.txt")) << text;
+    EXPECT_NE(std::string::npos, text.find("could not start: system error 2")) << text;
+    ClearRunRecord(folder);
+    DeleteFileA(page.c_str());
 }
 
 }  // namespace

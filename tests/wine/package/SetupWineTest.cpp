@@ -2,6 +2,7 @@
 // against a recording program that stands in for the host's executable in a folder with blanks.
 // Its uninstaller is run the way the system's list of installed programs runs it.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <atomic>
 #include <map>
@@ -375,7 +376,14 @@ TEST_F(SetupWine, RunLikeAUserItInstallsEveryFileRegistersTheAddOnAndOpensTheHel
     EXPECT_EQ(RecordedRuns(viewerFolder.Path() + "Viewer.log")[0].arguments,
               std::vector<std::string>{m_folder + "\\Help\\ZTTrevanelAddOn.htm"});
 
+    // The Start menu shows the run record; the entry goes with the add-on.
+    char programs[MAX_PATH] = "";
+    ASSERT_EQ(S_OK, SHGetFolderPathA(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, programs));
+    const std::string entry = std::string(programs) + "\\FTP Zorvant Trevanel\\What the tweaks did.lnk";
+    EXPECT_TRUE(FileExists(entry));
+
     UninstallQuietly();
+    EXPECT_FALSE(FileExists(entry));
     ASSERT_TRUE(wine::WaitUntil([&] { return HostRuns().size() == 2; }, 10000));
     ExpectHostRun(HostRuns()[1], "-uninstalladdon ");
     EXPECT_FALSE(FileExists(m_folder));

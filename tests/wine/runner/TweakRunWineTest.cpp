@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/win32/Win32ProcessEnvironment.h"
+#include "runner/RunRecord.h"
 #include "tests/common/Layout.h"
 #include "tests/wine/common/RecordingLogs.h"
 #include "tests/wine/common/WineHarness.h"
@@ -130,9 +131,25 @@ protected:
         wine::DeleteRegTree(HKEY_USERS, ConfigurationsKey());
         m_recorder = m_folder.Copy(wine::ProgramPath("Recorder.exe"));
         m_batch = m_folder.Copy(wine::SourcePath("tests\\fixtures\\EchoArgs.bat"));
+        // The run record starts empty and on.
+        ClearRunRecord(RunRecordFolder());
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunRecordKey, kRunRecordValue);
     }
     void TearDown() override {
         wine::DeleteRegTree(HKEY_USERS, ConfigurationsKey());
+        ClearRunRecord(RunRecordFolder());
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunRecordKey, kRunRecordValue);
+    }
+
+    // What ZTTrevanelCtl history --tsv prints, as the fields of each line.
+    std::vector<std::vector<std::string>> History() {
+        const wine::ProgramResult r = wine::RunProgram(wine::ProgramPath("ZTTrevanelCtl.exe"), {"history", "--tsv"});
+        EXPECT_EQ(0u, r.exitCode) << r.output;
+        std::vector<std::vector<std::string>> records;
+        for (const std::string& line : Split(r.output, "\n")) {
+            if (!line.empty()) records.push_back(Split(line, "\t"));
+        }
+        return records;
     }
 
     // Plays the host script; every command must have run and the host must have ended by itself.
@@ -538,6 +555,112 @@ TEST_F(TweakRunWine, TenTweaksCostAboutAsMuchAsTenDirectLaunches) {
     RecordProperty("tweaks_ms", std::to_string(tweaksMs));
     RecordProperty("direct_ms", std::to_string(directMs));
     EXPECT_LT(tweaksMs, directMs * 2);
+}
+
+// Every outcome a record can hold, after one download through the host stand-in, in list order.
+TEST_F(TweakRunWine, TheRunRecordHoldsWhatEachTweakDidAndWhyOneDidNot) {
+    Tweak disabled{m_recorder, "disabled"};
+    disabled.enabled = 0;
+    StoreTweaks("Rec", {{m_recorder, "--exit-code=0 \"%LOCAL_FILE_PATH%\""},
+                        {m_recorder, "--exit-code=7 --sleep-ms=100"},
+                        {m_folder.Path() + "missing.exe", ""},
+                        disabled,
+                        {m_recorder, "pdf", 0x01, "*.pdf"},
+                        {m_recorder, "upload-only", 0x10},
+                        {m_batch, "%LOCAL_FILE_PATH%"}});
+    Host({"create 1 Rec", "download 1 0 \"/pub/a&b.txt\" \"C:\\in\\a&b.txt\""});
+    ASSERT_EQ(2u, ReadRuns(m_logs.recorder).size());
+
+    const std::vector<std::vector<std::string>> records = History();
+    // index, outcome, detail
+    const std::vector<std::vector<std::string>> expected = {
+        {"0", "exit", "0"},         {"1", "exit", "7"},      {"2", "not-started", "2"},
+        {"3", "skipped", "disabled"}, {"4", "skipped", "filter"}, {"5", "skipped", "type"},
+        {"6", "skipped", "unsafe-path"}};
+    ASSERT_EQ(expected.size(), records.size());
+    for (size_t i = 0; i < records.size(); ++i) {
+        const std::vector<std::string>& r = records[i];
+        ASSERT_EQ(11u, r.size());
+        EXPECT_EQ(records[0][0], r[0]) << "one transfer, one time";
+        EXPECT_EQ((std::vector<std::string>{"Rec", "0", "C:\\\\in\\\\a&b.txt", "/pub/a&b.txt", expected[i][0],
+                                            "Tweak " + expected[i][0], expected[i][1], expected[i][2]}),
+                  std::vector<std::string>(r.begin() + 1, r.begin() + 9));
+        // A run time for what ran, nothing for the rest; never marked as ZTTrevanelCtl's.
+        EXPECT_EQ(r[7] == "exit", !r[9].empty() && r[9].find_first_not_of("0123456789") == std::string::npos) << r[9];
+        EXPECT_EQ("", r[10]);
+    }
+    unsigned year, month, day, hour, minute, second, ms;
+    EXPECT_EQ(7, std::sscanf(records[0][0].c_str(), "%4u-%2u-%2u %2u:%2u:%2u.%3u", &year, &month, &day, &hour,
+                             &minute, &second, &ms)) << records[0][0];
+    EXPECT_EQ(23u, records[0][0].size());
+    EXPECT_GE(std::stoul(records[1][9]), 100u);
+    // The readable form marks the problems and gives the guard's reason.
+    const wine::ProgramResult readable = wine::RunProgram(wine::ProgramPath("ZTTrevanelCtl.exe"), {"history", "--problems"});
+    EXPECT_NE(std::string::npos, readable.output.find("  ! Tweak 01 \"Tweak 1\": exit code 7 after ")) << readable.output;
+    EXPECT_NE(std::string::npos, readable.output.find("  ! Tweak 02 \"Tweak 2\": could not start: system error 2\n"));
+    EXPECT_NE(std::string::npos, readable.output.find("  ! Tweak 06 \"Tweak 6\": skipped (unsafe-path): "));
+    EXPECT_NE(std::string::npos, readable.output.find("    Tweak 03 \"Tweak 3\": skipped (disabled)\n"));
+}
+
+// Two hosts play 500 transfers each at once: every record arrives whole, each on a line of its own.
+TEST_F(TweakRunWine, TwoHostsAtOnceLeaveEveryRecordWhole) {
+    Tweak disabled{m_recorder, "disabled"};
+    disabled.enabled = 0;
+    StoreTweaks(kGlobalSetName, {{m_recorder, "\"%LOCAL_FILE_PATH%\""}, disabled, {m_folder.Path() + "missing.exe", ""}});
+    std::vector<std::string> scripts[2];
+    for (int host = 0; host < 2; ++host) {
+        scripts[host] = {"load", "create 1 Host" + std::to_string(host)};
+        for (int i = 0; i < 500; ++i)
+            scripts[host].push_back("download 1 0 /pub/f" + std::to_string(i) + ".txt C:\\in\\f" + std::to_string(i) + ".txt");
+        scripts[host].push_back("unload");
+    }
+    wine::ProgramResult results[2];
+    std::thread other([&] { results[1] = wine::RunHost(m_addon.Path(), scripts[1], 600000); });
+    results[0] = wine::RunHost(m_addon.Path(), scripts[0], 600000);
+    other.join();
+    for (const wine::ProgramResult& result : results) ASSERT_EQ(0u, result.exitCode) << result.output;
+
+    const std::string text = ReadFile(RunRecordFile(RunRecordFolder()));
+    ASSERT_FALSE(text.empty());
+    ASSERT_EQ('\n', text.back());
+    std::map<std::string, int> perTweak;
+    for (const std::string& line : Split(text.substr(0, text.size() - 1), "\n")) {
+        const std::vector<std::string> fields = Split(line, "\t");
+        ASSERT_EQ(12u, fields.size()) << line;
+        ++perTweak[fields[5] + " " + fields[7]];
+    }
+    EXPECT_EQ((std::map<std::string, int>{{"0 exit", 1000}, {"1 skipped", 1000}, {"2 not-started", 1000}}), perTweak);
+    EXPECT_EQ(3000u, History().size());
+}
+
+// A record that cannot be written (its folder's name is taken by a file) changes nothing that the
+// host or the tweaks see.
+TEST_F(TweakRunWine, ARecordThatCannotBeWrittenChangesNothingElse) {
+    StoreTweaks(kGlobalSetName, {{m_recorder, "\"%LOCAL_FILE_PATH%\" \"%REMOTE_FILE_PATH%\""},
+                                 {m_folder.Path() + "missing.exe", ""}});
+    const std::vector<std::string> script = {"create 1 Work", "download 1 0 /pub/a.txt C:\\in\\a.txt",
+                                             "upload 1 4 C:\\out\\b.txt /pub/b.txt", "destroy 1"};
+    ASSERT_EQ(0, RegSetKeyValueA(HKEY_CURRENT_USER, kRunRecordKey, kRunRecordValue, REG_DWORD,
+                                 "\0\0\0\0", 4));
+    const std::string unrecorded = Host(script);
+    const std::vector<RecordedRun> runsUnrecorded = ReadRuns(m_logs.recorder);
+    EXPECT_EQ("", ReadFile(RunRecordFile(RunRecordFolder())));
+    DeleteFileA(m_logs.recorder.c_str());
+
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunRecordKey, kRunRecordValue);
+    const std::string folder = RunRecordFolder();
+    CreateDirectoryA(folder.substr(0, folder.find_last_of('\\')).c_str(), nullptr);
+    RemoveDirectoryA(folder.c_str());
+    wine::TempFolder scratch{"Record Blocker"};
+    ASSERT_TRUE(CopyFileA(scratch.Write("blocker", "not a folder").c_str(), folder.c_str(), FALSE));
+    const std::string blocked = Host(script);
+    const std::vector<RecordedRun> runsBlocked = ReadRuns(m_logs.recorder);
+    DeleteFileA(folder.c_str());
+
+    EXPECT_EQ(unrecorded, blocked);
+    ASSERT_EQ(2u, runsBlocked.size());
+    ASSERT_EQ(runsUnrecorded.size(), runsBlocked.size());
+    for (size_t i = 0; i < runsBlocked.size(); ++i) EXPECT_EQ(runsUnrecorded[i].args, runsBlocked[i].args);
 }
 
 }  // namespace

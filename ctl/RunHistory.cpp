@@ -1,0 +1,128 @@
+// Grouping and showing the run record.
+#include "ctl/RunHistory.h"
+
+#include <map>
+
+#include "config/TweakConfig.h"
+#include "ctl/TransferType.h"
+#include "platform/Cp1252.h"
+#include "platform/RegistryNames.h"
+
+namespace {
+
+std::string EventKey(const RunRecord& r) {
+    return r.time + '\t' + r.profile + '\t' + std::to_string(r.type) + '\t' + r.localPath + '\t' + r.remotePath +
+           '\t' + (r.fromRun ? "run" : "");
+}
+
+// What became of the tweak, in words (UTF-8).
+std::string OutcomeText(const RunRecord& r) {
+    switch (r.outcome) {
+        case RunOutcome::Exit:
+            return r.detail.empty() ? "ended after " + r.duration + " ms; its exit code could not be read"
+                                    : "exit code " + r.detail + " after " + r.duration + " ms";
+        case RunOutcome::NoProcess: return "started; the shell gave no process to wait for";
+        case RunOutcome::NotStarted: return "could not start: system error " + r.detail;
+        case RunOutcome::Skipped:
+            return "skipped (" + r.detail + ")" + (r.guardReason.empty() ? "" : ": " + r.guardReason);
+    }
+    return "";
+}
+
+std::string ProfileText(const RunRecord& r) {
+    return r.profile.empty() ? "no profile" : "profile \"" + r.profile + "\"";
+}
+
+std::string TransferHeading(const RunRecord& r) {
+    return r.time + "  " + TransferTypeName(r.type) + "  " + ProfileText(r) +
+           (r.fromRun ? "  (ZTTrevanelCtl run)" : "");
+}
+
+std::string TweakText(const RunRecord& r) {
+    return TweakKeyName(r.index) + " \"" + r.name + "\": " + OutcomeText(r);
+}
+
+std::string Html(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::vector<RecordedTransfer> SelectTransfers(const std::vector<RunRecord>& records, const HistoryQuery& query) {
+    std::vector<RecordedTransfer> transfers;
+    std::map<std::string, size_t> open;
+    for (const RunRecord& r : records) {
+        if (query.hasProfile && !IsSameRegistryName(Utf8ToCp1252(r.profile), query.profile)) continue;
+        const std::string key = EventKey(r);
+        const auto it = open.find(key);
+        if (it != open.end() && transfers[it->second].records.back().index < r.index) {
+            transfers[it->second].records.push_back(r);
+            transfers[it->second].problem = transfers[it->second].problem || r.IsProblem();
+            continue;
+        }
+        open[key] = transfers.size();
+        transfers.push_back(RecordedTransfer{{r}, r.IsProblem()});
+    }
+    if (query.problems) {
+        std::vector<RecordedTransfer> kept;
+        for (RecordedTransfer& t : transfers) {
+            if (t.problem) kept.push_back(std::move(t));
+        }
+        transfers.swap(kept);
+    }
+    if (query.last > 0 && transfers.size() > query.last)
+        transfers.erase(transfers.begin(), transfers.end() - static_cast<std::ptrdiff_t>(query.last));
+    return transfers;
+}
+
+void PrintHistoryTsv(const std::vector<RecordedTransfer>& transfers, std::ostream& out) {
+    for (const RecordedTransfer& t : transfers) {
+        for (const RunRecord& r : t.records) out << Utf8ToCp1252(RecordTsvLine(r));
+    }
+}
+
+void PrintHistory(const std::vector<RecordedTransfer>& transfers, std::ostream& out) {
+    for (const RecordedTransfer& t : transfers) {
+        const RunRecord& first = t.records.front();
+        out << "\n" << Utf8ToCp1252(TransferHeading(first)) << "\n"
+            << "  local:  " << Utf8ToCp1252(first.localPath) << "\n"
+            << "  remote: " << Utf8ToCp1252(first.remotePath) << "\n";
+        for (const RunRecord& r : t.records) out << (r.IsProblem() ? "  ! " : "    ") << Utf8ToCp1252(TweakText(r)) << "\n";
+    }
+}
+
+std::string HistoryPage(const std::vector<RecordedTransfer>& transfers, const std::string& file, bool on) {
+    std::string page =
+        "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Trevanel: what the tweaks did</title>\n"
+        "<style>body{font-family:sans-serif;margin:1em 2em}table{border-collapse:collapse;margin:1em 0;"
+        "min-width:40em}caption{text-align:left;font-weight:bold;padding:.3em 0}th,td{text-align:left;"
+        "padding:.2em .6em;border-bottom:1px solid #ddd}th{color:#555;font-weight:normal}"
+        ".problem td{color:#a00;font-weight:bold}</style></head><body>\n"
+        "<h1>What the tweaks did after each transfer</h1>\n<p>Newest transfer first. Problems are marked "
+        "with \xE2\x80\x9C!\xE2\x80\x9D and shown in red. The record is kept in " + Html(file) + " and is " +
+        (on ? "on" : "off: new transfers are not recorded (ZTTrevanelCtl record on)") + ".</p>\n";
+    if (transfers.empty()) page += "<p>No transfer is recorded.</p>\n";
+    for (auto t = transfers.rbegin(); t != transfers.rend(); ++t) {
+        const RunRecord& first = t->records.front();
+        page += "<table><caption>" + Html(TransferHeading(first)) + "</caption>\n<tr><th>local</th><td colspan=\"3\">" +
+                Html(first.localPath) + "</td></tr>\n<tr><th>remote</th><td colspan=\"3\">" + Html(first.remotePath) +
+                "</td></tr>\n";
+        for (const RunRecord& r : t->records) {
+            page += std::string(r.IsProblem() ? "<tr class=\"problem\"><td>!" : "<tr><td>") + "</td><td>" +
+                    Html(TweakKeyName(r.index)) + "</td><td>" + Html(r.name) + "</td><td>" + Html(OutcomeText(r)) +
+                    "</td></tr>\n";
+        }
+        page += "</table>\n";
+    }
+    return page + "</body></html>\n";
+}

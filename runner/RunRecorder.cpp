@@ -1,0 +1,78 @@
+// Turning what the runner reports into records.
+#include "runner/RunRecorder.h"
+
+#include "platform/Clock.h"
+#include "platform/Cp1252.h"
+#include "platform/Launcher.h"
+#include "platform/Platform.h"
+#include "runner/TweakDecision.h"
+
+namespace {
+
+// The record must never stop a run: whatever fails in it, even memory, ends here.
+template <typename Work>
+void Quietly(Work work) {
+    try {
+        work();
+    } catch (...) {
+    }
+}
+
+}  // namespace
+
+CRunRecorder::CRunRecorder(const std::string& folder, const std::string& profile, int type,
+                           const char* localPath, const char* remotePath, bool fromRun)
+    : m_folder(folder), m_localPath(localPath), m_remotePath(remotePath) {
+    m_record.time = FormatLocalTime(GetClock().Now());
+    m_record.profile = profile;
+    m_record.type = type;
+    m_record.fromRun = fromRun;
+}
+
+void CRunRecorder::Examined(size_t index, const TweakDecision& decision) {
+    Quietly([&] {
+        m_name = decision.tweakName;
+        if (decision.verdict == TweakVerdict::Applies) {
+            m_startMs = GetClock().Milliseconds();
+            return;
+        }
+        m_record.guardReason =
+            decision.verdict == TweakVerdict::UnsafePath ? DescribeRefusal(decision.line.refusal) : "";
+        Write(index, RunOutcome::Skipped, VerdictName(decision.verdict));
+        m_record.guardReason.clear();
+    });
+}
+
+void CRunRecorder::Started(size_t index, ProcessHandle process) {
+    Quietly([&] {
+        if (process == nullptr) Write(index, RunOutcome::NoProcess, "");
+    });
+}
+
+void CRunRecorder::NotStarted(size_t index) {
+    Quietly([&] { Write(index, RunOutcome::NotStarted, std::to_string(GetLauncher().LastExecuteErrorCode())); });
+}
+
+void CRunRecorder::Finished(size_t index, ProcessHandle process) {
+    Quietly([&] {
+        m_record.duration = std::to_string(GetClock().Milliseconds() - m_startMs);
+        uint32_t code = 0;
+        // An exit code that cannot be read stays empty, and the record counts as a problem.
+        Write(index, RunOutcome::Exit, GetLauncher().GetExitCode(process, &code) ? std::to_string(code) : "");
+        m_record.duration.clear();
+    });
+}
+
+void CRunRecorder::Write(size_t index, RunOutcome outcome, const std::string& detail) {
+    if (!m_converted) {
+        m_record.profile = Cp1252ToUtf8(m_record.profile);
+        m_record.localPath = Cp1252ToUtf8(m_localPath ? m_localPath : "");
+        m_record.remotePath = Cp1252ToUtf8(m_remotePath ? m_remotePath : "");
+        m_converted = true;
+    }
+    m_record.index = index;
+    m_record.name = Cp1252ToUtf8(m_name);
+    m_record.outcome = outcome;
+    m_record.detail = detail;
+    AppendRunRecord(m_folder, m_record);
+}

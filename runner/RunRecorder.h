@@ -1,0 +1,35 @@
+// The run report that keeps the run record: each tweak that one run examined becomes one record,
+// written as soon as its outcome is known, for the add-on's transfers and for ZTTrevanelCtl run.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "runner/RunRecord.h"
+#include "runner/TweakRunReport.h"
+
+class CRunRecorder : public ITweakRunReport {
+public:
+    // One transfer event: profile as the session has it, the host's type and paths (null counts as
+    // empty), all in the ANSI code page; folder from RunRecordFolder(). The time is taken now.
+    CRunRecorder(const std::string& folder, const std::string& profile, int type, const char* localPath,
+                 const char* remotePath, bool fromRun);
+
+    void Examined(size_t index, const TweakDecision& decision) override;
+    void Started(size_t index, ProcessHandle process) override;
+    void NotStarted(size_t index) override;
+    void Finished(size_t index, ProcessHandle process) override;
+
+private:
+    void Write(size_t index, RunOutcome outcome, const std::string& detail);
+
+    const std::string m_folder;
+    RunRecord m_record;
+    // The ANSI paths, turned into the record's UTF-8 once a record is written.
+    const char* m_localPath;
+    const char* m_remotePath;
+    bool m_converted = false;
+    // Of the tweak being started.
+    std::string m_name;
+    uint64_t m_startMs = 0;
+};

@@ -1,0 +1,46 @@
+// ZTTrevanelRecord: the run record for users without a console. It writes what
+// "ZTTrevanelCtl history --html" writes (the last 1,000 transfers, newest first) to Runs.htm
+// beside the record and opens it with the program the system has for pages. The setup's
+// Start-menu entry starts it; it is a windows program, so no console opens.
+#include <windows.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "config/AppBase.h"
+#include "ctl/CtlProgram.h"
+#include "platform/FileSystem.h"
+#include "platform/Launcher.h"
+#include "platform/Platform.h"
+#include "runner/RunRecord.h"
+
+namespace {
+
+const char kCaption[] = "FTP Zorvant Trevanel";
+
+int Fail(const std::string& text) {
+    MessageBoxA(nullptr, text.c_str(), kCaption, MB_OK | MB_ICONEXCLAMATION);
+    return kCtlFile;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    CAppBase app;
+    std::string folder = RunRecordFolder();
+    // Without a record folder the page (which then says that nothing is recorded) goes to TEMP.
+    if (folder.empty() || !GetFileSystem().CreateFolders(folder)) {
+        char temp[MAX_PATH] = "";
+        GetTempPathA(sizeof temp, temp);
+        folder = temp;
+        if (!folder.empty() && folder.back() == '\\') folder.pop_back();
+    }
+    const std::string page = folder + "\\Runs.htm";
+    std::ostringstream out;
+    std::ostringstream err;
+    if (RunCtlProgram({"history", "--last", "1000", "--html", page}, out, err) != kCtlOk) return Fail(err.str());
+    const intptr_t opened = GetLauncher().Execute("open", page.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    if (opened <= 32) return Fail("The page " + page + " could not be opened (error " + std::to_string(opened) + ").");
+    return kCtlOk;
+}
