@@ -17,6 +17,7 @@ bool Win32Launcher::ExecuteEx(const ShellExecuteRequest& request, ProcessHandle*
     if (process) *process = nullptr;
     const ScopedProcessEnvironment environment(request.environment, kEnvironmentWaitMs);
     if (!environment.Ready()) {
+        t_lastExecuteErrorCode = ERROR_TIMEOUT;
         t_lastExecuteError = Win32ErrorText(ERROR_TIMEOUT);
         return false;
     }
