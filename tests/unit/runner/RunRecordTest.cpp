@@ -13,6 +13,7 @@
 #include "runner/RunRecord.h"
 #include "runner/RunRecorder.h"
 #include "tests/common/StandIns.h"
+#include "tests/unit/runner/TweakSetBuilder.h"
 
 namespace {
 
@@ -29,13 +30,9 @@ protected:
 
     static void AddTweak(CTweakConfig& set, const std::string& name, const std::string& exe,
                          const std::string& parameters = "\"%LOCAL_FILE_PATH%\"", int32_t enabled = 1) {
-        auto* tweak = new CTweakInfo;
+        CTweakInfo* tweak = ::AddTweak(set, exe, parameters, TWEAK_APPLY_DOWNLOAD);
         tweak->m_strName = name;
-        tweak->m_strExe = exe;
-        tweak->m_strParameters = parameters;
-        tweak->m_nApplyTo = TWEAK_APPLY_DOWNLOAD;
         tweak->m_bEnabled = enabled;
-        set.m_arrTweaks.push_back(tweak);
     }
 
     MemoryLauncher m_launcher;

@@ -12,6 +12,7 @@
 #include "platform/memory/MemoryLauncher.h"
 #include "platform/memory/MemoryRegistry.h"
 #include "tests/common/StandIns.h"
+#include "tests/unit/runner/TweakSetBuilder.h"
 
 namespace {
 
@@ -22,17 +23,6 @@ class RunTweaksTest : public testing::Test {
 protected:
     void TearDown() override { m_launcher.ReleaseAll(); }
 
-    static CTweakInfo* AddTweak(CTweakConfig& config, const std::string& exe,
-                                const std::string& parameters = "%LOCAL_FILE_PATH%",
-                                uint32_t applyTo = TWEAK_APPLY_DOWNLOAD | TWEAK_APPLY_UPLOAD) {
-        auto* tweak = new CTweakInfo;
-        tweak->m_strName = exe;
-        tweak->m_strExe = exe;
-        tweak->m_strParameters = parameters;
-        tweak->m_nApplyTo = applyTo;
-        config.m_arrTweaks.push_back(tweak);
-        return tweak;
-    }
 
     void ExpectHandlesClosedOnce() {
         EXPECT_EQ(0u, m_launcher.OpenHandleCount());
