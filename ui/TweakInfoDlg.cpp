@@ -127,7 +127,8 @@ void CTweakInfoDlg::OnSelChangeFilters() {
 void CTweakInfoDlg::OnBrowse() {
     const std::string current = GetDlgItemText(IDC_EDIT_EXE);
     std::string path;
-    if (GetUi().GetOpenFileName(current, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY,
+    // The host's current directory stays where it was: nothing of the add-on follows the user's pick.
+    if (GetUi().GetOpenFileName(current, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR,
                                 "Any File (*.*)|*.*||", &path)) {
         SetDlgItemText(IDC_EDIT_EXE, path);
     }

@@ -70,6 +70,28 @@ std::string Win32FileSystem::LocalAppDataFolder() {
     return text;
 }
 
+std::vector<std::string> Win32FileSystem::SystemFolders() {
+    std::vector<std::string> folders;
+    char folder[MAX_PATH] = "";
+    UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) folders.emplace_back(folder, length);
+    length = GetWindowsDirectoryA(folder, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) folders.emplace_back(folder, length);
+    for (std::string& text : folders) {
+        while (!text.empty() && text.back() == '\\') text.pop_back();
+    }
+    return folders;
+}
+
+std::string Win32FileSystem::EnvironmentValue(const std::string& name) {
+    const DWORD need = GetEnvironmentVariableA(name.c_str(), nullptr, 0);
+    if (need == 0) return "";
+    std::string value(need, '\0');
+    const DWORD length = GetEnvironmentVariableA(name.c_str(), &value[0], need);
+    value.resize(length < need ? length : 0);
+    return value;
+}
+
 bool Win32FileSystem::CreateFolders(const std::string& path) {
     const auto isFolder = [](const std::string& folder) {
         const DWORD attributes = GetFileAttributesA(folder.c_str());
@@ -95,7 +117,14 @@ bool Win32FileSystem::AppendToFile(const std::string& path, const std::string& b
     OVERLAPPED turn = {};
     turn.Offset = 0xFFFFFFFEu;
     turn.OffsetHigh = 0x7FFFFFFFu;
-    const bool locked = LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &turn) != FALSE;
+    // The wait for the turn is bounded: the caller is the host's thread. A writer that got no turn
+    // within the bound appends anyway, which Windows still does as one step.
+    bool locked = false;
+    for (int attempt = 0; attempt < 100 && !locked; ++attempt) {
+        locked = LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &turn) != FALSE;
+        if (!locked && GetLastError() != ERROR_LOCK_VIOLATION && GetLastError() != ERROR_IO_PENDING) break;
+        if (!locked) Sleep(20);
+    }
     DWORD written = 0;
     LARGE_INTEGER size;
     const bool ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&

@@ -300,7 +300,7 @@ TEST_F(TweakInfoDlgTest, BrowseOffersTheTypedPathAndTakesOnlyAChosenFile) {
     ASSERT_EQ(m_ui.FileDialogs().size(), 2u);
     EXPECT_EQ(m_ui.FileDialogs()[0].initialName, "C:\\Tools\\old.exe");
     EXPECT_EQ(m_ui.FileDialogs()[1].initialName, "D:\\x");
-    EXPECT_EQ(m_ui.FileDialogs()[1].flags, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY);
+    EXPECT_EQ(m_ui.FileDialogs()[1].flags, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR);
     EXPECT_EQ(m_ui.FileDialogs()[1].filter, "Any File (*.*)|*.*||");
 }
 
