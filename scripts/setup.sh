@@ -10,14 +10,21 @@ packages=(cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev clang l
           wine wine64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
           binutils-mingw-w64-i686 mingw-w64-i686-dev
           g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
-          binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev xvfb xauth imagemagick fonts-wine nsis)
+          binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev xvfb xauth imagemagick fonts-wine nsis
+          valgrind python3-pyftpdlib)
 
 start=$(date +%s.%N)
 need_i386=no
-if "$(dirname "${BASH_SOURCE[0]}")/can-run-i386"; then
-    packages+=(wine32:i386)
-    dpkg --print-foreign-architectures | grep -qx i386 || need_i386=yes
-fi
+# 0 yes, 1 no, anything else no answer: then nothing is decided for the machine.
+i386=0
+"$(dirname "${BASH_SOURCE[0]}")/can-run-i386" || i386=$?
+case $i386 in
+    0)
+        packages+=(wine32:i386)
+        dpkg --print-foreign-architectures | grep -qx i386 || need_i386=yes ;;
+    1) ;;
+    *) echo "error: cannot tell whether this machine runs 32-bit programs" >&2; exit 1 ;;
+esac
 
 # dpkg-query names the installed ones; a package it does not know at all makes it fail, which
 # only means that package is missing.
