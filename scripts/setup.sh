@@ -4,6 +4,8 @@
 # scripts/test.sh, scripts/demo.sh and .ci/run. TREVANEL_SETUP_VERBOSE=1 reports a quick run too.
 # Both cross builds need their compilers everywhere; 64-bit Wine runs the x64 twin everywhere, and
 # 32-bit Wine (with the i386 architecture) comes only where the machine can run 32-bit programs.
+# The FTP server of the transfer tests and the demo, valgrind for the soak and headless chromium
+# for the run record's page come from Debian too.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev clang libclang-rt-14-dev
@@ -11,7 +13,7 @@ packages=(cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev clang l
           binutils-mingw-w64-i686 mingw-w64-i686-dev
           g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
           binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev xvfb xauth imagemagick fonts-wine nsis
-          valgrind python3-pyftpdlib)
+          valgrind python3-pyftpdlib chromium)
 
 start=$(date +%s.%N)
 need_i386=no
