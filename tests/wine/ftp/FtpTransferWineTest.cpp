@@ -149,7 +149,8 @@ TEST_F(FtpWine, HostileServerNamesReachEveryTweakWholeOrAreRefused) {
     script.push_back("disconnect 1");
     script.push_back("connect 2 Hostile 127.0.0.1 " + m_strPort);
     for (const HostileName& n : names) script.push_back("get 2 \"/" + n.name + "\" \"" + m_downloads.Path() + "\"");
-    script.insert(script.end(), {"disconnect 2", "unload"});
+    // A file the server does not have: the transfer fails and the add-on hears nothing of it.
+    script.insert(script.end(), {"get 2 \"/not there.txt\" \"" + m_downloads.Path() + "\"", "disconnect 2", "unload"});
     const wine::ProgramResult host = wine::RunHost(m_addon.Path(), script, 120000);
     EXPECT_EQ(2u, host.exitCode) << host.output;
 
@@ -157,6 +158,9 @@ TEST_F(FtpWine, HostileServerNamesReachEveryTweakWholeOrAreRefused) {
     const std::string batchLog = ReadWhole(m_logs.batch);
     const std::vector<std::string> history = Split(
         wine::RunProgram(wine::ProgramPath("ZTTrevanelCtl.exe"), {"history", "--tsv"}).output, '\n');
+    EXPECT_NE(std::string::npos, host.output.find("get 2 \"/not there.txt\": failed, error ")) << host.output;
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((m_downloads.Path() + "not there.txt").c_str()));
+    for (const std::string& line : history) EXPECT_EQ(std::string::npos, line.find("not there")) << line;
     const std::string served = wine::ToWindowsPath(TREVANEL_BIN_DIR) + "\\..\\ftp\\served\\";
     for (const HostileName& n : names) {
         SCOPED_TRACE(n.what);
