@@ -70,6 +70,12 @@ trevanel_wine_fresh() {
         rm -rf "$WINEPREFIX"
     fi
     cp -a "$template" "$WINEPREFIX"
+    # Wine links Documents, Desktop and the like to the Unix home; what programs write there
+    # belongs in the prefix.
+    local link
+    for link in "$WINEPREFIX"/drive_c/users/*/*; do
+        [ ! -L "$link" ] || { rm "$link" && mkdir "$link"; }
+    done
 }
 
 # Makes sure WINEPREFIX exists (a copy of the template) and its server runs.
