@@ -32,8 +32,10 @@ else
     echo "This machine cannot run 32-bit programs; the demo runs the x64 build of the same sources."
 fi
 
-cmake --preset $preset >/dev/null
-cmake --build --preset $preset -j "${TREVANEL_JOBS:-2}" --target trevanel_setup ZTHost ZTTrevanelCtl >/dev/null
+echo "Building the setup, the host stand-in and ZTTrevanelCtl (build/$preset/demo-build.log)..."
+mkdir -p "build/$preset"
+{ cmake --preset $preset && cmake --build --preset $preset -j "${TREVANEL_JOBS:-2}" --target trevanel_setup ZTHost ZTTrevanelCtl; } \
+    >"build/$preset/demo-build.log" 2>&1 || { tail -30 "build/$preset/demo-build.log"; exit 1; }
 
 source "$root/scripts/wine-env.sh"
 export WINEPREFIX="$root/build/$preset/wine/demo"
