@@ -192,18 +192,20 @@ TEST_F(CtlWine, ExplainSaysExactlyWhatTheAddonThenStarts) {
         int typeNumber;
         std::string local;
         std::string remote;
+        // The tweaks that must start, in order: the expectation of this test, not explain's.
+        std::vector<std::string> runs;
     } transfers[] = {
-        {"Fallback", "download", 0, "C:\\in\\setup.ZIP", "/pub/setup.ZIP"},
-        {"Fallback", "open", 2, "C:\\in\\tool.exe", "/pub/tool.exe"},
-        {"Fallback", "upload", 4, "C:\\out\\a b.txt", "/up/a b.txt"},
-        {"Fallback", "download", 0, "C:\\in\\100% \"quoted\".zip", "/pub/q.zip"},
-        {"Fallback", "download", 0, "C:\\in\\a&calc.zip", "/pub/a&calc.zip"},
-        {"Fallback", "38", 38, "C:\\in\\x.zip", "/pub/x.zip"},
-        {"Own\\Nested", "download", 0, "C:\\in\\notes.TXT", "/n.TXT"},
-        {"Own\\Nested", "upload", 4, "C:\\in\\notes.txt", "/n.txt"},
-        {"Empty", "download", 0, "C:\\in\\setup.zip", "/pub/setup.zip"},
-        {"Fallback", "download", 0, "C:\\in\\?.zip", "/pub/\xe6\x97\xa5.zip"},
-        {"Fallback", "download", 0, "\\\\?\\C:\\in\\setup.zip", "/pub/setup.zip"},
+        {"Fallback", "download", 0, "C:\\in\\setup.ZIP", "/pub/setup.ZIP", {"Sum", "Scan", "Batch"}},
+        {"Fallback", "open", 2, "C:\\in\\tool.exe", "/pub/tool.exe", {"Scan"}},
+        {"Fallback", "upload", 4, "C:\\out\\a b.txt", "/up/a b.txt", {"Log"}},
+        {"Fallback", "download", 0, "C:\\in\\100% \"quoted\".zip", "/pub/q.zip", {}},
+        {"Fallback", "download", 0, "C:\\in\\a&calc.zip", "/pub/a&calc.zip", {"Sum", "Scan", "Zip exact", "Batch"}},
+        {"Fallback", "38", 38, "C:\\in\\x.zip", "/pub/x.zip", {}},
+        {"Own\\Nested", "download", 0, "C:\\in\\notes.TXT", "/n.TXT", {"Case"}},
+        {"Own\\Nested", "upload", 4, "C:\\in\\notes.txt", "/n.txt", {}},
+        {"Empty", "download", 0, "C:\\in\\setup.zip", "/pub/setup.zip", {}},
+        {"Fallback", "download", 0, "C:\\in\\?.zip", "/pub/\xe6\x97\xa5.zip", {}},
+        {"Fallback", "download", 0, "\\\\?\\C:\\in\\setup.zip", "/pub/setup.zip", {"Sum", "Scan", "Zip exact", "Batch"}},
     };
     for (const Transfer& t : transfers) {
         const std::string what = std::string(t.profile) + " " + t.type + " " + t.local;
@@ -211,6 +213,7 @@ TEST_F(CtlWine, ExplainSaysExactlyWhatTheAddonThenStarts) {
         ASSERT_EQ(0u, explain.exitCode) << what << "\n" << explain.output;
         std::vector<std::pair<std::string, std::string>> expected;
         std::string expectedBatch;
+        std::vector<std::string> explainedRuns;
         const std::vector<std::string> lines = Lines(explain.output);
         ASSERT_GE(lines.size(), 1u) << explain.output;
         EXPECT_EQ(0u, lines[0].find(std::string("set\t") + (std::string(t.profile) == "Fallback" ? "global" : "own")))
@@ -220,6 +223,7 @@ TEST_F(CtlWine, ExplainSaysExactlyWhatTheAddonThenStarts) {
             const std::vector<std::string> fields = Fields(lines[i]);
             ASSERT_EQ(6u, fields.size()) << lines[i];
             if (fields[1] != "RUN") continue;
+            explainedRuns.push_back(UnescapeTsv(fields[3]));
             // The batch file logs its two arguments to a log of its own.
             if (UnescapeTsv(fields[4]) == batch) {
                 expectedBatch += "1=" + UnescapeTsv(fields[5]) + " 2=\r\n";
@@ -227,8 +231,8 @@ TEST_F(CtlWine, ExplainSaysExactlyWhatTheAddonThenStarts) {
                 expected.emplace_back(UnescapeTsv(fields[4]), UnescapeTsv(fields[5]));
             }
         }
+        EXPECT_EQ(t.runs, explainedRuns) << what << "\n" << explain.output;
         if (t.local.find("\\?.") != std::string::npos) {
-            EXPECT_TRUE(expected.empty() && expectedBatch.empty()) << explain.output;
             EXPECT_NE(explain.output.find("\tSKIP\twildcard-path\tSum\t"), std::string::npos) << explain.output;
         }
         // The host stand-in's quoting: "" inside quotes is one quote character.
@@ -440,8 +444,10 @@ TEST_F(CtlWine, RunStartsLikeTheAddonAndReportsExitCodesAndTheSystemsReason) {
     };
     EXPECT_EQ(expected, recorded());
     ASSERT_EQ(0u, Ctl({"record", "off"}).exitCode);
-    Ctl({"run", "--profile", "Try", "upload", "C:\\out\\a b.txt", "/up/a"});
-    Started();
+    // With the record off the run is the same, only nothing is recorded.
+    const wine::ProgramResult unrecorded = Ctl({"run", "--profile", "Try", "upload", "C:\\out\\a b.txt", "/up/a"});
+    EXPECT_EQ(1u, unrecorded.exitCode) << unrecorded.output;
+    EXPECT_EQ(2u, Started().size()) << unrecorded.output;
     EXPECT_EQ(expected, recorded());
     ASSERT_EQ(0u, Ctl({"record", "on"}).exitCode);
     ASSERT_EQ(0u, Ctl({"record", "clear"}).exitCode);
