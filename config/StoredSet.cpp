@@ -12,6 +12,7 @@
 #include "config/RegistryEnum.h"
 #include "config/TweakConfig.h"
 #include "config/TweakInfo.h"
+#include "config/TweakKeyIndex.h"
 #include "platform/Platform.h"
 #include "platform/Registry.h"
 #include "platform/RegistryNames.h"
@@ -32,9 +33,9 @@ bool HoldsValue(const EnumeratedValue& found, const StoredTweakValue& expected) 
 }
 
 // Whether the key holds exactly the values expected (each once, none missing) and, with
-// wholeKey, no subkeys but those named in subkeys.
+// wholeKey, exactly subkeys subkeys, each a tweak key name "Tweak %02d" below that number.
 bool KeyHolds(IRegistry& registry, const std::string& path, const std::vector<StoredTweakValue>& expected,
-              const std::vector<std::string>& subkeys, bool wholeKey) {
+              size_t subkeys, bool wholeKey) {
     HKEY key;
     if (registry.OpenKey(HKEY_USERS, path.c_str(), &key) != ERROR_SUCCESS) return false;
     bool holds = true;
@@ -55,15 +56,17 @@ bool KeyHolds(IRegistry& registry, const std::string& path, const std::vector<St
     if (holds && error != ERROR_NO_MORE_ITEMS) holds = false;
     for (bool s : seen) holds = holds && s;
 
+    // Each name is read back as its position, so that a set of any size is checked in linear time.
     std::string name;
+    std::vector<bool> seenKey(wholeKey ? subkeys : 0, false);
     size_t count = 0;
     for (index = 0; holds && wholeKey && (error = EnumKeyName(registry, key, index, &name)) == ERROR_SUCCESS;
          ++index, ++count) {
-        bool known = false;
-        for (const std::string& subkey : subkeys) known = known || IsSameRegistryName(name, subkey);
-        holds = known;
+        const long at = TweakIndexOfKeyName(name);
+        holds = at >= 0 && static_cast<size_t>(at) < subkeys && !seenKey[static_cast<size_t>(at)];
+        if (holds) seenKey[static_cast<size_t>(at)] = true;
     }
-    if (holds && wholeKey) holds = error == ERROR_NO_MORE_ITEMS && count == subkeys.size();
+    if (holds && wholeKey) holds = error == ERROR_NO_MORE_ITEMS && count == subkeys;
     registry.CloseKey(key);
     return holds;
 }
@@ -78,15 +81,16 @@ bool HoldsExactly(const CTweakConfig& config, bool wholeKey) {
         std::lock_guard<std::mutex> guard(config.m_lock);
         const CTweakInfo fresh;
         for (const CTweakInfo* tweak : config.m_arrTweaks) {
+            // What is stored must run as the record would: filters whose text reloads as other
+            // filters (a trailing blank, an empty item) are no save.
+            if (tweak != nullptr && !FiltersReloadAsThey(*tweak)) return false;
             records.push_back(StoredValuesOf(tweak ? *tweak : fresh));
         }
     }
-    std::vector<std::string> tweakKeys;
-    for (size_t i = 0; i < records.size(); ++i) tweakKeys.push_back(TweakKeyName(i));
     const StoredTweakValue count{"Count", REG_DWORD, std::string(), static_cast<uint32_t>(records.size())};
-    if (!KeyHolds(registry, key, {count}, tweakKeys, wholeKey)) return false;
+    if (!KeyHolds(registry, key, {count}, records.size(), wholeKey)) return false;
     for (size_t i = 0; i < records.size(); ++i) {
-        if (!KeyHolds(registry, key + "\\" + tweakKeys[i], records[i], {}, wholeKey)) return false;
+        if (!KeyHolds(registry, key + "\\" + TweakKeyName(i), records[i], 0, wholeKey)) return false;
     }
     return true;
 }

@@ -186,8 +186,12 @@ TEST_F(TweakInfoDlgTest, OnceTheFilterTextChangesEnterAddsFiltersForTheRestOfThe
         EXPECT_EQ(d.Focus(), IDC_LIST_FILTERS);
         d.PressEnter();
         EXPECT_FALSE(d.HasEnded()) << "Enter must not close the editor once a filter was typed";
+        // Blanks or ";" alone are no filter: stored, they would let every file pass.
+        d.Type(IDC_EDIT_FILTER, " ; ");
+        EXPECT_FALSE(d.IsEnabled(IDC_BTN_ADD_FILTER));
 
-        d.Type(IDC_EDIT_FILTER, "*.b");
+        // Typed with a trailing blank, taken as it will reload and match.
+        d.Type(IDC_EDIT_FILTER, "*.b ");
         d.PressEnter();
         EXPECT_EQ(d.Rows(IDC_LIST_FILTERS), (Rows{"*.a", "*.b"}));
         d.Click(IDOK);
