@@ -72,6 +72,7 @@ TEST_F(CtlTest, ImportRefusesHostileFilesAndWritesNothing) {
         {"a tweak key misnamed", set + "[" + kSets + "Work\\Tweak 0]\r\n\"Name\"=\"x\"\r\n", "neither a set"},
         {"a line cut in half", set + tweak + "\"Exe\"=\"C:\\\\Win", "not closed"},
         {"no set at all", "[" + kSets + "Work]\r\n", "holds no set"},
+        {"a zero inside a key name, naming the profile before it", "[" + kSets + "Work" + std::string(1, '\0') + "Evil]\r\n\"Count\"=dword:00000000\r\n", "zero character"},
     };
     PutDword(GlobalKey(), "Count", 0);
     const std::optional<MemoryRegistry::Key> before = m_reg.Snapshot(HKEY_USERS, "");
