@@ -1,6 +1,7 @@
 // The tweak list's save: replace the stored set, read it back, and undo a save that failed.
 #include "config/StoredSet.h"
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -33,9 +34,9 @@ bool HoldsValue(const EnumeratedValue& found, const StoredTweakValue& expected) 
 }
 
 // Whether the key holds exactly the values expected (each once, none missing) and, with
-// wholeKey, exactly subkeys subkeys, each a tweak key name "Tweak %02d" below that number.
+// wholeKey, no subkeys but the tweak keys "Tweak %02d" whose positions subkeys marks.
 bool KeyHolds(IRegistry& registry, const std::string& path, const std::vector<StoredTweakValue>& expected,
-              size_t subkeys, bool wholeKey) {
+              const std::vector<bool>& subkeys, bool wholeKey) {
     HKEY key;
     if (registry.OpenKey(HKEY_USERS, path.c_str(), &key) != ERROR_SUCCESS) return false;
     bool holds = true;
@@ -58,15 +59,19 @@ bool KeyHolds(IRegistry& registry, const std::string& path, const std::vector<St
 
     // Each name is read back as its position, so that a set of any size is checked in linear time.
     std::string name;
-    std::vector<bool> seenKey(wholeKey ? subkeys : 0, false);
+    std::vector<bool> seenKey(wholeKey ? subkeys.size() : 0, false);
     size_t count = 0;
     for (index = 0; holds && wholeKey && (error = EnumKeyName(registry, key, index, &name)) == ERROR_SUCCESS;
          ++index, ++count) {
         const long at = TweakIndexOfKeyName(name);
-        holds = at >= 0 && static_cast<size_t>(at) < subkeys && !seenKey[static_cast<size_t>(at)];
+        holds = at >= 0 && static_cast<size_t>(at) < subkeys.size() && subkeys[static_cast<size_t>(at)] &&
+                !seenKey[static_cast<size_t>(at)];
         if (holds) seenKey[static_cast<size_t>(at)] = true;
     }
-    if (holds && wholeKey) holds = error == ERROR_NO_MORE_ITEMS && count == subkeys;
+    if (holds && wholeKey) {
+        holds = error == ERROR_NO_MORE_ITEMS &&
+                count == static_cast<size_t>(std::count(subkeys.begin(), subkeys.end(), true));
+    }
     registry.CloseKey(key);
     return holds;
 }
@@ -77,20 +82,31 @@ bool HoldsExactly(const CTweakConfig& config, bool wholeKey) {
     IRegistry& registry = GetRegistry();
     const std::string key = config.GetKeyPath(0);
     std::vector<std::vector<StoredTweakValue>> records;
+    std::vector<bool> present;
     {
         std::lock_guard<std::mutex> guard(config.m_lock);
-        const CTweakInfo fresh;
         for (const CTweakInfo* tweak : config.m_arrTweaks) {
             // What is stored must run as the record would: filters whose text reloads as other
             // filters (a trailing blank, an empty item) are no save.
             if (tweak != nullptr && !FiltersReloadAsThey(*tweak)) return false;
-            records.push_back(StoredValuesOf(tweak ? *tweak : fresh));
+            records.push_back(tweak ? StoredValuesOf(*tweak) : std::vector<StoredTweakValue>());
+            present.push_back(tweak != nullptr);
         }
     }
     const StoredTweakValue count{"Count", REG_DWORD, std::string(), static_cast<uint32_t>(records.size())};
-    if (!KeyHolds(registry, key, {count}, records.size(), wholeKey)) return false;
+    if (!KeyHolds(registry, key, {count}, present, wholeKey)) return false;
     for (size_t i = 0; i < records.size(); ++i) {
-        if (!KeyHolds(registry, key + "\\" + TweakKeyName(i), records[i], 0, wholeKey)) return false;
+        const std::string tweakKey = key + "\\" + TweakKeyName(i);
+        if (present[i]) {
+            if (!KeyHolds(registry, tweakKey, records[i], {}, wholeKey)) return false;
+        } else if (!wholeKey) {
+            // A missing record must stay a missing key, which Load reads as a fresh record.
+            HKEY stale;
+            if (registry.OpenKey(HKEY_USERS, tweakKey.c_str(), &stale) != ERROR_FILE_NOT_FOUND) {
+                if (stale != nullptr) registry.CloseKey(stale);
+                return false;
+            }
+        }
     }
     return true;
 }

@@ -96,9 +96,15 @@ TEST_F(CtlTest, ImportTakesTheAnsiFormAndStoresWhatLoadWouldRead) {
     const CtlResult r = Run({"import", "C:\\old.reg"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("Stored profile \"Caf\xE9\": 2 tweaks"), std::string::npos) << r.out;
-    // The missing Tweak 00 is stored as the fresh record it reads as; the filter as the list saves it.
-    ASSERT_NE(Get(ProfileKey("Caf\xE9") + "\\Tweak 00", "Enabled"), nullptr);
+    // The missing Tweak 00 stays missing, which reads as the fresh record; the filter is stored as
+    // the list saves it.
+    EXPECT_FALSE(Get(ProfileKey("Caf\xE9") + "\\Tweak 00", "Enabled"));
     EXPECT_EQ(Get(ProfileKey("Caf\xE9") + "\\Tweak 01", "Filter")->data, Sz("a;b"));
+    CTweakConfig set("Caf\xE9");
+    set.Load();
+    ASSERT_EQ(set.m_arrTweaks.size(), 2u);
+    EXPECT_EQ(set.m_arrTweaks[0]->m_nApplyTo, 0u);
+    EXPECT_EQ(set.m_arrTweaks[1]->m_strExe, "C:\\x.exe");
 }
 
 TEST_F(CtlTest, ExportTellsWhenThereIsNothingOrTheFileCannotBeWritten) {
