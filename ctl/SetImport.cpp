@@ -128,8 +128,8 @@ bool ReadSet(const StoredSet& stored, ImportedSet* set, RegFileError* error) {
     set->config.reset(new CTweakConfig(stored.profile.c_str()));
     set->line = stored.key->line;
     // Records exist only for the tweak keys the file holds; a missing one stays null, which the
-    // save stores as the fresh record Load reads for it. So memory follows what the file holds,
-    // not what its "Count" claims.
+    // save leaves a missing key, read by Load as a fresh record. So memory and time follow what
+    // the file holds, not what its "Count" claims.
     set->config->m_arrTweaks.resize(static_cast<size_t>(count), nullptr);
     for (const StoredTweakKey& tweak : stored.tweaks) {
         if (tweak.index >= count) {
