@@ -259,11 +259,19 @@ int CheckSets(const std::string* profile, std::ostream& out) {
         CTweakConfig set(stored.profile.c_str());
         const TweakSetSource source = FindTweakSetSource(set);
         // A key whose "Count" does not count is no set of its own: its tweaks never run.
+        // Only the tweak keys that Load reads and that exist are read, as Load reads them: a missing
+        // one is the fresh record that the line about missing keys names, so a "Count" far above
+        // the keys stored costs nothing.
         if (source.own || stored.profile.empty()) {
-            set.Load();
-            for (size_t i = 0; i < set.m_arrTweaks.size(); ++i) {
-                for (const std::string& problem : CheckTweak(*set.m_arrTweaks[i])) {
-                    lines.push_back("  " + TweakKeyName(i) + " \"" + set.m_arrTweaks[i]->m_strName + "\": " + problem);
+            const CAppBase* app = AfxGetApp();
+            const int32_t count = app ? app->ReadRegDword(HKEY_USERS, source.keyPath.c_str(), "Count", -1) : -1;
+            for (const StoredTweakKey& key : stored.tweaks) {
+                if (key.index >= std::min<int32_t>(count, CTweakConfig::kMaxTweaks)) break;
+                const std::string name = TweakKeyName(static_cast<size_t>(key.index));
+                CTweakInfo tweak;
+                tweak.Load(source.keyPath + "\\" + name);
+                for (const std::string& problem : CheckTweak(tweak)) {
+                    lines.push_back("  " + name + " \"" + tweak.m_strName + "\": " + problem);
                 }
             }
         }

@@ -79,19 +79,24 @@ void CTweakInfoDlg::FillControls() {
 
 void CTweakInfoDlg::OnChangeFilterText() {
     const std::string text = GetDlgItemText(IDC_EDIT_FILTER);
-    EnableDlgItem(IDC_BTN_ADD_FILTER, !text.empty());
+    // Blanks or ";" alone are no filter: stored, they would load as none and let every file pass.
+    EnableDlgItem(IDC_BTN_ADD_FILTER, !EnteredFilters(text).empty());
     // Once a filter is being typed, Enter adds it instead of closing the dialog.
     SetDefID(IDC_BTN_ADD_FILTER);
     if (text.empty()) GotoDlgCtrl(IDC_LIST_FILTERS);
 }
 
 void CTweakInfoDlg::OnAddFilter() {
-    const std::string text = GetDlgItemText(IDC_EDIT_FILTER);
-    if (text.empty()) return;
+    // The typed text is taken as the filters it will be after a save and a reload, so that what
+    // the list shows is what runs.
+    const std::vector<std::string> filters = EnteredFilters(GetDlgItemText(IDC_EDIT_FILTER));
+    if (filters.empty()) return;
 
-    int index = m_listFilters.FindStringExact(-1, text);
-    if (index < 0) index = m_listFilters.AddString(text);
-    m_listFilters.SetCurSel(index);
+    for (const std::string& text : filters) {
+        int index = m_listFilters.FindStringExact(-1, text);
+        if (index < 0) index = m_listFilters.AddString(text);
+        m_listFilters.SetCurSel(index);
+    }
     EnableDlgItem(IDC_BTN_REMOVE_FILTER, m_listFilters.GetCurSel() != LB_ERR);
 
     SetDlgItemText(IDC_EDIT_FILTER, std::string());
