@@ -119,11 +119,12 @@ bool Win32FileSystem::AppendToFile(const std::string& path, const std::string& b
     turn.OffsetHigh = 0x7FFFFFFFu;
     // The wait for the turn is bounded: the caller is the host's thread. A writer that got no turn
     // within the bound appends anyway, which Windows still does as one step.
+    const DWORD started = GetTickCount();
     bool locked = false;
-    for (int attempt = 0; attempt < 100 && !locked; ++attempt) {
-        locked = LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &turn) != FALSE;
-        if (!locked && GetLastError() != ERROR_LOCK_VIOLATION && GetLastError() != ERROR_IO_PENDING) break;
-        if (!locked) Sleep(20);
+    while (!(locked = LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &turn) != FALSE)) {
+        const DWORD error = GetLastError();
+        if ((error != ERROR_LOCK_VIOLATION && error != ERROR_IO_PENDING) || GetTickCount() - started >= 2000) break;
+        Sleep(1);
     }
     DWORD written = 0;
     LARGE_INTEGER size;

@@ -355,7 +355,9 @@ TEST_F(CtlWine, TenThousandTweaksStoreExportImportAndCheckWithinTheReadmesTimes)
         for (const auto& [what, ms] : times) {
             std::printf(" %s %lu ms", what.c_str(), static_cast<unsigned long>(ms));
             for (const auto& [bounded, limit] : bounds) {
-                if (count == 10000 && what == bounded) EXPECT_LT(ms, limit) << what;
+                if (count == 10000 && what == bounded) {
+                    EXPECT_LT(ms, limit) << what;
+                }
             }
         }
         std::printf("\n");
