@@ -26,7 +26,8 @@ public:
                            std::string* errorText) = 0;
 
     // The current user's local application data folder (CSIDL_LOCAL_APPDATA) without a final
-    // backslash, or empty when the system names none.
+    // backslash, or empty when the system names none. A folder whose name the ANSI code page
+    // cannot hold comes in its short form; empty when even that cannot be held.
     virtual std::string LocalAppDataFolder() = 0;
 
     // The system folder (GetSystemDirectoryA), then the Windows folder (GetWindowsDirectoryA),

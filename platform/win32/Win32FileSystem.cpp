@@ -62,10 +62,33 @@ bool Win32FileSystem::WriteFile(const std::string& path, const std::vector<uint8
     return ok;
 }
 
+namespace {
+
+// The text in the ANSI code page, or empty when a character has no exact form there.
+std::string ExactAnsi(const wchar_t* text) {
+    BOOL lost = FALSE;
+    const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, -1, nullptr, 0, nullptr, &lost);
+    if (size <= 1 || lost) return "";
+    std::string ansi(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, -1, &ansi[0], size, nullptr, &lost);
+    ansi.resize(static_cast<size_t>(size) - 1);
+    return lost ? "" : ansi;
+}
+
+}  // namespace
+
 std::string Win32FileSystem::LocalAppDataFolder() {
-    char folder[MAX_PATH] = "";
-    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) return "";
-    std::string text = folder;
+    // Asked for in Unicode: a profile folder may hold letters that the ANSI code page lacks, and
+    // the ANSI call then names a folder that does not exist. Such a folder is given by its short
+    // form, whose names the code page can hold.
+    wchar_t folder[MAX_PATH] = L"";
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) return "";
+    std::string text = ExactAnsi(folder);
+    if (text.empty()) {
+        wchar_t shortFolder[MAX_PATH] = L"";
+        const DWORD length = GetShortPathNameW(folder, shortFolder, MAX_PATH);
+        if (length > 0 && length < MAX_PATH) text = ExactAnsi(shortFolder);
+    }
     while (!text.empty() && text.back() == '\\') text.pop_back();
     return text;
 }

@@ -1,5 +1,5 @@
 // The file service on Win32: GetFileAttributesA, CreateFileA, ReadFile, WriteFile, and for the run
-// record SHGetFolderPathA, CreateDirectoryA, MoveFileExA under a named mutex, DeleteFileA.
+// record SHGetFolderPathW (and GetShortPathNameW), CreateDirectoryA, MoveFileExA under a named mutex, DeleteFileA.
 #pragma once
 
 #include "platform/FileSystem.h"
