@@ -34,12 +34,23 @@ bool Take(IRegistry& registry, HKEY key, KeySnapshot* snapshot) {
     return complete && error == ERROR_NO_MORE_ITEMS;
 }
 
+}  // namespace
+
+bool WriteKeySnapshotValue(IRegistry& registry, HKEY key, const KeySnapshot::Value& value) {
+    // The registry would store a zero that follows a string's counted bytes as part of it; a
+    // byte that is no zero there keeps the data exact.
+    std::vector<uint8_t> data(value.data);
+    data.push_back(0xFF);
+    return registry.SetValue(key, value.name.c_str(), value.type, data.data(),
+                             static_cast<uint32_t>(value.data.size())) == ERROR_SUCCESS;
+}
+
+namespace {
+
 bool Write(IRegistry& registry, HKEY key, const KeySnapshot& snapshot) {
     bool complete = true;
     for (const KeySnapshot::Value& value : snapshot.values) {
-        complete = registry.SetValue(key, value.name.c_str(), value.type, value.data.data(),
-                                     static_cast<uint32_t>(value.data.size())) == ERROR_SUCCESS &&
-                   complete;
+        complete = WriteKeySnapshotValue(registry, key, value) && complete;
     }
     for (const auto& [name, child] : snapshot.subkeys) {
         HKEY subkey;
@@ -54,6 +65,15 @@ bool Write(IRegistry& registry, HKEY key, const KeySnapshot& snapshot) {
 }
 
 }  // namespace
+
+bool TakeKeySnapshotOf(IRegistry& registry, HKEY key, KeySnapshot* snapshot) {
+    *snapshot = KeySnapshot();
+    return Take(registry, key, snapshot);
+}
+
+bool WriteKeySnapshotTo(IRegistry& registry, HKEY key, const KeySnapshot& snapshot) {
+    return Write(registry, key, snapshot);
+}
 
 bool TakeKeySnapshot(const std::string& path, KeySnapshot* snapshot) {
     IRegistry& registry = GetRegistry();

@@ -1,114 +1,21 @@
-// The tweak list's save: replace the stored set, read it back, and undo a save that failed.
+// The tweak list's save: replace the stored set as one write.
 #include "config/StoredSet.h"
 
-#include <cstring>
-#include <mutex>
-#include <string>
-#include <vector>
-
 #include "config/AppBase.h"
-#include "config/KeySnapshot.h"
-#include "config/ProfileKeys.h"
-#include "config/RegistryEnum.h"
+#include "config/SetParts.h"
 #include "config/TweakConfig.h"
-#include "config/TweakInfo.h"
-#include "platform/Platform.h"
-#include "platform/Registry.h"
-#include "platform/RegistryNames.h"
 
-namespace {
-
-bool HoldsValue(const EnumeratedValue& found, const StoredTweakValue& expected) {
-    if (found.type != expected.type) return false;
-    if (expected.type == REG_DWORD) {
-        const uint32_t bits = expected.number;
-        const uint8_t data[4] = {uint8_t(bits), uint8_t(bits >> 8), uint8_t(bits >> 16),
-                                 uint8_t(bits >> 24)};
-        return found.size == 4 && std::memcmp(found.data.data(), data, 4) == 0;
-    }
-    const std::string& text = expected.text;
-    return found.size == text.size() + 1 && std::memcmp(found.data.data(), text.data(), text.size()) == 0 &&
-           found.data[text.size()] == 0;
-}
-
-// Whether the key holds exactly the values expected (each once, none missing) and, with
-// wholeKey, no subkeys but those named in subkeys.
-bool KeyHolds(IRegistry& registry, const std::string& path, const std::vector<StoredTweakValue>& expected,
-              const std::vector<std::string>& subkeys, bool wholeKey) {
-    HKEY key;
-    if (registry.OpenKey(HKEY_USERS, path.c_str(), &key) != ERROR_SUCCESS) return false;
-    bool holds = true;
-    std::vector<bool> seen(expected.size(), false);
-    EnumeratedValue value;
-    uint32_t index = 0;
-    long error;
-    for (; holds && (error = EnumValueWhole(registry, key, index, &value)) == ERROR_SUCCESS; ++index) {
-        size_t match = 0;
-        while (match < expected.size() && !IsSameRegistryName(value.name.data(), expected[match].name)) ++match;
-        if (match == expected.size()) {
-            holds = !wholeKey;
-        } else {
-            holds = !seen[match] && HoldsValue(value, expected[match]);
-            seen[match] = true;
-        }
-    }
-    if (holds && error != ERROR_NO_MORE_ITEMS) holds = false;
-    for (bool s : seen) holds = holds && s;
-
-    std::string name;
-    size_t count = 0;
-    for (index = 0; holds && wholeKey && (error = EnumKeyName(registry, key, index, &name)) == ERROR_SUCCESS;
-         ++index, ++count) {
-        bool known = false;
-        for (const std::string& subkey : subkeys) known = known || IsSameRegistryName(name, subkey);
-        holds = known;
-    }
-    if (holds && wholeKey) holds = error == ERROR_NO_MORE_ITEMS && count == subkeys.size();
-    registry.CloseKey(key);
-    return holds;
-}
-
-}  // namespace
-
-bool HoldsExactly(const CTweakConfig& config, bool wholeKey) {
-    IRegistry& registry = GetRegistry();
-    const std::string key = config.GetKeyPath(0);
-    std::vector<std::vector<StoredTweakValue>> records;
-    {
-        std::lock_guard<std::mutex> guard(config.m_lock);
-        const CTweakInfo fresh;
-        for (const CTweakInfo* tweak : config.m_arrTweaks) {
-            records.push_back(StoredValuesOf(tweak ? *tweak : fresh));
-        }
-    }
-    std::vector<std::string> tweakKeys;
-    for (size_t i = 0; i < records.size(); ++i) tweakKeys.push_back(TweakKeyName(i));
-    const StoredTweakValue count{"Count", REG_DWORD, std::string(), static_cast<uint32_t>(records.size())};
-    if (!KeyHolds(registry, key, {count}, tweakKeys, wholeKey)) return false;
-    for (size_t i = 0; i < records.size(); ++i) {
-        if (!KeyHolds(registry, key + "\\" + tweakKeys[i], records[i], {}, wholeKey)) return false;
-    }
-    return true;
-}
-
-bool ReplaceStoredSet(CTweakConfig& config) {
+SetWriteResult ReplaceStoredSets(const std::vector<const CTweakConfig*>& sets) {
     CAppBase* app = AfxGetApp();
-    if (app == nullptr) return false;
-    const std::string key = config.GetKeyPath(0);
-    const bool replace = CanReplaceSetKey(config);
-    KeySnapshot before;
-    const bool known = TakeKeySnapshot(key, &before);
-
-    if (replace) app->DeleteRegTree(key.c_str());
-    config.Save();
-    if (HoldsExactly(config, replace)) return true;
-
-    // A save that did not arrive must not leave half a set behind: what was stored before comes
-    // back, as far as the registry lets it.
-    if (replace && known) {
-        app->DeleteRegTree(key.c_str());
-        WriteKeySnapshot(key, before);
-        app->ReloadSessions(config.m_strProfile.c_str());
+    if (app == nullptr) return SetWriteResult::kUnchanged;
+    std::vector<SetChange> changes;
+    for (const CTweakConfig* config : sets) changes.push_back({config->GetKeyPath(0), true, SetPartsOf(*config)});
+    const SetWriteResult result = WriteStoredSets(changes);
+    // Outside the configuration's turn: a session's reload takes it anew.
+    if (result != SetWriteResult::kUnchanged) {
+        for (const CTweakConfig* config : sets) app->ReloadSessions(config->m_strProfile.c_str());
     }
-    return false;
+    return result;
 }
+
+SetWriteResult ReplaceStoredSet(const CTweakConfig& config) { return ReplaceStoredSets({&config}); }
