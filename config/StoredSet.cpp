@@ -11,10 +11,9 @@ SetWriteResult ReplaceStoredSets(const std::vector<const CTweakConfig*>& sets) {
     std::vector<SetChange> changes;
     for (const CTweakConfig* config : sets) changes.push_back({config->GetKeyPath(0), true, SetPartsOf(*config)});
     const SetWriteResult result = WriteStoredSets(changes);
-    // Outside the configuration's turn: a session's reload takes it anew.
-    if (result != SetWriteResult::kUnchanged) {
-        for (const CTweakConfig* config : sets) app->ReloadSessions(config->m_strProfile.c_str());
-    }
+    // Whatever the write achieved, the sessions get what is stored; outside the configuration's
+    // turn, which each reload takes anew.
+    for (const CTweakConfig* config : sets) app->ReloadSessions(config->m_strProfile.c_str());
     return result;
 }
 

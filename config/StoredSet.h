@@ -10,8 +10,8 @@ class CTweakConfig;
 
 // Replaces what is stored for config's profile by exactly config's records, as one write
 // (WriteStoredSets): the set key's "Count" and "Tweak %02d" keys, nothing else below it, so the
-// sets of profiles nested in this one stay. Unless nothing changed, the live sessions of the
-// profile then reload. A profile whose key cannot hold a set (IsSetKeyPath) changes nothing.
+// sets of profiles nested in this one stay. The live sessions of the profile then reload,
+// whatever the write achieved. A profile whose key cannot hold a set (IsSetKeyPath) changes nothing.
 SetWriteResult ReplaceStoredSet(const CTweakConfig& config);
 // The same for several sets at once: all of them are stored, or none.
 SetWriteResult ReplaceStoredSets(const std::vector<const CTweakConfig*>& sets);
