@@ -96,3 +96,92 @@ bool WriteKeySnapshot(const std::string& path, const KeySnapshot& snapshot) {
     registry.CloseKey(key);
     return complete;
 }
+
+namespace {
+
+void PutNumber(uint32_t number, std::vector<uint8_t>* bytes) {
+    for (int shift = 0; shift < 32; shift += 8) bytes->push_back(static_cast<uint8_t>(number >> shift));
+}
+
+void PutBytes(const uint8_t* data, size_t size, std::vector<uint8_t>* bytes) {
+    PutNumber(static_cast<uint32_t>(size), bytes);
+    bytes->insert(bytes->end(), data, data + size);
+}
+
+void PutSnapshot(const KeySnapshot& snapshot, std::vector<uint8_t>* bytes) {
+    PutNumber(static_cast<uint32_t>(snapshot.values.size()), bytes);
+    for (const KeySnapshot::Value& value : snapshot.values) {
+        PutBytes(reinterpret_cast<const uint8_t*>(value.name.data()), value.name.size(), bytes);
+        PutNumber(value.type, bytes);
+        PutBytes(value.data.data(), value.data.size(), bytes);
+    }
+    PutNumber(static_cast<uint32_t>(snapshot.subkeys.size()), bytes);
+    for (const auto& [name, child] : snapshot.subkeys) {
+        PutBytes(reinterpret_cast<const uint8_t*>(name.data()), name.size(), bytes);
+        PutSnapshot(child, bytes);
+    }
+}
+
+class ByteReader {
+public:
+    explicit ByteReader(const std::vector<uint8_t>& bytes) : m_bytes(bytes) {}
+    bool Number(uint32_t* number) {
+        if (m_bytes.size() - m_at < 4) return false;
+        *number = 0;
+        for (int i = 3; i >= 0; --i) *number = *number << 8 | m_bytes[m_at + static_cast<size_t>(i)];
+        m_at += 4;
+        return true;
+    }
+    bool Bytes(std::vector<uint8_t>* data) {
+        uint32_t size;
+        if (!Number(&size) || m_bytes.size() - m_at < size) return false;
+        data->assign(m_bytes.begin() + static_cast<std::ptrdiff_t>(m_at), m_bytes.begin() + static_cast<std::ptrdiff_t>(m_at + size));
+        m_at += size;
+        return true;
+    }
+    bool Text(std::string* text) {
+        std::vector<uint8_t> data;
+        if (!Bytes(&data)) return false;
+        text->assign(data.begin(), data.end());
+        return true;
+    }
+    bool AtEnd() const { return m_at == m_bytes.size(); }
+
+private:
+    const std::vector<uint8_t>& m_bytes;
+    size_t m_at = 0;
+};
+
+// depth bounds the recursion for bytes that were never a snapshot.
+bool ReadSnapshot(ByteReader& reader, KeySnapshot* snapshot, int depth) {
+    snapshot->exists = true;
+    uint32_t count;
+    if (depth > 512 || !reader.Number(&count)) return false;
+    for (uint32_t i = 0; i < count; ++i) {
+        KeySnapshot::Value value;
+        if (!reader.Text(&value.name) || !reader.Number(&value.type) || !reader.Bytes(&value.data)) return false;
+        snapshot->values.push_back(std::move(value));
+    }
+    if (!reader.Number(&count)) return false;
+    for (uint32_t i = 0; i < count; ++i) {
+        std::string name;
+        if (!reader.Text(&name)) return false;
+        snapshot->subkeys.emplace_back(name, KeySnapshot());
+        if (!ReadSnapshot(reader, &snapshot->subkeys.back().second, depth + 1)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::vector<uint8_t> KeySnapshotBytes(const KeySnapshot& snapshot) {
+    std::vector<uint8_t> bytes;
+    PutSnapshot(snapshot, &bytes);
+    return bytes;
+}
+
+bool ReadKeySnapshotBytes(const std::vector<uint8_t>& bytes, KeySnapshot* snapshot) {
+    *snapshot = KeySnapshot();
+    ByteReader reader(bytes);
+    return ReadSnapshot(reader, snapshot, 0) && reader.AtEnd();
+}

@@ -35,3 +35,8 @@ bool TakeKeySnapshotOf(IRegistry& registry, HKEY key, KeySnapshot* snapshot);
 bool WriteKeySnapshotTo(IRegistry& registry, HKEY key, const KeySnapshot& snapshot);
 // Stores one value with exactly its bytes. False when the registry refused it.
 bool WriteKeySnapshotValue(IRegistry& registry, HKEY key, const KeySnapshot::Value& value);
+
+// The snapshot as bytes, and back: names, types and data of every value and subkey, each length
+// first (four bytes, low byte first). False for bytes that are no whole snapshot.
+std::vector<uint8_t> KeySnapshotBytes(const KeySnapshot& snapshot);
+bool ReadKeySnapshotBytes(const std::vector<uint8_t>& bytes, KeySnapshot* snapshot);

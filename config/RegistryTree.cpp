@@ -27,6 +27,8 @@ long DeleteKeyTree(IRegistry& registry, const std::string& path) {
         uint32_t index = 0;
         std::string name;
         while (EnumKeyName(registry, key, index, &name) == ERROR_SUCCESS) {
+            // A subkey without subkeys of its own goes in one call.
+            if (registry.DeleteKey(key, name.c_str()) == ERROR_SUCCESS) continue;
             if (DeleteKeyTree(registry, path + "\\" + name) != ERROR_SUCCESS) ++index;
         }
         registry.CloseKey(key);

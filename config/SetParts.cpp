@@ -94,7 +94,10 @@ bool RemoveSetParts(IRegistry& registry, HKEY key, const std::string& path) {
     std::vector<std::string> names;
     removed = TweakKeyNames(registry, key, &names) && removed;
     for (const std::string& name : names) {
-        removed = DeleteKeyTree(registry, path + "\\" + name) == ERROR_SUCCESS && removed;
+        // A tweak key holds no subkeys unless someone put them there: then the whole tree goes.
+        removed = (registry.DeleteKey(key, name.c_str()) == ERROR_SUCCESS ||
+                   DeleteKeyTree(registry, path + "\\" + name) == ERROR_SUCCESS) &&
+                  removed;
     }
     return removed;
 }

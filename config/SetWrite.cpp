@@ -1,6 +1,7 @@
 // The pending write: staged whole, committed by one value, applied, removed.
 #include "config/SetWrite.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -16,11 +17,12 @@ const char* const kPendingWriteKey = "Pending Write";
 namespace {
 
 // Journal layout: "Pending Write" holds "Set 00", "Set 01", ... with the set key's path below
-// HKEY_USERS in "Key" and, for a set that is stored, its parts in the subkey "New"; "Complete"
-// (REG_DWORD 1), written last, makes it count.
+// HKEY_USERS in "Key" and, for a set that is stored, its parts as bytes (KeySnapshotBytes) in the
+// REG_BINARY values "New 0", "New 1", ... of at most kChunk bytes each; "Complete" (REG_DWORD 1),
+// written last, makes it count. A few values whatever the set's size: the staging costs little.
 const char* const kComplete = "Complete";
 const char* const kKey = "Key";
-const char* const kNew = "New";
+const size_t kChunk = 256 * 1024;
 
 enum class Applied { kAll, kRefused, kPart };
 
@@ -31,6 +33,8 @@ std::string EntryName(size_t index) {
     std::snprintf(name, sizeof name, "Set %02u", static_cast<unsigned>(index));
     return name;
 }
+
+std::string ChunkName(size_t index) { return "New " + std::to_string(index); }
 
 bool SetText(IRegistry& registry, HKEY key, const char* name, const std::string& text) {
     return registry.SetValue(key, name, REG_SZ, reinterpret_cast<const uint8_t*>(text.c_str()),
@@ -57,12 +61,12 @@ bool WriteJournal(IRegistry& registry, const std::vector<SetChange>& changes) {
         written = registry.CreateKey(journal, EntryName(i).c_str(), &entry) == ERROR_SUCCESS;
         if (!written) break;
         written = SetText(registry, entry, kKey, changes[i].keyPath);
-        HKEY parts;
-        if (written && changes[i].store) {
-            written = registry.CreateKey(entry, kNew, &parts) == ERROR_SUCCESS;
-            if (written) {
-                written = WriteKeySnapshotTo(registry, parts, changes[i].parts);
-                registry.CloseKey(parts);
+        if (changes[i].store) {
+            const std::vector<uint8_t> bytes = KeySnapshotBytes(changes[i].parts);
+            for (size_t at = 0, n = 0; written && at < bytes.size(); at += kChunk, ++n) {
+                const size_t size = std::min(kChunk, bytes.size() - at);
+                written = registry.SetValue(entry, ChunkName(n).c_str(), REG_BINARY, bytes.data() + at,
+                                            static_cast<uint32_t>(size)) == ERROR_SUCCESS;
             }
         }
         registry.CloseKey(entry);
@@ -83,15 +87,17 @@ bool ReadJournal(IRegistry& registry, HKEY journal, std::vector<SetChange>* chan
         if (error != ERROR_SUCCESS) return false;
         SetChange change;
         bool whole = ReadText(registry, entry, kKey, &change.keyPath) && IsSetKeyPath(change.keyPath);
-        HKEY parts;
-        const long opened = registry.OpenKey(entry, kNew, &parts);
-        change.store = opened == ERROR_SUCCESS;
-        if (change.store) {
-            whole = TakeKeySnapshotOf(registry, parts, &change.parts) && whole;
-            registry.CloseKey(parts);
-        } else if (opened != ERROR_FILE_NOT_FOUND) {
-            whole = false;
+        std::vector<uint8_t> bytes;
+        for (size_t n = 0; whole; ++n) {
+            uint32_t size = 0;
+            const long error = registry.QueryValue(entry, ChunkName(n).c_str(), nullptr, nullptr, &size);
+            if (error == ERROR_FILE_NOT_FOUND) break;
+            bytes.resize(bytes.size() + size);
+            whole = error == ERROR_SUCCESS && registry.QueryValue(entry, ChunkName(n).c_str(), nullptr,
+                                                                  bytes.data() + bytes.size() - size, &size) == ERROR_SUCCESS;
         }
+        change.store = !bytes.empty();
+        if (whole && change.store) whole = ReadKeySnapshotBytes(bytes, &change.parts);
         registry.CloseKey(entry);
         if (!whole) return false;
         changes->push_back(std::move(change));

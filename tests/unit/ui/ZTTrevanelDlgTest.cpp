@@ -197,7 +197,7 @@ TEST_F(ZTTrevanelDlgTest, ARefusedSaveIsSaidAndTheListStaysOpenAsTheUserLeftIt) 
         const char* what;
         int refusedValue;  // 0: every write
         bool retry;        // OK again once the registry takes writes; else Cancel
-    } cases[] = {{"every write", 0, false}, {"the fourth value", 4, true}};
+    } cases[] = {{"every write", 0, false}, {"the staged set's value", 2, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const size_t shown = m_ui.MessageBoxes().size();
