@@ -166,5 +166,10 @@ target_link_libraries(bench_record PRIVATE trevanel_win32 trevanel_core)
 trevanel_windows_program(bench_record)
 add_dependencies(bench_record ZTTrevanelAddon Recorder)
 
+# A set's save against raw registry writes, under Wine (bench/SaveBench.cpp).
+add_executable(bench_save ${CMAKE_SOURCE_DIR}/bench/SaveBench.cpp)
+target_link_libraries(bench_save PRIVATE trevanel_win32 trevanel_core)
+trevanel_windows_program(bench_save)
+
 # The user's package: the zip that wine_package unpacks and installs.
 include(${CMAKE_SOURCE_DIR}/cmake/Package.cmake)

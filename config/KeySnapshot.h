@@ -6,6 +6,10 @@
 #include <utility>
 #include <vector>
 
+#include "platform/WinTypes.h"
+
+class IRegistry;
+
 struct KeySnapshot {
     struct Value {
         std::string name;
@@ -25,3 +29,14 @@ bool TakeKeySnapshot(const std::string& path, KeySnapshot* snapshot);
 // Writes snapshot to path below HKEY_USERS, creating the keys; a snapshot that does not exist
 // writes nothing. Nothing is deleted first. False when any write failed.
 bool WriteKeySnapshot(const std::string& path, const KeySnapshot& snapshot);
+
+// The same for an open key: everything below key into *snapshot, and snapshot into key.
+bool TakeKeySnapshotOf(IRegistry& registry, HKEY key, KeySnapshot* snapshot);
+bool WriteKeySnapshotTo(IRegistry& registry, HKEY key, const KeySnapshot& snapshot);
+// Stores one value with exactly its bytes. False when the registry refused it.
+bool WriteKeySnapshotValue(IRegistry& registry, HKEY key, const KeySnapshot::Value& value);
+
+// The snapshot as bytes, and back: names, types and data of every value and subkey, each length
+// first (four bytes, low byte first). False for bytes that are no whole snapshot.
+std::vector<uint8_t> KeySnapshotBytes(const KeySnapshot& snapshot);
+bool ReadKeySnapshotBytes(const std::vector<uint8_t>& bytes, KeySnapshot* snapshot);

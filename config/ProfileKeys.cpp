@@ -1,44 +1,59 @@
-// Profile rename and delete: the profile's key moves or goes, the global configuration stays.
+// Profile rename and delete: the profile's set moves or goes as one write, the global
+// configuration and the sets of other profiles stay.
 #include "config/ProfileKeys.h"
 
 #include <string>
 
-#include "config/AppBase.h"
 #include "config/KeyPath.h"
+#include "config/SetParts.h"
+#include "config/SetWrite.h"
 #include "config/TweakConfig.h"
+#include "platform/Platform.h"
+#include "platform/Registry.h"
 
 namespace {
 
-// The key of a named profile, or empty when the name is missing or its key would be, hold, or
-// lie inside the global configuration's key (an empty name selects it; "ZTTrevanelAddon Global
-// Configuration" in any letter case names it; a name of backslashes names its parent; a name
-// that continues it with "\Tweak 00" names one of its tweaks).
+// The key of a named profile, or empty when the name is missing, its key cannot hold a set, or
+// it would be, hold, or lie inside the global configuration's key (an empty name selects it;
+// "ZTTrevanelAddon Global Configuration" in any letter case names it; a name of backslashes
+// names its parent).
 std::string ProfileKeyPath(const char* profileName) {
     if (profileName == nullptr || *profileName == '\0') return std::string();
     const std::string path = CTweakConfig(profileName).GetKeyPath(0);
     const std::string global = CTweakConfig(nullptr).GetKeyPath(1);
-    if (IsKeyPathWithin(global, path) || IsKeyPathWithin(path, global)) return std::string();
+    if (!IsSetKeyPath(path) || IsKeyPathWithin(global, path) || IsKeyPathWithin(path, global)) return std::string();
     return path;
+}
+
+// The set's parts stored at path; false when they cannot be read whole.
+bool ReadStoredParts(const std::string& path, KeySnapshot* parts) {
+    IRegistry& registry = GetRegistry();
+    HKEY key;
+    const long error = registry.OpenKey(HKEY_USERS, path.c_str(), &key);
+    *parts = KeySnapshot();
+    if (error == ERROR_FILE_NOT_FOUND) return true;
+    if (error != ERROR_SUCCESS) return false;
+    const bool whole = ReadSetParts(registry, key, parts);
+    registry.CloseKey(key);
+    return whole;
 }
 
 }  // namespace
 
-void RenameProfileKey(const CAppBase& app, const char* oldName, const char* newName) {
+void RenameProfileKey(const CAppBase& /*app*/, const char* oldName, const char* newName) {
     const std::string oldPath = ProfileKeyPath(oldName);
     const std::string newPath = ProfileKeyPath(newName);
-    if (oldPath.empty() || newPath.empty()) return;
-    app.MoveRegKey(oldPath.c_str(), newPath.c_str());
+    if (oldPath.empty() || newPath.empty() || IsSameKeyPath(oldPath, newPath)) return;
+    // What is read here is written unchanged: no other writer comes between.
+    const ConfigurationTurn turn;
+    if (!turn.Settled()) return;
+    KeySnapshot moved, there;
+    if (!ReadStoredParts(oldPath, &moved) || !moved.exists) return;
+    if (!ReadStoredParts(newPath, &there) || there.exists) return;
+    WriteStoredSets({{newPath, true, moved}, {oldPath, false, KeySnapshot()}});
 }
 
-void DeleteProfileKey(const CAppBase& app, const char* profileName) {
+void DeleteProfileKey(const CAppBase& /*app*/, const char* profileName) {
     const std::string path = ProfileKeyPath(profileName);
-    if (!path.empty()) app.DeleteRegTree(path.c_str());
-}
-
-bool CanReplaceSetKey(const CTweakConfig& config) {
-    if (config.m_strProfile.empty()) return true;
-    const std::string path = config.GetKeyPath(0);
-    const std::string global = config.GetKeyPath(1);
-    if (IsSameKeyPath(path, global)) return true;
-    return !IsKeyPathWithin(global, path) && !IsKeyPathWithin(path, global);
+    if (!path.empty()) WriteStoredSets({{path, false, KeySnapshot()}});
 }

@@ -1,19 +1,16 @@
-// What the host's rename and delete of a server profile do to the profile's configuration key.
+// What the host's rename and delete of a server profile do to the profile's stored set.
 #pragma once
 
 class CAppBase;
-class CTweakConfig;
 
-// Moves the configuration of profile oldName to newName, unless newName has one already.
-// Nothing happens for a null or empty name, or for a name whose key is, holds, or lies inside the
-// global configuration's key: a profile's rename never moves any of the global configuration.
+// Moves the set of profile oldName (its "Count" and "Tweak %02d" keys) to newName as one write,
+// unless newName has a set of its own; the sets of profiles nested in oldName's key stay where
+// they are, and newName may lie below oldName ("Work" to "Work\Alt"). Nothing happens for a null
+// or empty name, for a name whose key is, holds, or lies inside the global configuration's key,
+// or for one whose key cannot hold a set: a profile's rename never moves any of the global
+// configuration.
 void RenameProfileKey(const CAppBase& app, const char* oldName, const char* newName);
 
-// Deletes the configuration of profileName with everything below it. As for the rename, the
-// global configuration is never touched.
+// Removes the set of profileName as one write, and its key when nothing else is left in it. As
+// for the rename, the global configuration is never touched.
 void DeleteProfileKey(const CAppBase& app, const char* profileName);
-
-// Whether the tweak list may delete config's key before it saves the set anew. Not when a
-// profile's key would hold the global configuration's key or lie inside it (a name of
-// backslashes, or one that continues the global key): the delete would take other sets with it.
-bool CanReplaceSetKey(const CTweakConfig& config);

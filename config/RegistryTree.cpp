@@ -17,8 +17,9 @@ bool IsStringType(uint32_t type) {
     return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
 }
 
-// Deletes path below HKEY_USERS with everything under it; the result of deleting the key itself.
-long DeleteTree(IRegistry& registry, const std::string& path) {
+}  // namespace
+
+long DeleteKeyTree(IRegistry& registry, const std::string& path) {
     HKEY key;
     if (registry.OpenKey(HKEY_USERS, path.c_str(), &key) == ERROR_SUCCESS) {
         // Each deleted subkey leaves the list; one that stays, or that cannot be found under the
@@ -26,14 +27,14 @@ long DeleteTree(IRegistry& registry, const std::string& path) {
         uint32_t index = 0;
         std::string name;
         while (EnumKeyName(registry, key, index, &name) == ERROR_SUCCESS) {
-            if (DeleteTree(registry, path + "\\" + name) != ERROR_SUCCESS) ++index;
+            // A subkey without subkeys of its own goes in one call.
+            if (registry.DeleteKey(key, name.c_str()) == ERROR_SUCCESS) continue;
+            if (DeleteKeyTree(registry, path + "\\" + name) != ERROR_SUCCESS) ++index;
         }
         registry.CloseKey(key);
     }
     return registry.DeleteKey(HKEY_USERS, path.c_str());
 }
-
-}  // namespace
 
 bool CopyRegTree(HKEY hSource, HKEY hTarget) {
     IRegistry& registry = GetRegistry();
@@ -113,5 +114,5 @@ void DeleteRegTree(const char* path) {
     const std::string sets = std::string(kConfigRoot) + "Configurations";
     if (!IsKeyPathWithin(path, sets) || IsSameKeyPath(path, sets)) return;
     // A key that does not exist, or cannot be deleted, is no error here.
-    DeleteTree(GetRegistry(), path);
+    DeleteKeyTree(GetRegistry(), path);
 }

@@ -2,16 +2,17 @@
 // knowing whether that worked.
 #pragma once
 
+#include <vector>
+
+#include "config/SetWrite.h"
+
 class CTweakConfig;
 
-// Replaces what is stored for config's profile by exactly config's records: deletes the set's
-// key with everything below it (unless CanReplaceSetKey forbids it), saves the set, which makes
-// the live sessions reload, and checks that the key now holds "Count" and the seven values of
-// every "Tweak %02d", with the right types and data, and nothing else. A null record is no key:
-// Load reads its missing key as a fresh record. When it does not, what
-// was stored before is written back, the sessions reload again, and the result is false.
-bool ReplaceStoredSet(CTweakConfig& config);
+// Replaces what is stored for config's profile by exactly config's records, as one write
+// (WriteStoredSets): the set key's "Count" and "Tweak %02d" keys, nothing else below it, so the
+// sets of profiles nested in this one stay. The live sessions of the profile then reload,
+// whatever the write achieved. A profile whose key cannot hold a set (IsSetKeyPath) changes nothing.
+SetWriteResult ReplaceStoredSet(const CTweakConfig& config);
+// The same for several sets at once: all of them are stored, or none.
+SetWriteResult ReplaceStoredSets(const std::vector<const CTweakConfig*>& sets);
 
-// Whether the set's key holds exactly config's records as Save writes them. wholeKey: also no
-// other values or subkeys in the set's key and the tweak keys.
-bool HoldsExactly(const CTweakConfig& config, bool wholeKey);

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "config/AppBase.h"
+#include "config/SetWrite.h"
 #include "config/TweakInfo.h"
 #include "config/TweakSetSource.h"
 
@@ -42,12 +43,16 @@ void CTweakConfig::Load() {
     // lock, only in one step; until then they are owned here, so that a failed allocation
     // anywhere in between loses none.
     std::vector<std::unique_ptr<CTweakInfo>> loaded;
-    const TweakSetSource source = FindTweakSetSource(*this);
-    const int32_t count = source.count > kMaxTweaks ? kMaxTweaks : source.count;
-    if (count > 0) loaded.reserve(static_cast<size_t>(count));
-    for (int32_t j = 0; j < count; ++j) {
-        loaded.push_back(std::make_unique<CTweakInfo>());
-        loaded.back()->Load(source.keyPath + "\\" + TweakKeyName(static_cast<size_t>(j)));
+    {
+        // No write comes between the reads of one set.
+        const ConfigurationTurn turn;
+        const TweakSetSource source = FindTweakSetSource(*this);
+        const int32_t count = source.count > kMaxTweaks ? kMaxTweaks : source.count;
+        if (count > 0) loaded.reserve(static_cast<size_t>(count));
+        for (int32_t j = 0; j < count; ++j) {
+            loaded.push_back(std::make_unique<CTweakInfo>());
+            loaded.back()->Load(source.keyPath + "\\" + TweakKeyName(static_cast<size_t>(j)));
+        }
     }
     std::vector<CTweakInfo*> records;
     records.reserve(loaded.size());

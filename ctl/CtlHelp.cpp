@@ -83,7 +83,8 @@ const HelpEntry kHelp[] = {
      "Only sets below the configuration's \"Configurations\" key with the values the add-on\n"
      "knows are accepted. The whole file is checked first; when anything is wrong nothing is\n"
      "written and the line and the problem are named. With --profile the file's one set is\n"
-     "stored under that profile. Each set replaces the stored one, as the tweak list's OK does.\n"},
+     "stored under that profile. Each set replaces the stored one, as the tweak list's OK does;\n"
+     "profiles nested below it keep their sets. All sets of the file are stored, or none.\n"},
     {"history",
      "Usage: ZTTrevanelCtl history [--profile NAME] [--last N] [--problems] [--tsv | --html FILE]\n"
      "\n"

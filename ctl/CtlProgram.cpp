@@ -3,11 +3,13 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <new>
 #include <unordered_set>
 
 #include "config/AppBase.h"
 #include "config/KeyPath.h"
+#include "config/SetWrite.h"
 #include "config/StoredSet.h"
 #include "config/TweakConfig.h"
 #include "config/TweakSetSource.h"
@@ -237,18 +239,26 @@ int Import(const Arguments& args, std::ostream& out, std::ostream& err) {
             << error.message << "\nNothing was written.\n";
         return kCtlFile;
     }
-    for (const ImportedSet& set : sets) {
-        const std::string key = set.config->GetKeyPath(0);
-        if (!ReplaceStoredSet(*set.config)) {
-            // The tweak list's own words for a refused save, and what the save then did.
-            err << "ZTTrevanelCtl: the configuration could not be stored: " << DescribeSet(set.config->m_strProfile)
-                << " at HKEY_USERS\\" << key << " does not hold what the file gives, so what was stored "
-                << "before was written back.\nCheck that you may write to the registry key "
-                << "HKEY_USERS\\" << kConfigRoot << " and run the program as administrator if needed.\n";
-            return kCtlFile;
+    std::vector<const CTweakConfig*> configs;
+    for (const ImportedSet& set : sets) configs.push_back(set.config.get());
+    const SetWriteResult result = ReplaceStoredSets(configs);
+    if (result != SetWriteResult::kWritten) {
+        err << "ZTTrevanelCtl: the configuration could not be stored: ";
+        if (result == SetWriteResult::kUnchanged) {
+            // The tweak list's own words for a refused save.
+            err << "nothing was changed.\nCheck that you may write to the registry key HKEY_USERS\\" << kConfigRoot
+                << " and run the program as administrator if needed; another program may also have been "
+                << "writing the configuration for longer than " << kTurnWaitMs / 1000 << " s.\n";
+        } else {
+            err << "the write was interrupted and is completed by the next program that reads or writes "
+                << "the configuration (HKEY_USERS\\" << kConfigRoot << kPendingWriteKey << ").\n";
         }
+        return kCtlFile;
+    }
+    for (const ImportedSet& set : sets) {
         out << "Stored " << DescribeSet(set.config->m_strProfile) << ": " << set.config->m_arrTweaks.size()
-            << (set.config->m_arrTweaks.size() == 1 ? " tweak" : " tweaks") << " at HKEY_USERS\\" << key << "\n";
+            << (set.config->m_arrTweaks.size() == 1 ? " tweak" : " tweaks") << " at HKEY_USERS\\"
+            << set.config->GetKeyPath(0) << "\n";
     }
     return kCtlOk;
 }
@@ -378,6 +388,12 @@ int RunCtlProgram(const std::vector<std::string>& args, std::ostream& out, std::
     // A file or a registry far larger than memory ends the command with a word and status 3, not
     // with the runtime's abort.
     try {
+        // What these read is one state of the configuration: no write comes between their reads.
+        std::unique_ptr<ConfigurationTurn> turn;
+        if (command == "list" || command == "show" || command == "check" || command == "export" ||
+            command == "explain") {
+            turn = std::make_unique<ConfigurationTurn>();
+        }
         return RunCommand(parsed, out, err);
     } catch (const std::bad_alloc&) {
         err << "ZTTrevanelCtl: not enough memory to finish " << command << "\n";

@@ -62,6 +62,9 @@ public:
     long DeleteKey(HKEY parent, const char* subKey) override {
         return m_inner.DeleteKey(parent, subKey);
     }
+    long DeleteValue(HKEY key, const char* name) override { return m_inner.DeleteValue(key, name); }
+    long BeginTurn(uint32_t timeoutMs) override { return m_inner.BeginTurn(timeoutMs); }
+    void EndTurn() override { m_inner.EndTurn(); }
     long CloseKey(HKEY key) override {
         const long error = m_inner.CloseKey(key);
         if (error == ERROR_SUCCESS) m_depth.erase(key);

@@ -47,6 +47,18 @@ public:
     // cannot be deleted (ERROR_ACCESS_DENIED).
     virtual long DeleteKey(HKEY parent, const char* subKey) = 0;
 
+    // RegDeleteValueA: deletes the value name of key; ERROR_FILE_NOT_FOUND when it is missing.
+    virtual long DeleteValue(HKEY key, const char* name) = 0;
+
     // RegCloseKey: releases a handle from CreateKey or OpenKey. Predefined roots need no closing.
     virtual long CloseKey(HKEY key) = 0;
+
+    // Takes the configuration's turn: one lock shared by every thread of every process of the
+    // Windows session that uses this registry. Waits at most timeoutMs. ERROR_SUCCESS when the
+    // turn is taken, also when its last holder ended without giving it back; ERROR_TIMEOUT when
+    // the wait ran out (nothing is held then). A thread that holds the turn may take it again;
+    // each success needs one EndTurn on the same thread.
+    virtual long BeginTurn(uint32_t timeoutMs) = 0;
+    // Gives back one BeginTurn of the calling thread.
+    virtual void EndTurn() = 0;
 };

@@ -34,6 +34,11 @@ typedef struct HKEY__* HKEY;
 #define ERROR_MORE_DATA 234L
 #define ERROR_NO_MORE_ITEMS 259L
 #define ERROR_KEY_DELETED 1018L
+#define ERROR_TIMEOUT 1460L
+#endif
+
+#ifndef ERROR_PROCESS_ABORTED
+#define ERROR_PROCESS_ABORTED 1067L
 #endif
 
 #ifndef IDOK

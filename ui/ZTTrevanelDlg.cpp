@@ -207,7 +207,7 @@ void CZTTrevanelDlg::OnOK() {
     bool saved;
     {
         const LentRecords lent(m_config, rows);
-        saved = ReplaceStoredSet(m_config);
+        saved = ReplaceStoredSet(m_config) == SetWriteResult::kWritten;
     }
 
     // A save that did not reach the registry is said, and the dialog stays open with the list as

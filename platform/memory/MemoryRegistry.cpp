@@ -2,6 +2,7 @@
 #include "platform/memory/MemoryRegistry.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #include "platform/Platform.h"
@@ -141,8 +142,34 @@ std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::Resolve(HKEY key, long* er
 }
 
 long MemoryRegistry::Fail(const Call& call) const {
+    if (m_stopped) return ERROR_PROCESS_ABORTED;
+    const bool mutating = call.op == Op::CreateKey || call.op == Op::SetValue || call.op == Op::DeleteKey ||
+                          call.op == Op::DeleteValue;
+    if (mutating && m_stopAt && m_mutatingCalls++ == *m_stopAt) {
+        m_stopped = true;
+        return ERROR_PROCESS_ABORTED;
+    }
+    if (mutating && !m_stopAt) ++m_mutatingCalls;
     return m_failure ? m_failure(call) : ERROR_SUCCESS;
 }
+
+void MemoryRegistry::StopAtMutatingCall(std::optional<size_t> stopAt) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_stopAt = stopAt;
+    m_mutatingCalls = 0;
+    m_stopped = false;
+}
+
+size_t MemoryRegistry::MutatingCallCount() const {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_mutatingCalls;
+}
+
+long MemoryRegistry::BeginTurn(uint32_t timeoutMs) {
+    return m_turn.try_lock_for(std::chrono::milliseconds(timeoutMs)) ? ERROR_SUCCESS : ERROR_TIMEOUT;
+}
+
+void MemoryRegistry::EndTurn() { m_turn.unlock(); }
 
 HKEY MemoryRegistry::NewHandle(const std::shared_ptr<Node>& node) {
     const HKEY handle = reinterpret_cast<HKEY>(m_nextHandle);
@@ -320,6 +347,20 @@ long MemoryRegistry::DeleteKey(HKEY parent, const char* subKey) {
     return ERROR_SUCCESS;
 }
 
+long MemoryRegistry::DeleteValue(HKEY key, const char* name) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    long error;
+    std::shared_ptr<Node> node = Resolve(key, &error);
+    if (!node) return error;
+    const std::string valueName = name ? name : "";
+    if ((error = Fail({Op::DeleteValue, node->Path(), valueName, 0})) != ERROR_SUCCESS) return error;
+    const auto found = std::find_if(node->values.begin(), node->values.end(),
+                                    [&](const Value& value) { return SameName(value.name, valueName); });
+    if (found == node->values.end()) return ERROR_FILE_NOT_FOUND;
+    node->values.erase(found);
+    return ERROR_SUCCESS;
+}
+
 long MemoryRegistry::CloseKey(HKEY key) {
     std::lock_guard<std::mutex> guard(m_mutex);
     // Like Win32, every value of the predefined keys' range closes without error.
@@ -329,7 +370,8 @@ long MemoryRegistry::CloseKey(HKEY key) {
     }
     auto handle = m_handles.find(key);
     if (handle == m_handles.end()) return ERROR_INVALID_HANDLE;
-    const long error = Fail({Op::CloseKey, handle->second->Path(), std::string(), 0});
+    // The handles of an ended process are closed for it: the stop does not refuse this.
+    const long error = m_stopped ? ERROR_SUCCESS : Fail({Op::CloseKey, handle->second->Path(), std::string(), 0});
     if (error != ERROR_SUCCESS) return error;
     m_handles.erase(handle);
     return ERROR_SUCCESS;

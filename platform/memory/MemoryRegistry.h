@@ -1,5 +1,6 @@
-// The in-memory registry: the Win32 registry semantics the add-on relies on, with failure injection
-// and a view of the whole tree for tests. One internal mutex makes every call atomic.
+// The in-memory registry: the Win32 registry semantics the add-on relies on, with failure injection,
+// a stop that ends the "process" at a chosen write, and a view of the whole tree for tests. One
+// internal mutex makes every call atomic; the configuration's turn is a lock of its own.
 #pragma once
 
 #include <cstdint>
@@ -15,7 +16,7 @@
 
 class MemoryRegistry : public IRegistry {
 public:
-    enum class Op { CreateKey, OpenKey, QueryValue, SetValue, EnumKey, EnumValue, DeleteKey, CloseKey };
+    enum class Op { CreateKey, OpenKey, QueryValue, SetValue, EnumKey, EnumValue, DeleteKey, DeleteValue, CloseKey };
 
     // One call as the failure predicate sees it. keyPath is the full path of the key the call
     // works on, starting with the root's name ("HKEY_USERS\.DEFAULT\..."): for CreateKey, OpenKey
@@ -24,7 +25,7 @@ public:
     struct Call {
         Op op;
         std::string keyPath;
-        std::string valueName;  // QueryValue, SetValue; empty otherwise
+        std::string valueName;  // QueryValue, SetValue, DeleteValue; empty otherwise
         uint32_t index = 0;     // EnumKey, EnumValue
     };
     // Returns ERROR_SUCCESS to let the call proceed, or the error code the call fails with
@@ -63,10 +64,22 @@ public:
     long EnumValue(HKEY key, uint32_t index, char* name, uint32_t* nameLen, uint32_t* type,
                    uint8_t* data, uint32_t* dataSize) override;
     long DeleteKey(HKEY parent, const char* subKey) override;
+    long DeleteValue(HKEY key, const char* name) override;
     long CloseKey(HKEY key) override;
+    // One turn for every thread that uses this registry, as the named mutex is for every process.
+    long BeginTurn(uint32_t timeoutMs) override;
+    void EndTurn() override;
 
     // Null removes the predicate.
     void SetFailure(FailurePredicate predicate);
+
+    // Ends the process that writes, as far as the registry can tell, at its mutating call number
+    // stopAt counted from 0 from now on (CreateKey, SetValue, DeleteKey and DeleteValue count):
+    // that call and every later call but CloseKey fail with ERROR_PROCESS_ABORTED and change
+    // nothing, until the next StopAtMutatingCall. nullopt never stops. Either resets the count.
+    void StopAtMutatingCall(std::optional<size_t> stopAt);
+    // The mutating calls since the last StopAtMutatingCall, the refused one included.
+    size_t MutatingCallCount() const;
 
     // A copy of the key path below root (empty path: the root itself), or nullopt if it is missing.
     std::optional<Key> Snapshot(HKEY root, const std::string& path = std::string()) const;
@@ -90,4 +103,8 @@ private:
     std::map<HKEY, std::shared_ptr<Node>> m_handles;
     uintptr_t m_nextHandle;
     FailurePredicate m_failure;
+    std::optional<size_t> m_stopAt;
+    mutable size_t m_mutatingCalls = 0;
+    mutable bool m_stopped = false;
+    std::recursive_timed_mutex m_turn;
 };

@@ -61,7 +61,33 @@ long Win32Registry::DeleteKey(HKEY parent, const char* subKey) {
     return RegDeleteKeyA(parent, subKey);
 }
 
+long Win32Registry::DeleteValue(HKEY key, const char* name) { return RegDeleteValueA(key, name); }
+
 long Win32Registry::CloseKey(HKEY key) { return RegCloseKey(key); }
+
+namespace {
+
+// The turn is a named mutex of the Windows session; the handle stays open for the life of the
+// process. A mutex is held per thread and may be taken again by its holder.
+HANDLE TurnMutex() {
+    static const HANDLE mutex = CreateMutexA(nullptr, FALSE, "Local\\TarkuSoftware.ZTTrevanel.Configuration");
+    return mutex;
+}
+
+}  // namespace
+
+long Win32Registry::BeginTurn(uint32_t timeoutMs) {
+    const HANDLE mutex = TurnMutex();
+    if (mutex == nullptr) return static_cast<long>(GetLastError());
+    // An owner that died holding it leaves the mutex abandoned, which still hands it over.
+    const DWORD wait = WaitForSingleObject(mutex, timeoutMs);
+    if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) return ERROR_SUCCESS;
+    return wait == WAIT_TIMEOUT ? ERROR_TIMEOUT : static_cast<long>(GetLastError());
+}
+
+void Win32Registry::EndTurn() {
+    if (const HANDLE mutex = TurnMutex()) ReleaseMutex(mutex);
+}
 
 IRegistry& DefaultRegistry() {
     static Win32Registry registry;

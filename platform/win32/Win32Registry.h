@@ -17,5 +17,8 @@ public:
     long EnumValue(HKEY key, uint32_t index, char* name, uint32_t* nameLen, uint32_t* type,
                    uint8_t* data, uint32_t* dataSize) override;
     long DeleteKey(HKEY parent, const char* subKey) override;
+    long DeleteValue(HKEY key, const char* name) override;
     long CloseKey(HKEY key) override;
+    long BeginTurn(uint32_t timeoutMs) override;
+    void EndTurn() override;
 };

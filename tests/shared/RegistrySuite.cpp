@@ -356,6 +356,11 @@ TEST_P(RegistrySuite, DeleteRemovesOnlyKeysWithoutSubkeys) {
     EXPECT_EQ(Reg().DeleteKey(root, Path("parent").c_str()), ERROR_ACCESS_DENIED);
     EXPECT_EQ(SubkeyNames(Reg(), parent), std::vector<std::string>{"child"});
     EXPECT_EQ(ReadValue(Reg(), child, "v").error, ERROR_SUCCESS);
+    // A value goes by its name in any letter case, once.
+    ASSERT_EQ(Reg().SetValue(child, "Gone", REG_BINARY, data, 3), ERROR_SUCCESS);
+    EXPECT_EQ(Reg().DeleteValue(child, "GONE"), ERROR_SUCCESS);
+    EXPECT_EQ(Reg().DeleteValue(child, "Gone"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(ReadValue(Reg(), child, "v").error, ERROR_SUCCESS);
 
     // The deepest key goes with its values; handles to it then fail.
     ASSERT_EQ(Reg().DeleteKey(root, Path("parent\\child").c_str()), ERROR_SUCCESS);

@@ -66,9 +66,14 @@ public:
     long DeleteKey(HKEY parent, const char* subKey) override {
         return Call([&] { return m_registry.DeleteKey(parent, subKey); });
     }
+    long DeleteValue(HKEY key, const char* name) override {
+        return Call([&] { return m_registry.DeleteValue(key, name); });
+    }
     long CloseKey(HKEY key) override {
         return Call([&] { return m_registry.CloseKey(key); });
     }
+    long BeginTurn(uint32_t timeoutMs) override { return m_registry.BeginTurn(timeoutMs); }
+    void EndTurn() override { m_registry.EndTurn(); }
     size_t OpenHandleCount() const { return m_registry.OpenHandleCount(); }
 
 private:

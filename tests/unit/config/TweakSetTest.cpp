@@ -177,7 +177,7 @@ TEST_F(TweakSet, TheListsSaveHoldsOnlyFiltersThatReloadAsTheyRun) {
         CTweakConfig set("Work");
         set.m_arrTweaks.push_back(new CTweakInfo);
         set.m_arrTweaks[0]->m_arrFilters = filters;
-        EXPECT_EQ(ReplaceStoredSet(set), kept) << filters.back();
+        EXPECT_EQ(ReplaceStoredSet(set) == SetWriteResult::kWritten, kept) << filters.back();
         CTweakConfig reloaded("Work");
         reloaded.Load();
         if (kept) EXPECT_EQ(reloaded.m_arrTweaks[0]->m_arrFilters, filters);

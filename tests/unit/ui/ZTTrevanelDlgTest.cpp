@@ -208,7 +208,7 @@ TEST_F(ZTTrevanelDlgTest, ARefusedSaveIsSaidAndTheListStaysOpenAsTheUserLeftIt) 
         const char* what;
         int refusedValue;  // 0: every write
         bool retry;        // OK again once the registry takes writes; else Cancel
-    } cases[] = {{"every write", 0, false}, {"the fourth value", 4, true}};
+    } cases[] = {{"every write", 0, false}, {"the staged set's value", 2, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const size_t shown = m_ui.MessageBoxes().size();
@@ -426,14 +426,21 @@ TEST_F(ZTTrevanelDlgTest, APercentSignInTheModuleFolderIsShownAsItIs) {
 }  // namespace
 
 TEST_F(ZTTrevanelDlgTest, OkForAProfileNameReachingIntoOtherSetsLosesNoOtherTweaks) {
-    // "\" names the key of all sets, the other name a key inside the global set: deleting either
-    // before the save would take the global and Work tweaks with it.
+    // "\" names the key of all sets, the other name a tweak key of the global set: a set stored
+    // there would replace the keys of profiles named "Tweak 00"... or be replaced by the next
+    // save of the global set. The save is refused as one the registry refuses.
     const char* const names[] = {"\\", "ZTTrevanelAddon Global Configuration\\Tweak 00"};
     for (const char* name : names) {
         SCOPED_TRACE(name);
         StoreNames(nullptr, {"global one", "global two"});
         StoreNames("Work", {"work one"});
-        Run(name, [&](HeadlessDialog& d) { d.Click(IDOK); });
+        Run(name, [&](HeadlessDialog& d) {
+            const size_t shown = m_ui.MessageBoxes().size();
+            m_ui.QueueMessageBoxAnswer(IDOK);
+            d.Click(IDOK);
+            EXPECT_EQ(m_ui.MessageBoxes().size(), shown + 1);
+            d.Click(IDCANCEL);
+        });
         EXPECT_EQ(StoredNames(GlobalKey()), (Rows{"global one", "global two"}));
         EXPECT_EQ(StoredNames(ProfileKey("Work")), Rows{"work one"});
     }

@@ -51,7 +51,7 @@ void StoreTweaks(const std::string& profile, const std::vector<Tweak>& tweaks) {
         tweak->m_bIgnoreCase = static_cast<int32_t>(t.ignoreCase);
         set.m_arrTweaks.push_back(tweak);
     }
-    ASSERT_TRUE(ReplaceStoredSet(set)) << profile;
+    ASSERT_EQ(ReplaceStoredSet(set), SetWriteResult::kWritten) << profile;
 }
 
 // The lines of a file or an output, without their CR LF or LF.

@@ -183,6 +183,9 @@ TEST_F(ConfigureDialogWine, ATweakTypedIntoTheDialogsIsStoredAndRunsInTheProfile
     const std::string global = GlobalKey();
     const std::string work = ProfileKey("Work");
     StoreTweak(global, 0, "Upload Echo", m_recorder, "global", 0x10);
+    // A profile nested in "Work": its set is not Work's to replace.
+    const std::string nested = ProfileKey("Work\\M\xFCller");
+    StoreTweak(nested, 0, "Nested Echo", m_recorder, "nested", 0x10);
 
     auto create = m_addon.Export<void(WINAPI*)(void*, const char*)>(5);
     auto download = m_addon.Export<int(WINAPI*)(void*, int, const char*, const char*, UINT)>(6);
@@ -235,7 +238,9 @@ TEST_F(ConfigureDialogWine, ATweakTypedIntoTheDialogsIsStoredAndRunsInTheProfile
 
     const KeyContent set = ReadKey(work);
     EXPECT_EQ(set.values, (std::map<std::string, std::string>{{"Count", "dw:" + Dw(2)}}));
-    EXPECT_EQ(set.subkeys, (std::vector<std::string>{"Tweak 00", "Tweak 01"}));
+    EXPECT_EQ(set.subkeys, (std::vector<std::string>{"M\xFCller", "Tweak 00", "Tweak 01"}));
+    EXPECT_EQ(ReadKey(nested).values["Count"], "dw:" + Dw(1));
+    EXPECT_EQ(ReadKey(nested + "\\Tweak 00").values["Name"], "sz:" + Sz("Nested Echo"));
     const KeyContent added = ReadKey(work + "\\Tweak 00");
     const std::map<std::string, std::string> expected = {
         {"Name", "sz:" + Sz("Pack \xC4nderungen")},

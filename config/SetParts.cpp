@@ -1,0 +1,129 @@
+// Reading, removing and writing the parts of a set key that belong to the set.
+#include "config/SetParts.h"
+
+#include <mutex>
+#include <vector>
+
+#include "config/AppBase.h"
+#include "config/KeyPath.h"
+#include "config/RegistryEnum.h"
+#include "config/RegistryTree.h"
+#include "config/TweakConfig.h"
+#include "config/TweakInfo.h"
+#include "config/TweakKeyIndex.h"
+#include "platform/Registry.h"
+#include "platform/RegistryNames.h"
+
+namespace {
+
+const char* const kCount = "Count";
+
+KeySnapshot::Value DwordValue(const char* name, uint32_t bits) {
+    return {name, REG_DWORD, {uint8_t(bits), uint8_t(bits >> 8), uint8_t(bits >> 16), uint8_t(bits >> 24)}};
+}
+
+// The names of the key's subkeys that are tweak keys, or false when they could not all be read.
+bool TweakKeyNames(IRegistry& registry, HKEY key, std::vector<std::string>* names) {
+    std::string name;
+    uint32_t index = 0;
+    long error;
+    for (; (error = EnumKeyName(registry, key, index, &name)) == ERROR_SUCCESS; ++index) {
+        if (TweakIndexOfKeyName(name) >= 0) names->push_back(name);
+    }
+    return error == ERROR_NO_MORE_ITEMS;
+}
+
+}  // namespace
+
+KeySnapshot SetPartsOf(const CTweakConfig& config) {
+    KeySnapshot parts;
+    parts.exists = true;
+    std::lock_guard<std::mutex> guard(config.m_lock);
+    for (size_t i = 0; i < config.m_arrTweaks.size(); ++i) {
+        // A missing record is no key, which Load reads as the fresh record it stands for: a file
+        // with a large "Count" and few tweak keys costs what it holds.
+        if (config.m_arrTweaks[i] == nullptr) continue;
+        KeySnapshot tweak;
+        tweak.exists = true;
+        for (const StoredTweakValue& value : StoredValuesOf(*config.m_arrTweaks[i])) {
+            if (value.type == REG_DWORD) {
+                tweak.values.push_back(DwordValue(value.name, value.number));
+            } else {
+                std::vector<uint8_t> text(value.text.begin(), value.text.end());
+                text.push_back(0);
+                tweak.values.push_back({value.name, REG_SZ, text});
+            }
+        }
+        parts.subkeys.emplace_back(TweakKeyName(i), std::move(tweak));
+    }
+    parts.values.push_back(DwordValue(kCount, static_cast<uint32_t>(config.m_arrTweaks.size())));
+    return parts;
+}
+
+bool ReadSetParts(IRegistry& registry, HKEY key, KeySnapshot* parts) {
+    *parts = KeySnapshot();
+    std::vector<std::string> names;
+    bool whole = TweakKeyNames(registry, key, &names);
+    for (const std::string& name : names) {
+        HKEY tweak;
+        if (registry.OpenKey(key, name.c_str(), &tweak) != ERROR_SUCCESS) {
+            whole = false;
+            continue;
+        }
+        parts->subkeys.emplace_back(name, KeySnapshot());
+        whole = TakeKeySnapshotOf(registry, tweak, &parts->subkeys.back().second) && whole;
+        registry.CloseKey(tweak);
+    }
+    uint32_t type = REG_NONE;
+    uint32_t size = 0;
+    const long error = registry.QueryValue(key, kCount, &type, nullptr, &size);
+    if (error == ERROR_SUCCESS) {
+        std::vector<uint8_t> data(size + 1);
+        whole = registry.QueryValue(key, kCount, &type, data.data(), &size) == ERROR_SUCCESS && whole;
+        data.resize(size);
+        parts->values.push_back({kCount, type, data});
+    } else if (error != ERROR_FILE_NOT_FOUND) {
+        whole = false;
+    }
+    parts->exists = !parts->values.empty() || !parts->subkeys.empty();
+    return whole;
+}
+
+bool RemoveSetParts(IRegistry& registry, HKEY key, const std::string& path) {
+    const long error = registry.DeleteValue(key, kCount);
+    bool removed = error == ERROR_SUCCESS || error == ERROR_FILE_NOT_FOUND;
+    std::vector<std::string> names;
+    removed = TweakKeyNames(registry, key, &names) && removed;
+    for (const std::string& name : names) {
+        // A tweak key holds no subkeys unless someone put them there: then the whole tree goes.
+        removed = (registry.DeleteKey(key, name.c_str()) == ERROR_SUCCESS ||
+                   DeleteKeyTree(registry, path + "\\" + name) == ERROR_SUCCESS) &&
+                  removed;
+    }
+    return removed;
+}
+
+bool WriteSetParts(IRegistry& registry, HKEY key, const KeySnapshot& parts) {
+    bool written = true;
+    for (const auto& [name, tweak] : parts.subkeys) {
+        HKEY subkey;
+        if (registry.CreateKey(key, name.c_str(), &subkey) != ERROR_SUCCESS) return false;
+        written = WriteKeySnapshotTo(registry, subkey, tweak) && written;
+        registry.CloseKey(subkey);
+        if (!written) return false;
+    }
+    for (const KeySnapshot::Value& value : parts.values) {
+        if (!WriteKeySnapshotValue(registry, key, value)) return false;
+    }
+    return true;
+}
+
+bool IsSetKeyPath(const std::string& path) {
+    const std::string sets = std::string(kConfigRoot) + "Configurations";
+    if (!IsKeyPathWithin(path, sets) || IsSameKeyPath(path, sets)) return false;
+    const std::vector<std::string> parts = KeyPathParts(path);
+    for (size_t i = KeyPathParts(sets).size() + 1; i < parts.size(); ++i) {
+        if (TweakIndexOfKeyName(parts[i]) >= 0) return false;
+    }
+    return true;
+}

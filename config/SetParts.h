@@ -1,0 +1,32 @@
+// What of a set key belongs to the set: its "Count" value and its "Tweak %02d" keys with
+// everything below them. Other values, and other subkeys (the keys of profiles nested in this
+// one, such as "Müller" of "Kunden\Müller"), belong to no write of this set.
+#pragma once
+
+#include <string>
+
+#include "config/KeySnapshot.h"
+#include "platform/WinTypes.h"
+
+class CTweakConfig;
+class IRegistry;
+
+// The set's parts as its save stores them: "Count" and the seven values of every tweak key.
+KeySnapshot SetPartsOf(const CTweakConfig& config);
+
+// Reads the set's parts of the open key into *parts (values: "Count" only; subkeys: the tweak
+// keys whole). False when something could not be read. parts->exists tells whether there was any.
+bool ReadSetParts(IRegistry& registry, HKEY key, KeySnapshot* parts);
+
+// Removes the set's parts from the key at path below HKEY_USERS (open as key): "Count" first, so
+// that a reader without the configuration's turn finds no set rather than a part of one. False
+// when anything stayed.
+bool RemoveSetParts(IRegistry& registry, HKEY key, const std::string& path);
+
+// Writes parts into the open key: the tweak keys first, "Count" last. False when any write failed.
+bool WriteSetParts(IRegistry& registry, HKEY key, const KeySnapshot& parts);
+
+// Whether a set may be stored at path below HKEY_USERS: strictly below the "Configurations" key,
+// and no key name below its first one is a tweak key name ("Kunden\Tweak 00" is a tweak key of
+// "Kunden", which that set's writes replace).
+bool IsSetKeyPath(const std::string& path);

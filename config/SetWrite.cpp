@@ -1,0 +1,231 @@
+// The pending write: staged whole, committed by one value, applied, removed.
+#include "config/SetWrite.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "config/AppBase.h"
+#include "config/RegistryEnum.h"
+#include "config/RegistryTree.h"
+#include "config/SetParts.h"
+#include "platform/Platform.h"
+#include "platform/Registry.h"
+
+const char* const kPendingWriteKey = "Pending Write";
+
+namespace {
+
+// Journal layout: "Pending Write" holds "Set 00", "Set 01", ... with the set key's path below
+// HKEY_USERS in "Key" and, for a set that is stored, its parts as bytes (KeySnapshotBytes) in the
+// REG_BINARY values "New 0", "New 1", ... of at most kChunk bytes each; "Complete" (REG_DWORD 1),
+// written last, makes it count. A few values whatever the set's size: the staging costs little.
+const char* const kComplete = "Complete";
+const char* const kKey = "Key";
+const size_t kChunk = 256 * 1024;
+
+enum class Applied { kAll, kRefused, kPart };
+
+std::string JournalPath() { return std::string(kConfigRoot) + kPendingWriteKey; }
+
+std::string EntryName(size_t index) {
+    char name[32];
+    std::snprintf(name, sizeof name, "Set %02u", static_cast<unsigned>(index));
+    return name;
+}
+
+std::string ChunkName(size_t index) { return "New " + std::to_string(index); }
+
+bool SetText(IRegistry& registry, HKEY key, const char* name, const std::string& text) {
+    return registry.SetValue(key, name, REG_SZ, reinterpret_cast<const uint8_t*>(text.c_str()),
+                             static_cast<uint32_t>(text.size() + 1)) == ERROR_SUCCESS;
+}
+
+bool ReadText(IRegistry& registry, HKEY key, const char* name, std::string* text) {
+    uint32_t size = 0;
+    if (registry.QueryValue(key, name, nullptr, nullptr, &size) != ERROR_SUCCESS) return false;
+    std::vector<char> data(size + 1, '\0');
+    if (registry.QueryValue(key, name, nullptr, reinterpret_cast<uint8_t*>(data.data()), &size) != ERROR_SUCCESS) {
+        return false;
+    }
+    text->assign(data.data());
+    return true;
+}
+
+bool WriteJournal(IRegistry& registry, const std::vector<SetChange>& changes) {
+    HKEY journal;
+    if (registry.CreateKey(HKEY_USERS, JournalPath().c_str(), &journal) != ERROR_SUCCESS) return false;
+    bool written = true;
+    for (size_t i = 0; written && i < changes.size(); ++i) {
+        HKEY entry;
+        written = registry.CreateKey(journal, EntryName(i).c_str(), &entry) == ERROR_SUCCESS;
+        if (!written) break;
+        written = SetText(registry, entry, kKey, changes[i].keyPath);
+        if (changes[i].store) {
+            const std::vector<uint8_t> bytes = KeySnapshotBytes(changes[i].parts);
+            for (size_t at = 0, n = 0; written && at < bytes.size(); at += kChunk, ++n) {
+                const size_t size = std::min(kChunk, bytes.size() - at);
+                written = registry.SetValue(entry, ChunkName(n).c_str(), REG_BINARY, bytes.data() + at,
+                                            static_cast<uint32_t>(size)) == ERROR_SUCCESS;
+            }
+        }
+        registry.CloseKey(entry);
+    }
+    // The commit: from here on the write counts, and is completed by whoever comes next.
+    const uint8_t one[4] = {1, 0, 0, 0};
+    written = written && registry.SetValue(journal, kComplete, REG_DWORD, one, sizeof one) == ERROR_SUCCESS;
+    registry.CloseKey(journal);
+    return written;
+}
+
+// False when the journal cannot be read whole; a committed journal is then kept for later.
+bool ReadJournal(IRegistry& registry, HKEY journal, std::vector<SetChange>* changes) {
+    for (size_t i = 0;; ++i) {
+        HKEY entry;
+        const long error = registry.OpenKey(journal, EntryName(i).c_str(), &entry);
+        if (error == ERROR_FILE_NOT_FOUND) return true;
+        if (error != ERROR_SUCCESS) return false;
+        SetChange change;
+        bool whole = ReadText(registry, entry, kKey, &change.keyPath) && IsSetKeyPath(change.keyPath);
+        std::vector<uint8_t> bytes;
+        for (size_t n = 0; whole; ++n) {
+            uint32_t size = 0;
+            const long error = registry.QueryValue(entry, ChunkName(n).c_str(), nullptr, nullptr, &size);
+            if (error == ERROR_FILE_NOT_FOUND) break;
+            bytes.resize(bytes.size() + size);
+            whole = error == ERROR_SUCCESS && registry.QueryValue(entry, ChunkName(n).c_str(), nullptr,
+                                                                  bytes.data() + bytes.size() - size, &size) == ERROR_SUCCESS;
+        }
+        change.store = !bytes.empty();
+        if (whole && change.store) whole = ReadKeySnapshotBytes(bytes, &change.parts);
+        registry.CloseKey(entry);
+        if (!whole) return false;
+        changes->push_back(std::move(change));
+    }
+}
+
+bool IsCommitted(IRegistry& registry, HKEY journal) {
+    uint8_t data[4] = {};
+    uint32_t size = sizeof data;
+    return registry.QueryValue(journal, kComplete, nullptr, data, &size) == ERROR_SUCCESS && size == 4 &&
+           data[0] == 1 && data[1] == 0 && data[2] == 0 && data[3] == 0;
+}
+
+// "Complete" goes first: a journal that is only partly removed must never be applied again.
+bool RemoveJournal(IRegistry& registry) {
+    HKEY journal;
+    const long opened = registry.OpenKey(HKEY_USERS, JournalPath().c_str(), &journal);
+    if (opened == ERROR_FILE_NOT_FOUND) return true;
+    if (opened != ERROR_SUCCESS) return false;
+    const long error = registry.DeleteValue(journal, kComplete);
+    registry.CloseKey(journal);
+    if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND) return false;
+    const long deleted = DeleteKeyTree(registry, JournalPath());
+    return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
+}
+
+bool IsEmptyKey(IRegistry& registry, const std::string& path) {
+    HKEY key;
+    if (registry.OpenKey(HKEY_USERS, path.c_str(), &key) != ERROR_SUCCESS) return false;
+    std::string name;
+    EnumeratedValue value;
+    const bool empty = EnumKeyName(registry, key, 0, &name) == ERROR_NO_MORE_ITEMS &&
+                       EnumValueWhole(registry, key, 0, &value) == ERROR_NO_MORE_ITEMS;
+    registry.CloseKey(key);
+    return empty;
+}
+
+// Puts every change in place. Applying again after any part of it gives the same end.
+Applied Apply(IRegistry& registry, const std::vector<SetChange>& changes) {
+    // Every key is opened or made first: a refusal here has changed nothing that a reader sees,
+    // and the keys made so far are taken back.
+    std::vector<HKEY> keys(changes.size(), nullptr);
+    std::vector<std::string> made;
+    Applied result = Applied::kAll;
+    for (size_t i = 0; i < changes.size(); ++i) {
+        const char* path = changes[i].keyPath.c_str();
+        long error = registry.OpenKey(HKEY_USERS, path, &keys[i]);
+        if (error == ERROR_FILE_NOT_FOUND && changes[i].store) {
+            error = registry.CreateKey(HKEY_USERS, path, &keys[i]);
+            if (error == ERROR_SUCCESS) made.push_back(path);
+        }
+        if (error == ERROR_FILE_NOT_FOUND) continue;
+        if (error != ERROR_SUCCESS) {
+            result = Applied::kRefused;
+            break;
+        }
+    }
+    for (size_t i = 0; result == Applied::kAll && i < changes.size(); ++i) {
+        if (keys[i] == nullptr) continue;
+        if (!RemoveSetParts(registry, keys[i], changes[i].keyPath) ||
+            (changes[i].store && !WriteSetParts(registry, keys[i], changes[i].parts))) {
+            result = Applied::kPart;
+        }
+    }
+    for (HKEY key : keys) {
+        if (key != nullptr) registry.CloseKey(key);
+    }
+    if (result == Applied::kRefused) {
+        for (auto path = made.rbegin(); path != made.rend(); ++path) registry.DeleteKey(HKEY_USERS, path->c_str());
+    }
+    if (result != Applied::kAll) return result;
+    // A removed set's key goes when nothing else is left in it.
+    for (const SetChange& change : changes) {
+        if (!change.store && IsEmptyKey(registry, change.keyPath)) {
+            if (registry.DeleteKey(HKEY_USERS, change.keyPath.c_str()) != ERROR_SUCCESS) return Applied::kPart;
+        }
+    }
+    return Applied::kAll;
+}
+
+// True when no write is left pending afterwards.
+bool CompletePendingWrite(IRegistry& registry) {
+    HKEY journal;
+    const long opened = registry.OpenKey(HKEY_USERS, JournalPath().c_str(), &journal);
+    if (opened == ERROR_FILE_NOT_FOUND) return true;
+    if (opened != ERROR_SUCCESS) return false;
+    const bool committed = IsCommitted(registry, journal);
+    std::vector<SetChange> changes;
+    const bool read = committed && ReadJournal(registry, journal, &changes);
+    registry.CloseKey(journal);
+    if (committed && !read) return false;
+    // An uncommitted write never happened; a committed one that the registry refuses at its
+    // first step changed nothing and never will.
+    const Applied applied = committed ? Apply(registry, changes) : Applied::kRefused;
+    return applied != Applied::kPart && RemoveJournal(registry);
+}
+
+}  // namespace
+
+ConfigurationTurn::ConfigurationTurn()
+    : m_registry(GetRegistry()), m_bHeld(m_registry.BeginTurn(kTurnWaitMs) == ERROR_SUCCESS),
+      m_bSettled(m_bHeld && CompletePendingWrite(m_registry)) {}
+
+ConfigurationTurn::~ConfigurationTurn() {
+    if (m_bHeld) m_registry.EndTurn();
+}
+
+SetWriteResult WriteStoredSets(const std::vector<SetChange>& changes) {
+    for (const SetChange& change : changes) {
+        if (!IsSetKeyPath(change.keyPath)) return SetWriteResult::kUnchanged;
+    }
+    const ConfigurationTurn turn;
+    if (!turn.Settled()) return SetWriteResult::kUnchanged;
+    IRegistry& registry = GetRegistry();
+    if (!WriteJournal(registry, changes)) {
+        RemoveJournal(registry);
+        return SetWriteResult::kUnchanged;
+    }
+    switch (Apply(registry, changes)) {
+    case Applied::kAll:
+        // A journal that stays is applied once more by the next reader, to the same end.
+        RemoveJournal(registry);
+        return SetWriteResult::kWritten;
+    case Applied::kRefused:
+        // A journal that stays committed would be tried again by the next reader.
+        return RemoveJournal(registry) ? SetWriteResult::kUnchanged : SetWriteResult::kInterrupted;
+    case Applied::kPart:
+        break;
+    }
+    return SetWriteResult::kInterrupted;
+}

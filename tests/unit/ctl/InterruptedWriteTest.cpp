@@ -1,0 +1,151 @@
+// Every write of stored sets, ended at each of its registry writes, and once more while the next
+// reader completes it: a fresh application object then reads every set old or new, whole, and
+// "Configurations" holds exactly the one layout or the other.
+#include "CtlFixture.h"
+
+#include <functional>
+#include <iostream>
+#include <map>
+
+#include "config/ProfileKeys.h"
+#include "config/RegistryTree.h"
+#include "config/SetWrite.h"
+#include "config/StoredSet.h"
+#include "config/TweakSetSource.h"
+
+namespace {
+
+const char* const kProfiles[] = {"", "Kunden", "Kunden\\M\xFCller", "Work", "Work\\Alt", "Privat", "Neu"};
+
+class InterruptedWrite : public CtlTest {
+protected:
+    void StoreSet(const std::string& profile, const std::vector<std::string>& names) {
+        const std::string key = profile.empty() ? GlobalKey() : ProfileKey(profile);
+        PutDword(key, "Count", uint32_t(names.size()));
+        for (size_t i = 0; i < names.size(); ++i) PutTweak(key, int(i), names[i], "C:\\" + names[i] + ".exe", "\"%LOCAL_FILE_PATH%\"", 1);
+    }
+    void StoreOld() {
+        StoreSet("", {"g0", "g1"});
+        StoreSet("Kunden", {"k0", "k1", "k2"});
+        PutString(ProfileKey("Kunden"), "Note", "not the set's");
+        StoreSet("Kunden\\M\xFCller", {"m0", "m1"});
+        StoreSet("Work", {"w0"});
+    }
+    // What a fresh application object reads for each profile: whose set, and its tweaks.
+    std::map<std::string, std::string> Observed() {
+        RecordingApp fresh;
+        std::map<std::string, std::string> seen;
+        for (const char* profile : kProfiles) {
+            CTweakConfig set(profile);
+            set.Load();
+            std::string text = FindTweakSetSource(set).own ? "own:" : "global:";
+            for (const CTweakInfo* tweak : set.m_arrTweaks) text += tweak->m_strName + "=" + tweak->m_strExe + ";";
+            seen[profile] = text;
+        }
+        return seen;
+    }
+    MemoryRegistry::Key Stored() { return m_reg.Snapshot(HKEY_USERS, Root("")).value_or(MemoryRegistry::Key{}); }
+    // Puts the configuration root back as key holds it.
+    void Restore(const MemoryRegistry::Key& key, const std::string& path) {
+        for (const auto& value : key.values) Put(path, value.name.c_str(), value.type, value.data);
+        if (key.values.empty()) {
+            HKEY h;
+            ASSERT_EQ(m_reg.CreateKey(HKEY_USERS, path.c_str(), &h), ERROR_SUCCESS);
+            m_reg.CloseKey(h);
+        }
+        for (const auto& sub : key.subkeys) Restore(sub, path + "\\" + sub.name);
+    }
+    void Reset(const MemoryRegistry::Key& root) {
+        m_reg.StopAtMutatingCall(std::nullopt);
+        DeleteKeyTree(m_reg, Root(""));
+        Restore(root, Root(""));
+    }
+};
+
+std::string Names(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) text += name + "=C:\\" + name + ".exe;";
+    return text;
+}
+
+TEST_F(InterruptedWrite, EveryStopLeavesTheOldOrTheNewSetsWhole) {
+    std::unique_ptr<CTweakConfig> saved(new CTweakConfig("Kunden"));
+    for (const char* name : {"s0", "s1"}) {
+        saved->m_arrTweaks.push_back(new CTweakInfo);
+        saved->m_arrTweaks.back()->m_strName = name;
+        saved->m_arrTweaks.back()->m_strExe = std::string("C:\\") + name + ".exe";
+    }
+    const std::string file = "REGEDIT4\r\n\r\n"
+        "[HKEY_USERS\\" + GlobalKey() + "]\r\n\"Count\"=dword:00000001\r\n"
+        "[HKEY_USERS\\" + GlobalKey() + "\\Tweak 00]\r\n\"Name\"=\"i0\"\r\n\"Exe\"=\"C:\\\\i0.exe\"\r\n"
+        "[HKEY_USERS\\" + ProfileKey("Kunden") + "]\r\n\"Count\"=dword:00000002\r\n"
+        "[HKEY_USERS\\" + ProfileKey("Kunden") + "\\Tweak 01]\r\n\"Name\"=\"i1\"\r\n\"Exe\"=\"C:\\\\i1.exe\"\r\n"
+        "[HKEY_USERS\\" + ProfileKey("Neu") + "]\r\n\"Count\"=dword:00000000\r\n";
+    m_files.Put("C:\\sets.reg", std::vector<uint8_t>(file.begin(), file.end()));
+
+    const std::string kunden = "Kunden", mueller = "Kunden\\M\xFCller", g = "", work = "Work";
+    struct Operation {
+        const char* what;
+        std::function<void()> run;
+        std::map<std::string, std::string> after;  // what is read once it is done, where it changes
+    };
+    const Operation operations[] = {
+        {"the tweak list's save of Kunden", [&] { ReplaceStoredSet(*saved); }, {{kunden, "own:" + Names({"s0", "s1"})}}},
+        {"the import of a file with three sets",
+         [&] { Run({"import", "C:\\sets.reg"}); },
+         {{g, "global:i0=C:\\i0.exe;"}, {kunden, "own:=;i1=C:\\i1.exe;"}, {"Neu", "own:"}, {"Privat", "global:i0=C:\\i0.exe;"},
+          {"Work\\Alt", "global:i0=C:\\i0.exe;"}}},
+        {"the rename of Kunden", [&] { RenameProfileKey(m_app, "Kunden", "Privat"); },
+         {{kunden, "global:" + Names({"g0", "g1"})}, {"Privat", "own:" + Names({"k0", "k1", "k2"})}}},
+        {"the rename of Work into itself", [&] { RenameProfileKey(m_app, "Work", "Work\\Alt"); },
+         {{work, "global:" + Names({"g0", "g1"})}, {"Work\\Alt", "own:" + Names({"w0"})}}},
+        {"the delete of Kunden", [&] { DeleteProfileKey(m_app, "Kunden"); }, {{kunden, "global:" + Names({"g0", "g1"})}}},
+    };
+
+    StoreOld();
+    const MemoryRegistry::Key oldTree = Stored();
+    const std::map<std::string, std::string> oldSeen = Observed();
+    ASSERT_EQ(oldSeen.at(mueller), "own:" + Names({"m0", "m1"}));
+    size_t stops = 0;
+    for (const Operation& op : operations) {
+        Reset(oldTree);
+        m_reg.StopAtMutatingCall(std::nullopt);
+        op.run();
+        const size_t calls = m_reg.MutatingCallCount();
+        const MemoryRegistry::Key newTree = Stored();
+        std::map<std::string, std::string> newSeen = Observed();
+        // Only what the write is about changes: the nested set and the note stay, always.
+        std::map<std::string, std::string> expected = oldSeen;
+        for (const auto& [profile, text] : op.after) expected[profile] = text;
+        EXPECT_EQ(newSeen, expected) << op.what;
+        EXPECT_EQ(Get(ProfileKey("Kunden"), "Note")->data, Sz("not the set's")) << op.what;
+
+        for (size_t k = 0; k < calls; ++k) {
+            Reset(oldTree);
+            m_reg.StopAtMutatingCall(k);
+            op.run();
+            const MemoryRegistry::Key stopped = Stored();
+            // The next reader's completion, ended at each of its writes in turn, then one that ends.
+            m_reg.StopAtMutatingCall(std::nullopt);
+            { const ConfigurationTurn reader; }
+            const size_t completion = m_reg.MutatingCallCount();
+            for (size_t k2 = 0; k2 <= completion; ++k2) {
+                Reset(stopped);
+                m_reg.StopAtMutatingCall(k2 < completion ? std::optional<size_t>(k2) : std::nullopt);
+                { const ConfigurationTurn reader; }
+                m_reg.StopAtMutatingCall(std::nullopt);
+                ++stops;
+                const std::map<std::string, std::string> seen = Observed();
+                const std::string where = std::string(op.what) + ", stopped at write " + std::to_string(k) +
+                                          ", completion stopped at " + std::to_string(k2);
+                EXPECT_TRUE(seen == oldSeen || seen == newSeen) << where;
+                const MemoryRegistry::Key tree = Stored();
+                EXPECT_TRUE(tree == oldTree || tree == newTree) << where;
+                if (HasFailure()) return;
+            }
+        }
+    }
+    std::cout << "stop points tried: " << stops << "\n";
+}
+
+}  // namespace
