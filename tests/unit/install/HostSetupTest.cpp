@@ -79,10 +79,14 @@ TEST_F(HostSetupTest, VersionTableDecidesBetweenStartingTheHostAndMessage1010) {
         bool starts;
     };
     const Case cases[] = {
-        {"FTP Zorvant 11.3", true},    {"FTP Zorvant 11.29", false},
+        {"FTP Zorvant 11.3", true},    {"FTP Zorvant 11.2", false},
         {"FTP Zorvant 12.0.1", true},  {"FTP Zorvant V12.0", false},
-        {"12.5", true},                {"FTP Zorvant 12.0 ", false},
-        {"", false},                   {"FTP Zorvant 11.2999", false},
+        {"12.5", true},                {"FTP Zorvant 12.0 ", true},
+        {"", false},                   {"FTP Zorvant 11.29", true},
+        {"FTP Zorvant 11.10", true},   {"FTP Zorvant 12.1 Beta", true},
+        {"FTP Zorvant 12.0 (32-bit)", true}, {"FTP Zorvant (32-bit) 11.2", false},
+        {"FTP Zorvant (32-bit)", false},     {"FTP Zorvant 11", false},
+        {"FTP Zorvant 99999999999.0", true}, {"FTP Zorvant 11.3.", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.displayName);
@@ -215,7 +219,7 @@ TEST_F(HostSetupTest, UninstallStartsTheHostWithTheModulesOwnPath) {
 
 TEST_F(HostSetupTest, UninstallWithoutHostOrWithAnOldOneIsSilent) {
     EXPECT_EQ(ZTAddOnUninstall(0, 0), 0);
-    RegisterHost("FTP Zorvant 11.29");
+    RegisterHost("FTP Zorvant 11.2");
     EXPECT_EQ(ZTAddOnUninstall(0, 0), 0);
 
     EXPECT_TRUE(m_launcher.ExecuteCalls().empty());

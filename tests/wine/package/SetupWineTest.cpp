@@ -29,6 +29,10 @@ const char kHostSettingsKey[] = ".DEFAULT\\Software\\Tarku Software\\FTP Zorvant
 const int kNextButton = 1;
 const int kFolderEdit = 1019;
 const DWORD kTimeout = 30000;
+// Where every test installs: as below a 64-bit system's "Program Files (x86)", with the other
+// characters that a call text of the setup's plug-in could take for its own, and a variable's
+// name that the setup must not expand.
+const char kFolderBelowTarget[] = "Program Files (x86)\\Add-Ons & Co's; $INSTDIR $0\\Trevanel";
 
 // A started program, terminated if a failed test leaves it running.
 class Started {
@@ -217,7 +221,7 @@ protected:
         m_hostExe = m_host.Copy(wine::ProgramPath("Recorder.exe"), "FTPZorvant.exe");
         m_hostFolder = wine::WithoutTrailingBackslash(m_host.Path());
         wine::RegisterHost(m_hostFolder, "FTP Zorvant 12.0");
-        m_folder = m_target.Path() + "FTP Zorvant Add-Ons\\Trevanel";
+        m_folder = m_target.Path() + kFolderBelowTarget;
     }
     void TearDown() override {
         for (const char* key : {kUninstallKey, kHostSetupKey})
@@ -285,14 +289,17 @@ protected:
 
     // Runs the setup with arguments and checks that no window of it ever shows.
     DWORD InstallQuietly(const std::wstring& arguments) {
-        Started setup(Wide("\"" + m_setup + "\" ") + arguments);
+        return RunQuietly(Wide("\"" + m_setup + "\" ") + arguments);
+    }
+    DWORD RunQuietly(const std::wstring& commandLine) {
+        Started program(commandLine);
         bool windowShown = false;
-        while (setup.Running()) {
-            windowShown = windowShown || VisibleWindowOf(setup.Id()) != nullptr;
+        while (program.Running()) {
+            windowShown = windowShown || VisibleWindowOf(program.Id()) != nullptr;
             Sleep(10);
         }
         EXPECT_FALSE(windowShown);
-        return setup.Wait();
+        return program.Wait();
     }
 
     // Runs the entry's quiet uninstall line with extra arguments. The uninstaller goes on from a
@@ -418,7 +425,7 @@ TEST_F(SetupWine, ACancelledTweakListInstallsNoHostAndAQuietUpdateAndRemovalKeep
                       std::string("HKLM\\") + kUninstallKey));
 }
 
-TEST_F(SetupWine, AQuietUninstallLeavesADllThatIsStillLoadedToTheNextRestart) {
+TEST_F(SetupWine, AQuietUpdateOrUninstallWithTheDllHeldSaysSoAndRecordsNoOtherVersion) {
     const char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
     const auto pendingBefore =
         wine::ReadRegValue(HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations");
@@ -426,6 +433,13 @@ TEST_F(SetupWine, AQuietUninstallLeavesADllThatIsStillLoadedToTheNextRestart) {
     const std::string dll = m_folder + "\\ZTTrevanelAddon.dll";
     HMODULE held = LoadLibraryA(dll.c_str());
     ASSERT_NE(held, nullptr);
+
+    // The update changes nothing while the DLL cannot be replaced, and ends with 3.
+    SetRegString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion", "0.9");
+    WriteWholeFile(m_folder + "\\README.txt", "an older read-me");
+    EXPECT_EQ(InstallQuietly(L"/S"), 3u);
+    EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion"), "0.9");
+    EXPECT_EQ(ReadWholeFile(m_folder + "\\README.txt"), "an older read-me");
 
     UninstallQuietly("", false);
     const auto pending =
@@ -447,6 +461,30 @@ TEST_F(SetupWine, AQuietUninstallLeavesADllThatIsStillLoadedToTheNextRestart) {
     ASSERT_TRUE(pending.has_value());
     const std::string names(pending->data.begin(), pending->data.end());
     EXPECT_NE(names.find(dll), std::string::npos);
+}
+
+TEST_F(SetupWine, AQuietUninstallThatCannotTellTheHostAsksNothingAndSaysSo) {
+    struct Case {
+        const char* host;
+        DWORD exitCode;
+    };
+    const Case cases[] = {{"not installed", 0}, {"its program missing", 3}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.host);
+        ASSERT_EQ(InstallQuietly(L"/S /D=" + Wide(m_folder)), 0u);
+        if (c.exitCode == 0) {
+            wine::DeleteRegTree(HKEY_LOCAL_MACHINE, kHostSetupKey);
+        } else {
+            wine::RegisterHost(m_folder, "FTP Zorvant 12.0");
+        }
+        // _?= keeps the uninstaller from going on from a copy, so its exit status is seen.
+        const std::string uninstaller = m_folder + "\\Uninstall.exe";
+        EXPECT_EQ(RunQuietly(Wide("\"" + uninstaller + "\" /S _?=" + m_folder)), c.exitCode);
+        EXPECT_FALSE(wine::RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+        EXPECT_EQ(FilesBelow(m_folder + "\\"), std::set<std::string>{"Uninstall.exe"});
+        DeleteFileA(uninstaller.c_str());
+    }
+    EXPECT_TRUE(HostRuns().empty());
 }
 
 TEST_F(SetupWine, TheFolderPageRefusesAFolderWhoseNameTheAddOnCannotReceive) {
