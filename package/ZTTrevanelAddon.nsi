@@ -186,6 +186,29 @@ FunctionEnd
     ${EndIf}
 !macroend
 
+; The install folder gets the rights of Program Files, wherever it lies and whatever it had:
+; the system and administrators change it, users read and run. Everything in it inherits them.
+; Otherwise any user could replace the DLL that every user's FTP Zorvant loads, or the
+; uninstaller that the list of installed programs runs elevated.
+!define FOLDER_RIGHTS "D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"
+LangString NoFolderRights ${LANG_ENGLISH} "The rights of the folder could not be set (error $R4); users other than administrators may be able to change its files."
+LangString NoFolderRights ${LANG_GERMAN} "Die Rechte des Ordners konnten nicht gesetzt werden (Fehler $R4); auch andere Benutzer als Administratoren können seine Dateien womöglich ändern."
+Function SetFolderRights
+    CreateDirectory "$INSTDIR"
+    StrCpy $R7 $INSTDIR
+    StrCpy $R4 -1
+    System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w "${FOLDER_RIGHTS}", i 1, *p .R5, p 0) i.R3'
+    ${If} $R3 <> 0
+        System::Call 'advapi32::GetSecurityDescriptorDacl(p R5, *i .R3, *p .R2, *i .R1) i.R3'
+        ; SE_FILE_OBJECT; DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION
+        System::Call 'advapi32::SetNamedSecurityInfoW(w R7, i 1, i 0x80000004, p 0, p 0, p R2, p 0) i.R4'
+        System::Call 'kernel32::LocalFree(p R5)'
+    ${EndIf}
+    ${If} $R4 <> 0
+        DetailPrint "$(NoFolderRights)"
+    ${EndIf}
+FunctionEnd
+
 ; Deletes one installed file; one that is in use goes at the next restart, and the details and
 ; the finish page say so.
 !macro RemoveInstalledFile path
@@ -198,6 +221,7 @@ FunctionEnd
 !macroend
 
 Section "-Add-on"
+    Call SetFolderRights
     SetOutPath "$INSTDIR"
     !insertmacro InstallFiles
     WriteUninstaller "$INSTDIR\Uninstall.exe"

@@ -2,6 +2,8 @@
 // against a recording program that stands in for the host's executable in a folder with blanks.
 // Its uninstaller is run the way the system's list of installed programs runs it.
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <atomic>
@@ -485,6 +487,56 @@ TEST_F(SetupWine, AQuietUninstallThatCannotTellTheHostAsksNothingAndSaysSo) {
         DeleteFileA(uninstaller.c_str());
     }
     EXPECT_TRUE(HostRuns().empty());
+}
+
+// The rights of a file or folder in the security descriptor language; "(unreadable)" when the
+// system gives none.
+std::string Rights(const std::string& path) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    PACL dacl = nullptr;
+    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                              &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
+        return "(unreadable)";
+    char* text = nullptr;
+    std::string rights = "(unreadable)";
+    if (ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1,
+                                                             DACL_SECURITY_INFORMATION, &text, nullptr)) {
+        rights = text;
+        LocalFree(text);
+    }
+    LocalFree(descriptor);
+    return rights;
+}
+
+// Gives path the rights that sddl describes; false when the system refuses.
+bool SetRights(const std::string& path, const char* sddl) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor, nullptr))
+        return false;
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
+    std::string name = path;
+    const DWORD result = SetNamedSecurityInfoA(&name[0], SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                               nullptr, nullptr, dacl, nullptr);
+    LocalFree(descriptor);
+    return result == ERROR_SUCCESS;
+}
+
+TEST_F(SetupWine, TheInstallFolderGetsTheRightsOfProgramFilesAlsoWhenItExisted) {
+    // One that every user may change, as a folder outside Program Files may have.
+    const char kOpenToUsers[] = "D:(A;OICI;FA;;;BU)";
+    ASSERT_EQ(SHCreateDirectoryExA(nullptr, m_folder.c_str(), nullptr), ERROR_SUCCESS);
+    ASSERT_TRUE(SetRights(m_folder, kOpenToUsers));
+    if (Rights(m_folder) != kOpenToUsers) {
+        GTEST_SKIP() << "this Wine keeps no rights of its own for files: it gives " << Rights(m_folder);
+    }
+    for (const bool existed : {true, false}) {
+        SCOPED_TRACE(existed ? "existing folder" : "fresh folder");
+        ASSERT_EQ(InstallQuietly(L"/S /D=" + Wide(m_folder)), 0u);
+        EXPECT_EQ(Rights(m_folder), "D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)");
+        UninstallQuietly();
+    }
 }
 
 TEST_F(SetupWine, TheFolderPageRefusesAFolderWhoseNameTheAddOnCannotReceive) {
