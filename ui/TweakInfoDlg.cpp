@@ -89,7 +89,17 @@ void CTweakInfoDlg::OnAddFilter() {
     const std::string text = GetDlgItemText(IDC_EDIT_FILTER);
     if (text.empty()) return;
 
+    // The list finds rows without regard to case; that is the filters' own rule only while
+    // "Ignore case" is ticked. Otherwise *.TXT and *.txt are two filters.
     int index = m_listFilters.FindStringExact(-1, text);
+    if (index >= 0 && !IsDlgButtonChecked(IDC_CHECK_IGNORE_CASE)) {
+        index = -1;
+        std::string row;
+        for (int i = 0; i < m_listFilters.GetCount() && index < 0; ++i) {
+            m_listFilters.GetText(i, row);
+            if (row == text) index = i;
+        }
+    }
     if (index < 0) index = m_listFilters.AddString(text);
     m_listFilters.SetCurSel(index);
     EnableDlgItem(IDC_BTN_REMOVE_FILTER, m_listFilters.GetCurSel() != LB_ERR);
@@ -125,7 +135,12 @@ void CTweakInfoDlg::OnSelChangeFilters() {
 }
 
 void CTweakInfoDlg::OnBrowse() {
-    const std::string current = GetDlgItemText(IDC_EDIT_EXE);
+    // The file dialog opens nothing for a name it cannot take: a path in quotes (as the shell's
+    // "Copy as path" gives it) loses them, and one holding a character no file name has is left out.
+    std::string current = GetDlgItemText(IDC_EDIT_EXE);
+    if (current.size() >= 2 && current.front() == '"' && current.back() == '"')
+        current = current.substr(1, current.size() - 2);
+    if (current.find_first_of("\"<>|*?") != std::string::npos) current.clear();
     std::string path;
     if (GetUi().GetOpenFileName(current, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY,
                                 "Any File (*.*)|*.*||", &path)) {
