@@ -8,6 +8,7 @@
 
 #include "addon/Exports.h"
 #include "addon/ZTTrevanelApp.h"
+#include "platform/ProcessVariables.h"
 #include "platform/Registry.h"
 #include "platform/headless/HeadlessUi.h"
 #include "platform/memory/MemoryLauncher.h"
@@ -224,6 +225,42 @@ TEST_F(HostSetupTest, UninstallWithoutHostOrWithAnOldOneIsSilent) {
 
     EXPECT_TRUE(m_launcher.ExecuteCalls().empty());
     EXPECT_TRUE(m_ui.MessageBoxes().empty());
+}
+
+TEST_F(HostSetupTest, CalledByTheSilentSetupTheExportsShowNothingAndLeaveTheirOutcome) {
+    struct Case {
+        const char* displayName;  // null: no host
+        int executeResult;
+        const char* uninstall;
+    };
+    const Case cases[] = {{nullptr, 42, "no-host"},
+                          {"FTP Zorvant 11.2", 42, "old-host"},
+                          {"FTP Zorvant 12.0", 2, "start-failed"},
+                          {"FTP Zorvant 12.0", 42, "host-started"}};
+    WriteProcessVariable("TREVANEL_SETUP", "silent");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.uninstall);
+        MemoryLauncher launcher;
+        HeadlessUi ui(TREVANEL_SOURCE_DIR "/ui/ZTTrevanelAddon.rc");
+        StandIns swap{launcher, ui};
+        if (c.displayName) RegisterHost(c.displayName);  // the rows without a host come first
+        launcher.SetExecuteResult("D:\\Program Files\\FTP Zorvant\\FTPZorvant.exe", c.executeResult);
+
+        // The tweak list needs a person: a silent install opens nothing and starts nothing.
+        ZTAddOnInstall("D:\\Program Files\\Tools");
+        std::string outcome;
+        EXPECT_TRUE(ReadProcessVariable("TREVANEL_SETUP_OUTCOME", &outcome));
+        EXPECT_EQ(outcome, "not-confirmed");
+
+        EXPECT_EQ(ZTAddOnUninstall(0, 0), 0);
+        EXPECT_TRUE(ReadProcessVariable("TREVANEL_SETUP_OUTCOME", &outcome));
+        EXPECT_EQ(outcome, c.uninstall);
+        EXPECT_TRUE(ui.MessageBoxes().empty());
+        EXPECT_TRUE(ui.DialogsRun().empty());
+        for (const std::string& problem : ui.Problems()) ADD_FAILURE() << problem;
+    }
+    RemoveProcessVariable("TREVANEL_SETUP");
+    RemoveProcessVariable("TREVANEL_SETUP_OUTCOME");
 }
 
 }  // namespace

@@ -313,7 +313,8 @@ protected:
         EXPECT_TRUE(wine::WaitUntil([&] {
             return !wine::RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) &&
                    (!folderGoes || !FileExists(m_folder));
-        }, kTimeout)) << "the uninstall left its entry or the folder " << m_folder;
+        }, kTimeout)) << "the uninstall left " << m_folder << " with " << FilesBelow(m_folder + "\\").size()
+                       << " files, its entry " << (wine::RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) ? "too" : "gone");
     }
 
     void StoreGlobalTweak(const std::string& name) {
