@@ -540,6 +540,32 @@ TEST_F(SetupWine, TheInstallFolderGetsTheRightsOfProgramFilesAlsoWhenItExisted) 
     }
 }
 
+TEST_F(SetupWine, AnUninstallThatCannotTellTheHostAsksAndNoKeepsEverything) {
+    ASSERT_EQ(InstallQuietly(L"/S /D=" + Wide(m_folder)), 0u);
+    wine::RegisterHost(m_folder, "FTP Zorvant 12.0");  // where no FTPZorvant.exe is
+    const std::set<std::string> files = FilesBelow(m_folder + "\\");
+
+    // The uninstaller goes on from a copy of itself, whose wizard the test finds by its caption
+    // (which ends in a blank).
+    Started uninstall(Wide("\"" + m_folder + "\\Uninstall.exe\""));
+    HWND wizard = wine::WaitForVisibleWindow("#32770", "FTP Zorvant Trevanel Add-On Uninstall ", kTimeout);
+    ASSERT_NE(wizard, nullptr) << "no uninstall wizard";
+    // The confirmation page, then the components page, where Next is the uninstall button.
+    HWND next = GetDlgItem(wizard, kNextButton);
+    ASSERT_TRUE(wine::WaitUntil([&] { return VisibleText(wizard, "from your computer") != nullptr; }, kTimeout));
+    Click(next);
+    ASSERT_TRUE(wine::WaitUntil([&] { return VisibleText(wizard, "Choose which features") != nullptr; }, kTimeout));
+    Click(next);
+    const wine::MessageBoxSeen question = wine::AnswerMessageBox(wizard, IDNO);
+    EXPECT_NE(question.text.find("FTP Zorvant could not be told"), std::string::npos) << question.text;
+    EXPECT_NE(question.text.find("Remove the add-on's files anyway?"), std::string::npos) << question.text;
+
+    Click(GetDlgItem(wizard, IDCANCEL));
+    EXPECT_TRUE(wine::WaitUntil([&] { return !IsWindow(wizard); }, kTimeout)) << "the wizard stayed";
+    EXPECT_EQ(FilesBelow(m_folder + "\\"), files);
+    EXPECT_TRUE(wine::RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
 TEST_F(SetupWine, TheFolderPageRefusesAFolderWhoseNameTheAddOnCannotReceive) {
     Started setup(Wide("\"" + m_setup + "\""));
     HWND wizard = nullptr, edit = nullptr;
