@@ -55,7 +55,7 @@ void WINAPI ZTAddOnSessionCreate(void* hSession, const char* profileName) {
 int WINAPI ZTAddOnFileDownloadedTweak(void* hSession, int type, const char* remotePath,
                                       const char* localPath, uint32_t unused) {
     RunExport([&] {
-        if (CTweakSession* session = GetTheApp().FindSession(hSession))
+        if (const auto session = GetTheApp().FindSession(hSession))
             session->OnFileDownloaded(type, remotePath, localPath, unused);
     });
     return 0;
@@ -64,7 +64,7 @@ int WINAPI ZTAddOnFileDownloadedTweak(void* hSession, int type, const char* remo
 int WINAPI ZTAddOnFileUploadTweak(void* hSession, int type, const char* localPath,
                                   uint32_t unused1, const char* remotePath, uint32_t unused2) {
     RunExport([&] {
-        if (CTweakSession* session = GetTheApp().FindSession(hSession))
+        if (const auto session = GetTheApp().FindSession(hSession))
             session->OnFileUploaded(type, localPath, unused1, remotePath, unused2);
     });
     return 0;

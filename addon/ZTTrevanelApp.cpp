@@ -8,13 +8,6 @@
 #include "platform/Module.h"
 #include "platform/Platform.h"
 
-namespace {
-
-// Allocated at once, so the table never rehashes while the host opens sessions.
-const size_t kSessionBuckets = 2311;
-
-}  // namespace
-
 CZTTrevanelApp::CZTTrevanelApp() { m_mapSessions.rehash(kSessionBuckets); }
 
 CZTTrevanelApp::~CZTTrevanelApp() {

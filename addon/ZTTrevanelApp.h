@@ -2,7 +2,9 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <unordered_map>
+#include <vector>
 
 #include "addon/TweakSession.h"
 #include "config/AppBase.h"
@@ -15,17 +17,27 @@ public:
     // Fills the module strings from the module's file path.
     int InitInstance();
 
-    CTweakSession* CreateSession(void* hSession, const char* profileName);
+    // The new session, or null when hSession has one already. Any thread.
+    std::shared_ptr<CTweakSession> CreateSession(void* hSession, const char* profileName);
     void DeleteAllSessions();
     void ReloadSessions(const char* profileName) override;
 
-    // The session of hSession, or null.
-    CTweakSession* FindSession(void* hSession) const;
-    // Deletes the session of hSession, if any.
+    // The session of hSession, or null; the caller's reference keeps it alive after a destroy.
+    std::shared_ptr<CTweakSession> FindSession(void* hSession) const;
+    // Removes the session of hSession, if any, from the table at once; it is freed when no
+    // transfer holds it any more. Any thread, also from inside a transfer of that session.
     void DestroySession(void* hSession);
+    size_t SessionCount() const;
 
-    // Host session handle to the owned session.
-    std::unordered_map<void*, std::unique_ptr<CTweakSession>> m_mapSessions;
+private:
+    // Allocated at once, so the table never rehashes while the host opens sessions.
+    static const size_t kSessionBuckets = 2311;
+
+    std::vector<std::shared_ptr<CTweakSession>> LiveSessions() const;
+
+    mutable std::mutex m_sessionsLock;
+    // Host session handle to the session.
+    std::unordered_map<void*, std::shared_ptr<CTweakSession>> m_mapSessions;
 };
 
 // The add-on's application object.

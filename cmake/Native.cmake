@@ -38,7 +38,8 @@ add_executable(pe32_files ${CMAKE_SOURCE_DIR}/tests/pe32/ShippedFilesTest.cpp
     ${CMAKE_SOURCE_DIR}/tests/common/AddonImage.cpp)
 target_include_directories(pe32_files PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(pe32_files PRIVATE GTest::gtest_main)
-target_compile_definitions(pe32_files PRIVATE TREVANEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+target_compile_definitions(pe32_files PRIVATE TREVANEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+    TREVANEL_VERSION="${PROJECT_VERSION}")
 
 # The session soak: plainly, and under valgrind where it is installed (no definite loss allowed).
 add_executable(soak_sessions ${CMAKE_SOURCE_DIR}/tests/soak/SessionSoak.cpp)

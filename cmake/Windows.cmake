@@ -68,7 +68,8 @@ function(trevanel_windows_program target)
 endfunction()
 
 # The host stand-in.
-add_executable(ZTHost ${CMAKE_SOURCE_DIR}/tools/ZTHost.cpp)
+add_executable(ZTHost ${CMAKE_SOURCE_DIR}/tools/ZTHost.cpp ${CMAKE_SOURCE_DIR}/tools/ZTHostFtp.cpp)
+target_link_libraries(ZTHost PRIVATE wininet)
 trevanel_windows_program(ZTHost)
 
 # The configuration tool, shipped beside the add-on: the add-on's own core and the tool's part.
@@ -127,12 +128,27 @@ foreach(area_dir ${WINE_AREAS})
         TREVANEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}" TREVANEL_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
     trevanel_windows_program(wine_${area})
     add_dependencies(wine_${area} ZTTrevanelAddon ZTHost ZTTrevanelCtl ZTTrevanelRecord ${TREVANEL_FIXTURES})
+    # The transfer tests need the FTP server that the fixture below starts and stops.
+    set(area_properties)
+    if(area STREQUAL "ftp")
+        set(area_properties FIXTURES_REQUIRED ftp_server)
+    endif()
     gtest_discover_tests(wine_${area}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 120
         TEST_PREFIX "wine_${area}."
-        PROPERTIES RESOURCE_LOCK wine_prefix TIMEOUT 300)
+        PROPERTIES RESOURCE_LOCK wine_prefix TIMEOUT 300 ${area_properties})
 endforeach()
+
+# The FTP server of the transfer tests, on a free port of the loopback with a fresh folder; CTest
+# stops it after them, also when they fail.
+if(TARGET wine_ftp)
+    add_test(NAME ftp_server_start COMMAND ${CMAKE_COMMAND} -E chdir ${CMAKE_BINARY_DIR}
+        sh -c "rm -rf ftp/served && '${CMAKE_SOURCE_DIR}/scripts/ftp-server' start ftp ftp/served")
+    add_test(NAME ftp_server_stop COMMAND ${CMAKE_SOURCE_DIR}/scripts/ftp-server stop ${CMAKE_BINARY_DIR}/ftp)
+    set_tests_properties(ftp_server_start PROPERTIES FIXTURES_SETUP ftp_server)
+    set_tests_properties(ftp_server_stop PROPERTIES FIXTURES_CLEANUP ftp_server)
+endif()
 
 # The registry suite that the real registry shares with the in-memory one.
 if(TARGET wine_config AND EXISTS ${CMAKE_SOURCE_DIR}/tests/shared/RegistrySuite.cpp)

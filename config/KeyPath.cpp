@@ -10,9 +10,7 @@ namespace {
 // The key names along path, folded to upper case.
 std::vector<std::string> FoldedParts(const std::string& path) {
     std::vector<std::string> parts = KeyPathParts(path);
-    for (std::string& part : parts) {
-        for (char& c : part) c = FoldRegistryNameChar(c);
-    }
+    for (std::string& part : parts) part = FoldRegistryName(part);
     return parts;
 }
 
@@ -35,6 +33,12 @@ std::vector<std::string> KeyPathParts(const std::string& path) {
 
 bool IsSameKeyPath(const std::string& a, const std::string& b) {
     return FoldedParts(a) == FoldedParts(b);
+}
+
+std::string FoldedKeyPath(const std::string& path) {
+    std::string folded;
+    for (const std::string& part : FoldedParts(path)) folded += (folded.empty() ? "" : "\\") + part;
+    return folded;
 }
 
 bool IsKeyPathWithin(const std::string& path, const std::string& ancestor) {

@@ -57,12 +57,15 @@ std::string ReadRegString(HKEY root, const char* subKey, const char* valueName,
     // Ask for the size first so that a value of any length reads whole; ask again if the value
     // grew in between.
     uint32_t size = 0;
-    long error = registry.QueryValue(key, valueName, nullptr, nullptr, &size);
+    uint32_t type = REG_NONE;
+    long error = registry.QueryValue(key, valueName, &type, nullptr, &size);
     for (int attempt = 0; error == ERROR_SUCCESS && attempt < 4; ++attempt) {
         std::vector<char> buffer(size + 1, '\0');
         uint32_t got = size;
-        error = registry.QueryValue(key, valueName, nullptr, reinterpret_cast<uint8_t*>(buffer.data()),
+        error = registry.QueryValue(key, valueName, &type, reinterpret_cast<uint8_t*>(buffer.data()),
                                     &got);
+        // A value of another type is no text of ours, whatever its bytes would spell.
+        if (error == ERROR_SUCCESS && type != REG_SZ) break;
         if (error == ERROR_SUCCESS) {
             // Data without a terminating zero ends where the data ends.
             result.assign(buffer.data(), std::find(buffer.data(), buffer.data() + got, '\0'));
@@ -83,8 +86,11 @@ int32_t ReadRegDword(HKEY root, const char* subKey, const char* valueName, int32
     int32_t result = def;
     uint8_t data[4];
     uint32_t size = sizeof data;
-    // More than 4 bytes do not fit; fewer than 4 are no number either.
-    if (registry.QueryValue(key, valueName, nullptr, data, &size) == ERROR_SUCCESS && size == 4) {
+    uint32_t type = REG_NONE;
+    // More than 4 bytes do not fit; fewer than 4 are no number either, and neither are 4 bytes
+    // of another type (the string "123" would read as 3,355,185).
+    if (registry.QueryValue(key, valueName, &type, data, &size) == ERROR_SUCCESS && size == 4 &&
+        type == REG_DWORD) {
         result = static_cast<int32_t>(uint32_t(data[0]) | uint32_t(data[1]) << 8 |
                                       uint32_t(data[2]) << 16 | uint32_t(data[3]) << 24);
     }

@@ -11,7 +11,8 @@
 void WriteRegString(HKEY root, const char* subKey, const char* valueName, const char* text);
 // REG_DWORD, four bytes, low byte first.
 void WriteRegDword(HKEY root, const char* subKey, const char* valueName, int32_t value);
-// A string of any length, read whole; data without a terminating zero ends where it ends.
+// A REG_SZ of any length, read whole; data without a terminating zero ends where it ends. A
+// value of another type reads as def.
 std::string ReadRegString(HKEY root, const char* subKey, const char* valueName, const std::string& def);
-// A value of exactly four bytes; anything else reads as def.
+// A REG_DWORD of exactly four bytes; anything else reads as def.
 int32_t ReadRegDword(HKEY root, const char* subKey, const char* valueName, int32_t def);

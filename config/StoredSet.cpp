@@ -1,6 +1,7 @@
 // The tweak list's save: replace the stored set, read it back, and undo a save that failed.
 #include "config/StoredSet.h"
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -12,6 +13,7 @@
 #include "config/RegistryEnum.h"
 #include "config/TweakConfig.h"
 #include "config/TweakInfo.h"
+#include "config/TweakKeyIndex.h"
 #include "platform/Platform.h"
 #include "platform/Registry.h"
 #include "platform/RegistryNames.h"
@@ -32,9 +34,9 @@ bool HoldsValue(const EnumeratedValue& found, const StoredTweakValue& expected) 
 }
 
 // Whether the key holds exactly the values expected (each once, none missing) and, with
-// wholeKey, no subkeys but those named in subkeys.
+// wholeKey, no subkeys but the tweak keys "Tweak %02d" whose positions subkeys marks.
 bool KeyHolds(IRegistry& registry, const std::string& path, const std::vector<StoredTweakValue>& expected,
-              const std::vector<std::string>& subkeys, bool wholeKey) {
+              const std::vector<bool>& subkeys, bool wholeKey) {
     HKEY key;
     if (registry.OpenKey(HKEY_USERS, path.c_str(), &key) != ERROR_SUCCESS) return false;
     bool holds = true;
@@ -55,15 +57,21 @@ bool KeyHolds(IRegistry& registry, const std::string& path, const std::vector<St
     if (holds && error != ERROR_NO_MORE_ITEMS) holds = false;
     for (bool s : seen) holds = holds && s;
 
+    // Each name is read back as its position, so that a set of any size is checked in linear time.
     std::string name;
+    std::vector<bool> seenKey(wholeKey ? subkeys.size() : 0, false);
     size_t count = 0;
     for (index = 0; holds && wholeKey && (error = EnumKeyName(registry, key, index, &name)) == ERROR_SUCCESS;
          ++index, ++count) {
-        bool known = false;
-        for (const std::string& subkey : subkeys) known = known || IsSameRegistryName(name, subkey);
-        holds = known;
+        const long at = TweakIndexOfKeyName(name);
+        holds = at >= 0 && static_cast<size_t>(at) < subkeys.size() && subkeys[static_cast<size_t>(at)] &&
+                !seenKey[static_cast<size_t>(at)];
+        if (holds) seenKey[static_cast<size_t>(at)] = true;
     }
-    if (holds && wholeKey) holds = error == ERROR_NO_MORE_ITEMS && count == subkeys.size();
+    if (holds && wholeKey) {
+        holds = error == ERROR_NO_MORE_ITEMS &&
+                count == static_cast<size_t>(std::count(subkeys.begin(), subkeys.end(), true));
+    }
     registry.CloseKey(key);
     return holds;
 }
@@ -74,19 +82,31 @@ bool HoldsExactly(const CTweakConfig& config, bool wholeKey) {
     IRegistry& registry = GetRegistry();
     const std::string key = config.GetKeyPath(0);
     std::vector<std::vector<StoredTweakValue>> records;
+    std::vector<bool> present;
     {
         std::lock_guard<std::mutex> guard(config.m_lock);
-        const CTweakInfo fresh;
         for (const CTweakInfo* tweak : config.m_arrTweaks) {
-            records.push_back(StoredValuesOf(tweak ? *tweak : fresh));
+            // What is stored must run as the record would: filters whose text reloads as other
+            // filters (a trailing blank, an empty item) are no save.
+            if (tweak != nullptr && !FiltersReloadAsThey(*tweak)) return false;
+            records.push_back(tweak ? StoredValuesOf(*tweak) : std::vector<StoredTweakValue>());
+            present.push_back(tweak != nullptr);
         }
     }
-    std::vector<std::string> tweakKeys;
-    for (size_t i = 0; i < records.size(); ++i) tweakKeys.push_back(TweakKeyName(i));
     const StoredTweakValue count{"Count", REG_DWORD, std::string(), static_cast<uint32_t>(records.size())};
-    if (!KeyHolds(registry, key, {count}, tweakKeys, wholeKey)) return false;
+    if (!KeyHolds(registry, key, {count}, present, wholeKey)) return false;
     for (size_t i = 0; i < records.size(); ++i) {
-        if (!KeyHolds(registry, key + "\\" + tweakKeys[i], records[i], {}, wholeKey)) return false;
+        const std::string tweakKey = key + "\\" + TweakKeyName(i);
+        if (present[i]) {
+            if (!KeyHolds(registry, tweakKey, records[i], {}, wholeKey)) return false;
+        } else if (!wholeKey) {
+            // A missing record must stay a missing key, which Load reads as a fresh record.
+            HKEY stale;
+            if (registry.OpenKey(HKEY_USERS, tweakKey.c_str(), &stale) != ERROR_FILE_NOT_FOUND) {
+                if (stale != nullptr) registry.CloseKey(stale);
+                return false;
+            }
+        }
     }
     return true;
 }

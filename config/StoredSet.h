@@ -7,7 +7,8 @@ class CTweakConfig;
 // Replaces what is stored for config's profile by exactly config's records: deletes the set's
 // key with everything below it (unless CanReplaceSetKey forbids it), saves the set, which makes
 // the live sessions reload, and checks that the key now holds "Count" and the seven values of
-// every "Tweak %02d", with the right types and data, and nothing else. When it does not, what
+// every "Tweak %02d", with the right types and data, and nothing else. A null record is no key:
+// Load reads its missing key as a fresh record. When it does not, what
 // was stored before is written back, the sessions reload again, and the result is false.
 bool ReplaceStoredSet(CTweakConfig& config);
 

@@ -66,14 +66,10 @@ void CTweakConfig::Save() {
         std::lock_guard<std::mutex> guard(m_lock);
         const std::string key = GetKeyPath(0);
         app->WriteRegDword(HKEY_USERS, key.c_str(), "Count", static_cast<int32_t>(m_arrTweaks.size()));
+        // A missing record stays a missing key, which Load reads as the fresh record it stands
+        // for; so a set whose "Count" is larger than its tweaks is stored in the time its tweaks take.
         for (size_t i = 0; i < m_arrTweaks.size(); ++i) {
-            const std::string tweakKey = key + "\\" + TweakKeyName(i);
-            // A missing record is stored as a fresh one, so the numbering stays whole.
-            if (m_arrTweaks[i] != nullptr) {
-                m_arrTweaks[i]->Save(tweakKey);
-            } else {
-                CTweakInfo().Save(tweakKey);
-            }
+            if (m_arrTweaks[i] != nullptr) m_arrTweaks[i]->Save(key + "\\" + TweakKeyName(i));
         }
     }
     // Outside the lock: a reload may reach this very set.

@@ -1,6 +1,7 @@
 // The tweak record: defaults, its registry form and the text form of its filter list.
 #include "config/TweakInfo.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "config/AppBase.h"
@@ -89,6 +90,30 @@ void CTweakInfo::ParseFilters(const std::string& text) {
 std::string CTweakInfo::GetFilterString() const {
     std::string text;
     for (const std::string& filter : m_arrFilters) text += filter + ";";
-    if (!text.empty()) text.pop_back();
+    // The last item would lose its trailing white space on reload; a final ";" keeps it.
+    const bool keepsBlank = !m_arrFilters.empty() && !m_arrFilters.back().empty() &&
+                            std::string(kWhiteSpace).find(m_arrFilters.back().back()) != std::string::npos;
+    if (!text.empty() && !keepsBlank) text.pop_back();
     return text;
+}
+
+bool FiltersReloadAsThey(const CTweakInfo& tweak) {
+    CTweakInfo reloaded;
+    reloaded.ParseFilters(tweak.GetFilterString());
+    return reloaded.m_arrFilters == tweak.m_arrFilters;
+}
+
+std::vector<std::string> EnteredFilters(const std::string& text) {
+    std::vector<std::string> filters;
+    size_t start = 0;
+    while (start <= text.size()) {
+        const size_t end = std::min(text.find(';', start), text.size());
+        const size_t first = text.find_first_not_of(kWhiteSpace, start);
+        if (first != std::string::npos && first < end) {
+            const size_t last = text.find_last_not_of(kWhiteSpace, end - 1);
+            filters.push_back(text.substr(first, last + 1 - first));
+        }
+        start = end + 1;
+    }
+    return filters;
 }

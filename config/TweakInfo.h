@@ -30,6 +30,16 @@ std::vector<StoredTweakValue> StoredValuesOf(const CTweakInfo& tweak);
 // field, and a "Filter" text is parsed into filters added to the list. Other names change nothing.
 void TakeStoredValue(CTweakInfo& tweak, const StoredTweakValue& value);
 
+// Whether tweak's filters, stored as GetFilterString gives them, load back as the same list. They
+// do for every list that ParseFilters gives and every list of entered filters; an empty item, an
+// item holding ";" or one with leading white space after the first would load as other filters.
+bool FiltersReloadAsThey(const CTweakInfo& tweak);
+
+// The filters a text typed into the editor's filter field stands for: split at ";", each item
+// without white space at either end, empty ones dropped. Filters entered so always reload as
+// they are and match what they will match after the save.
+std::vector<std::string> EnteredFilters(const std::string& text);
+
 class CTweakInfo {
 public:
     CTweakInfo();

@@ -1,7 +1,10 @@
 // The commands of the configuration tool and their arguments.
 #include "ctl/CtlProgram.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <new>
+#include <unordered_set>
 
 #include "config/AppBase.h"
 #include "config/KeyPath.h"
@@ -19,7 +22,8 @@
 #include "ctl/TransferType.h"
 #include "ctl/TweakExplain.h"
 #include "ctl/TweakRunLog.h"
-#include "platform/Cp1252.h"
+#include "platform/AnsiText.h"
+#include "platform/RegistryNames.h"
 #include "platform/FileSystem.h"
 #include "runner/RunRecord.h"
 #include "runner/RunRecorder.h"
@@ -72,8 +76,16 @@ bool Parse(const std::vector<std::string>& args, Arguments* parsed, std::string*
     }
     const CommandRule& rule = *parsed->rule;
     bool optionsEnd = false;
+    std::vector<std::string> given;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        const bool option = !optionsEnd && arg.size() > 2 && arg.compare(0, 2, "--") == 0 && !IsHelp(arg);
+        // An option given twice would leave one of the two unused without a word.
+        if (option && std::find(given.begin(), given.end(), arg) != given.end()) {
+            *message = arg + " given twice";
+            return false;
+        }
+        if (option) given.push_back(arg);
         if (optionsEnd || arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
             if (IsHelp(arg) && !optionsEnd) {
                 parsed->help = true;
@@ -87,10 +99,6 @@ bool Parse(const std::vector<std::string>& args, Arguments* parsed, std::string*
         } else if (arg == "--profile" && rule.profile) {
             if (++i >= args.size()) {
                 *message = "--profile needs a profile name";
-                return false;
-            }
-            if (parsed->hasProfile) {
-                *message = "--profile given twice";
                 return false;
             }
             parsed->hasProfile = true;
@@ -127,6 +135,10 @@ bool Parse(const std::vector<std::string>& args, Arguments* parsed, std::string*
         *message = "export takes --profile or --all, not both";
         return false;
     }
+    if (parsed->tsv && parsed->hasHtml) {
+        *message = "history takes --tsv or --html, not both";
+        return false;
+    }
     if (parsed->rest.size() < rule.minArgs || parsed->rest.size() > rule.maxArgs) {
         *message = std::string(rule.name) + " takes " +
                    (rule.minArgs == rule.maxArgs ? std::to_string(rule.minArgs)
@@ -143,19 +155,26 @@ int Usage(const std::string& command, const std::string& message, std::ostream& 
 }
 
 // The keys of one stored set: the set key and its tweak keys, without profiles nested below it.
+// A key belongs to a tweak key when the name right below the set key is one of them, which is
+// looked up, so that a set of any size is picked out in linear time.
 RegFile SetKeys(const RegFile& tree, const std::string& keyPath) {
     RegFile keys;
     for (const StoredSet& set : FindStoredSets(tree).sets) {
         if (!IsSameKeyPath(set.keyPath, keyPath)) continue;
+        const size_t depth = KeyPathParts(set.keyPath).size();
+        std::unordered_set<std::string> tweakNames;
+        for (const StoredTweakKey& tweak : set.tweaks) {
+            std::string tweakPath;
+            KeyPathBelowUsers(tweak.key->path, &tweakPath);
+            tweakNames.insert(FoldRegistryName(KeyPathParts(tweakPath).back()));
+        }
         for (const RegFileKey& key : tree.keys) {
             std::string path;
             if (!KeyPathBelowUsers(key.path, &path)) continue;
-            bool wanted = &key == set.key;
-            for (const StoredTweakKey& tweak : set.tweaks) {
-                std::string tweakPath;
-                KeyPathBelowUsers(tweak.key->path, &tweakPath);
-                wanted = wanted || IsKeyPathWithin(path, tweakPath);
-            }
+            const std::vector<std::string> parts = KeyPathParts(path);
+            const bool wanted = &key == set.key ||
+                                (parts.size() > depth && IsKeyPathWithin(path, set.keyPath) &&
+                                 tweakNames.count(FoldRegistryName(parts[depth])) > 0);
             if (wanted) keys.keys.push_back(key);
         }
     }
@@ -252,7 +271,7 @@ int History(const Arguments& args, std::ostream& out, std::ostream& err) {
     const std::vector<RecordedTransfer> transfers = SelectTransfers(ReadRunRecords(folder), query);
     const std::string file = RunRecordFile(folder);
     if (args.hasHtml) {
-        const std::string page = HistoryPage(transfers, Cp1252ToUtf8(file), IsRunRecordOn());
+        const std::string page = HistoryPage(transfers, AnsiTextToUtf8(file), IsRunRecordOn());
         std::string errorText;
         if (!GetFileSystem().WriteFile(args.html, std::vector<uint8_t>(page.begin(), page.end()), &errorText)) {
             err << "ZTTrevanelCtl: cannot write " << args.html << ": " << errorText << "\n";
@@ -321,6 +340,21 @@ int Transfer(const Arguments& args, std::ostream& out, std::ostream& err) {
     return log.NotStartedCount() > 0 ? kCtlFound : kCtlOk;
 }
 
+int RunCommand(const Arguments& parsed, std::ostream& out, std::ostream& err) {
+    const std::string command = parsed.rule->name;
+    if (command == "list") return ListStoredSets(out) ? kCtlOk : kCtlFile;
+    if (command == "show") {
+        ShowTweakSet(parsed.profile, out);
+        return kCtlOk;
+    }
+    if (command == "check") return CheckSets(parsed.hasProfile ? &parsed.profile : nullptr, out) ? kCtlFound : kCtlOk;
+    if (command == "export") return Export(parsed, out, err);
+    if (command == "import") return Import(parsed, out, err);
+    if (command == "history") return History(parsed, out, err);
+    if (command == "record") return Record(parsed, out, err);
+    return Transfer(parsed, out, err);
+}
+
 }  // namespace
 
 int RunCtlProgram(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -341,15 +375,13 @@ int RunCtlProgram(const std::vector<std::string>& args, std::ostream& out, std::
         out << CtlHelpText(command);
         return kCtlOk;
     }
-    if (command == "list") return ListStoredSets(out) ? kCtlOk : kCtlFile;
-    if (command == "show") {
-        ShowTweakSet(parsed.profile, out);
-        return kCtlOk;
+    // A file or a registry far larger than memory ends the command with a word and status 3, not
+    // with the runtime's abort.
+    try {
+        return RunCommand(parsed, out, err);
+    } catch (const std::bad_alloc&) {
+        err << "ZTTrevanelCtl: not enough memory to finish " << command << "\n";
+        return kCtlFile;
     }
-    if (command == "check") return CheckSets(parsed.hasProfile ? &parsed.profile : nullptr, out) ? kCtlFound : kCtlOk;
-    if (command == "export") return Export(parsed, out, err);
-    if (command == "import") return Import(parsed, out, err);
-    if (command == "history") return History(parsed, out, err);
-    if (command == "record") return Record(parsed, out, err);
-    return Transfer(parsed, out, err);
 }
+

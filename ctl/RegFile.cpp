@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "platform/Cp1252.h"
+#include "platform/AnsiText.h"
 #include "platform/WinTypes.h"
 
 namespace {
@@ -17,9 +17,9 @@ void Append(std::u16string& out, const std::string& ascii) {
     for (char c : ascii) out += static_cast<char16_t>(static_cast<unsigned char>(c));
 }
 
-std::u16string Quoted(const std::string& cp1252) {
+std::u16string Quoted(const std::string& ansi) {
     std::u16string out = u"\"";
-    for (char16_t u : Cp1252ToUtf16(cp1252)) {
+    for (char16_t u : AnsiTextToUtf16(ansi)) {
         if (u == u'\\' || u == u'"') out += u'\\';
         out += u;
     }
@@ -43,7 +43,7 @@ bool FitsQuotedString(const std::vector<uint8_t>& data) {
 std::vector<uint8_t> HexBytes(const RegFileValue& value) {
     if (!IsStringType(value.type)) return value.data;
     std::vector<uint8_t> bytes;
-    for (char16_t u : Cp1252ToUtf16(std::string(value.data.begin(), value.data.end()))) {
+    for (char16_t u : AnsiTextToUtf16(std::string(value.data.begin(), value.data.end()))) {
         bytes.push_back(static_cast<uint8_t>(u & 0xFF));
         bytes.push_back(static_cast<uint8_t>(u >> 8));
     }
@@ -83,7 +83,7 @@ std::vector<uint8_t> WriteRegFile(const RegFile& file) {
     out += u"\r\n";
     for (const RegFileKey& key : file.keys) {
         out += u"\r\n[";
-        out += Cp1252ToUtf16(key.path);
+        out += AnsiTextToUtf16(key.path);
         out += u"]\r\n";
         for (const RegFileValue& value : key.values) {
             const std::u16string name = value.name.empty() ? u"@" : Quoted(value.name);
@@ -137,13 +137,17 @@ public:
         for (size_t i = 1; i < lines.size(); ++i) {
             const int lineNo = static_cast<int>(i + 1);
             std::u16string line = TrimLeft(lines[i]);
-            // A hex list goes on over lines that end in "\".
-            while (!line.empty() && line.back() == u'\\' && IsHexLine(line)) {
-                line.pop_back();
-                if (++i >= lines.size()) return Fail(lineNo, "the value is cut off: its continuation line is missing");
-                line += TrimLeft(lines[i]);
-            }
+            // A comment is a line of its own, whatever it ends in, as the editor reads it.
             if (line.empty() || line[0] == u';') continue;
+            // Only a hex list goes on over lines that end in "\"; whether the line holds one is
+            // decided once, from its start, so that joining stays linear in the file.
+            if (IsHexValueLine(line)) {
+                while (!line.empty() && line.back() == u'\\') {
+                    line.pop_back();
+                    if (++i >= lines.size()) return Fail(lineNo, "the value is cut off: its continuation line is missing");
+                    line.append(lines[i], FirstNonBlank(lines[i]), std::u16string::npos);
+                }
+            }
             if (!(line[0] == u'[' ? ReadKey(line, lineNo) : ReadValue(line, lineNo))) return false;
         }
         return true;
@@ -172,7 +176,7 @@ private:
         for (uint8_t b : bytes) {
             if (b == 0) return Fail(0, "the file holds zero bytes but no UTF-16 byte order mark");
         }
-        *text = Cp1252ToUtf16(std::string(bytes.begin(), bytes.end()));
+        *text = AnsiTextToUtf16(std::string(bytes.begin(), bytes.end()));
         return true;
     }
 
@@ -191,27 +195,41 @@ private:
         while (!lines->empty() && TrimLeft(lines->back()).empty()) lines->pop_back();
     }
 
-    static std::u16string TrimLeft(const std::u16string& s) {
+    static size_t FirstNonBlank(const std::u16string& s) {
         size_t i = 0;
         while (i < s.size() && (s[i] == u' ' || s[i] == u'\t')) ++i;
-        return s.substr(i);
+        return i;
     }
+
+    static std::u16string TrimLeft(const std::u16string& s) { return s.substr(FirstNonBlank(s)); }
 
     static std::u16string TrimRight(std::u16string s) {
         while (!s.empty() && (s.back() == u' ' || s.back() == u'\t')) s.pop_back();
         return s;
     }
 
-    static bool IsHexLine(const std::u16string& line) {
-        return line.find(u"=hex") != std::u16string::npos;
+    // A value line ("@" or a quoted name, then "=") whose data starts with "hex".
+    static bool IsHexValueLine(const std::u16string& line) {
+        size_t pos = 1;
+        if (line[0] == u'"') {
+            while (pos < line.size() && line[pos] != u'"') pos += line[pos] == u'\\' ? 2 : 1;
+            ++pos;
+        } else if (line[0] != u'@') {
+            return false;
+        }
+        while (pos < line.size() && line[pos] == u' ') ++pos;
+        if (pos >= line.size() || line[pos] != u'=') return false;
+        ++pos;
+        while (pos < line.size() && line[pos] == u' ') ++pos;
+        return line.compare(pos, 3, u"hex") == 0;
     }
 
-    bool ToCp1252(const std::u16string& text, int lineNo, std::string* out) {
+    bool ToAnsi(const std::u16string& text, int lineNo, std::string* out) {
         char16_t bad = 0;
-        if (Utf16ToCp1252(text, out, &bad)) return true;
+        if (Utf16ToAnsiText(text, out, &bad)) return true;
         char message[96];
         std::snprintf(message, sizeof message,
-                      "the character U+%04X has no code page 1252 form, so it cannot be stored",
+                      "the character U+%04X has no form in the system's ANSI code page, so it cannot be stored",
                       static_cast<unsigned>(bad));
         return Fail(lineNo, message);
     }
@@ -225,9 +243,11 @@ private:
         if (!path.empty() && path[0] == u'-') {
             return Fail(lineNo, "the line deletes a key; deleting is not accepted");
         }
+        // The registry would end the name at the zero, so the key would be another one.
+        if (path.find(u'\0') != std::u16string::npos) return Fail(lineNo, "the key name holds a zero character");
         RegFileKey key;
         key.line = lineNo;
-        if (!ToCp1252(path, lineNo, &key.path)) return false;
+        if (!ToAnsi(path, lineNo, &key.path)) return false;
         if (key.path.empty()) return Fail(lineNo, "the key line names no key");
         m_file->keys.push_back(key);
         return true;
@@ -262,7 +282,8 @@ private:
         } else if (line[0] == u'"') {
             std::u16string name;
             if (!ReadQuoted(line, &pos, lineNo, &name)) return false;
-            if (!ToCp1252(name, lineNo, &value.name)) return false;
+            if (name.find(u'\0') != std::u16string::npos) return Fail(lineNo, "the value name holds a zero character");
+            if (!ToAnsi(name, lineNo, &value.name)) return false;
             if (value.name.empty()) return Fail(lineNo, "a value name is empty");
         } else {
             return Fail(lineNo, "the line is neither a key, a value nor a comment");
@@ -285,7 +306,7 @@ private:
             if (!ReadQuoted(data, &pos, lineNo, &text)) return false;
             if (pos != data.size()) return Fail(lineNo, "text follows the closing quote");
             std::string bytes;
-            if (!ToCp1252(text, lineNo, &bytes)) return false;
+            if (!ToAnsi(text, lineNo, &bytes)) return false;
             value->type = REG_SZ;
             value->data.assign(bytes.begin(), bytes.end());
             value->data.push_back(0);
@@ -359,7 +380,7 @@ private:
             text += static_cast<char16_t>(bytes[i] | bytes[i + 1] << 8);
         }
         std::string ansi;
-        if (!ToCp1252(text, lineNo, &ansi)) return false;
+        if (!ToAnsi(text, lineNo, &ansi)) return false;
         value->data.assign(ansi.begin(), ansi.end());
         return true;
     }

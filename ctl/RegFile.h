@@ -1,7 +1,7 @@
 // Registry files as the system's registry editor writes and reads them: the Unicode form
 // ("Windows Registry Editor Version 5.00", UTF-16LE with byte order mark, CR LF) and the older
-// ANSI form ("REGEDIT4", code page 1252). Values hold the bytes the registry's ANSI view stores,
-// so a string is its code page 1252 text with the terminating zero.
+// ANSI form ("REGEDIT4", in the system's ANSI code page). Values hold the bytes the registry's
+// ANSI view stores, so a string is its ANSI text with the terminating zero.
 #pragma once
 
 #include <cstdint>

@@ -5,7 +5,7 @@
 
 #include "config/TweakConfig.h"
 #include "ctl/TransferType.h"
-#include "platform/Cp1252.h"
+#include "platform/AnsiText.h"
 #include "platform/RegistryNames.h"
 
 namespace {
@@ -62,7 +62,7 @@ std::vector<RecordedTransfer> SelectTransfers(const std::vector<RunRecord>& reco
     std::vector<RecordedTransfer> transfers;
     std::map<std::string, size_t> open;
     for (const RunRecord& r : records) {
-        if (query.hasProfile && !IsSameRegistryName(Utf8ToCp1252(r.profile), query.profile)) continue;
+        if (query.hasProfile && !IsSameRegistryName(Utf8ToAnsiText(r.profile), query.profile)) continue;
         const std::string key = EventKey(r);
         const auto it = open.find(key);
         if (it != open.end() && transfers[it->second].records.back().index < r.index) {
@@ -87,17 +87,17 @@ std::vector<RecordedTransfer> SelectTransfers(const std::vector<RunRecord>& reco
 
 void PrintHistoryTsv(const std::vector<RecordedTransfer>& transfers, std::ostream& out) {
     for (const RecordedTransfer& t : transfers) {
-        for (const RunRecord& r : t.records) out << Utf8ToCp1252(RecordTsvLine(r));
+        for (const RunRecord& r : t.records) out << Utf8ToAnsiText(RecordTsvLine(r));
     }
 }
 
 void PrintHistory(const std::vector<RecordedTransfer>& transfers, std::ostream& out) {
     for (const RecordedTransfer& t : transfers) {
         const RunRecord& first = t.records.front();
-        out << "\n" << Utf8ToCp1252(TransferHeading(first)) << "\n"
-            << "  local:  " << Utf8ToCp1252(first.localPath) << "\n"
-            << "  remote: " << Utf8ToCp1252(first.remotePath) << "\n";
-        for (const RunRecord& r : t.records) out << (r.IsProblem() ? "  ! " : "    ") << Utf8ToCp1252(TweakText(r)) << "\n";
+        out << "\n" << Utf8ToAnsiText(TransferHeading(first)) << "\n"
+            << "  local:  " << Utf8ToAnsiText(first.localPath) << "\n"
+            << "  remote: " << Utf8ToAnsiText(first.remotePath) << "\n";
+        for (const RunRecord& r : t.records) out << (r.IsProblem() ? "  ! " : "    ") << Utf8ToAnsiText(TweakText(r)) << "\n";
     }
 }
 

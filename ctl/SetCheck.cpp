@@ -15,6 +15,7 @@
 #include "platform/FileSystem.h"
 #include "platform/WinTypes.h"
 #include "runner/ProgramKind.h"
+#include "runner/ProgramSearch.h"
 #include "runner/TweakEnvironment.h"
 #include "runner/WildcardMatch.h"
 
@@ -151,6 +152,11 @@ std::vector<std::string> CheckTweak(const CTweakInfo& tweak) {
         problems.push_back("no program is given");
     } else if (HasFolder(tweak.m_strExe) && !GetFileSystem().FileExists(tweak.m_strExe)) {
         problems.push_back("the program file does not exist: " + tweak.m_strExe);
+    } else if (!FindProgramToStart(tweak.m_strExe).found) {
+        problems.push_back("the program " + tweak.m_strExe + " is named without a folder and is in none of "
+                           "the system folders, the PATH or the registered application paths, so it never "
+                           "starts (the current directory is never searched: write .\\" + tweak.m_strExe +
+                           " for a program there)");
     }
     if ((tweak.m_nApplyTo & 0x3Fu) == 0) {
         problems.push_back("no transfer type is ticked, so it never runs");
@@ -178,7 +184,21 @@ std::vector<std::string> CheckTweak(const CTweakInfo& tweak) {
                                               "%REMOTE_FILE_PATH%");
         }
     }
-    if (placeholder && ClassifyProgram(tweak.m_strExe) == ProgramKind::Batch) {
+    const std::string program = FindProgramToStart(tweak.m_strExe).file;
+    const ProgramKind kind = ClassifyProgram(program);
+    if (placeholder && kind == ProgramKind::Cmd) {
+        problems.push_back("the program is cmd.exe: after /c it strips the outer quotes of the command, so "
+                           "a path quoted once may stand unquoted; write /c \"\"C:\\script.bat\" "
+                           "\"%LOCAL_FILE_PATH%\"\" (quotes around the whole command), or let the batch "
+                           "file read %" + std::string(kTweakVariableNames[0]) + "%");
+    }
+    const std::string variable = CodeVariableOf(program);
+    if (placeholder && !variable.empty()) {
+        problems.push_back("the program runs code from its command line: a path written into that code is "
+                           "refused whenever the code's quoting could not hold it; read it from the "
+                           "environment instead (" + variable + ")");
+    }
+    if (placeholder && (kind == ProgramKind::Batch || kind == ProgramKind::Cmd)) {
         problems.push_back("the program runs through cmd.exe (a batch file, cmd.exe, a shortcut or "
                            "a name without extension): every transfer whose path holds %, ! or a "
                            "line break, or unquoted & | < > ^ ( ) , ; =, is refused; the variables %" +
@@ -239,11 +259,19 @@ int CheckSets(const std::string* profile, std::ostream& out) {
         CTweakConfig set(stored.profile.c_str());
         const TweakSetSource source = FindTweakSetSource(set);
         // A key whose "Count" does not count is no set of its own: its tweaks never run.
+        // Only the tweak keys that Load reads and that exist are read, as Load reads them: a missing
+        // one is the fresh record that the line about missing keys names, so a "Count" far above
+        // the keys stored costs nothing.
         if (source.own || stored.profile.empty()) {
-            set.Load();
-            for (size_t i = 0; i < set.m_arrTweaks.size(); ++i) {
-                for (const std::string& problem : CheckTweak(*set.m_arrTweaks[i])) {
-                    lines.push_back("  " + TweakKeyName(i) + " \"" + set.m_arrTweaks[i]->m_strName + "\": " + problem);
+            const CAppBase* app = AfxGetApp();
+            const int32_t count = app ? app->ReadRegDword(HKEY_USERS, source.keyPath.c_str(), "Count", -1) : -1;
+            for (const StoredTweakKey& key : stored.tweaks) {
+                if (key.index >= std::min<int32_t>(count, CTweakConfig::kMaxTweaks)) break;
+                const std::string name = TweakKeyName(static_cast<size_t>(key.index));
+                CTweakInfo tweak;
+                tweak.Load(source.keyPath + "\\" + name);
+                for (const std::string& problem : CheckTweak(tweak)) {
+                    lines.push_back("  " + name + " \"" + tweak.m_strName + "\": " + problem);
                 }
             }
         }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <unordered_map>
 
 #include "config/KeyPath.h"
 #include "config/TweakConfig.h"
@@ -31,23 +32,26 @@ bool Fail(RegFileError* error, int line, const std::string& message) {
 }
 
 // Keys named twice are one key, later values replacing earlier ones, as the editor imports them.
+// Keys and values are found through their folded names, so that a file of any size merges in
+// linear time.
 RegFile MergeKeys(const RegFile& file) {
     RegFile merged;
+    std::unordered_map<std::string, size_t> keyAt;
+    std::vector<std::unordered_map<std::string, size_t>> valueAt;
     for (const RegFileKey& key : file.keys) {
-        auto same = std::find_if(merged.keys.begin(), merged.keys.end(),
-                                 [&](const RegFileKey& k) { return IsSameKeyPath(k.path, key.path); });
-        if (same == merged.keys.end()) {
+        const auto [known, added] = keyAt.emplace(FoldedKeyPath(key.path), merged.keys.size());
+        if (added) {
             merged.keys.push_back(RegFileKey{key.path, {}, key.line});
-            same = merged.keys.end() - 1;
+            valueAt.emplace_back();
         }
+        RegFileKey& same = merged.keys[known->second];
+        std::unordered_map<std::string, size_t>& values = valueAt[known->second];
         for (const RegFileValue& value : key.values) {
-            auto known = std::find_if(same->values.begin(), same->values.end(), [&](const RegFileValue& v) {
-                return IsSameRegistryName(v.name, value.name);
-            });
-            if (known != same->values.end()) {
-                *known = value;
+            const auto [at, isNew] = values.emplace(FoldRegistryName(value.name), same.values.size());
+            if (isNew) {
+                same.values.push_back(value);
             } else {
-                same->values.push_back(value);
+                same.values[at->second] = value;
             }
         }
     }
@@ -123,15 +127,18 @@ bool ReadSet(const StoredSet& stored, ImportedSet* set, RegFileError* error) {
     }
     set->config.reset(new CTweakConfig(stored.profile.c_str()));
     set->line = stored.key->line;
-    for (int32_t i = 0; i < count; ++i) set->config->m_arrTweaks.push_back(new CTweakInfo);
+    // Records exist only for the tweak keys the file holds; a missing one stays null, which the
+    // save leaves a missing key, read by Load as a fresh record. So memory and time follow what
+    // the file holds, not what its "Count" claims.
+    set->config->m_arrTweaks.resize(static_cast<size_t>(count), nullptr);
     for (const StoredTweakKey& tweak : stored.tweaks) {
         if (tweak.index >= count) {
             return Fail(error, tweak.key->line, "the tweak key lies at or above \"Count\" " +
                                                     std::to_string(count) + ", so it would never be read");
         }
-        if (!ReadTweak(*tweak.key, set->config->m_arrTweaks[static_cast<size_t>(tweak.index)], error)) {
-            return false;
-        }
+        CTweakInfo*& record = set->config->m_arrTweaks[static_cast<size_t>(tweak.index)];
+        if (record == nullptr) record = new CTweakInfo;
+        if (!ReadTweak(*tweak.key, record, error)) return false;
     }
     return true;
 }

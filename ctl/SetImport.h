@@ -12,7 +12,7 @@
 class CTweakConfig;
 
 struct ImportedSet {
-    std::unique_ptr<CTweakConfig> config;  // the records, under the set's profile
+    std::unique_ptr<CTweakConfig> config;  // the records, under the set's profile; null for a missing tweak key
     int line = 0;                          // the set key's line in the file
 };
 

@@ -2,7 +2,7 @@
 #include "ctl/StoredSets.h"
 
 #include <algorithm>
-#include <map>
+#include <unordered_map>
 
 #include "config/AppBase.h"
 #include "config/KeyPath.h"
@@ -48,8 +48,11 @@ const RegFileValue* FindRegFileValue(const RegFileKey& key, const char* name) {
 
 StoredLayout FindStoredSets(const RegFile& file) {
     StoredLayout layout;
-    // Set keys first, so that a tweak key finds its set wherever the file puts it.
-    std::map<size_t, size_t> setOfKey;
+    // Set keys first, so that a tweak key finds its set wherever the file puts it; a tweak key's
+    // set is looked up by its parent's folded path, so that any number of keys and sets is
+    // classified in linear time.
+    std::vector<bool> isSet(file.keys.size(), false);
+    std::unordered_map<std::string, size_t> setAt;
     for (size_t i = 0; i < file.keys.size(); ++i) {
         const RegFileKey& key = file.keys[i];
         StoredSet set;
@@ -58,24 +61,27 @@ StoredLayout FindStoredSets(const RegFile& file) {
             continue;
         }
         set.key = &key;
-        setOfKey[i] = layout.sets.size();
+        isSet[i] = true;
+        setAt.emplace(FoldedKeyPath(set.keyPath), layout.sets.size());
         layout.sets.push_back(set);
     }
     for (size_t i = 0; i < file.keys.size(); ++i) {
-        if (setOfKey.count(i)) continue;
+        if (isSet[i]) continue;
         const RegFileKey& key = file.keys[i];
         std::string path;
         bool placed = false;
         if (KeyPathBelowUsers(key.path, &path)) {
-            const std::vector<std::string> parts = KeyPathParts(path);
+            std::vector<std::string> parts = KeyPathParts(path);
             const long index = parts.empty() ? -1 : TweakIndexOfKeyName(parts.back());
-            for (StoredSet& set : layout.sets) {
-                if (index < 0 || placed || parts.size() != KeyPathParts(set.keyPath).size() + 1 ||
-                    !IsKeyPathWithin(path, set.keyPath)) {
-                    continue;
+            if (index >= 0) {
+                parts.pop_back();
+                std::string parent;
+                for (const std::string& part : parts) parent += (parent.empty() ? "" : "\\") + part;
+                const auto set = setAt.find(FoldedKeyPath(parent));
+                if (set != setAt.end()) {
+                    layout.sets[set->second].tweaks.push_back({index, &key});
+                    placed = true;
                 }
-                set.tweaks.push_back({index, &key});
-                placed = true;
             }
         }
         if (!placed) layout.otherKeys.push_back(&key);

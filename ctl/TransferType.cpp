@@ -13,7 +13,9 @@ bool ParseTransferType(const std::string& text, int* type) {
             return true;
         }
     }
-    if (text.empty()) return false;
+    // Digits with an optional minus only: the C runtime would also take leading blanks and "+".
+    const size_t digits = text.size() > 1 && text[0] == '-' ? 1 : 0;
+    if (text.size() <= digits || text[digits] < '0' || text[digits] > '9') return false;
     char* end = nullptr;
     errno = 0;
     const long long number = std::strtoll(text.c_str(), &end, 10);

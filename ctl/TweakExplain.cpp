@@ -21,6 +21,10 @@ std::string DescribeSkip(const CTweakInfo& tweak, const TweakDecision& decision)
     case TweakVerdict::WildcardPath:
         return "the local path holds ? or *: it names no file (a character lost in the conversion "
                "to the ANSI code page) and would act as a wildcard";
+    case TweakVerdict::ProgramNotFound:
+        return "the program is named without a folder, and neither the system folders, the PATH nor "
+               "the registered application paths hold it (the current directory is never searched; "
+               "write .\\" + tweak.m_strExe + " for a program there)";
     case TweakVerdict::UnsafePath:
         return std::string("the path guard refuses the line: ") + DescribeRefusal(decision.line.refusal);
     }
@@ -58,14 +62,14 @@ void ExplainTransfer(const std::string& profile, int type, const std::string& lo
         const bool runs = decision.verdict == TweakVerdict::Applies;
         if (tsv) {
             out << i << "\t" << (runs ? "RUN" : "SKIP") << "\t" << VerdictName(decision.verdict) << "\t"
-                << EscapeTsvField(tweak.m_strName) << "\t" << EscapeTsvField(tweak.m_strExe) << "\t"
+                << EscapeTsvField(tweak.m_strName) << "\t" << EscapeTsvField(decision.program.file) << "\t"
                 << EscapeTsvField(decision.line.text) << "\n";
             continue;
         }
         out << "\n" << TweakKeyName(i) << " \"" << tweak.m_strName << "\": "
             << (runs ? "RUN" : "SKIP (" + std::string(VerdictName(decision.verdict)) + ")") << "\n";
         if (!runs) out << "  " << DescribeSkip(tweak, decision) << "\n";
-        out << "  Program:    " << tweak.m_strExe << "\n"
+        out << "  Program:    " << decision.program.file << "\n"
             << "  Parameters: " << decision.line.text << "\n";
     }
 }

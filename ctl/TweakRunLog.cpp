@@ -19,7 +19,7 @@ void CTweakRunLog::Examined(size_t index, const TweakDecision& decision) {
     if (decision.verdict != TweakVerdict::Applies) {
         m_out << "SKIP (" << VerdictName(decision.verdict) << "): " << DescribeSkip(tweak, decision) << "\n";
     } else {
-        m_out << "starting " << tweak.m_strExe << " " << decision.line.text << "\n";
+        m_out << "starting " << decision.program.file << " " << decision.line.text << "\n";
         m_out.flush();
         m_start = std::chrono::steady_clock::now();
     }

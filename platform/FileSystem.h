@@ -26,8 +26,17 @@ public:
                            std::string* errorText) = 0;
 
     // The current user's local application data folder (CSIDL_LOCAL_APPDATA) without a final
-    // backslash, or empty when the system names none.
+    // backslash, or empty when the system names none. A folder whose name the ANSI code page
+    // cannot hold comes in its short form; empty when even that cannot be held.
     virtual std::string LocalAppDataFolder() = 0;
+
+    // The system folder (GetSystemDirectoryA), then the Windows folder (GetWindowsDirectoryA),
+    // without final backslashes: where the shell looks first for a program named without a
+    // folder. A folder the system does not name is left out.
+    virtual std::vector<std::string> SystemFolders() = 0;
+
+    // The value of the calling process's environment variable name, or empty when it has none.
+    virtual std::string EnvironmentValue(const std::string& name) = 0;
 
     // Creates the folder and every missing folder above it. True when path is a folder afterwards.
     virtual bool CreateFolders(const std::string& path) = 0;
@@ -35,7 +44,8 @@ public:
     // Appends bytes to the end of the file, creating the file when it is missing, with one write
     // through a handle that may only append (FILE_APPEND_DATA), while holding a lock that every
     // caller takes: what several threads and processes append so at the same time never
-    // interleaves or overwrites, and each call's bytes stay together. Others
+    // interleaves or overwrites, and each call's bytes stay together. The wait for the lock is
+    // bounded (2 s); after it the write goes ahead without the lock. Others
     // may read, append to, rename and delete the file meanwhile. True with *sizeAfter set to the
     // file's size right after this write, read through the same handle. False when the file cannot
     // be opened or not all bytes were written; *sizeAfter is then untouched.

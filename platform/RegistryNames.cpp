@@ -16,6 +16,12 @@ char FoldRegistryNameChar(char c) {
     }
 }
 
+std::string FoldRegistryName(const std::string& name) {
+    std::string folded = name;
+    for (char& c : folded) c = FoldRegistryNameChar(c);
+    return folded;
+}
+
 int CompareRegistryNames(const std::string& a, const std::string& b) {
     const size_t n = std::min(a.size(), b.size());
     for (size_t i = 0; i < n; ++i) {

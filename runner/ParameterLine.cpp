@@ -4,16 +4,10 @@
 #include <cstring>
 #include <vector>
 
+#include "runner/LineJudges.h"
 #include "runner/ProgramKind.h"
 
 namespace {
-
-// Where inserted text lies in the line: [begin, end). An empty path leaves an empty span, which
-// still tells where the placeholder stood.
-struct Span {
-    size_t begin;
-    size_t end;
-};
 
 // Replaces every placeholder in line by value and updates the spans of earlier insertions: a
 // placeholder inside one of them grows it, one that straddles its edge joins it.
@@ -53,6 +47,8 @@ void ReplaceAll(std::string& line, std::vector<Span>& spans, const std::string& 
     line.swap(result);
     spans.swap(moved);
 }
+
+}  // namespace
 
 PathRefusal JudgeForProgram(const std::string& line, const std::vector<Span>& spans) {
     // For the C runtime, a backslash is an escape only in a run that ends at a double quote.
@@ -118,8 +114,6 @@ PathRefusal JudgeForBatch(const std::string& line, const std::vector<bool>& inse
     return found;
 }
 
-}  // namespace
-
 ParameterLine BuildParameterLine(const std::string& exe, const std::string& parameters,
                                  const char* localPath, const char* remotePath) {
     const std::string local = localPath ? localPath : "";
@@ -139,8 +133,22 @@ ParameterLine BuildParameterLine(const std::string& exe, const std::string& para
             return line;
         }
     }
-    line.refusal = ClassifyProgram(exe) == ProgramKind::Batch ? JudgeForBatch(line.text, inserted)
-                                                              : JudgeForProgram(line.text, spans);
+    // Every kind of program but a batch file splits its line by the C runtime's rules first.
+    const ProgramKind kind = ClassifyProgram(exe);
+    if (kind != ProgramKind::Batch && kind != ProgramKind::Cmd) {
+        line.refusal = JudgeForProgram(line.text, spans);
+        if (!line.IsSafe()) return line;
+    }
+    switch (kind) {
+        case ProgramKind::Program: break;
+        case ProgramKind::Batch: line.refusal = JudgeForBatch(line.text, inserted); break;
+        case ProgramKind::Cmd: line.refusal = JudgeForCmd(line.text, inserted); break;
+        case ProgramKind::PowerShell: line.refusal = JudgeForPowerShell(line.text, inserted, false); break;
+        case ProgramKind::Pwsh: line.refusal = JudgeForPowerShell(line.text, inserted, true); break;
+        case ProgramKind::CodeInterpreter:
+            line.refusal = JudgeForInterpreter(line.text, inserted, CodeSwitchesOf(exe));
+            break;
+    }
     return line;
 }
 
@@ -160,6 +168,21 @@ const char* DescribeRefusal(PathRefusal refusal) {
             return "an unquoted path holds one of & | < > ^ ( ) and the program is a batch file";
         case PathRefusal::Delimiter:
             return "an unquoted path holds one of , ; = and the program is a batch file";
+        case PathRefusal::CmdSwitch:
+            return "a path stands among cmd.exe's switches, before /c or /k";
+        case PathRefusal::ScriptParameter:
+            return "a path stands among PowerShell's parameters, before its code or script";
+        case PathRefusal::EncodedCommand:
+            return "the line holds an encoded PowerShell command, beside which no path may stand";
+        case PathRefusal::ScriptQuote:
+            return "a path inside single quotes of PowerShell code holds a single quote";
+        case PathRefusal::ScriptExpansion:
+            return "a path inside double quotes of PowerShell code holds $, ` or a double quote";
+        case PathRefusal::ScriptUnquoted:
+            return "a path stands unquoted in PowerShell code and holds more than letters, digits "
+                   "and \\ / . _ : -";
+        case PathRefusal::InterpreterCode:
+            return "a path stands inside code that the interpreter runs (-c, -e)";
     }
     return "unknown";
 }

@@ -27,6 +27,22 @@ enum class PathRefusal {
     ShellOperator,
     // Batch files only, outside quotes: cmd.exe splits arguments at , ; = as at blanks.
     Delimiter,
+    // cmd.exe: a path stands before /c or /k, among cmd.exe's own switches.
+    CmdSwitch,
+    // PowerShell: a path stands among the parameters before the code or the script.
+    ScriptParameter,
+    // PowerShell: the line holds an encoded command, beside which no path may stand.
+    EncodedCommand,
+    // PowerShell code: a path inside single quotes holds a single quote (' or one of the
+    // typographic ones PowerShell takes alike), which ends the string.
+    ScriptQuote,
+    // PowerShell code: a path inside double quotes holds $, the backtick or a typographic double
+    // quote, which expand, escape or end the string.
+    ScriptExpansion,
+    // PowerShell code: a path outside quotes holds more than letters, digits and \ / . _ : -.
+    ScriptUnquoted,
+    // python -c, node -e, perl -e, bash -c and the like: a path stands inside the code.
+    InterpreterCode,
 };
 
 struct ParameterLine {

@@ -1,9 +1,43 @@
-// Telling a batch file from a program by its name.
+// Telling batch files, command interpreters and programs apart by their names.
 #include "runner/ProgramKind.h"
 
 #include "platform/RegistryNames.h"
 
-ProgramKind ClassifyProgram(const std::string& exe) {
+namespace {
+
+// Interpreters that take code on their command line, by file name.
+struct Interpreter {
+    const char* file;
+    ProgramKind kind;
+    // The switches whose next argument is code; empty where the whole argument is.
+    const char* codeSwitches;
+    const char* localVariable;
+};
+
+const Interpreter kInterpreters[] = {
+    {"cmd.exe", ProgramKind::Cmd, "", "%TREVANEL_LOCAL_FILE_PATH%"},
+    {"powershell.exe", ProgramKind::PowerShell, "", "$env:TREVANEL_LOCAL_FILE_PATH"},
+    {"pwsh.exe", ProgramKind::Pwsh, "", "$env:TREVANEL_LOCAL_FILE_PATH"},
+    {"python.exe", ProgramKind::CodeInterpreter, "-c", "os.environ['TREVANEL_LOCAL_FILE_PATH']"},
+    {"pythonw.exe", ProgramKind::CodeInterpreter, "-c", "os.environ['TREVANEL_LOCAL_FILE_PATH']"},
+    {"python3.exe", ProgramKind::CodeInterpreter, "-c", "os.environ['TREVANEL_LOCAL_FILE_PATH']"},
+    {"py.exe", ProgramKind::CodeInterpreter, "-c", "os.environ['TREVANEL_LOCAL_FILE_PATH']"},
+    {"node.exe", ProgramKind::CodeInterpreter, "-e --eval -p --print", "process.env.TREVANEL_LOCAL_FILE_PATH"},
+    {"perl.exe", ProgramKind::CodeInterpreter, "-e -E", "$ENV{TREVANEL_LOCAL_FILE_PATH}"},
+    {"ruby.exe", ProgramKind::CodeInterpreter, "-e", "ENV['TREVANEL_LOCAL_FILE_PATH']"},
+    {"rubyw.exe", ProgramKind::CodeInterpreter, "-e", "ENV['TREVANEL_LOCAL_FILE_PATH']"},
+    {"php.exe", ProgramKind::CodeInterpreter, "-r", "getenv('TREVANEL_LOCAL_FILE_PATH')"},
+    {"bash.exe", ProgramKind::CodeInterpreter, "-c", "\"$TREVANEL_LOCAL_FILE_PATH\""},
+    {"sh.exe", ProgramKind::CodeInterpreter, "-c", "\"$TREVANEL_LOCAL_FILE_PATH\""},
+    // Their argument is a script or a call, which a path must not become: programs to the
+    // guard, but check names the variables.
+    {"mshta.exe", ProgramKind::Program, "", "the TREVANEL_ variables"},
+    {"rundll32.exe", ProgramKind::Program, "", "the TREVANEL_ variables"},
+};
+
+// The file name as the shell reads it: unquoted, after the last folder, without trailing dots
+// and blanks.
+std::string FileNameOf(const std::string& exe) {
     std::string name = exe;
     // Quotes around the whole path are the user's; the shell looks at what is inside.
     if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
@@ -12,12 +46,38 @@ ProgramKind ClassifyProgram(const std::string& exe) {
     if (slash != std::string::npos) name.erase(0, slash + 1);
     const size_t end = name.find_last_not_of(". ");
     name.erase(end == std::string::npos ? 0 : end + 1);
+    return name;
+}
+
+const Interpreter* FindInterpreter(const std::string& exe) {
+    const std::string name = FileNameOf(exe);
+    // File names fold their letters as registry names do.
+    for (const Interpreter& interpreter : kInterpreters) {
+        if (IsSameRegistryName(name, interpreter.file)) return &interpreter;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+ProgramKind ClassifyProgram(const std::string& exe) {
+    if (const Interpreter* interpreter = FindInterpreter(exe)) return interpreter->kind;
+    const std::string name = FileNameOf(exe);
     const size_t dot = name.rfind('.');
     if (dot == std::string::npos) return ProgramKind::Batch;
     const std::string extension = name.substr(dot);
-    // File names fold their letters as registry names do.
     for (const char* batch : {".bat", ".cmd", ".lnk", ".pif"}) {
         if (IsSameRegistryName(extension, batch)) return ProgramKind::Batch;
     }
-    return IsSameRegistryName(name, "cmd.exe") ? ProgramKind::Batch : ProgramKind::Program;
+    return ProgramKind::Program;
+}
+
+std::string CodeSwitchesOf(const std::string& exe) {
+    const Interpreter* interpreter = FindInterpreter(exe);
+    return interpreter ? interpreter->codeSwitches : "";
+}
+
+std::string CodeVariableOf(const std::string& exe) {
+    const Interpreter* interpreter = FindInterpreter(exe);
+    return interpreter && interpreter->kind != ProgramKind::Cmd ? interpreter->localVariable : "";
 }

@@ -102,7 +102,8 @@ bool RunRecord::IsProblem() const {
         // Refused for what the paths hold, not for what the user chose.
         case RunOutcome::Skipped:
             return detail == VerdictName(TweakVerdict::UnsafePath) ||
-                   detail == VerdictName(TweakVerdict::WildcardPath);
+                   detail == VerdictName(TweakVerdict::WildcardPath) ||
+                   detail == VerdictName(TweakVerdict::ProgramNotFound);
     }
     return false;
 }
@@ -178,11 +179,10 @@ void AppendRunRecord(const std::string& folder, const RunRecord& record) {
     const std::string path = RunRecordFile(folder);
     const std::string line = FormatRecordLine(record);
     uint64_t size = 0;
-    // The folder is made at the first record only: appending is the common case.
-    if (!files.AppendToFile(path, line, &size) &&
-        !(files.CreateFolders(folder) && files.AppendToFile(path, line, &size))) {
-        return;
-    }
+    // The folder is made at the first record only. The append is never repeated: a write that
+    // failed half way would leave a part and then the whole of the line.
+    if (!files.FileExists(path)) files.CreateFolders(folder);
+    if (!files.AppendToFile(path, line, &size)) return;
     if (size >= kRotationBytes) files.RenameFileIfAtLeast(path, PreviousRunRecordFile(folder), kRotationBytes);
 }
 

@@ -2,7 +2,7 @@
 #include "runner/RunRecorder.h"
 
 #include "platform/Clock.h"
-#include "platform/Cp1252.h"
+#include "platform/AnsiText.h"
 #include "platform/Launcher.h"
 #include "platform/Platform.h"
 #include "runner/TweakDecision.h"
@@ -65,13 +65,13 @@ void CRunRecorder::Finished(size_t index, ProcessHandle process) {
 
 void CRunRecorder::Write(size_t index, RunOutcome outcome, const std::string& detail) {
     if (!m_converted) {
-        m_record.profile = Cp1252ToUtf8(m_record.profile);
-        m_record.localPath = Cp1252ToUtf8(m_localPath ? m_localPath : "");
-        m_record.remotePath = Cp1252ToUtf8(m_remotePath ? m_remotePath : "");
+        m_record.profile = AnsiTextToUtf8(m_record.profile);
+        m_record.localPath = AnsiTextToUtf8(m_localPath ? m_localPath : "");
+        m_record.remotePath = AnsiTextToUtf8(m_remotePath ? m_remotePath : "");
         m_converted = true;
     }
     m_record.index = index;
-    m_record.name = Cp1252ToUtf8(m_name);
+    m_record.name = AnsiTextToUtf8(m_name);
     m_record.outcome = outcome;
     m_record.detail = detail;
     AppendRunRecord(m_folder, m_record);

@@ -12,6 +12,7 @@ const char* VerdictName(TweakVerdict verdict) {
         case TweakVerdict::Type: return "type";
         case TweakVerdict::Filter: return "filter";
         case TweakVerdict::WildcardPath: return "wildcard-path";
+        case TweakVerdict::ProgramNotFound: return "program-not-found";
         case TweakVerdict::UnsafePath: return "unsafe-path";
     }
     return "unknown";
@@ -43,11 +44,14 @@ TweakDecision DecideTweak(const CTweakInfo& tweak, int type, const char* localPa
     TweakDecision decision;
     decision.tweakName = tweak.m_strName;
     decision.testedName = FilterNameOf(localPath);
-    decision.line = BuildParameterLine(tweak.m_strExe, tweak.m_strParameters, localPath, remotePath);
+    decision.program = FindProgramToStart(tweak.m_strExe);
+    decision.line = BuildParameterLine(decision.program.file, tweak.m_strParameters, localPath, remotePath);
     decision.verdict = ExamineTransfer(tweak, type, localPath);
     if (decision.verdict != TweakVerdict::Applies) return decision;
     if (IsWildcardPath(localPath)) {
         decision.verdict = TweakVerdict::WildcardPath;
+    } else if (!decision.program.found) {
+        decision.verdict = TweakVerdict::ProgramNotFound;
     } else if (!decision.line.IsSafe()) {
         decision.verdict = TweakVerdict::UnsafePath;
     }

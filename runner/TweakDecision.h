@@ -4,6 +4,7 @@
 #include <string>
 
 #include "runner/ParameterLine.h"
+#include "runner/ProgramSearch.h"
 
 class CTweakInfo;
 
@@ -19,18 +20,23 @@ enum class TweakVerdict {
     // for other files of the folder. Refused whatever the program and the parameter line, since
     // every tweak gets the local path in its environment.
     WildcardPath,
+    // The tweak applies, but its program is named without a folder and no folder that is
+    // searched for it holds it (the current directory is never searched).
+    ProgramNotFound,
     // The tweak applies, but a path cannot be put into its parameter line safely.
     UnsafePath,
 };
 
-// "applies", "disabled", "type", "filter", "wildcard-path" or "unsafe-path".
+// "applies", "disabled", "type", "filter", "wildcard-path", "program-not-found" or "unsafe-path".
 const char* VerdictName(TweakVerdict verdict);
 
 struct TweakDecision {
     TweakVerdict verdict = TweakVerdict::Disabled;
     // The file name that the filters examined: what follows the local path's last backslash.
     std::string testedName;
-    // The line the program would get, built for every verdict; started only for Applies.
+    // The program the shell is asked to start, and the line it would get (judged by the rules
+    // of that program), found and built for every verdict; started only for Applies.
+    ProgramToStart program;
     ParameterLine line;
     // The tweak's name when it was decided, for reports that outlive a reload of the set.
     std::string tweakName;
@@ -49,6 +55,6 @@ bool IsWildcardPath(const char* path);
 TweakVerdict ExamineTransfer(const CTweakInfo& tweak, int type, const char* localPath);
 
 // The checks in the order the runner makes them: enabled, type, filters, the local path's
-// wildcards, then the path guard.
+// wildcards, the program's place, then the path guard.
 TweakDecision DecideTweak(const CTweakInfo& tweak, int type, const char* localPath,
                           const char* remotePath);

@@ -31,7 +31,6 @@ void CTweakConfig::RunTweaks(int type, const char* localPath, const char* remote
     // reached from there (or from another thread) must not wait for this run. A reload during a
     // start or a wait replaces the list, and the run goes on at index i+1.
     for (size_t i = 0;; ++i) {
-        std::string exe;
         TweakDecision decision;
         {
             std::lock_guard<std::mutex> guard(m_lock);
@@ -39,12 +38,11 @@ void CTweakConfig::RunTweaks(int type, const char* localPath, const char* remote
             const CTweakInfo* tweak = m_arrTweaks[i];
             if (tweak == nullptr) continue;
             decision = DecideTweak(*tweak, type, localPath, remotePath);
-            exe = tweak->GetExe();
         }
         if (report) report->Examined(i, decision);
         if (decision.verdict != TweakVerdict::Applies) continue;
 
-        request.lpFile = exe.c_str();
+        request.lpFile = decision.program.file.c_str();
         request.lpParameters = decision.line.text.c_str();
         ProcessHandle process = nullptr;
         const bool started = launcher.ExecuteEx(request, &process);

@@ -1,23 +1,28 @@
 #!/bin/bash
-# Shows the add-on as a user meets it, in a fresh Wine prefix with a recording stand-in for the
-# host registered the way the host's installer registers it: the setup program installs the add-on,
-# ZTTrevanelCtl.exe imports a shipped example set and the demo's own set and explains for two
-# files what would run, the host stand-in plays the two downloads, and what the tweak received is
-# shown. Finally the uninstaller removes the add-on again, through the host, keeping the tweaks.
+# Shows what the add-on is for, in a fresh Wine prefix: the setup program installs it, two of the
+# shipped example sets are imported, and the host stand-in downloads a text file and a picture from
+# an FTP server on the loopback and uploads a file to it. After each transfer the installed add-on
+# runs the tweaks: the text file becomes read-only, the upload gets a line in a log; then
+# ZTTrevanelCtl history shows what each tweak did and why one did not run.
 # It runs the shipped 32-bit setup and DLL where the machine can run 32-bit programs, and the x64
 # build of the same sources elsewhere (or with TREVANEL_NO_I386=1).
 set -eu
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
+# Counted from the first start, also when it runs itself again below.
+export TREVANEL_DEMO_START=${TREVANEL_DEMO_START:-$(date +%s)}
 "$root/scripts/setup.sh"
 
-# Dialogs need a display; without one the demo runs itself again inside a virtual X server.
+# The setup's windows need a display; without one the demo runs itself again inside a virtual X server.
 if [ -z "${DISPLAY:-}" ] && [ -z "${TREVANEL_DEMO_XVFB:-}" ]; then
     export TREVANEL_DEMO_XVFB=1
     exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
 
-if "$root/scripts/can-run-i386"; then
+i386=0
+"$root/scripts/can-run-i386" || i386=$?
+[ $i386 -le 1 ] || { echo "error: cannot tell whether this machine runs 32-bit programs" >&2; exit 1; }
+if [ $i386 = 0 ]; then
     preset=mingw
     export TREVANEL_WINE_ARCH=win32
     echo "This machine runs 32-bit programs: the demo runs the shipped 32-bit setup and DLL."
@@ -27,130 +32,70 @@ else
     echo "This machine cannot run 32-bit programs; the demo runs the x64 build of the same sources."
 fi
 
-cmake --preset $preset >/dev/null
-cmake --build --preset $preset -j "${TREVANEL_JOBS:-2}" --target trevanel_setup ZTHost Recorder ZTTrevanelCtl
+echo "Building the setup, the host stand-in and ZTTrevanelCtl (build/$preset/demo-build.log)..."
+mkdir -p "build/$preset"
+{ cmake --preset $preset && cmake --build --preset $preset -j "${TREVANEL_JOBS:-2}" --target trevanel_setup ZTHost ZTTrevanelCtl; } \
+    >"build/$preset/demo-build.log" 2>&1 || { tail -30 "build/$preset/demo-build.log"; exit 1; }
 
 source "$root/scripts/wine-env.sh"
 export WINEPREFIX="$root/build/$preset/wine/demo"
 mkdir -p "$(dirname "$WINEPREFIX")"
-echo "Preparing a fresh Wine prefix..."
+echo "Preparing a fresh Wine prefix and an FTP server on the loopback..."
 trevanel_wine_fresh && trevanel_wine_start
-trap 'wineserver -k >/dev/null 2>&1' EXIT
+state="$root/build/$preset/demo-ftp"
+trap '"$root/scripts/ftp-server" stop "$state"; wineserver -k >/dev/null 2>&1' EXIT
+
+# The server's folder: a text file and a picture to download; the upload lands here too.
+served="$state/served"
+rm -rf "$served"
+mkdir -p "$served/reports" "$served/pictures" "$served/inbox"
+printf 'Quarter 3: revenue up 4%%, costs down 2%%.\r\n' >"$served/reports/Quarter 3 report.txt"
+cp "$root/docs/tweak-list.png" "$served/pictures/harbour.png"
+port=$("$root/scripts/ftp-server" start "$state" "$served")
 
 bin="$root/build/$preset/bin"
 setup="$root/build/$preset/ZTTrevanelAddon-1.0.1.0-setup.exe"
 drive_c="$WINEPREFIX/drive_c"
 folder='C:\Program Files\FTP Zorvant Add-Ons\Trevanel'
-dll="$folder\\ZTTrevanelAddon.dll"
-uninstall_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\ZTTrevanelAddon'
-global_key='HKEY_USERS\.DEFAULT\Software\Tarku Software\FTP Zorvant Trevanel\Configurations\ZTTrevanelAddon Global Configuration'
-host_log="$drive_c/Program Files/FTP Zorvant/FTPZorvant.log"
-
+ctl="$folder\\ZTTrevanelCtl.exe"
 # The add-on speaks code page 1252; the terminal most likely UTF-8.
 show() { tr -d '\r' | iconv -f CP1252 -t UTF-8; }
-# What the recording host was started with: its command line and working folder.
-show_host_runs() {
-    if [ -f "$host_log" ]; then
-        show <"$host_log" | awk -F'\t' '{ printf "FTPZorvant.exe started with: %s\n  in: %s\n", $6, $5 }'
-    else
-        echo "(FTPZorvant.exe was not started)"
-    fi
-}
 
-register_host() {
-    echo
-    echo "== FTP Zorvant stand-in: a recording program as FTPZorvant.exe, registered like the host's installer does"
-    mkdir -p "$drive_c/Program Files/FTP Zorvant"
-    cp "$bin/Recorder.exe" "$drive_c/Program Files/FTP Zorvant/FTPZorvant.exe"
-    local key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\FTP Zorvant_is1'
-    wine reg add "$key" /v "Inno Setup: App Path" /d 'C:\Program Files\FTP Zorvant' /f >/dev/null
-    wine reg add "$key" /v DisplayName /d 'FTP Zorvant 12.0' /f >/dev/null
-    wine reg query "$key" | show
-}
+echo
+echo "== The setup program installs the add-on quietly (/S) into its default folder"
+wine "$(winepath -w "$setup")" /S
 
-install_addon() {
-    echo
-    echo "== The setup program installs the add-on quietly (/S) into its default folder"
-    wine "$(winepath -w "$setup")" /S
-    (cd "$drive_c/Program Files/FTP Zorvant Add-Ons/Trevanel" && find . -type f | sort)
-    wine reg query "$uninstall_key" | show
-    echo "A quiet setup does not register the add-on with FTP Zorvant: the tweak list needs a person."
-    show_host_runs
-    echo
-    echo "== The host stand-in loads the installed add-on and asks for its name"
-    wine "$bin/ZTHost.exe" "$dll" -e load -e "name 64" -e unload | show
-}
+echo
+echo "== ZTTrevanelCtl imports two shipped example sets: text downloads become read-only (for every"
+echo "   server profile), and uploads of the profile \"Drop box\" get a line in a log"
+wine "$ctl" import "$folder\\examples\\protect-text-downloads.reg" | show
+# The example names the 64-bit Windows folder of the add-on; its comment says to change it otherwise.
+sed 's/Program Files (x86)/Program Files/' "$drive_c/Program Files/FTP Zorvant Add-Ons/Trevanel/examples/log-uploads.reg" \
+    >"$drive_c/log-uploads.reg"
+wine "$ctl" import 'C:\log-uploads.reg' --profile "Drop box" | show
 
-import_sets() {
-    local ctl="$folder\\ZTTrevanelCtl.exe"
-    echo
-    echo "== ZTTrevanelCtl.exe imports a shipped example as the global set"
-    wine "$ctl" import "$folder\\examples\\protect-text-downloads.reg" | show
-    echo
-    echo "== ... and the demo's own set for the server profile Demo: Recorder.exe gets both paths of every downloaded *.txt file"
-    local tweaks="$drive_c/Program Files/FTP Zorvant/Tweaks"
-    mkdir -p "$tweaks"
-    cp "$bin/Recorder.exe" "$tweaks/"
-    rm -f "$tweaks/Recorder.log"
-    printf '%s\r\n' 'REGEDIT4' '' \
-        "[${global_key}]" '"Count"=dword:00000001' '' \
-        "[${global_key}\\Tweak 00]" '"Name"="Show the paths"' \
-        '"Exe"="C:\\Program Files\\FTP Zorvant\\Tweaks\\Recorder.exe"' \
-        '"Parameters"="\"%LOCAL_FILE_PATH%\" \"%REMOTE_FILE_PATH%\""' \
-        '"Enabled"=dword:00000001' '"Ignore Case"=dword:00000001' '"Apply To"=dword:00000001' \
-        '"Filter"="*.txt"' >"$tweaks/demo.reg"
-    wine "$ctl" import 'C:\Program Files\FTP Zorvant\Tweaks\demo.reg' --profile Demo | show
-    wine "$ctl" show --profile Demo | show
-    echo
-    echo "== ZTTrevanelCtl.exe explains what would run for two downloads of the profile Demo"
-    wine "$ctl" explain --profile Demo download 'C:\Downloads\Quarter 3 report.txt' /pub/reports/q3.txt | show
-    wine "$ctl" explain --profile Demo download 'C:\Downloads\a.jpg' /pub/pictures/a.jpg | show
-}
+echo
+echo "== The host stand-in transfers over FTP (127.0.0.1:$port) and tells the add-on after each transfer"
+mkdir -p "$drive_c/Downloads" "$drive_c/Outbox"
+printf 'Minutes of the meeting.\r\n' >"$drive_c/Outbox/minutes.txt"
+wine "$bin/ZTHost.exe" "$folder\\ZTTrevanelAddon.dll" -e load \
+    -e "connect 1 Reports 127.0.0.1 $port" \
+    -e 'get 1 "/reports/Quarter 3 report.txt" C:\Downloads' \
+    -e 'get 1 /pictures/harbour.png C:\Downloads' \
+    -e 'disconnect 1' \
+    -e "connect 2 \"Drop box\" 127.0.0.1 $port" \
+    -e 'put 2 C:\Outbox\minutes.txt /inbox/minutes.txt' \
+    -e 'disconnect 2' -e unload | show
 
-play_downloads() {
-    echo
-    echo "== The host stand-in plays two downloads; only the .txt file passes the tweak's filter"
-    wine "$bin/ZTHost.exe" "$dll" -e load -e "create 1 Demo" \
-        -e 'download 1 0 /pub/reports/q3.txt "C:\Downloads\Quarter 3 report.txt"' \
-        -e 'download 1 0 /pub/pictures/a.jpg C:\Downloads\a.jpg' -e "destroy 1" -e unload | show
-}
+echo
+echo "== What the tweaks did to the files"
+wine cmd /c 'attrib C:\Downloads\*' | show
+echo "On the server: $(cd "$served" && find . -type f | sort | tr '\n' ' ')"
+echo "Trevanel uploads.log:"
+show <"$drive_c/users/"*/Documents/"Trevanel uploads.log"
 
-show_received() {
-    echo
-    echo "== What the tweak received (from Recorder.log beside it)"
-    show <"$drive_c/Program Files/FTP Zorvant/Tweaks/Recorder.log" |
-        awk -F'\t' '{ printf "command line: %s\n", $6; for (i = 8; i <= NF; i++) printf "argument %d: %s\n", i - 7, $i }'
-}
-
-uninstall_addon() {
-    echo
-    echo "== The quiet uninstall of the list of installed programs removes the add-on through the host"
-    local line
-    line=$(wine reg query "$uninstall_key" /v QuietUninstallString | tr -d '\r' |
-        sed -n 's/^ *QuietUninstallString *REG_SZ *//p')
-    echo "$line"
-    # The line is the quoted uninstaller and its switches.
-    local program=${line#\"}
-    program=${program%%\"*}
-    # The switches go as separate words.
-    wine "$program" ${line##*\" }
-    # The uninstaller goes on from a copy of itself; its end shows as its entry gone.
-    for _ in $(seq 100); do
-        wine reg query "$uninstall_key" >/dev/null 2>&1 || break
-        sleep 0.2
-    done
-    show_host_runs
-    if [ -d "$drive_c/Program Files/FTP Zorvant Add-Ons/Trevanel" ]; then
-        echo "The add-on's folder is still there."
-    else
-        echo "The add-on's folder and its entry are gone; the tweaks stay:"
-    fi
-    wine reg query "$global_key\\Tweak 00" /v Name | show
-}
-
-register_host
-install_addon
-import_sets
-play_downloads
-show_received
-uninstall_addon
+echo
+echo "== ZTTrevanelCtl history"
+wine "$ctl" history | show
+echo
+echo "The demo took $(($(date +%s) - TREVANEL_DEMO_START)) s."

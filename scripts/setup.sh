@@ -4,20 +4,29 @@
 # scripts/test.sh, scripts/demo.sh and .ci/run. TREVANEL_SETUP_VERBOSE=1 reports a quick run too.
 # Both cross builds need their compilers everywhere; 64-bit Wine runs the x64 twin everywhere, and
 # 32-bit Wine (with the i386 architecture) comes only where the machine can run 32-bit programs.
+# The FTP server of the transfer tests and the demo, valgrind for the soak and headless chromium
+# for the run record's page come from Debian too.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev clang libclang-rt-14-dev
           wine wine64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
           binutils-mingw-w64-i686 mingw-w64-i686-dev
           g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
-          binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev xvfb xauth imagemagick fonts-wine nsis)
+          binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev xvfb xauth imagemagick fonts-wine nsis
+          valgrind python3-pyftpdlib chromium)
 
 start=$(date +%s.%N)
 need_i386=no
-if "$(dirname "${BASH_SOURCE[0]}")/can-run-i386"; then
-    packages+=(wine32:i386)
-    dpkg --print-foreign-architectures | grep -qx i386 || need_i386=yes
-fi
+# 0 yes, 1 no, anything else no answer: then nothing is decided for the machine.
+i386=0
+"$(dirname "${BASH_SOURCE[0]}")/can-run-i386" || i386=$?
+case $i386 in
+    0)
+        packages+=(wine32:i386)
+        dpkg --print-foreign-architectures | grep -qx i386 || need_i386=yes ;;
+    1) ;;
+    *) echo "error: cannot tell whether this machine runs 32-bit programs" >&2; exit 1 ;;
+esac
 
 # dpkg-query names the installed ones; a package it does not know at all makes it fail, which
 # only means that package is missing.

@@ -44,10 +44,18 @@ trevanel_wine_template() {
 # Starts the server of WINEPREFIX, and with it Wine's own services, with their output going
 # nowhere; started by the first test instead, they would hold CTest's pipes open for 3 s after each
 # test. wineserver -p returns 2 at once when the prefix's server runs already.
+# The server stays (-p) until wineserver -k, so it and the services get no descriptor beyond
+# the standard three: one of a lock held by the caller (flock file command) would keep the lock.
 trevanel_wine_start() {
-    if wineserver -p >/dev/null 2>&1; then
-        wine cmd /c exit >/dev/null 2>&1
-    fi
+    (
+        for fd in /proc/$BASHPID/fd/*; do
+            fd=${fd##*/}
+            [ "$fd" -le 2 ] || eval "exec $fd>&-"
+        done
+        if wineserver -p >/dev/null 2>&1; then
+            wine cmd /c exit >/dev/null 2>&1
+        fi
+    )
     return 0
 }
 
@@ -62,6 +70,12 @@ trevanel_wine_fresh() {
         rm -rf "$WINEPREFIX"
     fi
     cp -a "$template" "$WINEPREFIX"
+    # Wine links Documents, Desktop and the like to the Unix home; what programs write there
+    # belongs in the prefix.
+    local link
+    for link in "$WINEPREFIX"/drive_c/users/*/*; do
+        [ ! -L "$link" ] || { rm "$link" && mkdir "$link"; }
+    done
 }
 
 # Makes sure WINEPREFIX exists (a copy of the template) and its server runs.

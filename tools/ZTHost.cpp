@@ -1,6 +1,7 @@
 // ZTHost: a stand-in for the FTP client that hosts the add-on. It loads an add-on DLL, resolves
 // the ten exports by ordinal (each must be the function its name resolves to) and plays host
-// events from a script file and from -e arguments, printing what it observes, one line each.
+// events from a script file and from -e arguments, printing what it observes, one line each. It
+// also transfers for real, over FTP (ZTHostFtp.h), and then tells the add-on as the host does.
 //
 //   ZTHost.exe <add-on.dll> [script-file] [-e "command"]...
 //
@@ -12,9 +13,18 @@
 //   upload <handle> <type> <local> <remote>
 //   configure <profile>   rename <old> <new>   delete <profile>
 //   install <folder>      uninstall            echo <text...>
+// Real transfers, one session per connection, named after the server profile:
+//   connect <handle> <profile> <server> <port>   an anonymous FTP connection, then create
+//   get <handle> <remote> <folder>    downloads into folder under the server's name, then download
+//                                     with type 0, the remote path as given and the file's path
+//   put <handle> <local> <remote>     uploads, then upload with type 4
+//   disconnect <handle>               destroy, then the connection is closed
+// A server name that would write outside the folder is refused, and a failed transfer reported;
+// neither calls the add-on.
 // Arguments are separated by blanks; "double quotes" keep blanks, "" inside quotes is one quote
 // character, "" alone is the empty string and @null a null pointer. Handles and types are
-// numbers, decimal or 0x hexadecimal. The exit code is 0 when every command ran, 1 otherwise.
+// numbers, decimal or 0x hexadecimal. The exit code is 0 when every command ran, 2 when they ran
+// but a transfer failed or was refused, 1 when a command could not run.
 #include <windows.h>
 
 #include <fcntl.h>
@@ -25,8 +35,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "ZTHostFtp.h"
 
 namespace {
 
@@ -152,6 +166,21 @@ public:
             Expect(args, 2);
             Get<SessionDestroyFn>(8)(Handle(args[1]));
             Print("destroy " + args[1].text + ": done");
+        } else if (command == "connect") {
+            Expect(args, 5);
+            Connect(args);
+        } else if (command == "get") {
+            Expect(args, 4);
+            GetFile(args);
+        } else if (command == "put") {
+            Expect(args, 4);
+            PutFile(args);
+        } else if (command == "disconnect") {
+            Expect(args, 2);
+            Connection(args[1]);
+            Get<SessionDestroyFn>(8)(Handle(args[1]));
+            m_connections.erase(args[1].text);
+            Print("disconnect " + args[1].text + ": done");
         } else if (command == "configure") {
             Expect(args, 2);
             Get<ConfigureFn>(1)(args[1].Ptr());
@@ -177,7 +206,62 @@ public:
         }
     }
 
+    // Whether a transfer failed or was refused.
+    bool TransferFailed() const { return m_bTransferFailed; }
+
 private:
+    zthost::FtpConnection& Connection(const Arg& handle) {
+        const auto found = m_connections.find(handle.text);
+        if (found == m_connections.end()) throw ScriptError("no connection " + handle.text);
+        return *found->second;
+    }
+
+    // A transfer that did not happen: said, remembered, and the add-on is not called.
+    void NoTransfer(const std::string& line) {
+        Print(line);
+        m_bTransferFailed = true;
+    }
+
+    void Connect(const std::vector<Arg>& args) {
+        if (m_connections.count(args[1].text)) throw ScriptError("connection " + args[1].text + " is open already");
+        const long port = Number(args[4]);
+        const std::string what = "connect " + args[1].text + " " + Show(args[2]) + " " + args[3].text + ":" + args[4].text;
+        auto connection = std::make_unique<zthost::FtpConnection>();
+        std::string error;
+        if (!connection->Open(args[3].text, static_cast<unsigned>(port), &error)) {
+            NoTransfer(what + ": failed, " + error);
+            return;
+        }
+        Get<SessionCreateFn>(5)(Handle(args[1]), args[2].Ptr());
+        m_connections[args[1].text] = std::move(connection);
+        Print(what + ": done");
+    }
+
+    void GetFile(const std::vector<Arg>& args) {
+        zthost::FtpConnection& connection = Connection(args[1]);
+        const std::string& remote = args[2].text;
+        const std::string what = "get " + args[1].text + " " + Show(args[2]);
+        std::string reason;
+        const std::string name = zthost::DownloadFileName(remote, &reason);
+        if (name.empty()) return NoTransfer(what + ": refused, " + reason);
+        std::string local = args[3].text;
+        if (local.empty() || local.back() != '\\') local += '\\';
+        local += name;
+        std::string error;
+        if (!connection.Download(remote, local, &error)) return NoTransfer(what + ": failed, " + error);
+        const int result = Get<DownloadedFn>(6)(Handle(args[1]), 0, remote.c_str(), local.c_str(), 0);
+        Print(what + ": saved \"" + local + "\", download result " + std::to_string(result));
+    }
+
+    void PutFile(const std::vector<Arg>& args) {
+        zthost::FtpConnection& connection = Connection(args[1]);
+        const std::string what = "put " + args[1].text + " " + Show(args[2]);
+        std::string error;
+        if (!connection.Upload(args[2].text, args[3].text, &error)) return NoTransfer(what + ": failed, " + error);
+        const int result = Get<UploadFn>(7)(Handle(args[1]), 4, args[2].text.c_str(), 0, args[3].text.c_str(), 0);
+        Print(what + ": stored " + Show(args[3]) + ", upload result " + std::to_string(result));
+    }
+
     static void Expect(const std::vector<Arg>& args, size_t count) {
         if (args.size() != count)
             throw ScriptError(args[0].text + " takes " + std::to_string(count - 1) + " argument(s)");
@@ -250,6 +334,9 @@ private:
 
     std::string m_strDllPath;
     HMODULE m_hModule = nullptr;
+    // The open FTP connections by the handle of their session.
+    std::map<std::string, std::unique_ptr<zthost::FtpConnection>> m_connections;
+    bool m_bTransferFailed = false;
     // As the generic function pointer type that converts to every export's own type.
     void (*m_exports[10])() = {};
 };
@@ -293,5 +380,5 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    return 0;
+    return host.TransferFailed() ? 2 : 0;
 }

@@ -79,29 +79,35 @@ void CTweakInfoDlg::FillControls() {
 
 void CTweakInfoDlg::OnChangeFilterText() {
     const std::string text = GetDlgItemText(IDC_EDIT_FILTER);
-    EnableDlgItem(IDC_BTN_ADD_FILTER, !text.empty());
+    // Blanks or ";" alone are no filter: stored, they would load as none and let every file pass.
+    EnableDlgItem(IDC_BTN_ADD_FILTER, !EnteredFilters(text).empty());
     // Once a filter is being typed, Enter adds it instead of closing the dialog.
     SetDefID(IDC_BTN_ADD_FILTER);
     if (text.empty()) GotoDlgCtrl(IDC_LIST_FILTERS);
 }
 
 void CTweakInfoDlg::OnAddFilter() {
-    const std::string text = GetDlgItemText(IDC_EDIT_FILTER);
-    if (text.empty()) return;
+    // The typed text is taken as the filters it will be after a save and a reload, so that what
+    // the list shows is what runs.
+    const std::vector<std::string> filters = EnteredFilters(GetDlgItemText(IDC_EDIT_FILTER));
+    if (filters.empty()) return;
 
     // The list finds rows without regard to case; that is the filters' own rule only while
     // "Ignore case" is ticked. Otherwise *.TXT and *.txt are two filters.
-    int index = m_listFilters.FindStringExact(-1, text);
-    if (index >= 0 && !IsDlgButtonChecked(IDC_CHECK_IGNORE_CASE)) {
-        index = -1;
-        std::string row;
-        for (int i = 0; i < m_listFilters.GetCount() && index < 0; ++i) {
-            m_listFilters.GetText(i, row);
-            if (row == text) index = i;
+    const bool ignoreCase = IsDlgButtonChecked(IDC_CHECK_IGNORE_CASE) != 0;
+    for (const std::string& text : filters) {
+        int index = m_listFilters.FindStringExact(-1, text);
+        if (index >= 0 && !ignoreCase) {
+            index = -1;
+            std::string row;
+            for (int i = 0; i < m_listFilters.GetCount() && index < 0; ++i) {
+                m_listFilters.GetText(i, row);
+                if (row == text) index = i;
+            }
         }
+        if (index < 0) index = m_listFilters.AddString(text);
+        m_listFilters.SetCurSel(index);
     }
-    if (index < 0) index = m_listFilters.AddString(text);
-    m_listFilters.SetCurSel(index);
     EnableDlgItem(IDC_BTN_REMOVE_FILTER, m_listFilters.GetCurSel() != LB_ERR);
 
     SetDlgItemText(IDC_EDIT_FILTER, std::string());
@@ -142,7 +148,8 @@ void CTweakInfoDlg::OnBrowse() {
         current = current.substr(1, current.size() - 2);
     if (current.find_first_of("\"<>|*?") != std::string::npos) current.clear();
     std::string path;
-    if (GetUi().GetOpenFileName(current, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY,
+    // The host's current directory stays where it was: nothing of the add-on follows the user's pick.
+    if (GetUi().GetOpenFileName(current, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR,
                                 "Any File (*.*)|*.*||", &path)) {
         SetDlgItemText(IDC_EDIT_EXE, path);
     }

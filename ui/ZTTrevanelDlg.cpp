@@ -100,9 +100,13 @@ void CZTTrevanelDlg::UpdateButtons() {
     const bool selected = m_listTweaks.GetCurSel() != LB_ERR;
     EnableDlgItem(IDC_BTN_EDIT, selected);
     EnableDlgItem(IDC_BTN_REMOVE, selected);
+    // The list offers no more tweaks than a load reads: a longer one would lose its last tweaks
+    // at the next load and, with the next OK, for good.
+    EnableDlgItem(IDC_BTN_ADD, m_listTweaks.GetCount() < CTweakConfig::kMaxTweaks);
 }
 
 void CZTTrevanelDlg::OnAdd() {
+    if (m_listTweaks.GetCount() >= CTweakConfig::kMaxTweaks) return;
     CTweakInfoDlg editor(nullptr);
     const int result = editor.DoModal();
     std::unique_ptr<CTweakInfo> created(editor.m_pTweak);

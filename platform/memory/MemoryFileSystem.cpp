@@ -50,6 +50,19 @@ void MemoryFileSystem::SetLocalAppDataFolder(const std::string& folder) {
     m_localAppData = folder;
 }
 
+std::vector<std::string> MemoryFileSystem::SystemFolders() { return {"C:\\Windows\\system32", "C:\\Windows"}; }
+
+std::string MemoryFileSystem::EnvironmentValue(const std::string& name) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    const auto it = m_environment.find(name);
+    return it == m_environment.end() ? "" : it->second;
+}
+
+void MemoryFileSystem::SetEnvironmentValue(const std::string& name, const std::string& value) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_environment[name] = value;
+}
+
 std::string MemoryFileSystem::LocalAppDataFolder() {
     std::lock_guard<std::mutex> guard(m_mutex);
     return m_localAppData;
@@ -81,8 +94,9 @@ bool MemoryFileSystem::CreateFolders(const std::string& path) {
 bool MemoryFileSystem::AppendToFile(const std::string& path, const std::string& bytes, uint64_t* sizeAfter) {
     std::lock_guard<std::mutex> guard(m_mutex);
     const size_t slash = path.find_last_of('\\');
-    if (slash == std::string::npos || !IsFolder(path.substr(0, slash)) || IsFolder(path) ||
-        m_refused.count(path) != 0) {
+    // A file that exists lies in a folder that exists.
+    const bool inFolder = slash != std::string::npos && (IsFolder(path.substr(0, slash)) || m_files.count(path) != 0);
+    if (!inFolder || IsFolder(path) || m_refused.count(path) != 0) {
         return false;
     }
     std::vector<uint8_t>& file = m_files[path];

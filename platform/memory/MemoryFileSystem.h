@@ -15,6 +15,10 @@ public:
     bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes,
                    std::string* errorText) override;
     std::string LocalAppDataFolder() override;
+    // "C:\\Windows\\system32" and "C:\\Windows".
+    std::vector<std::string> SystemFolders() override;
+    // What SetEnvironmentValue set, else empty.
+    std::string EnvironmentValue(const std::string& name) override;
     bool CreateFolders(const std::string& path) override;
     bool AppendToFile(const std::string& path, const std::string& bytes, uint64_t* sizeAfter) override;
     bool RenameFileIfAtLeast(const std::string& from, const std::string& to, uint64_t minSize) override;
@@ -25,6 +29,7 @@ public:
     void RefuseWrites(const std::string& path);
     // "C:\\Users\\Tester\\AppData\\Local" unless set; empty: the system names none.
     void SetLocalAppDataFolder(const std::string& folder);
+    void SetEnvironmentValue(const std::string& name, const std::string& value);
     // The file's bytes, or empty when there is none.
     std::vector<uint8_t> Get(const std::string& path) const;
 
@@ -34,6 +39,7 @@ private:
     std::map<std::string, bool> m_refused;
     std::string m_localAppData = "C:\\Users\\Tester\\AppData\\Local";
     std::map<std::string, bool> m_folders;
+    std::map<std::string, std::string> m_environment;
 
     bool IsFolder(const std::string& path) const;
 };

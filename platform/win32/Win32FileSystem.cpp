@@ -62,12 +62,57 @@ bool Win32FileSystem::WriteFile(const std::string& path, const std::vector<uint8
     return ok;
 }
 
+namespace {
+
+// The text in the ANSI code page, or empty when a character has no exact form there.
+std::string ExactAnsi(const wchar_t* text) {
+    BOOL lost = FALSE;
+    const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, -1, nullptr, 0, nullptr, &lost);
+    if (size <= 1 || lost) return "";
+    std::string ansi(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, -1, &ansi[0], size, nullptr, &lost);
+    ansi.resize(static_cast<size_t>(size) - 1);
+    return lost ? "" : ansi;
+}
+
+}  // namespace
+
 std::string Win32FileSystem::LocalAppDataFolder() {
-    char folder[MAX_PATH] = "";
-    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) return "";
-    std::string text = folder;
+    // Asked for in Unicode: a profile folder may hold letters that the ANSI code page lacks, and
+    // the ANSI call then names a folder that does not exist. Such a folder is given by its short
+    // form, whose names the code page can hold.
+    wchar_t folder[MAX_PATH] = L"";
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) return "";
+    std::string text = ExactAnsi(folder);
+    if (text.empty()) {
+        wchar_t shortFolder[MAX_PATH] = L"";
+        const DWORD length = GetShortPathNameW(folder, shortFolder, MAX_PATH);
+        if (length > 0 && length < MAX_PATH) text = ExactAnsi(shortFolder);
+    }
     while (!text.empty() && text.back() == '\\') text.pop_back();
     return text;
+}
+
+std::vector<std::string> Win32FileSystem::SystemFolders() {
+    std::vector<std::string> folders;
+    char folder[MAX_PATH] = "";
+    UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) folders.emplace_back(folder, length);
+    length = GetWindowsDirectoryA(folder, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) folders.emplace_back(folder, length);
+    for (std::string& text : folders) {
+        while (!text.empty() && text.back() == '\\') text.pop_back();
+    }
+    return folders;
+}
+
+std::string Win32FileSystem::EnvironmentValue(const std::string& name) {
+    const DWORD need = GetEnvironmentVariableA(name.c_str(), nullptr, 0);
+    if (need == 0) return "";
+    std::string value(need, '\0');
+    const DWORD length = GetEnvironmentVariableA(name.c_str(), &value[0], need);
+    value.resize(length < need ? length : 0);
+    return value;
 }
 
 bool Win32FileSystem::CreateFolders(const std::string& path) {
@@ -95,7 +140,15 @@ bool Win32FileSystem::AppendToFile(const std::string& path, const std::string& b
     OVERLAPPED turn = {};
     turn.Offset = 0xFFFFFFFEu;
     turn.OffsetHigh = 0x7FFFFFFFu;
-    const bool locked = LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &turn) != FALSE;
+    // The wait for the turn is bounded: the caller is the host's thread. A writer that got no turn
+    // within the bound appends anyway, which Windows still does as one step.
+    const DWORD started = GetTickCount();
+    bool locked = false;
+    while (!(locked = LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &turn) != FALSE)) {
+        const DWORD error = GetLastError();
+        if ((error != ERROR_LOCK_VIOLATION && error != ERROR_IO_PENDING) || GetTickCount() - started >= 2000) break;
+        Sleep(1);
+    }
     DWORD written = 0;
     LARGE_INTEGER size;
     const bool ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&

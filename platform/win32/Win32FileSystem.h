@@ -1,5 +1,5 @@
 // The file service on Win32: GetFileAttributesA, CreateFileA, ReadFile, WriteFile, and for the run
-// record SHGetFolderPathA, CreateDirectoryA, MoveFileExA under a named mutex, DeleteFileA.
+// record SHGetFolderPathW (and GetShortPathNameW), CreateDirectoryA, MoveFileExA under a named mutex, DeleteFileA.
 #pragma once
 
 #include "platform/FileSystem.h"
@@ -11,6 +11,8 @@ public:
     bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes,
                    std::string* errorText) override;
     std::string LocalAppDataFolder() override;
+    std::vector<std::string> SystemFolders() override;
+    std::string EnvironmentValue(const std::string& name) override;
     bool CreateFolders(const std::string& path) override;
     bool AppendToFile(const std::string& path, const std::string& bytes, uint64_t* sizeAfter) override;
     bool RenameFileIfAtLeast(const std::string& from, const std::string& to, uint64_t minSize) override;

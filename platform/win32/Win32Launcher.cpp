@@ -18,8 +18,8 @@ bool Win32Launcher::ExecuteEx(const ShellExecuteRequest& request, ProcessHandle*
     if (process) *process = nullptr;
     const ScopedProcessEnvironment environment(request.environment, kEnvironmentWaitMs);
     if (!environment.Ready()) {
-        t_lastExecuteErrorCode = ERROR_TIMEOUT;
-        t_lastExecuteError = Win32ErrorText(ERROR_TIMEOUT);
+        t_lastExecuteErrorCode = environment.Error();
+        t_lastExecuteError = Win32ErrorText(environment.Error());
         return false;
     }
     SHELLEXECUTEINFOA info = {};
@@ -46,8 +46,9 @@ void Win32Launcher::WaitForProcess(ProcessHandle process) {
 
 bool Win32Launcher::GetExitCode(ProcessHandle process, uint32_t* code) {
     DWORD exitCode = 0;
-    if (!process || !GetExitCodeProcess(reinterpret_cast<HANDLE>(process), &exitCode) ||
-        exitCode == STILL_ACTIVE) {
+    // Whether the process has ended is the handle's state: 259 (STILL_ACTIVE) is also an exit code.
+    if (!process || WaitForSingleObject(reinterpret_cast<HANDLE>(process), 0) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(reinterpret_cast<HANDLE>(process), &exitCode)) {
         return false;
     }
     *code = exitCode;

@@ -79,18 +79,36 @@ bool TakeWhilePumping(Turn& turn, DWORD waitMs) {
 ScopedProcessEnvironment::ScopedProcessEnvironment(const std::vector<EnvironmentVariable>& variables,
                                                    DWORD waitMs) {
     if (variables.empty()) return;
-    m_turn = m_ready = TakeWhilePumping(TheTurn(), waitMs);
-    if (!m_ready) return;
-    for (const EnvironmentVariable& variable : variables) {
-        Previous previous{variable.name, false, std::string()};
-        previous.existed = ReadProcessVariable(variable.name, &previous.value);
-        m_previous.push_back(previous);
-        SetEnvironmentVariableA(variable.name.c_str(), variable.value.c_str());
+    m_turn = TakeWhilePumping(TheTurn(), waitMs);
+    if (!m_turn) {
+        m_error = ERROR_TIMEOUT;
+        return;
+    }
+    // A destructor does not run for a constructor that throws: the turn and the variables set so
+    // far are given back here, or every later start on any thread would wait for good.
+    try {
+        for (const EnvironmentVariable& variable : variables) {
+            Previous previous{variable.name, false, std::string()};
+            previous.existed = ReadProcessVariable(variable.name, &previous.value);
+            m_previous.push_back(previous);
+            if (!SetEnvironmentVariableA(variable.name.c_str(), variable.value.c_str())) {
+                const DWORD error = GetLastError();
+                m_error = error != 0 ? error : ERROR_INVALID_PARAMETER;
+                return;
+            }
+        }
+    } catch (...) {
+        Restore();
+        throw;
     }
 }
 
-ScopedProcessEnvironment::~ScopedProcessEnvironment() {
+ScopedProcessEnvironment::~ScopedProcessEnvironment() { Restore(); }
+
+void ScopedProcessEnvironment::Restore() noexcept {
     for (auto it = m_previous.rbegin(); it != m_previous.rend(); ++it)
         SetEnvironmentVariableA(it->name.c_str(), it->existed ? it->value.c_str() : nullptr);
+    m_previous.clear();
     if (m_turn) Give(TheTurn());
+    m_turn = false;
 }

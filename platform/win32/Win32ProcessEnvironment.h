@@ -10,7 +10,7 @@
 #include "platform/Launcher.h"
 
 // Sets the variables for the life of the object and then puts back what was there before,
-// removing what was not. The process has one environment, so the objects of different threads
+// removing what was not, also when the constructor itself fails or throws. The process has one environment, so the objects of different threads
 // take turns; a thread whose turn has not come dispatches its messages while it waits, up to
 // waitMs. Objects of one thread nest (the shell call may re-enter the add-on and start another
 // program), each seeing its own variables and restoring those of the one outside it.
@@ -21,8 +21,11 @@ public:
     ScopedProcessEnvironment(const ScopedProcessEnvironment&) = delete;
     ScopedProcessEnvironment& operator=(const ScopedProcessEnvironment&) = delete;
 
-    // False when the turn did not come within waitMs; nothing was changed then.
-    bool Ready() const { return m_ready; }
+    // False when the turn did not come within waitMs (nothing was changed then), or when a
+    // variable could not be set (the program would get a stale value): nothing may start then.
+    bool Ready() const { return m_error == 0; }
+    // ERROR_TIMEOUT, the system's error for the variable that could not be set, or 0 when ready.
+    DWORD Error() const { return m_error; }
 
 private:
     struct Previous {
@@ -30,7 +33,10 @@ private:
         bool existed;
         std::string value;
     };
+    // Puts back every variable changed so far and gives the turn back; never throws.
+    void Restore() noexcept;
+
     std::vector<Previous> m_previous;
-    bool m_ready = true;
+    DWORD m_error = 0;
     bool m_turn = false;
 };

@@ -66,8 +66,8 @@ int main() {
             // A save reloads the live sessions of its profile, which run the new set from then on.
             if (i % 1000 == 999) StoreProfile("Profile 0", tweaks[0] = 1 + (i / 1000) % 3);
         }
-        if (app->m_mapSessions.size() != kSessions / 10)
-            status |= Fail("live sessions before unload", static_cast<int>(app->m_mapSessions.size()));
+        if (app->SessionCount() != kSessions / 10)
+            status |= Fail("live sessions before unload", static_cast<int>(app->SessionCount()));
         if (launcher.LaunchedFiles().size() != expectedLaunches)
             status |= Fail("programs started", static_cast<int>(launcher.LaunchedFiles().size()));
     }

@@ -29,13 +29,13 @@ protected:
         m_app.reset();
     }
 
-    // Saves a set whose programs are named prefix0.exe, prefix1.exe ... for every transfer type.
+    // Saves a set whose programs are C:\T\prefix0.exe, C:\T\prefix1.exe ... for every transfer type.
     static void StoreSet(const char* profile, const std::string& prefix, int count,
                          const std::string& parameters = std::string()) {
         CTweakConfig stored(profile);
         for (int i = 0; i < count; ++i) {
             auto* tweak = new CTweakInfo;
-            tweak->m_strExe = prefix + std::to_string(i) + ".exe";
+            tweak->m_strExe = "C:\\T\\" + prefix + std::to_string(i) + ".exe";
             tweak->m_strParameters = parameters;
             tweak->m_nApplyTo = 0x3F;
             stored.m_arrTweaks.push_back(tweak);
@@ -82,8 +82,8 @@ TEST_F(SessionTest, SecondCreateForALiveHandleKeepsTheFirstAndReadsNothing) {
     m_registry.SetFailure(nullptr);
 
     EXPECT_EQ(nullptr, m_app->CreateSession(Handle(1), "Beta"));
-    EXPECT_EQ(1u, m_app->m_mapSessions.size());
-    EXPECT_EQ(std::vector<std::string>{"alpha0.exe"}, Download(Handle(1)));
+    EXPECT_EQ(1u, m_app->SessionCount());
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\alpha0.exe"}, Download(Handle(1)));
 }
 
 TEST_F(SessionTest, UnknownOrDestroyedHandlesStartNothing) {
@@ -98,7 +98,7 @@ TEST_F(SessionTest, UnknownOrDestroyedHandlesStartNothing) {
     EXPECT_EQ(0, ZTAddOnFileDownloadedTweak(nullptr, 0, nullptr, nullptr, 0));
     EXPECT_TRUE(m_launcher.LaunchedFiles().empty());
     // The other session lives on with its tweaks.
-    EXPECT_EQ(std::vector<std::string>{"global0.exe"}, Download(Handle(2)));
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\global0.exe"}, Download(Handle(2)));
 }
 
 TEST_F(SessionTest, SavingAProfileReloadsItsSessionsWithoutRegardToCase) {
@@ -110,13 +110,13 @@ TEST_F(SessionTest, SavingAProfileReloadsItsSessionsWithoutRegardToCase) {
     ZTAddOnSessionCreate(Handle(3), nullptr);
     ZTAddOnSessionCreate(Handle(4), "Gamma");  // no configuration of its own
 
-    ChangeExeBehindTheBack("Beta", "beta-changed.exe");
-    ChangeExeBehindTheBack(nullptr, "global-changed.exe");
+    ChangeExeBehindTheBack("Beta", "C:\\T\\beta-changed.exe");
+    ChangeExeBehindTheBack(nullptr, "C:\\T\\global-changed.exe");
     StoreSet("Alpha", "alpha-new", 2);
-    EXPECT_EQ((std::vector<std::string>{"alpha-new0.exe", "alpha-new1.exe"}), Download(Handle(1)));
-    EXPECT_EQ(std::vector<std::string>{"beta0.exe"}, Download(Handle(2)));
-    EXPECT_EQ(std::vector<std::string>{"global0.exe"}, Download(Handle(3)));
-    EXPECT_EQ(std::vector<std::string>{"global0.exe"}, Download(Handle(4)));
+    EXPECT_EQ((std::vector<std::string>{"C:\\T\\alpha-new0.exe", "C:\\T\\alpha-new1.exe"}), Download(Handle(1)));
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\beta0.exe"}, Download(Handle(2)));
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\global0.exe"}, Download(Handle(3)));
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\global0.exe"}, Download(Handle(4)));
 }
 
 // "MÜLLER" and "Müller" name one registry key, so saving either reloads the other's sessions.
@@ -125,7 +125,7 @@ TEST_F(SessionTest, SavingAProfileReloadsItsSessionsWhateverTheCaseOfItsLetters)
     ZTAddOnSessionCreate(Handle(1), "M\xFCller");
     ZTAddOnSessionCreate(Handle(2), "Muller");
     StoreSet("M\xDCLLER", "new", 1);
-    EXPECT_EQ(std::vector<std::string>{"new0.exe"}, Download(Handle(1)));
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\new0.exe"}, Download(Handle(1)));
     // A different name is a different key: no set of its own, and no global one either.
     EXPECT_TRUE(Download(Handle(2)).empty());
 }
@@ -136,25 +136,25 @@ TEST_F(SessionTest, SavingTheGlobalConfigurationReloadsEverySession) {
     ZTAddOnSessionCreate(Handle(1), "Alpha");
     ZTAddOnSessionCreate(Handle(2), "");
     ZTAddOnSessionCreate(Handle(3), "Gamma");
-    EXPECT_EQ(std::vector<std::string>{"global0.exe"}, Download(Handle(3)));
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\global0.exe"}, Download(Handle(3)));
 
-    ChangeExeBehindTheBack("Alpha", "alpha-changed.exe");
+    ChangeExeBehindTheBack("Alpha", "C:\\T\\alpha-changed.exe");
     StoreSet(nullptr, "global-new", 1);
-    EXPECT_EQ(std::vector<std::string>{"alpha-changed.exe"}, Download(Handle(1)));
-    EXPECT_EQ(std::vector<std::string>{"global-new0.exe"}, Download(Handle(2)));
-    EXPECT_EQ(std::vector<std::string>{"global-new0.exe"}, Download(Handle(3)));
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\alpha-changed.exe"}, Download(Handle(1)));
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\global-new0.exe"}, Download(Handle(2)));
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\global-new0.exe"}, Download(Handle(3)));
 
     // A profile that falls back to the global tweaks also reloads when its own name is saved.
-    ChangeExeBehindTheBack(nullptr, "global-changed.exe");
+    ChangeExeBehindTheBack(nullptr, "C:\\T\\global-changed.exe");
     StoreSet("gamma", "gamma", 1);
-    EXPECT_EQ(std::vector<std::string>{"gamma0.exe"}, Download(Handle(3)));
-    EXPECT_EQ(std::vector<std::string>{"global-new0.exe"}, Download(Handle(2)));
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\gamma0.exe"}, Download(Handle(3)));
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\global-new0.exe"}, Download(Handle(2)));
 }
 
 TEST_F(SessionTest, TransferExportsTakeThePathsFromTheirOwnArgumentPositions) {
     CTweakConfig stored(nullptr);
     auto* tweak = new CTweakInfo;
-    tweak->m_strExe = "record.exe";
+    tweak->m_strExe = "C:\\T\\record.exe";
     tweak->m_strParameters = "L=%LOCAL_FILE_PATH% R=%REMOTE_FILE_PATH%";
     tweak->m_nApplyTo = TWEAK_APPLY_DOWNLOAD | TWEAK_APPLY_UPLOAD;
     tweak->m_arrFilters = {"local.txt"};
@@ -180,18 +180,48 @@ TEST_F(SessionTest, TransferExportsTakeThePathsFromTheirOwnArgumentPositions) {
 TEST_F(SessionTest, SaveOnAnotherThreadDuringARunContinuesAtTheNextIndex) {
     StoreSet("Alpha", "old", 3);
     ZTAddOnSessionCreate(Handle(1), "alpha");
-    m_launcher.HoldFile("old0.exe");
+    m_launcher.HoldFile("C:\\T\\old0.exe");
 
     std::thread transfer([] { ZTAddOnFileDownloadedTweak(Handle(1), 0, "/r.txt", "C:\\l.txt", 0); });
-    ASSERT_EQ("old0.exe", m_launcher.WaitForWaiter(5s).value_or("none"));
+    ASSERT_EQ("C:\\T\\old0.exe", m_launcher.WaitForWaiter(5s).value_or("none"));
     auto dialog = std::async(std::launch::async, [] { StoreSet("Alpha", "new", 3); });
     EXPECT_EQ(std::future_status::ready, dialog.wait_for(5s)) << "the save waited for the program";
     m_launcher.ReleaseAll();
     dialog.get();
     transfer.join();
 
-    EXPECT_EQ((std::vector<std::string>{"old0.exe", "new1.exe", "new2.exe"}), m_launcher.LaunchedFiles());
+    EXPECT_EQ((std::vector<std::string>{"C:\\T\\old0.exe", "C:\\T\\new1.exe", "C:\\T\\new2.exe"}), m_launcher.LaunchedFiles());
     EXPECT_EQ(0u, m_launcher.OpenHandleCount());
+}
+
+}  // namespace
+
+namespace {
+
+// The host may end a session while its transfer waits for a tweak: from another thread, or from a
+// message that a wait of the add-on dispatches on the transfer's own thread. The session leaves
+// the table at once; the transfer goes on with its remaining tweaks and frees the session when it
+// returns (AddressSanitizer watches the rest).
+TEST_F(SessionTest, SessionDestroyedDuringItsTransferLivesUntilTheTransferReturns) {
+    StoreSet("Held", "held", 2);
+    StoreSet("Solo", "solo", 2);
+    ZTAddOnSessionCreate(Handle(1), "Held");
+    m_launcher.HoldFile("C:\\T\\held0.exe");
+    auto transfer = std::async(std::launch::async,
+                               [] { return ZTAddOnFileDownloadedTweak(Handle(1), 0, "/r.txt", "C:\\l.txt", 0); });
+    ASSERT_EQ("C:\\T\\held0.exe", m_launcher.WaitForWaiter(5s).value_or("none"));
+    ZTAddOnSessionDestroy(Handle(1));
+    EXPECT_EQ(0u, m_app->SessionCount());
+    m_launcher.ReleaseAll();
+    EXPECT_EQ(0, transfer.get());
+
+    ZTAddOnSessionCreate(Handle(2), "Solo");
+    m_launcher.SetOnExecuteEx([](const MemoryLauncher::ExecuteExCall&) { ZTAddOnSessionDestroy(Handle(2)); });
+    EXPECT_EQ(0, ZTAddOnFileDownloadedTweak(Handle(2), 0, "/r.txt", "C:\\l.txt", 0));
+    m_launcher.SetOnExecuteEx(nullptr);
+    EXPECT_EQ(0u, m_app->SessionCount());
+    EXPECT_EQ((std::vector<std::string>{"C:\\T\\held0.exe", "C:\\T\\held1.exe", "C:\\T\\solo0.exe", "C:\\T\\solo1.exe"}),
+              m_launcher.LaunchedFiles());
 }
 
 }  // namespace

@@ -58,7 +58,10 @@ TEST(FilterString, JoinsItemsWithSemicolonsAndLoadsBackAsStored) {
         {{"*.txt", "*.log"}, "*.txt;*.log", {"*.txt", "*.log"}},
         {{" a ", "b"}, " a ;b", {" a ", "b"}},
         {{"x;y"}, "x;y", {"x", "y"}},
-        {{"a", " b "}, "a; b ", {"a", "b"}},
+        // A final ";" keeps the last item's trailing white space: "*.tmp " matches no "a.tmp".
+        {{"*.tmp "}, "*.tmp ;", {"*.tmp "}},
+        {{"a", " b "}, "a; b ;", {"a", "b "}},
+        {{" "}, " ;", {" "}},
     };
     for (const Case& c : cases) {
         CTweakInfo record;
@@ -67,6 +70,19 @@ TEST(FilterString, JoinsItemsWithSemicolonsAndLoadsBackAsStored) {
         CTweakInfo reloaded;
         reloaded.ParseFilters(record.GetFilterString());
         EXPECT_EQ(reloaded.m_arrFilters, c.reloaded) << c.text;
+        EXPECT_EQ(FiltersReloadAsThey(record), c.reloaded == c.items) << c.text;
+    }
+}
+
+TEST(EnteredFilters, AreTrimmedSplitAndReloadAsTheyAre) {
+    const std::pair<const char*, Items> cases[] = {
+        {"*.tmp ", {"*.tmp"}}, {" \t", {}}, {";", {}}, {" a ; b;;", {"a", "b"}}, {"x;y", {"x", "y"}}, {"*.zip", {"*.zip"}},
+    };
+    for (const auto& [text, items] : cases) {
+        CTweakInfo record;
+        record.m_arrFilters = EnteredFilters(text);
+        EXPECT_EQ(record.m_arrFilters, items) << '"' << text << '"';
+        EXPECT_TRUE(FiltersReloadAsThey(record)) << '"' << text << '"';
     }
 }
 

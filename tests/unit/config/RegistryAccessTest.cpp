@@ -25,9 +25,11 @@ TEST_F(RegistryAccess, StringsEndAtTheirFirstZeroOrAtTheEndOfTheirData) {
     EXPECT_EQ(m_app.ReadRegString(HKEY_USERS, m_key.c_str(), "inner zero", "d"), "a");
     Put(m_key, "no bytes", REG_SZ, {});
     EXPECT_EQ(m_app.ReadRegString(HKEY_USERS, m_key.c_str(), "no bytes", "d"), "");
-    // The type is not examined.
+    // Data of another type is no text, whatever it spells.
     Put(m_key, "binary", REG_BINARY, {'h', 'i'});
-    EXPECT_EQ(m_app.ReadRegString(HKEY_USERS, m_key.c_str(), "binary", "d"), "hi");
+    EXPECT_EQ(m_app.ReadRegString(HKEY_USERS, m_key.c_str(), "binary", "d"), "d");
+    Put(m_key, "dword", REG_DWORD, {'h', 'i', 0, 0});
+    EXPECT_EQ(m_app.ReadRegString(HKEY_USERS, m_key.c_str(), "dword", "d"), "d");
 }
 
 TEST_F(RegistryAccess, DwordsReadOnlyFromExactlyFourBytes) {
@@ -40,7 +42,8 @@ TEST_F(RegistryAccess, DwordsReadOnlyFromExactlyFourBytes) {
     const Case cases[] = {
         {"negative", REG_DWORD, Dword(0xFFFFFFFB), -5},
         {"high bits", REG_DWORD, Dword(0xFFFFFFC1), int32_t(0xFFFFFFC1)},
-        {"any type", REG_BINARY, {1, 0, 0, 0}, 1},
+        {"binary of four bytes", REG_BINARY, {1, 0, 0, 0}, 42},
+        {"the text \"123\"", REG_SZ, {'1', '2', '3', 0}, 42},
         {"short", REG_DWORD, {7, 0}, 42},
         {"one byte", REG_DWORD, {7}, 42},
         {"empty", REG_DWORD, {}, 42},

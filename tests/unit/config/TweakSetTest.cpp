@@ -1,6 +1,7 @@
 // A tweak set's registry layout: key paths, load with fall-back, "Count", save and reload.
 #include <cstdio>
 
+#include "config/StoredSet.h"
 #include "config/TweakConfig.h"
 #include "config/TweakInfo.h"
 #include "tests/unit/config/ConfigFixture.h"
@@ -40,15 +41,18 @@ TEST_F(TweakSet, AProfileWithoutCountOfItsOwnFallsBackToTheGlobalTweaks) {
         const char* description;
         std::optional<uint32_t> count;
         std::vector<std::string> names;
+        uint32_t type = REG_DWORD;
     };
     const Case cases[] = {
         {"no Count", std::nullopt, {"global 0", "global 1"}},
         {"negative Count", uint32_t(-5), {"global 0", "global 1"}},
+        // Typed by hand as a string, whose four bytes would read as 3,355,185.
+        {"Count as the text \"123\"", 0x00333231u, {"global 0", "global 1"}, REG_SZ},
         {"Count 0", 0u, {}},
         {"Count 3 with one key", 3u, {"ignored without a Count", "", ""}},
     };
     for (const Case& c : cases) {
-        if (c.count) PutDword(ProfileKey("Work"), "Count", *c.count);
+        if (c.count) Put(ProfileKey("Work"), "Count", c.type, Dword(*c.count));
         CTweakConfig set("Work");
         set.Load();
         EXPECT_EQ(Names(set), c.names) << c.description;
@@ -163,6 +167,21 @@ TEST_F(TweakSet, ASaveThatReloadsTheSameSetDoesNotDeadlock) {
     set.Save();
     EXPECT_EQ(Names(set), std::vector<std::string>{"kept"});
     EXPECT_EQ(app.m_reloads, std::vector<std::string>{"Work"});
+}
+
+TEST_F(TweakSet, TheListsSaveHoldsOnlyFiltersThatReloadAsTheyRun) {
+    using Items = std::vector<std::string>;
+    const std::pair<Items, bool> cases[] = {
+        {{"*.tmp "}, true}, {{"a", " b"}, false}, {{"", "a"}, false}, {{"x;y"}, false}};
+    for (const auto& [filters, kept] : cases) {
+        CTweakConfig set("Work");
+        set.m_arrTweaks.push_back(new CTweakInfo);
+        set.m_arrTweaks[0]->m_arrFilters = filters;
+        EXPECT_EQ(ReplaceStoredSet(set), kept) << filters.back();
+        CTweakConfig reloaded("Work");
+        reloaded.Load();
+        if (kept) EXPECT_EQ(reloaded.m_arrTweaks[0]->m_arrFilters, filters);
+    }
 }
 
 }  // namespace

@@ -72,6 +72,7 @@ TEST_F(CtlTest, ImportRefusesHostileFilesAndWritesNothing) {
         {"a tweak key misnamed", set + "[" + kSets + "Work\\Tweak 0]\r\n\"Name\"=\"x\"\r\n", "neither a set"},
         {"a line cut in half", set + tweak + "\"Exe\"=\"C:\\\\Win", "not closed"},
         {"no set at all", "[" + kSets + "Work]\r\n", "holds no set"},
+        {"a zero inside a key name, naming the profile before it", "[" + kSets + "Work" + std::string(1, '\0') + "Evil]\r\n\"Count\"=dword:00000000\r\n", "zero character"},
     };
     PutDword(GlobalKey(), "Count", 0);
     const std::optional<MemoryRegistry::Key> before = m_reg.Snapshot(HKEY_USERS, "");
@@ -95,9 +96,15 @@ TEST_F(CtlTest, ImportTakesTheAnsiFormAndStoresWhatLoadWouldRead) {
     const CtlResult r = Run({"import", "C:\\old.reg"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("Stored profile \"Caf\xE9\": 2 tweaks"), std::string::npos) << r.out;
-    // The missing Tweak 00 is stored as the fresh record it reads as; the filter as the list saves it.
-    ASSERT_NE(Get(ProfileKey("Caf\xE9") + "\\Tweak 00", "Enabled"), nullptr);
+    // The missing Tweak 00 stays missing, which reads as the fresh record; the filter is stored as
+    // the list saves it.
+    EXPECT_FALSE(Get(ProfileKey("Caf\xE9") + "\\Tweak 00", "Enabled"));
     EXPECT_EQ(Get(ProfileKey("Caf\xE9") + "\\Tweak 01", "Filter")->data, Sz("a;b"));
+    CTweakConfig set("Caf\xE9");
+    set.Load();
+    ASSERT_EQ(set.m_arrTweaks.size(), 2u);
+    EXPECT_EQ(set.m_arrTweaks[0]->m_nApplyTo, 0u);
+    EXPECT_EQ(set.m_arrTweaks[1]->m_strExe, "C:\\x.exe");
 }
 
 TEST_F(CtlTest, ExportTellsWhenThereIsNothingOrTheFileCannotBeWritten) {

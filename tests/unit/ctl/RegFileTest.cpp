@@ -78,7 +78,7 @@ TEST(RegFileWrite, EveryValueReadsBackToTheSameBytes) {
 
 TEST(RegFileRead, TakesTheAnsiFormWithItsBytesAsTheyStand) {
     const std::string text =
-        "REGEDIT4\r\n\r\n; a comment\r\n[HKEY_USERS\\K]\r\n\"Exe\"=\"C:\\\\Programme\\\\Pr\xFC" "f.exe\"\r\n"
+        "REGEDIT4\r\n\r\n; a comment, not a value \"x\"=hex:01,\\\r\n[HKEY_USERS\\K]\r\n\"Exe\"=\"C:\\\\Programme\\\\Pr\xFC" "f.exe\"\r\n"
         "\"Expand\"=hex(2):41,fc,00\r\n\"Bin\"=hex:01,\\\r\n  02,03\r\n\"N\"=dword:1\r\n";
     RegFile file;
     RegFileError error;
@@ -91,7 +91,7 @@ TEST(RegFileRead, TakesTheAnsiFormWithItsBytesAsTheyStand) {
     EXPECT_EQ(v[1].data, (std::vector<uint8_t>{0x41, 0xFC, 0}));
     EXPECT_EQ(v[2].data, (std::vector<uint8_t>{1, 2, 3}));
     EXPECT_EQ(v[3].data, (std::vector<uint8_t>{1, 0, 0, 0}));
-    EXPECT_EQ(v[3].line, 9);  // after the continuation line
+    EXPECT_EQ(v[3].line, 9);  // after the continuation line, the comment's "\\" continuing nothing
 }
 
 TEST(RegFileRead, RefusesWhatTheEditorWouldNotWriteNamingTheLine) {
@@ -115,6 +115,8 @@ TEST(RegFileRead, RefusesWhatTheEditorWouldNotWriteNamingTheLine) {
         {"a value before any key", Utf16File(u"Windows Registry Editor Version 5.00\r\n\"Name\"=\"x\"\r\n"), 2, "before the first key"},
         {"a lone backslash in a string", Utf16File(u"Windows Registry Editor Version 5.00\r\n[HKEY_USERS\\K]\r\n\"Exe\"=\"C:\\Windows\"\r\n"), 3, "must be written"},
         {"a character outside code page 1252", Utf16File(u"Windows Registry Editor Version 5.00\r\n[HKEY_USERS\\K]\r\n\"Name\"=\"\u0416\"\r\n"), 3, "U+0416"},
+        {"a zero inside a key name", Utf16File(u"Windows Registry Editor Version 5.00\r\n[HKEY_USERS\\Work" + std::u16string(1, u'\0') + u"Evil]\r\n"), 2, "zero character"},
+        {"a zero inside a value name", Utf16File(u"Windows Registry Editor Version 5.00\r\n[HKEY_USERS\\K]\r\n\"Name" + std::u16string(1, u'\0') + u"x\"=\"\"\r\n"), 3, "zero character"},
         {"a dword of nine digits", Utf16File(u"Windows Registry Editor Version 5.00\r\n[HKEY_USERS\\K]\r\n\"N\"=dword:000000001\r\n"), 3, "1 to 8"},
     };
     for (const Case& c : cases) {

@@ -1,10 +1,14 @@
 // What a path chosen by the server may bring into a parameter line, for programs and batch files.
 #include <gtest/gtest.h>
 
+#include "config/RegistryValues.h"
 #include "config/TweakInfo.h"
+#include "platform/memory/MemoryFileSystem.h"
+#include "platform/memory/MemoryRegistry.h"
 #include "runner/ParameterLine.h"
 #include "runner/ProgramKind.h"
 #include "runner/TweakDecision.h"
+#include "tests/common/StandIns.h"
 
 namespace {
 
@@ -19,8 +23,12 @@ TEST(ClassifyProgram, BatchFilesAsTheShellSeesThem) {
         {"C:\\Tools\\RUN.CMD", ProgramKind::Batch},
         {"C:\\Tools\\run.Bat. . ", ProgramKind::Batch},
         {"\"C:\\Tools\\run.cmd\"", ProgramKind::Batch},
-        {"C:\\Windows\\System32\\CMD.exe", ProgramKind::Batch},
-        {"cmd.exe", ProgramKind::Batch},
+        {"C:\\Windows\\System32\\CMD.exe", ProgramKind::Cmd},
+        {"cmd.exe", ProgramKind::Cmd},
+        {"C:\\Windows\\System32\\WindowsPowerShell\\v1.0\\PowerShell.exe", ProgramKind::PowerShell},
+        {"\"C:\\Program Files\\PowerShell\\7\\pwsh.exe\"", ProgramKind::Pwsh},
+        {"C:\\Python\\python.exe", ProgramKind::CodeInterpreter},
+        {"C:\\Windows\\System32\\mshta.exe", ProgramKind::Program},
         {"C:\\Tools\\run", ProgramKind::Batch},
         {"C:\\Tools\\run.lnk", ProgramKind::Batch},
         {"C:\\Tools\\run.exe", ProgramKind::Program},
@@ -38,6 +46,9 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
     const char* const batch = "C:\\Tools\\record.bat";
     const char* const quoted = "\"%LOCAL_FILE_PATH%\"";
     const char* const bare = "%LOCAL_FILE_PATH%";
+    const char* const cmd = "C:\\Windows\\System32\\cmd.exe";
+    const char* const ps = "C:\\Windows\\System32\\WindowsPowerShell\\v1.0\\powershell.exe";
+    const char* const pwsh = "C:\\Program Files\\PowerShell\\7\\pwsh.exe";
     struct Row {
         const char* exe;
         const char* parameters;
@@ -85,7 +96,42 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {batch, "\"x\" %LOCAL_FILE_PATH%", "C:\\in\\a&b.txt", "/r", R::ShellOperator},
         {batch, "^\"%LOCAL_FILE_PATH%", "C:\\in\\a&b.txt", "/r", R::ShellOperator},
         {batch, quoted, "C:\\in\\a\"&calc&\".txt", "/r", R::Quote},
-        {"C:\\Windows\\System32\\cmd.exe", "/c \"%LOCAL_FILE_PATH%\"", "C:\\in\\%PATH%", "/r", R::Percent},
+        // cmd.exe strips the outer quotes of the command after /c or /k, unless a narrow exception
+        // holds that depends on a file's existence: both readings must be safe.
+        {cmd, "/c \"%LOCAL_FILE_PATH%\"", "C:\\in\\%PATH%", "/r", R::Percent},
+        {cmd, "/c \"%LOCAL_FILE_PATH%\"", "a&C:\\t\\pwn.exe INJECTED&rem .txt", "/r", R::ShellOperator},
+        {cmd, "/C \"%LOCAL_FILE_PATH%\"", "C:\\in\\a(1).txt", "/r", R::ShellOperator},
+        {cmd, "/k \"%LOCAL_FILE_PATH%\"", "C:\\in\\a;b.txt", "/r", R::Delimiter},
+        {cmd, "/c \"%LOCAL_FILE_PATH%\"", "C:\\in\\b c.txt", "/r", R::None},
+        {cmd, "/c \"C:\\x.bat\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\a&b.txt", "/r", R::ShellOperator},
+        {cmd, "/c \"C:\\x.bat\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\Q (1).txt", "/r", R::ShellOperator},
+        {cmd, "/c \"\"C:\\x.bat\" \"%LOCAL_FILE_PATH%\"\"", "C:\\in\\Q&A (1).txt", "/r", R::None},
+        {cmd, "/d /s /c \"\"C:\\x.bat\" \"%LOCAL_FILE_PATH%\"\"", "C:\\in\\Q&A (1).txt", "/r", R::None},
+        {cmd, "/s /c \"C:\\x.bat \"%LOCAL_FILE_PATH%\"\"", "C:\\in\\a b.txt", "/r", R::None},
+        {cmd, "/c C:\\x.bat \"%LOCAL_FILE_PATH%\"", "C:\\in\\Q&A (1).txt", "/r", R::None},
+        {cmd, "\"%LOCAL_FILE_PATH%\" /c echo", "C:\\in\\a.txt", "/r", R::CmdSwitch},
+        {cmd, "/q %LOCAL_FILE_PATH%", "C:\\in\\x /c calc", "/r", R::CmdSwitch},
+        // PowerShell: the code after -Command (or the first argument that is no parameter, for
+        // powershell.exe) by PowerShell's quoting; after -File and the script, strings.
+        {ps, "-Command \"Get-FileHash '%LOCAL_FILE_PATH%'\"", "C:\\in\\Q (1) & more.txt", "/r", R::None},
+        {ps, "-Command \"Get-FileHash '%LOCAL_FILE_PATH%'\"", "C:\\in\\a';pwn.exe;'.txt", "/r", R::ScriptQuote},
+        {ps, "-c \"Get-FileHash '%LOCAL_FILE_PATH%'\"", "C:\\in\\a\x92;pwn.exe;\x91.txt", "/r", R::ScriptQuote},
+        {ps, "-NoProfile \"Get-FileHash '%LOCAL_FILE_PATH%'\"", "C:\\in\\a\x82" "b.txt", "/r", R::ScriptQuote},
+        {ps, "-Command \"Write-Output \\\"%LOCAL_FILE_PATH%\\\"\"", "C:\\in\\$(calc).txt", "/r", R::ScriptExpansion},
+        {ps, "-Command \"Write-Output \\\"%LOCAL_FILE_PATH%\\\"\"", "C:\\in\\a`b.txt", "/r", R::ScriptExpansion},
+        {ps, "-Command \"Write-Output \\\"%LOCAL_FILE_PATH%\\\"\"", "C:\\in\\it's (1).txt", "/r", R::None},
+        {ps, "-Command Get-FileHash %LOCAL_FILE_PATH%", "C:\\in\\report-2.txt", "/r", R::None},
+        {ps, "-Command Get-FileHash %LOCAL_FILE_PATH%", "C:\\in\\a b.txt", "/r", R::ScriptUnquoted},
+        {ps, "-Command Get-FileHash x %REMOTE_FILE_PATH%", "C:\\a", "-Algorithm", R::ScriptUnquoted},
+        {ps, "-EncodedCommand ZQBjAGgAbwA= \"%LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::EncodedCommand},
+        {ps, "-ExecutionPolicy \"%LOCAL_FILE_PATH%\" -File C:\\s.ps1", "C:\\in\\a.txt", "/r", R::ScriptParameter},
+        {ps, "-File C:\\s.ps1 \"%LOCAL_FILE_PATH%\"", "C:\\in\\a';pwn.exe;'$x`.txt", "/r", R::None},
+        {pwsh, "C:\\s.ps1 \"%LOCAL_FILE_PATH%\"", "C:\\in\\a';pwn.exe;'.txt", "/r", R::None},
+        {pwsh, "-wd C:\\ -c \"Get-Item '%LOCAL_FILE_PATH%'\"", "C:\\in\\a';pwn.exe;'.txt", "/r", R::ScriptQuote},
+        // Interpreters that run an argument as code: no path inside it.
+        {"C:\\Python\\python.exe", "-c \"print(r'%LOCAL_FILE_PATH%')\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        {"C:\\node\\node.exe", "--eval=\"x('%LOCAL_FILE_PATH%')\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        {"C:\\Python\\python.exe", "-c \"import sys; print(sys.argv[1])\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\a';b.txt", "/r", R::None},
         // The user's own text is never judged, only what the paths bring in.
         {batch, "%LOCAL_FILE_PATH% & echo done ^| %%1", "C:\\in\\a.txt", "/r", R::None},
     };
@@ -133,6 +179,51 @@ TEST(PathGuard, LocalPathWithWildcardsStartsNoTweakOfAnyKind) {
         EXPECT_STREQ(VerdictName(row.verdict),
                      VerdictName(DecideTweak(tweak, 0, row.local, row.remote).verdict))
             << row.exe << " " << row.parameters << " <- " << row.local << " | " << row.remote;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// A program named without a folder starts by the full path of what the system folders, the
+// absolute folders of PATH and the registered application paths hold, never from the current
+// directory; one found nowhere does not start.
+TEST(ProgramSearch, BareNamesStartFromTheSearchedFoldersOnly) {
+    MemoryFileSystem files;
+    MemoryRegistry registry;
+    StandIns standIns{files, registry};
+    for (const char* file : {"C:\\Windows\\system32\\xcopy.exe", "C:\\Windows\\notepad.exe", "C:\\Tools\\tool.bat",
+                             "C:\\Tools\\tool.exe", "C:\\Other\\late.cmd", "D:\\Apps\\app.exe", "bin\\rel.exe"}) {
+        files.Put(file, {});
+    }
+    files.SetEnvironmentValue("PATH", "bin;\"C:\\Tools\\\";;C:\\Other");
+    WriteRegString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\app.exe", "",
+                   "\"D:\\Apps\\app.exe\"");
+    struct Row {
+        const char* exe;
+        const char* file;
+        bool found;
+    } rows[] = {
+        {"xcopy", "C:\\Windows\\system32\\xcopy.exe", true},
+        {"\"xcopy\"", "C:\\Windows\\system32\\xcopy.exe", true},
+        {"notepad.exe", "C:\\Windows\\notepad.exe", true},
+        {"tool", "C:\\Tools\\tool.exe", true},
+        {"tool.bat", "C:\\Tools\\tool.bat", true},
+        {"late", "C:\\Other\\late.cmd", true},
+        {"app", "D:\\Apps\\app.exe", true},
+        {"rel", "rel", false},
+        {"planted.exe", "planted.exe", false},
+        {".\\xcopy", ".\\xcopy", true},
+        {"C:\\Tools\\gone.exe", "C:\\Tools\\gone.exe", true},
+    };
+    for (const Row& row : rows) {
+        CTweakInfo tweak;
+        tweak.m_strExe = row.exe;
+        tweak.m_nApplyTo = TWEAK_APPLY_DOWNLOAD;
+        const TweakDecision decision = DecideTweak(tweak, 0, "C:\\in\\a.txt", "/a.txt");
+        EXPECT_EQ(row.file, decision.program.file) << row.exe;
+        EXPECT_STREQ(row.found ? "applies" : "program-not-found", VerdictName(decision.verdict)) << row.exe;
     }
 }
 

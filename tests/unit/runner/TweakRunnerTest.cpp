@@ -59,54 +59,54 @@ TEST_F(RunTweaksTest, LaunchRequestOpensTheProgramHiddenWithoutErrorBox) {
 
 TEST_F(RunTweaksTest, EachProgramEndsBeforeTheNextStarts) {
     CTweakConfig config(nullptr);
-    AddTweak(config, "first.exe");
-    AddTweak(config, "second.exe");
-    AddTweak(config, "third.exe");
+    AddTweak(config, "C:\\T\\first.exe");
+    AddTweak(config, "C:\\T\\second.exe");
+    AddTweak(config, "C:\\T\\third.exe");
     config.RunTweaks(4, "C:\\a.txt", "/a.txt");
 
     const std::vector<std::string> expected = {
-        "start first.exe",  "wait first.exe",  "end first.exe",  "close first.exe",
-        "start second.exe", "wait second.exe", "end second.exe", "close second.exe",
-        "start third.exe",  "wait third.exe",  "end third.exe",  "close third.exe"};
+        "start C:\\T\\first.exe",  "wait C:\\T\\first.exe",  "end C:\\T\\first.exe",  "close C:\\T\\first.exe",
+        "start C:\\T\\second.exe", "wait C:\\T\\second.exe", "end C:\\T\\second.exe", "close C:\\T\\second.exe",
+        "start C:\\T\\third.exe",  "wait C:\\T\\third.exe",  "end C:\\T\\third.exe",  "close C:\\T\\third.exe"};
     EXPECT_EQ(expected, m_launcher.Events());
     ExpectHandlesClosedOnce();
 }
 
 TEST_F(RunTweaksTest, RunReturnsOnlyAfterTheRunningProgramEnded) {
     CTweakConfig config(nullptr);
-    AddTweak(config, "first.exe");
-    AddTweak(config, "second.exe");
-    m_launcher.HoldFile("first.exe");
+    AddTweak(config, "C:\\T\\first.exe");
+    AddTweak(config, "C:\\T\\second.exe");
+    m_launcher.HoldFile("C:\\T\\first.exe");
     std::atomic<bool> returned{false};
     std::thread run([&] {
         config.RunTweaks(0, "C:\\a.txt", "/a.txt");
         returned = true;
     });
-    ASSERT_EQ("first.exe", m_launcher.WaitForWaiter(5s).value_or("none"));
+    ASSERT_EQ("C:\\T\\first.exe", m_launcher.WaitForWaiter(5s).value_or("none"));
     std::this_thread::sleep_for(50ms);
     EXPECT_FALSE(returned);
-    EXPECT_EQ(std::vector<std::string>{"first.exe"}, m_launcher.LaunchedFiles());
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\first.exe"}, m_launcher.LaunchedFiles());
     m_launcher.ReleaseAll();
     run.join();
-    EXPECT_EQ((std::vector<std::string>{"first.exe", "second.exe"}), m_launcher.LaunchedFiles());
+    EXPECT_EQ((std::vector<std::string>{"C:\\T\\first.exe", "C:\\T\\second.exe"}), m_launcher.LaunchedFiles());
     ExpectHandlesClosedOnce();
 }
 
 TEST_F(RunTweaksTest, SkipsTweaksThatDoNotApplyOrCannotStart) {
     CTweakConfig config(nullptr);
-    AddTweak(config, "disabled.exe")->m_bEnabled = 0;
-    AddTweak(config, "view-only.exe", "", TWEAK_APPLY_VIEW);
-    AddTweak(config, "pdf-only.exe")->m_arrFilters = {"*.pdf"};
-    AddTweak(config, "missing.exe");
-    AddTweak(config, "handed-over.exe");
-    AddTweak(config, "txt.exe")->m_arrFilters = {"*.pdf", "*.TXT"};
-    m_launcher.SetOutcome("missing.exe", Outcome::Fails);
-    m_launcher.SetOutcome("handed-over.exe", Outcome::SucceedsNoProcess);
+    AddTweak(config, "C:\\T\\disabled.exe")->m_bEnabled = 0;
+    AddTweak(config, "C:\\T\\view-only.exe", "", TWEAK_APPLY_VIEW);
+    AddTweak(config, "C:\\T\\pdf-only.exe")->m_arrFilters = {"*.pdf"};
+    AddTweak(config, "C:\\T\\missing.exe");
+    AddTweak(config, "C:\\T\\handed-over.exe");
+    AddTweak(config, "C:\\T\\txt.exe")->m_arrFilters = {"*.pdf", "*.TXT"};
+    m_launcher.SetOutcome("C:\\T\\missing.exe", Outcome::Fails);
+    m_launcher.SetOutcome("C:\\T\\handed-over.exe", Outcome::SucceedsNoProcess);
     config.RunTweaks(0, "C:\\in\\a.txt", "/a.txt");
 
-    EXPECT_EQ((std::vector<std::string>{"missing.exe", "handed-over.exe", "txt.exe"}), m_launcher.LaunchedFiles());
+    EXPECT_EQ((std::vector<std::string>{"C:\\T\\missing.exe", "C:\\T\\handed-over.exe", "C:\\T\\txt.exe"}), m_launcher.LaunchedFiles());
     // Only the last one gave a process; nothing waits for the file handed to a running program.
-    EXPECT_EQ((std::vector<std::string>{"start txt.exe", "wait txt.exe", "end txt.exe", "close txt.exe"}),
+    EXPECT_EQ((std::vector<std::string>{"start C:\\T\\txt.exe", "wait C:\\T\\txt.exe", "end C:\\T\\txt.exe", "close C:\\T\\txt.exe"}),
               m_launcher.Events());
     EXPECT_TRUE(m_launcher.ExecuteCalls().empty());
     ExpectHandlesClosedOnce();
@@ -114,37 +114,37 @@ TEST_F(RunTweaksTest, SkipsTweaksThatDoNotApplyOrCannotStart) {
 
 TEST_F(RunTweaksTest, PathWithDoubleQuoteIsNeverPutIntoAParameterLine) {
     CTweakConfig config(nullptr);
-    AddTweak(config, "local.exe", "\"%LOCAL_FILE_PATH%\"");
-    AddTweak(config, "remote.exe", "\"%REMOTE_FILE_PATH%\"");
-    AddTweak(config, "none.exe", "--fixed");
+    AddTweak(config, "C:\\T\\local.exe", "\"%LOCAL_FILE_PATH%\"");
+    AddTweak(config, "C:\\T\\remote.exe", "\"%REMOTE_FILE_PATH%\"");
+    AddTweak(config, "C:\\T\\none.exe", "--fixed");
     // The local path brings the remote placeholder with it.
-    AddTweak(config, "indirect.exe", "%LOCAL_FILE_PATH%");
+    AddTweak(config, "C:\\T\\indirect.exe", "%LOCAL_FILE_PATH%");
 
     config.RunTweaks(0, "C:\\in\\a.txt", "/pub/x\" & del *.* & \".txt");
-    EXPECT_EQ((std::vector<std::string>{"local.exe", "none.exe", "indirect.exe"}), m_launcher.LaunchedFiles());
+    EXPECT_EQ((std::vector<std::string>{"C:\\T\\local.exe", "C:\\T\\none.exe", "C:\\T\\indirect.exe"}), m_launcher.LaunchedFiles());
 
     CTweakConfig second(nullptr);
-    AddTweak(second, "local.exe", "\"%LOCAL_FILE_PATH%\"");
-    AddTweak(second, "remote.exe", "\"%REMOTE_FILE_PATH%\"");
-    AddTweak(second, "indirect.exe", "%LOCAL_FILE_PATH%");
+    AddTweak(second, "C:\\T\\local.exe", "\"%LOCAL_FILE_PATH%\"");
+    AddTweak(second, "C:\\T\\remote.exe", "\"%REMOTE_FILE_PATH%\"");
+    AddTweak(second, "C:\\T\\indirect.exe", "%LOCAL_FILE_PATH%");
     MemoryLauncher launcher;
     StandIns swap{launcher};
     second.RunTweaks(0, "C:\\in\\%REMOTE_FILE_PATH%", "/pub/q\"uote");
     EXPECT_EQ((std::vector<std::string>{}), launcher.LaunchedFiles());
     second.RunTweaks(0, "C:\\in\\x\"y.txt", "/pub/a.txt");
-    EXPECT_EQ((std::vector<std::string>{"remote.exe"}), launcher.LaunchedFiles());
+    EXPECT_EQ((std::vector<std::string>{"C:\\T\\remote.exe"}), launcher.LaunchedFiles());
 }
 
 TEST_F(RunTweaksTest, NullPathsCountAsEmpty) {
     CTweakConfig config(nullptr);
-    AddTweak(config, "all.exe", "[%LOCAL_FILE_PATH%][%REMOTE_FILE_PATH%]");
-    AddTweak(config, "txt.exe")->m_arrFilters = {"*.txt"};
-    AddTweak(config, "any.exe")->m_arrFilters = {"*"};
+    AddTweak(config, "C:\\T\\all.exe", "[%LOCAL_FILE_PATH%][%REMOTE_FILE_PATH%]");
+    AddTweak(config, "C:\\T\\txt.exe")->m_arrFilters = {"*.txt"};
+    AddTweak(config, "C:\\T\\any.exe")->m_arrFilters = {"*"};
     config.RunTweaks(0, nullptr, nullptr);
     const auto calls = m_launcher.ExecuteExCalls();
     ASSERT_EQ(2u, calls.size());
     EXPECT_EQ("[][]", calls[0].parameters.value_or("(null)"));
-    EXPECT_EQ("any.exe", calls[1].file.value_or("(null)"));
+    EXPECT_EQ("C:\\T\\any.exe", calls[1].file.value_or("(null)"));
 }
 
 TEST_F(RunTweaksTest, EveryStartedTweakGetsTheTransferInItsEnvironment) {
@@ -154,7 +154,7 @@ TEST_F(RunTweaksTest, EveryStartedTweakGetsTheTransferInItsEnvironment) {
     } rows[] = {{0, "download"}, {1, "view"}, {2, "open"}, {3, "move-local"}, {4, "upload"},
                 {5, "move-server"}, {6, "6"}, {36, "upload"}, {-1, "-1"}};
     CTweakConfig config("Work");
-    AddTweak(config, "any.exe", "", 0xFFFFFFFFu);
+    AddTweak(config, "C:\\T\\any.exe", "", 0xFFFFFFFFu);
     for (const auto& row : rows) {
         MemoryLauncher launcher;
         StandIns swap{launcher};
@@ -171,7 +171,7 @@ TEST_F(RunTweaksTest, EveryStartedTweakGetsTheTransferInItsEnvironment) {
                   environment);
     }
     CTweakConfig global(nullptr);
-    AddTweak(global, "any.exe", "");
+    AddTweak(global, "C:\\T\\any.exe", "");
     global.RunTweaks(0, nullptr, nullptr);
     const auto calls = m_launcher.ExecuteExCalls();
     ASSERT_EQ(1u, calls.size());
@@ -190,7 +190,7 @@ bool LockIsFree(CTweakConfig& config) {
 
 TEST_F(RunTweaksTest, SetIsFreeWhileATweakStartsAndWhileItRuns) {
     CTweakConfig config(nullptr);
-    AddTweak(config, "first.exe");
+    AddTweak(config, "C:\\T\\first.exe");
     std::vector<bool> freeDuringLaunch;
     m_launcher.SetOnExecuteEx(
         [&](const MemoryLauncher::ExecuteExCall&) { freeDuringLaunch.push_back(LockIsFree(config)); });
@@ -208,7 +208,7 @@ void StoreSet(const char* profile, const std::string& prefix, int count) {
     CTweakConfig stored(profile);
     for (int i = 0; i < count; ++i) {
         auto* tweak = new CTweakInfo;
-        tweak->m_strExe = prefix + std::to_string(i) + ".exe";
+        tweak->m_strExe = "C:\\T\\" + prefix + std::to_string(i) + ".exe";
         tweak->m_nApplyTo = TWEAK_APPLY_DOWNLOAD;
         stored.m_arrTweaks.push_back(tweak);
     }
@@ -220,10 +220,10 @@ TEST_F(RunTweaksTest, ReloadDuringAWaitGoesOnAtTheNextIndexOfTheNewList) {
     CTweakConfig config("Work");
     config.Load();
     ASSERT_EQ(3u, config.m_arrTweaks.size());
-    m_launcher.HoldFile("old0.exe");
+    m_launcher.HoldFile("C:\\T\\old0.exe");
 
     std::thread run([&] { config.RunTweaks(0, "C:\\a.txt", "/a.txt"); });
-    ASSERT_EQ("old0.exe", m_launcher.WaitForWaiter(5s).value_or("none"));
+    ASSERT_EQ("C:\\T\\old0.exe", m_launcher.WaitForWaiter(5s).value_or("none"));
     // Another thread saves the configuration and the set reloads while old0 still runs. Should
     // the reload wait for the run, the program is let go so that the test ends.
     auto save = std::async(std::launch::async, [&] {
@@ -235,7 +235,7 @@ TEST_F(RunTweaksTest, ReloadDuringAWaitGoesOnAtTheNextIndexOfTheNewList) {
     save.get();
     run.join();
 
-    EXPECT_EQ((std::vector<std::string>{"old0.exe", "new1.exe", "new2.exe", "new3.exe"}),
+    EXPECT_EQ((std::vector<std::string>{"C:\\T\\old0.exe", "C:\\T\\new1.exe", "C:\\T\\new2.exe", "C:\\T\\new3.exe"}),
               m_launcher.LaunchedFiles());
     ExpectHandlesClosedOnce();
 }
@@ -249,14 +249,14 @@ TEST_F(RunTweaksTest, SaveFromInsideTheShellCallOnTheSameThreadCompletes) {
     bool reloaded = false;
     m_launcher.SetOnExecuteEx([&](const MemoryLauncher::ExecuteExCall& call) {
         // Checked first, so that a lock held here fails the test instead of hanging it.
-        if (call.file != "old0.exe" || !LockIsFree(config)) return;
+        if (call.file != "C:\\T\\old0.exe" || !LockIsFree(config)) return;
         StoreSet("Work", "new", 3);
         config.Load();
         reloaded = true;
     });
     config.RunTweaks(0, "C:\\a.txt", "/a.txt");
     EXPECT_TRUE(reloaded) << "the set was locked during the shell call";
-    EXPECT_EQ((std::vector<std::string>{"old0.exe", "new1.exe", "new2.exe"}),
+    EXPECT_EQ((std::vector<std::string>{"C:\\T\\old0.exe", "C:\\T\\new1.exe", "C:\\T\\new2.exe"}),
               m_launcher.LaunchedFiles());
     ExpectHandlesClosedOnce();
 }
@@ -269,7 +269,7 @@ TEST_F(RunTweaksTest, SaveFromAnotherThreadWhileTheShellCallBlocksCompletes) {
     std::shared_future<void> shellReturns = shellMayReturn.get_future().share();
     std::promise<void> inShell;
     m_launcher.SetOnExecuteEx([&](const MemoryLauncher::ExecuteExCall& call) {
-        if (call.file != "old0.exe") return;
+        if (call.file != "C:\\T\\old0.exe") return;
         inShell.set_value();
         shellReturns.wait();
     });
@@ -283,7 +283,7 @@ TEST_F(RunTweaksTest, SaveFromAnotherThreadWhileTheShellCallBlocksCompletes) {
     shellMayReturn.set_value();
     save.get();
     run.join();
-    EXPECT_EQ((std::vector<std::string>{"old0.exe", "new1.exe", "new2.exe", "new3.exe"}),
+    EXPECT_EQ((std::vector<std::string>{"C:\\T\\old0.exe", "C:\\T\\new1.exe", "C:\\T\\new2.exe", "C:\\T\\new3.exe"}),
               m_launcher.LaunchedFiles());
     ExpectHandlesClosedOnce();
 }
@@ -292,10 +292,10 @@ TEST_F(RunTweaksTest, ReloadToAShorterListEndsTheRun) {
     StoreSet("Work", "old", 3);
     CTweakConfig config("Work");
     config.Load();
-    m_launcher.HoldFile("old1.exe");
+    m_launcher.HoldFile("C:\\T\\old1.exe");
 
     std::thread run([&] { config.RunTweaks(0, "C:\\a.txt", "/a.txt"); });
-    ASSERT_EQ("old1.exe", m_launcher.WaitForWaiter(5s).value_or("none"));
+    ASSERT_EQ("C:\\T\\old1.exe", m_launcher.WaitForWaiter(5s).value_or("none"));
     auto save = std::async(std::launch::async, [&] {
         StoreSet("Work", "new", 2);
         config.Load();
@@ -305,7 +305,7 @@ TEST_F(RunTweaksTest, ReloadToAShorterListEndsTheRun) {
     save.get();
     run.join();
 
-    EXPECT_EQ((std::vector<std::string>{"old0.exe", "old1.exe"}), m_launcher.LaunchedFiles());
+    EXPECT_EQ((std::vector<std::string>{"C:\\T\\old0.exe", "C:\\T\\old1.exe"}), m_launcher.LaunchedFiles());
 }
 
 }  // namespace

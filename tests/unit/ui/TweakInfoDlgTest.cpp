@@ -76,7 +76,8 @@ TEST_F(TweakInfoDlgTest, OkStoresEveryFieldExactlyAsTyped) {
     EXPECT_EQ(m_record.m_bEnabled, 0);
     EXPECT_EQ(m_record.m_nApplyTo, uint32_t(TWEAK_APPLY_MOVE_SERVER | TWEAK_APPLY_VIEW));
     EXPECT_EQ(m_record.m_bIgnoreCase, 0);
-    EXPECT_EQ(m_record.m_arrFilters, Rows{" *.log "});
+    // A filter is taken as it reloads: without white space at its ends.
+    EXPECT_EQ(m_record.m_arrFilters, Rows{"*.log"});
 }
 
 TEST_F(TweakInfoDlgTest, EachTransferTypeBoxShowsAndStoresItsOwnBit) {
@@ -192,8 +193,12 @@ TEST_F(TweakInfoDlgTest, OnceTheFilterTextChangesEnterAddsFiltersForTheRestOfThe
         EXPECT_EQ(d.Focus(), IDC_LIST_FILTERS);
         d.PressEnter();
         EXPECT_FALSE(d.HasEnded()) << "Enter must not close the editor once a filter was typed";
+        // Blanks or ";" alone are no filter: stored, they would let every file pass.
+        d.Type(IDC_EDIT_FILTER, " ; ");
+        EXPECT_FALSE(d.IsEnabled(IDC_BTN_ADD_FILTER));
 
-        d.Type(IDC_EDIT_FILTER, "*.b");
+        // Typed with a trailing blank, taken as it will reload and match.
+        d.Type(IDC_EDIT_FILTER, "*.b ");
         d.PressEnter();
         EXPECT_EQ(d.Rows(IDC_LIST_FILTERS), (Rows{"*.a", "*.b"}));
         d.Click(IDOK);
@@ -319,7 +324,7 @@ TEST_F(TweakInfoDlgTest, BrowseOffersTheTypedPathAndTakesOnlyAChosenFile) {
         });
         EXPECT_EQ(m_ui.FileDialogs().back().initialName, field.second) << field.first;
     }
-    EXPECT_EQ(m_ui.FileDialogs()[1].flags, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY);
+    EXPECT_EQ(m_ui.FileDialogs()[1].flags, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR);
     EXPECT_EQ(m_ui.FileDialogs()[1].filter, "Any File (*.*)|*.*||");
 }
 

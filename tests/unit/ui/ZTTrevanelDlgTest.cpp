@@ -157,6 +157,17 @@ TEST_F(ZTTrevanelDlgTest, AddAppendsTheNewTweakSelectedAndOkStoresItExactly) {
     EXPECT_EQ(Dword(key, "Apply To"), uint32_t(TWEAK_APPLY_DOWNLOAD | TWEAK_APPLY_MOVE_LOCAL));
     EXPECT_EQ(String(key, "Filter"), "*.csv;*.txt");
     EXPECT_EQ(m_app.m_reloads, Rows{""});
+
+    // The list offers no more tweaks than a load reads.
+    StoreNames(nullptr, Rows(CTweakConfig::kMaxTweaks, "t"));
+    Run(nullptr, [&](HeadlessDialog& d) {
+        EXPECT_FALSE(d.IsEnabled(IDC_BTN_ADD));
+        d.Select(IDC_LIST_TWEAKS, 0);
+        m_ui.QueueMessageBoxAnswer(IDYES);
+        d.Click(IDC_BTN_REMOVE);
+        EXPECT_TRUE(d.IsEnabled(IDC_BTN_ADD));
+        d.Click(IDCANCEL);
+    });
 }
 
 TEST_F(ZTTrevanelDlgTest, OkLeavesExactlyCountAndTheTweakKeysOfTheRowsShown) {

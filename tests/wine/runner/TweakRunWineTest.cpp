@@ -257,6 +257,12 @@ TEST_F(TweakRunWine, NamesFromTheServerNeverStartACommandOrChangeTheArguments) {
     const std::string cmdFile = m_folder.Copy(m_batch, "EchoArgs.CMD");
     const std::string injection = "&" + other + " INJECTED&rem ";
     const std::string odd = "C:\\in\\Q&A (1), it's 100% \xfc;x! [2]^.txt";
+    char system[MAX_PATH] = "";
+    GetSystemDirectoryA(system, MAX_PATH);
+    const std::string cmd = std::string(system) + "\\cmd.exe";
+    // A recorder named like PowerShell is judged as PowerShell and shows what it would have got.
+    const std::string powershell = m_folder.Copy(m_recorder, "powershell.exe");
+    const std::string psCode = "-Command \"Get-FileHash '%LOCAL_FILE_PATH%'\"";
     struct Case {
         const char* what;
         std::string exe;
@@ -299,6 +305,22 @@ TEST_F(TweakRunWine, NamesFromTheServerNeverStartACommandOrChangeTheArguments) {
          "C:\\in\\Hi!.txt", {}, "1=\"C:\\in\\Hi!.txt\" 2=\r\n"},
         {"a caret through the variable", m_batch, "\"%TREVANEL_LOCAL_FILE_PATH%\"", "/pub/a.txt",
          "C:\\in\\a^b.txt", {}, "1=\"C:\\in\\a^b.txt\" 2=\r\n"},
+        // cmd.exe /c takes the outer quotes of its command away.
+        {"cmd.exe /c with the path quoted once", cmd, "/c \"%LOCAL_FILE_PATH%\"", "/pub/a.txt",
+         "a" + injection + ".txt", {}, ""},
+        {"cmd.exe /c with a batch file and the path quoted once", cmd,
+         "/c \"" + m_batch + "\" \"%LOCAL_FILE_PATH%\"", "/pub/a.txt", "C:\\in\\a" + injection + ".txt", {}, ""},
+        {"cmd.exe /c with the whole command quoted", cmd, "/c \"\"" + m_batch + "\" \"%LOCAL_FILE_PATH%\"\"",
+         "/pub/a.txt", "C:\\in\\Q&A (1).txt", {}, "1=\"C:\\in\\Q&A (1).txt\" 2=\r\n"},
+        // PowerShell code: a single quote of any kind ends the string that holds the path.
+        {"an apostrophe in PowerShell code", powershell, psCode, "/pub/a.txt", "C:\\in\\a';" + other + ";'.txt", {}, ""},
+        {"a left single quote in PowerShell code", powershell, psCode, "/pub/a.txt", "C:\\in\\a\x91.txt", {}, ""},
+        {"a right single quote in PowerShell code", powershell, psCode, "/pub/a.txt", "C:\\in\\a\x92.txt", {}, ""},
+        {"a low single quote in PowerShell code", powershell, psCode, "/pub/a.txt", "C:\\in\\a\x82.txt", {}, ""},
+        {"a harmless name in PowerShell code", powershell, psCode, "/pub/a.txt", "C:\\in\\Q (1) & more.txt",
+         {"-Command", "Get-FileHash 'C:\\in\\Q (1) & more.txt'"}, ""},
+        {"an apostrophe after -File", powershell, "-File C:\\s.ps1 \"%LOCAL_FILE_PATH%\"", "/pub/a.txt",
+         "C:\\in\\a';x;'.txt", {"-File", "C:\\s.ps1", "C:\\in\\a';x;'.txt"}, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -318,6 +340,32 @@ TEST_F(TweakRunWine, NamesFromTheServerNeverStartACommandOrChangeTheArguments) {
     }
     DeleteFileA(other.c_str());
     RemoveDirectoryA(injectedFolder.c_str());
+}
+
+// The host's file dialogs move its current folder anywhere, a download folder among them: a
+// program named without a folder never comes from there, but ".\name" still means the one there.
+TEST_F(TweakRunWine, ABareProgramNameStartsTheSystemsProgramNotOnePlantedInTheCurrentFolder) {
+    wine::TempFolder planted{"Planted Downloads"};
+    planted.Copy(m_recorder, "xcopy.exe");
+    const std::string source = m_folder.Write("report.txt", "the report");
+    const std::string target = m_folder.Path() + "copied\\";
+    char previous[MAX_PATH] = "";
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(planted.Path().c_str()));
+
+    StoreTweaks(kGlobalSetName, {{"xcopy", "\"%LOCAL_FILE_PATH%\" \"" + target + "\" /Y /Q /I"}});
+    Host({"create 1 Work", "download 1 0 /pub/report.txt \"" + source + "\""});
+    EXPECT_TRUE(ReadRuns(m_logs.recorder).empty());
+    EXPECT_EQ("the report", ReadFile(target + "report.txt"));
+
+    StoreTweaks(kGlobalSetName, {{".\\xcopy", "\"%LOCAL_FILE_PATH%\""}});
+    Host({"create 1 Work", "download 1 0 /pub/report.txt \"" + source + "\""});
+    const std::vector<RecordedRun> runs = ReadRuns(m_logs.recorder);
+    SetCurrentDirectoryA(previous);
+    ASSERT_EQ(1u, runs.size());
+    EXPECT_EQ(std::vector<std::string>{source}, runs[0].args);
+    DeleteFileA((target + "report.txt").c_str());
+    RemoveDirectoryA(target.c_str());
 }
 
 TEST_F(TweakRunWine, ProfileWithoutItsOwnConfigurationRunsTheGlobalTweaks) {

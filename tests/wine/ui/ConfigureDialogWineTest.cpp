@@ -205,14 +205,15 @@ TEST_F(ConfigureDialogWine, ATweakTypedIntoTheDialogsIsStoredAndRunsInTheProfile
         Type(editor, kExe, m_recorder);
         Type(editor, kParameters, parameters);
         SendDlgItemMessageA(editor, kDownload, BM_CLICK, 0, 0);
-        for (const char* filter : {"*.txt", "*.LOG", "*.TXT"}) {
+        // "*.tmp " is taken as it will reload: "*.tmp", matching a.tmp before and after the save.
+        for (const char* filter : {"*.txt", "*.LOG", "*.TXT", "*.tmp "}) {
             Type(editor, kFilterText, filter);
             EXPECT_TRUE(IsWindowEnabled(GetDlgItem(editor, kAddFilter)));
             // Add is the default push button now.
             EXPECT_EQ(LOWORD(SendMessageA(editor, DM_GETDEFID, 0, 0)), kAddFilter);
             SendDlgItemMessageA(editor, kAddFilter, BM_CLICK, 0, 0);
         }
-        EXPECT_EQ(Rows(editor, kFilters), (std::vector<std::string>{"*.LOG", "*.txt"}));
+        EXPECT_EQ(Rows(editor, kFilters), (std::vector<std::string>{"*.LOG", "*.tmp", "*.txt"}));
         EXPECT_EQ(SendDlgItemMessageA(editor, kFilters, LB_GETCURSEL, 0, 0), 1);
         EXPECT_EQ(WindowText(GetDlgItem(editor, kFilterText)), "");
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(editor, kAddFilter)));
@@ -243,7 +244,7 @@ TEST_F(ConfigureDialogWine, ATweakTypedIntoTheDialogsIsStoredAndRunsInTheProfile
         {"Enabled", "dw:" + Dw(1)},
         {"Ignore Case", "dw:" + Dw(1)},
         {"Apply To", "dw:" + Dw(0x01)},
-        {"Filter", "sz:" + Sz("*.LOG;*.txt")},
+        {"Filter", "sz:" + Sz("*.LOG;*.tmp;*.txt")},
     };
     EXPECT_EQ(added.values, expected);
     EXPECT_TRUE(added.subkeys.empty());
@@ -254,11 +255,14 @@ TEST_F(ConfigureDialogWine, ATweakTypedIntoTheDialogsIsStoredAndRunsInTheProfile
     // The live session of the profile has reloaded: the next download runs the new tweak only.
     const std::string local = m_folder.Path() + "report.txt";
     EXPECT_EQ(download(session, 0, "/remote/report.txt", local.c_str(), 0), 0);
+    const std::string tmp = m_folder.Path() + "a.tmp";
+    EXPECT_EQ(download(session, 0, "/remote/a.tmp", tmp.c_str(), 0), 0);
     destroy(session);
     const std::string log = ReadFile(m_log);
     EXPECT_NE(log.find("\t--tag\tnew\t" + local + "\t/remote/report.txt"), std::string::npos) << log;
+    EXPECT_NE(log.find("\t--tag\tnew\t" + tmp + "\t/remote/a.tmp"), std::string::npos) << log;
     EXPECT_EQ(log.find("global"), std::string::npos) << log;
-    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2) << log;
 }
 
 TEST_F(ConfigureDialogWine, RemoveAsksAndCancelStoresNothing) {

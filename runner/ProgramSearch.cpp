@@ -1,0 +1,81 @@
+// Looking up a program named without a folder the way the shell does, less the current directory.
+#include "runner/ProgramSearch.h"
+
+#include <vector>
+
+#include "config/RegistryValues.h"
+#include "platform/FileSystem.h"
+#include "platform/WinTypes.h"
+
+namespace {
+
+const char* const kAppPathsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+// The shell's order when a name has no extension.
+const char* const kExtensions[] = {".pif", ".com", ".exe", ".bat", ".lnk", ".cmd"};
+
+std::string Unquoted(std::string text) {
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') text = text.substr(1, text.size() - 2);
+    return text;
+}
+
+bool IsAbsoluteFolder(const std::string& folder) {
+    const bool drive = folder.size() >= 3 && folder[1] == ':' && (folder[2] == '\\' || folder[2] == '/');
+    return drive || folder.compare(0, 2, "\\\\") == 0;
+}
+
+// %NAME% replaced by the process's variable; an unknown one stays as written.
+std::string Expanded(const std::string& text) {
+    std::string result;
+    for (size_t at = 0; at < text.size();) {
+        const size_t open = text.find('%', at);
+        const size_t close = open == std::string::npos ? open : text.find('%', open + 1);
+        if (close == std::string::npos) {
+            result += text.substr(at);
+            break;
+        }
+        const std::string value = GetFileSystem().EnvironmentValue(text.substr(open + 1, close - open - 1));
+        result += text.substr(at, open - at) + (value.empty() ? text.substr(open, close - open + 1) : value);
+        at = close + 1;
+    }
+    return result;
+}
+
+std::vector<std::string> SearchFolders() {
+    std::vector<std::string> folders = GetFileSystem().SystemFolders();
+    const std::string path = GetFileSystem().EnvironmentValue("PATH");
+    for (size_t at = 0; at <= path.size();) {
+        size_t end = path.find(';', at);
+        if (end == std::string::npos) end = path.size();
+        std::string folder = Unquoted(path.substr(at, end - at));
+        while (folder.size() > 3 && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+        if (IsAbsoluteFolder(folder)) folders.push_back(folder);
+        at = end + 1;
+    }
+    return folders;
+}
+
+}  // namespace
+
+ProgramToStart FindProgramToStart(const std::string& exe) {
+    const std::string name = Unquoted(exe);
+    if (name.empty() || name.find_first_of("\\/:") != std::string::npos) return {exe, true};
+    const bool hasExtension = name.find('.') != std::string::npos;
+    IFileSystem& files = GetFileSystem();
+    for (const std::string& folder : SearchFolders()) {
+        const std::string base = folder + (folder.back() == '\\' ? "" : "\\") + name;
+        if (hasExtension) {
+            if (files.FileExists(base)) return {base, true};
+            continue;
+        }
+        for (const char* extension : kExtensions) {
+            if (files.FileExists(base + extension)) return {base + extension, true};
+        }
+    }
+    // Registered under the name with its extension; a bare "name" means "name.exe".
+    const std::string key = kAppPathsKey + (hasExtension ? name : name + ".exe");
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        const std::string registered = Unquoted(Expanded(ReadRegString(root, key.c_str(), "", "")));
+        if (IsAbsoluteFolder(registered) && files.FileExists(registered)) return {registered, true};
+    }
+    return {exe, false};
+}
