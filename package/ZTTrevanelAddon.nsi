@@ -9,7 +9,12 @@
 ; Files, for testing where 32-bit programs cannot run. What is shipped is the 32-bit setup.
 ; FILES defines the macros InstallFiles and UninstallFiles of the staged files (cmake/Package.cmake).
 ; Switches of the setup: /S (quiet: no window, files and uninstall entry only), /D=<folder> (last).
-; Switches of the uninstaller: /S (quiet), /REMOVETWEAKS (the stored tweaks go too).
+; Its exit status: 0 installed, 1 cancelled, 2 a folder the add-on cannot receive (quiet), 3 files
+; of the add-on in use, nothing changed (quiet).
+; Switches of the uninstaller: /S (quiet), /REMOVETWEAKS (the stored tweaks go too). Its exit
+; status (seen with _?=<folder>, since it otherwise goes on from a copy of itself): 0 removed,
+; 2 kept at the user's word, 3 removed but FTP Zorvant could not be told, 3010 removed, with files
+; still in use left to the next restart.
 !ifndef ARCH
     !define ARCH win32
 !endif
@@ -88,12 +93,18 @@ LangString QuietNotRegistered ${LANG_ENGLISH} "Quiet installation: the add-on is
 LangString QuietNotRegistered ${LANG_GERMAN} "Stille Installation: Das Add-On wird nicht im FTP Zorvant eingebunden (die Liste der Hilfsprogramme braucht einen Menschen)."
 LangString NoAnsiFolder ${LANG_ENGLISH} "FTP Zorvant passes folder names to its add-ons in the system's code page. Please choose a folder whose name has no characters outside it."
 LangString NoAnsiFolder ${LANG_GERMAN} "FTP Zorvant übergibt seinen Add-Ons Ordnernamen in der Codepage des Systems. Bitte wählen Sie einen Ordner, dessen Name keine Zeichen außerhalb davon enthält."
+LangString FilesInUse ${LANG_ENGLISH} "The add-on is in use: $R6 cannot be replaced now. Please close FTP Zorvant (and the add-on's programs), then click Next again."
+LangString FilesInUse ${LANG_GERMAN} "Das Add-On ist in Gebrauch: $R6 kann jetzt nicht ersetzt werden. Bitte schließen Sie den FTP Zorvant (und die Programme des Add-Ons) und klicken Sie dann noch einmal auf Weiter."
 LangString RecordEntry ${LANG_ENGLISH} "What the tweaks did"
 LangString RecordEntry ${LANG_GERMAN} "Was die Hilfsprogramme taten"
 LangString UnFilesSection ${LANG_ENGLISH} "Add-on files and registration"
 LangString UnFilesSection ${LANG_GERMAN} "Dateien und Einbindung des Add-Ons"
 LangString UnTweaksSection ${LANG_ENGLISH} "My stored tweaks"
 LangString UnTweaksSection ${LANG_GERMAN} "Meine gespeicherten Hilfsprogramme"
+LangString UnHostNotTold ${LANG_ENGLISH} "FTP Zorvant could not be told that the add-on goes (it could not be started, or its version is too old). It keeps the add-on in its list and may miss ZTTrevanelAddon.dll at its next start; remove the add-on there by hand.$\r$\n$\r$\nRemove the add-on's files anyway?"
+LangString UnHostNotTold ${LANG_GERMAN} "Dem FTP Zorvant konnte nicht mitgeteilt werden, dass das Add-On entfernt wird (er ließ sich nicht starten, oder seine Version ist zu alt). Er behält das Add-On in seiner Liste und vermisst ZTTrevanelAddon.dll womöglich beim nächsten Start; entfernen Sie das Add-On dort von Hand.$\r$\n$\r$\nDie Dateien des Add-Ons trotzdem entfernen?"
+LangString UnHostNotToldDetail ${LANG_ENGLISH} "FTP Zorvant could not be told that the add-on goes."
+LangString UnHostNotToldDetail ${LANG_GERMAN} "Dem FTP Zorvant konnte nicht mitgeteilt werden, dass das Add-On entfernt wird."
 LangString UnRemovedAtRestart ${LANG_ENGLISH} "Still in use, removed at the next restart:"
 LangString UnRemovedAtRestart ${LANG_GERMAN} "Noch in Gebrauch, wird beim nächsten Neustart entfernt:"
 
@@ -101,10 +112,35 @@ LangString UnRemovedAtRestart ${LANG_GERMAN} "Noch in Gebrauch, wird beim nächs
 ; A folder name without that form would reach the add-on garbled: the way there and back through
 ; the code page must give the same name. Sets the error flag for such a folder.
 Function CheckAnsiFolder
-    System::Call 'kernel32::lstrcpynA(m .r1, m "$INSTDIR", i ${NSIS_MAX_STRLEN}) p'
+    StrCpy $0 $INSTDIR
+    System::Call 'kernel32::lstrcpynA(m .r1, m r0, i ${NSIS_MAX_STRLEN}) p'
     ClearErrors
     StrCmpS $1 $INSTDIR +2
     SetErrors
+FunctionEnd
+
+; An update replaces the add-on's DLL and programs, which FTP Zorvant or a user may hold open;
+; one of them replaced while the rest stays would mix two versions, and the uninstall entry would
+; name one that is not installed. Sets $R6 to the first installed file that cannot be written now,
+; else to "".
+!macro CheckFileFree name
+    ${If} $R6 == ""
+    ${AndIf} ${FileExists} "$INSTDIR\${name}"
+        ClearErrors
+        FileOpen $R5 "$INSTDIR\${name}" a
+        ${If} ${Errors}
+            StrCpy $R6 "$INSTDIR\${name}"
+        ${Else}
+            FileClose $R5
+        ${EndIf}
+    ${EndIf}
+!macroend
+Function FindFilesInUse
+    StrCpy $R6 ""
+    !insertmacro CheckFileFree "${ADDON_DLL}"
+    !insertmacro CheckFileFree "${RECORD_EXE}"
+    !insertmacro CheckFileFree "ZTTrevanelCtl.exe"
+    !insertmacro CheckFileFree "Uninstall.exe"
 FunctionEnd
 
 Function CheckFolderPage
@@ -113,9 +149,15 @@ Function CheckFolderPage
         MessageBox MB_OK|MB_ICONEXCLAMATION "$(NoAnsiFolder)"
         Abort
     ${EndIf}
+    Call FindFilesInUse
+    ${If} $R6 != ""
+        MessageBox MB_OK|MB_ICONEXCLAMATION "$(FilesInUse)"
+        Abort
+    ${EndIf}
 FunctionEnd
 
-; A quiet setup gets its folder from /D= and has no page to refuse it on: it ends with code 2.
+; A quiet setup gets its folder from /D= and has no page to refuse it on: it ends with code 2; with
+; files of the add-on in use it changes nothing and ends with code 3.
 Function .onInit
     ${If} ${Silent}
         Call CheckAnsiFolder
@@ -123,6 +165,47 @@ Function .onInit
             SetErrorLevel 2
             Quit
         ${EndIf}
+        Call FindFilesInUse
+        ${If} $R6 != ""
+            SetErrorLevel 3
+            Quit
+        ${EndIf}
+    ${EndIf}
+FunctionEnd
+
+; Loads the installed add-on by its path and finds one of its exports: $R8 the module, $R9 the
+; export's address, both 0 when missing. The path goes to the plug-in as a value, never inside
+; the call text, which cannot hold every character a folder name may have: "(" ends the
+; function's name there, and "Program Files (x86)" is where a 32-bit setup installs.
+!macro LoadAddonExport export
+    StrCpy $R7 "$INSTDIR\${ADDON_DLL}"
+    System::Call 'kernel32::LoadLibraryW(w R7) p.R8'
+    StrCpy $R9 0
+    ${If} $R8 P<> 0
+        System::Call 'kernel32::GetProcAddress(p R8, m "${export}") p.R9'
+    ${EndIf}
+!macroend
+
+; The install folder gets the rights of Program Files, wherever it lies and whatever it had:
+; the system and administrators change it, users read and run. Everything in it inherits them.
+; Otherwise any user could replace the DLL that every user's FTP Zorvant loads, or the
+; uninstaller that the list of installed programs runs elevated.
+!define FOLDER_RIGHTS "D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"
+LangString NoFolderRights ${LANG_ENGLISH} "The rights of the folder could not be set (error $R4); users other than administrators may be able to change its files."
+LangString NoFolderRights ${LANG_GERMAN} "Die Rechte des Ordners konnten nicht gesetzt werden (Fehler $R4); auch andere Benutzer als Administratoren können seine Dateien womöglich ändern."
+Function SetFolderRights
+    CreateDirectory "$INSTDIR"
+    StrCpy $R7 $INSTDIR
+    StrCpy $R4 -1
+    System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w "${FOLDER_RIGHTS}", i 1, *p .R5, p 0) i.R3'
+    ${If} $R3 <> 0
+        System::Call 'advapi32::GetSecurityDescriptorDacl(p R5, *i .R3, *p .R2, *i .R1) i.R3'
+        ; SE_FILE_OBJECT; DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION
+        System::Call 'advapi32::SetNamedSecurityInfoW(w R7, i 1, i 0x80000004, p 0, p 0, p R2, p 0) i.R4'
+        System::Call 'kernel32::LocalFree(p R5)'
+    ${EndIf}
+    ${If} $R4 <> 0
+        DetailPrint "$(NoFolderRights)"
     ${EndIf}
 FunctionEnd
 
@@ -138,6 +221,7 @@ FunctionEnd
 !macroend
 
 Section "-Add-on"
+    Call SetFolderRights
     SetOutPath "$INSTDIR"
     !insertmacro InstallFiles
     WriteUninstaller "$INSTDIR\Uninstall.exe"
@@ -164,14 +248,42 @@ Section "-Add-on"
         DetailPrint "$(QuietNotRegistered)"
     ${Else}
         DetailPrint "$(Registering)"
-        System::Call '$INSTDIR\${ADDON_DLL}::ZTAddOnInstall(m "$INSTDIR")'
+        ; The add-on stays loaded until the setup ends.
+        !insertmacro LoadAddonExport ZTAddOnInstall
+        ${If} $R9 P<> 0
+            StrCpy $R7 $INSTDIR
+            System::Call 'kernel32::SetEnvironmentVariableW(w "TREVANEL_SETUP", w "interactive")'
+            System::Call "::$R9(m R7)"
+        ${EndIf}
     ${EndIf}
 SectionEnd
 
 Section "un.$(UnFilesSection)" UnFiles
     SectionIn RO
     ; Removed from FTP Zorvant first, while the DLL is still there for it to name.
-    System::Call '$INSTDIR\${ADDON_DLL}::ZTAddOnUninstall(i 0, i 0) i .r0 ?u'
+    ; The add-on shows no window here, since the uninstaller asks itself (and a quiet one asks
+    ; nothing), and says what it did.
+    !insertmacro LoadAddonExport ZTAddOnUninstall
+    StrCpy $0 ""
+    ${If} $R9 P<> 0
+        System::Call 'kernel32::SetEnvironmentVariableW(w "TREVANEL_SETUP", w "silent")'
+        System::Call "::$R9(i 0, i 0) i.r1"
+        ReadEnvStr $0 TREVANEL_SETUP_OUTCOME
+    ${EndIf}
+    ; Unloaded before it is deleted.
+    ${If} $R8 P<> 0
+        System::Call 'kernel32::FreeLibrary(p R8)'
+    ${EndIf}
+    ; Without the host there is nobody to tell. A host that is there but was not told keeps
+    ; pointing at the DLL: the user decides, a quiet run goes on and says so.
+    ${If} $0 != "host-started"
+    ${AndIf} $0 != "no-host"
+        DetailPrint "$(UnHostNotToldDetail)"
+        ${If} ${Cmd} `MessageBox MB_YESNO|MB_ICONEXCLAMATION "$(UnHostNotTold)" /SD IDYES IDNO`
+            Abort
+        ${EndIf}
+        SetErrorLevel 3
+    ${EndIf}
     !insertmacro UninstallFiles
     Delete "$INSTDIR\Uninstall.exe"
     ; The entry under either language's name: the setup may have spoken the other one.
@@ -195,6 +307,11 @@ SectionEnd
 ; The entry leaves the list of installed programs once everything chosen has been removed.
 Function un.onUninstSuccess
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
+    GetErrorLevel $1
+    ${If} ${RebootFlag}
+    ${AndIf} $1 != 3
+        SetErrorLevel 3010
+    ${EndIf}
 FunctionEnd
 
 Function un.onInit

@@ -10,8 +10,10 @@
 
 #include "config/AppBase.h"
 #include "ctl/CtlProgram.h"
+#include "platform/win32/Win32DllSearch.h"
 
 int main(int argc, char** argv) {
+    LimitDllSearchToSystemFolder();
     // The registry operations and key paths are the application object's, as in the add-on.
     CAppBase app;
     // Lines end in LF alone, so that the tab-separated form is the same bytes everywhere.

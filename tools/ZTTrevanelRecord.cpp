@@ -13,6 +13,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Launcher.h"
 #include "platform/Platform.h"
+#include "platform/win32/Win32DllSearch.h"
 #include "runner/RunRecord.h"
 
 namespace {
@@ -27,6 +28,7 @@ int Fail(const std::string& text) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    LimitDllSearchToSystemFolder();
     CAppBase app;
     std::string folder = RunRecordFolder();
     // Without a record folder the page (which then says that nothing is recorded) goes to TEMP.

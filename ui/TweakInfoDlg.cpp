@@ -92,8 +92,19 @@ void CTweakInfoDlg::OnAddFilter() {
     const std::vector<std::string> filters = EnteredFilters(GetDlgItemText(IDC_EDIT_FILTER));
     if (filters.empty()) return;
 
+    // The list finds rows without regard to case; that is the filters' own rule only while
+    // "Ignore case" is ticked. Otherwise *.TXT and *.txt are two filters.
+    const bool ignoreCase = IsDlgButtonChecked(IDC_CHECK_IGNORE_CASE) != 0;
     for (const std::string& text : filters) {
         int index = m_listFilters.FindStringExact(-1, text);
+        if (index >= 0 && !ignoreCase) {
+            index = -1;
+            std::string row;
+            for (int i = 0; i < m_listFilters.GetCount() && index < 0; ++i) {
+                m_listFilters.GetText(i, row);
+                if (row == text) index = i;
+            }
+        }
         if (index < 0) index = m_listFilters.AddString(text);
         m_listFilters.SetCurSel(index);
     }
@@ -130,7 +141,12 @@ void CTweakInfoDlg::OnSelChangeFilters() {
 }
 
 void CTweakInfoDlg::OnBrowse() {
-    const std::string current = GetDlgItemText(IDC_EDIT_EXE);
+    // The file dialog opens nothing for a name it cannot take: a path in quotes (as the shell's
+    // "Copy as path" gives it) loses them, and one holding a character no file name has is left out.
+    std::string current = GetDlgItemText(IDC_EDIT_EXE);
+    if (current.size() >= 2 && current.front() == '"' && current.back() == '"')
+        current = current.substr(1, current.size() - 2);
+    if (current.find_first_of("\"<>|*?") != std::string::npos) current.clear();
     std::string path;
     // The host's current directory stays where it was: nothing of the add-on follows the user's pick.
     if (GetUi().GetOpenFileName(current, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR,

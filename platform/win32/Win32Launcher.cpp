@@ -4,6 +4,7 @@
 #include "platform/win32/Win32Launcher.h"
 
 #include "platform/Platform.h"
+#include "platform/win32/Win32DesktopShell.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32ProcessEnvironment.h"
 
@@ -64,6 +65,10 @@ void Win32Launcher::CloseProcess(ProcessHandle process) {
 
 intptr_t Win32Launcher::Execute(const char* verb, const char* file, const char* parameters,
                                  const char* directory, int show) {
+    // An elevated process (the setup) starts programs and opens documents as the desktop's user:
+    // the host would otherwise run, and start every tweak, with administrator rights. Where the
+    // desktop's shell does not answer, the process starts them itself.
+    if (RunsElevated() && ExecuteThroughDesktopShell(verb, file, parameters, directory, show)) return 33;
     return reinterpret_cast<intptr_t>(ShellExecuteA(nullptr, verb, file, parameters, directory, show));
 }
 

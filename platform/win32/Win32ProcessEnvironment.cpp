@@ -1,6 +1,8 @@
 // Lending the process's environment to one start at a time.
 #include "platform/win32/Win32ProcessEnvironment.h"
 
+#include "platform/ProcessVariables.h"
+
 namespace {
 
 // Whose the environment is right now. The section is held only to read and change these
@@ -72,22 +74,6 @@ bool TakeWhilePumping(Turn& turn, DWORD waitMs) {
     return taken;
 }
 
-// False when the variable is not set at all (an empty one is set).
-bool ReadVariable(const std::string& name, std::string* value) {
-    DWORD size = 1;
-    for (;;) {
-        std::string buffer(size, '\0');
-        SetLastError(ERROR_SUCCESS);
-        const DWORD length = GetEnvironmentVariableA(name.c_str(), &buffer[0], size);
-        if (length == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND) return false;
-        if (length < size) {
-            value->assign(buffer.data(), length);
-            return true;
-        }
-        size = length;
-    }
-}
-
 }  // namespace
 
 ScopedProcessEnvironment::ScopedProcessEnvironment(const std::vector<EnvironmentVariable>& variables,
@@ -103,7 +89,7 @@ ScopedProcessEnvironment::ScopedProcessEnvironment(const std::vector<Environment
     try {
         for (const EnvironmentVariable& variable : variables) {
             Previous previous{variable.name, false, std::string()};
-            previous.existed = ReadVariable(variable.name, &previous.value);
+            previous.existed = ReadProcessVariable(variable.name, &previous.value);
             m_previous.push_back(previous);
             if (!SetEnvironmentVariableA(variable.name.c_str(), variable.value.c_str())) {
                 const DWORD error = GetLastError();

@@ -10,6 +10,7 @@
 #include "platform/Dialog.h"
 #include "platform/Platform.h"
 #include "platform/win32/Win32Dialog.h"
+#include "platform/win32/Win32DllSearch.h"
 #include "platform/win32/Win32Module.h"
 
 namespace {
@@ -17,10 +18,16 @@ namespace {
 // The longest path the file dialog can give back.
 const size_t kPathBuffer = 32768;
 
+// COMCTL32 is not among the DLLs that the system always takes from its own folder: imported, it
+// would be searched for beside the program first. So it comes from the system folder, by path.
 void RegisterCommonControls() {
     static const bool registered = [] {
+        typedef BOOL(WINAPI * InitCommonControlsExCall)(const INITCOMMONCONTROLSEX*);
+        const HMODULE controlsDll = LoadSystemDll("comctl32.dll");
+        const auto init = reinterpret_cast<InitCommonControlsExCall>(reinterpret_cast<void*>(
+            controlsDll ? GetProcAddress(controlsDll, "InitCommonControlsEx") : nullptr));
         INITCOMMONCONTROLSEX controls = {sizeof(INITCOMMONCONTROLSEX), ICC_UPDOWN_CLASS};
-        return InitCommonControlsEx(&controls) != FALSE;
+        return init && init(&controls) != FALSE;
     }();
     (void)registered;
 }

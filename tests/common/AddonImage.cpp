@@ -43,8 +43,8 @@ const std::vector<ExportEntry>& Exports() {
 
 const std::vector<std::string>& SystemDlls() {
     static const std::vector<std::string> dlls = {
-        "kernel32.dll", "user32.dll",   "gdi32.dll",  "advapi32.dll", "shell32.dll",
-        "comctl32.dll", "comdlg32.dll", "msvcrt.dll", "ole32.dll"};
+        "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll",
+        "comdlg32.dll", "msvcrt.dll", "ole32.dll", "oleaut32.dll"};
     return dlls;
 }
 

@@ -20,7 +20,8 @@ struct ExportEntry {
 };
 const std::vector<ExportEntry>& Exports();
 
-// Lower case; every Windows has them.
+// Lower case; every Windows has them and always takes them from its own folder (COMCTL32 is not
+// among them: it is searched for like any other DLL).
 const std::vector<std::string>& SystemDlls();
 
 struct StringEntry {

@@ -92,7 +92,7 @@ TEST_F(ShippedFiles, TheTenExportsAreStdcallFunctionsWithTheDeclaredArgumentSize
 }
 
 TEST_F(ShippedFiles, TheAddonAndTheCompanionImportSystemDllsOnly) {
-    for (const char* name : {"ZTTrevanelAddon.dll", "ZTTrevanelCtl.exe"}) {
+    for (const char* name : {"ZTTrevanelAddon.dll", "ZTTrevanelCtl.exe", "ZTTrevanelRecord.exe"}) {
         const std::vector<std::string> imported =
             pe::Image::ReadFile((Stage() / name).string()).ImportedDlls();
         EXPECT_FALSE(imported.empty()) << name;

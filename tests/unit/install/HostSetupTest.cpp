@@ -8,6 +8,7 @@
 
 #include "addon/Exports.h"
 #include "addon/ZTTrevanelApp.h"
+#include "platform/ProcessVariables.h"
 #include "platform/Registry.h"
 #include "platform/headless/HeadlessUi.h"
 #include "platform/memory/MemoryLauncher.h"
@@ -79,10 +80,14 @@ TEST_F(HostSetupTest, VersionTableDecidesBetweenStartingTheHostAndMessage1010) {
         bool starts;
     };
     const Case cases[] = {
-        {"FTP Zorvant 11.3", true},    {"FTP Zorvant 11.29", false},
+        {"FTP Zorvant 11.3", true},    {"FTP Zorvant 11.2", false},
         {"FTP Zorvant 12.0.1", true},  {"FTP Zorvant V12.0", false},
-        {"12.5", true},                {"FTP Zorvant 12.0 ", false},
-        {"", false},                   {"FTP Zorvant 11.2999", false},
+        {"12.5", true},                {"FTP Zorvant 12.0 ", true},
+        {"", false},                   {"FTP Zorvant 11.29", true},
+        {"FTP Zorvant 11.10", true},   {"FTP Zorvant 12.1 Beta", true},
+        {"FTP Zorvant 12.0 (32-bit)", true}, {"FTP Zorvant (32-bit) 11.2", false},
+        {"FTP Zorvant (32-bit)", false},     {"FTP Zorvant 11", false},
+        {"FTP Zorvant 99999999999.0", true}, {"FTP Zorvant 11.3.", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.displayName);
@@ -215,11 +220,47 @@ TEST_F(HostSetupTest, UninstallStartsTheHostWithTheModulesOwnPath) {
 
 TEST_F(HostSetupTest, UninstallWithoutHostOrWithAnOldOneIsSilent) {
     EXPECT_EQ(ZTAddOnUninstall(0, 0), 0);
-    RegisterHost("FTP Zorvant 11.29");
+    RegisterHost("FTP Zorvant 11.2");
     EXPECT_EQ(ZTAddOnUninstall(0, 0), 0);
 
     EXPECT_TRUE(m_launcher.ExecuteCalls().empty());
     EXPECT_TRUE(m_ui.MessageBoxes().empty());
+}
+
+TEST_F(HostSetupTest, CalledByTheSilentSetupTheExportsShowNothingAndLeaveTheirOutcome) {
+    struct Case {
+        const char* displayName;  // null: no host
+        int executeResult;
+        const char* uninstall;
+    };
+    const Case cases[] = {{nullptr, 42, "no-host"},
+                          {"FTP Zorvant 11.2", 42, "old-host"},
+                          {"FTP Zorvant 12.0", 2, "start-failed"},
+                          {"FTP Zorvant 12.0", 42, "host-started"}};
+    WriteProcessVariable("TREVANEL_SETUP", "silent");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.uninstall);
+        MemoryLauncher launcher;
+        HeadlessUi ui(TREVANEL_SOURCE_DIR "/ui/ZTTrevanelAddon.rc");
+        StandIns swap{launcher, ui};
+        if (c.displayName) RegisterHost(c.displayName);  // the rows without a host come first
+        launcher.SetExecuteResult("D:\\Program Files\\FTP Zorvant\\FTPZorvant.exe", c.executeResult);
+
+        // The tweak list needs a person: a silent install opens nothing and starts nothing.
+        ZTAddOnInstall("D:\\Program Files\\Tools");
+        std::string outcome;
+        EXPECT_TRUE(ReadProcessVariable("TREVANEL_SETUP_OUTCOME", &outcome));
+        EXPECT_EQ(outcome, "not-confirmed");
+
+        EXPECT_EQ(ZTAddOnUninstall(0, 0), 0);
+        EXPECT_TRUE(ReadProcessVariable("TREVANEL_SETUP_OUTCOME", &outcome));
+        EXPECT_EQ(outcome, c.uninstall);
+        EXPECT_TRUE(ui.MessageBoxes().empty());
+        EXPECT_TRUE(ui.DialogsRun().empty());
+        for (const std::string& problem : ui.Problems()) ADD_FAILURE() << problem;
+    }
+    RemoveProcessVariable("TREVANEL_SETUP");
+    RemoveProcessVariable("TREVANEL_SETUP_OUTCOME");
 }
 
 }  // namespace

@@ -164,6 +164,12 @@ TEST_F(TweakInfoDlgTest, AddingAFilterThatDiffersOnlyInCaseSelectsTheExistingRow
         AddFilter(d, "*.bak");
         EXPECT_EQ(d.Rows(IDC_LIST_FILTERS), (Rows{"*.bak", "*.doc", "*.txt", "*.zip"}));
         EXPECT_EQ(d.CurSel(IDC_LIST_FILTERS), 0);
+
+        // Filters that tell case apart are two filters; the same one again is still one.
+        d.Tick(IDC_CHECK_IGNORE_CASE, false);
+        AddFilter(d, "*.TXT");
+        AddFilter(d, "*.TXT");
+        EXPECT_EQ(d.Rows(IDC_LIST_FILTERS), (Rows{"*.bak", "*.doc", "*.TXT", "*.txt", "*.zip"}));
         d.Click(IDCANCEL);
     });
 }
@@ -305,6 +311,19 @@ TEST_F(TweakInfoDlgTest, BrowseOffersTheTypedPathAndTakesOnlyAChosenFile) {
     ASSERT_EQ(m_ui.FileDialogs().size(), 2u);
     EXPECT_EQ(m_ui.FileDialogs()[0].initialName, "C:\\Tools\\old.exe");
     EXPECT_EQ(m_ui.FileDialogs()[1].initialName, "D:\\x");
+    // A quoted path goes without its quotes, a name no file can have not at all.
+    const std::pair<const char*, const char*> typed[] = {
+        {"\"C:\\My Tools\\a.exe\"", "C:\\My Tools\\a.exe"}, {"a.exe | more", ""}, {"<x>", ""}, {"\"", ""}};
+    for (const auto& field : typed) {
+        Edit(&m_record, [&](HeadlessDialog& d) {
+            d.Type(IDC_EDIT_EXE, field.first);
+            m_ui.QueueFileDialogAnswer(std::nullopt);
+            d.Click(IDC_BTN_BROWSE);
+            EXPECT_EQ(d.Text(IDC_EDIT_EXE), field.first);
+            d.Click(IDCANCEL);
+        });
+        EXPECT_EQ(m_ui.FileDialogs().back().initialName, field.second) << field.first;
+    }
     EXPECT_EQ(m_ui.FileDialogs()[1].flags, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR);
     EXPECT_EQ(m_ui.FileDialogs()[1].filter, "Any File (*.*)|*.*||");
 }

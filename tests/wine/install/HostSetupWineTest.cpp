@@ -146,7 +146,7 @@ TEST_F(HostSetupWine, InstallWithoutTheHostOrWithAnOldOneExplainsAndStartsNothin
          "Der FTP Zorvant ist möglicherweise nicht auf diesem Rechner\r\n"
          "installiert.\r\n\r\n"
          "Bitte installieren Sie den FTP Zorvant  auf diesem Rechner."},
-        {"FTP Zorvant 11.29",
+        {"FTP Zorvant 11.2",
          "Sie haben möglicherweise eine zu alte FTP Zorvant Version installiert.\r\n"
          "Sie benötigen V12.0 oder höher, um FTP Zorvant Add-Ons verwenden zu können.\r\n\r\n"
          "Bitte besuchen Sie www.zorvant.example, um die aktuellste Version zu erhalten."},

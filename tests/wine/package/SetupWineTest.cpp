@@ -2,6 +2,8 @@
 // against a recording program that stands in for the host's executable in a folder with blanks.
 // Its uninstaller is run the way the system's list of installed programs runs it.
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <atomic>
@@ -29,6 +31,10 @@ const char kHostSettingsKey[] = ".DEFAULT\\Software\\Tarku Software\\FTP Zorvant
 const int kNextButton = 1;
 const int kFolderEdit = 1019;
 const DWORD kTimeout = 30000;
+// Where every test installs: as below a 64-bit system's "Program Files (x86)", with the other
+// characters that a call text of the setup's plug-in could take for its own, and a variable's
+// name that the setup must not expand.
+const char kFolderBelowTarget[] = "Program Files (x86)\\Add-Ons & Co's; $INSTDIR $0\\Trevanel";
 
 // A started program, terminated if a failed test leaves it running.
 class Started {
@@ -217,7 +223,7 @@ protected:
         m_hostExe = m_host.Copy(wine::ProgramPath("Recorder.exe"), "FTPZorvant.exe");
         m_hostFolder = wine::WithoutTrailingBackslash(m_host.Path());
         wine::RegisterHost(m_hostFolder, "FTP Zorvant 12.0");
-        m_folder = m_target.Path() + "FTP Zorvant Add-Ons\\Trevanel";
+        m_folder = m_target.Path() + kFolderBelowTarget;
     }
     void TearDown() override {
         for (const char* key : {kUninstallKey, kHostSetupKey})
@@ -285,14 +291,17 @@ protected:
 
     // Runs the setup with arguments and checks that no window of it ever shows.
     DWORD InstallQuietly(const std::wstring& arguments) {
-        Started setup(Wide("\"" + m_setup + "\" ") + arguments);
+        return RunQuietly(Wide("\"" + m_setup + "\" ") + arguments);
+    }
+    DWORD RunQuietly(const std::wstring& commandLine) {
+        Started program(commandLine);
         bool windowShown = false;
-        while (setup.Running()) {
-            windowShown = windowShown || VisibleWindowOf(setup.Id()) != nullptr;
+        while (program.Running()) {
+            windowShown = windowShown || VisibleWindowOf(program.Id()) != nullptr;
             Sleep(10);
         }
         EXPECT_FALSE(windowShown);
-        return setup.Wait();
+        return program.Wait();
     }
 
     // Runs the entry's quiet uninstall line with extra arguments. The uninstaller goes on from a
@@ -304,7 +313,8 @@ protected:
         EXPECT_TRUE(wine::WaitUntil([&] {
             return !wine::RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) &&
                    (!folderGoes || !FileExists(m_folder));
-        }, kTimeout)) << "the uninstall left its entry or the folder " << m_folder;
+        }, kTimeout)) << "the uninstall left " << m_folder << " with " << FilesBelow(m_folder + "\\").size()
+                       << " files, its entry " << (wine::RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) ? "too" : "gone");
     }
 
     void StoreGlobalTweak(const std::string& name) {
@@ -418,7 +428,7 @@ TEST_F(SetupWine, ACancelledTweakListInstallsNoHostAndAQuietUpdateAndRemovalKeep
                       std::string("HKLM\\") + kUninstallKey));
 }
 
-TEST_F(SetupWine, AQuietUninstallLeavesADllThatIsStillLoadedToTheNextRestart) {
+TEST_F(SetupWine, AQuietUpdateOrUninstallWithTheDllHeldSaysSoAndRecordsNoOtherVersion) {
     const char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
     const auto pendingBefore =
         wine::ReadRegValue(HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations");
@@ -426,6 +436,13 @@ TEST_F(SetupWine, AQuietUninstallLeavesADllThatIsStillLoadedToTheNextRestart) {
     const std::string dll = m_folder + "\\ZTTrevanelAddon.dll";
     HMODULE held = LoadLibraryA(dll.c_str());
     ASSERT_NE(held, nullptr);
+
+    // The update changes nothing while the DLL cannot be replaced, and ends with 3.
+    SetRegString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion", "0.9");
+    WriteWholeFile(m_folder + "\\README.txt", "an older read-me");
+    EXPECT_EQ(InstallQuietly(L"/S"), 3u);
+    EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion"), "0.9");
+    EXPECT_EQ(ReadWholeFile(m_folder + "\\README.txt"), "an older read-me");
 
     UninstallQuietly("", false);
     const auto pending =
@@ -447,6 +464,106 @@ TEST_F(SetupWine, AQuietUninstallLeavesADllThatIsStillLoadedToTheNextRestart) {
     ASSERT_TRUE(pending.has_value());
     const std::string names(pending->data.begin(), pending->data.end());
     EXPECT_NE(names.find(dll), std::string::npos);
+}
+
+TEST_F(SetupWine, AQuietUninstallThatCannotTellTheHostAsksNothingAndSaysSo) {
+    struct Case {
+        const char* host;
+        DWORD exitCode;
+    };
+    const Case cases[] = {{"not installed", 0}, {"its program missing", 3}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.host);
+        ASSERT_EQ(InstallQuietly(L"/S /D=" + Wide(m_folder)), 0u);
+        if (c.exitCode == 0) {
+            wine::DeleteRegTree(HKEY_LOCAL_MACHINE, kHostSetupKey);
+        } else {
+            wine::RegisterHost(m_folder, "FTP Zorvant 12.0");
+        }
+        // _?= keeps the uninstaller from going on from a copy, so its exit status is seen.
+        const std::string uninstaller = m_folder + "\\Uninstall.exe";
+        EXPECT_EQ(RunQuietly(Wide("\"" + uninstaller + "\" /S _?=" + m_folder)), c.exitCode);
+        EXPECT_FALSE(wine::RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+        EXPECT_EQ(FilesBelow(m_folder + "\\"), std::set<std::string>{"Uninstall.exe"});
+        DeleteFileA(uninstaller.c_str());
+    }
+    EXPECT_TRUE(HostRuns().empty());
+}
+
+// The rights of a file or folder in the security descriptor language; "(unreadable)" when the
+// system gives none.
+std::string Rights(const std::string& path) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    PACL dacl = nullptr;
+    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                              &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
+        return "(unreadable)";
+    char* text = nullptr;
+    std::string rights = "(unreadable)";
+    if (ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1,
+                                                             DACL_SECURITY_INFORMATION, &text, nullptr)) {
+        rights = text;
+        LocalFree(text);
+    }
+    LocalFree(descriptor);
+    return rights;
+}
+
+// Gives path the rights that sddl describes; false when the system refuses.
+bool SetRights(const std::string& path, const char* sddl) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor, nullptr))
+        return false;
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
+    std::string name = path;
+    const DWORD result = SetNamedSecurityInfoA(&name[0], SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                               nullptr, nullptr, dacl, nullptr);
+    LocalFree(descriptor);
+    return result == ERROR_SUCCESS;
+}
+
+TEST_F(SetupWine, TheInstallFolderGetsTheRightsOfProgramFilesAlsoWhenItExisted) {
+    // One that every user may change, as a folder outside Program Files may have.
+    const char kOpenToUsers[] = "D:(A;OICI;FA;;;BU)";
+    ASSERT_EQ(SHCreateDirectoryExA(nullptr, m_folder.c_str(), nullptr), ERROR_SUCCESS);
+    ASSERT_TRUE(SetRights(m_folder, kOpenToUsers));
+    if (Rights(m_folder) != kOpenToUsers) {
+        GTEST_SKIP() << "this Wine keeps no rights of its own for files: it gives " << Rights(m_folder);
+    }
+    for (const bool existed : {true, false}) {
+        SCOPED_TRACE(existed ? "existing folder" : "fresh folder");
+        ASSERT_EQ(InstallQuietly(L"/S /D=" + Wide(m_folder)), 0u);
+        EXPECT_EQ(Rights(m_folder), "D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)");
+        UninstallQuietly();
+    }
+}
+
+TEST_F(SetupWine, AnUninstallThatCannotTellTheHostAsksAndNoKeepsEverything) {
+    ASSERT_EQ(InstallQuietly(L"/S /D=" + Wide(m_folder)), 0u);
+    wine::RegisterHost(m_folder, "FTP Zorvant 12.0");  // where no FTPZorvant.exe is
+    const std::set<std::string> files = FilesBelow(m_folder + "\\");
+
+    // The uninstaller goes on from a copy of itself, whose wizard the test finds by its caption
+    // (which ends in a blank).
+    Started uninstall(Wide("\"" + m_folder + "\\Uninstall.exe\""));
+    HWND wizard = wine::WaitForVisibleWindow("#32770", "FTP Zorvant Trevanel Add-On Uninstall ", kTimeout);
+    ASSERT_NE(wizard, nullptr) << "no uninstall wizard";
+    // The confirmation page, then the components page, where Next is the uninstall button.
+    HWND next = GetDlgItem(wizard, kNextButton);
+    ASSERT_TRUE(wine::WaitUntil([&] { return VisibleText(wizard, "from your computer") != nullptr; }, kTimeout));
+    Click(next);
+    ASSERT_TRUE(wine::WaitUntil([&] { return VisibleText(wizard, "Choose which features") != nullptr; }, kTimeout));
+    Click(next);
+    const wine::MessageBoxSeen question = wine::AnswerMessageBox(wizard, IDNO);
+    EXPECT_NE(question.text.find("FTP Zorvant could not be told"), std::string::npos) << question.text;
+    EXPECT_NE(question.text.find("Remove the add-on's files anyway?"), std::string::npos) << question.text;
+
+    Click(GetDlgItem(wizard, IDCANCEL));
+    EXPECT_TRUE(wine::WaitUntil([&] { return !IsWindow(wizard); }, kTimeout)) << "the wizard stayed";
+    EXPECT_EQ(FilesBelow(m_folder + "\\"), files);
+    EXPECT_TRUE(wine::RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
 TEST_F(SetupWine, TheFolderPageRefusesAFolderWhoseNameTheAddOnCannotReceive) {

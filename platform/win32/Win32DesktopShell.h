@@ -1,0 +1,15 @@
+// Starting a program as the user signed in at the desktop, from a process that runs elevated
+// (the setup): through the desktop's own shell, which runs with that user's rights.
+#pragma once
+
+// Whether the process runs with an elevated token. False where the system knows no elevation.
+bool RunsElevated();
+
+// Asks the desktop's shell (Explorer's IShellDispatch2::ShellExecute, reached through the shell
+// window of the desktop) to open file with verb, parameters and directory. True when the shell
+// took the request; the program then runs as the desktop's user, and whether it started is not
+// known here. False, nothing started, when no desktop shell answers (no Explorer, another shell,
+// a session without a desktop). The calling thread must not be in a multithreaded apartment of
+// its own making; it may pump messages while COM waits.
+bool ExecuteThroughDesktopShell(const char* verb, const char* file, const char* parameters,
+                                const char* directory, int show);
