@@ -101,9 +101,9 @@ protected:
             tweak->m_nApplyTo = 0x01;
             global.m_arrTweaks.push_back(tweak);
         }
-        ASSERT_TRUE(ReplaceStoredSet(global));
+        ASSERT_EQ(SetWriteResult::kWritten, ReplaceStoredSet(global));
         CTweakConfig seed("Seed");
-        ASSERT_TRUE(ReplaceStoredSet(seed));
+        ASSERT_EQ(SetWriteResult::kWritten, ReplaceStoredSet(seed));
     }
 
     CAppBase m_app;
