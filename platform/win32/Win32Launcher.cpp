@@ -67,8 +67,11 @@ intptr_t Win32Launcher::Execute(const char* verb, const char* file, const char* 
                                  const char* directory, int show) {
     // An elevated process (the setup) starts programs and opens documents as the desktop's user:
     // the host would otherwise run, and start every tweak, with administrator rights. Where the
-    // desktop's shell does not answer, the process starts them itself.
-    if (RunsElevated() && ExecuteThroughDesktopShell(verb, file, parameters, directory, show)) return 33;
+    // desktop's shell does not answer, the process starts them itself. That shell reports no
+    // failure (it opens asynchronously), so a file that is not there is left to ShellExecuteA,
+    // whose error the caller shows.
+    const bool present = file != nullptr && GetFileAttributesA(file) != INVALID_FILE_ATTRIBUTES;
+    if (present && RunsElevated() && ExecuteThroughDesktopShell(verb, file, parameters, directory, show)) return 33;
     return reinterpret_cast<intptr_t>(ShellExecuteA(nullptr, verb, file, parameters, directory, show));
 }
 
