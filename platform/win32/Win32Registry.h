@@ -18,4 +18,8 @@ public:
                    uint8_t* data, uint32_t* dataSize) override;
     long DeleteKey(HKEY parent, const char* subKey) override;
     long CloseKey(HKEY key) override;
+    long NotifyChange(HKEY key, void* event) override;
+    void* CreateChangeEvent() override;
+    bool TakeChangeSignal(void* event) override;
+    void CloseChangeEvent(void* event) override;
 };

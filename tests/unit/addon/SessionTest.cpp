@@ -7,6 +7,7 @@
 
 #include "addon/Exports.h"
 #include "addon/ZTTrevanelApp.h"
+#include "config/AppBase.h"
 #include "config/TweakConfig.h"
 #include "config/TweakInfo.h"
 #include "platform/memory/MemoryLauncher.h"
@@ -50,6 +51,21 @@ protected:
         ASSERT_EQ(ERROR_SUCCESS, m_registry.CreateKey(HKEY_USERS, key.c_str(), &handle));
         m_registry.SetValue(handle, "Exe", REG_SZ, reinterpret_cast<const uint8_t*>(exe.c_str()),
                             static_cast<uint32_t>(exe.size() + 1));
+        m_registry.CloseKey(handle);
+    }
+
+    // Writes a one-tweak set of profile without a save, creating the keys it needs.
+    void StoreSetBehindTheBack(const char* profile, const std::string& exe) {
+        ChangeExeBehindTheBack(profile, exe);
+        const std::string key = CTweakConfig(profile).GetKeyPath(0);
+        const uint8_t one[4] = {1, 0, 0, 0};
+        const uint8_t every[4] = {0x3F, 0, 0, 0};
+        HKEY handle = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, m_registry.CreateKey(HKEY_USERS, key.c_str(), &handle));
+        m_registry.SetValue(handle, "Count", REG_DWORD, one, 4);
+        m_registry.CloseKey(handle);
+        ASSERT_EQ(ERROR_SUCCESS, m_registry.CreateKey(HKEY_USERS, (key + "\\Tweak 00").c_str(), &handle));
+        m_registry.SetValue(handle, "Apply To", REG_DWORD, every, 4);
         m_registry.CloseKey(handle);
     }
 
@@ -110,13 +126,14 @@ TEST_F(SessionTest, SavingAProfileReloadsItsSessionsWithoutRegardToCase) {
     ZTAddOnSessionCreate(Handle(3), nullptr);
     ZTAddOnSessionCreate(Handle(4), "Gamma");  // no configuration of its own
 
+    // Changes made elsewhere reach every session too, through the watch of the stored configuration.
     ChangeExeBehindTheBack("Beta", "C:\\T\\beta-changed.exe");
     ChangeExeBehindTheBack(nullptr, "C:\\T\\global-changed.exe");
     StoreSet("Alpha", "alpha-new", 2);
     EXPECT_EQ((std::vector<std::string>{"C:\\T\\alpha-new0.exe", "C:\\T\\alpha-new1.exe"}), Download(Handle(1)));
-    EXPECT_EQ(std::vector<std::string>{"C:\\T\\beta0.exe"}, Download(Handle(2)));
-    EXPECT_EQ(std::vector<std::string>{"C:\\T\\global0.exe"}, Download(Handle(3)));
-    EXPECT_EQ(std::vector<std::string>{"C:\\T\\global0.exe"}, Download(Handle(4)));
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\beta-changed.exe"}, Download(Handle(2)));
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\global-changed.exe"}, Download(Handle(3)));
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\global-changed.exe"}, Download(Handle(4)));
 }
 
 // "MÜLLER" and "Müller" name one registry key, so saving either reloads the other's sessions.
@@ -148,7 +165,43 @@ TEST_F(SessionTest, SavingTheGlobalConfigurationReloadsEverySession) {
     ChangeExeBehindTheBack(nullptr, "C:\\T\\global-changed.exe");
     StoreSet("gamma", "gamma", 1);
     EXPECT_EQ(std::vector<std::string>{"C:\\T\\gamma0.exe"}, Download(Handle(3)));
-    EXPECT_EQ(std::vector<std::string>{"C:\\T\\global-new0.exe"}, Download(Handle(2)));
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\global-changed.exe"}, Download(Handle(2)));
+}
+
+// A transfer reads nothing while the stored configuration is unchanged; after a change made
+// outside any save, the first transfer reloads every live session, each by its own rule.
+TEST_F(SessionTest, AChangeNotificationReloadsEverySessionAndNoneReloadsWithoutOne) {
+    StoreSet(nullptr, "global", 1);
+    StoreSet("Alpha", "alpha", 1);
+    ZTAddOnSessionCreate(Handle(1), "Alpha");
+    ZTAddOnSessionCreate(Handle(2), "Gamma");
+    int reads = 0;
+    const auto countReads = [&](const MemoryRegistry::Call& call) {
+        reads += call.op == MemoryRegistry::Op::QueryValue;
+        return ERROR_SUCCESS;
+    };
+    m_registry.SetFailure(countReads);
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\alpha0.exe"}, Download(Handle(1)));
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\global0.exe"}, Download(Handle(2)));
+    EXPECT_EQ(0, reads);
+
+    m_registry.SetFailure(nullptr);
+    ChangeExeBehindTheBack(nullptr, "C:\\T\\global-changed.exe");
+    ChangeExeBehindTheBack("Alpha", "C:\\T\\alpha-changed.exe");
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\alpha-changed.exe"}, Download(Handle(1)));
+    m_registry.SetFailure(countReads);
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\global-changed.exe"}, Download(Handle(2)));
+    EXPECT_EQ(0, reads);
+
+    // The configuration root removed and written again is followed as well.
+    m_registry.SetFailure(nullptr);
+    DeleteRegTree(CTweakConfig("Alpha").GetKeyPath(0).c_str());
+    DeleteRegTree(CTweakConfig(nullptr).GetKeyPath(0).c_str());
+    ASSERT_EQ(ERROR_SUCCESS, m_registry.DeleteKey(HKEY_USERS, (std::string(kConfigRoot) + "Configurations").c_str()));
+    ASSERT_EQ(ERROR_SUCCESS, m_registry.DeleteKey(HKEY_USERS, kConfigRoot));
+    EXPECT_TRUE(Download(Handle(1)).empty());
+    StoreSetBehindTheBack("Alpha", "C:\\T\\alpha-again.exe");
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\alpha-again.exe"}, Download(Handle(1)));
 }
 
 TEST_F(SessionTest, TransferExportsTakeThePathsFromTheirOwnArgumentPositions) {
