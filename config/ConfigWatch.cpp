@@ -1,6 +1,7 @@
 // The change notification on the configuration root, made again after each change it reports.
 #include "config/ConfigWatch.h"
 
+#include <cstdint>
 #include <string>
 
 #include "config/AppBase.h"
@@ -14,7 +15,12 @@ CConfigWatch::~CConfigWatch() {
 
 bool CConfigWatch::TakeChange() {
     IRegistry& registry = GetRegistry();
-    if (m_key != nullptr && !registry.TakeChangeSignal(m_event)) return false;
+    // The deletion of the watched key itself need not signal (Wine does not); its handle tells.
+    uint32_t size = 0;
+    if (m_key != nullptr && !registry.TakeChangeSignal(m_event) &&
+        registry.QueryValue(m_key, "", nullptr, nullptr, &size) != ERROR_KEY_DELETED) {
+        return false;
+    }
     Stop();
     Start();
     return true;

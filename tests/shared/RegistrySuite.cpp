@@ -383,3 +383,40 @@ TEST_P(RegistrySuite, CloseAcceptsOnlyOpenHandles) {
     EXPECT_EQ(Reg().CloseKey(kNeverOpened), ERROR_INVALID_HANDLE);
     EXPECT_EQ(Reg().CloseKey(GetParam().root), ERROR_SUCCESS);
 }
+
+// A change request signals its event once, at the first change at or below its key, and at the
+// close of its handle; a change elsewhere signals nothing. (The deletion of the key itself is
+// left out: the in-memory registry signals it, Wine does not.)
+TEST_P(RegistrySuite, ChangeRequestsSignalOnceAtTheFirstChangeAtOrBelowTheirKey) {
+    const HKEY root = GetParam().root;
+    void* const event = Reg().CreateChangeEvent();
+    ASSERT_NE(event, nullptr);
+    const HKEY watched = Key("watched");
+    const HKEY deep = Key("watched\\deep\\er");
+    const HKEY sibling = Key("sibling");
+    const uint8_t one[] = {1, 0, 0, 0};
+    const std::function<void()> changes[] = {
+        [&] { Reg().SetValue(watched, "v", REG_DWORD, one, 4); },
+        [&] { Reg().SetValue(deep, "v", REG_DWORD, one, 4); },
+        [&] { Key("watched\\deep\\new"); },
+        [&] { Reg().DeleteKey(root, Path("watched\\deep\\new").c_str()); },
+    };
+    for (size_t i = 0; i < sizeof changes / sizeof changes[0]; ++i) {
+        ASSERT_EQ(Reg().NotifyChange(watched, event), ERROR_SUCCESS);
+        Reg().SetValue(sibling, "v", REG_DWORD, one, 4);
+        Key("watched\\deep\\er");
+        EXPECT_FALSE(Reg().TakeChangeSignal(event)) << i;
+        changes[i]();
+        EXPECT_TRUE(Reg().TakeChangeSignal(event)) << i;
+        // Taken once; the request has ended, so the next change is not reported.
+        EXPECT_FALSE(Reg().TakeChangeSignal(event)) << i;
+        Reg().SetValue(watched, "w", REG_DWORD, one, 4);
+        EXPECT_FALSE(Reg().TakeChangeSignal(event)) << i;
+    }
+    HKEY closing = kUntouched;
+    ASSERT_EQ(Reg().OpenKey(root, Path("watched").c_str(), &closing), ERROR_SUCCESS);
+    ASSERT_EQ(Reg().NotifyChange(closing, event), ERROR_SUCCESS);
+    ASSERT_EQ(Reg().CloseKey(closing), ERROR_SUCCESS);
+    EXPECT_TRUE(Reg().TakeChangeSignal(event));
+    Reg().CloseChangeEvent(event);
+}
