@@ -65,7 +65,7 @@ public:
     long DeleteKey(HKEY parent, const char* subKey) override;
     long CloseKey(HKEY key) override;
     // A request is ended and its event signalled by a value set at or below its key, a key
-    // created or deleted there, its key deleted (as Windows does), or its handle closed. A CreateKey that finds
+    // created or deleted there, its key deleted, or its handle closed. A CreateKey that finds
     // every key already there changes nothing and signals nothing.
     long NotifyChange(HKEY key, void* event) override;
     void* CreateChangeEvent() override;

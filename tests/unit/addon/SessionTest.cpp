@@ -7,7 +7,6 @@
 
 #include "addon/Exports.h"
 #include "addon/ZTTrevanelApp.h"
-#include "config/AppBase.h"
 #include "config/TweakConfig.h"
 #include "config/TweakInfo.h"
 #include "platform/memory/MemoryLauncher.h"
@@ -51,21 +50,6 @@ protected:
         ASSERT_EQ(ERROR_SUCCESS, m_registry.CreateKey(HKEY_USERS, key.c_str(), &handle));
         m_registry.SetValue(handle, "Exe", REG_SZ, reinterpret_cast<const uint8_t*>(exe.c_str()),
                             static_cast<uint32_t>(exe.size() + 1));
-        m_registry.CloseKey(handle);
-    }
-
-    // Writes a one-tweak set of profile without a save, creating the keys it needs.
-    void StoreSetBehindTheBack(const char* profile, const std::string& exe) {
-        ChangeExeBehindTheBack(profile, exe);
-        const std::string key = CTweakConfig(profile).GetKeyPath(0);
-        const uint8_t one[4] = {1, 0, 0, 0};
-        const uint8_t every[4] = {0x3F, 0, 0, 0};
-        HKEY handle = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, m_registry.CreateKey(HKEY_USERS, key.c_str(), &handle));
-        m_registry.SetValue(handle, "Count", REG_DWORD, one, 4);
-        m_registry.CloseKey(handle);
-        ASSERT_EQ(ERROR_SUCCESS, m_registry.CreateKey(HKEY_USERS, (key + "\\Tweak 00").c_str(), &handle));
-        m_registry.SetValue(handle, "Apply To", REG_DWORD, every, 4);
         m_registry.CloseKey(handle);
     }
 
@@ -192,16 +176,6 @@ TEST_F(SessionTest, AChangeNotificationReloadsEverySessionAndNoneReloadsWithoutO
     m_registry.SetFailure(countReads);
     EXPECT_EQ(std::vector<std::string>{"C:\\T\\global-changed.exe"}, Download(Handle(2)));
     EXPECT_EQ(0, reads);
-
-    // The configuration root removed and written again is followed as well.
-    m_registry.SetFailure(nullptr);
-    DeleteRegTree(CTweakConfig("Alpha").GetKeyPath(0).c_str());
-    DeleteRegTree(CTweakConfig(nullptr).GetKeyPath(0).c_str());
-    ASSERT_EQ(ERROR_SUCCESS, m_registry.DeleteKey(HKEY_USERS, (std::string(kConfigRoot) + "Configurations").c_str()));
-    ASSERT_EQ(ERROR_SUCCESS, m_registry.DeleteKey(HKEY_USERS, kConfigRoot));
-    EXPECT_TRUE(Download(Handle(1)).empty());
-    StoreSetBehindTheBack("Alpha", "C:\\T\\alpha-again.exe");
-    EXPECT_EQ(std::vector<std::string>{"C:\\T\\alpha-again.exe"}, Download(Handle(1)));
 }
 
 TEST_F(SessionTest, TransferExportsTakeThePathsFromTheirOwnArgumentPositions) {
