@@ -1,7 +1,6 @@
-// The change notification on the configuration root, made again after each change it reports.
+// The change notification above the configuration root, made again after each change it reports.
 #include "config/ConfigWatch.h"
 
-#include <cstdint>
 #include <string>
 
 #include "config/AppBase.h"
@@ -15,12 +14,7 @@ CConfigWatch::~CConfigWatch() {
 
 bool CConfigWatch::TakeChange() {
     IRegistry& registry = GetRegistry();
-    // The deletion of the watched key itself need not signal (Wine does not); its handle tells.
-    uint32_t size = 0;
-    if (m_key != nullptr && !registry.TakeChangeSignal(m_event) &&
-        registry.QueryValue(m_key, "", nullptr, nullptr, &size) != ERROR_KEY_DELETED) {
-        return false;
-    }
+    if (m_key != nullptr && !registry.TakeChangeSignal(m_event)) return false;
     Stop();
     Start();
     return true;
@@ -39,8 +33,9 @@ void CConfigWatch::Start() {
     IRegistry& registry = GetRegistry();
     if (m_event == nullptr) m_event = registry.CreateChangeEvent();
     if (m_event == nullptr) return;
-    // The root itself, or while it is missing (a fresh install, a removed configuration) the
-    // nearest key above it, down to the default user's key.
+    // The key above the root, or while the root is missing (a fresh install, a removed
+    // configuration) the key above the nearest one that exists: a watched key's own deletion
+    // need not signal (Wine does not), its removal from the key above it does.
     std::string path = kConfigRoot;
     while (!path.empty() && path.back() == '\\') path.pop_back();
     HKEY key = nullptr;
@@ -51,6 +46,11 @@ void CConfigWatch::Start() {
         path.erase(slash);
     }
     if (error != ERROR_SUCCESS) return;
+    const size_t slash = path.find_last_of('\\');
+    if (slash != std::string::npos) {
+        registry.CloseKey(key);
+        if (registry.OpenKey(HKEY_USERS, path.substr(0, slash).c_str(), &key) != ERROR_SUCCESS) return;
+    }
     if (registry.NotifyChange(key, m_event) != ERROR_SUCCESS) {
         registry.CloseKey(key);
         return;

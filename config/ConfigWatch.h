@@ -1,5 +1,5 @@
-// Whether the stored configuration changed: the registry's change notification on the
-// configuration root, asked for again after every change it reports.
+// Whether the stored configuration changed: the registry's change notification on the key above
+// the configuration root, asked for again after every change it reports.
 #pragma once
 
 #include "platform/WinTypes.h"
@@ -17,8 +17,9 @@ public:
     // call that returned true: at the first call, after a reported change, and at every call
     // while no watch could be made. Before returning true the watch is made again, so a change
     // after this call is reported by the next one; what was read before it may be stale, what is
-    // read after it is current. While the root is missing, the nearest existing key above it is
-    // watched, so its creation is reported. One thread at a time.
+    // read after it is current. The key above the root is watched, so that the root's deletion
+    // is reported too; while the root is missing, the key above the nearest one that exists, so
+    // that its creation is reported. One thread at a time.
     bool TakeChange();
 
 private:

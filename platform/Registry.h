@@ -54,8 +54,8 @@ public:
     // RegNotifyChangeKeyValue(key, TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
     // event, TRUE): asks that event be signalled once, at the first key created or deleted or
     // value set or deleted at or below key; the request then ends and must be made again. The
-    // deletion of key itself may signal or not (Wine does not): a deleted key's handle answers
-    // ERROR_KEY_DELETED, and a caller that must know asks it. key must be a handle from CreateKey or OpenKey, open for as long
+    // deletion of key itself may signal or not (Wine does not); a caller that must know watches
+    // the key above it. key must be a handle from CreateKey or OpenKey, open for as long
     // as the request lasts; event one from CreateChangeEvent. On failure no request is made.
     // Where the system offers it (Windows 8 on) the request outlives the thread that made it;
     // before, it ends with that thread, signalling the event.
