@@ -55,8 +55,11 @@ void WINAPI ZTAddOnSessionCreate(void* hSession, const char* profileName) {
 int WINAPI ZTAddOnFileDownloadedTweak(void* hSession, int type, const char* remotePath,
                                       const char* localPath, uint32_t unused) {
     RunExport([&] {
-        if (const auto session = GetTheApp().FindSession(hSession))
+        CZTTrevanelApp& app = GetTheApp();
+        if (const auto session = app.FindSession(hSession)) {
+            app.FollowStoredConfiguration();
             session->OnFileDownloaded(type, remotePath, localPath, unused);
+        }
     });
     return 0;
 }
@@ -64,8 +67,11 @@ int WINAPI ZTAddOnFileDownloadedTweak(void* hSession, int type, const char* remo
 int WINAPI ZTAddOnFileUploadTweak(void* hSession, int type, const char* localPath,
                                   uint32_t unused1, const char* remotePath, uint32_t unused2) {
     RunExport([&] {
-        if (const auto session = GetTheApp().FindSession(hSession))
+        CZTTrevanelApp& app = GetTheApp();
+        if (const auto session = app.FindSession(hSession)) {
+            app.FollowStoredConfiguration();
             session->OnFileUploaded(type, localPath, unused1, remotePath, unused2);
+        }
     });
     return 0;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "addon/TweakSession.h"
+#include "config/ConfigWatch.h"
 #include "config/AppBase.h"
 
 class CZTTrevanelApp : public CAppBase {
@@ -28,12 +29,22 @@ public:
     // transfer holds it any more. Any thread, also from inside a transfer of that session.
     void DestroySession(void* hSession);
     size_t SessionCount() const;
+    // When the stored configuration changed since the sessions last read their sets (whoever
+    // changed it: another process, the registry editor, a removed and recreated root), every live
+    // session reloads as after a save. Each transfer calls it before its first tweak is examined,
+    // and each session's creation before its set is read; a transfer that starts during a reload
+    // waits for it. Any thread.
+    void FollowStoredConfiguration();
 
 private:
     // Allocated at once, so the table never rehashes while the host opens sessions.
     static const size_t kSessionBuckets = 2311;
 
     std::vector<std::shared_ptr<CTweakSession>> LiveSessions() const;
+
+    // Held while the watch is asked and the sessions reload after a change.
+    std::mutex m_followLock;
+    CConfigWatch m_watch;
 
     mutable std::mutex m_sessionsLock;
     // Host session handle to the session.

@@ -8,6 +8,7 @@ std::shared_ptr<CTweakSession> CZTTrevanelApp::CreateSession(void* hSession, con
     // A second create for a live handle changes nothing: the first session keeps its profile and
     // its tweaks, and the registry is not read.
     if (FindSession(hSession) != nullptr) return nullptr;
+    FollowStoredConfiguration();
     // The set is read without the table's lock, which no registry read may hold up.
     auto session = std::make_shared<CTweakSession>(hSession, profileName);
     std::lock_guard<std::mutex> guard(m_sessionsLock);
@@ -25,6 +26,11 @@ void CZTTrevanelApp::DeleteAllSessions() {
 
 void CZTTrevanelApp::ReloadSessions(const char* profileName) {
     for (const auto& session : LiveSessions()) session->ReloadIfProfile(profileName ? profileName : "");
+}
+
+void CZTTrevanelApp::FollowStoredConfiguration() {
+    std::lock_guard<std::mutex> guard(m_followLock);
+    if (m_watch.TakeChange()) ReloadSessions("");
 }
 
 std::vector<std::shared_ptr<CTweakSession>> CZTTrevanelApp::LiveSessions() const {

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "config/AppBase.h"
 #include "config/StoredSet.h"
 #include "config/TweakConfig.h"
@@ -33,46 +34,6 @@ std::string BinFolder() {
     GetModuleFileNameA(nullptr, path, sizeof path);
     std::string folder = path;
     return folder.substr(0, folder.find_last_of('\\') + 1);
-}
-
-void StoreSet(const std::string& profile, size_t count, const std::string& exe, const std::string& filter) {
-    CTweakConfig set(profile.c_str());
-    for (size_t i = 0; i < count; ++i) {
-        CTweakInfo* tweak = new CTweakInfo;
-        tweak->m_strName = "Tweak " + std::to_string(i);
-        tweak->m_strExe = exe;
-        tweak->m_strParameters = "\"%LOCAL_FILE_PATH%\"";
-        tweak->m_nApplyTo = 1;
-        tweak->ParseFilters(filter);
-        set.m_arrTweaks.push_back(tweak);
-    }
-    ReplaceStoredSet(set);
-}
-
-class Stopwatch {
-public:
-    Stopwatch() { QueryPerformanceFrequency(&m_frequency); }
-    template <typename Work>
-    double Milliseconds(Work work) const {
-        LARGE_INTEGER from, to;
-        QueryPerformanceCounter(&from);
-        work();
-        QueryPerformanceCounter(&to);
-        return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(m_frequency.QuadPart);
-    }
-
-private:
-    LARGE_INTEGER m_frequency;
-};
-
-struct Stats {
-    double median;
-    double max;
-};
-
-Stats Summarise(std::vector<double> times) {
-    std::sort(times.begin(), times.end());
-    return {times[times.size() / 2], times.back()};
 }
 
 void Row(const char* what, std::vector<double> on, std::vector<double> off) {

@@ -170,6 +170,11 @@ add_dependencies(bench_record ZTTrevanelAddon Recorder)
 add_executable(bench_save ${CMAKE_SOURCE_DIR}/bench/SaveBench.cpp)
 target_link_libraries(bench_save PRIVATE trevanel_win32 trevanel_core)
 trevanel_windows_program(bench_save)
+# What following the stored configuration and reading sets cost, under Wine (bench/LoadBench.cpp).
+add_executable(bench_load ${CMAKE_SOURCE_DIR}/bench/LoadBench.cpp)
+target_link_libraries(bench_load PRIVATE trevanel_win32 trevanel_core)
+trevanel_windows_program(bench_load)
+add_dependencies(bench_load Recorder)
 
 # The user's package: the zip that wine_package unpacks and installs.
 include(${CMAKE_SOURCE_DIR}/cmake/Package.cmake)

@@ -1,4 +1,4 @@
-// Reading and writing single registry values; every call opens its key and closes it again.
+// Reading and writing registry values; every call opens its key and closes it again.
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -7,24 +7,6 @@
 
 #include "platform/Platform.h"
 #include "platform/Registry.h"
-
-namespace {
-
-// Closes a key however the function that opened it ends: a failed allocation while a value is
-// read must not leave the handle open.
-class OpenedKey {
-public:
-    OpenedKey(IRegistry& registry, HKEY key) : m_registry(registry), m_key(key) {}
-    ~OpenedKey() { m_registry.CloseKey(m_key); }
-    OpenedKey(const OpenedKey&) = delete;
-    OpenedKey& operator=(const OpenedKey&) = delete;
-
-private:
-    IRegistry& m_registry;
-    HKEY m_key;
-};
-
-}  // namespace
 
 void WriteRegString(HKEY root, const char* subKey, const char* valueName, const char* text) {
     IRegistry& registry = GetRegistry();
@@ -49,51 +31,56 @@ void WriteRegDword(HKEY root, const char* subKey, const char* valueName, int32_t
 
 std::string ReadRegString(HKEY root, const char* subKey, const char* valueName,
                           const std::string& def) {
-    IRegistry& registry = GetRegistry();
-    HKEY key;
-    if (registry.OpenKey(root, subKey, &key) != ERROR_SUCCESS) return def;
-    const OpenedKey opened(registry, key);
-    std::string result = def;
-    // Ask for the size first so that a value of any length reads whole; ask again if the value
-    // grew in between.
-    uint32_t size = 0;
-    uint32_t type = REG_NONE;
-    long error = registry.QueryValue(key, valueName, &type, nullptr, &size);
-    for (int attempt = 0; error == ERROR_SUCCESS && attempt < 4; ++attempt) {
-        std::vector<char> buffer(size + 1, '\0');
-        uint32_t got = size;
-        error = registry.QueryValue(key, valueName, &type, reinterpret_cast<uint8_t*>(buffer.data()),
-                                    &got);
-        // A value of another type is no text of ours, whatever its bytes would spell.
-        if (error == ERROR_SUCCESS && type != REG_SZ) break;
-        if (error == ERROR_SUCCESS) {
-            // Data without a terminating zero ends where the data ends.
-            result.assign(buffer.data(), std::find(buffer.data(), buffer.data() + got, '\0'));
-            break;
-        }
-        if (error == ERROR_MORE_DATA) {
-            size = got;
-            error = ERROR_SUCCESS;
-        }
-    }
-    return result;
+    return KeyValueReader(root, subKey).String(valueName, def);
 }
 
 int32_t ReadRegDword(HKEY root, const char* subKey, const char* valueName, int32_t def) {
-    IRegistry& registry = GetRegistry();
-    HKEY key;
-    if (registry.OpenKey(root, subKey, &key) != ERROR_SUCCESS) return def;
-    int32_t result = def;
+    return KeyValueReader(root, subKey).Dword(valueName, def);
+}
+
+KeyValueReader::KeyValueReader(HKEY root, const char* subKey)
+    : m_registry(GetRegistry()), m_key(nullptr) {
+    if (m_registry.OpenKey(root, subKey, &m_key) != ERROR_SUCCESS) m_key = nullptr;
+}
+
+KeyValueReader::~KeyValueReader() {
+    if (m_key != nullptr) m_registry.CloseKey(m_key);
+}
+
+std::string KeyValueReader::String(const char* valueName, const std::string& def) {
+    if (m_key == nullptr) return def;
+    if (m_buffer.empty()) m_buffer.resize(256);
+    // A value of any length reads whole: a buffer too small is made as large as the value says
+    // it is, and asked again, also when the value grew in between.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        uint32_t type = REG_NONE;
+        uint32_t got = static_cast<uint32_t>(m_buffer.size());
+        const long error = m_registry.QueryValue(m_key, valueName, &type,
+                                                 reinterpret_cast<uint8_t*>(m_buffer.data()), &got);
+        if (error == ERROR_MORE_DATA && got > m_buffer.size()) {
+            m_buffer.resize(got);
+            continue;
+        }
+        // A value of another type is no text of ours, whatever its bytes would spell.
+        if (error != ERROR_SUCCESS || type != REG_SZ) return def;
+        // Data without a terminating zero ends where the data ends.
+        const char* data = m_buffer.data();
+        return std::string(data, std::find(data, data + std::min<size_t>(got, m_buffer.size()), '\0'));
+    }
+    return def;
+}
+
+int32_t KeyValueReader::Dword(const char* valueName, int32_t def) {
+    if (m_key == nullptr) return def;
     uint8_t data[4];
     uint32_t size = sizeof data;
     uint32_t type = REG_NONE;
     // More than 4 bytes do not fit; fewer than 4 are no number either, and neither are 4 bytes
     // of another type (the string "123" would read as 3,355,185).
-    if (registry.QueryValue(key, valueName, &type, data, &size) == ERROR_SUCCESS && size == 4 &&
-        type == REG_DWORD) {
-        result = static_cast<int32_t>(uint32_t(data[0]) | uint32_t(data[1]) << 8 |
-                                      uint32_t(data[2]) << 16 | uint32_t(data[3]) << 24);
+    if (m_registry.QueryValue(m_key, valueName, &type, data, &size) != ERROR_SUCCESS || size != 4 ||
+        type != REG_DWORD) {
+        return def;
     }
-    registry.CloseKey(key);
-    return result;
+    return static_cast<int32_t>(uint32_t(data[0]) | uint32_t(data[1]) << 8 |
+                                uint32_t(data[2]) << 16 | uint32_t(data[3]) << 24);
 }

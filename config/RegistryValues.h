@@ -4,8 +4,11 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/WinTypes.h"
+
+class IRegistry;
 
 // REG_SZ with text and its terminating zero; a null text is stored as the empty one.
 void WriteRegString(HKEY root, const char* subKey, const char* valueName, const char* text);
@@ -16,3 +19,24 @@ void WriteRegDword(HKEY root, const char* subKey, const char* valueName, int32_t
 std::string ReadRegString(HKEY root, const char* subKey, const char* valueName, const std::string& def);
 // A REG_DWORD of exactly four bytes; anything else reads as def.
 int32_t ReadRegDword(HKEY root, const char* subKey, const char* valueName, int32_t def);
+
+// Reads values of one key on one handle, each by the rule of ReadRegString or ReadRegDword: the
+// key is opened once, when the reader is made, and closed when it ends, so a record of many
+// values costs one open and one call per value (two for a text longer than the buffer). A key
+// that cannot be opened reads every value as its default. One thread at a time.
+class KeyValueReader {
+public:
+    KeyValueReader(HKEY root, const char* subKey);
+    ~KeyValueReader();
+    KeyValueReader(const KeyValueReader&) = delete;
+    KeyValueReader& operator=(const KeyValueReader&) = delete;
+
+    std::string String(const char* valueName, const std::string& def);
+    int32_t Dword(const char* valueName, int32_t def);
+
+private:
+    IRegistry& m_registry;
+    HKEY m_key;
+    // Kept from value to value: most texts fit the first size, so each is read in one call.
+    std::vector<char> m_buffer;
+};

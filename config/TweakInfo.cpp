@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "config/AppBase.h"
+#include "config/RegistryValues.h"
 
 namespace {
 const char* const kWhiteSpace = " \t\n\r\v\f";
@@ -21,17 +22,17 @@ std::string CTweakInfo::GetParameters() const { return m_strParameters; }
 void CTweakInfo::GetFilters(std::vector<std::string>& list) const { list = m_arrFilters; }
 
 void CTweakInfo::Load(const std::string& keyPath) {
-    const CAppBase* app = AfxGetApp();
-    if (app == nullptr) return;
-    const char* key = keyPath.c_str();
+    if (AfxGetApp() == nullptr) return;
+    // One open of the record's key for all its values, each read by the rule of ReadRegString or
+    // ReadRegDword; the key is closed again before Load returns.
+    KeyValueReader reader(HKEY_USERS, keyPath.c_str());
     for (StoredTweakValue value : StoredValuesOf(*this)) {
         if (value.type == REG_SZ) {
             // A missing "Filter" adds no filter; a missing text keeps the field.
             const std::string def = std::strcmp(value.name, "Filter") == 0 ? std::string() : value.text;
-            value.text = app->ReadRegString(HKEY_USERS, key, value.name, def);
+            value.text = reader.String(value.name, def);
         } else {
-            value.number = static_cast<uint32_t>(
-                app->ReadRegDword(HKEY_USERS, key, value.name, static_cast<int32_t>(value.number)));
+            value.number = static_cast<uint32_t>(reader.Dword(value.name, static_cast<int32_t>(value.number)));
         }
         TakeStoredValue(*this, value);
     }

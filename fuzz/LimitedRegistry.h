@@ -70,6 +70,10 @@ public:
         if (error == ERROR_SUCCESS) m_depth.erase(key);
         return error;
     }
+    long NotifyChange(HKEY key, void* event) override { return m_inner.NotifyChange(key, event); }
+    void* CreateChangeEvent() override { return m_inner.CreateChangeEvent(); }
+    bool TakeChangeSignal(void* event) override { return m_inner.TakeChangeSignal(event); }
+    void CloseChangeEvent(void* event) override { m_inner.CloseChangeEvent(event); }
 
 private:
     static long Refuse(HKEY* result) {

@@ -51,6 +51,7 @@ public:
     virtual long DeleteValue(HKEY key, const char* name) = 0;
 
     // RegCloseKey: releases a handle from CreateKey or OpenKey. Predefined roots need no closing.
+    // A change request made on the handle ends with it, signalling its event.
     virtual long CloseKey(HKEY key) = 0;
 
     // Takes the configuration's turn: one lock shared by every thread of every process of the
@@ -61,4 +62,25 @@ public:
     virtual long BeginTurn(uint32_t timeoutMs) = 0;
     // Gives back one BeginTurn of the calling thread.
     virtual void EndTurn() = 0;
+
+    // RegNotifyChangeKeyValue(key, TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
+    // event, TRUE): asks that event be signalled once, at the first key created or deleted or
+    // value set or deleted at or below key; the request then ends and must be made again. The
+    // deletion of key itself may signal or not (Wine does not); a caller that must know watches
+    // the key above it. key must be a handle from CreateKey or OpenKey, open for as long
+    // as the request lasts; event one from CreateChangeEvent. On failure no request is made.
+    // Where the system offers it (Windows 8 on) the request outlives the thread that made it;
+    // before, it ends with that thread, signalling the event.
+    virtual long NotifyChange(HKEY key, void* event) = 0;
+
+    // CreateEventA(nullptr, FALSE, FALSE, nullptr): a new event that resets itself when taken,
+    // not signalled; null on failure.
+    virtual void* CreateChangeEvent() = 0;
+
+    // WaitForSingleObject(event, 0) == WAIT_OBJECT_0: whether event is signalled, without
+    // waiting; a signal is taken by the one call that sees it.
+    virtual bool TakeChangeSignal(void* event) = 0;
+
+    // CloseHandle: releases an event from CreateChangeEvent. Null is ignored.
+    virtual void CloseChangeEvent(void* event) = 0;
 };

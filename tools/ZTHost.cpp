@@ -13,6 +13,9 @@
 //   upload <handle> <type> <local> <remote>
 //   configure <profile>   rename <old> <new>   delete <profile>
 //   install <folder>      uninstall            echo <text...>
+//   signal <event>        sets the named event (made if missing), for a test that waits for it
+//   wait <event>          waits until the named event is set, at most 60 s, so that another
+//                         process can change things between two commands
 // Real transfers, one session per connection, named after the server profile:
 //   connect <handle> <profile> <server> <port>   an anonymous FTP connection, then create
 //   get <handle> <remote> <folder>    downloads into folder under the server's name, then download
@@ -197,6 +200,9 @@ public:
             Expect(args, 2);
             Get<InstallFn>(9)(args[1].Ptr());
             Print("install " + Show(args[1]) + ": done");
+        } else if (command == "signal" || command == "wait") {
+            Expect(args, 2);
+            NamedEvent(args[1].text, command == "wait");
         } else if (command == "uninstall") {
             Expect(args, 1);
             const int result = Get<UninstallFn>(10)(0, 0);
@@ -204,6 +210,15 @@ public:
         } else {
             throw ScriptError("unknown command: " + command);
         }
+    }
+
+    // Sets the auto-reset event name, or waits for it to be set.
+    static void NamedEvent(const std::string& name, bool wait) {
+        const HANDLE event = CreateEventA(nullptr, FALSE, FALSE, name.c_str());
+        if (event == nullptr) throw ScriptError("cannot make the event " + name);
+        const bool done = wait ? WaitForSingleObject(event, 60000) == WAIT_OBJECT_0 : SetEvent(event) != FALSE;
+        CloseHandle(event);
+        if (!done) throw ScriptError((wait ? "no signal within 60 s: " : "cannot set the event ") + name);
     }
 
     // Whether a transfer failed or was refused.

@@ -204,6 +204,7 @@ long MemoryRegistry::OpenOrCreate(HKEY parent, const char* subKey, HKEY* result,
                                            return CompareRegistryNames(n, other->name) < 0;
                                        });
             node->children.insert(at, child);
+            Touch(child);
         }
         node = child;
     }
@@ -271,6 +272,7 @@ long MemoryRegistry::SetValue(HKEY key, const char* name, uint32_t type, const u
     }
     value->type = type;
     value->data.assign(data, data + size);
+    Touch(node);
     return ERROR_SUCCESS;
 }
 
@@ -344,6 +346,7 @@ long MemoryRegistry::DeleteKey(HKEY parent, const char* subKey) {
     if (!up || !node->children.empty()) return ERROR_ACCESS_DENIED;
     up->children.erase(std::find(up->children.begin(), up->children.end(), node));
     node->deleted = true;
+    Touch(node);
     return ERROR_SUCCESS;
 }
 
@@ -374,7 +377,61 @@ long MemoryRegistry::CloseKey(HKEY key) {
     const long error = m_stopped ? ERROR_SUCCESS : Fail({Op::CloseKey, handle->second->Path(), std::string(), 0});
     if (error != ERROR_SUCCESS) return error;
     m_handles.erase(handle);
+    for (auto request = m_requests.begin(); request != m_requests.end();) {
+        if (request->handle != key) {
+            ++request;
+            continue;
+        }
+        m_events[request->event] = true;
+        request = m_requests.erase(request);
+    }
     return ERROR_SUCCESS;
+}
+
+void MemoryRegistry::Touch(const std::shared_ptr<Node>& node) {
+    for (auto request = m_requests.begin(); request != m_requests.end();) {
+        const std::shared_ptr<Node> watched = request->node.lock();
+        bool below = false;
+        for (auto at = node; at && !below; at = at->parent.lock()) below = at == watched;
+        if (!below) {
+            ++request;
+            continue;
+        }
+        m_events[request->event] = true;
+        request = m_requests.erase(request);
+    }
+}
+
+long MemoryRegistry::NotifyChange(HKEY key, void* event) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    long error;
+    std::shared_ptr<Node> node = Resolve(key, &error);
+    if (!node) return error;
+    if (m_events.count(event) == 0) return ERROR_INVALID_HANDLE;
+    if ((error = Fail({Op::NotifyChange, node->Path(), std::string(), 0})) != ERROR_SUCCESS) return error;
+    m_requests.push_back({node, key, event});
+    return ERROR_SUCCESS;
+}
+
+void* MemoryRegistry::CreateChangeEvent() {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    void* event = reinterpret_cast<void*>(m_nextEvent);
+    m_nextEvent += 4;
+    m_events[event] = false;
+    return event;
+}
+
+bool MemoryRegistry::TakeChangeSignal(void* event) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    const auto found = m_events.find(event);
+    if (found == m_events.end() || !found->second) return false;
+    found->second = false;
+    return true;
+}
+
+void MemoryRegistry::CloseChangeEvent(void* event) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_events.erase(event);
 }
 
 std::optional<MemoryRegistry::Key> MemoryRegistry::Snapshot(HKEY root,

@@ -16,7 +16,7 @@
 
 class MemoryRegistry : public IRegistry {
 public:
-    enum class Op { CreateKey, OpenKey, QueryValue, SetValue, EnumKey, EnumValue, DeleteKey, DeleteValue, CloseKey };
+    enum class Op { CreateKey, OpenKey, QueryValue, SetValue, EnumKey, EnumValue, DeleteKey, DeleteValue, CloseKey, NotifyChange };
 
     // One call as the failure predicate sees it. keyPath is the full path of the key the call
     // works on, starting with the root's name ("HKEY_USERS\.DEFAULT\..."): for CreateKey, OpenKey
@@ -69,6 +69,13 @@ public:
     // One turn for every thread that uses this registry, as the named mutex is for every process.
     long BeginTurn(uint32_t timeoutMs) override;
     void EndTurn() override;
+    // A request is ended and its event signalled by a value set at or below its key, a key
+    // created or deleted there, its key deleted, or its handle closed. A CreateKey that finds
+    // every key already there changes nothing and signals nothing.
+    long NotifyChange(HKEY key, void* event) override;
+    void* CreateChangeEvent() override;
+    bool TakeChangeSignal(void* event) override;
+    void CloseChangeEvent(void* event) override;
 
     // Null removes the predicate.
     void SetFailure(FailurePredicate predicate);
@@ -97,6 +104,14 @@ private:
     long Fail(const Call& call) const;
     long OpenOrCreate(HKEY parent, const char* subKey, HKEY* result, bool create);
     HKEY NewHandle(const std::shared_ptr<Node>& node);
+    // Ends every change request at or above node, signalling its event.
+    void Touch(const std::shared_ptr<Node>& node);
+
+    struct ChangeRequest {
+        std::weak_ptr<Node> node;
+        HKEY handle;
+        void* event;
+    };
 
     mutable std::mutex m_mutex;
     std::map<HKEY, std::shared_ptr<Node>> m_roots;
@@ -107,4 +122,8 @@ private:
     mutable size_t m_mutatingCalls = 0;
     mutable bool m_stopped = false;
     std::recursive_timed_mutex m_turn;
+    std::vector<ChangeRequest> m_requests;
+    // Event to whether it is signalled.
+    std::map<void*, bool> m_events;
+    uintptr_t m_nextEvent = 0x10;
 };

@@ -89,6 +89,26 @@ void Win32Registry::EndTurn() {
     if (const HANDLE mutex = TurnMutex()) ReleaseMutex(mutex);
 }
 
+long Win32Registry::NotifyChange(HKEY key, void* event) {
+    const DWORD filter = REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET;
+    // Host threads come and go; where the system can, the request outlives the thread that made
+    // it. Systems before Windows 8 refuse the flag, and there the thread's end signals the event.
+    const long error = RegNotifyChangeKeyValue(key, TRUE, filter | REG_NOTIFY_THREAD_AGNOSTIC,
+                                               static_cast<HANDLE>(event), TRUE);
+    if (error != ERROR_INVALID_PARAMETER) return error;
+    return RegNotifyChangeKeyValue(key, TRUE, filter, static_cast<HANDLE>(event), TRUE);
+}
+
+void* Win32Registry::CreateChangeEvent() { return CreateEventA(nullptr, FALSE, FALSE, nullptr); }
+
+bool Win32Registry::TakeChangeSignal(void* event) {
+    return WaitForSingleObject(static_cast<HANDLE>(event), 0) == WAIT_OBJECT_0;
+}
+
+void Win32Registry::CloseChangeEvent(void* event) {
+    if (event != nullptr) CloseHandle(static_cast<HANDLE>(event));
+}
+
 IRegistry& DefaultRegistry() {
     static Win32Registry registry;
     return registry;

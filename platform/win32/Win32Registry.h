@@ -21,4 +21,8 @@ public:
     long CloseKey(HKEY key) override;
     long BeginTurn(uint32_t timeoutMs) override;
     void EndTurn() override;
+    long NotifyChange(HKEY key, void* event) override;
+    void* CreateChangeEvent() override;
+    bool TakeChangeSignal(void* event) override;
+    void CloseChangeEvent(void* event) override;
 };

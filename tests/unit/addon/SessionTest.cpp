@@ -110,13 +110,14 @@ TEST_F(SessionTest, SavingAProfileReloadsItsSessionsWithoutRegardToCase) {
     ZTAddOnSessionCreate(Handle(3), nullptr);
     ZTAddOnSessionCreate(Handle(4), "Gamma");  // no configuration of its own
 
+    // Changes made elsewhere reach every session too, through the watch of the stored configuration.
     ChangeExeBehindTheBack("Beta", "C:\\T\\beta-changed.exe");
     ChangeExeBehindTheBack(nullptr, "C:\\T\\global-changed.exe");
     StoreSet("Alpha", "alpha-new", 2);
     EXPECT_EQ((std::vector<std::string>{"C:\\T\\alpha-new0.exe", "C:\\T\\alpha-new1.exe"}), Download(Handle(1)));
-    EXPECT_EQ(std::vector<std::string>{"C:\\T\\beta0.exe"}, Download(Handle(2)));
-    EXPECT_EQ(std::vector<std::string>{"C:\\T\\global0.exe"}, Download(Handle(3)));
-    EXPECT_EQ(std::vector<std::string>{"C:\\T\\global0.exe"}, Download(Handle(4)));
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\beta-changed.exe"}, Download(Handle(2)));
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\global-changed.exe"}, Download(Handle(3)));
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\global-changed.exe"}, Download(Handle(4)));
 }
 
 // "MÜLLER" and "Müller" name one registry key, so saving either reloads the other's sessions.
@@ -148,7 +149,33 @@ TEST_F(SessionTest, SavingTheGlobalConfigurationReloadsEverySession) {
     ChangeExeBehindTheBack(nullptr, "C:\\T\\global-changed.exe");
     StoreSet("gamma", "gamma", 1);
     EXPECT_EQ(std::vector<std::string>{"C:\\T\\gamma0.exe"}, Download(Handle(3)));
-    EXPECT_EQ(std::vector<std::string>{"C:\\T\\global-new0.exe"}, Download(Handle(2)));
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\global-changed.exe"}, Download(Handle(2)));
+}
+
+// A transfer reads nothing while the stored configuration is unchanged; after a change made
+// outside any save, the first transfer reloads every live session, each by its own rule.
+TEST_F(SessionTest, AChangeNotificationReloadsEverySessionAndNoneReloadsWithoutOne) {
+    StoreSet(nullptr, "global", 1);
+    StoreSet("Alpha", "alpha", 1);
+    ZTAddOnSessionCreate(Handle(1), "Alpha");
+    ZTAddOnSessionCreate(Handle(2), "Gamma");
+    int reads = 0;
+    const auto countReads = [&](const MemoryRegistry::Call& call) {
+        reads += call.op == MemoryRegistry::Op::QueryValue && call.keyPath.find("Configurations") != std::string::npos;
+        return ERROR_SUCCESS;
+    };
+    m_registry.SetFailure(countReads);
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\alpha0.exe"}, Download(Handle(1)));
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\global0.exe"}, Download(Handle(2)));
+    EXPECT_EQ(0, reads);
+
+    m_registry.SetFailure(nullptr);
+    ChangeExeBehindTheBack(nullptr, "C:\\T\\global-changed.exe");
+    ChangeExeBehindTheBack("Alpha", "C:\\T\\alpha-changed.exe");
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\alpha-changed.exe"}, Download(Handle(1)));
+    m_registry.SetFailure(countReads);
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\global-changed.exe"}, Download(Handle(2)));
+    EXPECT_EQ(0, reads);
 }
 
 TEST_F(SessionTest, TransferExportsTakeThePathsFromTheirOwnArgumentPositions) {

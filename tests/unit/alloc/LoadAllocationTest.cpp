@@ -74,6 +74,12 @@ public:
     }
     long BeginTurn(uint32_t timeoutMs) override { return m_registry.BeginTurn(timeoutMs); }
     void EndTurn() override { m_registry.EndTurn(); }
+    long NotifyChange(HKEY key, void* event) override {
+        return Call([&] { return m_registry.NotifyChange(key, event); });
+    }
+    void* CreateChangeEvent() override { return m_registry.CreateChangeEvent(); }
+    bool TakeChangeSignal(void* event) override { return m_registry.TakeChangeSignal(event); }
+    void CloseChangeEvent(void* event) override { m_registry.CloseChangeEvent(event); }
     size_t OpenHandleCount() const { return m_registry.OpenHandleCount(); }
 
 private:

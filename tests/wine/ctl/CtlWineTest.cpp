@@ -8,8 +8,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -498,4 +500,74 @@ TEST_F(CtlWine, RunStartsLikeTheAddonAndReportsExitCodesAndTheSystemsReason) {
     ASSERT_EQ(0u, Ctl({"record", "on"}).exitCode);
     ASSERT_EQ(0u, Ctl({"record", "clear"}).exitCode);
     EXPECT_EQ(std::vector<std::string>{}, recorded());
+}
+
+// One host session lives through changes that other processes make; each download runs what is
+// stored at that moment.
+TEST_F(CtlWine, ALiveSessionFollowsEveryChangeThatOtherProcessesMake) {
+    const std::string recorder = m_folder.Copy(wine::ProgramPath("Recorder.exe"), "rec.exe");
+    // A one-tweak set whose parameter line names the step that stored it.
+    const auto setFile = [&](const std::string& fileName, const std::string& step, bool replace) {
+        std::string exe;
+        for (char c : recorder) exe += c == '\\' ? std::string("\\\\") : std::string(1, c);
+        const std::string key = "[HKEY_USERS\\" + GlobalKey();
+        return m_folder.Write(fileName, "REGEDIT4\r\n\r\n" + (replace ? "[-HKEY_USERS\\" + GlobalKey() + "]\r\n\r\n" : "") +
+                                            key + "]\r\n\"Count\"=dword:00000001\r\n\r\n" + key + "\\Tweak 00]\r\n" +
+                                            "\"Exe\"=\"" + exe + "\"\r\n\"Parameters\"=\"" + step + "\"\r\n" +
+                                            "\"Apply To\"=dword:00000001\r\n\r\n");
+    };
+    const HANDLE ready = CreateEventA(nullptr, FALSE, FALSE, "TrevanelFollowTest.Ready");
+    const HANDLE go = CreateEventA(nullptr, FALSE, FALSE, "TrevanelFollowTest.Go");
+    ASSERT_EQ(0u, Ctl({"import", setFile("first.reg", "first", false)}).exitCode);
+
+    std::vector<std::string> script = {"load", "create 1 Work"};
+    const int kSteps = 6;
+    for (int i = 0; i < kSteps; ++i) {
+        script.insert(script.end(), {"signal TrevanelFollowTest.Ready", "wait TrevanelFollowTest.Go",
+                                     "download 1 0 /pub/a.txt C:\\in\\a.txt"});
+    }
+    script.insert(script.end(), {"signal TrevanelFollowTest.Ready", "destroy 1", "unload"});
+    wine::ProgramResult host;
+    std::thread hostThread([&] { host = wine::RunHost(m_addon.Path(), script, 240000); });
+    struct Joiner {
+        std::thread& thread;
+        ~Joiner() {
+            if (thread.joinable()) thread.join();
+        }
+    } joiner{hostThread};
+
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+        const char* runs;  // the parameter line the download starts, or nothing
+    } steps[] = {
+        {"ZTTrevanelCtl import", [&] { EXPECT_EQ(0u, Ctl({"import", setFile("import.reg", "import", false)}).exitCode); }, "import"},
+        {"regedit /s replacing the set",
+         [&] { EXPECT_EQ(0u, wine::RunProgram("C:\\windows\\regedit.exe", {"/s", setFile("regedit.reg", "regedit", true)}).exitCode); },
+         "regedit"},
+        {"the profile's own set imported",
+         [&] { EXPECT_EQ(0u, Ctl({"import", setFile("own.reg", "own", false), "--profile", "Work"}).exitCode); }, "own"},
+        {"the profile deleted by another host",
+         [&] { EXPECT_EQ(0u, wine::RunHost(m_addon.Path(), {"load", "delete Work", "unload"}).exitCode); }, "regedit"},
+        {"the configuration root deleted", [&] { wine::DeleteRegTree(HKEY_USERS, kConfigRoot); }, nullptr},
+        {"the configuration root written again",
+         [&] { EXPECT_EQ(0u, Ctl({"import", setFile("again.reg", "again", false)}).exitCode); }, "again"},
+    };
+    static_assert(sizeof steps / sizeof steps[0] == kSteps, "one download after each change");
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(ready, 60000));
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        Started();
+        step.change();
+        SetEvent(go);
+        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(ready, 60000));
+        const auto started = Started();
+        std::vector<std::string> lines;
+        for (const auto& run : started) lines.push_back(run.second);
+        EXPECT_EQ(step.runs ? std::vector<std::string>{step.runs} : std::vector<std::string>{}, lines);
+    }
+    hostThread.join();
+    CloseHandle(ready);
+    CloseHandle(go);
+    EXPECT_EQ(0u, host.exitCode) << host.output;
 }
