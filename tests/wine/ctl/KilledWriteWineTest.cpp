@@ -51,7 +51,9 @@ public:
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process = {};
-        if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+        // Without a console: Wine gives a console program one of its own in a conhost.exe, which
+        // outlives a killed program and would keep the test run's output open.
+        if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr, nullptr,
                             &startup, &process)) {
             throw std::runtime_error("cannot start " + line);
         }
