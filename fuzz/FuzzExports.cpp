@@ -335,7 +335,8 @@ void CallExport(Run& run) {
     }
     default: StoreSet(run); break;
     }
-    FUZZ_CHECK(run.reg.OpenHandleCount() == 0, "%zu key handles left open", run.reg.OpenHandleCount());
+    // The configuration watch keeps the one key it watches open while the add-on is loaded.
+    FUZZ_CHECK(run.reg.OpenHandleCount() <= 1, "%zu key handles left open", run.reg.OpenHandleCount());
     FUZZ_CHECK(run.launcher.OpenHandleCount() == 0, "%zu process handles left open",
                run.launcher.OpenHandleCount());
 }

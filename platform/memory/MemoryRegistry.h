@@ -121,7 +121,7 @@ private:
     std::optional<size_t> m_stopAt;
     mutable size_t m_mutatingCalls = 0;
     mutable bool m_stopped = false;
-    std::recursive_timed_mutex m_turn;
+    std::recursive_mutex m_turn;
     std::vector<ChangeRequest> m_requests;
     // Event to whether it is signalled.
     std::map<void*, bool> m_events;
