@@ -2,6 +2,7 @@
 #include "config/AppBase.h"
 
 const char* const kConfigRoot = ".DEFAULT\\Software\\Tarku Software\\FTP Zorvant Trevanel\\";
+const char* const kUserKey = "Software\\Tarku Software\\FTP Zorvant Trevanel";
 
 namespace {
 // The most recently constructed live application object; each one remembers the one before it.

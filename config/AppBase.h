@@ -54,3 +54,5 @@ CAppBase* AfxGetApp();
 
 // The configuration root below HKEY_USERS, with its final backslash.
 extern const char* const kConfigRoot;
+// What the add-on keeps for each Windows user, below HKEY_CURRENT_USER.
+extern const char* const kUserKey;

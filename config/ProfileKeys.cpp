@@ -6,7 +6,9 @@
 
 #include "config/KeyPath.h"
 #include "config/SetParts.h"
+#include "config/HostWrite.h"
 #include "config/SetWrite.h"
+#include "config/WriteRequest.h"
 #include "config/TweakConfig.h"
 #include "platform/Platform.h"
 #include "platform/Registry.h"
@@ -40,20 +42,37 @@ bool ReadStoredParts(const std::string& path, KeySnapshot* parts) {
 
 }  // namespace
 
-void RenameProfileKey(const CAppBase& /*app*/, const char* oldName, const char* newName) {
+SetWriteResult RenameStoredSet(const char* oldName, const char* newName) {
     const std::string oldPath = ProfileKeyPath(oldName);
     const std::string newPath = ProfileKeyPath(newName);
-    if (oldPath.empty() || newPath.empty() || IsSameKeyPath(oldPath, newPath)) return;
+    if (oldPath.empty() || newPath.empty() || IsSameKeyPath(oldPath, newPath)) return SetWriteResult::kWritten;
     // What is read here is written unchanged: no other writer comes between.
     const ConfigurationTurn turn;
-    if (!turn.Settled()) return;
+    if (!turn.Settled()) return SetWriteResult::kUnchanged;
     KeySnapshot moved, there;
-    if (!ReadStoredParts(oldPath, &moved) || !moved.exists) return;
-    if (!ReadStoredParts(newPath, &there) || there.exists) return;
-    WriteStoredSets({{newPath, true, moved}, {oldPath, false, KeySnapshot()}});
+    if (!ReadStoredParts(oldPath, &moved) || !ReadStoredParts(newPath, &there)) return SetWriteResult::kUnchanged;
+    if (!moved.exists || there.exists) return SetWriteResult::kWritten;
+    return WriteStoredSets({{newPath, true, moved}, {oldPath, false, KeySnapshot()}});
+}
+
+SetWriteResult DeleteStoredSet(const char* profileName) {
+    const std::string path = ProfileKeyPath(profileName);
+    return path.empty() ? SetWriteResult::kWritten : WriteStoredSets({{path, false, KeySnapshot()}});
+}
+
+void RenameProfileKey(const CAppBase& /*app*/, const char* oldName, const char* newName) {
+    if (oldName == nullptr || newName == nullptr) return;
+    WriteStep step;
+    step.kind = WriteStep::Kind::kRename;
+    step.name = oldName;
+    step.newName = newName;
+    WriteAsHost({{step}});
 }
 
 void DeleteProfileKey(const CAppBase& /*app*/, const char* profileName) {
-    const std::string path = ProfileKeyPath(profileName);
-    if (!path.empty()) WriteStoredSets({{path, false, KeySnapshot()}});
+    if (profileName == nullptr) return;
+    WriteStep step;
+    step.kind = WriteStep::Kind::kDelete;
+    step.name = profileName;
+    WriteAsHost({{step}});
 }

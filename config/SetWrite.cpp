@@ -36,11 +36,6 @@ std::string EntryName(size_t index) {
 
 std::string ChunkName(size_t index) { return "New " + std::to_string(index); }
 
-bool SetText(IRegistry& registry, HKEY key, const char* name, const std::string& text) {
-    return registry.SetValue(key, name, REG_SZ, reinterpret_cast<const uint8_t*>(text.c_str()),
-                             static_cast<uint32_t>(text.size() + 1)) == ERROR_SUCCESS;
-}
-
 bool ReadText(IRegistry& registry, HKEY key, const char* name, std::string* text) {
     uint32_t size = 0;
     if (registry.QueryValue(key, name, nullptr, nullptr, &size) != ERROR_SUCCESS) return false;
@@ -52,30 +47,33 @@ bool ReadText(IRegistry& registry, HKEY key, const char* name, std::string* text
     return true;
 }
 
-bool WriteJournal(IRegistry& registry, const std::vector<SetChange>& changes) {
+// ERROR_SUCCESS, or the registry's answer to the first write it refused.
+long WriteJournal(IRegistry& registry, const std::vector<SetChange>& changes) {
     HKEY journal;
-    if (registry.CreateKey(HKEY_USERS, JournalPath().c_str(), &journal) != ERROR_SUCCESS) return false;
-    bool written = true;
-    for (size_t i = 0; written && i < changes.size(); ++i) {
+    long error = registry.CreateKey(HKEY_USERS, JournalPath().c_str(), &journal);
+    if (error != ERROR_SUCCESS) return error;
+    for (size_t i = 0; error == ERROR_SUCCESS && i < changes.size(); ++i) {
         HKEY entry;
-        written = registry.CreateKey(journal, EntryName(i).c_str(), &entry) == ERROR_SUCCESS;
-        if (!written) break;
-        written = SetText(registry, entry, kKey, changes[i].keyPath);
+        error = registry.CreateKey(journal, EntryName(i).c_str(), &entry);
+        if (error != ERROR_SUCCESS) break;
+        const std::string& path = changes[i].keyPath;
+        error = registry.SetValue(entry, kKey, REG_SZ, reinterpret_cast<const uint8_t*>(path.c_str()),
+                                  static_cast<uint32_t>(path.size() + 1));
         if (changes[i].store) {
             const std::vector<uint8_t> bytes = KeySnapshotBytes(changes[i].parts);
-            for (size_t at = 0, n = 0; written && at < bytes.size(); at += kChunk, ++n) {
+            for (size_t at = 0, n = 0; error == ERROR_SUCCESS && at < bytes.size(); at += kChunk, ++n) {
                 const size_t size = std::min(kChunk, bytes.size() - at);
-                written = registry.SetValue(entry, ChunkName(n).c_str(), REG_BINARY, bytes.data() + at,
-                                            static_cast<uint32_t>(size)) == ERROR_SUCCESS;
+                error = registry.SetValue(entry, ChunkName(n).c_str(), REG_BINARY, bytes.data() + at,
+                                          static_cast<uint32_t>(size));
             }
         }
         registry.CloseKey(entry);
     }
     // The commit: from here on the write counts, and is completed by whoever comes next.
     const uint8_t one[4] = {1, 0, 0, 0};
-    written = written && registry.SetValue(journal, kComplete, REG_DWORD, one, sizeof one) == ERROR_SUCCESS;
+    if (error == ERROR_SUCCESS) error = registry.SetValue(journal, kComplete, REG_DWORD, one, sizeof one);
     registry.CloseKey(journal);
-    return written;
+    return error;
 }
 
 // False when the journal cannot be read whole; a committed journal is then kept for later.
@@ -212,9 +210,11 @@ SetWriteResult WriteStoredSets(const std::vector<SetChange>& changes) {
     const ConfigurationTurn turn;
     if (!turn.Settled()) return SetWriteResult::kUnchanged;
     IRegistry& registry = GetRegistry();
-    if (!WriteJournal(registry, changes)) {
+    const long journal = WriteJournal(registry, changes);
+    if (journal != ERROR_SUCCESS) {
         RemoveJournal(registry);
-        return SetWriteResult::kUnchanged;
+        // Whether the writer lacks the rights is what the registry says, not a guess from groups.
+        return journal == ERROR_ACCESS_DENIED ? SetWriteResult::kDenied : SetWriteResult::kUnchanged;
     }
     switch (Apply(registry, changes)) {
     case Applied::kAll:

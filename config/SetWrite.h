@@ -30,6 +30,7 @@ struct SetChange {
 enum class SetWriteResult {
     kWritten,      // every change is in place
     kUnchanged,    // nothing changed: the registry refused a write, or the turn did not come in time
+    kDenied,       // nothing changed: the registry refused the first write for want of rights
     kInterrupted,  // committed, but not in place yet: the next reader or writer completes it
 };
 

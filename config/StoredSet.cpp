@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "config/AppBase.h"
+#include "config/HostWrite.h"
 #include "config/SetParts.h"
 #include "config/TweakConfig.h"
 #include "config/TweakInfo.h"
@@ -20,21 +21,38 @@ bool ReloadsAsItIs(const CTweakConfig& config) {
     return true;
 }
 
-}  // namespace
-
-SetWriteResult ReplaceStoredSets(const std::vector<const CTweakConfig*>& sets) {
+// Stores the sets with write, unless one of them would not reload as it is; then the sessions get
+// what is stored, whatever the write achieved, outside the configuration's turn, which each
+// reload takes anew.
+template <typename Write>
+SetWriteResult StoreSets(const std::vector<const CTweakConfig*>& sets, Write write) {
     CAppBase* app = AfxGetApp();
     if (app == nullptr) return SetWriteResult::kUnchanged;
-    std::vector<SetChange> changes;
     for (const CTweakConfig* config : sets) {
         if (!ReloadsAsItIs(*config)) return SetWriteResult::kUnchanged;
-        changes.push_back({config->GetKeyPath(0), true, SetPartsOf(*config)});
     }
-    const SetWriteResult result = WriteStoredSets(changes);
-    // Whatever the write achieved, the sessions get what is stored; outside the configuration's
-    // turn, which each reload takes anew.
+    const SetWriteResult result = write();
     for (const CTweakConfig* config : sets) app->ReloadSessions(config->m_strProfile.c_str());
     return result;
 }
 
+}  // namespace
+
+SetWriteResult ReplaceStoredSets(const std::vector<const CTweakConfig*>& sets) {
+    return StoreSets(sets, [&] {
+        std::vector<SetChange> changes;
+        for (const CTweakConfig* config : sets) changes.push_back({config->GetKeyPath(0), true, SetPartsOf(*config)});
+        return WriteStoredSets(changes);
+    });
+}
+
 SetWriteResult ReplaceStoredSet(const CTweakConfig& config) { return ReplaceStoredSets({&config}); }
+
+SetWriteResult SaveStoredSet(const CTweakConfig& config) {
+    return StoreSets({&config}, [&] {
+        WriteStep step;
+        step.keyPath = config.GetKeyPath(0);
+        step.parts = SetPartsOf(config);
+        return IsSetKeyPath(step.keyPath) ? WriteAsHost({{step}}) : SetWriteResult::kUnchanged;
+    });
+}

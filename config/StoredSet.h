@@ -16,3 +16,8 @@ SetWriteResult ReplaceStoredSet(const CTweakConfig& config);
 // The same for several sets at once: all of them are stored, or none.
 SetWriteResult ReplaceStoredSets(const std::vector<const CTweakConfig*>& sets);
 
+
+// The tweak list's save: as ReplaceStoredSet, with the write made as the host makes its writes
+// (WriteAsHost): by the elevated helper where the registry refuses it for want of rights. kDenied
+// when neither road wrote.
+SetWriteResult SaveStoredSet(const CTweakConfig& config);

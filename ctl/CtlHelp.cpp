@@ -28,6 +28,8 @@ const HelpEntry kHelp[] = {
      "  history [--profile NAME] [--last N] [--problems] [--tsv | --html FILE]\n"
      "                                       what each tweak did after the recorded transfers\n"
      "  record  [on | off | clear]           switch the run record on or off, or empty it\n"
+     "  finish                               make the profile renames and deletes that FTP Zorvant\n"
+     "                                       kept because the registry refused them\n"
      "\n"
      "Without --profile: the global configuration. TYPE is download, view, open, move-local,\n"
      "upload, move-server or a number. \"ZTTrevanelCtl COMMAND --help\" tells more.\n"
@@ -118,6 +120,23 @@ const HelpEntry kHelp[] = {
      "         follows the switch from its next connection on.\n"
      "clear:   delete the record.\n"
      "Without an argument: whether it is on and where it is kept.\n"},
+    {"finish",
+     "Usage: ZTTrevanelCtl finish\n"
+     "\n"
+     "When FTP Zorvant renames or deletes a server profile and the registry refuses the change\n"
+     "for want of rights, the add-on asks Windows to make it with administrator rights; when that\n"
+     "is declined, it keeps the change for this Windows user (registry value \"Profile Changes\"\n"
+     "below HKEY_CURRENT_USER\\Software\\Tarku Software\\FTP Zorvant Trevanel) and makes it\n"
+     "before the next save of the tweak list. Run as administrator from this user's desktop,\n"
+     "finish makes the kept changes now. Exit status 3 when the registry refused them.\n"},
+    {"apply",
+     "Usage: ZTTrevanelCtl apply FILE\n"
+     "\n"
+     "Started by the add-on with administrator rights when the registry refuses FTP Zorvant's own\n"
+     "write of the configuration. FILE holds the write as the add-on hands it over; it is read\n"
+     "once, and every set in it is checked as import checks a file's sets. Only sets below\n"
+     "\"Configurations\", and renames and deletes of profile sets, are written. Exit status 0\n"
+     "written, 1 refused (nothing written), 3 the file or the registry failed, 4 interrupted.\n"},
 };
 
 }  // namespace

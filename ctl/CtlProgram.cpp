@@ -8,6 +8,7 @@
 #include <unordered_set>
 
 #include "config/AppBase.h"
+#include "config/HostWrite.h"
 #include "config/KeyPath.h"
 #include "config/SetWrite.h"
 #include "config/StoredSet.h"
@@ -16,6 +17,7 @@
 #include "ctl/CtlHelp.h"
 #include "ctl/RegFile.h"
 #include "ctl/RegistryDump.h"
+#include "ctl/RequestApply.h"
 #include "ctl/RunHistory.h"
 #include "ctl/SetCheck.h"
 #include "ctl/SetImport.h"
@@ -29,6 +31,9 @@
 #include "platform/FileSystem.h"
 #include "runner/RunRecord.h"
 #include "runner/RunRecorder.h"
+
+static_assert(kCtlOk == kApplyWritten && kCtlInterrupted == kApplyInterrupted,
+              "the add-on reads apply's exit status");
 
 namespace {
 
@@ -48,7 +53,8 @@ const CommandRule kCommands[] = {
     {"explain", true, false, true, false, 2, 3},  {"run", true, false, false, false, 2, 3},
     {"check", true, false, false, false, 0, 0},   {"export", true, true, false, false, 1, 1},
     {"import", true, false, false, false, 1, 1},  {"history", true, false, true, true, 0, 0},
-    {"record", false, false, false, false, 0, 1},
+    {"record", false, false, false, false, 0, 1}, {kApplyCommand, false, false, false, false, 1, 1},
+    {"finish", false, false, false, false, 0, 0},
 };
 
 struct Arguments {
@@ -362,6 +368,8 @@ int RunCommand(const Arguments& parsed, std::ostream& out, std::ostream& err) {
     if (command == "import") return Import(parsed, out, err);
     if (command == "history") return History(parsed, out, err);
     if (command == "record") return Record(parsed, out, err);
+    if (command == kApplyCommand) return ApplyRequestFile(parsed.rest[0], out, err);
+    if (command == "finish") return FinishKeptChanges(out, err);
     return Transfer(parsed, out, err);
 }
 

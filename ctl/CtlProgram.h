@@ -15,6 +15,7 @@ enum CtlStatus {
     kCtlFound = 1,   // problems found, tweaks that could not start, nothing to export
     kCtlUsage = 2,   // wrong usage
     kCtlFile = 3,    // a file that cannot be read or written, or a refused registry write
+    kCtlInterrupted = 4,  // apply, finish: written, not yet in place (the next reader completes it)
 };
 
 // args without the program's own name.

@@ -58,6 +58,10 @@ public:
     // renamed (then nothing changed).
     virtual bool RenameFileIfAtLeast(const std::string& from, const std::string& to, uint64_t minSize) = 0;
 
+    // Creates a new, empty file with a name that no file had, in the current user's folder for
+    // temporary files, and returns its path; empty when none can be made.
+    virtual std::string NewTempFile() = 0;
+
     // Deletes the file. True when no file of that name is left (also when there was none). A file
     // that others hold open goes once they close it.
     virtual bool RemoveFile(const std::string& path) = 0;

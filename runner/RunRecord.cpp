@@ -5,13 +5,14 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "config/AppBase.h"
 #include "config/RegistryValues.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "runner/TsvField.h"
 #include "runner/TweakDecision.h"
 
-const char* const kRunRecordKey = "Software\\Tarku Software\\FTP Zorvant Trevanel";
+const char* const kRunRecordKey = kUserKey;
 const char* const kRunRecordValue = "Run Record";
 
 namespace {

@@ -204,16 +204,17 @@ void CZTTrevanelDlg::OnOK() {
     }
     m_arrRemoved.clear();
 
-    bool saved;
+    SetWriteResult result;
     {
         const LentRecords lent(m_config, rows);
-        saved = ReplaceStoredSet(m_config) == SetWriteResult::kWritten;
+        result = SaveStoredSet(m_config);
     }
 
     // A save that did not reach the registry is said, and the dialog stays open with the list as
     // it is, so that the user can try again or cancel.
-    if (!saved) {
-        AfxMessageBox(IDS_SAVE_FAILED, MB_OK | MB_ICONEXCLAMATION);
+    if (result != SetWriteResult::kWritten) {
+        AfxMessageBox(result == SetWriteResult::kDenied ? IDS_SAVE_NOT_ELEVATED : IDS_SAVE_FAILED,
+                      MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     CDialog::OnOK();

@@ -116,6 +116,13 @@ bool MemoryFileSystem::RenameFileIfAtLeast(const std::string& from, const std::s
     return true;
 }
 
+std::string MemoryFileSystem::NewTempFile() {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    const std::string path = "C:\\Users\\Tester\\AppData\\Local\\Temp\\zt" + std::to_string(++m_tempFiles) + ".tmp";
+    m_files[path].clear();
+    return path;
+}
+
 bool MemoryFileSystem::RemoveFile(const std::string& path) {
     std::lock_guard<std::mutex> guard(m_mutex);
     if (m_refused.count(path) != 0) return m_files.count(path) == 0;

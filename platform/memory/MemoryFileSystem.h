@@ -22,6 +22,8 @@ public:
     bool CreateFolders(const std::string& path) override;
     bool AppendToFile(const std::string& path, const std::string& bytes, uint64_t* sizeAfter) override;
     bool RenameFileIfAtLeast(const std::string& from, const std::string& to, uint64_t minSize) override;
+    // "C:\Users\Tester\AppData\Local\Temp\zt1.tmp", "...\zt2.tmp", ...
+    std::string NewTempFile() override;
     bool RemoveFile(const std::string& path) override;
 
     void Put(const std::string& path, const std::vector<uint8_t>& bytes);
@@ -40,6 +42,7 @@ private:
     std::string m_localAppData = "C:\\Users\\Tester\\AppData\\Local";
     std::map<std::string, bool> m_folders;
     std::map<std::string, std::string> m_environment;
+    unsigned m_tempFiles = 0;
 
     bool IsFolder(const std::string& path) const;
 };

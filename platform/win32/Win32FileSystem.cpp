@@ -93,6 +93,24 @@ std::string Win32FileSystem::LocalAppDataFolder() {
     return text;
 }
 
+std::string Win32FileSystem::NewTempFile() {
+    // As the local application data folder: asked for in Unicode, handed on in a form that the
+    // ANSI code page holds.
+    wchar_t folder[MAX_PATH] = L"";
+    const DWORD length = GetTempPathW(MAX_PATH, folder);
+    if (length == 0 || length >= MAX_PATH) return "";
+    wchar_t file[MAX_PATH] = L"";
+    if (GetTempFileNameW(folder, L"ztw", 0, file) == 0) return "";
+    std::string text = ExactAnsi(file);
+    if (text.empty()) {
+        wchar_t shortFile[MAX_PATH] = L"";
+        const DWORD shortLength = GetShortPathNameW(file, shortFile, MAX_PATH);
+        if (shortLength > 0 && shortLength < MAX_PATH) text = ExactAnsi(shortFile);
+    }
+    if (text.empty()) DeleteFileW(file);
+    return text;
+}
+
 std::vector<std::string> Win32FileSystem::SystemFolders() {
     std::vector<std::string> folders;
     char folder[MAX_PATH] = "";

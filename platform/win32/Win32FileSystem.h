@@ -16,6 +16,7 @@ public:
     bool CreateFolders(const std::string& path) override;
     bool AppendToFile(const std::string& path, const std::string& bytes, uint64_t* sizeAfter) override;
     bool RenameFileIfAtLeast(const std::string& from, const std::string& to, uint64_t minSize) override;
+    std::string NewTempFile() override;
     bool RemoveFile(const std::string& path) override;
 };
 

@@ -12,6 +12,7 @@
 #include "config/TweakConfig.h"
 #include "config/TweakInfo.h"
 #include "platform/headless/HeadlessUi.h"
+#include "platform/memory/MemoryFileSystem.h"
 #include "platform/memory/MemoryLauncher.h"
 #include "platform/memory/MemoryModule.h"
 #include "platform/memory/MemoryRegistry.h"
@@ -122,8 +123,9 @@ protected:
 
     MemoryRegistry m_reg;
     MemoryLauncher m_launcher;
+    MemoryFileSystem m_files;
     MemoryModule m_module;
     HeadlessUi m_ui;
     RecordingApp m_app;
-    StandIns m_standIns{m_reg, m_launcher, m_module, m_ui};
+    StandIns m_standIns{m_reg, m_launcher, m_files, m_module, m_ui};
 };

@@ -196,22 +196,35 @@ TEST_F(ZTTrevanelDlgTest, OkLeavesExactlyCountAndTheTweakKeysOfTheRowsShown) {
     EXPECT_EQ(StoredNames(GlobalKey()), (Rows{"b", "c", "d"}));
 }
 
-// The registry refuses writes to the configuration for a host that is not run as administrator,
-// and may refuse one of them for other reasons.
+// The registry refuses writes to the configuration for a host that is not run as administrator:
+// the helper is started elevated, and here the user declines. A write may also fail otherwise.
 TEST_F(ZTTrevanelDlgTest, ARefusedSaveIsSaidAndTheListStaysOpenAsTheUserLeftIt) {
     const char* const saveFailed =
         "Die Konfiguration konnte nicht gespeichert werden.\r\n\r\nBitte pr\xFC" "fen Sie, ob Sie "
         "Schreibrechte f\xFCr den Registrierungsschl\xFCssel\r\nHKEY_USERS\\.DEFAULT\\Software\\"
         "Tarku Software\\FTP Zorvant Trevanel\r\nbesitzen, und starten Sie FTP Zorvant "
         "gegebenenfalls als Administrator.";
+    const char* const declined =
+        "Die Konfiguration konnte nicht gespeichert werden.\r\n\r\nZum Speichern unter\r\n"
+        "HKEY_USERS\\.DEFAULT\\Software\\Tarku Software\\FTP Zorvant Trevanel\r\nsind "
+        "Administratorrechte n\xF6tig. Die Best\xE4tigung wurde abgelehnt, oder ZTTrevanelCtl.exe\r\n"
+        "konnte auch mit Administratorrechten nicht speichern. Es wurde nichts ge\xE4ndert.\r\n\r\n"
+        "Klicken Sie erneut auf OK, um es noch einmal zu versuchen.";
+    const std::string helper = std::string(kFolder) + "ZTTrevanelCtl.exe";
+    m_files.Put(helper, {});
+    m_launcher.SetOutcome(helper, MemoryLauncher::Outcome::Fails);
     struct Case {
         const char* what;
         int refusedValue;  // 0: every write
-        bool retry;        // OK again once the registry takes writes; else Cancel
-    } cases[] = {{"every write", 0, false}, {"the staged set's value", 2, true}};
+        long error;
+        const char* message;
+        bool retry;  // OK again once the registry takes writes; else Cancel
+    } cases[] = {{"every write, for want of rights", 0, ERROR_ACCESS_DENIED, declined, false},
+                 {"the staged set's value", 2, ERROR_OUTOFMEMORY, saveFailed, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const size_t shown = m_ui.MessageBoxes().size();
+        const size_t started = m_launcher.ExecuteExCalls().size();
         StoreNames(nullptr, {"a", "b"});
         const auto before = Key(GlobalKey());
         int values = 0;
@@ -220,9 +233,9 @@ TEST_F(ZTTrevanelDlgTest, ARefusedSaveIsSaidAndTheListStaysOpenAsTheUserLeftIt) 
             using Op = MemoryRegistry::Op;
             if (!refusing) return ERROR_SUCCESS;
             if (call.op == Op::SetValue && (c.refusedValue == 0 || ++values == c.refusedValue))
-                return ERROR_ACCESS_DENIED;
+                return c.error;
             const bool changesKeys = call.op == Op::CreateKey || call.op == Op::DeleteKey;
-            return changesKeys && c.refusedValue == 0 ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
+            return changesKeys && c.refusedValue == 0 ? c.error : ERROR_SUCCESS;
         });
         const int result = Run(nullptr, [&](HeadlessDialog& d) {
             m_ui.QueueDriver([](HeadlessDialog& e) {
@@ -235,7 +248,8 @@ TEST_F(ZTTrevanelDlgTest, ARefusedSaveIsSaidAndTheListStaysOpenAsTheUserLeftIt) 
             d.Click(IDOK);
             ASSERT_EQ(m_ui.MessageBoxes().size(), shown + 1);
             const auto& box = m_ui.MessageBoxes().back();
-            EXPECT_EQ(box.text, saveFailed);
+            EXPECT_EQ(box.text, c.message);
+            EXPECT_EQ(m_launcher.ExecuteExCalls().size(), started + (c.error == ERROR_ACCESS_DENIED ? 1 : 0));
             EXPECT_EQ(box.caption, "ZTTrevanelAddon");
             EXPECT_EQ(box.type, MB_OK | MB_ICONEXCLAMATION);
             EXPECT_EQ(d.Rows(IDC_LIST_TWEAKS), (Rows{"a", "b", "new"}));

@@ -1,0 +1,124 @@
+// The host's writes, here or through the elevated helper, and the profile changes kept between.
+#include "config/HostWrite.h"
+
+#include "config/AppBase.h"
+#include "platform/FileSystem.h"
+#include "platform/Launcher.h"
+#include "platform/Module.h"
+#include "platform/Platform.h"
+#include "platform/Registry.h"
+
+const char* const kApplyCommand = "apply";
+const char* const kKeptChangesValue = "Profile Changes";
+
+namespace {
+
+const char* const kHelperName = "ZTTrevanelCtl.exe";
+
+std::string HelperPath() {
+    const std::string module = GetModule().GetModuleFileName();
+    const size_t slash = module.find_last_of('\\');
+    return slash == std::string::npos ? std::string() : module.substr(0, slash + 1) + kHelperName;
+}
+
+// The helper reads the request once, into memory, and checks and writes what it read: what the
+// file holds afterwards is of no account.
+SetWriteResult WriteElevated(const WriteRequest& request) {
+    const std::string helper = HelperPath();
+    IFileSystem& files = GetFileSystem();
+    if (helper.empty() || !files.FileExists(helper)) return SetWriteResult::kDenied;
+    const std::string file = files.NewTempFile();
+    if (file.empty()) return SetWriteResult::kDenied;
+    std::string errorText;
+    SetWriteResult result = SetWriteResult::kDenied;
+    if (files.WriteFile(file, WriteRequestBytes(request), &errorText)) {
+        ILauncher& launcher = GetLauncher();
+        const std::string parameters = std::string(kApplyCommand) + " \"" + file + "\"";
+        ShellExecuteRequest start;
+        start.fMask = SEE_MASK_NOCLOSEPROCESS;
+        start.lpVerb = "runas";
+        start.lpFile = helper.c_str();
+        start.lpParameters = parameters.c_str();
+        start.nShow = SW_HIDE;
+        ProcessHandle process = nullptr;
+        // Declined consent is the shell's ERROR_CANCELLED: nothing started, nothing changed.
+        if (launcher.ExecuteEx(start, &process) && process != nullptr) {
+            launcher.WaitForProcess(process);
+            uint32_t code = 1;
+            if (launcher.GetExitCode(process, &code)) {
+                if (code == kApplyWritten) result = SetWriteResult::kWritten;
+                if (code == kApplyInterrupted) result = SetWriteResult::kInterrupted;
+            }
+            launcher.CloseProcess(process);
+        }
+    }
+    files.RemoveFile(file);
+    return result;
+}
+
+bool KeepProfileChanges(const WriteRequest& kept) {
+    const std::vector<uint8_t> bytes = WriteRequestBytes(kept);
+    IRegistry& registry = GetRegistry();
+    HKEY key;
+    if (registry.CreateKey(HKEY_CURRENT_USER, kUserKey, &key) != ERROR_SUCCESS) return false;
+    const bool written = registry.SetValue(key, kKeptChangesValue, REG_BINARY, bytes.data(),
+                                           static_cast<uint32_t>(bytes.size())) == ERROR_SUCCESS;
+    registry.CloseKey(key);
+    return written;
+}
+
+}  // namespace
+
+WriteRequest KeptProfileChanges() {
+    WriteRequest kept;
+    IRegistry& registry = GetRegistry();
+    HKEY key;
+    if (registry.OpenKey(HKEY_CURRENT_USER, kUserKey, &key) != ERROR_SUCCESS) return kept;
+    uint32_t type = 0, size = 0;
+    std::vector<uint8_t> bytes;
+    if (registry.QueryValue(key, kKeptChangesValue, &type, nullptr, &size) == ERROR_SUCCESS && type == REG_BINARY) {
+        bytes.resize(size);
+        if (registry.QueryValue(key, kKeptChangesValue, &type, bytes.data(), &size) != ERROR_SUCCESS) bytes.clear();
+        bytes.resize(size);
+    }
+    registry.CloseKey(key);
+    // Only profile changes are kept; anything else in the value is no change of the host's.
+    WriteRequest read;
+    if (!bytes.empty() && ReadWriteRequest(bytes, &read)) {
+        for (WriteStep& step : read.steps) {
+            if (step.kind != WriteStep::Kind::kStore) kept.steps.push_back(std::move(step));
+        }
+    }
+    return kept;
+}
+
+bool ForgetKeptProfileChanges() {
+    IRegistry& registry = GetRegistry();
+    HKEY key;
+    const long opened = registry.OpenKey(HKEY_CURRENT_USER, kUserKey, &key);
+    if (opened == ERROR_FILE_NOT_FOUND) return true;
+    if (opened != ERROR_SUCCESS) return false;
+    const long error = registry.DeleteValue(key, kKeptChangesValue);
+    registry.CloseKey(key);
+    return error == ERROR_SUCCESS || error == ERROR_FILE_NOT_FOUND;
+}
+
+SetWriteResult WriteAsHost(const WriteRequest& request) {
+    const WriteRequest kept = KeptProfileChanges();
+    WriteRequest all = kept;
+    all.steps.insert(all.steps.end(), request.steps.begin(), request.steps.end());
+    SetWriteResult result = ApplyWriteRequest(all);
+    if (result == SetWriteResult::kDenied) result = WriteElevated(all);
+    if (result == SetWriteResult::kWritten || result == SetWriteResult::kInterrupted) {
+        if (!kept.steps.empty()) ForgetKeptProfileChanges();
+    } else if (result == SetWriteResult::kDenied) {
+        // The host has renamed or deleted the profile whatever happened here: its set follows
+        // with the next write that reaches the registry.
+        WriteRequest keep = kept;
+        for (const WriteStep& step : request.steps) {
+            if (step.kind != WriteStep::Kind::kStore) keep.steps.push_back(step);
+        }
+        if (keep.steps.size() != kept.steps.size()) KeepProfileChanges(keep);
+    }
+    return result;
+}

@@ -1,0 +1,36 @@
+// The host's writes of the configuration: the tweak list's save and the profile rename and
+// delete. Each is made in the host's own process first. Where the registry refuses it for want of
+// rights (a standard user below HKEY_USERS\.DEFAULT on current Windows), the same request is
+// handed to ZTTrevanelCtl.exe beside the add-on, started with the shell's "runas" verb: Windows
+// asks for consent once, and the host itself never runs elevated. A machine whose registry lets
+// the host write never sees a prompt.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "config/SetWrite.h"
+#include "config/WriteRequest.h"
+
+// The helper's command that takes a request file, and its exit statuses that the host tells
+// apart; any other means that nothing was written.
+extern const char* const kApplyCommand;
+const uint32_t kApplyWritten = 0;
+const uint32_t kApplyInterrupted = 4;
+// Where profile changes wait that neither road could make: REG_BINARY of WriteRequestBytes
+// below HKEY_CURRENT_USER\<kUserKey>, for this Windows user.
+extern const char* const kKeptChangesValue;
+
+// Makes the profile changes kept earlier, then request, as one request: in this process, or
+// where that is refused for want of rights, by the elevated helper, whose end the calling thread
+// waits for. kWritten or kInterrupted: the kept changes are forgotten. kDenied: neither road
+// wrote (the user declined the consent, the helper is missing or failed), nothing changed, and
+// the rename and delete steps of request are kept for the next write. Other results as
+// ApplyWriteRequest's. The caller holds no configuration turn (the helper takes it).
+SetWriteResult WriteAsHost(const WriteRequest& request);
+
+// The profile changes kept for this Windows user, in their order; none when nothing is kept or
+// what is kept cannot be read.
+WriteRequest KeptProfileChanges();
+// Forgets them. False when they stay.
+bool ForgetKeptProfileChanges();

@@ -1,0 +1,99 @@
+// Checking and making a write request handed over by the host.
+#include "ctl/RequestApply.h"
+
+#include <vector>
+
+#include "config/AppBase.h"
+#include "config/HostWrite.h"
+#include "config/KeyPath.h"
+#include "config/SetParts.h"
+#include "config/TweakConfig.h"
+#include "ctl/CtlProgram.h"
+#include "ctl/RegFile.h"
+#include "ctl/SetImport.h"
+#include "platform/FileSystem.h"
+
+namespace {
+
+void AddKeys(const std::string& path, const KeySnapshot& key, RegFile* file) {
+    RegFileKey fileKey;
+    fileKey.path = path;
+    for (const KeySnapshot::Value& value : key.values) fileKey.values.push_back({value.name, value.type, value.data, 0});
+    file->keys.push_back(std::move(fileKey));
+    for (const auto& [name, subkey] : key.subkeys) AddKeys(path + "\\" + name, subkey, file);
+}
+
+std::string Describe(SetWriteResult result) {
+    switch (result) {
+    case SetWriteResult::kWritten: return "written";
+    case SetWriteResult::kInterrupted:
+        return std::string("interrupted; the next program that reads or writes the configuration completes it (HKEY_USERS\\") +
+               kConfigRoot + kPendingWriteKey + ")";
+    case SetWriteResult::kDenied: return "the registry refused it for want of rights";
+    case SetWriteResult::kUnchanged: break;
+    }
+    return "the registry refused it, or another program was writing the configuration for longer than " +
+           std::to_string(kTurnWaitMs / 1000) + " s";
+}
+
+int StatusOf(SetWriteResult result) {
+    if (result == SetWriteResult::kWritten) return kCtlOk;
+    return result == SetWriteResult::kInterrupted ? kCtlInterrupted : kCtlFile;
+}
+
+}  // namespace
+
+bool CheckWriteRequest(WriteRequest* request, std::string* problem) {
+    for (size_t i = 0; i < request->steps.size(); ++i) {
+        WriteStep& step = request->steps[i];
+        if (step.kind != WriteStep::Kind::kStore) continue;
+        RegFile file;
+        AddKeys("HKEY_USERS\\" + step.keyPath, step.parts, &file);
+        RegFileError error;
+        std::vector<ImportedSet> sets;
+        const bool read = ReadImportedSets(file, nullptr, &sets, &error);
+        if (!read || sets.size() != 1 || !IsSameKeyPath(sets[0].config->GetKeyPath(0), step.keyPath)) {
+            *problem = "step " + std::to_string(i + 1) + ", the set at HKEY_USERS\\" + step.keyPath + ": " +
+                       (read ? std::string("it holds more than one set") : error.message);
+            return false;
+        }
+        step.parts = SetPartsOf(*sets[0].config);
+    }
+    return true;
+}
+
+int ApplyRequestFile(const std::string& path, std::ostream& out, std::ostream& err) {
+    std::vector<uint8_t> bytes;
+    std::string errorText;
+    if (!GetFileSystem().ReadFile(path, &bytes, &errorText)) {
+        err << "ZTTrevanelCtl: cannot read " << path << ": " << errorText << "\n";
+        return kCtlFile;
+    }
+    WriteRequest request;
+    std::string problem;
+    if (!ReadWriteRequest(bytes, &request)) problem = "it is no write request of the add-on";
+    if (problem.empty()) CheckWriteRequest(&request, &problem);
+    if (!problem.empty()) {
+        err << path << ": " << problem << "\nNothing was written.\n";
+        return kCtlFound;
+    }
+    const SetWriteResult result = ApplyWriteRequest(request);
+    (result == SetWriteResult::kWritten ? out : err)
+        << "The configuration write of " << request.steps.size() << (request.steps.size() == 1 ? " step" : " steps")
+        << ": " << Describe(result) << "\n";
+    return StatusOf(result);
+}
+
+int FinishKeptChanges(std::ostream& out, std::ostream& err) {
+    const WriteRequest kept = KeptProfileChanges();
+    if (kept.steps.empty()) {
+        out << "No profile change is waiting.\n";
+        return kCtlOk;
+    }
+    const SetWriteResult result = ApplyWriteRequest(kept);
+    if (result == SetWriteResult::kWritten || result == SetWriteResult::kInterrupted) ForgetKeptProfileChanges();
+    (result == SetWriteResult::kWritten ? out : err)
+        << "The " << kept.steps.size() << (kept.steps.size() == 1 ? " profile change" : " profile changes")
+        << " that FTP Zorvant kept: " << Describe(result) << "\n";
+    return StatusOf(result);
+}
