@@ -8,6 +8,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/common/Layout.h"
+#include "tests/wine/common/RefusedRegistryWrites.h"
 #include "tests/wine/common/ScreenCapture.h"
 #include "tests/wine/common/WindowDriver.h"
 #include "tests/wine/common/WineHarness.h"
@@ -179,7 +181,18 @@ protected:
     std::string m_log;
 };
 
-TEST_F(ConfigureDialogWine, ATweakTypedIntoTheDialogsIsStoredAndRunsInTheProfilesLiveSession) {
+// Once with the rights to write the configuration, once as a standard user, whose writes the
+// registry refuses: the add-on then hands the save to ZTTrevanelCtl beside it, started "runas".
+class ConfigureDialogRights : public ConfigureDialogWine, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(ConfigureDialogRights, ATweakTypedIntoTheDialogsIsStoredAndRunsInTheProfilesLiveSession) {
+    std::unique_ptr<wine::RefusedRegistryWrites> standardUser;
+    if (GetParam()) {
+        ASSERT_TRUE(CopyFileA(wine::ProgramPath("ZTTrevanelCtl.exe").c_str(),
+                              (m_addon.Folder() + "ZTTrevanelCtl.exe").c_str(), FALSE));
+        standardUser = std::make_unique<wine::RefusedRegistryWrites>(m_addon.Module());
+        ASSERT_TRUE(standardUser->Active());
+    }
     const std::string global = GlobalKey();
     const std::string work = ProfileKey("Work");
     StoreTweak(global, 0, "Upload Echo", m_recorder, "global", 0x10);
@@ -268,7 +281,14 @@ TEST_F(ConfigureDialogWine, ATweakTypedIntoTheDialogsIsStoredAndRunsInTheProfile
     EXPECT_NE(log.find("\t--tag\tnew\t" + tmp + "\t/remote/a.tmp"), std::string::npos) << log;
     EXPECT_EQ(log.find("global"), std::string::npos) << log;
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2) << log;
+    if (standardUser) {
+        EXPECT_GT(standardUser->Refused(), 0);
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(, ConfigureDialogRights, ::testing::Bool(), [](const ::testing::TestParamInfo<bool>& info) {
+    return info.param ? "AsAStandardUser" : "WithWriteRights";
+});
 
 TEST_F(ConfigureDialogWine, RemoveAsksAndCancelStoresNothing) {
     const std::string global = GlobalKey();
