@@ -2,7 +2,8 @@
 //
 //   ZTTrevanelCtl COMMAND [--profile NAME] [options] [arguments]
 //
-// Commands: list, show, explain, run, check, export, import (see CtlHelp.cpp for each).
+// Commands: list, show, explain, run, check, export, import, history, record, finish, and apply,
+// which the add-on starts elevated (see CtlHelp.cpp for each).
 #pragma once
 
 #include <ostream>

@@ -19,6 +19,7 @@
 #include "ctl/RegistryDump.h"
 #include "ctl/StoredSets.h"
 #include "fuzz/FuzzCheck.h"
+#include "fuzz/OutsideConfigurations.h"
 #include "platform/memory/MemoryFileSystem.h"
 #include "platform/memory/MemoryLauncher.h"
 #include "platform/memory/MemoryRegistry.h"
@@ -65,36 +66,6 @@ std::string Joined(const std::vector<std::string>& lines) {
     std::string text;
     for (const std::string& line : lines) text += line + "\n";
     return text;
-}
-
-// A root's tree without the "Configurations" key and without the keys on the way to it that hold
-// nothing else (the import may create them).
-std::optional<MemoryRegistry::Key> Outside(std::optional<MemoryRegistry::Key> tree, HKEY root) {
-    if (!tree || root != HKEY_USERS) return tree;
-    const std::string path = ConfigurationsKeyPath();
-    std::vector<MemoryRegistry::Key*> way{&*tree};
-    for (size_t from = 0; from <= path.size();) {
-        size_t end = path.find('\\', from);
-        if (end == std::string::npos) end = path.size();
-        const std::string name = path.substr(from, end - from);
-        auto& subkeys = way.back()->subkeys;
-        const auto next = std::find_if(subkeys.begin(), subkeys.end(), [&](const MemoryRegistry::Key& key) {
-            return MemoryRegistry::SameName(key.name, name);
-        });
-        if (next == subkeys.end()) break;
-        if (end == path.size()) {
-            subkeys.erase(next);
-            break;
-        }
-        way.push_back(&*next);
-        from = end + 1;
-    }
-    for (size_t i = way.size() - 1; i > 0; --i) {
-        if (!way[i]->values.empty() || !way[i]->subkeys.empty()) break;
-        auto& siblings = way[i - 1]->subkeys;
-        siblings.erase(siblings.begin() + (way[i] - siblings.data()));
-    }
-    return tree;
 }
 
 // Above this many tweaks in a set the input is passed over: the in-memory registry's linear key

@@ -12,7 +12,7 @@ cd "$root"
 seconds=${1:-30}
 [ $# -gt 0 ] && shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_matcher fuzz_filter_text fuzz_tweak_load fuzz_exports fuzz_parameter_line fuzz_reg_import)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_matcher fuzz_filter_text fuzz_tweak_load fuzz_exports fuzz_parameter_line fuzz_reg_import fuzz_write_request)
 build=${TREVANEL_FUZZ_BUILD:-$root/build/fuzz}
 jobs=${TREVANEL_JOBS:-2}
 

@@ -75,7 +75,7 @@ grep -q "soak_sessions_valgrind" "$root/build/ctest-native.log" 2>/dev/null ||
     notes+=("the valgrind soak did NOT run (no valgrind: scripts/setup.sh installs it)")
 
 # Every fuzz target for a short fixed time (clang, its own build folder build/fuzz).
-stage "fuzz 6 x 17 s" "$root/scripts/fuzz.sh" 17
+stage "fuzz 7 x 15 s" "$root/scripts/fuzz.sh" 15
 
 # The native tests again under AddressSanitizer and UndefinedBehaviorSanitizer, and the tests in
 # which a run and a reload of one tweak set meet on two threads under ThreadSanitizer.
