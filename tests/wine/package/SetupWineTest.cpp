@@ -385,6 +385,11 @@ TEST_F(SetupWine, RunLikeAUserItInstallsEveryFileRegistersTheAddOnAndOpensTheHel
                                 10000)) << "the finish page opened no help";
     EXPECT_EQ(RecordedRuns(viewerFolder.Path() + "Viewer.log")[0].arguments,
               std::vector<std::string>{m_folder + "\\Help\\ZTTrevanelAddOn.htm"});
+    // Both were started by the desktop's shell, as the signed-in user: neither has the variable
+    // that the elevated setup sets in its own process before it calls the add-on, which whatever
+    // the setup started itself would have.
+    for (const std::string& log : {m_host.Path() + "FTPZorvant.log", viewerFolder.Path() + "Viewer.log"})
+        EXPECT_EQ(ReadWholeFile(log + ".env").find("TREVANEL_SETUP="), std::string::npos) << ReadWholeFile(log + ".env");
 
     // The Start menu shows the run record; the entry goes with the add-on.
     char programs[MAX_PATH] = "";
