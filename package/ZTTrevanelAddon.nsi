@@ -64,7 +64,8 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "${PUBLISHER}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
 !define MUI_FINISHPAGE_TEXT "$(FinishText)"
-!define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\Help\ZTTrevanelAddOn.htm"
+!define MUI_FINISHPAGE_SHOWREADME ""
+!define MUI_FINISHPAGE_SHOWREADME_FUNCTION OpenHelpAsUser
 !define MUI_FINISHPAGE_SHOWREADME_TEXT "$(OpenHelp)"
 !define MUI_UNCOMPONENTSPAGE_NODESC
 
@@ -87,6 +88,8 @@ LangString FinishText ${LANG_ENGLISH} "The add-on is installed in $INSTDIR.$\r$\
 LangString FinishText ${LANG_GERMAN} "Das Add-On ist in $INSTDIR installiert.$\r$\n$\r$\nWenn Sie die Liste der Hilfsprogramme mit OK bestätigt haben, wurde FTP Zorvant gestartet, um das Add-On einzubinden. Wenn Sie sie abgebrochen haben, sind die Dateien installiert, aber das Add-On ist nicht im FTP Zorvant eingebunden: Starten Sie dieses Setup noch einmal und bestätigen Sie die Liste mit OK."
 LangString OpenHelp ${LANG_ENGLISH} "Open the help"
 LangString OpenHelp ${LANG_GERMAN} "Hilfe öffnen"
+LangString HelpNotOpened ${LANG_ENGLISH} "The help could not be opened as the signed-in user, and this setup opens nothing with administrator rights. You find the help here:$\r$\n$\r$\n$R7"
+LangString HelpNotOpened ${LANG_GERMAN} "Die Hilfe konnte nicht als angemeldeter Benutzer geöffnet werden, und dieses Setup öffnet nichts mit Administratorrechten. Sie finden die Hilfe hier:$\r$\n$\r$\n$R7"
 LangString Registering ${LANG_ENGLISH} "Setting up the global tweaks and registering the add-on with FTP Zorvant..."
 LangString Registering ${LANG_GERMAN} "Globale Hilfsprogramme einrichten und Add-On im FTP Zorvant einbinden..."
 LangString QuietNotRegistered ${LANG_ENGLISH} "Quiet installation: the add-on is not registered with FTP Zorvant (the tweak list needs a person)."
@@ -206,6 +209,20 @@ Function SetFolderRights
     ${EndIf}
     ${If} $R4 <> 0
         DetailPrint "$(NoFolderRights)"
+    ${EndIf}
+FunctionEnd
+
+; The finish page's help. The setup runs elevated, so a browser that it started would run with
+; administrator rights, and so would whatever a page starts. The add-on's program opens it as the
+; user signed in at the desktop, by the road on which the add-on starts FTP Zorvant, or not at all;
+; then the user is told where the help is.
+Function OpenHelpAsUser
+    StrCpy $R7 "$INSTDIR\Help\ZTTrevanelAddOn.htm"
+    ClearErrors
+    ExecWait '"$INSTDIR\${RECORD_EXE}" --open-as-user "$R7"' $R6
+    ${If} ${Errors}
+    ${OrIf} $R6 <> 0
+        MessageBox MB_OK|MB_ICONINFORMATION "$(HelpNotOpened)" /SD IDOK
     ${EndIf}
 FunctionEnd
 

@@ -2,8 +2,15 @@
 // "ZTTrevanelCtl history --html" writes (the last 1,000 transfers, newest first) to Runs.htm
 // beside the record and opens it with the program the system has for pages. The setup's
 // Start-menu entry starts it; it is a windows program, so no console opens.
+//
+// "ZTTrevanelRecord.exe --open-as-user PAGE" only opens PAGE, as the user signed in at the
+// desktop, never elevated: the elevated setup's finish page opens the help so. It shows nothing
+// and ends with 0 when the page was opened or handed to the desktop's shell, with 3 when it was
+// not (the process runs elevated and no desktop shell answers, or the page cannot be opened).
 #include <windows.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -13,6 +20,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Launcher.h"
 #include "platform/Platform.h"
+#include "platform/win32/Win32DesktopShell.h"
 #include "platform/win32/Win32DllSearch.h"
 #include "runner/RunRecord.h"
 
@@ -29,6 +37,11 @@ int Fail(const std::string& text) {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     LimitDllSearchToSystemFolder();
+    if (__argc == 3 && std::strcmp(__argv[1], "--open-as-user") == 0) {
+        intptr_t opened = 0;
+        const bool asUser = ExecuteAsDesktopUser("open", __argv[2], nullptr, nullptr, SW_SHOWNORMAL, &opened);
+        return asUser && opened > 32 ? kCtlOk : kCtlFile;
+    }
     CAppBase app;
     std::string folder = RunRecordFolder();
     // Without a record folder the page (which then says that nothing is recorded) goes to TEMP.

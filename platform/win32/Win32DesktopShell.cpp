@@ -114,3 +114,15 @@ bool ExecuteThroughDesktopShell(const char* verb, const char* file, const char* 
     if (SUCCEEDED(initialised)) CoUninitialize();
     return taken;
 }
+
+bool ExecuteAsDesktopUser(const char* verb, const char* file, const char* parameters,
+                          const char* directory, int show, intptr_t* result) {
+    const bool present = file != nullptr && GetFileAttributesA(file) != INVALID_FILE_ATTRIBUTES;
+    if (present && RunsElevated()) {
+        if (!ExecuteThroughDesktopShell(verb, file, parameters, directory, show)) return false;
+        *result = 33;
+        return true;
+    }
+    *result = reinterpret_cast<intptr_t>(ShellExecuteA(nullptr, verb, file, parameters, directory, show));
+    return true;
+}

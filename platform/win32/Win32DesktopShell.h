@@ -2,6 +2,8 @@
 // (the setup): through the desktop's own shell, which runs with that user's rights.
 #pragma once
 
+#include <cstdint>
+
 // Whether the process runs with an elevated token. False where the system knows no elevation.
 bool RunsElevated();
 
@@ -13,3 +15,12 @@ bool RunsElevated();
 // its own making; it may pump messages while COM waits.
 bool ExecuteThroughDesktopShell(const char* verb, const char* file, const char* parameters,
                                 const char* directory, int show);
+
+// Opens file with verb as the user signed in at the desktop, never elevated: the process's own
+// ShellExecuteA where it does not run elevated or file is not there (only that call's error can
+// say so: the desktop's shell reports none), else the desktop's shell. True with *result set to
+// the shell's result (greater than 32 when opened or taken by the desktop's shell). False, nothing
+// opened and *result untouched, when the process runs elevated and no desktop shell answers.
+// Threads as for ExecuteThroughDesktopShell.
+bool ExecuteAsDesktopUser(const char* verb, const char* file, const char* parameters,
+                          const char* directory, int show, intptr_t* result);

@@ -66,12 +66,11 @@ void Win32Launcher::CloseProcess(ProcessHandle process) {
 intptr_t Win32Launcher::Execute(const char* verb, const char* file, const char* parameters,
                                  const char* directory, int show) {
     // An elevated process (the setup) starts programs and opens documents as the desktop's user:
-    // the host would otherwise run, and start every tweak, with administrator rights. Where the
-    // desktop's shell does not answer, the process starts them itself. That shell reports no
-    // failure (it opens asynchronously), so a file that is not there is left to ShellExecuteA,
-    // whose error the caller shows.
-    const bool present = file != nullptr && GetFileAttributesA(file) != INVALID_FILE_ATTRIBUTES;
-    if (present && RunsElevated() && ExecuteThroughDesktopShell(verb, file, parameters, directory, show)) return 33;
+    // the host would otherwise run, and start every tweak, with administrator rights. Where no
+    // desktop shell answers, the process starts them itself, so that the host's start cannot fail
+    // for it.
+    intptr_t result = 0;
+    if (ExecuteAsDesktopUser(verb, file, parameters, directory, show, &result)) return result;
     return reinterpret_cast<intptr_t>(ShellExecuteA(nullptr, verb, file, parameters, directory, show));
 }
 
