@@ -2,6 +2,7 @@
 #include "config/HostWrite.h"
 
 #include "config/AppBase.h"
+#include "config/OpenKeys.h"
 #include "platform/FileSystem.h"
 #include "platform/Launcher.h"
 #include "platform/Module.h"
@@ -72,16 +73,17 @@ bool KeepProfileChanges(const WriteRequest& kept) {
 WriteRequest KeptProfileChanges() {
     WriteRequest kept;
     IRegistry& registry = GetRegistry();
-    HKEY key;
-    if (registry.OpenKey(HKEY_CURRENT_USER, kUserKey, &key) != ERROR_SUCCESS) return kept;
-    uint32_t type = 0, size = 0;
     std::vector<uint8_t> bytes;
-    if (registry.QueryValue(key, kKeptChangesValue, &type, nullptr, &size) == ERROR_SUCCESS && type == REG_BINARY) {
-        bytes.resize(size);
-        if (registry.QueryValue(key, kKeptChangesValue, &type, bytes.data(), &size) != ERROR_SUCCESS) bytes.clear();
-        bytes.resize(size);
+    {
+        OpenKeys key(registry);
+        if (registry.OpenKey(HKEY_CURRENT_USER, kUserKey, key.Out()) != ERROR_SUCCESS) return kept;
+        uint32_t type = 0, size = 0;
+        if (registry.QueryValue(key.Get(), kKeptChangesValue, &type, nullptr, &size) == ERROR_SUCCESS && type == REG_BINARY) {
+            bytes.resize(size);
+            if (registry.QueryValue(key.Get(), kKeptChangesValue, &type, bytes.data(), &size) != ERROR_SUCCESS) size = 0;
+            bytes.resize(size);
+        }
     }
-    registry.CloseKey(key);
     // Only profile changes are kept; anything else in the value is no change of the host's.
     WriteRequest read;
     if (!bytes.empty() && ReadWriteRequest(bytes, &read)) {

@@ -1,6 +1,7 @@
 // Reading a key tree into memory and writing it back, value by value with types and bytes.
 #include "config/KeySnapshot.h"
 
+#include "config/OpenKeys.h"
 #include "config/RegistryEnum.h"
 #include "platform/Platform.h"
 #include "platform/Registry.h"
@@ -14,14 +15,13 @@ bool Take(IRegistry& registry, HKEY key, KeySnapshot* snapshot) {
     uint32_t index = 0;
     long error;
     for (; (error = EnumKeyName(registry, key, index, &name)) == ERROR_SUCCESS; ++index) {
-        HKEY subkey;
-        if (registry.OpenKey(key, name.c_str(), &subkey) != ERROR_SUCCESS) {
+        OpenKeys subkey(registry);
+        if (registry.OpenKey(key, name.c_str(), subkey.Out()) != ERROR_SUCCESS) {
             complete = false;
             continue;
         }
         snapshot->subkeys.emplace_back(name, KeySnapshot());
-        complete = Take(registry, subkey, &snapshot->subkeys.back().second) && complete;
-        registry.CloseKey(subkey);
+        complete = Take(registry, subkey.Get(), &snapshot->subkeys.back().second) && complete;
     }
     if (error != ERROR_NO_MORE_ITEMS) complete = false;
 
@@ -53,13 +53,12 @@ bool Write(IRegistry& registry, HKEY key, const KeySnapshot& snapshot) {
         complete = WriteKeySnapshotValue(registry, key, value) && complete;
     }
     for (const auto& [name, child] : snapshot.subkeys) {
-        HKEY subkey;
-        if (registry.CreateKey(key, name.c_str(), &subkey) != ERROR_SUCCESS) {
+        OpenKeys subkey(registry);
+        if (registry.CreateKey(key, name.c_str(), subkey.Out()) != ERROR_SUCCESS) {
             complete = false;
             continue;
         }
-        complete = Write(registry, subkey, child) && complete;
-        registry.CloseKey(subkey);
+        complete = Write(registry, subkey.Get(), child) && complete;
     }
     return complete;
 }
@@ -78,23 +77,19 @@ bool WriteKeySnapshotTo(IRegistry& registry, HKEY key, const KeySnapshot& snapsh
 bool TakeKeySnapshot(const std::string& path, KeySnapshot* snapshot) {
     IRegistry& registry = GetRegistry();
     *snapshot = KeySnapshot();
-    HKEY key;
-    const long error = registry.OpenKey(HKEY_USERS, path.c_str(), &key);
+    OpenKeys key(registry);
+    const long error = registry.OpenKey(HKEY_USERS, path.c_str(), key.Out());
     if (error == ERROR_FILE_NOT_FOUND) return true;
     if (error != ERROR_SUCCESS) return false;
-    const bool complete = Take(registry, key, snapshot);
-    registry.CloseKey(key);
-    return complete;
+    return Take(registry, key.Get(), snapshot);
 }
 
 bool WriteKeySnapshot(const std::string& path, const KeySnapshot& snapshot) {
     if (!snapshot.exists) return true;
     IRegistry& registry = GetRegistry();
-    HKEY key;
-    if (registry.CreateKey(HKEY_USERS, path.c_str(), &key) != ERROR_SUCCESS) return false;
-    const bool complete = Write(registry, key, snapshot);
-    registry.CloseKey(key);
-    return complete;
+    OpenKeys key(registry);
+    if (registry.CreateKey(HKEY_USERS, path.c_str(), key.Out()) != ERROR_SUCCESS) return false;
+    return Write(registry, key.Get(), snapshot);
 }
 
 namespace {

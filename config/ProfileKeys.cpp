@@ -5,6 +5,7 @@
 #include <string>
 
 #include "config/KeyPath.h"
+#include "config/OpenKeys.h"
 #include "config/SetParts.h"
 #include "config/HostWrite.h"
 #include "config/SetWrite.h"
@@ -30,14 +31,12 @@ std::string ProfileKeyPath(const char* profileName) {
 // The set's parts stored at path; false when they cannot be read whole.
 bool ReadStoredParts(const std::string& path, KeySnapshot* parts) {
     IRegistry& registry = GetRegistry();
-    HKEY key;
-    const long error = registry.OpenKey(HKEY_USERS, path.c_str(), &key);
+    OpenKeys key(registry);
+    const long error = registry.OpenKey(HKEY_USERS, path.c_str(), key.Out());
     *parts = KeySnapshot();
     if (error == ERROR_FILE_NOT_FOUND) return true;
     if (error != ERROR_SUCCESS) return false;
-    const bool whole = ReadSetParts(registry, key, parts);
-    registry.CloseKey(key);
-    return whole;
+    return ReadSetParts(registry, key.Get(), parts);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "config/AppBase.h"
 #include "config/KeyPath.h"
+#include "config/OpenKeys.h"
 #include "config/RegistryEnum.h"
 #include "platform/Platform.h"
 #include "platform/Registry.h"
@@ -20,18 +21,19 @@ bool IsStringType(uint32_t type) {
 }  // namespace
 
 long DeleteKeyTree(IRegistry& registry, const std::string& path) {
-    HKEY key;
-    if (registry.OpenKey(HKEY_USERS, path.c_str(), &key) == ERROR_SUCCESS) {
-        // Each deleted subkey leaves the list; one that stays, or that cannot be found under the
-        // name the enumeration gives, is stepped over, so no subkey holds the loop.
-        uint32_t index = 0;
-        std::string name;
-        while (EnumKeyName(registry, key, index, &name) == ERROR_SUCCESS) {
-            // A subkey without subkeys of its own goes in one call.
-            if (registry.DeleteKey(key, name.c_str()) == ERROR_SUCCESS) continue;
-            if (DeleteKeyTree(registry, path + "\\" + name) != ERROR_SUCCESS) ++index;
+    {
+        OpenKeys key(registry);
+        if (registry.OpenKey(HKEY_USERS, path.c_str(), key.Out()) == ERROR_SUCCESS) {
+            // Each deleted subkey leaves the list; one that stays, or that cannot be found under
+            // the name the enumeration gives, is stepped over, so no subkey holds the loop.
+            uint32_t index = 0;
+            std::string name;
+            while (EnumKeyName(registry, key.Get(), index, &name) == ERROR_SUCCESS) {
+                // A subkey without subkeys of its own goes in one call.
+                if (registry.DeleteKey(key.Get(), name.c_str()) == ERROR_SUCCESS) continue;
+                if (DeleteKeyTree(registry, path + "\\" + name) != ERROR_SUCCESS) ++index;
+            }
         }
-        registry.CloseKey(key);
     }
     return registry.DeleteKey(HKEY_USERS, path.c_str());
 }

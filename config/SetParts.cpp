@@ -6,6 +6,7 @@
 
 #include "config/AppBase.h"
 #include "config/KeyPath.h"
+#include "config/OpenKeys.h"
 #include "config/RegistryEnum.h"
 #include "config/RegistryTree.h"
 #include "config/TweakConfig.h"
@@ -65,14 +66,13 @@ bool ReadSetParts(IRegistry& registry, HKEY key, KeySnapshot* parts) {
     std::vector<std::string> names;
     bool whole = TweakKeyNames(registry, key, &names);
     for (const std::string& name : names) {
-        HKEY tweak;
-        if (registry.OpenKey(key, name.c_str(), &tweak) != ERROR_SUCCESS) {
+        OpenKeys tweak(registry);
+        if (registry.OpenKey(key, name.c_str(), tweak.Out()) != ERROR_SUCCESS) {
             whole = false;
             continue;
         }
         parts->subkeys.emplace_back(name, KeySnapshot());
-        whole = TakeKeySnapshotOf(registry, tweak, &parts->subkeys.back().second) && whole;
-        registry.CloseKey(tweak);
+        whole = TakeKeySnapshotOf(registry, tweak.Get(), &parts->subkeys.back().second) && whole;
     }
     uint32_t type = REG_NONE;
     uint32_t size = 0;
@@ -106,10 +106,9 @@ bool RemoveSetParts(IRegistry& registry, HKEY key, const std::string& path) {
 bool WriteSetParts(IRegistry& registry, HKEY key, const KeySnapshot& parts) {
     bool written = true;
     for (const auto& [name, tweak] : parts.subkeys) {
-        HKEY subkey;
-        if (registry.CreateKey(key, name.c_str(), &subkey) != ERROR_SUCCESS) return false;
-        written = WriteKeySnapshotTo(registry, subkey, tweak) && written;
-        registry.CloseKey(subkey);
+        OpenKeys subkey(registry);
+        if (registry.CreateKey(key, name.c_str(), subkey.Out()) != ERROR_SUCCESS) return false;
+        written = WriteKeySnapshotTo(registry, subkey.Get(), tweak) && written;
         if (!written) return false;
     }
     for (const KeySnapshot::Value& value : parts.values) {

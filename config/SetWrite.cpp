@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "config/AppBase.h"
+#include "config/OpenKeys.h"
 #include "config/RegistryEnum.h"
 #include "config/RegistryTree.h"
 #include "config/SetParts.h"
@@ -49,13 +50,15 @@ bool ReadText(IRegistry& registry, HKEY key, const char* name, std::string* text
 
 // ERROR_SUCCESS, or the registry's answer to the first write it refused.
 long WriteJournal(IRegistry& registry, const std::vector<SetChange>& changes) {
-    HKEY journal;
-    long error = registry.CreateKey(HKEY_USERS, JournalPath().c_str(), &journal);
+    OpenKeys open(registry);
+    long error = registry.CreateKey(HKEY_USERS, JournalPath().c_str(), open.Out());
     if (error != ERROR_SUCCESS) return error;
+    const HKEY journal = open.Get();
     for (size_t i = 0; error == ERROR_SUCCESS && i < changes.size(); ++i) {
-        HKEY entry;
-        error = registry.CreateKey(journal, EntryName(i).c_str(), &entry);
+        OpenKeys created(registry);
+        error = registry.CreateKey(journal, EntryName(i).c_str(), created.Out());
         if (error != ERROR_SUCCESS) break;
+        const HKEY entry = created.Get();
         const std::string& path = changes[i].keyPath;
         error = registry.SetValue(entry, kKey, REG_SZ, reinterpret_cast<const uint8_t*>(path.c_str()),
                                   static_cast<uint32_t>(path.size() + 1));
@@ -67,22 +70,21 @@ long WriteJournal(IRegistry& registry, const std::vector<SetChange>& changes) {
                                           static_cast<uint32_t>(size));
             }
         }
-        registry.CloseKey(entry);
     }
     // The commit: from here on the write counts, and is completed by whoever comes next.
     const uint8_t one[4] = {1, 0, 0, 0};
     if (error == ERROR_SUCCESS) error = registry.SetValue(journal, kComplete, REG_DWORD, one, sizeof one);
-    registry.CloseKey(journal);
     return error;
 }
 
 // False when the journal cannot be read whole; a committed journal is then kept for later.
 bool ReadJournal(IRegistry& registry, HKEY journal, std::vector<SetChange>* changes) {
     for (size_t i = 0;; ++i) {
-        HKEY entry;
-        const long error = registry.OpenKey(journal, EntryName(i).c_str(), &entry);
+        OpenKeys open(registry);
+        const long error = registry.OpenKey(journal, EntryName(i).c_str(), open.Out());
         if (error == ERROR_FILE_NOT_FOUND) return true;
         if (error != ERROR_SUCCESS) return false;
+        const HKEY entry = open.Get();
         SetChange change;
         bool whole = ReadText(registry, entry, kKey, &change.keyPath) && IsSetKeyPath(change.keyPath);
         std::vector<uint8_t> bytes;
@@ -96,7 +98,6 @@ bool ReadJournal(IRegistry& registry, HKEY journal, std::vector<SetChange>* chan
         }
         change.store = !bytes.empty();
         if (whole && change.store) whole = ReadKeySnapshotBytes(bytes, &change.parts);
-        registry.CloseKey(entry);
         if (!whole) return false;
         changes->push_back(std::move(change));
     }
@@ -123,46 +124,42 @@ bool RemoveJournal(IRegistry& registry) {
 }
 
 bool IsEmptyKey(IRegistry& registry, const std::string& path) {
-    HKEY key;
-    if (registry.OpenKey(HKEY_USERS, path.c_str(), &key) != ERROR_SUCCESS) return false;
+    OpenKeys key(registry);
+    if (registry.OpenKey(HKEY_USERS, path.c_str(), key.Out()) != ERROR_SUCCESS) return false;
     std::string name;
     EnumeratedValue value;
-    const bool empty = EnumKeyName(registry, key, 0, &name) == ERROR_NO_MORE_ITEMS &&
-                       EnumValueWhole(registry, key, 0, &value) == ERROR_NO_MORE_ITEMS;
-    registry.CloseKey(key);
-    return empty;
+    return EnumKeyName(registry, key.Get(), 0, &name) == ERROR_NO_MORE_ITEMS &&
+           EnumValueWhole(registry, key.Get(), 0, &value) == ERROR_NO_MORE_ITEMS;
+}
+
+// Opens or makes every set key first: a refusal there has changed nothing that a reader sees
+// (the keys made so far, listed in *made, are taken back by the caller). Then replaces the parts.
+Applied ApplyParts(IRegistry& registry, const std::vector<SetChange>& changes, std::vector<std::string>* made) {
+    OpenKeys keys(registry, changes.size());
+    for (size_t i = 0; i < changes.size(); ++i) {
+        const char* path = changes[i].keyPath.c_str();
+        long error = registry.OpenKey(HKEY_USERS, path, keys.Out(i));
+        if (error == ERROR_FILE_NOT_FOUND && changes[i].store) {
+            error = registry.CreateKey(HKEY_USERS, path, keys.Out(i));
+            if (error == ERROR_SUCCESS) made->push_back(path);
+        }
+        if (error == ERROR_FILE_NOT_FOUND) continue;
+        if (error != ERROR_SUCCESS) return Applied::kRefused;
+    }
+    for (size_t i = 0; i < changes.size(); ++i) {
+        if (keys.Get(i) == nullptr) continue;
+        if (!RemoveSetParts(registry, keys.Get(i), changes[i].keyPath) ||
+            (changes[i].store && !WriteSetParts(registry, keys.Get(i), changes[i].parts))) {
+            return Applied::kPart;
+        }
+    }
+    return Applied::kAll;
 }
 
 // Puts every change in place. Applying again after any part of it gives the same end.
 Applied Apply(IRegistry& registry, const std::vector<SetChange>& changes) {
-    // Every key is opened or made first: a refusal here has changed nothing that a reader sees,
-    // and the keys made so far are taken back.
-    std::vector<HKEY> keys(changes.size(), nullptr);
     std::vector<std::string> made;
-    Applied result = Applied::kAll;
-    for (size_t i = 0; i < changes.size(); ++i) {
-        const char* path = changes[i].keyPath.c_str();
-        long error = registry.OpenKey(HKEY_USERS, path, &keys[i]);
-        if (error == ERROR_FILE_NOT_FOUND && changes[i].store) {
-            error = registry.CreateKey(HKEY_USERS, path, &keys[i]);
-            if (error == ERROR_SUCCESS) made.push_back(path);
-        }
-        if (error == ERROR_FILE_NOT_FOUND) continue;
-        if (error != ERROR_SUCCESS) {
-            result = Applied::kRefused;
-            break;
-        }
-    }
-    for (size_t i = 0; result == Applied::kAll && i < changes.size(); ++i) {
-        if (keys[i] == nullptr) continue;
-        if (!RemoveSetParts(registry, keys[i], changes[i].keyPath) ||
-            (changes[i].store && !WriteSetParts(registry, keys[i], changes[i].parts))) {
-            result = Applied::kPart;
-        }
-    }
-    for (HKEY key : keys) {
-        if (key != nullptr) registry.CloseKey(key);
-    }
+    const Applied result = ApplyParts(registry, changes, &made);
     if (result == Applied::kRefused) {
         for (auto path = made.rbegin(); path != made.rend(); ++path) registry.DeleteKey(HKEY_USERS, path->c_str());
     }
@@ -176,28 +173,38 @@ Applied Apply(IRegistry& registry, const std::vector<SetChange>& changes) {
     return Applied::kAll;
 }
 
-// True when no write is left pending afterwards.
+// True when no write is left pending afterwards. A committed write is only ever completed, never
+// dropped: the process that left it may have applied part of it, so a refusal now (a key that
+// cannot be opened this once, a reader without the rights) keeps it for the next one.
 bool CompletePendingWrite(IRegistry& registry) {
-    HKEY journal;
-    const long opened = registry.OpenKey(HKEY_USERS, JournalPath().c_str(), &journal);
-    if (opened == ERROR_FILE_NOT_FOUND) return true;
-    if (opened != ERROR_SUCCESS) return false;
-    const bool committed = IsCommitted(registry, journal);
     std::vector<SetChange> changes;
-    const bool read = committed && ReadJournal(registry, journal, &changes);
-    registry.CloseKey(journal);
-    if (committed && !read) return false;
-    // An uncommitted write never happened; a committed one that the registry refuses at its
-    // first step changed nothing and never will.
-    const Applied applied = committed ? Apply(registry, changes) : Applied::kRefused;
-    return applied != Applied::kPart && RemoveJournal(registry);
+    bool committed = false, read = false;
+    {
+        OpenKeys journal(registry);
+        const long opened = registry.OpenKey(HKEY_USERS, JournalPath().c_str(), journal.Out());
+        if (opened == ERROR_FILE_NOT_FOUND) return true;
+        if (opened != ERROR_SUCCESS) return false;
+        committed = IsCommitted(registry, journal.Get());
+        read = committed && ReadJournal(registry, journal.Get(), &changes);
+    }
+    if (committed && (!read || Apply(registry, changes) != Applied::kAll)) return false;
+    // An uncommitted write never happened.
+    return RemoveJournal(registry);
 }
 
 }  // namespace
 
 ConfigurationTurn::ConfigurationTurn()
-    : m_registry(GetRegistry()), m_bHeld(m_registry.BeginTurn(kTurnWaitMs) == ERROR_SUCCESS),
-      m_bSettled(m_bHeld && CompletePendingWrite(m_registry)) {}
+    : m_registry(GetRegistry()), m_bHeld(m_registry.BeginTurn(kTurnWaitMs) == ERROR_SUCCESS), m_bSettled(false) {
+    if (!m_bHeld) return;
+    // Completing may run out of memory; the turn must not stay taken when it does.
+    try {
+        m_bSettled = CompletePendingWrite(m_registry);
+    } catch (...) {
+        m_registry.EndTurn();
+        throw;
+    }
+}
 
 ConfigurationTurn::~ConfigurationTurn() {
     if (m_bHeld) m_registry.EndTurn();

@@ -3,10 +3,13 @@
 #include <atomic>
 #include <cstdlib>
 #include <new>
+#include <optional>
+#include <thread>
 
 #include <gtest/gtest.h>
 
 #include "config/AppBase.h"
+#include "config/StoredSet.h"
 #include "config/TweakConfig.h"
 #include "config/TweakInfo.h"
 #include "platform/memory/MemoryRegistry.h"
@@ -81,6 +84,7 @@ public:
     bool TakeChangeSignal(void* event) override { return m_registry.TakeChangeSignal(event); }
     void CloseChangeEvent(void* event) override { m_registry.CloseChangeEvent(event); }
     size_t OpenHandleCount() const { return m_registry.OpenHandleCount(); }
+    void StopAtMutatingCall(std::optional<size_t> call) { m_registry.StopAtMutatingCall(call); }
 
 private:
     template <typename F>
@@ -127,6 +131,42 @@ TEST(LoadAllocation, AFailedAllocationLeavesTheSetAsItWasAndLeaksNothing) {
         ASSERT_TRUE(loaded);
         EXPECT_EQ(3u, config.m_arrTweaks.size());
     }
+}
+
+// A load that completes a write left committed and runs out of memory on the way gives the
+// configuration's turn back and closes every key.
+TEST(LoadAllocation, AFailedCompletionGivesTheTurnBack) {
+    NonThrowingRegistry registry;
+    StandIns standIns{registry};
+    CAppBase app;
+    CTweakConfig stored("Work");
+    stored.m_arrTweaks.push_back(new CTweakInfo);
+    stored.m_arrTweaks.back()->m_strName = std::string(40, 'x');
+    bool loaded = false;
+    for (long n = 0; !loaded && n < 10000; ++n) {
+        stored.Save();
+        // The same set saved again, ended once committed.
+        registry.StopAtMutatingCall(5);
+        ReplaceStoredSet(stored);
+        registry.StopAtMutatingCall(std::nullopt);
+        CTweakConfig config("Work");
+        g_allocationsBeforeFailure = n;
+        try {
+            config.Load();
+            loaded = true;
+        } catch (const std::bad_alloc&) {
+        }
+        g_allocationsBeforeFailure = -1;
+        EXPECT_EQ(0u, registry.OpenHandleCount()) << "allocation " << n;
+        long turn = -1;
+        std::thread other([&] {
+            turn = registry.BeginTurn(0);
+            if (turn == ERROR_SUCCESS) registry.EndTurn();
+        });
+        other.join();
+        ASSERT_EQ(turn, ERROR_SUCCESS) << "the configuration's turn stays taken after allocation " << n;
+    }
+    EXPECT_TRUE(loaded);
 }
 
 }  // namespace

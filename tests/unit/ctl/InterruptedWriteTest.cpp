@@ -131,6 +131,18 @@ TEST_F(InterruptedWrite, EveryStopLeavesTheOldOrTheNewSetsWhole) {
             const size_t completion = m_reg.MutatingCallCount();
             for (size_t k2 = 0; k2 <= completion; ++k2) {
                 Reset(stopped);
+                if (k2 == completion) {
+                    // A reader before it that cannot open a set key this once leaves the write to it.
+                    bool once = true;
+                    m_reg.SetFailure([&](const MemoryRegistry::Call& call) -> long {
+                        const bool refused = once && call.op == MemoryRegistry::Op::OpenKey &&
+                                             call.keyPath.find("\\Configurations\\") != std::string::npos;
+                        once = once && !refused;
+                        return refused ? 1450L : ERROR_SUCCESS;  // ERROR_NO_SYSTEM_RESOURCES
+                    });
+                    { const ConfigurationTurn reader; }
+                    m_reg.SetFailure(nullptr);
+                }
                 m_reg.StopAtMutatingCall(k2 < completion ? std::optional<size_t>(k2) : std::nullopt);
                 { const ConfigurationTurn reader; }
                 m_reg.StopAtMutatingCall(std::nullopt);
