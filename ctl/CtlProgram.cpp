@@ -3,8 +3,8 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <memory>
 #include <new>
+#include <sstream>
 #include <unordered_set>
 
 #include "config/AppBase.h"
@@ -397,10 +397,19 @@ int RunCtlProgram(const std::vector<std::string>& args, std::ostream& out, std::
     // with the runtime's abort.
     try {
         // What these read is one state of the configuration: no write comes between their reads.
-        std::unique_ptr<ConfigurationTurn> turn;
+        // Their words are held back until the turn is given back, so that a reader of the output
+        // that does not keep up (a pager) never keeps hosts from the configuration.
         if (command == "list" || command == "show" || command == "check" || command == "export" ||
             command == "explain") {
-            turn = std::make_unique<ConfigurationTurn>();
+            std::ostringstream heldOut, heldErr;
+            int status;
+            {
+                const ConfigurationTurn turn;
+                status = RunCommand(parsed, heldOut, heldErr);
+            }
+            out << heldOut.str();
+            err << heldErr.str();
+            return status;
         }
         return RunCommand(parsed, out, err);
     } catch (const std::bad_alloc&) {

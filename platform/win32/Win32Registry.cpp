@@ -1,6 +1,9 @@
 // The registry service on Win32. The interface's 32-bit sizes and types travel through DWORDs
 // so that a null pointer stays null: the calls treat null outputs as "not wanted".
 #include <windows.h>
+#include <sddl.h>
+
+#include <atomic>
 
 #include "platform/win32/Win32Registry.h"
 
@@ -67,10 +70,32 @@ long Win32Registry::CloseKey(HKEY key) { return RegCloseKey(key); }
 
 namespace {
 
-// The turn is a named mutex of the Windows session; the handle stays open for the life of the
-// process. A mutex is held per thread and may be taken again by its holder.
+// The turn is a named mutex of the whole machine, as HKEY_USERS\.DEFAULT is one for all sessions
+// (a deployment running as the system account writes beside a user's host). Whoever makes it,
+// elevated or not, lets every signed-in user wait for it and release it; the label keeps a
+// mutex made by an elevated process open to the unelevated ones. The handle stays open for the
+// life of the process once there is one; a failure is tried again at the next turn. A mutex is
+// held per thread and may be taken again by its holder.
 HANDLE TurnMutex() {
-    static const HANDLE mutex = CreateMutexA(nullptr, FALSE, "Local\\TarkuSoftware.ZTTrevanel.Configuration");
+    static std::atomic<HANDLE> held{nullptr};
+    if (HANDLE mutex = held.load()) return mutex;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;;GA;;;SY)(A;;GA;;;BA)(A;;0x00100001;;;AU)S:(ML;;NW;;;LW)",
+                                                         SDDL_REVISION_1, &descriptor, nullptr);
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+    HANDLE mutex = CreateMutexExA(descriptor ? &attributes : nullptr, "Global\\TarkuSoftware.ZTTrevanel.Configuration", 0,
+                                  SYNCHRONIZE | MUTEX_MODIFY_STATE);
+    const DWORD error = GetLastError();
+    if (descriptor) LocalFree(descriptor);
+    if (mutex == nullptr) {
+        SetLastError(error);
+        return nullptr;
+    }
+    HANDLE expected = nullptr;
+    if (!held.compare_exchange_strong(expected, mutex)) {
+        CloseHandle(mutex);
+        return expected;
+    }
     return mutex;
 }
 
