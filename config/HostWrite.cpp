@@ -3,6 +3,7 @@
 
 #include "config/AppBase.h"
 #include "config/OpenKeys.h"
+#include "config/ProfileKeys.h"
 #include "platform/FileSystem.h"
 #include "platform/Launcher.h"
 #include "platform/Module.h"
@@ -105,22 +106,51 @@ bool ForgetKeptProfileChanges() {
     return error == ERROR_SUCCESS || error == ERROR_FILE_NOT_FOUND;
 }
 
+namespace {
+
+// Whether the step would still change a stored set; true when that cannot be told.
+bool StillToMake(const WriteStep& step) {
+    std::vector<SetChange> changes;
+    const bool read = step.kind == WriteStep::Kind::kRename
+                          ? ProfileRenameChanges(step.name.c_str(), step.newName.c_str(), &changes)
+                          : ProfileDeleteChanges(step.name.c_str(), &changes);
+    return !read || !changes.empty();
+}
+
+// Keeps the rename and delete steps of request that are still to be made, in their order, and
+// nothing else: a step already made (by either road, before a later one failed), or one that
+// finds nothing to do, is never made again at the next write.
+void KeepWhatIsLeft(const WriteRequest& request, bool keptBefore) {
+    WriteRequest left;
+    {
+        const ConfigurationTurn turn;
+        for (const WriteStep& step : request.steps) {
+            if (step.kind == WriteStep::Kind::kStore) continue;
+            // Where the sets cannot be read as they are, every change stays kept.
+            if (!turn.Settled() || StillToMake(step)) left.steps.push_back(step);
+        }
+    }
+    if (!left.steps.empty()) {
+        KeepProfileChanges(left);
+    } else if (keptBefore) {
+        ForgetKeptProfileChanges();
+    }
+}
+
+}  // namespace
+
 SetWriteResult WriteAsHost(const WriteRequest& request) {
     const WriteRequest kept = KeptProfileChanges();
     WriteRequest all = kept;
     all.steps.insert(all.steps.end(), request.steps.begin(), request.steps.end());
     SetWriteResult result = ApplyWriteRequest(all);
     if (result == SetWriteResult::kDenied) result = WriteElevated(all);
-    if (result == SetWriteResult::kWritten || result == SetWriteResult::kInterrupted) {
+    // The host has renamed or deleted the profile whatever happened here: its set follows with the
+    // next write that reaches the registry.
+    if (result == SetWriteResult::kWritten) {
         if (!kept.steps.empty()) ForgetKeptProfileChanges();
-    } else if (result == SetWriteResult::kDenied) {
-        // The host has renamed or deleted the profile whatever happened here: its set follows
-        // with the next write that reaches the registry.
-        WriteRequest keep = kept;
-        for (const WriteStep& step : request.steps) {
-            if (step.kind != WriteStep::Kind::kStore) keep.steps.push_back(step);
-        }
-        if (keep.steps.size() != kept.steps.size()) KeepProfileChanges(keep);
+    } else {
+        KeepWhatIsLeft(all, !kept.steps.empty());
     }
     return result;
 }

@@ -23,10 +23,11 @@ extern const char* const kKeptChangesValue;
 
 // Makes the profile changes kept earlier, then request, as one request: in this process, or
 // where that is refused for want of rights, by the elevated helper, whose end the calling thread
-// waits for. kWritten or kInterrupted: the kept changes are forgotten. kDenied: neither road
-// wrote (the user declined the consent, the helper is missing or failed), nothing changed, and
-// the rename and delete steps of request are kept for the next write. Other results as
-// ApplyWriteRequest's. The caller holds no configuration turn (the helper takes it).
+// waits for. kWritten: the kept changes are forgotten. Otherwise the rename and delete steps that
+// are still to be made (kept ones and request's) are kept for the next write, and the result is
+// kDenied where neither road wrote for want of rights (the user declined the consent, the helper
+// is missing or failed), else as ApplyWriteRequest's. The caller holds no configuration turn (the
+// helper takes it).
 SetWriteResult WriteAsHost(const WriteRequest& request);
 
 // The profile changes kept for this Windows user, in their order; none when nothing is kept or

@@ -3,6 +3,7 @@
 #include "config/ProfileKeys.h"
 
 #include <string>
+#include <vector>
 
 #include "config/KeyPath.h"
 #include "config/OpenKeys.h"
@@ -41,22 +42,51 @@ bool ReadStoredParts(const std::string& path, KeySnapshot* parts) {
 
 }  // namespace
 
-SetWriteResult RenameStoredSet(const char* oldName, const char* newName) {
+bool ProfileRenameChanges(const char* oldName, const char* newName, std::vector<SetChange>* changes) {
+    changes->clear();
     const std::string oldPath = ProfileKeyPath(oldName);
     const std::string newPath = ProfileKeyPath(newName);
-    if (oldPath.empty() || newPath.empty() || IsSameKeyPath(oldPath, newPath)) return SetWriteResult::kWritten;
-    // What is read here is written unchanged: no other writer comes between.
-    const ConfigurationTurn turn;
-    if (!turn.Settled()) return SetWriteResult::kUnchanged;
+    if (oldPath.empty() || newPath.empty() || IsSameKeyPath(oldPath, newPath)) return true;
     KeySnapshot moved, there;
-    if (!ReadStoredParts(oldPath, &moved) || !ReadStoredParts(newPath, &there)) return SetWriteResult::kUnchanged;
-    if (!moved.exists || there.exists) return SetWriteResult::kWritten;
-    return WriteStoredSets({{newPath, true, moved}, {oldPath, false, KeySnapshot()}});
+    if (!ReadStoredParts(oldPath, &moved) || !ReadStoredParts(newPath, &there)) return false;
+    if (moved.exists && !there.exists) *changes = {{newPath, true, moved}, {oldPath, false, KeySnapshot()}};
+    return true;
+}
+
+bool ProfileDeleteChanges(const char* profileName, std::vector<SetChange>* changes) {
+    changes->clear();
+    const std::string path = ProfileKeyPath(profileName);
+    if (path.empty()) return true;
+    KeySnapshot parts;
+    if (!ReadStoredParts(path, &parts)) return false;
+    if (parts.exists) changes->push_back({path, false, KeySnapshot()});
+    return true;
+}
+
+namespace {
+
+// What is read is written unchanged: no other writer comes between.
+template <typename Changes>
+SetWriteResult WriteProfileChanges(Changes find) {
+    const ConfigurationTurn turn;
+    if (!turn.Settled()) return turn.Denied() ? SetWriteResult::kDenied : SetWriteResult::kUnchanged;
+    std::vector<SetChange> changes;
+    if (!find(&changes)) return SetWriteResult::kUnchanged;
+    return changes.empty() ? SetWriteResult::kWritten : WriteStoredSets(changes);
+}
+
+}  // namespace
+
+SetWriteResult RenameStoredSet(const char* oldName, const char* newName) {
+    return WriteProfileChanges([&](std::vector<SetChange>* changes) {
+        return ProfileRenameChanges(oldName, newName, changes);
+    });
 }
 
 SetWriteResult DeleteStoredSet(const char* profileName) {
-    const std::string path = ProfileKeyPath(profileName);
-    return path.empty() ? SetWriteResult::kWritten : WriteStoredSets({{path, false, KeySnapshot()}});
+    return WriteProfileChanges([&](std::vector<SetChange>* changes) {
+        return ProfileDeleteChanges(profileName, changes);
+    });
 }
 
 void RenameProfileKey(const CAppBase& /*app*/, const char* oldName, const char* newName) {

@@ -1,6 +1,8 @@
 // What the host's rename and delete of a server profile do to the profile's stored set.
 #pragma once
 
+#include <vector>
+
 #include "config/SetWrite.h"
 
 class CAppBase;
@@ -23,3 +25,9 @@ void DeleteProfileKey(const CAppBase& app, const char* profileName);
 // (and for the names that never touch a set, above).
 SetWriteResult RenameStoredSet(const char* oldName, const char* newName);
 SetWriteResult DeleteStoredSet(const char* profileName);
+
+// The changes the rename or the delete would make now, as read from the registry: none when there
+// is nothing to move or remove. False when the sets cannot be read. The caller holds the
+// configuration's turn.
+bool ProfileRenameChanges(const char* oldName, const char* newName, std::vector<SetChange>* changes);
+bool ProfileDeleteChanges(const char* profileName, std::vector<SetChange>* changes);

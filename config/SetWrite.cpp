@@ -27,6 +27,51 @@ const size_t kChunk = 256 * 1024;
 
 enum class Applied { kAll, kRefused, kPart };
 
+// The registry as completing a pending write uses it, remembering the answer to the first change
+// that it refused: so a reader knows whether it lacks the rights to complete what it found.
+class RefusalWatch : public IRegistry {
+public:
+    explicit RefusalWatch(IRegistry& registry) : m_registry(registry) {}
+    long Refusal() const { return m_refusal; }
+
+    long CreateKey(HKEY parent, const char* subKey, HKEY* result) override {
+        return Watch(m_registry.CreateKey(parent, subKey, result));
+    }
+    long OpenKey(HKEY parent, const char* subKey, HKEY* result) override {
+        return m_registry.OpenKey(parent, subKey, result);
+    }
+    long QueryValue(HKEY key, const char* name, uint32_t* type, uint8_t* data, uint32_t* size) override {
+        return m_registry.QueryValue(key, name, type, data, size);
+    }
+    long SetValue(HKEY key, const char* name, uint32_t type, const uint8_t* data, uint32_t size) override {
+        return Watch(m_registry.SetValue(key, name, type, data, size));
+    }
+    long EnumKey(HKEY key, uint32_t index, char* name, uint32_t nameSize) override {
+        return m_registry.EnumKey(key, index, name, nameSize);
+    }
+    long EnumValue(HKEY key, uint32_t index, char* name, uint32_t* nameLen, uint32_t* type, uint8_t* data,
+                   uint32_t* dataSize) override {
+        return m_registry.EnumValue(key, index, name, nameLen, type, data, dataSize);
+    }
+    long DeleteKey(HKEY parent, const char* subKey) override { return Watch(m_registry.DeleteKey(parent, subKey)); }
+    long DeleteValue(HKEY key, const char* name) override { return Watch(m_registry.DeleteValue(key, name)); }
+    long CloseKey(HKEY key) override { return m_registry.CloseKey(key); }
+    long BeginTurn(uint32_t timeoutMs) override { return m_registry.BeginTurn(timeoutMs); }
+    void EndTurn() override { m_registry.EndTurn(); }
+    long NotifyChange(HKEY key, void* event) override { return m_registry.NotifyChange(key, event); }
+    void* CreateChangeEvent() override { return m_registry.CreateChangeEvent(); }
+    bool TakeChangeSignal(void* event) override { return m_registry.TakeChangeSignal(event); }
+    void CloseChangeEvent(void* event) override { m_registry.CloseChangeEvent(event); }
+
+private:
+    long Watch(long error) {
+        if (m_refusal == ERROR_SUCCESS && error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND) m_refusal = error;
+        return error;
+    }
+    IRegistry& m_registry;
+    long m_refusal = ERROR_SUCCESS;
+};
+
 std::string JournalPath() { return std::string(kConfigRoot) + kPendingWriteKey; }
 
 std::string EntryName(size_t index) {
@@ -199,7 +244,9 @@ ConfigurationTurn::ConfigurationTurn()
     if (!m_bHeld) return;
     // Completing may run out of memory; the turn must not stay taken when it does.
     try {
-        m_bSettled = CompletePendingWrite(m_registry);
+        RefusalWatch watch(m_registry);
+        m_bSettled = CompletePendingWrite(watch);
+        m_bDenied = !m_bSettled && watch.Refusal() == ERROR_ACCESS_DENIED;
     } catch (...) {
         m_registry.EndTurn();
         throw;
@@ -215,7 +262,7 @@ SetWriteResult WriteStoredSets(const std::vector<SetChange>& changes) {
         if (!IsSetKeyPath(change.keyPath)) return SetWriteResult::kUnchanged;
     }
     const ConfigurationTurn turn;
-    if (!turn.Settled()) return SetWriteResult::kUnchanged;
+    if (!turn.Settled()) return turn.Denied() ? SetWriteResult::kDenied : SetWriteResult::kUnchanged;
     IRegistry& registry = GetRegistry();
     const long journal = WriteJournal(registry, changes);
     if (journal != ERROR_SUCCESS) {

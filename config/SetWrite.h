@@ -30,7 +30,8 @@ struct SetChange {
 enum class SetWriteResult {
     kWritten,      // every change is in place
     kUnchanged,    // nothing changed: the registry refused a write, or the turn did not come in time
-    kDenied,       // nothing changed: the registry refused the first write for want of rights
+    kDenied,       // nothing changed: the registry refused the first write for want of rights,
+                   // or refused to complete a write that another process left pending
     kInterrupted,  // committed, but not in place yet: the next reader or writer completes it
 };
 
@@ -53,9 +54,13 @@ public:
     bool Held() const { return m_bHeld; }
     // True when the turn is held and no write is left pending.
     bool Settled() const { return m_bSettled; }
+    // True when a write is left pending because the registry refused to complete it for want of
+    // rights (a standard user finding what an elevated writer left).
+    bool Denied() const { return m_bDenied; }
 
 private:
     IRegistry& m_registry;
     bool m_bHeld;
     bool m_bSettled;
+    bool m_bDenied = false;
 };

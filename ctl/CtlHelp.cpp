@@ -127,8 +127,9 @@ const HelpEntry kHelp[] = {
      "for want of rights, the add-on asks Windows to make it with administrator rights; when that\n"
      "is declined, it keeps the change for this Windows user (registry value \"Profile Changes\"\n"
      "below HKEY_CURRENT_USER\\Software\\Tarku Software\\FTP Zorvant Trevanel) and makes it\n"
-     "before the next save of the tweak list. Run as administrator from this user's desktop,\n"
-     "finish makes the kept changes now. Exit status 3 when the registry refused them.\n"},
+     "before the next save of the tweak list. finish makes the kept changes now, in the same way:\n"
+     "where the registry refuses them, Windows asks for an administrator's consent. Exit status 3\n"
+     "when they were not made (they stay kept).\n"},
     {"apply",
      "Usage: ZTTrevanelCtl apply FILE\n"
      "\n"

@@ -85,15 +85,17 @@ int ApplyRequestFile(const std::string& path, std::ostream& out, std::ostream& e
 }
 
 int FinishKeptChanges(std::ostream& out, std::ostream& err) {
-    const WriteRequest kept = KeptProfileChanges();
-    if (kept.steps.empty()) {
+    const size_t kept = KeptProfileChanges().steps.size();
+    if (kept == 0) {
         out << "No profile change is waiting.\n";
         return kCtlOk;
     }
-    const SetWriteResult result = ApplyWriteRequest(kept);
-    if (result == SetWriteResult::kWritten || result == SetWriteResult::kInterrupted) ForgetKeptProfileChanges();
+    // As the host makes its writes: here, or with the consent of an administrator.
+    const SetWriteResult result = WriteAsHost(WriteRequest());
     (result == SetWriteResult::kWritten ? out : err)
-        << "The " << kept.steps.size() << (kept.steps.size() == 1 ? " profile change" : " profile changes")
-        << " that FTP Zorvant kept: " << Describe(result) << "\n";
+        << "The " << kept << (kept == 1 ? " profile change" : " profile changes") << " that FTP Zorvant kept: "
+        << (result == SetWriteResult::kDenied ? std::string("not made; the consent was declined, or the elevated write failed")
+                                              : Describe(result))
+        << "\n";
     return StatusOf(result);
 }

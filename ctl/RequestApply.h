@@ -18,6 +18,7 @@ bool CheckWriteRequest(WriteRequest* request, std::string* problem);
 // the write, 4 written but not yet in place.
 int ApplyRequestFile(const std::string& path, std::ostream& out, std::ostream& err);
 
-// Makes the profile changes kept for this Windows user and forgets them. 0, or 3 when the
-// registry refused them (they stay kept).
+// Makes the profile changes kept for this Windows user, as the host makes its writes (asking for
+// an administrator's consent where the registry refuses them), and forgets them. 0, 3 when they
+// were not made (they stay kept), 4 when interrupted.
 int FinishKeptChanges(std::ostream& out, std::ostream& err);

@@ -72,25 +72,32 @@ namespace {
 
 // The turn is a named mutex of the whole machine, as HKEY_USERS\.DEFAULT is one for all sessions
 // (a deployment running as the system account writes beside a user's host). Whoever makes it,
-// elevated or not, lets every signed-in user wait for it and release it; the label keeps a
-// mutex made by an elevated process open to the unelevated ones. The handle stays open for the
+// elevated or not, lets every signed-in user wait for it and release it; its medium label keeps a
+// mutex made by an elevated process open to unelevated ones, and closed to low-integrity ones.
+// Where another made the name first with rights that shut this process out, the session's own
+// name serves, so that at least one session's writers take turns. The handle stays open for the
 // life of the process once there is one; a failure is tried again at the next turn. A mutex is
 // held per thread and may be taken again by its holder.
+HANDLE CreateTurnMutex(const char* name) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;;GA;;;SY)(A;;GA;;;BA)(A;;0x00100001;;;AU)S:(ML;;NW;;;ME)",
+                                                         SDDL_REVISION_1, &descriptor, nullptr);
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+    HANDLE mutex = CreateMutexExA(descriptor ? &attributes : nullptr, name, 0, SYNCHRONIZE | MUTEX_MODIFY_STATE);
+    const DWORD error = GetLastError();
+    if (descriptor) LocalFree(descriptor);
+    SetLastError(error);
+    return mutex;
+}
+
 HANDLE TurnMutex() {
     static std::atomic<HANDLE> held{nullptr};
     if (HANDLE mutex = held.load()) return mutex;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;;GA;;;SY)(A;;GA;;;BA)(A;;0x00100001;;;AU)S:(ML;;NW;;;LW)",
-                                                         SDDL_REVISION_1, &descriptor, nullptr);
-    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
-    HANDLE mutex = CreateMutexExA(descriptor ? &attributes : nullptr, "Global\\TarkuSoftware.ZTTrevanel.Configuration", 0,
-                                  SYNCHRONIZE | MUTEX_MODIFY_STATE);
-    const DWORD error = GetLastError();
-    if (descriptor) LocalFree(descriptor);
-    if (mutex == nullptr) {
-        SetLastError(error);
-        return nullptr;
+    HANDLE mutex = CreateTurnMutex("Global\\TarkuSoftware.ZTTrevanel.Configuration");
+    if (mutex == nullptr && GetLastError() == ERROR_ACCESS_DENIED) {
+        mutex = CreateTurnMutex("Local\\TarkuSoftware.ZTTrevanel.Configuration");
     }
+    if (mutex == nullptr) return nullptr;
     HANDLE expected = nullptr;
     if (!held.compare_exchange_strong(expected, mutex)) {
         CloseHandle(mutex);

@@ -62,8 +62,12 @@ protected:
 };
 
 TEST_F(ElevatedWrite, ARefusedSaveIsMadeByTheHelperAndADeclinedRenameWaitsForTheNextSave) {
+    // An elevated writer that ended after its commit leaves what a standard user cannot complete:
+    // the helper completes it first.
     m_elevated = true;
-    ASSERT_EQ(Save("Work", "old"), SetWriteResult::kWritten);
+    m_reg.StopAtMutatingCall(5);
+    ASSERT_EQ(Save("Work", "old"), SetWriteResult::kInterrupted);
+    m_reg.StopAtMutatingCall(std::nullopt);
     m_elevated = false;
     m_app.m_reloads.clear();
 
@@ -80,8 +84,11 @@ TEST_F(ElevatedWrite, ARefusedSaveIsMadeByTheHelperAndADeclinedRenameWaitsForThe
     EXPECT_FALSE(m_files.FileExists("C:\\Users\\Tester\\AppData\\Local\\Temp\\zt1.tmp"));
     EXPECT_EQ(m_app.m_reloads, std::vector<std::string>{"Work"});
 
-    // Declined: nothing changes, the host's rename is kept for this user.
+    // Declined: nothing changes, the host's rename is kept for this user; a delete that finds no
+    // set asks nobody and is not kept.
     Consent(false);
+    DeleteProfileKey(m_app, "No Set");
+    EXPECT_EQ(m_launcher.ExecuteExCalls().size(), 1u);
     RenameProfileKey(m_app, "Work", "B\xFCro");
     EXPECT_EQ(Save("Home", "h"), SetWriteResult::kDenied);
     EXPECT_EQ(Name(ProfileKey("Work")), "new");
