@@ -198,7 +198,14 @@ std::vector<std::string> CheckTweak(const CTweakInfo& tweak) {
                            "refused whenever the code's quoting could not hold it; read it from the "
                            "environment instead (" + variable + ")");
     }
-    if (placeholder && (kind == ProgramKind::Batch || kind == ProgramKind::Cmd)) {
+    if (placeholder && kind == ProgramKind::Unseen) {
+        problems.push_back("the program is a shortcut or a name without extension, whose target cannot be "
+                           "seen: a path in its line must pass the rules of every kind of program (batch "
+                           "files, cmd.exe, PowerShell, interpreters), and one with a blank is refused; "
+                           "name the program itself, or read the path from %" +
+                           std::string(kTweakVariableNames[0]) + "%");
+    }
+    if (placeholder && (kind == ProgramKind::Batch || kind == ProgramKind::Cmd || kind == ProgramKind::Unseen)) {
         problems.push_back("the program runs through cmd.exe (a batch file, cmd.exe, a shortcut or "
                            "a name without extension): every transfer whose path holds %, ! or a "
                            "line break, or unquoted & | < > ^ ( ) , ; =, is refused; the variables %" +
