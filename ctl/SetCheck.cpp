@@ -150,7 +150,8 @@ std::vector<std::string> CheckTweak(const CTweakInfo& tweak) {
     std::vector<std::string> problems;
     if (tweak.m_strExe.empty()) {
         problems.push_back("no program is given");
-    } else if (HasFolder(tweak.m_strExe) && !GetFileSystem().FileExists(FindProgramToStart(tweak.m_strExe).file)) {
+    } else if (HasFolder(tweak.m_strExe) &&
+               !GetFileSystem().FileExists(FindProgramToStart(tweak.m_strExe).file)) {
         problems.push_back("the program file does not exist: " + tweak.m_strExe);
     } else if (!FindProgramToStart(tweak.m_strExe).found) {
         problems.push_back("the program " + tweak.m_strExe + " is named without a folder and is in none of "

@@ -50,7 +50,8 @@ TweakDecision Decide(const CTweakInfo& tweak, int type, const char* localPath, c
     const bool applies = decision.verdict == TweakVerdict::Applies;
     // The search asks the file system (PATH may hold network folders) and runs under the set's
     // lock: only for a tweak that would start, unless the caller shows every tweak.
-    decision.program = applies || searchAlways ? FindProgramToStart(tweak.m_strExe) : ProgramToStart{tweak.m_strExe, true};
+    decision.program =
+        applies || searchAlways ? FindProgramToStart(tweak.m_strExe) : ProgramToStart{tweak.m_strExe, true};
     decision.line = BuildParameterLine(decision.program.file, tweak.m_strParameters, localPath, remotePath);
     if (!applies) return decision;
     if (IsWildcardPath(localPath)) {
