@@ -34,6 +34,11 @@ std::string ReadRegString(HKEY root, const char* subKey, const char* valueName,
     return KeyValueReader(root, subKey).String(valueName, def);
 }
 
+std::string ReadRegExpandableString(HKEY root, const char* subKey, const char* valueName,
+                                    const std::string& def) {
+    return KeyValueReader(root, subKey).ExpandableString(valueName, def);
+}
+
 int32_t ReadRegDword(HKEY root, const char* subKey, const char* valueName, int32_t def) {
     return KeyValueReader(root, subKey).Dword(valueName, def);
 }
@@ -48,6 +53,14 @@ KeyValueReader::~KeyValueReader() {
 }
 
 std::string KeyValueReader::String(const char* valueName, const std::string& def) {
+    return Text(valueName, def, false);
+}
+
+std::string KeyValueReader::ExpandableString(const char* valueName, const std::string& def) {
+    return Text(valueName, def, true);
+}
+
+std::string KeyValueReader::Text(const char* valueName, const std::string& def, bool expandable) {
     if (m_key == nullptr) return def;
     if (m_buffer.empty()) m_buffer.resize(256);
     // A value of any length reads whole: a buffer too small is made as large as the value says
@@ -62,7 +75,7 @@ std::string KeyValueReader::String(const char* valueName, const std::string& def
             continue;
         }
         // A value of another type is no text of ours, whatever its bytes would spell.
-        if (error != ERROR_SUCCESS || type != REG_SZ) return def;
+        if (error != ERROR_SUCCESS || (type != REG_SZ && !(expandable && type == REG_EXPAND_SZ))) return def;
         // Data without a terminating zero ends where the data ends.
         const char* data = m_buffer.data();
         return std::string(data, std::find(data, data + std::min<size_t>(got, m_buffer.size()), '\0'));

@@ -17,6 +17,9 @@ void WriteRegDword(HKEY root, const char* subKey, const char* valueName, int32_t
 // A REG_SZ of any length, read whole; data without a terminating zero ends where it ends. A
 // value of another type reads as def.
 std::string ReadRegString(HKEY root, const char* subKey, const char* valueName, const std::string& def);
+// As ReadRegString, but a REG_EXPAND_SZ reads as well, unexpanded.
+std::string ReadRegExpandableString(HKEY root, const char* subKey, const char* valueName,
+                                    const std::string& def);
 // A REG_DWORD of exactly four bytes; anything else reads as def.
 int32_t ReadRegDword(HKEY root, const char* subKey, const char* valueName, int32_t def);
 
@@ -32,9 +35,13 @@ public:
     KeyValueReader& operator=(const KeyValueReader&) = delete;
 
     std::string String(const char* valueName, const std::string& def);
+    // A REG_SZ or a REG_EXPAND_SZ (left unexpanded).
+    std::string ExpandableString(const char* valueName, const std::string& def);
     int32_t Dword(const char* valueName, int32_t def);
 
 private:
+    std::string Text(const char* valueName, const std::string& def, bool expandable);
+
     IRegistry& m_registry;
     HKEY m_key;
     // Kept from value to value: most texts fit the first size, so each is read in one call.

@@ -150,7 +150,8 @@ std::vector<std::string> CheckTweak(const CTweakInfo& tweak) {
     std::vector<std::string> problems;
     if (tweak.m_strExe.empty()) {
         problems.push_back("no program is given");
-    } else if (HasFolder(tweak.m_strExe) && !GetFileSystem().FileExists(tweak.m_strExe)) {
+    } else if (HasFolder(tweak.m_strExe) &&
+               !GetFileSystem().FileExists(FindProgramToStart(tweak.m_strExe).file)) {
         problems.push_back("the program file does not exist: " + tweak.m_strExe);
     } else if (!FindProgramToStart(tweak.m_strExe).found) {
         problems.push_back("the program " + tweak.m_strExe + " is named without a folder and is in none of "
@@ -198,7 +199,14 @@ std::vector<std::string> CheckTweak(const CTweakInfo& tweak) {
                            "refused whenever the code's quoting could not hold it; read it from the "
                            "environment instead (" + variable + ")");
     }
-    if (placeholder && (kind == ProgramKind::Batch || kind == ProgramKind::Cmd)) {
+    if (placeholder && kind == ProgramKind::Unseen) {
+        problems.push_back("the program is a shortcut or a name without extension, whose target cannot be "
+                           "seen: a path in its line must pass the rules of every kind of program (batch "
+                           "files, cmd.exe, PowerShell, interpreters), and one with a blank is refused; "
+                           "name the program itself, or read the path from %" +
+                           std::string(kTweakVariableNames[0]) + "%");
+    }
+    if (placeholder && (kind == ProgramKind::Batch || kind == ProgramKind::Cmd || kind == ProgramKind::Unseen)) {
         problems.push_back("the program runs through cmd.exe (a batch file, cmd.exe, a shortcut or "
                            "a name without extension): every transfer whose path holds %, ! or a "
                            "line break, or unquoted & | < > ^ ( ) , ; =, is refused; the variables %" +

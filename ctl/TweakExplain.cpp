@@ -58,7 +58,7 @@ void ExplainTransfer(const std::string& profile, int type, const std::string& lo
     }
     for (size_t i = 0; i < set.m_arrTweaks.size(); ++i) {
         const CTweakInfo& tweak = *set.m_arrTweaks[i];
-        const TweakDecision decision = DecideTweak(tweak, type, localPath.c_str(), remotePath.c_str());
+        const TweakDecision decision = DecideTweakInFull(tweak, type, localPath.c_str(), remotePath.c_str());
         const bool runs = decision.verdict == TweakVerdict::Applies;
         if (tsv) {
             out << i << "\t" << (runs ? "RUN" : "SKIP") << "\t" << VerdictName(decision.verdict) << "\t"

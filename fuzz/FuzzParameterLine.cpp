@@ -228,9 +228,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider fdp(data, size);
     const bool batch = fdp.ConsumeBool();
     const char* const programs[] = {"C:\\Tools\\record.exe", "C:\\Tools\\Hash Me.com"};
+    // A shortcut may be a batch file: it must pass the batch files' rules too.
     const char* const batches[] = {"C:\\Tools\\record.bat", "C:\\Tools\\RECORD.Cmd. ",
-                                   "C:\\Windows\\system32\\cmd.exe"};
-    const std::string exe = batch ? batches[fdp.ConsumeIntegralInRange<int>(0, 2)]
+                                   "C:\\Windows\\system32\\cmd.exe", "C:\\Tools\\Record.lnk"};
+    const std::string exe = batch ? batches[fdp.ConsumeIntegralInRange<int>(0, 3)]
                                   : programs[fdp.ConsumeIntegralInRange<int>(0, 1)];
     // The user's own text holds no %, ^ or operators here: what such text does is the user's
     // choice, and the property is about what the paths bring in.

@@ -1,27 +1,96 @@
-// Interpreters that run the argument after a switch of their own as code (python -c, node -e,
-// perl -e, bash -c ...): a path inside that code cannot be judged by any quoting, so it is refused.
+// Interpreters that run code from their command line (python -c, node -e, perl -e, bash -c ...):
+// a path inside that code cannot be judged by any quoting, so it is refused. The code is found
+// as the interpreter finds it: in a cluster of option letters, attached or in the next argument,
+// and only among the options, before the script.
+#include <cctype>
+#include <cstring>
 #include <sstream>
 
 #include "runner/LineJudges.h"
 
+namespace {
+
+using Code = InterpreterOptions::Code;
+
+bool AnyInserted(const MarkedArgument& argument) {
+    for (bool b : argument.inserted) {
+        if (b) return true;
+    }
+    return false;
+}
+
+bool HasLetter(const char* letters, char c) { return c != '\0' && std::strchr(letters, c) != nullptr; }
+
+bool IsCodeLongOption(const std::string& name, const char* options) {
+    std::istringstream words(options);
+    for (std::string word; words >> word;) {
+        if (word == name) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 PathRefusal JudgeForInterpreter(const std::string& line, const std::vector<bool>& inserted,
-                                const std::string& codeSwitches) {
-    std::vector<std::string> switches;
-    std::istringstream words(codeSwitches);
-    for (std::string word; words >> word;) switches.push_back(word);
+                                const InterpreterOptions& options) {
     const std::vector<MarkedArgument> arguments = SplitArguments(line, inserted);
+    const auto refusedIf = [](bool pathInCode) {
+        return pathInCode ? PathRefusal::InterpreterCode : PathRefusal::None;
+    };
+    // sh -c seen: the first argument that is no option is the code.
+    bool codePending = false;
     for (size_t i = 0; i < arguments.size(); ++i) {
-        for (const std::string& code : switches) {
-            const std::string& text = arguments[i].text;
-            const bool attached = text.size() > code.size() + 1 && text.compare(0, code.size(), code) == 0 &&
-                                  text[code.size()] == '=';
-            const MarkedArgument* holder = nullptr;
-            if (attached) holder = &arguments[i];
-            else if (text == code && i + 1 < arguments.size()) holder = &arguments[i + 1];
-            if (holder == nullptr) continue;
-            for (bool b : holder->inserted) {
-                if (b) return PathRefusal::InterpreterCode;
+        const MarkedArgument& argument = arguments[i];
+        const std::string& text = argument.text;
+        const bool hasNext = i + 1 < arguments.size();
+        if (text == "--") {
+            return refusedIf(codePending && hasNext && AnyInserted(arguments[i + 1]));
+        }
+        const bool option = text.size() > 1 && (text[0] == '-' || (options.code == Code::Operand && text[0] == '+'));
+        if (!option) return refusedIf(codePending && AnyInserted(argument));
+        if (text.compare(0, 2, "--") == 0) {
+            const size_t equals = text.find('=');
+            if (IsCodeLongOption(text.substr(0, equals), options.codeLongOptions)) {
+                if (equals != std::string::npos) {
+                    if (AnyInserted(argument)) return PathRefusal::InterpreterCode;
+                } else if (hasNext) {
+                    if (AnyInserted(argument) || AnyInserted(arguments[i + 1])) return PathRefusal::InterpreterCode;
+                    ++i;
+                }
+                continue;
             }
+            // Which other long options take a value is not known here: the next argument is
+            // taken for one, so that scanning goes on rather than stopping at a script early.
+            if (equals == std::string::npos && hasNext && arguments[i + 1].text.compare(0, 1, "-") != 0) ++i;
+            continue;
+        }
+        // The cluster's letters in turn; codeNext: the next argument is code.
+        bool codeNext = false;
+        for (size_t at = 1; at < text.size(); ++at) {
+            const char c = text[at];
+            const bool rest = at + 1 < text.size();
+            if (HasLetter(options.codeLetters, c)) {
+                if (options.code == Code::Operand) {
+                    codePending = true;
+                } else if (options.code == Code::NextArgument || !rest) {
+                    codeNext = true;
+                } else {
+                    // The code is the rest of this argument.
+                    if (AnyInserted(argument)) return PathRefusal::InterpreterCode;
+                    break;
+                }
+                continue;
+            }
+            if (HasLetter(options.valueLetters, c)) {
+                if (!codeNext && !rest && hasNext && arguments[i + 1].text.compare(0, 1, "-") != 0) ++i;
+                break;
+            }
+            // Anything but a letter or digit ("-3.11", "-V:3") ends the cluster.
+            if (!std::isalnum(static_cast<unsigned char>(c))) break;
+        }
+        if (codeNext && hasNext) {
+            if (AnyInserted(argument) || AnyInserted(arguments[i + 1])) return PathRefusal::InterpreterCode;
+            ++i;
         }
     }
     return PathRefusal::None;

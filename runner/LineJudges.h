@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "runner/ParameterLine.h"
+#include "runner/ProgramKind.h"
 
 // Where inserted text lies in the line: [begin, end). An empty path leaves an empty span, which
 // still tells where the placeholder stood.
@@ -33,6 +34,6 @@ PathRefusal JudgeForBatch(const std::string& line, const std::vector<bool>& inse
 PathRefusal JudgeForCmd(const std::string& line, const std::vector<bool>& inserted);
 // powershell.exe (pwsh false) and pwsh.exe: the parameters, and the code by PowerShell's quoting.
 PathRefusal JudgeForPowerShell(const std::string& line, const std::vector<bool>& inserted, bool pwsh);
-// An interpreter whose code follows one of codeSwitches (separated by blanks).
+// An interpreter that reads its options as options says: no path in the code among them.
 PathRefusal JudgeForInterpreter(const std::string& line, const std::vector<bool>& inserted,
-                                const std::string& codeSwitches);
+                                const InterpreterOptions& options);

@@ -48,6 +48,35 @@ void ReplaceAll(std::string& line, std::vector<Span>& spans, const std::string& 
     spans.swap(moved);
 }
 
+PathRefusal JudgeAs(ProgramKind kind, const std::string& exe, const std::string& text,
+                    const std::vector<Span>& spans, const std::vector<bool>& inserted) {
+    // Every kind of program but a batch file splits its line by the C runtime's rules first.
+    if (kind != ProgramKind::Batch && kind != ProgramKind::Cmd) {
+        const PathRefusal refusal = JudgeForProgram(text, spans);
+        if (refusal != PathRefusal::None) return refusal;
+    }
+    switch (kind) {
+        case ProgramKind::Program: break;
+        case ProgramKind::Batch: return JudgeForBatch(text, inserted);
+        case ProgramKind::Cmd: return JudgeForCmd(text, inserted);
+        case ProgramKind::PowerShell: return JudgeForPowerShell(text, inserted, false);
+        case ProgramKind::Pwsh: return JudgeForPowerShell(text, inserted, true);
+        case ProgramKind::CodeInterpreter: return JudgeForInterpreter(text, inserted, *InterpreterOptionsOf(exe));
+        case ProgramKind::Unseen: {
+            // The strictest reading: the first refusal of any kind's rules.
+            PathRefusal refusal = JudgeForBatch(text, inserted);
+            if (refusal == PathRefusal::None) refusal = JudgeForCmd(text, inserted);
+            if (refusal == PathRefusal::None) refusal = JudgeForPowerShell(text, inserted, false);
+            if (refusal == PathRefusal::None) refusal = JudgeForPowerShell(text, inserted, true);
+            for (const InterpreterOptions* options : EveryInterpreterOptions()) {
+                if (refusal == PathRefusal::None) refusal = JudgeForInterpreter(text, inserted, *options);
+            }
+            return refusal;
+        }
+    }
+    return PathRefusal::None;
+}
+
 }  // namespace
 
 PathRefusal JudgeForProgram(const std::string& line, const std::vector<Span>& spans) {
@@ -133,22 +162,7 @@ ParameterLine BuildParameterLine(const std::string& exe, const std::string& para
             return line;
         }
     }
-    // Every kind of program but a batch file splits its line by the C runtime's rules first.
-    const ProgramKind kind = ClassifyProgram(exe);
-    if (kind != ProgramKind::Batch && kind != ProgramKind::Cmd) {
-        line.refusal = JudgeForProgram(line.text, spans);
-        if (!line.IsSafe()) return line;
-    }
-    switch (kind) {
-        case ProgramKind::Program: break;
-        case ProgramKind::Batch: line.refusal = JudgeForBatch(line.text, inserted); break;
-        case ProgramKind::Cmd: line.refusal = JudgeForCmd(line.text, inserted); break;
-        case ProgramKind::PowerShell: line.refusal = JudgeForPowerShell(line.text, inserted, false); break;
-        case ProgramKind::Pwsh: line.refusal = JudgeForPowerShell(line.text, inserted, true); break;
-        case ProgramKind::CodeInterpreter:
-            line.refusal = JudgeForInterpreter(line.text, inserted, CodeSwitchesOf(exe));
-            break;
-    }
+    line.refusal = JudgeAs(ClassifyProgram(exe), exe, line.text, spans, inserted);
     return line;
 }
 

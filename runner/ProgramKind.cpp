@@ -5,34 +5,44 @@
 
 namespace {
 
+// How each family of interpreters reads its options (the letters after a single dash).
+using Code = InterpreterOptions::Code;
+const InterpreterOptions kPython{"c", "", "mWXQ", Code::Attached};
+const InterpreterOptions kNode{"ep", "--eval --print", "rC", Code::NextArgument};
+// -I takes a value; -i -x -m -M -F -d -D -C take the rest of the cluster.
+const InterpreterOptions kPerl{"eE", "", "IixmMFdDC", Code::Attached};
+const InterpreterOptions kRuby{"e", "", "CEFIirx", Code::Attached};
+const InterpreterOptions kPhp{"rBRE", "--run --process-begin --process-code --process-end", "cdfztSF", Code::Attached};
+const InterpreterOptions kShell{"c", "", "oO", Code::Operand};
+
 // Interpreters that take code on their command line, by file name.
 struct Interpreter {
     const char* file;
     ProgramKind kind;
-    // The switches whose next argument is code; empty where the whole argument is.
-    const char* codeSwitches;
+    // How it finds code among its options; null where the whole argument is code.
+    const InterpreterOptions* options;
     const char* localVariable;
 };
 
 const Interpreter kInterpreters[] = {
-    {"cmd.exe", ProgramKind::Cmd, "", "%TREVANEL_LOCAL_FILE_PATH%"},
-    {"powershell.exe", ProgramKind::PowerShell, "", "$env:TREVANEL_LOCAL_FILE_PATH"},
-    {"pwsh.exe", ProgramKind::Pwsh, "", "$env:TREVANEL_LOCAL_FILE_PATH"},
-    {"python.exe", ProgramKind::CodeInterpreter, "-c", "os.environ['TREVANEL_LOCAL_FILE_PATH']"},
-    {"pythonw.exe", ProgramKind::CodeInterpreter, "-c", "os.environ['TREVANEL_LOCAL_FILE_PATH']"},
-    {"python3.exe", ProgramKind::CodeInterpreter, "-c", "os.environ['TREVANEL_LOCAL_FILE_PATH']"},
-    {"py.exe", ProgramKind::CodeInterpreter, "-c", "os.environ['TREVANEL_LOCAL_FILE_PATH']"},
-    {"node.exe", ProgramKind::CodeInterpreter, "-e --eval -p --print", "process.env.TREVANEL_LOCAL_FILE_PATH"},
-    {"perl.exe", ProgramKind::CodeInterpreter, "-e -E", "$ENV{TREVANEL_LOCAL_FILE_PATH}"},
-    {"ruby.exe", ProgramKind::CodeInterpreter, "-e", "ENV['TREVANEL_LOCAL_FILE_PATH']"},
-    {"rubyw.exe", ProgramKind::CodeInterpreter, "-e", "ENV['TREVANEL_LOCAL_FILE_PATH']"},
-    {"php.exe", ProgramKind::CodeInterpreter, "-r", "getenv('TREVANEL_LOCAL_FILE_PATH')"},
-    {"bash.exe", ProgramKind::CodeInterpreter, "-c", "\"$TREVANEL_LOCAL_FILE_PATH\""},
-    {"sh.exe", ProgramKind::CodeInterpreter, "-c", "\"$TREVANEL_LOCAL_FILE_PATH\""},
+    {"cmd.exe", ProgramKind::Cmd, nullptr, "%TREVANEL_LOCAL_FILE_PATH%"},
+    {"powershell.exe", ProgramKind::PowerShell, nullptr, "$env:TREVANEL_LOCAL_FILE_PATH"},
+    {"pwsh.exe", ProgramKind::Pwsh, nullptr, "$env:TREVANEL_LOCAL_FILE_PATH"},
+    {"python.exe", ProgramKind::CodeInterpreter, &kPython, "os.environ['TREVANEL_LOCAL_FILE_PATH']"},
+    {"pythonw.exe", ProgramKind::CodeInterpreter, &kPython, "os.environ['TREVANEL_LOCAL_FILE_PATH']"},
+    {"python3.exe", ProgramKind::CodeInterpreter, &kPython, "os.environ['TREVANEL_LOCAL_FILE_PATH']"},
+    {"py.exe", ProgramKind::CodeInterpreter, &kPython, "os.environ['TREVANEL_LOCAL_FILE_PATH']"},
+    {"node.exe", ProgramKind::CodeInterpreter, &kNode, "process.env.TREVANEL_LOCAL_FILE_PATH"},
+    {"perl.exe", ProgramKind::CodeInterpreter, &kPerl, "$ENV{TREVANEL_LOCAL_FILE_PATH}"},
+    {"ruby.exe", ProgramKind::CodeInterpreter, &kRuby, "ENV['TREVANEL_LOCAL_FILE_PATH']"},
+    {"rubyw.exe", ProgramKind::CodeInterpreter, &kRuby, "ENV['TREVANEL_LOCAL_FILE_PATH']"},
+    {"php.exe", ProgramKind::CodeInterpreter, &kPhp, "getenv('TREVANEL_LOCAL_FILE_PATH')"},
+    {"bash.exe", ProgramKind::CodeInterpreter, &kShell, "\"$TREVANEL_LOCAL_FILE_PATH\""},
+    {"sh.exe", ProgramKind::CodeInterpreter, &kShell, "\"$TREVANEL_LOCAL_FILE_PATH\""},
     // Their argument is a script or a call, which a path must not become: programs to the
     // guard, but check names the variables.
-    {"mshta.exe", ProgramKind::Program, "", "the TREVANEL_ variables"},
-    {"rundll32.exe", ProgramKind::Program, "", "the TREVANEL_ variables"},
+    {"mshta.exe", ProgramKind::Program, nullptr, "the TREVANEL_ variables"},
+    {"rundll32.exe", ProgramKind::Program, nullptr, "the TREVANEL_ variables"},
 };
 
 // The file name as the shell reads it: unquoted, after the last folder, without trailing dots
@@ -64,17 +74,24 @@ ProgramKind ClassifyProgram(const std::string& exe) {
     if (const Interpreter* interpreter = FindInterpreter(exe)) return interpreter->kind;
     const std::string name = FileNameOf(exe);
     const size_t dot = name.rfind('.');
-    if (dot == std::string::npos) return ProgramKind::Batch;
+    if (dot == std::string::npos) return ProgramKind::Unseen;
     const std::string extension = name.substr(dot);
-    for (const char* batch : {".bat", ".cmd", ".lnk", ".pif"}) {
+    for (const char* batch : {".bat", ".cmd"}) {
         if (IsSameRegistryName(extension, batch)) return ProgramKind::Batch;
+    }
+    for (const char* shortcut : {".lnk", ".pif"}) {
+        if (IsSameRegistryName(extension, shortcut)) return ProgramKind::Unseen;
     }
     return ProgramKind::Program;
 }
 
-std::string CodeSwitchesOf(const std::string& exe) {
+const InterpreterOptions* InterpreterOptionsOf(const std::string& exe) {
     const Interpreter* interpreter = FindInterpreter(exe);
-    return interpreter ? interpreter->codeSwitches : "";
+    return interpreter ? interpreter->options : nullptr;
+}
+
+std::vector<const InterpreterOptions*> EveryInterpreterOptions() {
+    return {&kPython, &kNode, &kPerl, &kRuby, &kPhp, &kShell};
 }
 
 std::string CodeVariableOf(const std::string& exe) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 enum class ProgramKind {
     // A program: the C runtime's rules (those of CommandLineToArgvW) split its command line.
@@ -20,18 +21,42 @@ enum class ProgramKind {
     // A program that runs the argument after a switch of its own (python -c, node -e, perl -e,
     // bash -c ...) as code: a program otherwise.
     CodeInterpreter,
+    // What the shell starts cannot be seen from the name: a shortcut (".lnk", ".pif") or a name
+    // without extension that names no file with one. It may be any of the kinds above, so the
+    // line must pass the rules of every one.
+    Unseen,
+};
+
+// How an interpreter reads its options, to find the code among them. Options end at the first
+// argument that is not one (the script, or sh's code): what follows belongs to the script.
+struct InterpreterOptions {
+    // Single-dash letters whose argument is code, anywhere in a cluster of letters ("-Ic",
+    // "-lne").
+    const char* codeLetters;
+    // Long options whose argument is code, after "=" or in the next argument ("--eval").
+    const char* codeLongOptions;
+    // Letters that take the rest of the cluster, or the next argument when nothing follows, as
+    // a value that is no code ("-m module", "-Wignore", "-o pipefail"). A next argument that
+    // begins with "-" is read as an option, which never lets code through unseen.
+    const char* valueLetters;
+    // Where the code of a code letter stands. Attached: the rest of the argument, else the next
+    // argument. NextArgument: the next argument, the rest being more letters (node -pe).
+    // Operand: the first argument that is no option, the letter being a flag (sh -ec).
+    enum class Code { Attached, NextArgument, Operand } code;
 };
 
 // The kind the shell will start for exe, judged as the shell judges it: by the extension of the
 // file name, after the trailing dots and blanks that the shell strips, in any letter case.
-// Batch: ".bat" and ".cmd", and the names whose program we cannot see but which may well be a
-// batch file: no extension at all (the shell tries ".bat" and ".cmd" among others) and
-// shortcuts (".lnk", ".pif"). Cmd, PowerShell, Pwsh and CodeInterpreter by the file name.
+// Batch: ".bat" and ".cmd". Unseen: shortcuts (".lnk", ".pif") and no extension at all (a name
+// that FindProgramToStart could not complete). Cmd, PowerShell, Pwsh and CodeInterpreter by the
+// file name.
 ProgramKind ClassifyProgram(const std::string& exe);
 
-// For a CodeInterpreter: the switches, separated by blanks, whose next argument is code
-// ("-c", "-e --eval -p --print"); empty for every other program.
-std::string CodeSwitchesOf(const std::string& exe);
+// For a CodeInterpreter: how it reads its options; null for every other program.
+const InterpreterOptions* InterpreterOptionsOf(const std::string& exe);
+
+// The options of every interpreter known here, each set once: an Unseen program is judged by all.
+std::vector<const InterpreterOptions*> EveryInterpreterOptions();
 
 // For programs that run code of their own language from their command line (the kinds above,
 // and mshta and rundll32, which interpret their argument): how that code reads the local path

@@ -54,11 +54,24 @@ std::vector<std::string> SearchFolders() {
     return folders;
 }
 
+// A name with a folder and without extension that names no file as written: the first of the
+// shell's extensions that the folder holds.
+ProgramToStart CompletedInItsFolder(const std::string& exe, const std::string& name) {
+    const bool hasExtension = name.find('.', name.find_last_of("\\/:") + 1) != std::string::npos;
+    IFileSystem& files = GetFileSystem();
+    if (hasExtension || files.FileExists(name)) return {exe, true};
+    for (const char* extension : kExtensions) {
+        if (files.FileExists(name + extension)) return {name + extension, true};
+    }
+    return {exe, true};
+}
+
 }  // namespace
 
 ProgramToStart FindProgramToStart(const std::string& exe) {
     const std::string name = Unquoted(exe);
-    if (name.empty() || name.find_first_of("\\/:") != std::string::npos) return {exe, true};
+    if (name.empty()) return {exe, true};
+    if (name.find_first_of("\\/:") != std::string::npos) return CompletedInItsFolder(exe, name);
     const bool hasExtension = name.find('.') != std::string::npos;
     IFileSystem& files = GetFileSystem();
     for (const std::string& folder : SearchFolders()) {
@@ -71,10 +84,11 @@ ProgramToStart FindProgramToStart(const std::string& exe) {
             if (files.FileExists(base + extension)) return {base + extension, true};
         }
     }
-    // Registered under the name with its extension; a bare "name" means "name.exe".
+    // Registered under the name with its extension; a bare "name" means "name.exe". Installers
+    // write the path as REG_SZ or, with %VARIABLES%, as REG_EXPAND_SZ.
     const std::string key = kAppPathsKey + (hasExtension ? name : name + ".exe");
     for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-        const std::string registered = Unquoted(Expanded(ReadRegString(root, key.c_str(), "", "")));
+        const std::string registered = Unquoted(Expanded(ReadRegExpandableString(root, key.c_str(), "", "")));
         if (IsAbsoluteFolder(registered) && files.FileExists(registered)) return {registered, true};
     }
     return {exe, false};

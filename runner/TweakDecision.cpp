@@ -39,15 +39,21 @@ TweakVerdict ExamineTransfer(const CTweakInfo& tweak, int type, const char* loca
     return TweakVerdict::Applies;
 }
 
-TweakDecision DecideTweak(const CTweakInfo& tweak, int type, const char* localPath,
-                          const char* remotePath) {
+namespace {
+
+TweakDecision Decide(const CTweakInfo& tweak, int type, const char* localPath, const char* remotePath,
+                     bool searchAlways) {
     TweakDecision decision;
     decision.tweakName = tweak.m_strName;
     decision.testedName = FilterNameOf(localPath);
-    decision.program = FindProgramToStart(tweak.m_strExe);
-    decision.line = BuildParameterLine(decision.program.file, tweak.m_strParameters, localPath, remotePath);
     decision.verdict = ExamineTransfer(tweak, type, localPath);
-    if (decision.verdict != TweakVerdict::Applies) return decision;
+    const bool applies = decision.verdict == TweakVerdict::Applies;
+    // The search asks the file system (PATH may hold network folders) and runs under the set's
+    // lock: only for a tweak that would start, unless the caller shows every tweak.
+    decision.program =
+        applies || searchAlways ? FindProgramToStart(tweak.m_strExe) : ProgramToStart{tweak.m_strExe, true};
+    decision.line = BuildParameterLine(decision.program.file, tweak.m_strParameters, localPath, remotePath);
+    if (!applies) return decision;
     if (IsWildcardPath(localPath)) {
         decision.verdict = TweakVerdict::WildcardPath;
     } else if (!decision.program.found) {
@@ -56,4 +62,16 @@ TweakDecision DecideTweak(const CTweakInfo& tweak, int type, const char* localPa
         decision.verdict = TweakVerdict::UnsafePath;
     }
     return decision;
+}
+
+}  // namespace
+
+TweakDecision DecideTweak(const CTweakInfo& tweak, int type, const char* localPath,
+                          const char* remotePath) {
+    return Decide(tweak, type, localPath, remotePath, false);
+}
+
+TweakDecision DecideTweakInFull(const CTweakInfo& tweak, int type, const char* localPath,
+                                const char* remotePath) {
+    return Decide(tweak, type, localPath, remotePath, true);
 }

@@ -35,7 +35,9 @@ struct TweakDecision {
     // The file name that the filters examined: what follows the local path's last backslash.
     std::string testedName;
     // The program the shell is asked to start, and the line it would get (judged by the rules
-    // of that program), found and built for every verdict; started only for Applies.
+    // of that program); started only for Applies. DecideTweak searches for the program only
+    // when the enabled, type and filter checks pass (else program.file is the stored name);
+    // DecideTweakInFull always.
     ProgramToStart program;
     ParameterLine line;
     // The tweak's name when it was decided, for reports that outlive a reload of the set.
@@ -58,3 +60,8 @@ TweakVerdict ExamineTransfer(const CTweakInfo& tweak, int type, const char* loca
 // wildcards, the program's place, then the path guard.
 TweakDecision DecideTweak(const CTweakInfo& tweak, int type, const char* localPath,
                           const char* remotePath);
+
+// DecideTweak's verdict, with the program searched for also when the tweak does not apply, for
+// showing every tweak as it would start.
+TweakDecision DecideTweakInFull(const CTweakInfo& tweak, int type, const char* localPath,
+                                const char* remotePath);

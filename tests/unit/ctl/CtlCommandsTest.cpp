@@ -119,6 +119,12 @@ TEST_F(CtlTest, CheckFindsWhatKeepsTweaksFromWorking) {
     const CtlResult variables = Run({"check", "--profile", "Bad"});
     EXPECT_EQ(variables.out.find("is no placeholder"), std::string::npos) << variables.out;
     EXPECT_EQ(variables.out.find("runs through cmd.exe"), std::string::npos) << variables.out;
+    // Named without its extension, cmd.exe is found and warned about as cmd.exe.
+    m_files.Put("C:\\Windows\\system32\\cmd.exe", {});
+    PutTweak(ProfileKey("Bad"), 0, "B", "C:\\Windows\\system32\\cmd", "/c \"%LOCAL_FILE_PATH%\"", 1);
+    const CtlResult cmd = Run({"check", "--profile", "Bad"});
+    EXPECT_EQ(cmd.out.find("does not exist"), std::string::npos) << cmd.out;
+    EXPECT_NE(cmd.out.find("the program is cmd.exe"), std::string::npos) << cmd.out;
 }
 
 TEST_F(CtlTest, RunStartsWhatTheAddonStartsAndReportsExitCodesAndFailures) {

@@ -29,8 +29,9 @@ TEST(ClassifyProgram, BatchFilesAsTheShellSeesThem) {
         {"\"C:\\Program Files\\PowerShell\\7\\pwsh.exe\"", ProgramKind::Pwsh},
         {"C:\\Python\\python.exe", ProgramKind::CodeInterpreter},
         {"C:\\Windows\\System32\\mshta.exe", ProgramKind::Program},
-        {"C:\\Tools\\run", ProgramKind::Batch},
-        {"C:\\Tools\\run.lnk", ProgramKind::Batch},
+        {"C:\\Tools\\run", ProgramKind::Unseen},
+        {"C:\\Tools\\run.lnk", ProgramKind::Unseen},
+        {"C:\\Tools\\RUN.PIF", ProgramKind::Unseen},
         {"C:\\Tools\\run.exe", ProgramKind::Program},
         {"C:\\Tools.bat\\run.exe", ProgramKind::Program},
         {"C:\\Tools\\run.bat.exe", ProgramKind::Program},
@@ -49,6 +50,9 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
     const char* const cmd = "C:\\Windows\\System32\\cmd.exe";
     const char* const ps = "C:\\Windows\\System32\\WindowsPowerShell\\v1.0\\powershell.exe";
     const char* const pwsh = "C:\\Program Files\\PowerShell\\7\\pwsh.exe";
+    const char* const python = "C:\\Python\\python.exe";
+    const char* const perl = "C:\\Perl\\perl.exe";
+    const char* const shortcut = "C:\\Links\\Tool.lnk";
     struct Row {
         const char* exe;
         const char* parameters;
@@ -132,6 +136,34 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {"C:\\Python\\python.exe", "-c \"print(r'%LOCAL_FILE_PATH%')\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
         {"C:\\node\\node.exe", "--eval=\"x('%LOCAL_FILE_PATH%')\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
         {"C:\\Python\\python.exe", "-c \"import sys; print(sys.argv[1])\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\a';b.txt", "/r", R::None},
+        // ... also in a cluster of option letters or attached, and only before the script.
+        {python, "-Ic \"print(r'%LOCAL_FILE_PATH%')\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        {python, "\"-cprint(r'%LOCAL_FILE_PATH%')\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        {"C:\\Python\\py.exe", "-3.11 -Bc \"x('%LOCAL_FILE_PATH%')\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        {python, "C:\\s.py -c \"%LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::None},
+        {python, "-m tool -W ignore \"%LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::None},
+        {python, "-Wc \"%LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::None},
+        {perl, "-ne \"print if /%LOCAL_FILE_PATH%/\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        {perl, "-l0ne \"print '%LOCAL_FILE_PATH%'\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        {perl, "-i -E \"say '%LOCAL_FILE_PATH%'\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        {perl, "-w -e \"print 1\" -e \"'%LOCAL_FILE_PATH%'\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        {perl, "-i.bak -p C:\\s.pl \"%LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::None},
+        {"C:\\Git\\bin\\bash.exe", "-ec \"cat '%LOCAL_FILE_PATH%'\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        {"C:\\Git\\bin\\sh.exe", "-c -x \"cat '%LOCAL_FILE_PATH%'\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        {"C:\\Git\\bin\\bash.exe", "-o pipefail -c \"cat \\\"$1\\\"\" x \"%LOCAL_FILE_PATH%\"", "C:\\in\\a';b.txt", "/r", R::None},
+        {"C:\\Git\\bin\\bash.exe", "C:\\s.sh -c \"%LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::None},
+        {"C:\\node\\node.exe", "-pe \"x('%LOCAL_FILE_PATH%')\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        {"C:\\node\\node.exe", "--no-warnings -e \"x('%LOCAL_FILE_PATH%')\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        {"C:\\Ruby\\bin\\ruby.exe", "-ne \"puts '%LOCAL_FILE_PATH%'\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        {"C:\\php\\php.exe", "\"-rx('%LOCAL_FILE_PATH%');\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        {"C:\\php\\php.exe", "-R \"x('%LOCAL_FILE_PATH%');\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        // A shortcut may start any of them: every kind's rules at once.
+        {shortcut, quoted, "C:\\in\\report-2.txt", "/r", R::None},
+        {shortcut, quoted, "C:\\in\\a b.txt", "/r", R::ScriptUnquoted},
+        {shortcut, quoted, "C:\\in\\100%.txt", "/r", R::Percent},
+        {shortcut, "-c \"%LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        {shortcut, "/c \"%LOCAL_FILE_PATH%\"", "C:\\in\\a&b.txt", "/r", R::ShellOperator},
+        {"C:\\Tools\\run.pif", "-File C:\\s.ps1 \"%LOCAL_FILE_PATH%\"", "C:\\in\\it's.txt", "/r", R::None},
         // The user's own text is never judged, only what the paths bring in.
         {batch, "%LOCAL_FILE_PATH% & echo done ^| %%1", "C:\\in\\a.txt", "/r", R::None},
     };
@@ -194,12 +226,22 @@ TEST(ProgramSearch, BareNamesStartFromTheSearchedFoldersOnly) {
     MemoryRegistry registry;
     StandIns standIns{files, registry};
     for (const char* file : {"C:\\Windows\\system32\\xcopy.exe", "C:\\Windows\\notepad.exe", "C:\\Tools\\tool.bat",
-                             "C:\\Tools\\tool.exe", "C:\\Other\\late.cmd", "D:\\Apps\\app.exe", "bin\\rel.exe"}) {
+                             "C:\\Tools\\tool.exe", "C:\\Other\\late.cmd", "D:\\Apps\\app.exe", "bin\\rel.exe",
+                             "C:\\Windows\\system32\\cmd.exe", "C:\\Tools\\plain", "D:\\Programs\\Exp\\exp.exe"}) {
         files.Put(file, {});
     }
     files.SetEnvironmentValue("PATH", "bin;\"C:\\Tools\\\";;C:\\Other");
     WriteRegString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\app.exe", "",
                    "\"D:\\Apps\\app.exe\"");
+    // Installers write paths with variables as REG_EXPAND_SZ.
+    files.SetEnvironmentValue("ProgramFiles", "D:\\Programs");
+    HKEY key = nullptr;
+    const std::string expandable = "%ProgramFiles%\\Exp\\exp.exe";
+    ASSERT_EQ(ERROR_SUCCESS, registry.CreateKey(HKEY_CURRENT_USER,
+                                                "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\exp.exe", &key));
+    registry.SetValue(key, "", REG_EXPAND_SZ, reinterpret_cast<const uint8_t*>(expandable.c_str()),
+                      static_cast<uint32_t>(expandable.size() + 1));
+    registry.CloseKey(key);
     struct Row {
         const char* exe;
         const char* file;
@@ -216,6 +258,12 @@ TEST(ProgramSearch, BareNamesStartFromTheSearchedFoldersOnly) {
         {"planted.exe", "planted.exe", false},
         {".\\xcopy", ".\\xcopy", true},
         {"C:\\Tools\\gone.exe", "C:\\Tools\\gone.exe", true},
+        {"exp", "D:\\Programs\\Exp\\exp.exe", true},
+        // A folder and no extension: completed as the shell completes it, so that what starts is judged.
+        {"C:\\Windows\\system32\\cmd", "C:\\Windows\\system32\\cmd.exe", true},
+        {"\"C:\\Tools\\tool\"", "C:\\Tools\\tool.exe", true},
+        {"C:\\Tools\\plain", "C:\\Tools\\plain", true},
+        {"C:\\Tools\\gone", "C:\\Tools\\gone", true},
     };
     for (const Row& row : rows) {
         CTweakInfo tweak;
@@ -225,6 +273,13 @@ TEST(ProgramSearch, BareNamesStartFromTheSearchedFoldersOnly) {
         EXPECT_EQ(row.file, decision.program.file) << row.exe;
         EXPECT_STREQ(row.found ? "applies" : "program-not-found", VerdictName(decision.verdict)) << row.exe;
     }
+    // A tweak that would not start is not searched for (PATH may hold network folders); explain
+    // still shows where it would start from.
+    CTweakInfo disabled;
+    disabled.m_strExe = "xcopy";
+    disabled.m_bEnabled = false;
+    EXPECT_EQ("xcopy", DecideTweak(disabled, 0, "C:\\in\\a.txt", "/a.txt").program.file);
+    EXPECT_EQ("C:\\Windows\\system32\\xcopy.exe", DecideTweakInFull(disabled, 0, "C:\\in\\a.txt", "/a.txt").program.file);
 }
 
 }  // namespace

@@ -310,6 +310,9 @@ TEST_F(TweakRunWine, NamesFromTheServerNeverStartACommandOrChangeTheArguments) {
          "a" + injection + ".txt", {}, ""},
         {"cmd.exe /c with a batch file and the path quoted once", cmd,
          "/c \"" + m_batch + "\" \"%LOCAL_FILE_PATH%\"", "/pub/a.txt", "C:\\in\\a" + injection + ".txt", {}, ""},
+        // Named without ".exe", cmd.exe is still judged as cmd.exe, and started by its full name.
+        {"cmd without its extension, the path quoted once", cmd.substr(0, cmd.size() - 4),
+         "/c \"%LOCAL_FILE_PATH%\"", "/pub/a.txt", "a" + injection + ".txt", {}, ""},
         {"cmd.exe /c with the whole command quoted", cmd, "/c \"\"" + m_batch + "\" \"%LOCAL_FILE_PATH%\"\"",
          "/pub/a.txt", "C:\\in\\Q&A (1).txt", {}, "1=\"C:\\in\\Q&A (1).txt\" 2=\r\n"},
         // PowerShell code: a single quote of any kind ends the string that holds the path.
@@ -319,6 +322,10 @@ TEST_F(TweakRunWine, NamesFromTheServerNeverStartACommandOrChangeTheArguments) {
         {"a low single quote in PowerShell code", powershell, psCode, "/pub/a.txt", "C:\\in\\a\x82.txt", {}, ""},
         {"a harmless name in PowerShell code", powershell, psCode, "/pub/a.txt", "C:\\in\\Q (1) & more.txt",
          {"-Command", "Get-FileHash 'C:\\in\\Q (1) & more.txt'"}, ""},
+        {"an apostrophe in the code of PowerShell named without its extension",
+         powershell.substr(0, powershell.size() - 4), psCode, "/pub/a.txt", "C:\\in\\a';" + other + ";'.txt", {}, ""},
+        {"a harmless name for PowerShell named without its extension", powershell.substr(0, powershell.size() - 4),
+         psCode, "/pub/a.txt", "C:\\in\\a (1).txt", {"-Command", "Get-FileHash 'C:\\in\\a (1).txt'"}, ""},
         {"an apostrophe after -File", powershell, "-File C:\\s.ps1 \"%LOCAL_FILE_PATH%\"", "/pub/a.txt",
          "C:\\in\\a';x;'.txt", {"-File", "C:\\s.ps1", "C:\\in\\a';x;'.txt"}, ""},
     };
