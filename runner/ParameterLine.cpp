@@ -149,6 +149,13 @@ ParameterLine BuildParameterLine(const std::string& exe, const std::string& para
             line.refusal = JudgeForInterpreter(line.text, inserted, CodeSwitchesOf(exe));
             break;
     }
+    const bool readByCmd = kind == ProgramKind::Batch || kind == ProgramKind::Cmd;
+    const char* const breaksQuotes = "\"\r\n";
+    if (line.IsSafe() && readByCmd &&
+        (local.find_first_of(breaksQuotes) != std::string::npos ||
+         remote.find_first_of(breaksQuotes) != std::string::npos)) {
+        line.refusal = PathRefusal::BatchVariable;
+    }
     return line;
 }
 
@@ -169,7 +176,7 @@ const char* DescribeRefusal(PathRefusal refusal) {
         case PathRefusal::Delimiter:
             return "an unquoted path holds one of , ; = and the program is a batch file";
         case PathRefusal::CmdSwitch:
-            return "a path stands among cmd.exe's switches, before /c or /k";
+            return "a path stands among cmd.exe's switches, before /c, /k or /r";
         case PathRefusal::ScriptParameter:
             return "a path stands among PowerShell's parameters, before its code or script";
         case PathRefusal::EncodedCommand:
@@ -183,6 +190,9 @@ const char* DescribeRefusal(PathRefusal refusal) {
                    "and \\ / . _ : -";
         case PathRefusal::InterpreterCode:
             return "a path stands inside code that the interpreter runs (-c, -e)";
+        case PathRefusal::BatchVariable:
+            return "a path holds a double quote or a line break, and cmd.exe would expand it from "
+                   "the TREVANEL_ variables before it parses the batch file's lines";
     }
     return "unknown";
 }
