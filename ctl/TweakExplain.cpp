@@ -21,6 +21,9 @@ std::string DescribeSkip(const CTweakInfo& tweak, const TweakDecision& decision)
     case TweakVerdict::WildcardPath:
         return "the local path holds ? or *: it names no file (a character lost in the conversion "
                "to the ANSI code page) and would act as a wildcard";
+    case TweakVerdict::DevicePath:
+        return "the local path's file name names a device (CON, PRN, AUX, NUL, COM1-9, LPT1-9, "
+               "CONIN$, CONOUT$), not a file";
     case TweakVerdict::ProgramNotFound:
         return "the program is named without a folder, and neither the system folders, the PATH nor "
                "the registered application paths hold it (the current directory is never searched; "

@@ -1,4 +1,4 @@
-// How cmd.exe reads the command after /c or /k, judged for what the paths brought into it.
+// How cmd.exe reads the command after /c, /k or /r, judged for what the paths brought into it.
 #include <cctype>
 
 #include "runner/LineJudges.h"
@@ -12,10 +12,12 @@ struct Reading {
 
 char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
 
-// The first "/c" or "/k" in any letter case: cmd.exe takes what follows as its command.
+// The first "/c", "/k" or "/r" (Windows' cmd.exe takes /r as /c) in any letter case: cmd.exe
+// takes what follows as its command.
 size_t FindCommandSwitch(const std::string& line) {
     for (size_t i = 0; i + 1 < line.size(); ++i) {
-        if (line[i] == '/' && (Lower(line[i + 1]) == 'c' || Lower(line[i + 1]) == 'k')) return i;
+        const char letter = Lower(line[i + 1]);
+        if (line[i] == '/' && (letter == 'c' || letter == 'k' || letter == 'r')) return i;
     }
     return std::string::npos;
 }

@@ -30,7 +30,7 @@ std::vector<MarkedArgument> SplitArguments(const std::string& line, const std::v
 PathRefusal JudgeForProgram(const std::string& line, const std::vector<Span>& spans);
 // A batch file: cmd.exe's expansions and, outside quotes, its operators and delimiters.
 PathRefusal JudgeForBatch(const std::string& line, const std::vector<bool>& inserted);
-// cmd.exe: the command after /c or /k as cmd.exe reads it once it has taken its outer quotes.
+// cmd.exe: the command after /c, /k or /r as cmd.exe reads it once it has taken its outer quotes.
 PathRefusal JudgeForCmd(const std::string& line, const std::vector<bool>& inserted);
 // powershell.exe (pwsh false) and pwsh.exe: the parameters, and the code by PowerShell's quoting.
 PathRefusal JudgeForPowerShell(const std::string& line, const std::vector<bool>& inserted, bool pwsh);

@@ -162,7 +162,17 @@ ParameterLine BuildParameterLine(const std::string& exe, const std::string& para
             return line;
         }
     }
-    line.refusal = JudgeAs(ClassifyProgram(exe), exe, line.text, spans, inserted);
+    const ProgramKind kind = ClassifyProgram(exe);
+    line.refusal = JudgeAs(kind, exe, line.text, spans, inserted);
+    // cmd.exe expands the TREVANEL_ variables into a batch file's lines before it parses them:
+    // a path that could close the batch file's own quotes is refused whatever the line says.
+    const bool readByCmd = kind == ProgramKind::Batch || kind == ProgramKind::Cmd || kind == ProgramKind::Unseen;
+    const char* const breaksQuotes = "\"\r\n";
+    if (line.IsSafe() && readByCmd &&
+        (local.find_first_of(breaksQuotes) != std::string::npos ||
+         remote.find_first_of(breaksQuotes) != std::string::npos)) {
+        line.refusal = PathRefusal::BatchVariable;
+    }
     return line;
 }
 
@@ -183,7 +193,7 @@ const char* DescribeRefusal(PathRefusal refusal) {
         case PathRefusal::Delimiter:
             return "an unquoted path holds one of , ; = and the program is a batch file";
         case PathRefusal::CmdSwitch:
-            return "a path stands among cmd.exe's switches, before /c or /k";
+            return "a path stands among cmd.exe's switches, before /c, /k or /r";
         case PathRefusal::ScriptParameter:
             return "a path stands among PowerShell's parameters, before its code or script";
         case PathRefusal::EncodedCommand:
@@ -197,6 +207,9 @@ const char* DescribeRefusal(PathRefusal refusal) {
                    "and \\ / . _ : -";
         case PathRefusal::InterpreterCode:
             return "a path stands inside code that the interpreter runs (-c, -e)";
+        case PathRefusal::BatchVariable:
+            return "a path holds a double quote or a line break, and cmd.exe would expand it from "
+                   "the TREVANEL_ variables before it parses the batch file's lines";
     }
     return "unknown";
 }

@@ -27,7 +27,7 @@ enum class PathRefusal {
     ShellOperator,
     // Batch files only, outside quotes: cmd.exe splits arguments at , ; = as at blanks.
     Delimiter,
-    // cmd.exe: a path stands before /c or /k, among cmd.exe's own switches.
+    // cmd.exe: a path stands before /c, /k or /r, among cmd.exe's own switches.
     CmdSwitch,
     // PowerShell: a path stands among the parameters before the code or the script.
     ScriptParameter,
@@ -43,6 +43,12 @@ enum class PathRefusal {
     ScriptUnquoted,
     // python -c, node -e, perl -e, bash -c and the like: a path stands inside the code.
     InterpreterCode,
+    // Batch files and cmd.exe, whatever the line: a path holds a double quote, CR or LF. Such a
+    // target reads the paths through %TREVANEL_..._FILE_PATH% too, which cmd.exe expands before
+    // it parses the line, so the value would close the quotes written around the variable or end
+    // the line. Inside quotes nothing else of an expanded value counts: a % in it is not
+    // expanded again, ^ is literal, and delayed expansion comes after the line is parsed.
+    BatchVariable,
 };
 
 struct ParameterLine {
@@ -55,7 +61,8 @@ struct ParameterLine {
 // in the result by remotePath (so a local path holding the remote placeholder gets it replaced).
 // Case-sensitive, left to right, no overlaps; null paths count as empty. Then judges what the
 // paths brought in by the rules of the program kind that exe names: a line that is not safe
-// keeps its text, so that it can be shown, but must not be started.
+// keeps its text, so that it can be shown, but must not be started. For a target that cmd.exe
+// reads, both paths are judged as variables too (BatchVariable), with or without placeholders.
 ParameterLine BuildParameterLine(const std::string& exe, const std::string& parameters,
                                  const char* localPath, const char* remotePath);
 

@@ -104,6 +104,7 @@ bool RunRecord::IsProblem() const {
         case RunOutcome::Skipped:
             return detail == VerdictName(TweakVerdict::UnsafePath) ||
                    detail == VerdictName(TweakVerdict::WildcardPath) ||
+                   detail == VerdictName(TweakVerdict::DevicePath) ||
                    detail == VerdictName(TweakVerdict::ProgramNotFound);
     }
     return false;

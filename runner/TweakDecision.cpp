@@ -1,6 +1,8 @@
 // Deciding, for one tweak and one transfer, whether it starts and with which line.
 #include "runner/TweakDecision.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
 
 #include "config/TweakInfo.h"
@@ -12,6 +14,7 @@ const char* VerdictName(TweakVerdict verdict) {
         case TweakVerdict::Type: return "type";
         case TweakVerdict::Filter: return "filter";
         case TweakVerdict::WildcardPath: return "wildcard-path";
+        case TweakVerdict::DevicePath: return "device-path";
         case TweakVerdict::ProgramNotFound: return "program-not-found";
         case TweakVerdict::UnsafePath: return "unsafe-path";
     }
@@ -28,6 +31,27 @@ bool IsWildcardPath(const char* path) {
     const std::string text = path ? path : "";
     const bool prefixed = text.compare(0, 4, "\\\\?\\") == 0 || text.compare(0, 4, "\\\\.\\") == 0;
     return text.find_first_of("?*", prefixed ? 4 : 0) != std::string::npos;
+}
+
+bool IsDevicePath(const char* path) {
+    std::string name = path ? path : "";
+    const size_t slash = name.find_last_of("\\/");
+    if (slash != std::string::npos) {
+        name.erase(0, slash + 1);
+    } else if (name.size() >= 2 && name[1] == ':') {
+        name.erase(0, 2);  // "C:NUL" names the device too
+    }
+    // Windows reads the name only up to the first dot or colon, without the blanks before them.
+    name.erase(std::min(name.find_first_of(".:"), name.size()));
+    name.erase(name.find_last_not_of(' ') + 1);
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
+        if (name == device) return true;
+    }
+    // COM and LPT with one digit 1 to 9, or a superscript 1, 2 or 3 (0xB9, 0xB2, 0xB3).
+    if (name.size() != 4 || (name.compare(0, 3, "COM") != 0 && name.compare(0, 3, "LPT") != 0)) return false;
+    const unsigned char digit = static_cast<unsigned char>(name[3]);
+    return (digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
 }
 
 TweakVerdict ExamineTransfer(const CTweakInfo& tweak, int type, const char* localPath) {
@@ -56,6 +80,8 @@ TweakDecision Decide(const CTweakInfo& tweak, int type, const char* localPath, c
     if (!applies) return decision;
     if (IsWildcardPath(localPath)) {
         decision.verdict = TweakVerdict::WildcardPath;
+    } else if (IsDevicePath(localPath)) {
+        decision.verdict = TweakVerdict::DevicePath;
     } else if (!decision.program.found) {
         decision.verdict = TweakVerdict::ProgramNotFound;
     } else if (!decision.line.IsSafe()) {

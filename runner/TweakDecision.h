@@ -20,6 +20,10 @@ enum class TweakVerdict {
     // for other files of the folder. Refused whatever the program and the parameter line, since
     // every tweak gets the local path in its environment.
     WildcardPath,
+    // The tweak applies, but the local path's last part names a DOS device (CON, NUL.txt, COM1,
+    // CONIN$ ...): Windows opens the device, not a file, and a tweak reading it could wait for
+    // ever on a console or a port. Refused whatever the program, as WildcardPath.
+    DevicePath,
     // The tweak applies, but its program is named without a folder and no folder that is
     // searched for it holds it (the current directory is never searched).
     ProgramNotFound,
@@ -27,7 +31,8 @@ enum class TweakVerdict {
     UnsafePath,
 };
 
-// "applies", "disabled", "type", "filter", "wildcard-path", "program-not-found" or "unsafe-path".
+// "applies", "disabled", "type", "filter", "wildcard-path", "device-path", "program-not-found" or
+// "unsafe-path".
 const char* VerdictName(TweakVerdict verdict);
 
 struct TweakDecision {
@@ -52,12 +57,18 @@ std::string FilterNameOf(const char* path);
 // device prefixes, which are no wildcards). A null path counts as empty.
 bool IsWildcardPath(const char* path);
 
+// Whether the last part of a local path (after the last \ or /) names a DOS device as Windows
+// reads it: CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9 (also with the superscript digits
+// of code page 1252), CONIN$ or CONOUT$, in any letter case, also followed by an extension, a
+// colon or trailing dots and blanks ("nul.txt", "COM1:", "con . "). A null path counts as empty.
+bool IsDevicePath(const char* path);
+
 // Enabled, type, filters, in that order: Applies, Disabled, Type or Filter. AppliesTo is this
 // check answered yes or no.
 TweakVerdict ExamineTransfer(const CTweakInfo& tweak, int type, const char* localPath);
 
 // The checks in the order the runner makes them: enabled, type, filters, the local path's
-// wildcards, the program's place, then the path guard.
+// wildcards and devices, the program's place, then the path guard.
 TweakDecision DecideTweak(const CTweakInfo& tweak, int type, const char* localPath,
                           const char* remotePath);
 

@@ -13,5 +13,6 @@ std::vector<EnvironmentVariable> TweakEnvironment(int type, const char* localPat
     return {{kTweakVariableNames[0], localPath ? localPath : ""},
             {kTweakVariableNames[1], remotePath ? remotePath : ""},
             {kTweakVariableNames[2], name ? name : std::to_string(type)},
-            {kTweakVariableNames[3], profile}};
+            {kTweakVariableNames[3], profile},
+            {"NoDefaultCurrentDirectoryInExePath", "1"}};
 }

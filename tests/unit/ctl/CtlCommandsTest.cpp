@@ -44,7 +44,8 @@ TEST_F(CtlTest, ExplainTsvSaysWhatStartsAndWhyNotWithTheGlobalFallback) {
                             "  TREVANEL_LOCAL_FILE_PATH=C:\\in\\?.zip\n"
                             "  TREVANEL_REMOTE_FILE_PATH=/pub/\xe6\x97\xa5.zip\n"
                             "  TREVANEL_TRANSFER=download\n"
-                            "  TREVANEL_PROFILE=Work\\Sub\n"), std::string::npos) << lost.out;
+                            "  TREVANEL_PROFILE=Work\\Sub\n"
+                            "  NoDefaultCurrentDirectoryInExePath=1\n"), std::string::npos) << lost.out;
     EXPECT_NE(lost.out.find("Tweak 00 \"Sum\": SKIP (wildcard-path)\n  the local path holds ? or *"),
               std::string::npos) << lost.out;
 }

@@ -115,6 +115,14 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {cmd, "/c C:\\x.bat \"%LOCAL_FILE_PATH%\"", "C:\\in\\Q&A (1).txt", "/r", R::None},
         {cmd, "\"%LOCAL_FILE_PATH%\" /c echo", "C:\\in\\a.txt", "/r", R::CmdSwitch},
         {cmd, "/q %LOCAL_FILE_PATH%", "C:\\in\\x /c calc", "/r", R::CmdSwitch},
+        {cmd, "/r \"%LOCAL_FILE_PATH%\"", "a&C:\\t\\pwn.exe INJECTED&rem .txt", "/r", R::ShellOperator},
+        // Whatever the line, cmd.exe expands the TREVANEL_ variables before it parses: a quote or
+        // a line break would leave the quotes around them. Programs read them as plain strings.
+        {batch, "\"%TREVANEL_REMOTE_FILE_PATH%\"", "C:\\a", "/pub/x\" & calc & rem \"", R::BatchVariable},
+        {"C:\\Tools\\run", "", "C:\\a", "/pub/a\nb", R::BatchVariable},
+        {cmd, "/c \"\"C:\\x.bat\" \"%LOCAL_FILE_PATH%\"\"", "C:\\in\\a.txt", "/pub/a\rb", R::BatchVariable},
+        {batch, quoted, "C:\\in\\a.txt", "/pub/it's 100% ^!&.txt", R::None},
+        {program, "", "C:\\a", "/pub/x\" & calc & rem \"", R::None},
         // PowerShell: the code after -Command (or the first argument that is no parameter, for
         // powershell.exe) by PowerShell's quoting; after -File and the script, strings.
         {ps, "-Command \"Get-FileHash '%LOCAL_FILE_PATH%'\"", "C:\\in\\Q (1) & more.txt", "/r", R::None},
@@ -201,6 +209,15 @@ TEST(PathGuard, LocalPathWithWildcardsStartsNoTweakOfAnyKind) {
         {"C:\\Tools\\record.exe", "\"%LOCAL_FILE_PATH%\"", "", "\\\\.\\C:\\in\\a.txt", "/pub/a.txt", V::Applies},
         {"C:\\Tools\\record.exe", "\"%REMOTE_FILE_PATH%\"", "", "C:\\in\\a.txt", "/pub/what?*.txt", V::Applies},
         {"C:\\Tools\\record.bat", "\"%REMOTE_FILE_PATH%\"", "", "C:\\in\\a.txt", "/pub/what?*.txt", V::Applies},
+        // A device is no file either; names that only begin like one are ordinary.
+        {"C:\\Tools\\record.bat", "\"%LOCAL_FILE_PATH%\"", "", "C:\\in\\nul.txt", "/pub/nul.txt", V::DevicePath},
+        {"C:\\Tools\\record.exe", "", "", "C:\\in\\Com1 .tar.gz", "/pub/a", V::DevicePath},
+        {"C:\\Tools\\record.exe", "", "", "C:\\in/conin$", "/pub/a", V::DevicePath},
+        {"C:\\Tools\\record.exe", "", "", "C:\\in\\LPT\xb9.txt", "/pub/a", V::DevicePath},
+        {"C:\\Tools\\record.exe", "", "", "C:aux. ", "/pub/a", V::DevicePath},
+        {"C:\\Tools\\record.exe", "", "", "C:\\in\\CONFIG.txt", "/pub/a", V::Applies},
+        {"C:\\Tools\\record.exe", "", "", "C:\\in\\com10.txt", "/pub/a", V::Applies},
+        {"C:\\Tools\\record.exe", "", "", "C:\\NUL\\a.txt", "/pub/a", V::Applies},
     };
     for (const Row& row : rows) {
         CTweakInfo tweak;

@@ -75,6 +75,8 @@ TEST_F(RunRecordTest, EachExaminedTweakLeavesOneLineWithItsOutcome) {
     lostName.outcome = RunOutcome::Skipped;
     lostName.detail = VerdictName(TweakVerdict::WildcardPath);
     EXPECT_TRUE(lostName.IsProblem());
+    lostName.detail = VerdictName(TweakVerdict::DevicePath);
+    EXPECT_TRUE(lostName.IsProblem());
 }
 
 TEST_F(RunRecordTest, ALongRecordIsCutToItsShareAndPartialLinesAreNotRecords) {

@@ -167,7 +167,7 @@ TEST_F(RunTweaksTest, EveryStartedTweakGetsTheTransferInItsEnvironment) {
         EXPECT_EQ((std::vector<std::string>{"TREVANEL_LOCAL_FILE_PATH=C:\\in\\100% a&b!^.txt",
                                             "TREVANEL_REMOTE_FILE_PATH=/pub/a?b.txt",
                                             std::string("TREVANEL_TRANSFER=") + row.transfer,
-                                            "TREVANEL_PROFILE=Work"}),
+                                            "TREVANEL_PROFILE=Work", "NoDefaultCurrentDirectoryInExePath=1"}),
                   environment);
     }
     CTweakConfig global(nullptr);
@@ -175,7 +175,7 @@ TEST_F(RunTweaksTest, EveryStartedTweakGetsTheTransferInItsEnvironment) {
     global.RunTweaks(0, nullptr, nullptr);
     const auto calls = m_launcher.ExecuteExCalls();
     ASSERT_EQ(1u, calls.size());
-    ASSERT_EQ(4u, calls[0].environment.size());
+    ASSERT_EQ(5u, calls[0].environment.size());
     for (size_t i : {0u, 1u, 3u}) EXPECT_EQ("", calls[0].environment[i].value) << calls[0].environment[i].name;
 }
 

@@ -455,14 +455,14 @@ TEST_F(CtlWine, RunStartsLikeTheAddonAndReportsExitCodesAndTheSystemsReason) {
     EXPECT_EQ("--sleep-ms=300 \"C:\\out\\a b.txt\"", started[0].second);
     EXPECT_EQ("/up/a", started[1].second);
     std::vector<std::string> lines = Lines(r.output);
-    ASSERT_EQ(12u, lines.size()) << r.output;
+    ASSERT_EQ(13u, lines.size()) << r.output;
     // What every started tweak finds in its environment comes first.
     EXPECT_EQ((std::vector<std::string>{"The environment of every started tweak:",
                                         "  TREVANEL_LOCAL_FILE_PATH=C:\\out\\a b.txt",
                                         "  TREVANEL_REMOTE_FILE_PATH=/up/a", "  TREVANEL_TRANSFER=upload",
-                                        "  TREVANEL_PROFILE=Try"}),
-              std::vector<std::string>(lines.begin(), lines.begin() + 5));
-    lines.erase(lines.begin(), lines.begin() + 5);
+                                        "  TREVANEL_PROFILE=Try", "  NoDefaultCurrentDirectoryInExePath=1"}),
+              std::vector<std::string>(lines.begin(), lines.begin() + 6));
+    lines.erase(lines.begin(), lines.begin() + 6);
     // The recorder ran at least as long as it slept; the missing program has the system's text.
     double seconds = 0;
     ASSERT_EQ(1, std::sscanf(lines[1].c_str(), "  ended with exit code 0 after %lf s", &seconds)) << lines[1];
