@@ -14,5 +14,9 @@ bool Utf16ToAnsiText(const std::u16string& text, std::string* result, char16_t* 
 
 std::string AnsiTextToUtf8(const std::string& text);
 
+// True when text is whole characters of the code page: on a double-byte code page no lead byte
+// lacks its trail byte (one at the end would take the next byte of a longer text with it).
+bool IsWholeAnsiText(const std::string& text);
+
 // A character that the code page lacks, and a byte that is not UTF-8, become "?".
 std::string Utf8ToAnsiText(const std::string& utf8);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/AnsiText.h"
 #include "runner/LineJudges.h"
 #include "runner/ProgramKind.h"
 
@@ -150,7 +151,10 @@ ParameterLine BuildParameterLine(const std::string& exe, const std::string& para
     ParameterLine line{parameters, PathRefusal::None};
     std::vector<Span> spans;
     ReplaceAll(line.text, spans, "%LOCAL_FILE_PATH%", local);
+    const size_t localSpans = spans.size();
     ReplaceAll(line.text, spans, "%REMOTE_FILE_PATH%", remote);
+    const bool localInserted = localSpans > 0;
+    const bool remoteInserted = spans.size() > localSpans;
 
     std::vector<bool> inserted(line.text.size(), false);
     for (const Span& span : spans) {
@@ -161,6 +165,11 @@ ParameterLine BuildParameterLine(const std::string& exe, const std::string& para
             line.refusal = PathRefusal::Quote;
             return line;
         }
+    }
+    // The shell converts the whole line at once: judged byte by byte, it must convert as bytes.
+    if ((localInserted && !IsWholeAnsiText(local)) || (remoteInserted && !IsWholeAnsiText(remote))) {
+        line.refusal = PathRefusal::PartialCharacter;
+        return line;
     }
     const ProgramKind kind = ClassifyProgram(exe);
     line.refusal = JudgeAs(kind, exe, line.text, spans, inserted);
@@ -210,6 +219,9 @@ const char* DescribeRefusal(PathRefusal refusal) {
         case PathRefusal::BatchVariable:
             return "a path holds a double quote or a line break, and cmd.exe would expand it from "
                    "the TREVANEL_ variables before it parses the batch file's lines";
+        case PathRefusal::PartialCharacter:
+            return "a path ends in half a character of the system's code page, which would take the "
+                   "next character of the parameter line with it";
     }
     return "unknown";
 }

@@ -49,6 +49,9 @@ enum class PathRefusal {
     // the line. Inside quotes nothing else of an expanded value counts: a % in it is not
     // expanded again, ^ is literal, and delayed expansion comes after the line is parsed.
     BatchVariable,
+    // A path that the line holds is no whole text of the system's code page: on a double-byte
+    // code page a lead byte at its end would take the user's closing quote with it.
+    PartialCharacter,
 };
 
 struct ParameterLine {

@@ -11,4 +11,7 @@ bool Utf16ToAnsiText(const std::u16string& text, std::string* result, char16_t* 
 
 std::string AnsiTextToUtf8(const std::string& text) { return Cp1252ToUtf8(text); }
 
+// Code page 1252 has one byte for every character.
+bool IsWholeAnsiText(const std::string&) { return true; }
+
 std::string Utf8ToAnsiText(const std::string& utf8) { return Utf8ToCp1252(utf8); }

@@ -34,6 +34,11 @@ std::string Narrow(UINT codePage, const std::wstring& wide, bool* lost) {
 
 }  // namespace
 
+bool IsWholeAnsiText(const std::string& text) {
+    return text.empty() || MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
+                                               nullptr, 0) > 0;
+}
+
 std::u16string AnsiTextToUtf16(const std::string& text) {
     const std::wstring wide = Wide(CP_ACP, text);
     return std::u16string(wide.begin(), wide.end());
