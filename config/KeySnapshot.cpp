@@ -3,6 +3,7 @@
 
 #include "config/OpenKeys.h"
 #include "config/RegistryEnum.h"
+#include "platform/RegistryNames.h"
 #include "platform/Platform.h"
 #include "platform/Registry.h"
 
@@ -64,6 +65,13 @@ bool Write(IRegistry& registry, HKEY key, const KeySnapshot& snapshot) {
 }
 
 }  // namespace
+
+const KeySnapshot* StagedSubkey(const KeySnapshot& key, const std::string& name) {
+    for (const auto& [subkeyName, subkey] : key.subkeys) {
+        if (IsSameRegistryName(subkeyName, name)) return &subkey;
+    }
+    return nullptr;
+}
 
 bool TakeKeySnapshotOf(IRegistry& registry, HKEY key, KeySnapshot* snapshot) {
     *snapshot = KeySnapshot();

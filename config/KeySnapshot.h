@@ -36,6 +36,9 @@ bool WriteKeySnapshotTo(IRegistry& registry, HKEY key, const KeySnapshot& snapsh
 // Stores one value with exactly its bytes. False when the registry refused it.
 bool WriteKeySnapshotValue(IRegistry& registry, HKEY key, const KeySnapshot::Value& value);
 
+// The subkey of that name, letter case aside, or null.
+const KeySnapshot* StagedSubkey(const KeySnapshot& key, const std::string& name);
+
 // The snapshot as bytes, and back: names, types and data of every value and subkey, each length
 // first (four bytes, low byte first). False for bytes that are no whole snapshot.
 std::vector<uint8_t> KeySnapshotBytes(const KeySnapshot& snapshot);

@@ -5,6 +5,9 @@
 
 #include "config/RegistryValues.h"
 
+#include "config/KeySnapshot.h"
+#include "platform/RegistryNames.h"
+
 #include "platform/Platform.h"
 #include "platform/Registry.h"
 
@@ -48,6 +51,8 @@ KeyValueReader::KeyValueReader(HKEY root, const char* subKey)
     if (m_registry.OpenKey(root, subKey, &m_key) != ERROR_SUCCESS) m_key = nullptr;
 }
 
+KeyValueReader::KeyValueReader(const KeySnapshot* key) : m_registry(GetRegistry()), m_key(nullptr), m_staged(key) {}
+
 KeyValueReader::~KeyValueReader() {
     if (m_key != nullptr) m_registry.CloseKey(m_key);
 }
@@ -60,7 +65,41 @@ std::string KeyValueReader::ExpandableString(const char* valueName, const std::s
     return Text(valueName, def, true);
 }
 
+namespace {
+
+// The rules by which stored bytes are a value of ours.
+std::string TextOf(uint32_t type, const char* data, size_t size, const std::string& def, bool expandable) {
+    // A value of another type is no text of ours, whatever its bytes would spell.
+    if (type != REG_SZ && !(expandable && type == REG_EXPAND_SZ)) return def;
+    // Data without a terminating zero ends where the data ends.
+    return std::string(data, std::find(data, data + size, '\0'));
+}
+
+int32_t NumberOf(uint32_t type, const uint8_t* data, size_t size, int32_t def) {
+    // Fewer or more than 4 bytes are no number, and neither are 4 bytes of another type (the
+    // string "123" would read as 3,355,185).
+    if (size != 4 || type != REG_DWORD) return def;
+    return static_cast<int32_t>(uint32_t(data[0]) | uint32_t(data[1]) << 8 | uint32_t(data[2]) << 16 |
+                                uint32_t(data[3]) << 24);
+}
+
+const KeySnapshot::Value* StagedValue(const KeySnapshot* key, const char* valueName) {
+    if (key == nullptr) return nullptr;
+    for (const KeySnapshot::Value& value : key->values) {
+        if (IsSameRegistryName(value.name, valueName)) return &value;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 std::string KeyValueReader::Text(const char* valueName, const std::string& def, bool expandable) {
+    if (m_staged != nullptr) {
+        const KeySnapshot::Value* value = StagedValue(m_staged, valueName);
+        return value ? TextOf(value->type, reinterpret_cast<const char*>(value->data.data()), value->data.size(), def,
+                              expandable)
+                     : def;
+    }
     if (m_key == nullptr) return def;
     if (m_buffer.empty()) m_buffer.resize(256);
     // A value of any length reads whole: a buffer too small is made as large as the value says
@@ -74,26 +113,22 @@ std::string KeyValueReader::Text(const char* valueName, const std::string& def, 
             m_buffer.resize(got);
             continue;
         }
-        // A value of another type is no text of ours, whatever its bytes would spell.
-        if (error != ERROR_SUCCESS || (type != REG_SZ && !(expandable && type == REG_EXPAND_SZ))) return def;
-        // Data without a terminating zero ends where the data ends.
-        const char* data = m_buffer.data();
-        return std::string(data, std::find(data, data + std::min<size_t>(got, m_buffer.size()), '\0'));
+        if (error != ERROR_SUCCESS) return def;
+        return TextOf(type, m_buffer.data(), std::min<size_t>(got, m_buffer.size()), def, expandable);
     }
     return def;
 }
 
 int32_t KeyValueReader::Dword(const char* valueName, int32_t def) {
+    if (m_staged != nullptr) {
+        const KeySnapshot::Value* value = StagedValue(m_staged, valueName);
+        return value ? NumberOf(value->type, value->data.data(), value->data.size(), def) : def;
+    }
     if (m_key == nullptr) return def;
     uint8_t data[4];
     uint32_t size = sizeof data;
     uint32_t type = REG_NONE;
-    // More than 4 bytes do not fit; fewer than 4 are no number either, and neither are 4 bytes
-    // of another type (the string "123" would read as 3,355,185).
-    if (m_registry.QueryValue(m_key, valueName, &type, data, &size) != ERROR_SUCCESS || size != 4 ||
-        type != REG_DWORD) {
-        return def;
-    }
-    return static_cast<int32_t>(uint32_t(data[0]) | uint32_t(data[1]) << 8 |
-                                uint32_t(data[2]) << 16 | uint32_t(data[3]) << 24);
+    // More than 4 bytes do not fit.
+    if (m_registry.QueryValue(m_key, valueName, &type, data, &size) != ERROR_SUCCESS) return def;
+    return NumberOf(type, data, size, def);
 }

@@ -9,6 +9,7 @@
 #include "platform/WinTypes.h"
 
 class IRegistry;
+struct KeySnapshot;
 
 // REG_SZ with text and its terminating zero; a null text is stored as the empty one.
 void WriteRegString(HKEY root, const char* subKey, const char* valueName, const char* text);
@@ -30,6 +31,9 @@ int32_t ReadRegDword(HKEY root, const char* subKey, const char* valueName, int32
 class KeyValueReader {
 public:
     KeyValueReader(HKEY root, const char* subKey);
+    // The same rules on a key held in memory (what a pending write stages for it); null, or a
+    // key without the value, reads the default.
+    explicit KeyValueReader(const KeySnapshot* key);
     ~KeyValueReader();
     KeyValueReader(const KeyValueReader&) = delete;
     KeyValueReader& operator=(const KeyValueReader&) = delete;
@@ -44,6 +48,7 @@ private:
 
     IRegistry& m_registry;
     HKEY m_key;
+    const KeySnapshot* m_staged = nullptr;
     // Kept from value to value: most texts fit the first size, so each is read in one call.
     std::vector<char> m_buffer;
 };

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "config/AppBase.h"
+#include "config/KeyPath.h"
 #include "config/OpenKeys.h"
 #include "config/RegistryEnum.h"
 #include "config/RegistryTree.h"
@@ -221,7 +222,8 @@ Applied Apply(IRegistry& registry, const std::vector<SetChange>& changes) {
 // True when no write is left pending afterwards. A committed write is only ever completed, never
 // dropped: the process that left it may have applied part of it, so a refusal now (a key that
 // cannot be opened this once, a reader without the rights) keeps it for the next one.
-bool CompletePendingWrite(IRegistry& registry) {
+// *left receives a committed write that stays pending, read whole.
+bool CompletePendingWrite(IRegistry& registry, std::vector<SetChange>* left) {
     std::vector<SetChange> changes;
     bool committed = false, read = false;
     {
@@ -232,7 +234,10 @@ bool CompletePendingWrite(IRegistry& registry) {
         committed = IsCommitted(registry, journal.Get());
         read = committed && ReadJournal(registry, journal.Get(), &changes);
     }
-    if (committed && (!read || Apply(registry, changes) != Applied::kAll)) return false;
+    if (committed && (!read || Apply(registry, changes) != Applied::kAll)) {
+        if (read) left->swap(changes);
+        return false;
+    }
     // An uncommitted write never happened.
     return RemoveJournal(registry);
 }
@@ -245,12 +250,20 @@ ConfigurationTurn::ConfigurationTurn()
     // Completing may run out of memory; the turn must not stay taken when it does.
     try {
         RefusalWatch watch(m_registry);
-        m_bSettled = CompletePendingWrite(watch);
+        m_bSettled = CompletePendingWrite(watch, &m_pending);
         m_bDenied = !m_bSettled && watch.Refusal() == ERROR_ACCESS_DENIED;
     } catch (...) {
         m_registry.EndTurn();
         throw;
     }
+}
+
+const KeySnapshot* ConfigurationTurn::StagedParts(const std::string& keyPath) const {
+    const KeySnapshot* staged = nullptr;
+    for (const SetChange& change : m_pending) {
+        if (IsSameKeyPath(change.keyPath, keyPath)) staged = &change.parts;
+    }
+    return staged;
 }
 
 ConfigurationTurn::~ConfigurationTurn() {

@@ -57,10 +57,16 @@ public:
     // True when a write is left pending because the registry refused to complete it for want of
     // rights (a standard user finding what an elevated writer left).
     bool Denied() const { return m_bDenied; }
+    // When a committed write is left pending (not Settled), which may be applied in part: what it
+    // makes the set at keyPath hold of its own (a removed set's parts do not exist), so that a
+    // reader finds the set as written; null for a set the write does not change (the registry
+    // holds it as it was), and always when nothing is pending. Valid for the turn's life.
+    const KeySnapshot* StagedParts(const std::string& keyPath) const;
 
 private:
     IRegistry& m_registry;
     bool m_bHeld;
     bool m_bSettled;
     bool m_bDenied = false;
+    std::vector<SetChange> m_pending;
 };

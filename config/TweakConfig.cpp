@@ -5,6 +5,8 @@
 #include <memory>
 
 #include "config/AppBase.h"
+#include "config/KeySnapshot.h"
+#include "config/RegistryValues.h"
 #include "config/SetWrite.h"
 #include "config/TweakInfo.h"
 #include "config/TweakSetSource.h"
@@ -46,12 +48,18 @@ void CTweakConfig::Load() {
     {
         // No write comes between the reads of one set.
         const ConfigurationTurn turn;
-        const TweakSetSource source = FindTweakSetSource(*this);
+        const TweakSetSource source = FindTweakSetSource(*this, &turn);
         const int32_t count = source.count > kMaxTweaks ? kMaxTweaks : source.count;
         if (count > 0) loaded.reserve(static_cast<size_t>(count));
         for (int32_t j = 0; j < count; ++j) {
             loaded.push_back(std::make_unique<CTweakInfo>());
-            loaded.back()->Load(source.keyPath + "\\" + TweakKeyName(static_cast<size_t>(j)));
+            const std::string name = TweakKeyName(static_cast<size_t>(j));
+            if (source.staged != nullptr) {
+                KeyValueReader reader(StagedSubkey(*source.staged, name));
+                LoadTweakValues(*loaded.back(), reader);
+            } else {
+                loaded.back()->Load(source.keyPath + "\\" + name);
+            }
         }
     }
     std::vector<CTweakInfo*> records;

@@ -26,7 +26,11 @@ void CTweakInfo::Load(const std::string& keyPath) {
     // One open of the record's key for all its values, each read by the rule of ReadRegString or
     // ReadRegDword; the key is closed again before Load returns.
     KeyValueReader reader(HKEY_USERS, keyPath.c_str());
-    for (StoredTweakValue value : StoredValuesOf(*this)) {
+    LoadTweakValues(*this, reader);
+}
+
+void LoadTweakValues(CTweakInfo& tweak, KeyValueReader& reader) {
+    for (StoredTweakValue value : StoredValuesOf(tweak)) {
         if (value.type == REG_SZ) {
             // A missing "Filter" adds no filter; a missing text keeps the field.
             const std::string def = std::strcmp(value.name, "Filter") == 0 ? std::string() : value.text;
@@ -34,7 +38,7 @@ void CTweakInfo::Load(const std::string& keyPath) {
         } else {
             value.number = static_cast<uint32_t>(reader.Dword(value.name, static_cast<int32_t>(value.number)));
         }
-        TakeStoredValue(*this, value);
+        TakeStoredValue(tweak, value);
     }
 }
 

@@ -14,6 +14,7 @@
 #define TWEAK_APPLY_MOVE_SERVER 0x20
 
 class CTweakInfo;
+class KeyValueReader;
 
 // One value of a tweak's key as Save writes it: REG_SZ with text, or REG_DWORD with number.
 struct StoredTweakValue {
@@ -29,6 +30,10 @@ std::vector<StoredTweakValue> StoredValuesOf(const CTweakInfo& tweak);
 // Puts one value of a tweak's key into tweak as Load reads it: its text or number replaces the
 // field, and a "Filter" text is parsed into filters added to the list. Other names change nothing.
 void TakeStoredValue(CTweakInfo& tweak, const StoredTweakValue& value);
+
+// Loads tweak's values from reader as Load reads them from the tweak's key: a value that is missing
+// or not of its type keeps the field (a missing "Filter" adds no filter).
+void LoadTweakValues(CTweakInfo& tweak, KeyValueReader& reader);
 
 // Whether tweak's filters, stored as GetFilterString gives them, load back as the same list. They
 // do for every list that ParseFilters gives and every list of entered filters; an empty item, an

@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <string>
 
+class ConfigurationTurn;
 class CTweakConfig;
+struct KeySnapshot;
 
 struct TweakSetSource {
     // The set key below HKEY_USERS whose tweaks Load reads.
@@ -14,7 +16,12 @@ struct TweakSetSource {
     bool own = false;
     // "Count" of that key as read (negative: none, so the set is empty).
     int32_t count = -1;
+    // Where a write that changes that set is left pending (see ConfigurationTurn::StagedParts),
+    // what the write makes it hold, from which its tweaks are read; else null.
+    const KeySnapshot* staged = nullptr;
 };
 
-// A profile whose "Count" is missing or negative falls back to the global configuration.
-TweakSetSource FindTweakSetSource(const CTweakConfig& set);
+// A profile whose "Count" is missing or negative falls back to the global configuration. Sets that
+// a pending write changes are read as it writes them. turn: the caller's, or null to take one for
+// the call.
+TweakSetSource FindTweakSetSource(const CTweakConfig& set, const ConfigurationTurn* turn = nullptr);

@@ -125,6 +125,18 @@ TEST_F(InterruptedWrite, EveryStopLeavesTheOldOrTheNewSetsWhole) {
             m_reg.StopAtMutatingCall(k);
             op.run();
             const MemoryRegistry::Key stopped = Stored();
+            // A standard user's host cannot complete it, and reads every set old or new all the same.
+            m_reg.StopAtMutatingCall(std::nullopt);
+            m_reg.SetFailure([](const MemoryRegistry::Call& call) -> long {
+                using Op = MemoryRegistry::Op;
+                const bool change = call.op == Op::CreateKey || call.op == Op::SetValue || call.op == Op::DeleteKey ||
+                                    call.op == Op::DeleteValue;
+                return change ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
+            });
+            const std::map<std::string, std::string> unsettled = Observed();
+            m_reg.SetFailure(nullptr);
+            EXPECT_TRUE(unsettled == oldSeen || unsettled == newSeen)
+                << op.what << ", stopped at write " << k << ", read without the rights to complete it";
             // The next reader's completion, ended at each of its writes in turn, then one that ends.
             m_reg.StopAtMutatingCall(std::nullopt);
             { const ConfigurationTurn reader; }
