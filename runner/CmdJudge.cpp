@@ -14,8 +14,9 @@ char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned 
 
 // The first "/c", "/k" or "/r" (Windows' cmd.exe takes /r as /c) in any letter case: cmd.exe
 // takes what follows as its command.
-size_t FindCommandSwitch(const std::string& line) {
+size_t FindCommandSwitch(const std::string& line, const std::vector<bool>& inserted, bool ownSwitchesOnly) {
     for (size_t i = 0; i + 1 < line.size(); ++i) {
+        if (ownSwitchesOnly && (inserted[i] || inserted[i + 1])) continue;
         const char letter = Lower(line[i + 1]);
         if (line[i] == '/' && (letter == 'c' || letter == 'k' || letter == 'r')) return i;
     }
@@ -42,8 +43,8 @@ void Erase(Reading& reading, size_t at) {
 
 }  // namespace
 
-PathRefusal JudgeForCmd(const std::string& line, const std::vector<bool>& inserted) {
-    const size_t at = FindCommandSwitch(line);
+PathRefusal JudgeForCmd(const std::string& line, const std::vector<bool>& inserted, bool ownSwitchesOnly) {
+    const size_t at = FindCommandSwitch(line, inserted, ownSwitchesOnly);
     // Without a command cmd.exe runs nothing from the line; its batch rules judge it as before.
     if (at == std::string::npos) return JudgeForBatch(line, inserted);
     for (size_t i = 0; i < at + 2; ++i) {

@@ -37,6 +37,15 @@ PathRefusal JudgeForInterpreter(const std::string& line, const std::vector<bool>
     const auto refusedIf = [](bool pathInCode) {
         return pathInCode ? PathRefusal::InterpreterCode : PathRefusal::None;
     };
+    if (options.code == Code::WholeLine || options.code == Code::Url) {
+        for (const MarkedArgument& argument : arguments) {
+            std::string scheme = argument.text.substr(0, argument.text.find(':') + 1);
+            for (char& c : scheme) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            const bool code = options.code == Code::WholeLine || scheme == "javascript:" || scheme == "vbscript:";
+            if (code && AnyInserted(argument)) return PathRefusal::InterpreterCode;
+        }
+        return PathRefusal::None;
+    }
     // sh -c seen: the first argument that is no option is the code.
     bool codePending = false;
     for (size_t i = 0; i < arguments.size(); ++i) {

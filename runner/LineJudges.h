@@ -31,7 +31,10 @@ PathRefusal JudgeForProgram(const std::string& line, const std::vector<Span>& sp
 // A batch file: cmd.exe's expansions and, outside quotes, its operators and delimiters.
 PathRefusal JudgeForBatch(const std::string& line, const std::vector<bool>& inserted);
 // cmd.exe: the command after /c, /k or /r as cmd.exe reads it once it has taken its outer quotes.
-PathRefusal JudgeForCmd(const std::string& line, const std::vector<bool>& inserted);
+// ownSwitchesOnly: a "/c" that a path brings in is no switch. For a shortcut, whose own
+// arguments cannot be seen, the line is cmd.exe's only as far as the user wrote it: remote paths
+// begin with "/", and "/Customers" would otherwise stop every such tweak.
+PathRefusal JudgeForCmd(const std::string& line, const std::vector<bool>& inserted, bool ownSwitchesOnly = false);
 // powershell.exe (pwsh false) and pwsh.exe: the parameters, and the code by PowerShell's quoting.
 PathRefusal JudgeForPowerShell(const std::string& line, const std::vector<bool>& inserted, bool pwsh);
 // An interpreter that reads its options as options says: no path in the code among them.

@@ -66,7 +66,7 @@ PathRefusal JudgeAs(ProgramKind kind, const std::string& exe, const std::string&
         case ProgramKind::Unseen: {
             // The strictest reading: the first refusal of any kind's rules.
             PathRefusal refusal = JudgeForBatch(text, inserted);
-            if (refusal == PathRefusal::None) refusal = JudgeForCmd(text, inserted);
+            if (refusal == PathRefusal::None) refusal = JudgeForCmd(text, inserted, true);
             if (refusal == PathRefusal::None) refusal = JudgeForPowerShell(text, inserted, false);
             if (refusal == PathRefusal::None) refusal = JudgeForPowerShell(text, inserted, true);
             for (const InterpreterOptions* options : EveryInterpreterOptions()) {

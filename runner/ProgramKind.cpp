@@ -14,10 +14,12 @@ const InterpreterOptions kPerl{"eE", "", "IixmMFdDC", Code::Attached};
 const InterpreterOptions kRuby{"e", "", "CEFIirx", Code::Attached};
 const InterpreterOptions kPhp{"rBRE", "--run --process-begin --process-code --process-end", "cdfztSF", Code::Attached};
 const InterpreterOptions kShell{"c", "", "oO", Code::Operand};
+const InterpreterOptions kWsl{"", "", "", Code::WholeLine};
+const InterpreterOptions kMshta{"", "", "", Code::Url};
 
-// Interpreters that take code on their command line, by file name.
+// Interpreters that take code on their command line, by the stem of their file name (see Stem).
 struct Interpreter {
-    const char* file;
+    const char* stem;
     ProgramKind kind;
     // How it finds code among its options; null where the whole argument is code.
     const InterpreterOptions* options;
@@ -25,24 +27,28 @@ struct Interpreter {
 };
 
 const Interpreter kInterpreters[] = {
-    {"cmd.exe", ProgramKind::Cmd, nullptr, "%TREVANEL_LOCAL_FILE_PATH%"},
-    {"powershell.exe", ProgramKind::PowerShell, nullptr, "$env:TREVANEL_LOCAL_FILE_PATH"},
-    {"pwsh.exe", ProgramKind::Pwsh, nullptr, "$env:TREVANEL_LOCAL_FILE_PATH"},
-    {"python.exe", ProgramKind::CodeInterpreter, &kPython, "os.environ['TREVANEL_LOCAL_FILE_PATH']"},
-    {"pythonw.exe", ProgramKind::CodeInterpreter, &kPython, "os.environ['TREVANEL_LOCAL_FILE_PATH']"},
-    {"python3.exe", ProgramKind::CodeInterpreter, &kPython, "os.environ['TREVANEL_LOCAL_FILE_PATH']"},
-    {"py.exe", ProgramKind::CodeInterpreter, &kPython, "os.environ['TREVANEL_LOCAL_FILE_PATH']"},
-    {"node.exe", ProgramKind::CodeInterpreter, &kNode, "process.env.TREVANEL_LOCAL_FILE_PATH"},
-    {"perl.exe", ProgramKind::CodeInterpreter, &kPerl, "$ENV{TREVANEL_LOCAL_FILE_PATH}"},
-    {"ruby.exe", ProgramKind::CodeInterpreter, &kRuby, "ENV['TREVANEL_LOCAL_FILE_PATH']"},
-    {"rubyw.exe", ProgramKind::CodeInterpreter, &kRuby, "ENV['TREVANEL_LOCAL_FILE_PATH']"},
-    {"php.exe", ProgramKind::CodeInterpreter, &kPhp, "getenv('TREVANEL_LOCAL_FILE_PATH')"},
-    {"bash.exe", ProgramKind::CodeInterpreter, &kShell, "\"$TREVANEL_LOCAL_FILE_PATH\""},
-    {"sh.exe", ProgramKind::CodeInterpreter, &kShell, "\"$TREVANEL_LOCAL_FILE_PATH\""},
-    // Their argument is a script or a call, which a path must not become: programs to the
-    // guard, but check names the variables.
-    {"mshta.exe", ProgramKind::Program, nullptr, "the TREVANEL_ variables"},
-    {"rundll32.exe", ProgramKind::Program, nullptr, "the TREVANEL_ variables"},
+    {"cmd", ProgramKind::Cmd, nullptr, "%TREVANEL_LOCAL_FILE_PATH%"},
+    {"powershell", ProgramKind::PowerShell, nullptr, "$env:TREVANEL_LOCAL_FILE_PATH"},
+    {"pwsh", ProgramKind::Pwsh, nullptr, "$env:TREVANEL_LOCAL_FILE_PATH"},
+    {"python", ProgramKind::CodeInterpreter, &kPython, "os.environ['TREVANEL_LOCAL_FILE_PATH']"},
+    {"pythonw", ProgramKind::CodeInterpreter, &kPython, "os.environ['TREVANEL_LOCAL_FILE_PATH']"},
+    {"py", ProgramKind::CodeInterpreter, &kPython, "os.environ['TREVANEL_LOCAL_FILE_PATH']"},
+    {"pyw", ProgramKind::CodeInterpreter, &kPython, "os.environ['TREVANEL_LOCAL_FILE_PATH']"},
+    {"node", ProgramKind::CodeInterpreter, &kNode, "process.env.TREVANEL_LOCAL_FILE_PATH"},
+    {"perl", ProgramKind::CodeInterpreter, &kPerl, "$ENV{TREVANEL_LOCAL_FILE_PATH}"},
+    {"wperl", ProgramKind::CodeInterpreter, &kPerl, "$ENV{TREVANEL_LOCAL_FILE_PATH}"},
+    {"ruby", ProgramKind::CodeInterpreter, &kRuby, "ENV['TREVANEL_LOCAL_FILE_PATH']"},
+    {"rubyw", ProgramKind::CodeInterpreter, &kRuby, "ENV['TREVANEL_LOCAL_FILE_PATH']"},
+    {"php", ProgramKind::CodeInterpreter, &kPhp, "getenv('TREVANEL_LOCAL_FILE_PATH')"},
+    {"php-win", ProgramKind::CodeInterpreter, &kPhp, "getenv('TREVANEL_LOCAL_FILE_PATH')"},
+    {"php-cgi", ProgramKind::CodeInterpreter, &kPhp, "getenv('TREVANEL_LOCAL_FILE_PATH')"},
+    {"bash", ProgramKind::CodeInterpreter, &kShell, "\"$TREVANEL_LOCAL_FILE_PATH\""},
+    {"sh", ProgramKind::CodeInterpreter, &kShell, "\"$TREVANEL_LOCAL_FILE_PATH\""},
+    {"wsl", ProgramKind::CodeInterpreter, &kWsl, "\"$TREVANEL_LOCAL_FILE_PATH\" (listed in WSLENV)"},
+    {"mshta", ProgramKind::CodeInterpreter, &kMshta, "the TREVANEL_ variables"},
+    // Its argument is a call, which a path must not become: a program to the guard, but check
+    // names the variables.
+    {"rundll32", ProgramKind::Program, nullptr, "the TREVANEL_ variables"},
 };
 
 // The file name as the shell reads it: unquoted, after the last folder, without trailing dots
@@ -59,11 +65,21 @@ std::string FileNameOf(const std::string& exe) {
     return name;
 }
 
+// A program's file name without ".exe" and without the version that installers put at its end
+// ("python3.12.exe", "perl5.36.0.exe"): each spelling of an interpreter is known by it.
+std::string Stem(const std::string& name) {
+    std::string stem = name;
+    if (stem.size() > 4 && IsSameRegistryName(stem.substr(stem.size() - 4), ".exe")) stem.resize(stem.size() - 4);
+    const size_t end = stem.find_last_not_of("0123456789.");
+    stem.resize(end == std::string::npos ? 0 : end + 1);
+    return stem;
+}
+
 const Interpreter* FindInterpreter(const std::string& exe) {
-    const std::string name = FileNameOf(exe);
+    const std::string stem = Stem(FileNameOf(exe));
     // File names fold their letters as registry names do.
     for (const Interpreter& interpreter : kInterpreters) {
-        if (IsSameRegistryName(name, interpreter.file)) return &interpreter;
+        if (IsSameRegistryName(stem, interpreter.stem)) return &interpreter;
     }
     return nullptr;
 }
@@ -91,7 +107,8 @@ const InterpreterOptions* InterpreterOptionsOf(const std::string& exe) {
 }
 
 std::vector<const InterpreterOptions*> EveryInterpreterOptions() {
-    return {&kPython, &kNode, &kPerl, &kRuby, &kPhp, &kShell};
+    // wsl's whole line is code, which no shortcut's line could pass: a shortcut to it is left out.
+    return {&kPython, &kNode, &kPerl, &kRuby, &kPhp, &kShell, &kMshta};
 }
 
 std::string CodeVariableOf(const std::string& exe) {

@@ -42,7 +42,9 @@ struct InterpreterOptions {
     // Where the code of a code letter stands. Attached: the rest of the argument, else the next
     // argument. NextArgument: the next argument, the rest being more letters (node -pe).
     // Operand: the first argument that is no option, the letter being a flag (sh -ec).
-    enum class Code { Attached, NextArgument, Operand } code;
+    // WholeLine: every argument is code (wsl hands its line to a shell). Url: an argument that
+    // is a "javascript:" or "vbscript:" address is code (mshta).
+    enum class Code { Attached, NextArgument, Operand, WholeLine, Url } code;
 };
 
 // The kind the shell will start for exe, judged as the shell judges it: by the extension of the

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "config/TweakInfo.h"
+#include "platform/AnsiText.h"
 
 const char* VerdictName(TweakVerdict verdict) {
     switch (verdict) {
@@ -48,10 +49,12 @@ bool IsDevicePath(const char* path) {
     for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
         if (name == device) return true;
     }
-    // COM and LPT with one digit 1 to 9, or a superscript 1, 2 or 3 (0xB9, 0xB2, 0xB3).
-    if (name.size() != 4 || (name.compare(0, 3, "COM") != 0 && name.compare(0, 3, "LPT") != 0)) return false;
-    const unsigned char digit = static_cast<unsigned char>(name[3]);
-    return (digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
+    // COM and LPT with one digit 1 to 9, or a superscript 1, 2 or 3 as the machine's code page
+    // spells it (0xB9, 0xB2, 0xB3 in 1252; letters in others).
+    if (name.size() < 4 || (name.compare(0, 3, "COM") != 0 && name.compare(0, 3, "LPT") != 0)) return false;
+    const std::u16string digit = AnsiTextToUtf16(name.substr(3));
+    return digit.size() == 1 && ((digit[0] >= u'1' && digit[0] <= u'9') || digit[0] == u'\u00B9' ||
+                                 digit[0] == u'\u00B2' || digit[0] == u'\u00B3');
 }
 
 TweakVerdict ExamineTransfer(const CTweakInfo& tweak, int type, const char* localPath) {

@@ -28,7 +28,10 @@ TEST(ClassifyProgram, BatchFilesAsTheShellSeesThem) {
         {"C:\\Windows\\System32\\WindowsPowerShell\\v1.0\\PowerShell.exe", ProgramKind::PowerShell},
         {"\"C:\\Program Files\\PowerShell\\7\\pwsh.exe\"", ProgramKind::Pwsh},
         {"C:\\Python\\python.exe", ProgramKind::CodeInterpreter},
-        {"C:\\Windows\\System32\\mshta.exe", ProgramKind::Program},
+        {"C:\\Windows\\System32\\mshta.exe", ProgramKind::CodeInterpreter},
+        {"C:\\Python312\\python3.12.exe", ProgramKind::CodeInterpreter},
+        {"C:\\Perl\\bin\\perl5.36.0.exe", ProgramKind::CodeInterpreter},
+        {"C:\\Windows\\System32\\wsl.exe", ProgramKind::CodeInterpreter},
         {"C:\\Tools\\run", ProgramKind::Unseen},
         {"C:\\Tools\\run.lnk", ProgramKind::Unseen},
         {"C:\\Tools\\RUN.PIF", ProgramKind::Unseen},
@@ -172,6 +175,13 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {shortcut, "-c \"%LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
         {shortcut, "/c \"%LOCAL_FILE_PATH%\"", "C:\\in\\a&b.txt", "/r", R::ShellOperator},
         {"C:\\Tools\\run.pif", "-File C:\\s.ps1 \"%LOCAL_FILE_PATH%\"", "C:\\in\\it's.txt", "/r", R::None},
+        // A remote path begins with "/": for a shortcut no "/C" of it is a switch of cmd.exe.
+        {shortcut, "\"%LOCAL_FILE_PATH%\" \"%REMOTE_FILE_PATH%\"", "C:\\in\\a.txt", "/Customers/x.txt", R::None},
+        // Interpreters under the names installers give them, and those whose whole argument is code.
+        {"C:\\Python312\\python3.12.exe", "-c \"x(r'%LOCAL_FILE_PATH%')\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        {"C:\\Windows\\System32\\wsl.exe", "wc \"$(wslpath '%LOCAL_FILE_PATH%')\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        {"C:\\Windows\\System32\\mshta.exe", "\"javascript:x('%LOCAL_FILE_PATH%')\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        {"C:\\Windows\\System32\\mshta.exe", "C:\\s\\show.hta \"%LOCAL_FILE_PATH%\"", "C:\\in\\a b.txt", "/r", R::None},
         // The user's own text is never judged, only what the paths bring in.
         {batch, "%LOCAL_FILE_PATH% & echo done ^| %%1", "C:\\in\\a.txt", "/r", R::None},
     };
