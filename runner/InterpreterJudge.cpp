@@ -75,9 +75,11 @@ PathRefusal JudgeForInterpreter(const std::string& line, const std::vector<bool>
         }
         // The cluster's letters in turn; codeNext: the next argument is code.
         bool codeNext = false;
+        bool last = false;
         for (size_t at = 1; at < text.size(); ++at) {
             const char c = text[at];
             const bool rest = at + 1 < text.size();
+            last = last || HasLetter(options.lastLetters, c);
             if (HasLetter(options.codeLetters, c)) {
                 if (options.code == Code::Operand) {
                     codePending = true;
@@ -101,6 +103,7 @@ PathRefusal JudgeForInterpreter(const std::string& line, const std::vector<bool>
             if (AnyInserted(argument) || AnyInserted(arguments[i + 1])) return PathRefusal::InterpreterCode;
             ++i;
         }
+        if (last) return PathRefusal::None;
     }
     return PathRefusal::None;
 }

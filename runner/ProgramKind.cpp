@@ -7,7 +7,7 @@ namespace {
 
 // How each family of interpreters reads its options (the letters after a single dash).
 using Code = InterpreterOptions::Code;
-const InterpreterOptions kPython{"c", "", "mWXQ", Code::Attached};
+const InterpreterOptions kPython{"c", "", "mWXQ", Code::Attached, "cm"};
 const InterpreterOptions kNode{"ep", "--eval --print", "rC", Code::NextArgument};
 // -I takes a value; -i -x -m -M -F -d -D -C take the rest of the cluster.
 const InterpreterOptions kPerl{"eE", "", "IixmMFdDC", Code::Attached};

@@ -45,6 +45,9 @@ struct InterpreterOptions {
     // WholeLine: every argument is code (wsl hands its line to a shell). Url: an argument that
     // is a "javascript:" or "vbscript:" address is code (mshta).
     enum class Code { Attached, NextArgument, Operand, WholeLine, Url } code;
+    // Letters whose value is the last option: what follows is the argument list of the code or
+    // module they name ("python -m tool -c x", "python -c code -c x").
+    const char* lastLetters = "";
 };
 
 // The kind the shell will start for exe, judged as the shell judges it: by the extension of the

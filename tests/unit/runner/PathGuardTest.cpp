@@ -153,6 +153,7 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {"C:\\Python\\py.exe", "-3.11 -Bc \"x('%LOCAL_FILE_PATH%')\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
         {python, "C:\\s.py -c \"%LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::None},
         {python, "-m tool -W ignore \"%LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::None},
+        {python, "-m tool -c \"%LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::None},
         {python, "-Wc \"%LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::None},
         {perl, "-ne \"print if /%LOCAL_FILE_PATH%/\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
         {perl, "-l0ne \"print '%LOCAL_FILE_PATH%'\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
