@@ -19,7 +19,8 @@ TweakSetSource FindTweakSetSource(const CTweakConfig& set, const ConfigurationTu
     for (int pass = 0; pass < 2; ++pass) {
         source.keyPath = set.GetKeyPath(pass);
         source.own = pass == 0 && !set.m_strProfile.empty();
-        source.staged = turn->StagedParts(source.keyPath);
+        // Staged parts live only as long as the turn: none from a turn that ends here.
+        source.staged = own ? nullptr : turn->StagedParts(source.keyPath);
         if (source.staged != nullptr) {
             source.count = KeyValueReader(source.staged).Dword("Count", -1);
         } else {

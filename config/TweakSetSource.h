@@ -17,11 +17,13 @@ struct TweakSetSource {
     // "Count" of that key as read (negative: none, so the set is empty).
     int32_t count = -1;
     // Where a write that changes that set is left pending (see ConfigurationTurn::StagedParts),
-    // what the write makes it hold, from which its tweaks are read; else null.
+    // what the write makes it hold, from which its tweaks are read, valid for the turn's life;
+    // else null.
     const KeySnapshot* staged = nullptr;
 };
 
-// A profile whose "Count" is missing or negative falls back to the global configuration. Sets that
-// a pending write changes are read as it writes them. turn: the caller's, or null to take one for
-// the call.
+// A profile whose "Count" is missing or negative falls back to the global configuration. turn: the
+// caller's, and sets that a pending write changes are read as it writes them (as Load reads them);
+// or null to take one for the call, completing what can be completed, and to find the set in the
+// registry as it then is (staged is null), for readers of the registry's keys themselves.
 TweakSetSource FindTweakSetSource(const CTweakConfig& set, const ConfigurationTurn* turn = nullptr);

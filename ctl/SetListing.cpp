@@ -5,6 +5,7 @@
 
 #include "config/AppBase.h"
 #include "config/TweakConfig.h"
+#include "config/SetWrite.h"
 #include "config/TweakInfo.h"
 #include "config/TweakKeyIndex.h"
 #include "config/TweakSetSource.h"
@@ -114,7 +115,9 @@ std::string DescribeSource(const std::string& profile, const TweakSetSource& sou
 
 void ShowTweakSet(const std::string& profile, std::ostream& out) {
     CTweakConfig set(profile.c_str());
-    const TweakSetSource source = FindTweakSetSource(set);
+    // The set as Load reads it, also while a write is pending.
+    const ConfigurationTurn turn;
+    const TweakSetSource source = FindTweakSetSource(set, &turn);
     set.Load();
     out << DescribeSource(profile, source) << "\n";
     out << Plural(static_cast<long>(set.m_arrTweaks.size()), "tweak") << "\n";

@@ -2,6 +2,7 @@
 #include "ctl/TweakExplain.h"
 
 #include "config/TweakConfig.h"
+#include "config/SetWrite.h"
 #include "config/TweakInfo.h"
 #include "config/TweakKeyIndex.h"
 #include "config/TweakSetSource.h"
@@ -47,7 +48,9 @@ std::string DescribeEnvironment(int type, const std::string& localPath, const st
 void ExplainTransfer(const std::string& profile, int type, const std::string& localPath,
                      const std::string& remotePath, bool tsv, std::ostream& out) {
     CTweakConfig set(profile.c_str());
-    const TweakSetSource source = FindTweakSetSource(set);
+    // The set as Load reads it, also while a write is pending.
+    const ConfigurationTurn turn;
+    const TweakSetSource source = FindTweakSetSource(set, &turn);
     set.Load();
     if (tsv) {
         out << "set\t" << (source.own ? "own" : "global") << "\t" << EscapeTsvField(source.keyPath) << "\n";

@@ -38,7 +38,8 @@ protected:
         for (const char* profile : kProfiles) {
             CTweakConfig set(profile);
             set.Load();
-            std::string text = FindTweakSetSource(set).own ? "own:" : "global:";
+            const ConfigurationTurn turn;
+            std::string text = FindTweakSetSource(set, &turn).own ? "own:" : "global:";
             for (const CTweakInfo* tweak : set.m_arrTweaks) text += tweak->m_strName + "=" + tweak->m_strExe + ";";
             seen[profile] = text;
         }
