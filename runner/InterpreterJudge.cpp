@@ -21,6 +21,20 @@ bool AnyInserted(const MarkedArgument& argument) {
 
 bool HasLetter(const char* letters, char c) { return c != '\0' && std::strchr(letters, c) != nullptr; }
 
+// An address whose scheme runs what follows it: any scheme of two or more characters (one is a
+// drive letter) except those that only name a document to load.
+bool IsCodeAddress(const std::string& text) {
+    const size_t colon = text.find(':');
+    if (colon == std::string::npos || colon < 2 || !std::isalpha(static_cast<unsigned char>(text[0]))) return false;
+    std::string scheme;
+    for (size_t i = 0; i < colon; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (!std::isalnum(c) && c != '+' && c != '-' && c != '.') return false;
+        scheme += static_cast<char>(std::tolower(c));
+    }
+    return scheme != "http" && scheme != "https" && scheme != "file";
+}
+
 bool IsCodeLongOption(const std::string& name, const char* options) {
     std::istringstream words(options);
     for (std::string word; words >> word;) {
@@ -39,9 +53,7 @@ PathRefusal JudgeForInterpreter(const std::string& line, const std::vector<bool>
     };
     if (options.code == Code::WholeLine || options.code == Code::Url) {
         for (const MarkedArgument& argument : arguments) {
-            std::string scheme = argument.text.substr(0, argument.text.find(':') + 1);
-            for (char& c : scheme) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            const bool code = options.code == Code::WholeLine || scheme == "javascript:" || scheme == "vbscript:";
+            const bool code = options.code == Code::WholeLine || IsCodeAddress(argument.text);
             if (code && AnyInserted(argument)) return PathRefusal::InterpreterCode;
         }
         return PathRefusal::None;
@@ -79,8 +91,8 @@ PathRefusal JudgeForInterpreter(const std::string& line, const std::vector<bool>
         for (size_t at = 1; at < text.size(); ++at) {
             const char c = text[at];
             const bool rest = at + 1 < text.size();
-            last = last || HasLetter(options.lastLetters, c);
             if (HasLetter(options.codeLetters, c)) {
+                last = last || HasLetter(options.lastLetters, c);
                 if (options.code == Code::Operand) {
                     codePending = true;
                 } else if (options.code == Code::NextArgument || !rest) {
@@ -93,7 +105,10 @@ PathRefusal JudgeForInterpreter(const std::string& line, const std::vector<bool>
                 continue;
             }
             if (HasLetter(options.valueLetters, c)) {
-                if (!codeNext && !rest && hasNext && arguments[i + 1].text.compare(0, 1, "-") != 0) ++i;
+                const bool takesNext = !codeNext && !rest && hasNext && arguments[i + 1].text.compare(0, 1, "-") != 0;
+                // A value read as the next option ("-m -c") leaves the options open.
+                last = last || (HasLetter(options.lastLetters, c) && (rest || takesNext));
+                if (takesNext) ++i;
                 break;
             }
             // Anything but a letter or digit ("-3.11", "-V:3") ends the cluster.

@@ -33,7 +33,9 @@ PathRefusal JudgeForBatch(const std::string& line, const std::vector<bool>& inse
 // cmd.exe: the command after /c, /k or /r as cmd.exe reads it once it has taken its outer quotes.
 // ownSwitchesOnly: a "/c" that a path brings in is no switch. For a shortcut, whose own
 // arguments cannot be seen, the line is cmd.exe's only as far as the user wrote it: remote paths
-// begin with "/", and "/Customers" would otherwise stop every such tweak.
+// begin with "/", and "/Customers" would otherwise stop every such tweak. A shortcut to cmd.exe
+// takes its command from a switch of its own, before the line, or from the user's; one without
+// either opens a console at every transfer, which no tweak does.
 PathRefusal JudgeForCmd(const std::string& line, const std::vector<bool>& inserted, bool ownSwitchesOnly = false);
 // powershell.exe (pwsh false) and pwsh.exe: the parameters, and the code by PowerShell's quoting.
 PathRefusal JudgeForPowerShell(const std::string& line, const std::vector<bool>& inserted, bool pwsh);

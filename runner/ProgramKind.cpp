@@ -1,6 +1,9 @@
 // Telling batch files, command interpreters and programs apart by their names.
 #include "runner/ProgramKind.h"
 
+#include <cctype>
+#include <cstring>
+
 #include "platform/RegistryNames.h"
 
 namespace {
@@ -66,10 +69,17 @@ std::string FileNameOf(const std::string& exe) {
 }
 
 // A program's file name without ".exe" and without the version that installers put at its end
-// ("python3.12.exe", "perl5.36.0.exe"): each spelling of an interpreter is known by it.
+// ("python3.12.exe", "perl5.36.0.exe"), with the marks of debug and free-threaded builds
+// ("python_d.exe", "python3.13t.exe"): each spelling of an interpreter is known by it.
 std::string Stem(const std::string& name) {
     std::string stem = name;
-    if (stem.size() > 4 && IsSameRegistryName(stem.substr(stem.size() - 4), ".exe")) stem.resize(stem.size() - 4);
+    const auto endsWith = [&stem](const char* end) {
+        const size_t n = std::strlen(end);
+        return stem.size() > n && IsSameRegistryName(stem.substr(stem.size() - n), end);
+    };
+    if (endsWith(".exe")) stem.resize(stem.size() - 4);
+    if (endsWith("_d")) stem.resize(stem.size() - 2);
+    if (endsWith("t") && std::isdigit(static_cast<unsigned char>(stem[stem.size() - 2]))) stem.pop_back();
     const size_t end = stem.find_last_not_of("0123456789.");
     stem.resize(end == std::string::npos ? 0 : end + 1);
     return stem;

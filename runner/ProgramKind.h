@@ -43,7 +43,8 @@ struct InterpreterOptions {
     // argument. NextArgument: the next argument, the rest being more letters (node -pe).
     // Operand: the first argument that is no option, the letter being a flag (sh -ec).
     // WholeLine: every argument is code (wsl hands its line to a shell). Url: an argument that
-    // is a "javascript:" or "vbscript:" address is code (mshta).
+    // is an address is code unless it is "http:", "https:" or "file:" (mshta runs "javascript:",
+    // "vbscript:" and "about:" addresses, and may know other schemes that do).
     enum class Code { Attached, NextArgument, Operand, WholeLine, Url } code;
     // Letters whose value is the last option: what follows is the argument list of the code or
     // module they name ("python -m tool -c x", "python -c code -c x").

@@ -31,6 +31,8 @@ TEST(ClassifyProgram, BatchFilesAsTheShellSeesThem) {
         {"C:\\Windows\\System32\\mshta.exe", ProgramKind::CodeInterpreter},
         {"C:\\Python312\\python3.12.exe", ProgramKind::CodeInterpreter},
         {"C:\\Perl\\bin\\perl5.36.0.exe", ProgramKind::CodeInterpreter},
+        {"C:\\Python313\\python3.13t.exe", ProgramKind::CodeInterpreter},
+        {"C:\\Python\\python_d.exe", ProgramKind::CodeInterpreter},
         {"C:\\Windows\\System32\\wsl.exe", ProgramKind::CodeInterpreter},
         {"C:\\Tools\\run", ProgramKind::Unseen},
         {"C:\\Tools\\run.lnk", ProgramKind::Unseen},
@@ -154,6 +156,7 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {python, "C:\\s.py -c \"%LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::None},
         {python, "-m tool -W ignore \"%LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::None},
         {python, "-m tool -c \"%LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::None},
+        {python, "-m -c \"%LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
         {python, "-Wc \"%LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::None},
         {perl, "-ne \"print if /%LOCAL_FILE_PATH%/\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
         {perl, "-l0ne \"print '%LOCAL_FILE_PATH%'\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
@@ -183,6 +186,7 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {"C:\\Windows\\System32\\wsl.exe", "wc \"$(wslpath '%LOCAL_FILE_PATH%')\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
         {"C:\\Windows\\System32\\mshta.exe", "\"javascript:x('%LOCAL_FILE_PATH%')\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
         {"C:\\Windows\\System32\\mshta.exe", "C:\\s\\show.hta \"%LOCAL_FILE_PATH%\"", "C:\\in\\a b.txt", "/r", R::None},
+        {"C:\\Windows\\System32\\mshta.exe", "\"about:<script>x('%LOCAL_FILE_PATH%')</script>\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
         // The user's own text is never judged, only what the paths bring in.
         {batch, "%LOCAL_FILE_PATH% & echo done ^| %%1", "C:\\in\\a.txt", "/r", R::None},
     };
