@@ -66,6 +66,16 @@ bool Write(IRegistry& registry, HKEY key, const KeySnapshot& snapshot) {
 
 }  // namespace
 
+KeySnapshot::Value DwordValue(const char* name, uint32_t bits) {
+    return {name, REG_DWORD, {uint8_t(bits), uint8_t(bits >> 8), uint8_t(bits >> 16), uint8_t(bits >> 24)}};
+}
+
+KeySnapshot::Value TextValue(const char* name, const std::string& text) {
+    std::vector<uint8_t> data(text.begin(), text.end());
+    data.push_back(0);
+    return {name, REG_SZ, std::move(data)};
+}
+
 const KeySnapshot* StagedSubkey(const KeySnapshot& key, const std::string& name) {
     for (const auto& [subkeyName, subkey] : key.subkeys) {
         if (IsSameRegistryName(subkeyName, name)) return &subkey;

@@ -36,6 +36,10 @@ bool WriteKeySnapshotTo(IRegistry& registry, HKEY key, const KeySnapshot& snapsh
 // Stores one value with exactly its bytes. False when the registry refused it.
 bool WriteKeySnapshotValue(IRegistry& registry, HKEY key, const KeySnapshot::Value& value);
 
+// A REG_DWORD value of bits, and a REG_SZ value of text with its terminating zero.
+KeySnapshot::Value DwordValue(const char* name, uint32_t bits);
+KeySnapshot::Value TextValue(const char* name, const std::string& text);
+
 // The subkey of that name, letter case aside, or null.
 const KeySnapshot* StagedSubkey(const KeySnapshot& key, const std::string& name);
 

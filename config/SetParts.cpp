@@ -19,10 +19,6 @@ namespace {
 
 const char* const kCount = "Count";
 
-KeySnapshot::Value DwordValue(const char* name, uint32_t bits) {
-    return {name, REG_DWORD, {uint8_t(bits), uint8_t(bits >> 8), uint8_t(bits >> 16), uint8_t(bits >> 24)}};
-}
-
 // The names of the key's subkeys that are tweak keys, or false when they could not all be read.
 bool TweakKeyNames(IRegistry& registry, HKEY key, std::vector<std::string>* names) {
     std::string name;
@@ -47,13 +43,8 @@ KeySnapshot SetPartsOf(const CTweakConfig& config) {
         KeySnapshot tweak;
         tweak.exists = true;
         for (const StoredTweakValue& value : StoredValuesOf(*config.m_arrTweaks[i])) {
-            if (value.type == REG_DWORD) {
-                tweak.values.push_back(DwordValue(value.name, value.number));
-            } else {
-                std::vector<uint8_t> text(value.text.begin(), value.text.end());
-                text.push_back(0);
-                tweak.values.push_back({value.name, REG_SZ, text});
-            }
+            tweak.values.push_back(value.type == REG_DWORD ? DwordValue(value.name, value.number)
+                                                           : TextValue(value.name, value.text));
         }
         parts.subkeys.emplace_back(TweakKeyName(i), std::move(tweak));
     }

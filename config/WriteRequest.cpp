@@ -17,17 +17,6 @@ const char* const kName = "Name";
 const char* const kNewName = "New Name";
 const char* const kSet = "Set";
 
-KeySnapshot::Value Dword(const char* name, uint32_t number) {
-    return {name, REG_DWORD,
-            {uint8_t(number), uint8_t(number >> 8), uint8_t(number >> 16), uint8_t(number >> 24)}};
-}
-
-KeySnapshot::Value Text(const char* name, const std::string& text) {
-    std::vector<uint8_t> data(text.begin(), text.end());
-    data.push_back(0);
-    return {name, REG_SZ, data};
-}
-
 const KeySnapshot::Value* Find(const KeySnapshot& key, const char* name) {
     for (const KeySnapshot::Value& value : key.values) {
         if (value.name == name) return &value;
@@ -81,18 +70,18 @@ bool ReadStep(const KeySnapshot& key, WriteStep* step) {
 std::vector<uint8_t> WriteRequestBytes(const WriteRequest& request) {
     KeySnapshot top;
     top.exists = true;
-    top.values.push_back(Dword(kMark, 1));
+    top.values.push_back(DwordValue(kMark, 1));
     for (size_t i = 0; i < request.steps.size(); ++i) {
         const WriteStep& step = request.steps[i];
         KeySnapshot key;
         key.exists = true;
-        key.values.push_back(Dword(kDo, static_cast<uint32_t>(step.kind)));
+        key.values.push_back(DwordValue(kDo, static_cast<uint32_t>(step.kind)));
         if (step.kind == WriteStep::Kind::kStore) {
-            key.values.push_back(Text(kKey, step.keyPath));
+            key.values.push_back(TextValue(kKey, step.keyPath));
             key.subkeys.emplace_back(kSet, step.parts);
         } else {
-            key.values.push_back(Text(kName, step.name));
-            if (step.kind == WriteStep::Kind::kRename) key.values.push_back(Text(kNewName, step.newName));
+            key.values.push_back(TextValue(kName, step.name));
+            if (step.kind == WriteStep::Kind::kRename) key.values.push_back(TextValue(kNewName, step.newName));
         }
         top.subkeys.emplace_back(StepName(i), std::move(key));
     }

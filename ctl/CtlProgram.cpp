@@ -231,11 +231,7 @@ int Export(const Arguments& args, std::ostream& out, std::ostream& err) {
 int Import(const Arguments& args, std::ostream& out, std::ostream& err) {
     const std::string& path = args.rest[0];
     std::vector<uint8_t> bytes;
-    std::string errorText;
-    if (!GetFileSystem().ReadFile(path, &bytes, &errorText)) {
-        err << "ZTTrevanelCtl: cannot read " << path << ": " << errorText << "\n";
-        return kCtlFile;
-    }
+    if (!ReadInputFile(path, &bytes, err)) return kCtlFile;
     RegFile file;
     RegFileError error;
     std::vector<ImportedSet> sets;
@@ -374,6 +370,13 @@ int RunCommand(const Arguments& parsed, std::ostream& out, std::ostream& err) {
 }
 
 }  // namespace
+
+bool ReadInputFile(const std::string& path, std::vector<uint8_t>* bytes, std::ostream& err) {
+    std::string errorText;
+    if (GetFileSystem().ReadFile(path, bytes, &errorText)) return true;
+    err << "ZTTrevanelCtl: cannot read " << path << ": " << errorText << "\n";
+    return false;
+}
 
 int RunCtlProgram(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (args.empty()) return Usage("", "no command given", err);

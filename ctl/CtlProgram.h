@@ -6,6 +6,7 @@
 // which the add-on starts elevated (see CtlHelp.cpp for each).
 #pragma once
 
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -18,6 +19,10 @@ enum CtlStatus {
     kCtlFile = 3,    // a file that cannot be read or written, or a refused registry write
     kCtlInterrupted = 4,  // apply, finish: written, not yet in place (the next reader completes it)
 };
+
+// Reads the file named on the command line whole into *bytes; false, after saying why on err,
+// when it cannot be read.
+bool ReadInputFile(const std::string& path, std::vector<uint8_t>* bytes, std::ostream& err);
 
 // args without the program's own name.
 int RunCtlProgram(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

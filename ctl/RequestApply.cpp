@@ -11,7 +11,6 @@
 #include "ctl/CtlProgram.h"
 #include "ctl/RegFile.h"
 #include "ctl/SetImport.h"
-#include "platform/FileSystem.h"
 
 namespace {
 
@@ -64,11 +63,7 @@ bool CheckWriteRequest(WriteRequest* request, std::string* problem) {
 
 int ApplyRequestFile(const std::string& path, std::ostream& out, std::ostream& err) {
     std::vector<uint8_t> bytes;
-    std::string errorText;
-    if (!GetFileSystem().ReadFile(path, &bytes, &errorText)) {
-        err << "ZTTrevanelCtl: cannot read " << path << ": " << errorText << "\n";
-        return kCtlFile;
-    }
+    if (!ReadInputFile(path, &bytes, err)) return kCtlFile;
     WriteRequest request;
     std::string problem;
     if (!ReadWriteRequest(bytes, &request)) problem = "it is no write request of the add-on";
