@@ -5,9 +5,7 @@
 
 const char* const kUsersRootName = "HKEY_USERS";
 
-namespace {
-
-void Flatten(const std::string& path, const KeySnapshot& snapshot, RegFile* file) {
+void AppendSnapshot(const std::string& path, const KeySnapshot& snapshot, RegFile* file) {
     RegFileKey key;
     key.path = std::string(kUsersRootName) + "\\" + path;
     for (const KeySnapshot::Value& value : snapshot.values) {
@@ -18,14 +16,12 @@ void Flatten(const std::string& path, const KeySnapshot& snapshot, RegFile* file
         key.values.push_back(out);
     }
     file->keys.push_back(key);
-    for (const auto& subkey : snapshot.subkeys) Flatten(path + "\\" + subkey.first, subkey.second, file);
+    for (const auto& subkey : snapshot.subkeys) AppendSnapshot(path + "\\" + subkey.first, subkey.second, file);
 }
-
-}  // namespace
 
 bool DumpRegistryTree(const std::string& path, RegFile* file) {
     KeySnapshot snapshot;
     const bool whole = TakeKeySnapshot(path, &snapshot);
-    if (snapshot.exists) Flatten(path, snapshot, file);
+    if (snapshot.exists) AppendSnapshot(path, snapshot, file);
     return whole;
 }

@@ -10,17 +10,10 @@
 #include "config/TweakConfig.h"
 #include "ctl/CtlProgram.h"
 #include "ctl/RegFile.h"
+#include "ctl/RegistryDump.h"
 #include "ctl/SetImport.h"
 
 namespace {
-
-void AddKeys(const std::string& path, const KeySnapshot& key, RegFile* file) {
-    RegFileKey fileKey;
-    fileKey.path = path;
-    for (const KeySnapshot::Value& value : key.values) fileKey.values.push_back({value.name, value.type, value.data, 0});
-    file->keys.push_back(std::move(fileKey));
-    for (const auto& [name, subkey] : key.subkeys) AddKeys(path + "\\" + name, subkey, file);
-}
 
 std::string Describe(SetWriteResult result) {
     switch (result) {
@@ -47,7 +40,7 @@ bool CheckWriteRequest(WriteRequest* request, std::string* problem) {
         WriteStep& step = request->steps[i];
         if (step.kind != WriteStep::Kind::kStore) continue;
         RegFile file;
-        AddKeys("HKEY_USERS\\" + step.keyPath, step.parts, &file);
+        AppendSnapshot(step.keyPath, step.parts, &file);
         RegFileError error;
         std::vector<ImportedSet> sets;
         const bool read = ReadImportedSets(file, nullptr, &sets, &error);

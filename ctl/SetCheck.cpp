@@ -148,12 +148,12 @@ bool FilterNeverMatches(const std::string& pattern, int ignoreCase) {
 
 std::vector<std::string> CheckTweak(const CTweakInfo& tweak) {
     std::vector<std::string> problems;
+    const ProgramToStart found = FindProgramToStart(tweak.m_strExe);
     if (tweak.m_strExe.empty()) {
         problems.push_back("no program is given");
-    } else if (HasFolder(tweak.m_strExe) &&
-               !GetFileSystem().FileExists(FindProgramToStart(tweak.m_strExe).file)) {
+    } else if (HasFolder(tweak.m_strExe) && !GetFileSystem().FileExists(found.file)) {
         problems.push_back("the program file does not exist: " + tweak.m_strExe);
-    } else if (!FindProgramToStart(tweak.m_strExe).found) {
+    } else if (!found.found) {
         problems.push_back("the program " + tweak.m_strExe + " is named without a folder and is in none of "
                            "the system folders, the PATH or the registered application paths, so it never "
                            "starts (the current directory is never searched: write .\\" + tweak.m_strExe +
@@ -185,7 +185,7 @@ std::vector<std::string> CheckTweak(const CTweakInfo& tweak) {
                                               "%REMOTE_FILE_PATH%");
         }
     }
-    const std::string program = FindProgramToStart(tweak.m_strExe).file;
+    const std::string& program = found.file;
     const ProgramKind kind = ClassifyProgram(program);
     if (placeholder && kind == ProgramKind::Cmd) {
         problems.push_back("the program is cmd.exe: after /c it strips the outer quotes of the command, so "
@@ -206,7 +206,7 @@ std::vector<std::string> CheckTweak(const CTweakInfo& tweak) {
                            "name the program itself, or read the path from %" +
                            std::string(kTweakVariableNames[0]) + "%");
     }
-    if (placeholder && (kind == ProgramKind::Batch || kind == ProgramKind::Cmd || kind == ProgramKind::Unseen)) {
+    if (placeholder && IsReadByCmd(kind)) {
         problems.push_back("the program runs through cmd.exe (a batch file, cmd.exe, a shortcut or "
                            "a name without extension): every transfer whose path holds %, ! or a "
                            "line break, or unquoted & | < > ^ ( ) , ; =, is refused; the variables %" +

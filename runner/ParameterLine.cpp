@@ -175,9 +175,8 @@ ParameterLine BuildParameterLine(const std::string& exe, const std::string& para
     line.refusal = JudgeAs(kind, exe, line.text, spans, inserted);
     // cmd.exe expands the TREVANEL_ variables into a batch file's lines before it parses them:
     // a path that could close the batch file's own quotes is refused whatever the line says.
-    const bool readByCmd = kind == ProgramKind::Batch || kind == ProgramKind::Cmd || kind == ProgramKind::Unseen;
     const char* const breaksQuotes = "\"\r\n";
-    if (line.IsSafe() && readByCmd &&
+    if (line.IsSafe() && IsReadByCmd(kind) &&
         (local.find_first_of(breaksQuotes) != std::string::npos ||
          remote.find_first_of(breaksQuotes) != std::string::npos)) {
         line.refusal = PathRefusal::BatchVariable;

@@ -96,6 +96,10 @@ const Interpreter* FindInterpreter(const std::string& exe) {
 
 }  // namespace
 
+bool IsReadByCmd(ProgramKind kind) {
+    return kind == ProgramKind::Batch || kind == ProgramKind::Cmd || kind == ProgramKind::Unseen;
+}
+
 ProgramKind ClassifyProgram(const std::string& exe) {
     if (const Interpreter* interpreter = FindInterpreter(exe)) return interpreter->kind;
     const std::string name = FileNameOf(exe);

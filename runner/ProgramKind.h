@@ -58,6 +58,10 @@ struct InterpreterOptions {
 // file name.
 ProgramKind ClassifyProgram(const std::string& exe);
 
+// Whether cmd.exe reads the program's line and the TREVANEL_ variables it expands: batch files,
+// cmd.exe, and targets that cannot be seen.
+bool IsReadByCmd(ProgramKind kind);
+
 // For a CodeInterpreter: how it reads its options; null for every other program.
 const InterpreterOptions* InterpreterOptionsOf(const std::string& exe);
 

@@ -75,6 +75,18 @@ std::string ExactAnsi(const wchar_t* text) {
     return lost ? "" : ansi;
 }
 
+// An existing file or folder's path in a form that the ANSI code page holds: as it is, else its
+// short form; empty when neither can be held.
+std::string AnsiPathOf(const wchar_t* path) {
+    std::string text = ExactAnsi(path);
+    if (text.empty()) {
+        wchar_t shortPath[MAX_PATH] = L"";
+        const DWORD length = GetShortPathNameW(path, shortPath, MAX_PATH);
+        if (length > 0 && length < MAX_PATH) text = ExactAnsi(shortPath);
+    }
+    return text;
+}
+
 }  // namespace
 
 std::string Win32FileSystem::LocalAppDataFolder() {
@@ -83,12 +95,7 @@ std::string Win32FileSystem::LocalAppDataFolder() {
     // form, whose names the code page can hold.
     wchar_t folder[MAX_PATH] = L"";
     if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) return "";
-    std::string text = ExactAnsi(folder);
-    if (text.empty()) {
-        wchar_t shortFolder[MAX_PATH] = L"";
-        const DWORD length = GetShortPathNameW(folder, shortFolder, MAX_PATH);
-        if (length > 0 && length < MAX_PATH) text = ExactAnsi(shortFolder);
-    }
+    std::string text = AnsiPathOf(folder);
     while (!text.empty() && text.back() == '\\') text.pop_back();
     return text;
 }
@@ -101,12 +108,7 @@ std::string Win32FileSystem::NewTempFile() {
     if (length == 0 || length >= MAX_PATH) return "";
     wchar_t file[MAX_PATH] = L"";
     if (GetTempFileNameW(folder, L"ztw", 0, file) == 0) return "";
-    std::string text = ExactAnsi(file);
-    if (text.empty()) {
-        wchar_t shortFile[MAX_PATH] = L"";
-        const DWORD shortLength = GetShortPathNameW(file, shortFile, MAX_PATH);
-        if (shortLength > 0 && shortLength < MAX_PATH) text = ExactAnsi(shortFile);
-    }
+    const std::string text = AnsiPathOf(file);
     if (text.empty()) DeleteFileW(file);
     return text;
 }
