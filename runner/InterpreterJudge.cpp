@@ -21,18 +21,18 @@ bool AnyInserted(const MarkedArgument& argument) {
 
 bool HasLetter(const char* letters, char c) { return c != '\0' && std::strchr(letters, c) != nullptr; }
 
-// An address whose scheme runs what follows it: any scheme of two or more characters (one is a
-// drive letter) except those that only name a document to load.
+// A "javascript:", "vbscript:" or "about:" address, which mshta runs as script or as a page made
+// of its own text. Read as address parsers read one: blanks and control characters before it
+// skipped, tabs and line breaks in it dropped, letters in any case.
 bool IsCodeAddress(const std::string& text) {
-    const size_t colon = text.find(':');
-    if (colon == std::string::npos || colon < 2 || !std::isalpha(static_cast<unsigned char>(text[0]))) return false;
     std::string scheme;
-    for (size_t i = 0; i < colon; ++i) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (!std::isalnum(c) && c != '+' && c != '-' && c != '.') return false;
-        scheme += static_cast<char>(std::tolower(c));
+    for (const char c : text) {
+        if (c == ':') return scheme == "javascript" || scheme == "vbscript" || scheme == "about";
+        if (c == '\t' || c == '\r' || c == '\n' || (scheme.empty() && static_cast<unsigned char>(c) <= 0x20)) continue;
+        if (scheme.size() == 10) return false;
+        scheme += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
-    return scheme != "http" && scheme != "https" && scheme != "file";
+    return false;
 }
 
 bool IsCodeLongOption(const std::string& name, const char* options) {
@@ -52,11 +52,14 @@ PathRefusal JudgeForInterpreter(const std::string& line, const std::vector<bool>
         return pathInCode ? PathRefusal::InterpreterCode : PathRefusal::None;
     };
     if (options.code == Code::WholeLine || options.code == Code::Url) {
+        // A line with a script address may be read whole as that address: no path anywhere in it.
+        bool code = options.code == Code::WholeLine;
+        bool pathInLine = false;
         for (const MarkedArgument& argument : arguments) {
-            const bool code = options.code == Code::WholeLine || IsCodeAddress(argument.text);
-            if (code && AnyInserted(argument)) return PathRefusal::InterpreterCode;
+            code = code || IsCodeAddress(argument.text);
+            pathInLine = pathInLine || AnyInserted(argument);
         }
-        return PathRefusal::None;
+        return refusedIf(code && pathInLine);
     }
     // sh -c seen: the first argument that is no option is the code.
     bool codePending = false;

@@ -68,28 +68,35 @@ std::string FileNameOf(const std::string& exe) {
     return name;
 }
 
-// A program's file name without ".exe" and without the version that installers put at its end
-// ("python3.12.exe", "perl5.36.0.exe"), with the marks of debug and free-threaded builds
+bool EndsWith(const std::string& text, const char* end) {
+    const size_t n = std::strlen(end);
+    return text.size() > n && IsSameRegistryName(text.substr(text.size() - n), end);
+}
+
+std::string WithoutExe(const std::string& name) {
+    return EndsWith(name, ".exe") ? name.substr(0, name.size() - 4) : name;
+}
+
+// An interpreter's file name, given without ".exe", without the version that installers put at its
+// end ("python3.12.exe", "perl5.36.0.exe"), with the marks of debug and free-threaded builds
 // ("python_d.exe", "python3.13t.exe"): each spelling of an interpreter is known by it.
 std::string Stem(const std::string& name) {
     std::string stem = name;
-    const auto endsWith = [&stem](const char* end) {
-        const size_t n = std::strlen(end);
-        return stem.size() > n && IsSameRegistryName(stem.substr(stem.size() - n), end);
-    };
-    if (endsWith(".exe")) stem.resize(stem.size() - 4);
-    if (endsWith("_d")) stem.resize(stem.size() - 2);
-    if (endsWith("t") && std::isdigit(static_cast<unsigned char>(stem[stem.size() - 2]))) stem.pop_back();
+    if (EndsWith(stem, "_d")) stem.resize(stem.size() - 2);
+    if (EndsWith(stem, "t") && std::isdigit(static_cast<unsigned char>(stem[stem.size() - 2]))) stem.pop_back();
     const size_t end = stem.find_last_not_of("0123456789.");
     stem.resize(end == std::string::npos ? 0 : end + 1);
     return stem;
 }
 
 const Interpreter* FindInterpreter(const std::string& exe) {
-    const std::string stem = Stem(FileNameOf(exe));
-    // File names fold their letters as registry names do.
+    const std::string name = WithoutExe(FileNameOf(exe));
+    const std::string stem = Stem(name);
+    // File names fold their letters as registry names do. cmd.exe and the PowerShells come under
+    // no other name: a program "cmd2.exe" keeps the rules of programs.
     for (const Interpreter& interpreter : kInterpreters) {
-        if (IsSameRegistryName(stem, interpreter.stem)) return &interpreter;
+        const bool versioned = interpreter.kind == ProgramKind::CodeInterpreter;
+        if (IsSameRegistryName(versioned ? stem : name, interpreter.stem)) return &interpreter;
     }
     return nullptr;
 }

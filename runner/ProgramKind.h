@@ -42,9 +42,8 @@ struct InterpreterOptions {
     // Where the code of a code letter stands. Attached: the rest of the argument, else the next
     // argument. NextArgument: the next argument, the rest being more letters (node -pe).
     // Operand: the first argument that is no option, the letter being a flag (sh -ec).
-    // WholeLine: every argument is code (wsl hands its line to a shell). Url: an argument that
-    // is an address is code unless it is "http:", "https:" or "file:" (mshta runs "javascript:",
-    // "vbscript:" and "about:" addresses, and may know other schemes that do).
+    // WholeLine: every argument is code (wsl hands its line to a shell). Url: a line holding a
+    // "javascript:", "vbscript:" or "about:" address is code (mshta).
     enum class Code { Attached, NextArgument, Operand, WholeLine, Url } code;
     // Letters whose value is the last option: what follows is the argument list of the code or
     // module they name ("python -m tool -c x", "python -c code -c x").

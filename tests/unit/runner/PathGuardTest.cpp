@@ -33,6 +33,7 @@ TEST(ClassifyProgram, BatchFilesAsTheShellSeesThem) {
         {"C:\\Perl\\bin\\perl5.36.0.exe", ProgramKind::CodeInterpreter},
         {"C:\\Python313\\python3.13t.exe", ProgramKind::CodeInterpreter},
         {"C:\\Python\\python_d.exe", ProgramKind::CodeInterpreter},
+        {"C:\\Tools\\cmd2.exe", ProgramKind::Program},
         {"C:\\Windows\\System32\\wsl.exe", ProgramKind::CodeInterpreter},
         {"C:\\Tools\\run", ProgramKind::Unseen},
         {"C:\\Tools\\run.lnk", ProgramKind::Unseen},
@@ -187,6 +188,8 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {"C:\\Windows\\System32\\mshta.exe", "\"javascript:x('%LOCAL_FILE_PATH%')\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
         {"C:\\Windows\\System32\\mshta.exe", "C:\\s\\show.hta \"%LOCAL_FILE_PATH%\"", "C:\\in\\a b.txt", "/r", R::None},
         {"C:\\Windows\\System32\\mshta.exe", "\"about:<script>x('%LOCAL_FILE_PATH%')</script>\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        {"C:\\Windows\\System32\\mshta.exe", "\"javascript:f()\" \"%REMOTE_FILE_PATH%\"", "C:\\in\\a.txt", "/x;alert(1)", R::InterpreterCode},
+        {shortcut, "\"ftp://host%REMOTE_FILE_PATH%\"", "C:\\in\\a.txt", "/pub/a.txt", R::None},
         // The user's own text is never judged, only what the paths bring in.
         {batch, "%LOCAL_FILE_PATH% & echo done ^| %%1", "C:\\in\\a.txt", "/r", R::None},
     };
