@@ -26,6 +26,12 @@ if(TARGET unit_ctl)
     target_link_libraries(unit_ctl PRIVATE trevanel_ctl)
 endif()
 
+# The documentation's relative links and the ZTTrevanelCtl commands it names, against the usage
+# text that ctl_usage prints through the program's own code.
+add_executable(ctl_usage ${CMAKE_SOURCE_DIR}/tests/docs/CtlUsage.cpp)
+target_link_libraries(ctl_usage PRIVATE trevanel_ctl trevanel_standins)
+add_test(NAME docs_check COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-docs.sh $<TARGET_FILE:ctl_usage>)
+
 # The registry suite that the in-memory registry shares with the real one under Wine.
 if(TARGET unit_platform)
     target_sources(unit_platform PRIVATE ${CMAKE_SOURCE_DIR}/tests/shared/RegistrySuite.cpp)

@@ -21,17 +21,21 @@ foreach(name LIESMICH.txt README.txt)
         VERBATIM)
     list(APPEND TREVANEL_READMES ${output})
 endforeach()
-set(TREVANEL_HELP_FILES
-    ${CMAKE_SOURCE_DIR}/ui/Help/ZTTrevanelAddOn.htm
-    ${CMAKE_SOURCE_DIR}/ui/Help/ZTTrevanelAddOnInfo.htm)
+# German and English pages of both dialogs; the Help button picks them by the user's language.
+set(TREVANEL_HELP_NAMES ZTTrevanelAddOn.htm ZTTrevanelAddOnInfo.htm ZTTrevanelAddOn-en.htm
+    ZTTrevanelAddOnInfo-en.htm)
+set(TREVANEL_HELP_FILES)
+foreach(name ${TREVANEL_HELP_NAMES})
+    list(APPEND TREVANEL_HELP_FILES ${CMAKE_SOURCE_DIR}/ui/Help/${name})
+endforeach()
 
 install(TARGETS ZTTrevanelAddon RUNTIME DESTINATION . COMPONENT user)
 install(FILES ${TREVANEL_HELP_FILES} DESTINATION Help COMPONENT user)
 install(FILES ${TREVANEL_READMES} DESTINATION . COMPONENT user)
 
 # The package's files below its top, in the order the setup installs them.
-set(TREVANEL_PACKAGE_FILES ZTTrevanelAddon.dll Help/ZTTrevanelAddOn.htm Help/ZTTrevanelAddOnInfo.htm
-    LIESMICH.txt README.txt)
+list(TRANSFORM TREVANEL_HELP_NAMES PREPEND Help/ OUTPUT_VARIABLE help_entries)
+set(TREVANEL_PACKAGE_FILES ZTTrevanelAddon.dll ${help_entries} LIESMICH.txt README.txt)
 set(TREVANEL_PACKAGE_DEPENDS ZTTrevanelAddon ${TREVANEL_HELP_FILES} ${TREVANEL_READMES})
 if(TARGET ZTTrevanelCtl)
     install(TARGETS ZTTrevanelCtl RUNTIME DESTINATION . COMPONENT user)

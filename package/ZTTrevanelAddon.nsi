@@ -88,6 +88,8 @@ LangString FinishText ${LANG_ENGLISH} "The add-on is installed in $INSTDIR.$\r$\
 LangString FinishText ${LANG_GERMAN} "Das Add-On ist in $INSTDIR installiert.$\r$\n$\r$\nWenn Sie die Liste der Hilfsprogramme mit OK bestätigt haben, wurde FTP Zorvant gestartet, um das Add-On einzubinden. Wenn Sie sie abgebrochen haben, sind die Dateien installiert, aber das Add-On ist nicht im FTP Zorvant eingebunden: Starten Sie dieses Setup noch einmal und bestätigen Sie die Liste mit OK."
 LangString OpenHelp ${LANG_ENGLISH} "Open the help"
 LangString OpenHelp ${LANG_GERMAN} "Hilfe öffnen"
+LangString HelpPage ${LANG_ENGLISH} "ZTTrevanelAddOn-en.htm"
+LangString HelpPage ${LANG_GERMAN} "ZTTrevanelAddOn.htm"
 LangString HelpNotOpened ${LANG_ENGLISH} "The help could not be opened as the signed-in user, and this setup opens nothing with administrator rights. You find the help here:$\r$\n$\r$\n$R7"
 LangString HelpNotOpened ${LANG_GERMAN} "Die Hilfe konnte nicht als angemeldeter Benutzer geöffnet werden, und dieses Setup öffnet nichts mit Administratorrechten. Sie finden die Hilfe hier:$\r$\n$\r$\n$R7"
 LangString Registering ${LANG_ENGLISH} "Setting up the global tweaks and registering the add-on with FTP Zorvant..."
@@ -217,7 +219,7 @@ FunctionEnd
 ; user signed in at the desktop, by the road on which the add-on starts FTP Zorvant, or not at all;
 ; then the user is told where the help is.
 Function OpenHelpAsUser
-    StrCpy $R7 "$INSTDIR\Help\ZTTrevanelAddOn.htm"
+    StrCpy $R7 "$INSTDIR\Help\$(HelpPage)"
     ClearErrors
     ExecWait '"$INSTDIR\${RECORD_EXE}" --open-as-user "$R7"' $R6
     ${If} ${Errors}

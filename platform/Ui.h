@@ -91,4 +91,8 @@ public:
     virtual IconHandle LoadIcon(unsigned id, int cx, int cy) = 0;
     // DestroyIcon on a handle from LoadIcon.
     virtual void DestroyIcon(IconHandle icon) = 0;
+
+    // GetUserDefaultUILanguage: the language identifier of the signed-in user's interface (its
+    // low 10 bits the primary language, 0x07 German). Cannot fail; any thread.
+    virtual unsigned short UserUiLanguage() = 0;
 };

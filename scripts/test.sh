@@ -8,7 +8,8 @@
 # skips the Windows half on a machine without Wine or mingw-w64; with CI=true it never does.
 # TREVANEL_NO_I386=1 takes the road of a machine that cannot run 32-bit programs (the summary's
 # first line says so). Tests that CTest reports as skipped or disabled are named in the summary;
-# with CI=true each fails the run unless README's "Tests skipped on purpose" lists it for its road.
+# with CI=true each fails the run unless docs/testing.md's "Tests skipped on purpose" lists it for
+# its road.
 set -u
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -27,15 +28,15 @@ skipped_tests() {
     sed -n 's/^[[:space:]]*[0-9]* - \(.*\) (\(Skipped\|Disabled\))$/\1/p' "$1"
 }
 
-# Notes the skipped tests of one road's CTest log; with CI=true one that README does not list as
+# Notes the skipped tests of one road's CTest log; with CI=true one that docs/testing.md does not list as
 # skipped on purpose on that road ("- road: `test`" below "## Tests skipped on purpose") fails.
 check_skipped() {
     local road=$1 log=$2 test listed
-    listed=$(sed -n '/^## Tests skipped on purpose/,/^## /p' "$root/README.md")
+    listed=$(sed -n '/^## Tests skipped on purpose/,/^## /p' "$root/docs/testing.md")
     while IFS= read -r test; do
         [ -n "$test" ] || continue
         if grep -qxF -- "- $road: \`$test\`" <<<"$listed"; then
-            skipped+=("$road: $test (on purpose, README)")
+            skipped+=("$road: $test (on purpose, docs/testing.md)")
         else
             skipped+=("$road: $test")
             [ "${CI:-}" != "true" ] || failed+=("skipped on $road: $test")

@@ -1,4 +1,5 @@
-// Opening a help file: the module's Help folder first, the module folder second.
+// Opening a help file in the user's language: the module's Help folder first, the module folder
+// second.
 #include "ui/HelpFile.h"
 
 #include <string>
@@ -8,6 +9,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Module.h"
 #include "platform/Platform.h"
+#include "platform/Ui.h"
 #include "platform/WinTypes.h"
 #include "ui/resource.h"
 
@@ -26,9 +28,20 @@ std::string FormatWithPath(const std::string& format, const std::string& path) {
     return text;
 }
 
+// The primary language's part of a LANGID.
+const unsigned short kPrimaryLanguageMask = 0x3FF;
+const unsigned short kLangGerman = 0x07;
+
+const char* HelpFileName(HelpPage page, unsigned short uiLanguage) {
+    const bool german = (uiLanguage & kPrimaryLanguageMask) == kLangGerman;
+    if (page == HelpPage::TweakList) return german ? "ZTTrevanelAddOn.htm" : "ZTTrevanelAddOn-en.htm";
+    return german ? "ZTTrevanelAddOnInfo.htm" : "ZTTrevanelAddOnInfo-en.htm";
+}
+
 }  // namespace
 
-void OpenHelpFile(const char* fileName) {
+void OpenHelpFile(HelpPage page) {
+    const std::string fileName = HelpFileName(page, GetUi().UserUiLanguage());
     const CAppBase* app = AfxGetApp();
     const std::string folder = app ? app->m_strModuleFolder : std::string();
     const std::string path1 = folder + "Help\\" + fileName;

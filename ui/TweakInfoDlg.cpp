@@ -155,7 +155,7 @@ void CTweakInfoDlg::OnBrowse() {
     }
 }
 
-void CTweakInfoDlg::OnHelp() { OpenHelpFile("ZTTrevanelAddOnInfo.htm"); }
+void CTweakInfoDlg::OnHelp() { OpenHelpFile(HelpPage::TweakEditor); }
 
 void CTweakInfoDlg::OnOK() {
     const std::string name = GetDlgItemText(IDC_EDIT_NAME);

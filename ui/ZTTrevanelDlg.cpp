@@ -220,7 +220,7 @@ void CZTTrevanelDlg::OnOK() {
     CDialog::OnOK();
 }
 
-void CZTTrevanelDlg::OnHelp() { OpenHelpFile("ZTTrevanelAddOn.htm"); }
+void CZTTrevanelDlg::OnHelp() { OpenHelpFile(HelpPage::TweakList); }
 
 void CZTTrevanelDlg::OnDestroy() {
     if (m_hIcon != nullptr) {

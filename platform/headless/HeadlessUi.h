@@ -172,6 +172,9 @@ public:
     int RunModal(CDialog& dialog, unsigned templateId) override;
     IconHandle LoadIcon(unsigned id, int cx, int cy) override;
     void DestroyIcon(IconHandle icon) override;
+    // German (Germany), the dialogs' own language, until SetUserUiLanguage.
+    unsigned short UserUiLanguage() override { return m_uiLanguage; }
+    void SetUserUiLanguage(unsigned short language) { m_uiLanguage = language; }
 
 private:
     ResourceScript m_script;
@@ -184,6 +187,7 @@ private:
     std::set<IconHandle> m_liveIcons;
     uintptr_t m_nextIcon = 0x1000;
     std::vector<std::string> m_problems;
+    unsigned short m_uiLanguage = 0x0407;
 };
 
 // The order of a sorted list box on the platform: without regard to letter case, an umlaut or

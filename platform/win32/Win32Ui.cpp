@@ -84,6 +84,8 @@ void Win32Ui::DestroyIcon(IconHandle icon) {
     if (icon) ::DestroyIcon(reinterpret_cast<HICON>(icon));
 }
 
+unsigned short Win32Ui::UserUiLanguage() { return ::GetUserDefaultUILanguage(); }
+
 IUi& DefaultUi() {
     static Win32Ui ui;
     return ui;

@@ -20,6 +20,7 @@ public:
     int RunModal(CDialog& dialog, unsigned templateId) override;
     IconHandle LoadIcon(unsigned id, int cx, int cy) override;
     void DestroyIcon(IconHandle icon) override;
+    unsigned short UserUiLanguage() override;
 };
 
 // The module whose resources the dialogs and icons come from: the add-on's, or in a program that

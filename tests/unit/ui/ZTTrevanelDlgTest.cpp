@@ -366,9 +366,14 @@ TEST_F(ZTTrevanelDlgTest, HelpTriesTheHelpFolderThenTheModuleFolderThenNamesTheF
     struct Case {
         const char* file;
         unsigned dialog;
+        unsigned short uiLanguage;
     };
-    const Case dialogs[] = {{"ZTTrevanelAddOn.htm", IDD_ZTTREVANEL_DIALOG},
-                            {"ZTTrevanelAddOnInfo.htm", IDD_TWEAKINFO_DIALOG}};
+    // German for every German (primary language 0x07), English for every other language.
+    const Case dialogs[] = {{"ZTTrevanelAddOn.htm", IDD_ZTTREVANEL_DIALOG, 0x0407},
+                            {"ZTTrevanelAddOnInfo.htm", IDD_TWEAKINFO_DIALOG, 0x0807},
+                            {"ZTTrevanelAddOn-en.htm", IDD_ZTTREVANEL_DIALOG, 0x0409},
+                            {"ZTTrevanelAddOnInfo-en.htm", IDD_TWEAKINFO_DIALOG, 0x040C},
+                            {"ZTTrevanelAddOn-en.htm", IDD_ZTTREVANEL_DIALOG, 0x0447}};
     const struct {
         intptr_t first, second;
         size_t opens;
@@ -376,6 +381,7 @@ TEST_F(ZTTrevanelDlgTest, HelpTriesTheHelpFolderThenTheModuleFolderThenNamesTheF
     } outcomes[] = {{42, 42, 1, false}, {2, 33, 2, false}, {32, 2, 2, true}};
 
     for (const Case& c : dialogs) {
+        m_ui.SetUserUiLanguage(c.uiLanguage);
         const std::string path1 = std::string(kFolder) + "Help\\" + c.file;
         const std::string path2 = std::string(kFolder) + c.file;
         for (const auto& o : outcomes) {

@@ -42,8 +42,8 @@ void CollectFiles(const std::string& folder, const std::string& prefix, std::set
 std::string UnzippedFolder() { return wine::ToWindowsPath(TREVANEL_PACKAGE_UNZIPPED) + "\\"; }
 
 std::set<std::string> PackageFiles() {
-    std::set<std::string> files{"ZTTrevanelAddon.dll", "Help\\ZTTrevanelAddOn.htm",
-                                "Help\\ZTTrevanelAddOnInfo.htm", "LIESMICH.txt", "README.txt"};
+    std::set<std::string> files{"ZTTrevanelAddon.dll", "LIESMICH.txt", "README.txt"};
+    for (const char* help : kHelpPages) files.insert(std::string("Help\\") + help);
 #ifdef TREVANEL_SHIPS_CTL
     files.insert(TREVANEL_SHIPS_CTL);
 #endif

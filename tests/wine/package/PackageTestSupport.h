@@ -17,6 +17,9 @@
 namespace package {
 
 extern const char kListCaption[];
+// The help pages in the package's Help folder: both dialogs', in German and in English.
+inline const char* const kHelpPages[] = {"ZTTrevanelAddOn.htm", "ZTTrevanelAddOnInfo.htm",
+                                         "ZTTrevanelAddOn-en.htm", "ZTTrevanelAddOnInfo-en.htm"};
 
 // The zip unpacked by the build, with its trailing backslash.
 std::string UnzippedFolder();

@@ -49,7 +49,7 @@ TEST_F(PackageWine, TheZipHoldsTheAddOnItsHelpFolderAndTheReadMesAtItsTop) {
     // The DLL goes in without its debug information, so it is not byte for byte the built one;
     // the install test below loads it.
     EXPECT_EQ(Entry("ZTTrevanelAddon.dll").substr(0, 2), "MZ");
-    for (const char* help : {"ZTTrevanelAddOn.htm", "ZTTrevanelAddOnInfo.htm"}) {
+    for (const char* help : kHelpPages) {
         EXPECT_TRUE(Entry(std::string("Help\\") + help) ==
                     ReadWholeFile(wine::SourcePath(std::string("ui\\Help\\") + help)))
             << help;
@@ -124,7 +124,8 @@ TEST_F(PackageWine, UnpackedIntoAFolderWithBlanksItInstallsThroughTheHostAndOpen
     const std::vector<RecordedRun> help = RecordedRuns(viewerLog);
     ASSERT_EQ(help.size(), 1u);
     EXPECT_EQ(help[0].arguments,
-              std::vector<std::string>{unpacked.Path() + "Help\\ZTTrevanelAddOn.htm"});
+              std::vector<std::string>{unpacked.Path() + "Help\\ZTTrevanelAddOn-en.htm"})
+        << "the prefix's interface language is English";
 
     ASSERT_TRUE(
         wine::WaitUntil([&] { return !RecordedRuns(host.Path() + "FTPZorvant.log").empty(); }));

@@ -384,7 +384,8 @@ TEST_F(SetupWine, RunLikeAUserItInstallsEveryFileRegistersTheAddOnAndOpensTheHel
     ASSERT_TRUE(wine::WaitUntil([&] { return !RecordedRuns(viewerFolder.Path() + "Viewer.log").empty(); },
                                 10000)) << "the finish page opened no help";
     EXPECT_EQ(RecordedRuns(viewerFolder.Path() + "Viewer.log")[0].arguments,
-              std::vector<std::string>{m_folder + "\\Help\\ZTTrevanelAddOn.htm"});
+              std::vector<std::string>{m_folder + "\\Help\\ZTTrevanelAddOn-en.htm"})
+        << "the English setup opens the English page";
     // Both were started by the desktop's shell, as the signed-in user: neither has the variable
     // that the elevated setup sets in its own process before it calls the add-on, which whatever
     // the setup started itself would have.

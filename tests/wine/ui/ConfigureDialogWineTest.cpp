@@ -358,6 +358,8 @@ TEST_F(ConfigureDialogWine, ARefusedSaveIsSaidAndTheListStaysOpenUntilCancel) {
 }
 
 TEST_F(ConfigureDialogWine, HelpWithoutHelpFilesNamesThePathInTheHelpFolder) {
+    // The prefix's interface is English (LC_ALL=C.UTF-8), so the English page is looked for.
+    ASSERT_NE(GetUserDefaultUILanguage() & 0x3FF, 0x07);
     MessageBoxSeen box;
     Configure("", [&](HWND list) {
         PostMessageA(GetDlgItem(list, kHelp), BM_CLICK, 0, 0);
@@ -367,7 +369,7 @@ TEST_F(ConfigureDialogWine, HelpWithoutHelpFilesNamesThePathInTheHelpFolder) {
     EXPECT_EQ(box.caption, "ZTTrevanelAddon");
     EXPECT_EQ(box.text, wine::Cp1252("Fehler beim Öffnen der FTP Zorvant Trevanel Add-On Hilfe Datei.\r\n"
                                      "Bitte überprüfen Sie, ob die Datei existiert.\r\n\r\n\"") +
-                            m_addon.Folder() + "Help\\ZTTrevanelAddOn.htm\"");
+                            m_addon.Folder() + "Help\\ZTTrevanelAddOn-en.htm\"");
 }
 
 // Pictures of both dialogs with a sample configuration for the documentation, written when

@@ -1,0 +1,40 @@
+#!/bin/bash
+# Checks the documentation: every relative link in README.md and docs/*.md names a file of the
+# tree, and every ZTTrevanelCtl command that README.md, the help pages (ui/Help/*.htm) and the
+# read-mes (package/*.txt) name is listed in the program's usage text.
+#   scripts/check-docs.sh CTL_USAGE    (CTL_USAGE prints "ZTTrevanelCtl --help"; CTest passes it)
+# Prints each problem with its file and exits 1 when there is any.
+set -u
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+usage_program=${1:?usage: check-docs.sh CTL_USAGE}
+problems=0
+problem() { echo "$1"; problems=$((problems + 1)); }
+
+# Links: [text](target) outside code spans; addresses with a scheme and pure anchors are not
+# files. A link's anchor (#...) is dropped; the file must exist relative to the linking file.
+for doc in "$root/README.md" "$root"/docs/*.md; do
+    dir=$(dirname "$doc")
+    while IFS= read -r target; do
+        case $target in
+            ''|'#'*|*://*|mailto:*) continue ;;
+        esac
+        file=${target%%#*}
+        [ -e "$dir/$file" ] || problem "${doc#$root/}: link to a missing file: $target"
+    done < <(sed 's/`[^`]*`//g' "$doc" | grep -o '\](\([^)]*\))' | sed 's/^](\(.*\))$/\1/')
+done
+
+# Commands: the usage text lists each as "  NAME  ..." after "Usage:".
+usage=$("$usage_program") || { problem "ctl usage: $usage_program failed"; usage=; }
+commands=$(sed -n 's/^  \([a-z][a-z-]*\) .*/\1/p' <<<"$usage" | sort -u)
+[ -n "$commands" ] || problem "ctl usage: no command found in the usage text"
+for doc in "$root/README.md" "$root"/ui/Help/*.htm "$root"/package/*.txt; do
+    # "ZTTrevanelCtl NAME" in any markup: the word that follows the program's name.
+    while IFS= read -r name; do
+        grep -qxF -- "$name" <<<"$commands" ||
+            problem "${doc#$root/}: \"ZTTrevanelCtl $name\" is no command of the usage text"
+    done < <(sed 's/<[^>]*>//g' "$doc" | grep -o 'ZTTrevanelCtl[[:space:]]\+[a-z][a-z-]*' |
+             awk '{ print $2 }' | sort -u)
+done
+
+[ $problems -eq 0 ] || { echo "$problems problem(s) in the documentation"; exit 1; }
+echo "documentation: links and ZTTrevanelCtl commands checked"
