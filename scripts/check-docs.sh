@@ -1,6 +1,6 @@
 #!/bin/bash
 # Checks the documentation: every relative link in README.md and docs/*.md names a file of the
-# tree, and every ZTTrevanelCtl command that README.md, the help pages (ui/Help/*.htm) and the
+# tree, every link of the help pages names a page and a section of it that exist, and every ZTTrevanelCtl command that README.md, the help pages (ui/Help/*.htm) and the
 # read-mes (package/*.txt) name is listed in the program's usage text.
 #   scripts/check-docs.sh CTL_USAGE    (CTL_USAGE prints "ZTTrevanelCtl --help"; CTest passes it)
 # Prints each problem with its file and exits 1 when there is any.
@@ -23,6 +23,21 @@ for doc in "$root/README.md" "$root"/docs/*.md; do
     done < <(sed 's/`[^`]*`//g' "$doc" | grep -o '\](\([^)]*\))' | sed 's/^](\(.*\))$/\1/')
 done
 
+# The help pages' links, anchors included: the pages link to each other's sections.
+for page in "$root"/ui/Help/*.htm; do
+    while IFS= read -r target; do
+        case $target in *://*|mailto:*) continue ;; esac
+        file=${target%%#*}
+        [ -n "$file" ] || file=$(basename "$page")
+        if [ ! -e "$root/ui/Help/$file" ]; then
+            problem "${page#$root/}: link to a missing file: $target"
+        elif [ "$target" != "${target#*#}" ] &&
+            ! grep -q "id=\"${target#*#}\"" "$root/ui/Help/$file"; then
+            problem "${page#$root/}: link to a missing section: $target"
+        fi
+    done < <(grep -o 'href="[^"]*"' "$page" | sed 's/^href="\(.*\)"$/\1/')
+done
+
 # Commands: the usage text lists each as "  NAME  ..." after "Usage:".
 usage=$("$usage_program") || { problem "ctl usage: $usage_program failed"; usage=; }
 commands=$(sed -n 's/^  \([a-z][a-z-]*\) .*/\1/p' <<<"$usage" | sort -u)
@@ -32,7 +47,7 @@ for doc in "$root/README.md" "$root"/ui/Help/*.htm "$root"/package/*.txt; do
     while IFS= read -r name; do
         grep -qxF -- "$name" <<<"$commands" ||
             problem "${doc#$root/}: \"ZTTrevanelCtl $name\" is no command of the usage text"
-    done < <(sed 's/<[^>]*>//g' "$doc" | grep -o 'ZTTrevanelCtl[[:space:]]\+[a-z][a-z-]*' |
+    done < <(sed 's/<[^>]*>/ /g' "$doc" | tr '\n' ' ' | grep -o 'ZTTrevanelCtl[[:space:]]\+[a-z][a-z-]*' |
              awk '{ print $2 }' | sort -u)
 done
 
