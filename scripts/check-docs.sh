@@ -1,6 +1,6 @@
 #!/bin/bash
 # Checks the documentation: every relative link in README.md and docs/*.md names a file of the
-# tree, every link of the help pages names a page and a section of it that exist, and every ZTTrevanelCtl command that README.md, the help pages (ui/Help/*.htm) and the
+# tree (and a heading of it, for an anchor), every link of the help pages names a page and a section of it that exist, and every ZTTrevanelCtl command that README.md, the help pages (ui/Help/*.htm) and the
 # read-mes (package/*.txt) name is listed in the program's usage text.
 #   scripts/check-docs.sh CTL_USAGE    (CTL_USAGE prints "ZTTrevanelCtl --help"; CTest passes it)
 # Prints each problem with its file and exits 1 when there is any.
@@ -10,16 +10,28 @@ usage_program=${1:?usage: check-docs.sh CTL_USAGE}
 problems=0
 problem() { echo "$1"; problems=$((problems + 1)); }
 
-# Links: [text](target) outside code spans; addresses with a scheme and pure anchors are not
-# files. A link's anchor (#...) is dropped; the file must exist relative to the linking file.
+# The anchors of a Markdown file's headings, as the usual renderers make them: lower case, code
+# marks and punctuation dropped, blanks as "-".
+anchors() {
+    sed -n 's/^#\{1,6\} \(.*\)/\1/p' "$1" | tr 'A-Z' 'a-z' | sed 's/[^a-z0-9 _-]//g; s/ /-/g'
+}
+
+# Links: [text](target) outside code spans; addresses with a scheme are not files. The file must
+# exist relative to the linking file, and an anchor into a Markdown file must name a heading.
 for doc in "$root/README.md" "$root"/docs/*.md; do
     dir=$(dirname "$doc")
     while IFS= read -r target; do
         case $target in
-            ''|'#'*|*://*|mailto:*) continue ;;
+            ''|*://*|mailto:*) continue ;;
         esac
         file=${target%%#*}
-        [ -e "$dir/$file" ] || problem "${doc#$root/}: link to a missing file: $target"
+        [ -n "$file" ] || file=$(basename "$doc")
+        if [ ! -e "$dir/$file" ]; then
+            problem "${doc#$root/}: link to a missing file: $target"
+        elif [ "$target" != "${target#*#}" ] && [ "${file%.md}" != "$file" ] &&
+            ! anchors "$dir/$file" | grep -qxF -- "${target#*#}"; then
+            problem "${doc#$root/}: link to a missing heading: $target"
+        fi
     done < <(sed 's/`[^`]*`//g' "$doc" | grep -o '\](\([^)]*\))' | sed 's/^](\(.*\))$/\1/')
 done
 
