@@ -120,40 +120,30 @@ public:
     bool Read(const std::vector<uint8_t>& bytes) {
         std::u16string text;
         if (!Decode(bytes, &text)) return false;
-        std::vector<std::u16string> lines;
-        SplitLines(text, &lines);
-        if (lines.empty()) return Fail(1, "the file is empty");
-        if (lines[0] == kUnicodeHeader) {
-            if (!m_bUnicode) {
-                return Fail(1, "the file says \"Windows Registry Editor Version 5.00\" but is "
-                               "not UTF-16LE with a byte order mark");
-            }
-        } else if (lines[0] == kAnsiHeader) {
-            m_bUnicode = false;
-        } else {
+        SplitLines(text, &m_lines);
+        if (m_lines.empty()) return Fail(1, "the file is empty");
+        // The header names the form of the hex lists, whichever encoding the file has: the editor
+        // reads a version 5 file without byte order mark in the ANSI code page.
+        const std::u16string header = TrimLeft(m_lines[0]);
+        if (header == kUnicodeHeader) {
+            m_bHexTextIsUtf16 = true;
+        } else if (header != kAnsiHeader) {
             return Fail(1, "the file does not start with \"Windows Registry Editor Version 5.00\" "
                            "or \"REGEDIT4\"");
         }
-        for (size_t i = 1; i < lines.size(); ++i) {
-            const int lineNo = static_cast<int>(i + 1);
-            std::u16string line = TrimLeft(lines[i]);
+        for (m_at = 1; m_at < m_lines.size(); ++m_at) {
+            const std::u16string& line = m_lines[m_at];
+            const size_t start = FirstNonBlank(line, 0);
             // A comment is a line of its own, whatever it ends in, as the editor reads it.
-            if (line.empty() || line[0] == u';') continue;
-            // Only a hex list goes on over lines that end in "\"; whether the line holds one is
-            // decided once, from its start, so that joining stays linear in the file.
-            if (IsHexValueLine(line)) {
-                while (!line.empty() && line.back() == u'\\') {
-                    line.pop_back();
-                    if (++i >= lines.size()) return Fail(lineNo, "the value is cut off: its continuation line is missing");
-                    line.append(lines[i], FirstNonBlank(lines[i]), std::u16string::npos);
-                }
-            }
-            if (!(line[0] == u'[' ? ReadKey(line, lineNo) : ReadValue(line, lineNo))) return false;
+            if (start == line.size() || line[start] == u';' || line[start] == u'#') continue;
+            if (!(line[start] == u'[' ? ReadKey(line.substr(start)) : ReadValue(start))) return false;
         }
         return true;
     }
 
 private:
+    int LineNo() const { return static_cast<int>(m_at + 1); }
+
     bool Fail(int line, const std::string& message) {
         m_error->line = line;
         m_error->message = message;
@@ -163,7 +153,6 @@ private:
     bool Decode(const std::vector<uint8_t>& bytes, std::u16string* text) {
         if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
             if (bytes.size() % 2 != 0) return Fail(0, "the UTF-16 text ends in half a character");
-            m_bUnicode = true;
             for (size_t i = 2; i < bytes.size(); i += 2) {
                 *text += static_cast<char16_t>(bytes[i] | bytes[i + 1] << 8);
             }
@@ -172,7 +161,6 @@ private:
         if (bytes.size() >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) {
             return Fail(0, "the file is UTF-16 big-endian, which the registry editor does not write");
         }
-        m_bUnicode = false;
         for (uint8_t b : bytes) {
             if (b == 0) return Fail(0, "the file holds zero bytes but no UTF-16 byte order mark");
         }
@@ -192,36 +180,26 @@ private:
             }
         }
         if (!line.empty()) lines->push_back(line);
-        while (!lines->empty() && TrimLeft(lines->back()).empty()) lines->pop_back();
+        while (!lines->empty() && FirstNonBlank(lines->back(), 0) == lines->back().size()) lines->pop_back();
     }
 
-    static size_t FirstNonBlank(const std::u16string& s) {
-        size_t i = 0;
-        while (i < s.size() && (s[i] == u' ' || s[i] == u'\t')) ++i;
-        return i;
+    // Blanks are spaces and tabs, wherever the editor skips them.
+    static size_t FirstNonBlank(const std::u16string& s, size_t pos) {
+        while (pos < s.size() && (s[pos] == u' ' || s[pos] == u'\t')) ++pos;
+        return pos;
     }
 
-    static std::u16string TrimLeft(const std::u16string& s) { return s.substr(FirstNonBlank(s)); }
+    static std::u16string TrimLeft(const std::u16string& s) { return s.substr(FirstNonBlank(s, 0)); }
 
     static std::u16string TrimRight(std::u16string s) {
         while (!s.empty() && (s.back() == u' ' || s.back() == u'\t')) s.pop_back();
         return s;
     }
 
-    // A value line ("@" or a quoted name, then "=") whose data starts with "hex".
-    static bool IsHexValueLine(const std::u16string& line) {
-        size_t pos = 1;
-        if (line[0] == u'"') {
-            while (pos < line.size() && line[pos] != u'"') pos += line[pos] == u'\\' ? 2 : 1;
-            ++pos;
-        } else if (line[0] != u'@') {
-            return false;
-        }
-        while (pos < line.size() && line[pos] == u' ') ++pos;
-        if (pos >= line.size() || line[pos] != u'=') return false;
-        ++pos;
-        while (pos < line.size() && line[pos] == u' ') ++pos;
-        return line.compare(pos, 3, u"hex") == 0;
+    // Nothing but blanks, or a comment, from pos to the line's end.
+    static bool EndsHere(const std::u16string& s, size_t pos) {
+        pos = FirstNonBlank(s, pos);
+        return pos == s.size() || s[pos] == u';';
     }
 
     bool ToAnsi(const std::u16string& text, int lineNo, std::string* out) {
@@ -234,98 +212,97 @@ private:
         return Fail(lineNo, message);
     }
 
-    bool ReadKey(const std::u16string& line, int lineNo) {
+    bool ReadKey(const std::u16string& line) {
         const std::u16string trimmed = TrimRight(line);
         if (trimmed.size() < 2 || trimmed.back() != u']') {
-            return Fail(lineNo, "the key line is cut off: it has no closing \"]\"");
+            return Fail(LineNo(), "the key line is cut off: it has no closing \"]\"");
         }
         std::u16string path = trimmed.substr(1, trimmed.size() - 2);
         if (!path.empty() && path[0] == u'-') {
-            return Fail(lineNo, "the line deletes a key; deleting is not accepted");
+            return Fail(LineNo(), "the line deletes a key; deleting is not accepted");
         }
         // The registry would end the name at the zero, so the key would be another one.
-        if (path.find(u'\0') != std::u16string::npos) return Fail(lineNo, "the key name holds a zero character");
+        if (path.find(u'\0') != std::u16string::npos) return Fail(LineNo(), "the key name holds a zero character");
         RegFileKey key;
-        key.line = lineNo;
-        if (!ToAnsi(path, lineNo, &key.path)) return false;
-        if (key.path.empty()) return Fail(lineNo, "the key line names no key");
+        key.line = LineNo();
+        if (!ToAnsi(path, LineNo(), &key.path)) return false;
+        if (key.path.empty()) return Fail(LineNo(), "the key line names no key");
         m_file->keys.push_back(key);
         return true;
     }
 
     // A quoted text from position *pos (at the opening quote); *pos ends after the closing one.
-    bool ReadQuoted(const std::u16string& line, size_t* pos, int lineNo, std::u16string* text) {
+    bool ReadQuoted(const std::u16string& line, size_t* pos, std::u16string* text) {
         size_t i = *pos + 1;
         for (; i < line.size() && line[i] != u'"'; ++i) {
             if (line[i] == u'\\') {
                 // The editor itself escapes only these two; "C:\Windows" typed by hand would
                 // otherwise lose its backslash without notice.
                 if (i + 1 >= line.size() || (line[i + 1] != u'\\' && line[i + 1] != u'"')) {
-                    return Fail(lineNo, "a \\ inside quotes must be written \\\\ (or \\\" for a quote)");
+                    return Fail(LineNo(), "a \\ inside quotes must be written \\\\ (or \\\" for a quote)");
                 }
                 ++i;
             }
             *text += line[i];
         }
-        if (i >= line.size()) return Fail(lineNo, "the line is cut off: a quoted text is not closed");
+        if (i >= line.size()) return Fail(LineNo(), "the line is cut off: a quoted text is not closed");
         *pos = i + 1;
         return true;
     }
 
-    bool ReadValue(const std::u16string& line, int lineNo) {
-        if (m_file->keys.empty()) return Fail(lineNo, "a value stands before the first key");
+    bool ReadValue(size_t pos) {
+        const std::u16string& line = m_lines[m_at];
+        if (m_file->keys.empty()) return Fail(LineNo(), "a value stands before the first key");
         RegFileValue value;
-        value.line = lineNo;
-        size_t pos = 0;
-        if (line[0] == u'@') {
-            pos = 1;
-        } else if (line[0] == u'"') {
+        value.line = LineNo();
+        if (line[pos] == u'@') {
+            ++pos;
+        } else if (line[pos] == u'"') {
             std::u16string name;
-            if (!ReadQuoted(line, &pos, lineNo, &name)) return false;
-            if (name.find(u'\0') != std::u16string::npos) return Fail(lineNo, "the value name holds a zero character");
-            if (!ToAnsi(name, lineNo, &value.name)) return false;
-            if (value.name.empty()) return Fail(lineNo, "a value name is empty");
+            if (!ReadQuoted(line, &pos, &name)) return false;
+            if (name.find(u'\0') != std::u16string::npos) return Fail(LineNo(), "the value name holds a zero character");
+            if (!ToAnsi(name, LineNo(), &value.name)) return false;
+            if (value.name.empty()) return Fail(LineNo(), "a value name is empty");
         } else {
-            return Fail(lineNo, "the line is neither a key, a value nor a comment");
+            return Fail(LineNo(), "the line is neither a key, a value nor a comment");
         }
-        while (pos < line.size() && line[pos] == u' ') ++pos;
-        if (pos >= line.size() || line[pos] != u'=') return Fail(lineNo, "the value has no \"=\"");
-        ++pos;
-        while (pos < line.size() && line[pos] == u' ') ++pos;
-        const std::u16string data = TrimRight(line.substr(pos));
-        if (!ReadData(data, lineNo, &value)) return false;
+        pos = FirstNonBlank(line, pos);
+        if (pos >= line.size() || line[pos] != u'=') return Fail(LineNo(), "the value has no \"=\"");
+        if (!ReadData(FirstNonBlank(line, pos + 1), &value)) return false;
         m_file->keys.back().values.push_back(value);
         return true;
     }
 
-    bool ReadData(const std::u16string& data, int lineNo, RegFileValue* value) {
-        if (data == u"-") return Fail(lineNo, "the line deletes a value; deleting is not accepted");
-        if (!data.empty() && data[0] == u'"') {
-            size_t pos = 0;
+    bool ReadData(size_t pos, RegFileValue* value) {
+        const std::u16string& line = m_lines[m_at];
+        if (line.compare(pos, 1, u"-") == 0 && EndsHere(line, pos + 1)) {
+            return Fail(LineNo(), "the line deletes a value; deleting is not accepted");
+        }
+        if (line.compare(pos, 1, u"\"") == 0) {
             std::u16string text;
-            if (!ReadQuoted(data, &pos, lineNo, &text)) return false;
-            if (pos != data.size()) return Fail(lineNo, "text follows the closing quote");
+            if (!ReadQuoted(line, &pos, &text)) return false;
+            if (!EndsHere(line, pos)) return Fail(LineNo(), "text follows the closing quote");
             std::string bytes;
-            if (!ToAnsi(text, lineNo, &bytes)) return false;
+            if (!ToAnsi(text, LineNo(), &bytes)) return false;
             value->type = REG_SZ;
             value->data.assign(bytes.begin(), bytes.end());
             value->data.push_back(0);
             return true;
         }
-        if (data.compare(0, 6, u"dword:") == 0) {
-            const std::u16string digits = data.substr(6);
-            if (digits.empty() || digits.size() > 8) return Fail(lineNo, "a dword needs 1 to 8 hex digits");
+        if (line.compare(pos, 6, u"dword:") == 0) {
+            pos = FirstNonBlank(line, pos + 6);
             uint32_t n = 0;
-            for (char16_t u : digits) {
-                const int d = HexDigit(u);
-                if (d < 0) return Fail(lineNo, "a dword holds a character that is no hex digit");
-                n = n << 4 | static_cast<uint32_t>(d);
+            size_t digits = 0;
+            for (; pos < line.size() && HexDigit(line[pos]) >= 0; ++pos, ++digits) {
+                n = n << 4 | static_cast<uint32_t>(HexDigit(line[pos]));
             }
+            if (!EndsHere(line, pos)) return Fail(LineNo(), "a dword holds a character that is no hex digit");
+            if (digits == 0 || digits > 8) return Fail(LineNo(), "a dword needs 1 to 8 hex digits");
             value->type = REG_DWORD;
             value->data = {uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24)};
             return true;
         }
-        return ReadHex(data, lineNo, value);
+        return ReadHex(pos, value);
     }
 
     static int HexDigit(char16_t u) {
@@ -335,59 +312,92 @@ private:
         return -1;
     }
 
-    bool ReadHex(const std::u16string& data, int lineNo, RegFileValue* value) {
-        size_t pos;
-        if (data.compare(0, 4, u"hex:") == 0) {
+    bool ReadHex(size_t pos, RegFileValue* value) {
+        const std::u16string& line = m_lines[m_at];
+        if (line.compare(pos, 4, u"hex:") == 0) {
             value->type = REG_BINARY;
-            pos = 4;
-        } else if (data.compare(0, 4, u"hex(") == 0) {
-            const size_t close = data.find(u"):");
-            if (close == std::u16string::npos || close == 4 || close > 12) {
-                return Fail(lineNo, "the value's data form is not known");
+            pos += 4;
+        } else if (line.compare(pos, 4, u"hex(") == 0) {
+            const size_t close = line.find(u"):", pos);
+            if (close == std::u16string::npos || close == pos + 4 || close > pos + 12) {
+                return Fail(LineNo(), "the value's data form is not known");
             }
             uint32_t type = 0;
-            for (size_t i = 4; i < close; ++i) {
-                const int d = HexDigit(data[i]);
-                if (d < 0) return Fail(lineNo, "the value's type number is no hex number");
+            for (size_t i = pos + 4; i < close; ++i) {
+                const int d = HexDigit(line[i]);
+                if (d < 0) return Fail(LineNo(), "the value's type number is no hex number");
                 type = type << 4 | static_cast<uint32_t>(d);
             }
             value->type = type;
             pos = close + 2;
         } else {
-            return Fail(lineNo, "the value's data form is not known");
+            return Fail(LineNo(), "the value's data form is not known");
         }
         std::vector<uint8_t> bytes;
-        while (pos < data.size()) {
-            while (pos < data.size() && data[pos] == u' ') ++pos;
-            if (pos + 2 > data.size() || HexDigit(data[pos]) < 0 || HexDigit(data[pos + 1]) < 0) {
-                return Fail(lineNo, "a hex list holds something that is not a two-digit byte");
-            }
-            bytes.push_back(static_cast<uint8_t>(HexDigit(data[pos]) << 4 | HexDigit(data[pos + 1])));
-            pos += 2;
-            while (pos < data.size() && data[pos] == u' ') ++pos;
-            if (pos < data.size()) {
-                if (data[pos] != u',') return Fail(lineNo, "hex bytes must be separated by commas");
-                if (++pos >= data.size()) return Fail(lineNo, "the hex list ends in a comma: it is cut off");
-            }
-        }
-        if (!m_bUnicode || !IsStringType(value->type)) {
+        if (!ReadHexBytes(pos, &bytes)) return false;
+        if (!m_bHexTextIsUtf16 || !IsStringType(value->type)) {
             value->data = bytes;
             return true;
         }
-        if (bytes.size() % 2 != 0) return Fail(lineNo, "a text in hex ends in half a UTF-16 character");
+        if (bytes.size() % 2 != 0) return Fail(value->line, "a text in hex ends in half a UTF-16 character");
         std::u16string text;
         for (size_t i = 0; i < bytes.size(); i += 2) {
             text += static_cast<char16_t>(bytes[i] | bytes[i + 1] << 8);
         }
         std::string ansi;
-        if (!ToAnsi(text, lineNo, &ansi)) return false;
+        if (!ToAnsi(text, value->line, &ansi)) return false;
         value->data.assign(ansi.begin(), ansi.end());
         return true;
     }
 
+    // The bytes of a hex list from pos, going on over the lines that end in "\" (a comment may
+    // follow it). A byte never spans lines and a line goes on only where a new byte starts, at
+    // the list's start or after a comma; the editor drops a value that breaks this, and a value
+    // read differently from how the editor stores it must not be imported. A comma may end the
+    // list. m_at ends at the list's last line.
+    bool ReadHexBytes(size_t pos, std::vector<uint8_t>* bytes) {
+        bool byteNext = true;  // at the list's start or after a comma
+        for (;;) {
+            const std::u16string& line = m_lines[m_at];
+            pos = FirstNonBlank(line, pos);
+            if (EndsHere(line, pos)) return true;
+            if (line[pos] == u'\\') {
+                if (!EndsHere(line, pos + 1)) return Fail(LineNo(), "text follows the \\ that continues the hex list");
+                if (!byteNext) return FailBrokenContinuation();
+                if (m_at + 1 >= m_lines.size()) {
+                    return Fail(LineNo(), "the value is cut off: its continuation line is missing");
+                }
+                ++m_at;
+                pos = FirstNonBlank(m_lines[m_at], 0);
+                if (pos == m_lines[m_at].size() || HexDigit(m_lines[m_at][pos]) < 0) return FailBrokenContinuation();
+            } else if (!byteNext) {
+                if (line[pos] != u',') return Fail(LineNo(), "hex bytes must be separated by commas");
+                ++pos;
+                byteNext = true;
+            } else {
+                const int high = HexDigit(line[pos]);
+                const int low = pos + 1 < line.size() ? HexDigit(line[pos + 1]) : -1;
+                if (high >= 0 && low < 0 && line.compare(FirstNonBlank(line, pos + 1), 1, u"\\") == 0) {
+                    return FailBrokenContinuation();
+                }
+                if (high < 0 || low < 0) return Fail(LineNo(), "a hex list holds something that is not a two-digit byte");
+                bytes->push_back(static_cast<uint8_t>(high << 4 | low));
+                pos += 2;
+                byteNext = false;
+            }
+        }
+    }
+
+    bool FailBrokenContinuation() {
+        return Fail(LineNo(), "the hex list goes on at the next line inside a byte or without a comma: "
+                              "the registry editor drops such a value");
+    }
+
     RegFile* m_file;
     RegFileError* m_error;
-    bool m_bUnicode = false;
+    std::vector<std::u16string> m_lines;
+    size_t m_at = 0;                 // the line being read
+    bool m_bHexTextIsUtf16 = false;  // the version 5 form: hex lists of string types hold UTF-16LE
 };
 
 }  // namespace

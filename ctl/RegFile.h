@@ -33,6 +33,9 @@ struct RegFileError {
     std::string message;
 };
 
-// Reads either form. Deleting keys or values ("[-...]", "=-") is refused, as is anything the
-// editor itself would not write. On failure *error names the line and the problem.
+// Reads either form as the editor reads it: blanks and tabs before the header, around "=" and
+// after "dword:", comment lines starting with ";" or "#", and a ";" comment after a value. Refused are deleting
+// keys or values ("[-...]", "=-"), escapes in quotes other than \\ and \", and what the editor
+// would drop or store otherwise: a hex list that goes on over a line inside a byte or without a
+// comma, or that ends in "\" at the file's end. On failure *error names the line and the problem.
 bool ReadRegFile(const std::vector<uint8_t>& bytes, RegFile* file, RegFileError* error);

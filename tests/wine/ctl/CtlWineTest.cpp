@@ -308,7 +308,6 @@ TEST_F(CtlWine, MalformedAndHostileFilesAreRefusedWithNothingWritten) {
         utf16(good + "\"Exe\"=\"C:\\\\Pro"),
         // A zero inside a key name: the registry would take the key as "Work".
         utf16(sets + "Work" + std::string(1, '\0') + "Evil]\r\n\"Count\"=dword:00000000\r\n"),
-        "Windows Registry Editor Version 5.00\r\n\r\n" + good,
     };
     for (size_t i = 0; i < files.size(); ++i) {
         const std::string path = m_folder.Write("bad" + std::to_string(i) + ".reg", files[i]);
@@ -318,8 +317,10 @@ TEST_F(CtlWine, MalformedAndHostileFilesAreRefusedWithNothingWritten) {
         ExpectSameTree(before, Configurations());
         EXPECT_FALSE(wine::RegKeyExists(HKEY_LOCAL_MACHINE, "Software\\Evil"));
     }
-    // The good part alone goes in.
+    // The good part alone goes in, also as 8-bit text under the version 5 header, which the
+    // registry editor reads in the code page.
     EXPECT_EQ(0u, Ctl({"import", m_folder.Write("good.reg", utf16(good))}).exitCode);
+    EXPECT_EQ(0u, Ctl({"import", m_folder.Write("good8.reg", "Windows Registry Editor Version 5.00\r\n\r\n" + good)}).exitCode);
     EXPECT_TRUE(wine::RegKeyExists(HKEY_USERS, ProfileKey("Work") + "\\Tweak 00"));
 }
 
