@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/WinTypes.h"
+
 // A variable that a started program finds in its environment: name and value in the ANSI code
 // page; a name holds no "=" and neither holds a zero.
 struct EnvironmentVariable {
@@ -12,11 +14,13 @@ struct EnvironmentVariable {
     std::string value;
 };
 
-// The members of the shell's launch record that the add-on fills; the rest stay zero.
+// The members of the shell's launch record that the add-on fills; the rest stay zero. hwnd owns
+// whatever the shell shows for the request (the consent prompt of "runas"); null: no owner.
 // environment is no member of the shell's record: the variables that the started program gets
 // on top of the calling process's own (replacing any of the same name).
 struct ShellExecuteRequest {
     uint32_t fMask = 0;
+    HWND hwnd = nullptr;
     const char* lpVerb = nullptr;
     const char* lpFile = nullptr;
     const char* lpParameters = nullptr;
@@ -48,6 +52,15 @@ public:
     // kEnvironmentWaitMs, failing without starting anything. A start that the shell call
     // re-enters on the same thread nests and never waits.
     virtual bool ExecuteEx(const ShellExecuteRequest& request, ProcessHandle* process) = 0;
+
+    // ExecuteEx made on a thread of its own, then a wait for the started process to end, while the
+    // calling thread goes on handling its window messages (MsgWaitForMultipleObjects): its
+    // windows stay painted and answer the system, and a prompt owned by request.hwnd comes to the
+    // front. request.hwnd, when given, is disabled for that time, so that it takes no input (one
+    // request at a time), and enabled again before the call returns. Returns ExecuteEx's answer;
+    // *process as ExecuteEx gives it, its process ended. A WM_QUIT met on the way is posted again.
+    // Requires a thread that may handle its messages here: it holds no lock that a handler takes.
+    virtual bool ExecuteAndWait(const ShellExecuteRequest& request, ProcessHandle* process) = 0;
 
     // WaitForSingleObject with no time limit: returns when the process has ended. Requires a
     // handle from ExecuteEx that is not closed yet. Any thread; it blocks only the caller.

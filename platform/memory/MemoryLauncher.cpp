@@ -32,10 +32,28 @@ MemoryLauncher::Process* MemoryLauncher::FindProcess(ProcessHandle handle) {
 }
 
 bool MemoryLauncher::ExecuteEx(const ShellExecuteRequest& request, ProcessHandle* process) {
+    return Start(request, false, process);
+}
+
+bool MemoryLauncher::ExecuteAndWait(const ShellExecuteRequest& request, ProcessHandle* process) {
+    ProcessHandle started = nullptr;
+    const bool accepted = Start(request, true, &started);
+    if (started != nullptr) WaitForProcess(started);
+    if (process != nullptr) {
+        *process = started;
+    } else if (started != nullptr) {
+        CloseProcess(started);
+    }
+    return accepted;
+}
+
+bool MemoryLauncher::Start(const ShellExecuteRequest& request, bool waited, ProcessHandle* process) {
     if (process != nullptr) *process = nullptr;
 
     ExecuteExCall call;
     call.fMask = request.fMask;
+    call.hwnd = request.hwnd;
+    call.waited = waited;
     call.verb = Copy(request.lpVerb);
     call.file = Copy(request.lpFile);
     call.parameters = Copy(request.lpParameters);

@@ -26,6 +26,9 @@ public:
     // One ExecuteEx request as the shell saw it; a null string stays nullopt.
     struct ExecuteExCall {
         uint32_t fMask = 0;
+        HWND hwnd = nullptr;
+        // Made through ExecuteAndWait: the caller handled its messages while it waited.
+        bool waited = false;
         std::optional<std::string> verb;
         std::optional<std::string> file;
         std::optional<std::string> parameters;
@@ -49,6 +52,8 @@ public:
     ~MemoryLauncher() override;
 
     bool ExecuteEx(const ShellExecuteRequest& request, ProcessHandle* process) override;
+    // ExecuteEx, recorded as waited, then WaitForProcess on the handle it gave.
+    bool ExecuteAndWait(const ShellExecuteRequest& request, ProcessHandle* process) override;
     void WaitForProcess(ProcessHandle process) override;
     // The exit code set for the file (0 unless SetExitCode), once the process has ended.
     bool GetExitCode(ProcessHandle process, uint32_t* code) override;
@@ -99,6 +104,7 @@ private:
     };
 
     Outcome OutcomeFor(const std::string& file) const;
+    bool Start(const ShellExecuteRequest& request, bool waited, ProcessHandle* process);
     Process* FindProcess(ProcessHandle handle);
 
     mutable std::mutex m_mutex;

@@ -1,5 +1,6 @@
 // The shell service on Win32. A ProcessHandle is the process's HANDLE itself.
 #include <windows.h>
+#include <objbase.h>
 
 #include "platform/win32/Win32Launcher.h"
 
@@ -12,7 +13,52 @@ namespace {
 // Taken right after the shell call, before anything else can overwrite the thread's last error.
 thread_local std::string t_lastExecuteError;
 thread_local uint32_t t_lastExecuteErrorCode = 0;
+
+// A request made on a thread of its own, so that the caller's thread goes on handling messages
+// while the shell waits for the consent prompt.
+struct BackgroundStart {
+    Win32Launcher* launcher = nullptr;
+    ShellExecuteRequest request;
+    bool accepted = false;
+    ProcessHandle process = nullptr;
+    std::string error;
+    uint32_t errorCode = 0;
+};
+
+DWORD WINAPI StartInBackground(void* parameter) {
+    BackgroundStart& start = *static_cast<BackgroundStart*>(parameter);
+    // The shell's verbs want a single-threaded apartment on the calling thread.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    start.accepted = start.launcher->ExecuteEx(start.request, &start.process);
+    start.error = t_lastExecuteError;
+    start.errorCode = t_lastExecuteErrorCode;
+    if (SUCCEEDED(com)) CoUninitialize();
+    return 0;
 }
+
+// Returns when handle is signalled, dispatching the thread's messages meanwhile.
+void WaitHandlingMessages(HANDLE handle) {
+    bool quit = false;
+    WPARAM quitCode = 0;
+    for (;;) {
+        const DWORD woken = MsgWaitForMultipleObjectsEx(1, &handle, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woken != WAIT_OBJECT_0 + 1) break;
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                quit = true;
+                quitCode = message.wParam;
+                continue;
+            }
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+    // The loop that the caller returns to ends as it was asked to.
+    if (quit) PostQuitMessage(static_cast<int>(quitCode));
+}
+
+}  // namespace
 
 bool Win32Launcher::ExecuteEx(const ShellExecuteRequest& request, ProcessHandle* process) {
     if (process) *process = nullptr;
@@ -30,6 +76,7 @@ bool Win32Launcher::ExecuteEx(const ShellExecuteRequest& request, ProcessHandle*
     info.lpParameters = request.lpParameters;
     info.lpDirectory = request.lpDirectory;
     info.nShow = request.nShow;
+    info.hwnd = request.hwnd;
     const bool accepted = ShellExecuteExA(&info) != FALSE;
     t_lastExecuteErrorCode = accepted ? 0 : GetLastError();
     t_lastExecuteError = accepted ? std::string() : Win32ErrorText(t_lastExecuteErrorCode);
@@ -38,6 +85,33 @@ bool Win32Launcher::ExecuteEx(const ShellExecuteRequest& request, ProcessHandle*
         *process = accepted && wanted ? reinterpret_cast<ProcessHandle>(info.hProcess) : nullptr;
     }
     return accepted;
+}
+
+bool Win32Launcher::ExecuteAndWait(const ShellExecuteRequest& request, ProcessHandle* process) {
+    if (process) *process = nullptr;
+    const bool disabled = request.hwnd != nullptr && EnableWindow(request.hwnd, FALSE) == FALSE;
+    BackgroundStart start;
+    start.launcher = this;
+    start.request = request;
+    // The thread ends as soon as the shell returns: nothing of the request may be left to it.
+    start.request.fMask |= SEE_MASK_NOASYNC;
+    const HANDLE thread = CreateThread(nullptr, 0, &StartInBackground, &start, 0, nullptr);
+    if (thread != nullptr) {
+        WaitHandlingMessages(thread);
+        CloseHandle(thread);
+        t_lastExecuteError = start.error;
+        t_lastExecuteErrorCode = start.errorCode;
+    } else {
+        start.accepted = ExecuteEx(start.request, &start.process);
+    }
+    if (start.process) WaitHandlingMessages(reinterpret_cast<HANDLE>(start.process));
+    if (disabled) EnableWindow(request.hwnd, TRUE);
+    if (process) {
+        *process = start.process;
+    } else {
+        CloseProcess(start.process);
+    }
+    return start.accepted;
 }
 
 void Win32Launcher::WaitForProcess(ProcessHandle process) {
