@@ -200,10 +200,10 @@ TEST_F(ZTTrevanelDlgTest, OkLeavesExactlyCountAndTheTweakKeysOfTheRowsShown) {
 // the helper is started elevated, and here the user declines. A write may also fail otherwise.
 TEST_F(ZTTrevanelDlgTest, ARefusedSaveIsSaidAndTheListStaysOpenAsTheUserLeftIt) {
     const char* const saveFailed =
-        "Die Konfiguration konnte nicht gespeichert werden.\r\n\r\nBitte pr\xFC" "fen Sie, ob Sie "
-        "Schreibrechte f\xFCr den Registrierungsschl\xFCssel\r\nHKEY_USERS\\.DEFAULT\\Software\\"
-        "Tarku Software\\FTP Zorvant Trevanel\r\nbesitzen, und starten Sie FTP Zorvant "
-        "gegebenenfalls als Administrator.";
+        "Die Konfiguration konnte nicht gespeichert werden.\r\n\r\nDie Registrierung hat das Schreiben "
+        "unter\r\nHKEY_USERS\\.DEFAULT\\Software\\Tarku Software\\FTP Zorvant Trevanel\r\nabgelehnt, "
+        "oder ein anderes Programm hat die Konfiguration l\xE4nger als 30 Sekunden belegt.\r\n\r\n"
+        "Klicken Sie erneut auf OK, um es noch einmal zu versuchen.";
     const char* const declined =
         "Die Konfiguration konnte nicht gespeichert werden.\r\n\r\nZum Speichern unter\r\n"
         "HKEY_USERS\\.DEFAULT\\Software\\Tarku Software\\FTP Zorvant Trevanel\r\nsind "

@@ -344,10 +344,11 @@ TEST_F(ConfigureDialogWine, ARefusedSaveIsSaidAndTheListStaysOpenUntilCancel) {
     });
     EXPECT_EQ(box.caption, "ZTTrevanelAddon");
     EXPECT_EQ(box.text, wine::Cp1252("Die Konfiguration konnte nicht gespeichert werden.\r\n\r\n"
-                                     "Bitte prüfen Sie, ob Sie Schreibrechte für den "
-                                     "Registrierungsschlüssel\r\nHKEY_USERS\\.DEFAULT\\Software\\"
-                                     "Tarku Software\\FTP Zorvant Trevanel\r\nbesitzen, und starten "
-                                     "Sie FTP Zorvant gegebenenfalls als Administrator."));
+                                     "Die Registrierung hat das Schreiben unter\r\nHKEY_USERS\\.DEFAULT\\"
+                                     "Software\\Tarku Software\\FTP Zorvant Trevanel\r\nabgelehnt, oder "
+                                     "ein anderes Programm hat die Konfiguration länger als 30 Sekunden "
+                                     "belegt.\r\n\r\nKlicken Sie erneut auf OK, um es noch einmal zu "
+                                     "versuchen."));
     EXPECT_TRUE(openAfterOk);
     EXPECT_EQ(rowsAfterOk, std::vector<std::string>{"First"});
     // Nothing half-written, and the global set the list showed is untouched.
