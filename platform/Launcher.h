@@ -83,8 +83,16 @@ public:
     virtual void CloseProcess(ProcessHandle process) = 0;
 
     // ShellExecuteA with no owner window: opens file with verb. The result is the shell's:
-    // greater than 32 on success, an error number of 32 or less otherwise. Any thread; the add-on
-    // calls it from the thread of a dialog or of an install export.
+    // greater than 32 on success, an error number of 32 or less otherwise. A process that runs
+    // with administrator rights opens it as the desktop's user: through the desktop's shell where
+    // one answers; where none does, a program is started at once with the rights of a standard
+    // user where the system gives them, and only else with the process's own. Any thread; the
+    // add-on calls it from the thread of a dialog or of an install export.
     virtual intptr_t Execute(const char* verb, const char* file, const char* parameters,
                              const char* directory, int show) = 0;
+
+    // Whether what the latest Execute on the calling thread opened got this process's
+    // administrator rights, for want of a road to open it as the desktop's user. False when that
+    // call opened nothing, and when there was none.
+    virtual bool LastExecuteElevated() = 0;
 };

@@ -16,6 +16,7 @@ std::optional<std::string> Copy(const char* text) {
 uintptr_t HandleKey(ProcessHandle handle) { return reinterpret_cast<uintptr_t>(handle); }
 
 thread_local bool t_lastExecuteFailed = false;
+thread_local bool t_lastExecuteElevated = false;
 
 }  // namespace
 
@@ -151,7 +152,16 @@ intptr_t MemoryLauncher::Execute(const char* verb, const char* file, const char*
     std::lock_guard<std::mutex> lock(m_mutex);
     m_executeCalls.push_back(ExecuteCall{Copy(verb), Copy(file), Copy(parameters), Copy(directory), show});
     const auto it = m_executeResults.find(file ? file : "");
-    return it == m_executeResults.end() ? 42 : it->second;
+    const intptr_t result = it == m_executeResults.end() ? 42 : it->second;
+    t_lastExecuteElevated = result > 32 && m_executeElevated;
+    return result;
+}
+
+bool MemoryLauncher::LastExecuteElevated() { return t_lastExecuteElevated; }
+
+void MemoryLauncher::SetExecuteElevated(bool elevated) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_executeElevated = elevated;
 }
 
 void MemoryLauncher::SetOutcome(const std::string& file, Outcome outcome) {

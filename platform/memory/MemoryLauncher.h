@@ -64,12 +64,16 @@ public:
     void CloseProcess(ProcessHandle process) override;
     intptr_t Execute(const char* verb, const char* file, const char* parameters,
                      const char* directory, int show) override;
+    // As scripted with SetExecuteElevated, after an Execute that succeeded.
+    bool LastExecuteElevated() override;
 
     // --- scripting (file names compare byte for byte) ---
     void SetOutcome(const std::string& file, Outcome outcome);
     void SetDefaultOutcome(Outcome outcome);  // for files without their own; starts as SucceedsProcess
     void SetExitCode(const std::string& file, uint32_t code);
     void SetExecuteResult(const std::string& file, intptr_t result);  // Execute's result; default 42
+    // Whether Execute starts files with the process's administrator rights; starts as false.
+    void SetExecuteElevated(bool elevated);
     // Processes started for this file (or for every file) stay running until Release.
     void HoldFile(const std::string& file);
     void HoldAll(bool hold);
@@ -112,6 +116,7 @@ private:
     std::map<std::string, Outcome> m_outcomes;
     Outcome m_defaultOutcome = Outcome::SucceedsProcess;
     std::map<std::string, intptr_t> m_executeResults;
+    bool m_executeElevated = false;
     std::map<std::string, uint32_t> m_exitCodes;
     std::vector<std::string> m_heldFiles;
     bool m_holdAll = false;

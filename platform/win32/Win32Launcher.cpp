@@ -13,6 +13,7 @@ namespace {
 // Taken right after the shell call, before anything else can overwrite the thread's last error.
 thread_local std::string t_lastExecuteError;
 thread_local uint32_t t_lastExecuteErrorCode = 0;
+thread_local bool t_lastExecuteElevated = false;
 
 // A request made on a thread of its own, so that the caller's thread goes on handling messages
 // while the shell waits for the consent prompt.
@@ -140,13 +141,17 @@ void Win32Launcher::CloseProcess(ProcessHandle process) {
 intptr_t Win32Launcher::Execute(const char* verb, const char* file, const char* parameters,
                                  const char* directory, int show) {
     // An elevated process (the setup) starts programs and opens documents as the desktop's user:
-    // the host would otherwise run, and start every tweak, with administrator rights. Where no
-    // desktop shell answers, the process starts them itself, so that the host's start cannot fail
-    // for it.
+    // the host would otherwise run, and start every tweak, with administrator rights. Where that
+    // has no road, the process opens them itself, so that the host's start cannot fail for it.
+    t_lastExecuteElevated = false;
     intptr_t result = 0;
     if (ExecuteAsDesktopUser(verb, file, parameters, directory, show, &result)) return result;
-    return reinterpret_cast<intptr_t>(ShellExecuteA(nullptr, verb, file, parameters, directory, show));
+    result = reinterpret_cast<intptr_t>(ShellExecuteA(nullptr, verb, file, parameters, directory, show));
+    t_lastExecuteElevated = result > 32;
+    return result;
 }
+
+bool Win32Launcher::LastExecuteElevated() { return t_lastExecuteElevated; }
 
 ILauncher& DefaultLauncher() {
     static Win32Launcher launcher;

@@ -16,4 +16,5 @@ public:
     void CloseProcess(ProcessHandle process) override;
     intptr_t Execute(const char* verb, const char* file, const char* parameters,
                      const char* directory, int show) override;
+    bool LastExecuteElevated() override;
 };
