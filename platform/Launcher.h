@@ -84,9 +84,10 @@ public:
 
     // ShellExecuteA with no owner window: opens file with verb. The result is the shell's:
     // greater than 32 on success, an error number of 32 or less otherwise. A process that runs
-    // with administrator rights opens it as the desktop's user: through the desktop's shell where
-    // one answers; where none does, a program is started at once with the rights of a standard
-    // user where the system gives them, and only else with the process's own. Any thread; the
+    // with administrator rights opens it as the desktop's user: through the desktop's shell, but a
+    // program where no desktop shell window exists at once with the rights of a standard user
+    // where the system gives them; only where neither road opens it, with the process's own. Any
+    // thread; the
     // add-on calls it from the thread of a dialog or of an install export.
     virtual intptr_t Execute(const char* verb, const char* file, const char* parameters,
                              const char* directory, int show) = 0;
