@@ -7,6 +7,7 @@
 #include "platform/Platform.h"
 #include "platform/win32/Win32DesktopShell.h"
 #include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32MessagePump.h"
 #include "platform/win32/Win32ProcessEnvironment.h"
 
 namespace {
@@ -39,24 +40,10 @@ DWORD WINAPI StartInBackground(void* parameter) {
 
 // Returns when handle is signalled, dispatching the thread's messages meanwhile.
 void WaitHandlingMessages(HANDLE handle) {
-    bool quit = false;
-    WPARAM quitCode = 0;
-    for (;;) {
-        const DWORD woken = MsgWaitForMultipleObjectsEx(1, &handle, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        if (woken != WAIT_OBJECT_0 + 1) break;
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) {
-                quit = true;
-                quitCode = message.wParam;
-                continue;
-            }
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
+    MessagePump pump;
+    while (MsgWaitForMultipleObjectsEx(1, &handle, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0 + 1) {
+        pump.DispatchQueued();
     }
-    // The loop that the caller returns to ends as it was asked to.
-    if (quit) PostQuitMessage(static_cast<int>(quitCode));
 }
 
 }  // namespace
