@@ -21,12 +21,14 @@ const unsigned kMinimumHostVersion[] = {11, 3};
 // Larger parts count as this; no version part of the host comes near it.
 const unsigned kLargestPart = 1000000;
 
-// Starts the host in its own folder; returns whether the shell reported success.
-bool StartHost(const std::string& appPath, const std::string& parameters) {
+// Starts the host in its own folder: kStarted, kStartedElevated when it got the caller's
+// administrator rights, or kStartFailed.
+HostOutcome StartHost(const std::string& appPath, const std::string& parameters) {
     const std::string executable = appPath + kHostExe;
-    const intptr_t result = GetLauncher().Execute("open", executable.c_str(), parameters.c_str(),
-                                                  appPath.c_str(), SW_SHOW);
-    return static_cast<int>(result) > 32;
+    ILauncher& launcher = GetLauncher();
+    const intptr_t result = launcher.Execute("open", executable.c_str(), parameters.c_str(), appPath.c_str(), SW_SHOW);
+    if (static_cast<int>(result) <= 32) return HostOutcome::kStartFailed;
+    return launcher.LastExecuteElevated() ? HostOutcome::kStartedElevated : HostOutcome::kStarted;
 }
 
 // Set by the add-on's setup program around its calls of the install and uninstall exports:
@@ -38,6 +40,7 @@ const char* const kOutcomeVariable = "TREVANEL_SETUP_OUTCOME";
 const char* OutcomeName(HostOutcome outcome) {
     switch (outcome) {
         case HostOutcome::kStarted: return "host-started";
+        case HostOutcome::kStartedElevated: return "host-started-elevated";
         case HostOutcome::kNotInstalled: return "no-host";
         case HostOutcome::kTooOld: return "old-host";
         case HostOutcome::kStartFailed: return "start-failed";
@@ -123,9 +126,9 @@ HostOutcome InstallAddon(const char* folder) {
 
     const std::string parameters = std::string("-installaddon ") + (folder ? folder : "") + "\\" +
                                    GetTheApp().m_strModuleFileName;
-    if (StartHost(appPath, parameters)) return ReportOutcome(HostOutcome::kStarted);
-    AfxMessageBox(IDS_INSTALL_FAILED, MB_OK | MB_ICONEXCLAMATION);
-    return ReportOutcome(HostOutcome::kStartFailed);
+    const HostOutcome started = StartHost(appPath, parameters);
+    if (started == HostOutcome::kStartFailed) AfxMessageBox(IDS_INSTALL_FAILED, MB_OK | MB_ICONEXCLAMATION);
+    return ReportOutcome(started);
 }
 
 HostOutcome UninstallAddon() {
@@ -134,7 +137,7 @@ HostOutcome UninstallAddon() {
     if (found != HostOutcome::kStarted) return ReportOutcome(found);
 
     const std::string parameters = "-uninstalladdon " + GetTheApp().m_strModulePath;
-    if (StartHost(appPath, parameters)) return ReportOutcome(HostOutcome::kStarted);
-    if (!SilentSetup()) AfxMessageBox(IDS_UNINSTALL_FAILED, MB_OK | MB_ICONEXCLAMATION);
-    return ReportOutcome(HostOutcome::kStartFailed);
+    const HostOutcome started = StartHost(appPath, parameters);
+    if (started == HostOutcome::kStartFailed && !SilentSetup()) AfxMessageBox(IDS_UNINSTALL_FAILED, MB_OK | MB_ICONEXCLAMATION);
+    return ReportOutcome(started);
 }

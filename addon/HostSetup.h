@@ -7,6 +7,7 @@
 // What an install or uninstall did about the host.
 enum class HostOutcome {
     kStarted,       // the host was started with its switch (found and new enough, for LocateHost)
+    kStartedElevated,  // started, with the setup's administrator rights: no road to start it as the user
     kNotInstalled,  // no installation of the host was found
     kTooOld,        // the host's version is missing or too old
     kStartFailed,   // the shell could not start the host
@@ -25,8 +26,8 @@ bool IsSupportedHostVersion(const std::string& displayName);
 
 // The add-on's setup program sets the process variable TREVANEL_SETUP to "silent" or
 // "interactive" around its calls of the two exports; while it is set, they leave their outcome
-// in TREVANEL_SETUP_OUTCOME ("host-started", "no-host", "old-host", "start-failed",
-// "not-confirmed"), and "silent" keeps every window of the add-on closed. The host calls them
+// in TREVANEL_SETUP_OUTCOME ("host-started", "host-started-elevated", "no-host", "old-host",
+// "start-failed", "not-confirmed"), and "silent" keeps every window of the add-on closed. The host calls them
 // without it and sees them as before.
 
 // The work of ZTAddOnInstall: the global tweak list first, then the host with "-installaddon ".

@@ -72,14 +72,25 @@ add_executable(ZTHost ${CMAKE_SOURCE_DIR}/tools/ZTHost.cpp ${CMAKE_SOURCE_DIR}/t
 target_link_libraries(ZTHost PRIVATE wininet)
 trevanel_windows_program(ZTHost)
 
+# A shipped program's version, icon and manifest (tools/ProgramResources.rci).
+function(trevanel_program_resources target)
+    set(script ${CMAKE_SOURCE_DIR}/tools/${target}.rc)
+    target_sources(${target} PRIVATE ${script})
+    set_property(SOURCE ${script} APPEND PROPERTY OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/tools/ProgramResources.rci
+        ${CMAKE_SOURCE_DIR}/tools/ZTTrevanelPrograms.manifest ${CMAKE_SOURCE_DIR}/ui/ZTTrevanelAddon.ico)
+    target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tools ${CMAKE_SOURCE_DIR}/ui)
+endfunction()
+
 # The configuration tool, shipped beside the add-on: the add-on's own core and the tool's part.
 add_executable(ZTTrevanelCtl ${CMAKE_SOURCE_DIR}/tools/ZTTrevanelCtl.cpp)
 target_link_libraries(ZTTrevanelCtl PRIVATE trevanel_ctl trevanel_win32 trevanel_core)
 trevanel_windows_program(ZTTrevanelCtl)
+trevanel_program_resources(ZTTrevanelCtl)
 # The run record as a page, for the Start menu: a windows program, so that no console opens.
 add_executable(ZTTrevanelRecord WIN32 ${CMAKE_SOURCE_DIR}/tools/ZTTrevanelRecord.cpp)
 target_link_libraries(ZTTrevanelRecord PRIVATE trevanel_ctl trevanel_win32 trevanel_core)
 trevanel_windows_program(ZTTrevanelRecord)
+trevanel_program_resources(ZTTrevanelRecord)
 
 # Programs that report what the add-on derives, built from the add-on's own sources.
 add_executable(ZTModuleStrings ${CMAKE_SOURCE_DIR}/tools/ZTModuleStrings.cpp)

@@ -9,6 +9,7 @@
 #include "platform/Module.h"
 #include "platform/Platform.h"
 #include "platform/Registry.h"
+#include "platform/Ui.h"
 
 const char* const kApplyCommand = "apply";
 const char* const kKeptChangesValue = "Profile Changes";
@@ -42,10 +43,12 @@ SetWriteResult WriteElevated(const WriteRequest& request) {
         start.lpFile = helper.c_str();
         start.lpParameters = parameters.c_str();
         start.nShow = SW_HIDE;
+        // The prompt comes up in front of the window the user pressed OK in, which stays painted
+        // and takes no second OK until the helper has ended.
+        start.hwnd = GetUi().PromptOwner();
         ProcessHandle process = nullptr;
         // Declined consent is the shell's ERROR_CANCELLED: nothing started, nothing changed.
-        if (launcher.ExecuteEx(start, &process) && process != nullptr) {
-            launcher.WaitForProcess(process);
+        if (launcher.ExecuteAndWait(start, &process) && process != nullptr) {
             uint32_t code = 1;
             if (launcher.GetExitCode(process, &code)) {
                 if (code == kApplyWritten) result = SetWriteResult::kWritten;

@@ -41,6 +41,9 @@ public:
     long OpenKey(HKEY parent, const char* subKey, HKEY* result) override {
         return m_registry.OpenKey(parent, subKey, result);
     }
+    long OpenKeyToWrite(HKEY parent, const char* subKey, HKEY* result) override {
+        return m_registry.OpenKeyToWrite(parent, subKey, result);
+    }
     long QueryValue(HKEY key, const char* name, uint32_t* type, uint8_t* data, uint32_t* size) override {
         return m_registry.QueryValue(key, name, type, data, size);
     }

@@ -48,11 +48,18 @@ SetWriteResult ReplaceStoredSets(const std::vector<const CTweakConfig*>& sets) {
 
 SetWriteResult ReplaceStoredSet(const CTweakConfig& config) { return ReplaceStoredSets({&config}); }
 
-SetWriteResult SaveStoredSet(const CTweakConfig& config) {
-    return StoreSets({&config}, [&] {
-        WriteStep step;
-        step.keyPath = config.GetKeyPath(0);
-        step.parts = SetPartsOf(config);
-        return IsSetKeyPath(step.keyPath) ? WriteAsHost({{step}}) : SetWriteResult::kUnchanged;
+SetWriteResult SaveStoredSet(const CTweakConfig& config) { return SaveStoredSets({&config}); }
+
+SetWriteResult SaveStoredSets(const std::vector<const CTweakConfig*>& sets) {
+    return StoreSets(sets, [&] {
+        WriteRequest request;
+        for (const CTweakConfig* config : sets) {
+            WriteStep step;
+            step.keyPath = config->GetKeyPath(0);
+            if (!IsSetKeyPath(step.keyPath)) return SetWriteResult::kUnchanged;
+            step.parts = SetPartsOf(*config);
+            request.steps.push_back(std::move(step));
+        }
+        return WriteAsHost(request);
     });
 }

@@ -21,3 +21,5 @@ SetWriteResult ReplaceStoredSets(const std::vector<const CTweakConfig*>& sets);
 // (WriteAsHost): by the elevated helper where the registry refuses it for want of rights. kDenied
 // when neither road wrote.
 SetWriteResult SaveStoredSet(const CTweakConfig& config);
+// The same for several sets at once, in one request: all of them are stored, or none.
+SetWriteResult SaveStoredSets(const std::vector<const CTweakConfig*>& sets);

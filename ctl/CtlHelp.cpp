@@ -34,7 +34,9 @@ const HelpEntry kHelp[] = {
      "Without --profile: the global configuration. TYPE is download, view, open, move-local,\n"
      "upload, move-server or a number. \"ZTTrevanelCtl COMMAND --help\" tells more.\n"
      "Exit status: 0 done, 1 problems found or tweaks that could not start, 2 wrong usage,\n"
-     "3 a file that cannot be read or written, or a refused registry write.\n"},
+     "3 a file that cannot be read or written, or a refused registry write, 5 administrator\n"
+     "rights needed (import, finish): in a console window the command offers to ask Windows for\n"
+     "an administrator's consent, as the tweak list's OK does; elsewhere it asks nobody.\n"},
     {"list",
      "Usage: ZTTrevanelCtl list\n"
      "\n"
@@ -86,7 +88,10 @@ const HelpEntry kHelp[] = {
      "knows are accepted. The whole file is checked first; when anything is wrong nothing is\n"
      "written and the line and the problem are named. With --profile the file's one set is\n"
      "stored under that profile. Each set replaces the stored one, as the tweak list's OK does;\n"
-     "profiles nested below it keep their sets. All sets of the file are stored, or none.\n"},
+     "profiles nested below it keep their sets. All sets of the file are stored, or none.\n"
+     "Where the registry refuses the write for want of rights, import offers (in a console\n"
+     "window) to ask Windows for an administrator's consent; the elevated helper then checks and\n"
+     "writes the sets. Exit status 5 when rights were needed and not given.\n"},
     {"history",
      "Usage: ZTTrevanelCtl history [--profile NAME] [--last N] [--problems] [--tsv | --html FILE]\n"
      "\n"
@@ -128,8 +133,8 @@ const HelpEntry kHelp[] = {
      "is declined, it keeps the change for this Windows user (registry value \"Profile Changes\"\n"
      "below HKEY_CURRENT_USER\\Software\\Tarku Software\\FTP Zorvant Trevanel) and makes it\n"
      "before the next save of the tweak list. finish makes the kept changes now, in the same way:\n"
-     "where the registry refuses them, Windows asks for an administrator's consent. Exit status 3\n"
-     "when they were not made (they stay kept).\n"},
+     "where the registry refuses them, it offers to ask Windows for an administrator's consent.\n"
+     "Exit status 3 when they were not made (they stay kept), 5 when rights were needed.\n"},
     {"apply",
      "Usage: ZTTrevanelCtl apply FILE\n"
      "\n"

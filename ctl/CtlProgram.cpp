@@ -18,6 +18,7 @@
 #include "ctl/RegFile.h"
 #include "ctl/RegistryDump.h"
 #include "ctl/RequestApply.h"
+#include "ctl/RightsPrompt.h"
 #include "ctl/RunHistory.h"
 #include "ctl/SetCheck.h"
 #include "ctl/SetImport.h"
@@ -69,6 +70,7 @@ struct Arguments {
     bool hasHtml = false;
     std::string html;
     std::vector<std::string> rest;
+    std::istream* console = nullptr;
 };
 
 bool IsHelp(const std::string& arg) { return arg == "--help" || arg == "-h" || arg == "/?"; }
@@ -243,18 +245,28 @@ int Import(const Arguments& args, std::ostream& out, std::ostream& err) {
     }
     std::vector<const CTweakConfig*> configs;
     for (const ImportedSet& set : sets) configs.push_back(set.config.get());
-    const SetWriteResult result = ReplaceStoredSets(configs);
-    if (result != SetWriteResult::kWritten) {
-        err << "ZTTrevanelCtl: the configuration could not be stored: ";
-        if (result == SetWriteResult::kUnchanged) {
-            // The tweak list's own words for a refused save.
-            err << "nothing was changed.\nCheck that you may write to the registry key HKEY_USERS\\" << kConfigRoot
-                << " and run the program as administrator if needed; another program may also have been "
-                << "writing the configuration for longer than " << kTurnWaitMs / 1000 << " s.\n";
-        } else {
-            err << "the write was interrupted and is completed by the next program that reads or writes "
-                << "the configuration (HKEY_USERS\\" << kConfigRoot << kPendingWriteKey << ").\n";
+    SetWriteResult result = ReplaceStoredSets(configs);
+    if (result == SetWriteResult::kDenied) {
+        if (!OfferConsent(args.console, err)) return kCtlRights;
+        // As the tweak list's OK saves: the elevated helper checks and writes the sets.
+        result = SaveStoredSets(configs);
+        if (result == SetWriteResult::kDenied) {
+            err << "ZTTrevanelCtl: nothing was written; the consent was declined, or the elevated write failed.\n";
+            return kCtlRights;
         }
+    }
+    if (result == SetWriteResult::kUnchanged) {
+        // The tweak list's own words for a refused save.
+        err << "ZTTrevanelCtl: the configuration could not be stored: nothing was changed.\nCheck that you may "
+            << "write to the registry key HKEY_USERS\\" << kConfigRoot << " and run the program as administrator "
+            << "if needed; another program may also have been writing the configuration for longer than "
+            << kTurnWaitMs / 1000 << " s.\n";
+        return kCtlFile;
+    }
+    if (result == SetWriteResult::kInterrupted) {
+        err << "ZTTrevanelCtl: the configuration could not be stored: the write was interrupted and is completed "
+            << "by the next program that reads or writes the configuration (HKEY_USERS\\" << kConfigRoot
+            << kPendingWriteKey << ").\n";
         return kCtlFile;
     }
     for (const ImportedSet& set : sets) {
@@ -365,7 +377,7 @@ int RunCommand(const Arguments& parsed, std::ostream& out, std::ostream& err) {
     if (command == "history") return History(parsed, out, err);
     if (command == "record") return Record(parsed, out, err);
     if (command == kApplyCommand) return ApplyRequestFile(parsed.rest[0], out, err);
-    if (command == "finish") return FinishKeptChanges(out, err);
+    if (command == "finish") return FinishKeptChanges(parsed.console, out, err);
     return Transfer(parsed, out, err);
 }
 
@@ -378,7 +390,8 @@ bool ReadInputFile(const std::string& path, std::vector<uint8_t>* bytes, std::os
     return false;
 }
 
-int RunCtlProgram(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunCtlProgram(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                  std::istream* console) {
     if (args.empty()) return Usage("", "no command given", err);
     if (IsHelp(args[0]) || args[0] == "help") {
         const char* text = CtlHelpText(args.size() > 1 ? args[1] : "");
@@ -387,6 +400,7 @@ int RunCtlProgram(const std::vector<std::string>& args, std::ostream& out, std::
         return kCtlOk;
     }
     Arguments parsed;
+    parsed.console = console;
     std::string message;
     if (!Parse(args, &parsed, &message)) {
         return Usage(parsed.rule ? parsed.rule->name : "", message, err);

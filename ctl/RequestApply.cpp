@@ -7,10 +7,12 @@
 #include "config/HostWrite.h"
 #include "config/KeyPath.h"
 #include "config/SetParts.h"
+#include "config/StoreAccess.h"
 #include "config/TweakConfig.h"
 #include "ctl/CtlProgram.h"
 #include "ctl/RegFile.h"
 #include "ctl/RegistryDump.h"
+#include "ctl/RightsPrompt.h"
 #include "ctl/SetImport.h"
 
 namespace {
@@ -72,18 +74,20 @@ int ApplyRequestFile(const std::string& path, std::ostream& out, std::ostream& e
     return StatusOf(result);
 }
 
-int FinishKeptChanges(std::ostream& out, std::ostream& err) {
+int FinishKeptChanges(std::istream* console, std::ostream& out, std::ostream& err) {
     const size_t kept = KeptProfileChanges().steps.size();
     if (kept == 0) {
         out << "No profile change is waiting.\n";
         return kCtlOk;
     }
-    // As the host makes its writes: here, or with the consent of an administrator.
+    // As the host makes its writes: here, or with the consent of an administrator, which is asked
+    // for only where the user has said so.
+    if (!MayWriteStore() && !OfferConsent(console, err)) return kCtlRights;
     const SetWriteResult result = WriteAsHost(WriteRequest());
     (result == SetWriteResult::kWritten ? out : err)
         << "The " << kept << (kept == 1 ? " profile change" : " profile changes") << " that FTP Zorvant kept: "
         << (result == SetWriteResult::kDenied ? std::string("not made; the consent was declined, or the elevated write failed")
                                               : Describe(result))
         << "\n";
-    return StatusOf(result);
+    return result == SetWriteResult::kDenied ? kCtlRights : StatusOf(result);
 }

@@ -3,6 +3,7 @@
 // makes the profile changes the host kept because that was declined.
 #pragma once
 
+#include <istream>
 #include <ostream>
 #include <string>
 
@@ -18,7 +19,8 @@ bool CheckWriteRequest(WriteRequest* request, std::string* problem);
 // the write, 4 written but not yet in place.
 int ApplyRequestFile(const std::string& path, std::ostream& out, std::ostream& err);
 
-// Makes the profile changes kept for this Windows user, as the host makes its writes (asking for
-// an administrator's consent where the registry refuses them), and forgets them. 0, 3 when they
-// were not made (they stay kept), 4 when interrupted.
-int FinishKeptChanges(std::ostream& out, std::ostream& err);
+// Makes the profile changes kept for this Windows user, as the host makes its writes, and forgets
+// them. Where the registry refuses them for want of rights, asks Windows for an administrator's
+// consent only when the user says so in console (OfferConsent). 0, 3 when they were not made
+// (they stay kept), 4 when interrupted, 5 when rights were needed and not given.
+int FinishKeptChanges(std::istream* console, std::ostream& out, std::ostream& err);

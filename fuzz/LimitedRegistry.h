@@ -35,13 +35,10 @@ public:
     }
 
     long OpenKey(HKEY parent, const char* subKey, HKEY* result) override {
-        size_t depth = DepthOf(parent);
-        bool inPart = false;
-        for (const char* p = subKey ? subKey : ""; *p != '\0'; ++p) {
-            if (*p != '\\' && !inPart) ++depth;
-            inPart = *p != '\\';
-        }
-        return Track(m_inner.OpenKey(parent, subKey, result), result, depth);
+        return Track(m_inner.OpenKey(parent, subKey, result), result, OpenedDepth(parent, subKey));
+    }
+    long OpenKeyToWrite(HKEY parent, const char* subKey, HKEY* result) override {
+        return Track(m_inner.OpenKeyToWrite(parent, subKey, result), result, OpenedDepth(parent, subKey));
     }
 
     long QueryValue(HKEY key, const char* name, uint32_t* type, uint8_t* data,
@@ -76,6 +73,15 @@ public:
     void CloseChangeEvent(void* event) override { m_inner.CloseChangeEvent(event); }
 
 private:
+    size_t OpenedDepth(HKEY parent, const char* subKey) const {
+        size_t depth = DepthOf(parent);
+        bool inPart = false;
+        for (const char* p = subKey ? subKey : ""; *p != '\0'; ++p) {
+            if (*p != '\\' && !inPart) ++depth;
+            inPart = *p != '\\';
+        }
+        return depth;
+    }
     static long Refuse(HKEY* result) {
         if (result != nullptr) *result = nullptr;
         return ERROR_INVALID_PARAMETER;

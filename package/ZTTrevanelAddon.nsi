@@ -11,10 +11,12 @@
 ; Switches of the setup: /S (quiet: no window, files and uninstall entry only), /D=<folder> (last).
 ; Its exit status: 0 installed, 1 cancelled, 2 a folder the add-on cannot receive (quiet), 3 files
 ; of the add-on in use, nothing changed (quiet).
-; Switches of the uninstaller: /S (quiet), /REMOVETWEAKS (the stored tweaks go too). Its exit
-; status (seen with _?=<folder>, since it otherwise goes on from a copy of itself): 0 removed,
-; 2 kept at the user's word, 3 removed but FTP Zorvant could not be told, 3010 removed, with files
-; still in use left to the next restart.
+; Switches of the uninstaller: /S (quiet), /REMOVETWEAKS (the stored tweaks of all users go too).
+; Its exit status (seen with _?=<folder>, since it otherwise goes on from a copy of itself):
+; 0 removed, 2 kept at the user's word, 3 removed but FTP Zorvant could not be told, 4 removed, and
+; FTP Zorvant was started with the uninstaller's administrator rights to be told (no desktop shell
+; answered and Windows gave no standard user's start), 3010 removed, with files still in use left
+; to the next restart.
 !ifndef ARCH
     !define ARCH win32
 !endif
@@ -43,6 +45,12 @@ ManifestDPIAware true
 ; The Start-menu folder, for all users; its entry shows each user the run record of their own.
 !define STARTMENU "$SMPROGRAMS\FTP Zorvant Trevanel"
 !define RECORD_EXE "ZTTrevanelRecord.exe"
+; What the add-on keeps for each Windows user: the run record and the user's own settings.
+!define USER_KEY "Software\Tarku Software\FTP Zorvant Trevanel"
+!define USER_DATA "$LOCALAPPDATA\Tarku Software\FTP Zorvant Trevanel"
+
+; Empty, or what the finish page adds: FTP Zorvant runs with administrator rights, and why.
+Var HostNote
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -63,11 +71,10 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "${PUBLISHER}"
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
-!define MUI_FINISHPAGE_TEXT "$(FinishText)"
+!define MUI_FINISHPAGE_TEXT "$(FinishText)$HostNote"
 !define MUI_FINISHPAGE_SHOWREADME ""
 !define MUI_FINISHPAGE_SHOWREADME_FUNCTION OpenHelpAsUser
 !define MUI_FINISHPAGE_SHOWREADME_TEXT "$(OpenHelp)"
-!define MUI_UNCOMPONENTSPAGE_NODESC
 
 !insertmacro MUI_PAGE_WELCOME
 !define MUI_PAGE_CUSTOMFUNCTION_LEAVE CheckFolderPage
@@ -78,6 +85,7 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "${PUBLISHER}"
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
+!define MUI_FINISHPAGE_TEXT "$(MUI_UNTEXT_FINISH_INFO_TEXT)$HostNote"
 !insertmacro MUI_UNPAGE_FINISH
 
 ; The first language is the one for users whose language is neither.
@@ -104,12 +112,18 @@ LangString RecordEntry ${LANG_ENGLISH} "What the tweaks did"
 LangString RecordEntry ${LANG_GERMAN} "Was die Hilfsprogramme taten"
 LangString UnFilesSection ${LANG_ENGLISH} "Add-on files and registration"
 LangString UnFilesSection ${LANG_GERMAN} "Dateien und Einbindung des Add-Ons"
-LangString UnTweaksSection ${LANG_ENGLISH} "My stored tweaks"
-LangString UnTweaksSection ${LANG_GERMAN} "Meine gespeicherten Hilfsprogramme"
+LangString UnFilesDescription ${LANG_ENGLISH} "The add-on's files, its entry in FTP Zorvant, and your own run record and settings."
+LangString UnFilesDescription ${LANG_GERMAN} "Die Dateien des Add-Ons, sein Eintrag im FTP Zorvant und Ihr eigenes Protokoll und Ihre Einstellungen."
+LangString UnTweaksSection ${LANG_ENGLISH} "Stored tweaks"
+LangString UnTweaksSection ${LANG_GERMAN} "Gespeicherte Hilfsprogramme"
+LangString UnTweaksDescription ${LANG_ENGLISH} "all users' tweaks on this computer: the tweak configuration is stored once for every user. Other users' run records and settings stay."
+LangString UnTweaksDescription ${LANG_GERMAN} "Die Hilfsprogramme aller Benutzer dieses Computers: die Konfiguration ist für alle Benutzer dieselbe. Protokolle und Einstellungen anderer Benutzer bleiben."
 LangString UnHostNotTold ${LANG_ENGLISH} "FTP Zorvant could not be told that the add-on goes (it could not be started, or its version is too old). It keeps the add-on in its list and may miss ZTTrevanelAddon.dll at its next start; remove the add-on there by hand.$\r$\n$\r$\nRemove the add-on's files anyway?"
 LangString UnHostNotTold ${LANG_GERMAN} "Dem FTP Zorvant konnte nicht mitgeteilt werden, dass das Add-On entfernt wird (er ließ sich nicht starten, oder seine Version ist zu alt). Er behält das Add-On in seiner Liste und vermisst ZTTrevanelAddon.dll womöglich beim nächsten Start; entfernen Sie das Add-On dort von Hand.$\r$\n$\r$\nDie Dateien des Add-Ons trotzdem entfernen?"
 LangString UnHostNotToldDetail ${LANG_ENGLISH} "FTP Zorvant could not be told that the add-on goes."
 LangString UnHostNotToldDetail ${LANG_GERMAN} "Dem FTP Zorvant konnte nicht mitgeteilt werden, dass das Add-On entfernt wird."
+LangString HostElevated ${LANG_ENGLISH} "FTP Zorvant was started with this setup's administrator rights: no desktop shell answered, and Windows gave no way to start it as a standard user. Every tweak it runs now runs with these rights; close FTP Zorvant and start it again yourself."
+LangString HostElevated ${LANG_GERMAN} "FTP Zorvant wurde mit den Administratorrechten dieses Setups gestartet: Keine Desktop-Shell hat geantwortet, und Windows bot keinen Weg, ihn als Standardbenutzer zu starten. Jedes Hilfsprogramm, das er jetzt startet, läuft mit diesen Rechten; schließen Sie FTP Zorvant und starten Sie ihn selbst neu."
 LangString UnRemovedAtRestart ${LANG_ENGLISH} "Still in use, removed at the next restart:"
 LangString UnRemovedAtRestart ${LANG_GERMAN} "Noch in Gebrauch, wird beim nächsten Neustart entfernt:"
 
@@ -191,14 +205,22 @@ FunctionEnd
     ${EndIf}
 !macroend
 
-; The install folder gets the rights of Program Files, wherever it lies and whatever it had:
-; the system and administrators change it, users read and run. Everything in it inherits them.
-; Otherwise any user could replace the DLL that every user's FTP Zorvant loads, or the
-; uninstaller that the list of installed programs runs elevated.
+; A folder that the setup makes, or that holds the add-on's own earlier installation, gets the
+; rights of Program Files, wherever it lies: the system and administrators change it, users read
+; and run. Everything in it inherits them. Otherwise any user could replace the DLL that every
+; user's FTP Zorvant loads, or the uninstaller that the list of installed programs runs elevated.
+; Any other folder that exists (/D= may name one with the user's own files) keeps its rights.
 !define FOLDER_RIGHTS "D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"
 LangString NoFolderRights ${LANG_ENGLISH} "The rights of the folder could not be set (error $R4); users other than administrators may be able to change its files."
 LangString NoFolderRights ${LANG_GERMAN} "Die Rechte des Ordners konnten nicht gesetzt werden (Fehler $R4); auch andere Benutzer als Administratoren können seine Dateien womöglich ändern."
 Function SetFolderRights
+    ${If} ${FileExists} "$INSTDIR\*.*"
+        ReadRegStr $R7 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+        ${If} $R7 != $INSTDIR
+        ${OrIfNot} ${FileExists} "$INSTDIR\${ADDON_DLL}"
+            Return
+        ${EndIf}
+    ${EndIf}
     CreateDirectory "$INSTDIR"
     StrCpy $R7 $INSTDIR
     StrCpy $R4 -1
@@ -273,6 +295,11 @@ Section "-Add-on"
             StrCpy $R7 $INSTDIR
             System::Call 'kernel32::SetEnvironmentVariableW(w "TREVANEL_SETUP", w "interactive")'
             System::Call "::$R9(m R7)"
+            ReadEnvStr $0 TREVANEL_SETUP_OUTCOME
+            ${If} $0 == "host-started-elevated"
+                StrCpy $HostNote "$\r$\n$\r$\n$(HostElevated)"
+                DetailPrint "$(HostElevated)"
+            ${EndIf}
         ${EndIf}
     ${EndIf}
 SectionEnd
@@ -295,7 +322,13 @@ Section "un.$(UnFilesSection)" UnFiles
     ${EndIf}
     ; Without the host there is nobody to tell. A host that is there but was not told keeps
     ; pointing at the DLL: the user decides, a quiet run goes on and says so.
+    ${If} $0 == "host-started-elevated"
+        StrCpy $HostNote "$\r$\n$\r$\n$(HostElevated)"
+        DetailPrint "$(HostElevated)"
+        SetErrorLevel 4
+    ${EndIf}
     ${If} $0 != "host-started"
+    ${AndIf} $0 != "host-started-elevated"
     ${AndIf} $0 != "no-host"
         DetailPrint "$(UnHostNotToldDetail)"
         ${If} ${Cmd} `MessageBox MB_YESNO|MB_ICONEXCLAMATION "$(UnHostNotTold)" /SD IDYES IDNO`
@@ -317,11 +350,28 @@ Section "un.$(UnFilesSection)" UnFiles
     ${Else}
         RMDir "$INSTDIR"
     ${EndIf}
+    ; The folder above, "FTP Zorvant Add-Ons" where the setup made it, when nothing else is in it.
+    RMDir "$INSTDIR\.."
+    ; What the add-on kept for the user who uninstalls; other users' stay (the uninstaller cannot
+    ; reach their profiles).
+    SetShellVarContext current
+    Delete "${USER_DATA}\Runs.log"
+    Delete "${USER_DATA}\Runs.previous.log"
+    Delete "${USER_DATA}\Runs.htm"
+    RMDir "${USER_DATA}"
+    RMDir "${USER_DATA}\.."
+    DeleteRegKey HKCU "${USER_KEY}"
+    DeleteRegKey /ifempty HKCU "Software\Tarku Software"
 SectionEnd
 
 Section /o "un.$(UnTweaksSection)" UnTweaks
     DeleteRegKey HKU "${TWEAKS_KEY}"
 SectionEnd
+
+!insertmacro MUI_UNFUNCTION_DESCRIPTION_BEGIN
+    !insertmacro MUI_DESCRIPTION_TEXT ${UnFiles} "$(UnFilesDescription)"
+    !insertmacro MUI_DESCRIPTION_TEXT ${UnTweaks} "$(UnTweaksDescription)"
+!insertmacro MUI_UNFUNCTION_DESCRIPTION_END
 
 ; The entry leaves the list of installed programs once everything chosen has been removed.
 Function un.onUninstSuccess
@@ -329,6 +379,7 @@ Function un.onUninstSuccess
     GetErrorLevel $1
     ${If} ${RebootFlag}
     ${AndIf} $1 != 3
+    ${AndIf} $1 != 4
         SetErrorLevel 3010
     ${EndIf}
 FunctionEnd

@@ -114,6 +114,12 @@ void CDialog::GotoDlgCtrl(int id) {
     if (m_pWindow) m_pWindow->SetFocusItem(id);
 }
 
+void CDialog::SetDlgItemShield(int id, bool shield) {
+    if (m_pWindow) m_pWindow->SetItemShield(id, shield);
+}
+
+HWND CDialog::GetSafeHwnd() const { return m_pWindow ? m_pWindow->Handle() : nullptr; }
+
 void CDialog::SetDefID(int id) {
     if (m_pWindow) m_pWindow->SetDefaultItem(id);
 }

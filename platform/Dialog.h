@@ -100,6 +100,9 @@ public:
     void EnableDlgItem(int id, bool enable);
     bool IsDlgItemEnabled(int id) const;
     void GotoDlgCtrl(int id);
+    void SetDlgItemShield(int id, bool shield);
+    // The running window's handle; null without one.
+    HWND GetSafeHwnd() const;
     void SetDefID(int id);
     void SetIcon(IconHandle icon, bool bigIcon);
     void SetUpDownRange(int id, int lower, int upper);

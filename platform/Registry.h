@@ -22,6 +22,11 @@ public:
     // On failure *result is null.
     virtual long OpenKey(HKEY parent, const char* subKey, HKEY* result) = 0;
 
+    // RegOpenKeyExA with KEY_CREATE_SUB_KEY | KEY_SET_VALUE: opens an existing subKey below parent
+    // for writing below it, changing nothing. ERROR_ACCESS_DENIED where the caller may not write
+    // there, ERROR_FILE_NOT_FOUND when it is missing. On failure *result is null.
+    virtual long OpenKeyToWrite(HKEY parent, const char* subKey, HKEY* result) = 0;
+
     // RegQueryValueExA: name null or empty is the default value. With data null only *type and
     // *size are reported. When *size is too small: ERROR_MORE_DATA, *size set to the need.
     // On success *size is the number of bytes the value holds. type may be null; it reads

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/WinTypes.h"
+
 class CDialog;
 
 // An opaque icon handle; null means none.
@@ -30,6 +32,13 @@ public:
     // EnableWindow / IsWindowEnabled on the control.
     virtual void EnableItem(int id, bool enable) = 0;
     virtual bool IsItemEnabled(int id) = 0;
+
+    // BCM_SETSHIELD: shows or hides the shield on the push button id, which says that pressing it
+    // asks for an administrator's consent.
+    virtual void SetItemShield(int id, bool shield) = 0;
+
+    // The dialog's own window, for owning what others show on its behalf.
+    virtual HWND Handle() = 0;
 
     // Moves the keyboard focus to the control (WM_NEXTDLGCTL with a handle).
     virtual void SetFocusItem(int id) = 0;
@@ -75,6 +84,10 @@ public:
     // MessageBoxA owned by the running dialog (if any) with caption, text and MB_* type.
     // Returns the button pressed (IDOK, IDYES, IDNO ...).
     virtual int MessageBox(const std::string& caption, const std::string& text, unsigned type) = 0;
+
+    // The window that owns what is shown now on the calling thread: its innermost running dialog,
+    // else its active window; null when it has neither.
+    virtual HWND PromptOwner() = 0;
 
     // The file-open dialog with an initial file name, OFN_* flags and a filter list in the form
     // "Text|pattern|...||" (the pattern pairs separated by '|'). Returns true and the chosen full

@@ -6,6 +6,7 @@
 
 #ifndef _WINDEF_
 typedef struct HKEY__* HKEY;
+typedef struct HWND__* HWND;
 #endif
 
 #ifndef HKEY_CLASSES_ROOT

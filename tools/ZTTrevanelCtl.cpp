@@ -1,5 +1,6 @@
 // ZTTrevanelCtl: the add-on's configuration tool for the console. See ctl/CtlProgram.h for the
 // commands; everything it decides comes from the add-on's own core, on the Win32 services.
+#include <windows.h>
 #include <fcntl.h>
 #include <io.h>
 
@@ -20,7 +21,11 @@ int main(int argc, char** argv) {
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
     std::vector<std::string> args(argv + 1, argv + argc);
-    const int status = RunCtlProgram(args, std::cout, std::cerr);
+    // A question is asked only where a user reads and answers it: both ends are the console.
+    DWORD mode = 0;
+    const bool interactive = GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != FALSE &&
+                             GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != FALSE;
+    const int status = RunCtlProgram(args, std::cout, std::cerr, interactive ? &std::cin : nullptr);
     std::cout.flush();
     return status;
 }

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "config/AppBase.h"
+#include "config/StoreAccess.h"
 #include "config/StoredSet.h"
 #include "config/TweakInfo.h"
 #include "platform/MessageBox.h"
@@ -79,6 +80,7 @@ int CZTTrevanelDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     FillList();
     UpdateButtons();
+    UpdateOkShield();
 
     // The up-down control is a pair of arrow buttons only: standing in the middle of its range,
     // either arrow always asks for a move.
@@ -104,6 +106,8 @@ void CZTTrevanelDlg::UpdateButtons() {
     // at the next load and, with the next OK, for good.
     EnableDlgItem(IDC_BTN_ADD, m_listTweaks.GetCount() < CTweakConfig::kMaxTweaks);
 }
+
+void CZTTrevanelDlg::UpdateOkShield() { SetDlgItemShield(IDOK, !MayWriteStore()); }
 
 void CZTTrevanelDlg::OnAdd() {
     if (m_listTweaks.GetCount() >= CTweakConfig::kMaxTweaks) return;
@@ -213,6 +217,7 @@ void CZTTrevanelDlg::OnOK() {
     // A save that did not reach the registry is said, and the dialog stays open with the list as
     // it is, so that the user can try again or cancel.
     if (result != SetWriteResult::kWritten) {
+        UpdateOkShield();
         AfxMessageBox(result == SetWriteResult::kDenied ? IDS_SAVE_NOT_ELEVATED : IDS_SAVE_FAILED,
                       MB_OK | MB_ICONEXCLAMATION);
         return;

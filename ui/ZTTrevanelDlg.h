@@ -37,6 +37,8 @@ protected:
 
     void FillList();
     void UpdateButtons();
+    // OK carries the consent shield while the registry refuses this process the store.
+    void UpdateOkShield();
     void OnDestroy();
     void OnHelp();
     void OnMoveTweak(const DialogNotify& notify, intptr_t* pResult);

@@ -297,6 +297,18 @@ void HeadlessDialog::EnableItem(int id, bool enable) {
 
 bool HeadlessDialog::IsItemEnabled(int id) { return IsEnabled(id); }
 
+bool HeadlessDialog::IsShielded(int id) const {
+    const Control* c = Find(id);
+    return c && c->shield;
+}
+
+void HeadlessDialog::SetItemShield(int id, bool shield) {
+    Control* c = Find(id);
+    if (c && c->kind == Kind::PushButton) c->shield = shield;
+}
+
+HWND HeadlessDialog::Handle() { return reinterpret_cast<HWND>(this); }
+
 void HeadlessDialog::SetFocusItem(int id) {
     if (Find(id)) m_focus = id;
 }
@@ -458,6 +470,8 @@ int HeadlessUi::MessageBox(const std::string& caption, const std::string& text, 
     return answer;
 }
 
+HWND HeadlessUi::PromptOwner() { return m_running.empty() ? nullptr : m_running.back()->Handle(); }
+
 bool HeadlessUi::GetOpenFileName(const std::string& initialName, unsigned flags,
                                  const std::string& filter, std::string* path) {
     m_fileDialogs.push_back({initialName, flags, filter});
@@ -481,6 +495,7 @@ int HeadlessUi::RunModal(CDialog& dialog, unsigned templateId) {
     m_dialogsRun.push_back(dialogTemplate->caption);
 
     HeadlessDialog window(*this, dialog, *dialogTemplate);
+    m_running.push_back(&window);
     dialog.AttachWindow(&window);
     if (dialog.HandleInitDialog()) window.SetDefaultFocus();
 
@@ -499,6 +514,7 @@ int HeadlessUi::RunModal(CDialog& dialog, unsigned templateId) {
     }
     dialog.HandleDestroy();
     dialog.DetachWindow();
+    m_running.pop_back();
     return window.Result();
 }
 

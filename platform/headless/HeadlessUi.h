@@ -51,6 +51,8 @@ public:
     uintptr_t ItemData(int listId, int index) const;
     bool IsEnabled(int id) const;
     bool IsChecked(int id) const;
+    // Whether the push button shows the shield of a step that asks for consent.
+    bool IsShielded(int id) const;
     int Focus() const { return m_focus; }
     int DefaultId() const { return m_defId; }
     int UpDownPos(int id) const;
@@ -67,6 +69,9 @@ public:
     void CheckItem(int id, int state) override;
     void EnableItem(int id, bool enable) override;
     bool IsItemEnabled(int id) override;
+    void SetItemShield(int id, bool shield) override;
+    // The dialog object's address: one handle per live dialog.
+    HWND Handle() override;
     void SetFocusItem(int id) override;
     void SetDefaultItem(int id) override;
     void EndDialog(int result) override;
@@ -100,6 +105,7 @@ private:
         std::string text;
         int check = 0;
         bool enabled = true;
+        bool shield = false;
         std::vector<Row> rows;
         int curSel = -1;
         int lower = 0, upper = 100, pos = 0;
@@ -167,6 +173,8 @@ public:
     size_t PendingMessageBoxAnswers() const { return m_messageBoxAnswers.size(); }
 
     int MessageBox(const std::string& caption, const std::string& text, unsigned type) override;
+    // The innermost running dialog's Handle; null when none runs.
+    HWND PromptOwner() override;
     bool GetOpenFileName(const std::string& initialName, unsigned flags, const std::string& filter,
                          std::string* path) override;
     int RunModal(CDialog& dialog, unsigned templateId) override;
@@ -184,6 +192,7 @@ private:
     std::vector<MessageBoxCall> m_messageBoxes;
     std::vector<FileDialogCall> m_fileDialogs;
     std::vector<std::string> m_dialogsRun;
+    std::vector<HeadlessDialog*> m_running;
     std::set<IconHandle> m_liveIcons;
     uintptr_t m_nextIcon = 0x1000;
     std::vector<std::string> m_problems;

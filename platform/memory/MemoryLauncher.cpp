@@ -16,6 +16,7 @@ std::optional<std::string> Copy(const char* text) {
 uintptr_t HandleKey(ProcessHandle handle) { return reinterpret_cast<uintptr_t>(handle); }
 
 thread_local bool t_lastExecuteFailed = false;
+thread_local bool t_lastExecuteElevated = false;
 
 }  // namespace
 
@@ -32,10 +33,28 @@ MemoryLauncher::Process* MemoryLauncher::FindProcess(ProcessHandle handle) {
 }
 
 bool MemoryLauncher::ExecuteEx(const ShellExecuteRequest& request, ProcessHandle* process) {
+    return Start(request, false, process);
+}
+
+bool MemoryLauncher::ExecuteAndWait(const ShellExecuteRequest& request, ProcessHandle* process) {
+    ProcessHandle started = nullptr;
+    const bool accepted = Start(request, true, &started);
+    if (started != nullptr) WaitForProcess(started);
+    if (process != nullptr) {
+        *process = started;
+    } else if (started != nullptr) {
+        CloseProcess(started);
+    }
+    return accepted;
+}
+
+bool MemoryLauncher::Start(const ShellExecuteRequest& request, bool waited, ProcessHandle* process) {
     if (process != nullptr) *process = nullptr;
 
     ExecuteExCall call;
     call.fMask = request.fMask;
+    call.hwnd = request.hwnd;
+    call.waited = waited;
     call.verb = Copy(request.lpVerb);
     call.file = Copy(request.lpFile);
     call.parameters = Copy(request.lpParameters);
@@ -133,7 +152,16 @@ intptr_t MemoryLauncher::Execute(const char* verb, const char* file, const char*
     std::lock_guard<std::mutex> lock(m_mutex);
     m_executeCalls.push_back(ExecuteCall{Copy(verb), Copy(file), Copy(parameters), Copy(directory), show});
     const auto it = m_executeResults.find(file ? file : "");
-    return it == m_executeResults.end() ? 42 : it->second;
+    const intptr_t result = it == m_executeResults.end() ? 42 : it->second;
+    t_lastExecuteElevated = result > 32 && m_executeElevated;
+    return result;
+}
+
+bool MemoryLauncher::LastExecuteElevated() { return t_lastExecuteElevated; }
+
+void MemoryLauncher::SetExecuteElevated(bool elevated) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_executeElevated = elevated;
 }
 
 void MemoryLauncher::SetOutcome(const std::string& file, Outcome outcome) {

@@ -26,6 +26,9 @@ public:
     // One ExecuteEx request as the shell saw it; a null string stays nullopt.
     struct ExecuteExCall {
         uint32_t fMask = 0;
+        HWND hwnd = nullptr;
+        // Made through ExecuteAndWait: the caller handled its messages while it waited.
+        bool waited = false;
         std::optional<std::string> verb;
         std::optional<std::string> file;
         std::optional<std::string> parameters;
@@ -49,6 +52,8 @@ public:
     ~MemoryLauncher() override;
 
     bool ExecuteEx(const ShellExecuteRequest& request, ProcessHandle* process) override;
+    // ExecuteEx, recorded as waited, then WaitForProcess on the handle it gave.
+    bool ExecuteAndWait(const ShellExecuteRequest& request, ProcessHandle* process) override;
     void WaitForProcess(ProcessHandle process) override;
     // The exit code set for the file (0 unless SetExitCode), once the process has ended.
     bool GetExitCode(ProcessHandle process, uint32_t* code) override;
@@ -59,12 +64,16 @@ public:
     void CloseProcess(ProcessHandle process) override;
     intptr_t Execute(const char* verb, const char* file, const char* parameters,
                      const char* directory, int show) override;
+    // As scripted with SetExecuteElevated, after an Execute that succeeded.
+    bool LastExecuteElevated() override;
 
     // --- scripting (file names compare byte for byte) ---
     void SetOutcome(const std::string& file, Outcome outcome);
     void SetDefaultOutcome(Outcome outcome);  // for files without their own; starts as SucceedsProcess
     void SetExitCode(const std::string& file, uint32_t code);
     void SetExecuteResult(const std::string& file, intptr_t result);  // Execute's result; default 42
+    // Whether Execute starts files with the process's administrator rights; starts as false.
+    void SetExecuteElevated(bool elevated);
     // Processes started for this file (or for every file) stay running until Release.
     void HoldFile(const std::string& file);
     void HoldAll(bool hold);
@@ -99,6 +108,7 @@ private:
     };
 
     Outcome OutcomeFor(const std::string& file) const;
+    bool Start(const ShellExecuteRequest& request, bool waited, ProcessHandle* process);
     Process* FindProcess(ProcessHandle handle);
 
     mutable std::mutex m_mutex;
@@ -106,6 +116,7 @@ private:
     std::map<std::string, Outcome> m_outcomes;
     Outcome m_defaultOutcome = Outcome::SucceedsProcess;
     std::map<std::string, intptr_t> m_executeResults;
+    bool m_executeElevated = false;
     std::map<std::string, uint32_t> m_exitCodes;
     std::vector<std::string> m_heldFiles;
     bool m_holdAll = false;

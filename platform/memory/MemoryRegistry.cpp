@@ -185,7 +185,8 @@ HKEY MemoryRegistry::NewHandle(const std::shared_ptr<Node>& node) {
     return handle;
 }
 
-long MemoryRegistry::OpenOrCreate(HKEY parent, const char* subKey, HKEY* result, bool create) {
+long MemoryRegistry::OpenOrCreate(HKEY parent, const char* subKey, HKEY* result, Op op) {
+    const bool create = op == Op::CreateKey;
     std::lock_guard<std::mutex> guard(m_mutex);
     if (result == nullptr) return ERROR_INVALID_PARAMETER;
     // Like Win32, a failed open leaves a null handle behind.
@@ -194,7 +195,7 @@ long MemoryRegistry::OpenOrCreate(HKEY parent, const char* subKey, HKEY* result,
     std::shared_ptr<Node> node = Resolve(parent, &error);
     if (!node) return error;
     const std::vector<std::string> parts = SplitPath(subKey);
-    Call call{create ? Op::CreateKey : Op::OpenKey, node->Path(), std::string(), 0};
+    Call call{op, node->Path(), std::string(), 0};
     for (const std::string& part : parts) call.keyPath += "\\" + part;
     if ((error = Fail(call)) != ERROR_SUCCESS) return error;
 
@@ -220,11 +221,15 @@ long MemoryRegistry::OpenOrCreate(HKEY parent, const char* subKey, HKEY* result,
 }
 
 long MemoryRegistry::CreateKey(HKEY parent, const char* subKey, HKEY* result) {
-    return OpenOrCreate(parent, subKey, result, true);
+    return OpenOrCreate(parent, subKey, result, Op::CreateKey);
 }
 
 long MemoryRegistry::OpenKey(HKEY parent, const char* subKey, HKEY* result) {
-    return OpenOrCreate(parent, subKey, result, false);
+    return OpenOrCreate(parent, subKey, result, Op::OpenKey);
+}
+
+long MemoryRegistry::OpenKeyToWrite(HKEY parent, const char* subKey, HKEY* result) {
+    return OpenOrCreate(parent, subKey, result, Op::OpenKeyToWrite);
 }
 
 long MemoryRegistry::QueryValue(HKEY key, const char* name, uint32_t* type, uint8_t* data,

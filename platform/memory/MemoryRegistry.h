@@ -16,11 +16,11 @@
 
 class MemoryRegistry : public IRegistry {
 public:
-    enum class Op { CreateKey, OpenKey, QueryValue, SetValue, EnumKey, EnumValue, DeleteKey, DeleteValue, CloseKey, NotifyChange };
+    enum class Op { CreateKey, OpenKey, OpenKeyToWrite, QueryValue, SetValue, EnumKey, EnumValue, DeleteKey, DeleteValue, CloseKey, NotifyChange };
 
     // One call as the failure predicate sees it. keyPath is the full path of the key the call
     // works on, starting with the root's name ("HKEY_USERS\.DEFAULT\..."): for CreateKey, OpenKey
-    // and DeleteKey the key named by parent and subKey, otherwise the key of the handle. Names are
+    // OpenKeyToWrite and DeleteKey the key named by parent and subKey, otherwise the key of the handle. Names are
     // as written by the caller or as stored; compare them with SameName.
     struct Call {
         Op op;
@@ -54,6 +54,8 @@ public:
 
     long CreateKey(HKEY parent, const char* subKey, HKEY* result) override;
     long OpenKey(HKEY parent, const char* subKey, HKEY* result) override;
+    // An OpenKey that a failure predicate tells apart, so a test can refuse writes with it.
+    long OpenKeyToWrite(HKEY parent, const char* subKey, HKEY* result) override;
     long QueryValue(HKEY key, const char* name, uint32_t* type, uint8_t* data,
                     uint32_t* size) override;
     // As Windows does, a string-typed value whose data does not end in a zero but is directly
@@ -102,7 +104,7 @@ private:
 
     std::shared_ptr<Node> Resolve(HKEY key, long* error) const;
     long Fail(const Call& call) const;
-    long OpenOrCreate(HKEY parent, const char* subKey, HKEY* result, bool create);
+    long OpenOrCreate(HKEY parent, const char* subKey, HKEY* result, Op op);
     HKEY NewHandle(const std::shared_ptr<Node>& node);
     // Ends every change request at or above node, signalling its event.
     void Touch(const std::shared_ptr<Node>& node);

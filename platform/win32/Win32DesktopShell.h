@@ -18,9 +18,12 @@ bool ExecuteThroughDesktopShell(const char* verb, const char* file, const char* 
 
 // Opens file with verb as the user signed in at the desktop, never elevated: the process's own
 // ShellExecuteA where it does not run elevated or file is not there (only that call's error can
-// say so: the desktop's shell reports none), else the desktop's shell. True with *result set to
-// the shell's result (greater than 32 when opened or taken by the desktop's shell). False, nothing
-// opened and *result untouched, when the process runs elevated and no desktop shell answers.
-// Threads as for ExecuteThroughDesktopShell.
+// say so: the desktop's shell reports none); else, for a program opened with "open" where no
+// desktop shell window exists, the program started at once with this process's token as a
+// standard user's (no administrators, medium integrity); else the desktop's shell. True with
+// *result set to the
+// shell's result (greater than 32 when opened or taken). False, nothing opened and *result
+// untouched, when the process runs elevated and none of these roads is open. Threads as for
+// ExecuteThroughDesktopShell.
 bool ExecuteAsDesktopUser(const char* verb, const char* file, const char* parameters,
                           const char* directory, int show, intptr_t* result);

@@ -119,6 +119,8 @@ bool Win32DialogWindow::IsItemEnabled(int id) {
     return item != nullptr && IsWindowEnabled(item);
 }
 
+void Win32DialogWindow::SetItemShield(int id, bool shield) { Send(id, BCM_SETSHIELD, 0, shield ? TRUE : FALSE); }
+
 void Win32DialogWindow::SetFocusItem(int id) {
     if (HWND item = GetDlgItem(m_hWnd, id)) {
         SendMessageA(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(item), TRUE);

@@ -19,14 +19,14 @@ public:
     // handler ends the dialog and is thrown again here, outside the system's message loop.
     int Run(unsigned templateId, HWND owner);
 
-    HWND Handle() const { return m_hWnd; }
-
     std::string GetItemText(int id) override;
     void SetItemText(int id, const std::string& text) override;
     int IsItemChecked(int id) override;
     void CheckItem(int id, int state) override;
     void EnableItem(int id, bool enable) override;
     bool IsItemEnabled(int id) override;
+    void SetItemShield(int id, bool shield) override;
+    HWND Handle() override { return m_hWnd; }
     void SetFocusItem(int id) override;
     void SetDefaultItem(int id) override;
     void EndDialog(int result) override;

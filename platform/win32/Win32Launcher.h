@@ -8,6 +8,7 @@
 class Win32Launcher : public ILauncher {
 public:
     bool ExecuteEx(const ShellExecuteRequest& request, ProcessHandle* process) override;
+    bool ExecuteAndWait(const ShellExecuteRequest& request, ProcessHandle* process) override;
     void WaitForProcess(ProcessHandle process) override;
     bool GetExitCode(ProcessHandle process, uint32_t* code) override;
     std::string LastExecuteError() override;
@@ -15,4 +16,5 @@ public:
     void CloseProcess(ProcessHandle process) override;
     intptr_t Execute(const char* verb, const char* file, const char* parameters,
                      const char* directory, int show) override;
+    bool LastExecuteElevated() override;
 };

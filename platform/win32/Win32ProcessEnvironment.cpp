@@ -1,5 +1,6 @@
 // Lending the process's environment to one start at a time.
 #include "platform/win32/Win32ProcessEnvironment.h"
+#include "platform/win32/Win32MessagePump.h"
 
 #include "platform/ProcessVariables.h"
 
@@ -50,27 +51,15 @@ void Give(Turn& turn) {
 bool TakeWhilePumping(Turn& turn, DWORD waitMs) {
     const DWORD started = GetTickCount();
     bool taken = false;
-    bool quit = false;
-    WPARAM quitCode = 0;
+    MessagePump pump;
     while (!(taken = TryTake(turn))) {
         const DWORD elapsed = GetTickCount() - started;
         if (elapsed >= waitMs) break;
         const DWORD woke = MsgWaitForMultipleObjectsEx(1, &turn.free, waitMs - elapsed, QS_ALLINPUT,
                                                        MWMO_INPUTAVAILABLE);
         if (woke == WAIT_FAILED) break;
-        if (woke != WAIT_OBJECT_0 + 1) continue;
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) {
-                quit = true;
-                quitCode = message.wParam;
-                continue;
-            }
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
+        if (woke == WAIT_OBJECT_0 + 1) pump.DispatchQueued();
     }
-    if (quit) PostQuitMessage(static_cast<int>(quitCode));
     return taken;
 }
 

@@ -35,6 +35,12 @@ long Win32Registry::OpenKey(HKEY parent, const char* subKey, HKEY* result) {
     return RegOpenKeyA(parent, subKey, result);
 }
 
+long Win32Registry::OpenKeyToWrite(HKEY parent, const char* subKey, HKEY* result) {
+    const long error = RegOpenKeyExA(parent, subKey, 0, KEY_CREATE_SUB_KEY | KEY_SET_VALUE, result);
+    if (error != ERROR_SUCCESS) *result = nullptr;
+    return error;
+}
+
 long Win32Registry::QueryValue(HKEY key, const char* name, uint32_t* type, uint8_t* data,
                                 uint32_t* size) {
     DwordInOut dwType(type);

@@ -9,6 +9,7 @@ class Win32Registry : public IRegistry {
 public:
     long CreateKey(HKEY parent, const char* subKey, HKEY* result) override;
     long OpenKey(HKEY parent, const char* subKey, HKEY* result) override;
+    long OpenKeyToWrite(HKEY parent, const char* subKey, HKEY* result) override;
     long QueryValue(HKEY key, const char* name, uint32_t* type, uint8_t* data,
                     uint32_t* size) override;
     long SetValue(HKEY key, const char* name, uint32_t type, const uint8_t* data,

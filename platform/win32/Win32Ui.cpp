@@ -43,6 +43,8 @@ int Win32Ui::MessageBox(const std::string& caption, const std::string& text, uns
     return MessageBoxA(GetDefaultOwner(), text.c_str(), caption.c_str(), type);
 }
 
+HWND Win32Ui::PromptOwner() { return GetDefaultOwner(); }
+
 bool Win32Ui::GetOpenFileName(const std::string& initialName, unsigned flags,
                               const std::string& filter, std::string* path) {
     // "Text|pattern|...||" becomes the system's list of zero-terminated pairs.

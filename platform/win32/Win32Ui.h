@@ -15,6 +15,7 @@
 class Win32Ui : public IUi {
 public:
     int MessageBox(const std::string& caption, const std::string& text, unsigned type) override;
+    HWND PromptOwner() override;
     bool GetOpenFileName(const std::string& initialName, unsigned flags, const std::string& filter,
                          std::string* path) override;
     int RunModal(CDialog& dialog, unsigned templateId) override;

@@ -75,7 +75,7 @@ const std::vector<StringEntry>& Strings() {
 const std::vector<DialogEntry>& Dialogs() {
     static const std::vector<DialogEntry> dialogs = {
         {1001, "FTP Zorvant Transfer Hilfsprogramm", 325, 174, {
-            {-1, "Static", "&Liste der Hilfsprogramme", 7, 48, 80, 8},
+            {-1, "Static", "&Liste der Hilfsprogramme", 7, 48, 179, 8},
             {1001, "ListBox", "", 7, 57, 179, 110},
             {1002, "msctls_updown32", "", 199, 117, 12, 26},
             {1003, "Button", "&Hinzufügen...", 199, 58, 54, 14},
@@ -91,13 +91,13 @@ const std::vector<DialogEntry>& Dialogs() {
             {1007, "Static", "Diese Konfiguration gilt für alle FTP Zorvant Serverprofile.", 7, 31, 246, 8},
         }},
         {1003, "FTP Zorvant Trevanel Konfiguration", 321, 284, {
-            {-1, "Static", "Name des &Hilfsprogramm:", 7, 48, 82, 8},
+            {-1, "Static", "Name des &Hilfsprogramm:", 7, 48, 140, 8},
             {1009, "Edit", "", 7, 58, 113, 14},
             {1013, "Button", "&Hilfsprogramm deaktivieren", 151, 61, 103, 10},
-            {-1, "Static", "&Ausführbare Datei:", 7, 75, 62, 8},
+            {-1, "Static", "&Ausführbare Datei:", 7, 75, 179, 8},
             {1010, "Edit", "", 7, 85, 179, 14},
             {1011, "Button", "&Durchsuchen...", 199, 85, 60, 14},
-            {-1, "Static", "Parame&ter:", 7, 102, 37, 8},
+            {-1, "Static", "Parame&ter:", 7, 102, 179, 8},
             {1026, "Edit", "", 7, 112, 179, 14},
             {-1, "Button", "Hilfsprogramm bei folgenden Transfertypen &starten:", 7, 131, 179, 45},
             {1014, "Button", "D&ownload", 15, 141, 47, 10},
@@ -106,7 +106,7 @@ const std::vector<DialogEntry>& Dialogs() {
             {1018, "Button", "Verschieben &lokal", 95, 141, 71, 10},
             {1020, "Button", "Verschieben &Server", 95, 153, 78, 10},
             {1017, "Button", "&Ansicht", 95, 165, 39, 10},
-            {-1, "Static", "&Filter:", 7, 182, 20, 8},
+            {-1, "Static", "&Filter:", 7, 182, 179, 8},
             {1019, "ListBox", "", 7, 192, 179, 69},
             {1025, "Edit", "", 199, 192, 50, 14},
             {1003, "Button", "&Hinzufügen", 199, 210, 55, 14},
@@ -121,7 +121,7 @@ const std::vector<DialogEntry>& Dialogs() {
                            "Dateien (abhängig von den Filtern) aufgerufen werden. Für weitere",
              7, 7, 233, 26},
             {-1, "Static", "", 7, 43, 242, 1},
-            {-1, "Static", "Informationen zu den Optionen werfen Sie einen Blick in die Hilfe.", 7, 31, 209, 8},
+            {-1, "Static", "Informationen zu den Optionen werfen Sie einen Blick in die Hilfe.", 7, 31, 242, 8},
         }},
     };
     return dialogs;

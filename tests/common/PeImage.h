@@ -19,6 +19,7 @@ inline constexpr uint32_t kResourceDialog = 5;
 inline constexpr uint32_t kResourceString = 6;
 inline constexpr uint32_t kResourceGroupIcon = 14;
 inline constexpr uint32_t kResourceVersion = 16;
+inline constexpr uint32_t kResourceManifest = 24;
 
 struct Export {
     std::string name;

@@ -1,7 +1,8 @@
 // The shipped 32-bit files checked from the files alone, so that they are checked on machines that
 // cannot run them too: every program is an i386 PE32 image, the add-on exports its ten functions at
 // their ordinals as stdcall functions with the declared argument sizes, imports system DLLs only,
-// and holds the string table, the dialogs, the icon and the version that it must.
+// and holds the string table, the dialogs, the icon and the version that it must; the two programs
+// carry the icon, their version and their manifest.
 // TREVANEL_PE32_BUILD names the 32-bit cross build's folder (scripts/test.sh sets it).
 #include <gtest/gtest.h>
 
@@ -119,26 +120,60 @@ TEST_F(ShippedFiles, TheStringTableAndBothDialogsAreTheAddonsOwn) {
     }
 }
 
-TEST_F(ShippedFiles, TheIconGroupHoldsEveryImageOfTheIconFile) {
-    const pe::Image addon = Addon();
-    const auto group = addon.Resource(pe::kResourceGroupIcon, IDI_TREVANEL);
-    ASSERT_TRUE(group.has_value());
+TEST_F(ShippedFiles, TheAddonAndBothProgramsHoldEveryImageOfTheIconFile) {
     const std::vector<uint8_t> file = Bytes(fs::path(TREVANEL_SOURCE_DIR) / "ui" / "ZTTrevanelAddon.ico");
     const auto images = pe::DecodeIconDirectory(file, true);
-    const auto entries = pe::DecodeIconDirectory(*group, false);
-    ASSERT_EQ(images.size(), entries.size());
-    ASSERT_FALSE(entries.empty());
-    for (size_t i = 0; i < entries.size(); ++i) {
-        SCOPED_TRACE("image " + std::to_string(i));
-        EXPECT_EQ(images[i].width, entries[i].width);
-        EXPECT_EQ(images[i].height, entries[i].height);
-        EXPECT_EQ(images[i].bitCount, entries[i].bitCount);
-        const auto icon = addon.Resource(pe::kResourceIcon, entries[i].idOrOffset);
-        ASSERT_TRUE(icon.has_value());
-        ASSERT_LE(images[i].idOrOffset + images[i].bytes, file.size());
-        EXPECT_EQ(std::vector<uint8_t>(file.begin() + images[i].idOrOffset,
-                                       file.begin() + images[i].idOrOffset + images[i].bytes),
-                  *icon);
+    const std::pair<const char*, uint32_t> groups[] = {
+        {"ZTTrevanelAddon.dll", IDI_TREVANEL}, {"ZTTrevanelCtl.exe", 1}, {"ZTTrevanelRecord.exe", 1}};
+    for (const auto& [name, id] : groups) {
+        SCOPED_TRACE(name);
+        const pe::Image image = pe::Image::ReadFile((Stage() / name).string());
+        const auto group = image.Resource(pe::kResourceGroupIcon, id);
+        ASSERT_TRUE(group.has_value());
+        const auto entries = pe::DecodeIconDirectory(*group, false);
+        ASSERT_EQ(images.size(), entries.size());
+        ASSERT_FALSE(entries.empty());
+        for (size_t i = 0; i < entries.size(); ++i) {
+            SCOPED_TRACE("image " + std::to_string(i));
+            EXPECT_EQ(images[i].width, entries[i].width);
+            EXPECT_EQ(images[i].height, entries[i].height);
+            EXPECT_EQ(images[i].bitCount, entries[i].bitCount);
+            const auto icon = image.Resource(pe::kResourceIcon, entries[i].idOrOffset);
+            ASSERT_TRUE(icon.has_value());
+            ASSERT_LE(images[i].idOrOffset + images[i].bytes, file.size());
+            EXPECT_EQ(std::vector<uint8_t>(file.begin() + images[i].idOrOffset,
+                                           file.begin() + images[i].idOrOffset + images[i].bytes),
+                      *icon);
+        }
+    }
+}
+
+// The consent prompt names the program by its description and its maker by the version's text;
+// the manifest keeps the programs unelevated when started plainly and says which systems they know.
+TEST_F(ShippedFiles, BothProgramsNameThemselvesAndAskForNoElevation) {
+    const std::string kText = "StringFileInfo\\040704e4\\";
+    const struct {
+        const char* name;
+        const char* description;
+    } programs[] = {{"ZTTrevanelCtl.exe", "Trevanel: Tweaks speichern"},
+                    {"ZTTrevanelRecord.exe", "Trevanel: Protokoll der Tweaks anzeigen"}};
+    for (const auto& program : programs) {
+        SCOPED_TRACE(program.name);
+        const pe::Image image = pe::Image::ReadFile((Stage() / program.name).string());
+        const auto data = image.Resource(pe::kResourceVersion, 1);
+        ASSERT_TRUE(data.has_value());
+        pe::VersionInfo version = pe::DecodeVersion(*data);
+        EXPECT_EQ(addon_image::Version(), version.fileVersion);
+        EXPECT_EQ(program.description, version.values[kText + "FileDescription"]);
+        EXPECT_EQ("Tarku Software", version.values[kText + "CompanyName"]);
+        EXPECT_EQ("FTP Zorvant Trevanel Add-On", version.values[kText + "ProductName"]);
+        EXPECT_EQ(program.name, version.values[kText + "OriginalFilename"]);
+        const auto manifest = image.Resource(pe::kResourceManifest, 1);
+        ASSERT_TRUE(manifest.has_value());
+        const std::string text(manifest->begin(), manifest->end());
+        EXPECT_NE(std::string::npos, text.find("<requestedExecutionLevel level=\"asInvoker\" uiAccess=\"false\"/>"));
+        // Windows 10 and 11, the newest that the programs were made for.
+        EXPECT_NE(std::string::npos, text.find("<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>"));
     }
 }
 

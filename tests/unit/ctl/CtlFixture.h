@@ -28,10 +28,12 @@ protected:
         ConfigTest::TearDown();
     }
 
-    CtlResult Run(const std::vector<std::string>& args) {
+    // answers: what the user types in an interactive console; none: no console.
+    CtlResult Run(const std::vector<std::string>& args, const char* answers = nullptr) {
         std::ostringstream out, err;
+        std::istringstream console(answers ? answers : "");
         CtlResult result;
-        result.status = RunCtlProgram(args, out, err);
+        result.status = RunCtlProgram(args, out, err, answers ? &console : nullptr);
         result.out = out.str();
         result.err = err.str();
         return result;

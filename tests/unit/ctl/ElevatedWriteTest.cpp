@@ -20,7 +20,7 @@ protected:
         m_reg.SetFailure([this](const MemoryRegistry::Call& call) -> long {
             using Op = MemoryRegistry::Op;
             const bool writes = call.op == Op::CreateKey || call.op == Op::SetValue || call.op == Op::DeleteKey ||
-                                call.op == Op::DeleteValue;
+                                call.op == Op::DeleteValue || call.op == Op::OpenKeyToWrite;
             return writes && !m_elevated && call.keyPath.rfind("HKEY_USERS\\", 0) == 0 ? ERROR_ACCESS_DENIED
                                                                                        : ERROR_SUCCESS;
         });
@@ -112,6 +112,37 @@ TEST_F(ElevatedWrite, ARefusedSaveIsMadeByTheHelperAndADeclinedRenameWaitsForThe
     EXPECT_EQ(Save("Work", "again"), SetWriteResult::kWritten);
     EXPECT_FALSE(Exists(ProfileKey("Home")));
     EXPECT_EQ(m_launcher.ExecuteExCalls().size(), starts);
+}
+
+// A standard user's import in a console is asked before any prompt, and a script is never asked;
+// neither hears of an interrupted write, since none was begun.
+TEST_F(ElevatedWrite, ARefusedImportSaysThatRightsAreNeededAndAsksOnlyInAConsole) {
+    m_elevated = true;
+    PutDword(GlobalKey(), "Count", 1);
+    PutTweak(GlobalKey(), 0, "checksum", "C:\\sum.exe", "\"%LOCAL_FILE_PATH%\"", 1);
+    ASSERT_EQ(Run({"export", "C:\\global.reg"}).status, 0);
+    m_elevated = false;
+    const struct {
+        const char* answers;  // null: no console
+        int status;
+        size_t prompts;
+        const char* said;
+    } cases[] = {
+        {nullptr, kCtlRights, 0, "in a console window, where it offers to ask"},
+        {"n\n", kCtlRights, 0, "write it so? [y/N] "},
+        {"j\n", kCtlOk, 1, "write it so? [y/N] "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answers ? c.answers : "no console");
+        const size_t starts = m_launcher.ExecuteExCalls().size();
+        const CtlResult r = Run({"import", "C:\\global.reg", "--profile", "Home"}, c.answers);
+        EXPECT_EQ(r.status, c.status) << r.err;
+        EXPECT_NE(r.err.find("administrator rights are needed to write the configuration"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("interrupted"), std::string::npos) << r.err;
+        EXPECT_EQ(m_launcher.ExecuteExCalls().size(), starts + c.prompts);
+        EXPECT_EQ(Name(ProfileKey("Home")), c.prompts ? "checksum" : "<none>");
+    }
 }
 
 // What a standard user could hand the elevated helper: only the add-on's own sets get through.

@@ -232,11 +232,13 @@ TEST_F(HostSetupTest, CalledByTheSilentSetupTheExportsShowNothingAndLeaveTheirOu
         const char* displayName;  // null: no host
         int executeResult;
         const char* uninstall;
+        bool elevated = false;  // no road to start the host without the setup's rights
     };
     const Case cases[] = {{nullptr, 42, "no-host"},
                           {"FTP Zorvant 11.2", 42, "old-host"},
                           {"FTP Zorvant 12.0", 2, "start-failed"},
-                          {"FTP Zorvant 12.0", 42, "host-started"}};
+                          {"FTP Zorvant 12.0", 42, "host-started"},
+                          {"FTP Zorvant 12.0", 42, "host-started-elevated", true}};
     WriteProcessVariable("TREVANEL_SETUP", "silent");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.uninstall);
@@ -245,6 +247,7 @@ TEST_F(HostSetupTest, CalledByTheSilentSetupTheExportsShowNothingAndLeaveTheirOu
         StandIns swap{launcher, ui};
         if (c.displayName) RegisterHost(c.displayName);  // the rows without a host come first
         launcher.SetExecuteResult("D:\\Program Files\\FTP Zorvant\\FTPZorvant.exe", c.executeResult);
+        launcher.SetExecuteElevated(c.elevated);
 
         // The tweak list needs a person: a silent install opens nothing and starts nothing.
         ZTAddOnInstall("D:\\Program Files\\Tools");

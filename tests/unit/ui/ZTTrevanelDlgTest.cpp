@@ -200,10 +200,10 @@ TEST_F(ZTTrevanelDlgTest, OkLeavesExactlyCountAndTheTweakKeysOfTheRowsShown) {
 // the helper is started elevated, and here the user declines. A write may also fail otherwise.
 TEST_F(ZTTrevanelDlgTest, ARefusedSaveIsSaidAndTheListStaysOpenAsTheUserLeftIt) {
     const char* const saveFailed =
-        "Die Konfiguration konnte nicht gespeichert werden.\r\n\r\nBitte pr\xFC" "fen Sie, ob Sie "
-        "Schreibrechte f\xFCr den Registrierungsschl\xFCssel\r\nHKEY_USERS\\.DEFAULT\\Software\\"
-        "Tarku Software\\FTP Zorvant Trevanel\r\nbesitzen, und starten Sie FTP Zorvant "
-        "gegebenenfalls als Administrator.";
+        "Die Konfiguration konnte nicht gespeichert werden.\r\n\r\nDie Registrierung hat das Schreiben "
+        "unter\r\nHKEY_USERS\\.DEFAULT\\Software\\Tarku Software\\FTP Zorvant Trevanel\r\nabgelehnt, "
+        "oder ein anderes Programm hat die Konfiguration l\xE4nger als 30 Sekunden belegt.\r\n\r\n"
+        "Klicken Sie erneut auf OK, um es noch einmal zu versuchen.";
     const char* const declined =
         "Die Konfiguration konnte nicht gespeichert werden.\r\n\r\nZum Speichern unter\r\n"
         "HKEY_USERS\\.DEFAULT\\Software\\Tarku Software\\FTP Zorvant Trevanel\r\nsind "
@@ -234,10 +234,13 @@ TEST_F(ZTTrevanelDlgTest, ARefusedSaveIsSaidAndTheListStaysOpenAsTheUserLeftIt) 
             if (!refusing) return ERROR_SUCCESS;
             if (call.op == Op::SetValue && (c.refusedValue == 0 || ++values == c.refusedValue))
                 return c.error;
-            const bool changesKeys = call.op == Op::CreateKey || call.op == Op::DeleteKey;
+            const bool changesKeys = call.op == Op::CreateKey || call.op == Op::DeleteKey || call.op == Op::OpenKeyToWrite;
             return changesKeys && c.refusedValue == 0 ? c.error : ERROR_SUCCESS;
         });
+        const bool denied = c.error == ERROR_ACCESS_DENIED;
         const int result = Run(nullptr, [&](HeadlessDialog& d) {
+            // The user sees before pressing OK that it asks for consent.
+            EXPECT_EQ(d.IsShielded(IDOK), denied);
             m_ui.QueueDriver([](HeadlessDialog& e) {
                 e.Type(IDC_EDIT_NAME, "new");
                 e.Type(IDC_EDIT_EXE, "new.exe");
@@ -249,7 +252,13 @@ TEST_F(ZTTrevanelDlgTest, ARefusedSaveIsSaidAndTheListStaysOpenAsTheUserLeftIt) 
             ASSERT_EQ(m_ui.MessageBoxes().size(), shown + 1);
             const auto& box = m_ui.MessageBoxes().back();
             EXPECT_EQ(box.text, c.message);
-            EXPECT_EQ(m_launcher.ExecuteExCalls().size(), started + (c.error == ERROR_ACCESS_DENIED ? 1 : 0));
+            ASSERT_EQ(m_launcher.ExecuteExCalls().size(), started + (denied ? 1 : 0));
+            if (denied) {
+                // The consent prompt belongs to the list, whose thread handles messages meanwhile.
+                EXPECT_EQ(m_launcher.ExecuteExCalls().back().hwnd, d.Handle());
+                EXPECT_TRUE(m_launcher.ExecuteExCalls().back().waited);
+            }
+            EXPECT_EQ(d.IsShielded(IDOK), denied);
             EXPECT_EQ(box.caption, "ZTTrevanelAddon");
             EXPECT_EQ(box.type, MB_OK | MB_ICONEXCLAMATION);
             EXPECT_EQ(d.Rows(IDC_LIST_TWEAKS), (Rows{"a", "b", "new"}));

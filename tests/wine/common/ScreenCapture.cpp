@@ -54,4 +54,36 @@ std::string CaptureWindow(HWND window, const std::string& unixPath) {
     return IsWindowVisible(window) ? std::string() : "window hidden while the picture was taken";
 }
 
+namespace {
+
+BOOL CALLBACK AddCutLabel(HWND control, LPARAM found) {
+    char className[16] = "";
+    GetClassNameA(control, className, sizeof className);
+    const LONG style = GetWindowLongA(control, GWL_STYLE);
+    const LONG kind = style & SS_TYPEMASK;
+    if (lstrcmpiA(className, "Static") != 0 || (kind != SS_LEFT && kind != SS_CENTER && kind != SS_RIGHT)) return TRUE;
+    char text[1024] = "";
+    GetWindowTextA(control, text, sizeof text);
+    RECT client;
+    GetClientRect(control, &client);
+    RECT needed = client;
+    HDC dc = GetDC(control);
+    const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    DrawTextA(dc, text, -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    if (needed.right > client.right || needed.bottom > client.bottom) {
+        reinterpret_cast<std::vector<std::string>*>(found)->push_back(text);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<std::string> CutLabels(HWND window) {
+    std::vector<std::string> cut;
+    EnumChildWindows(window, &AddCutLabel, reinterpret_cast<LPARAM>(&cut));
+    return cut;
+}
+
 }  // namespace wine

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace wine {
 
@@ -15,5 +16,9 @@ std::string ScreenshotFolder();
 // Writes a PNG of window's screen area to unixPath. Empty when the picture was written while the
 // window was visible, else why not.
 std::string CaptureWindow(HWND window, const std::string& unixPath);
+
+// The texts of window's text statics that their control cannot show whole in the dialog's font,
+// as the static draws them (words wrapped, "&" marking the mnemonic): a picture would show them cut.
+std::vector<std::string> CutLabels(HWND window);
 
 }  // namespace wine

@@ -104,16 +104,23 @@ TEST_F(HostSetupWine, UninstallThroughTheHostStandInStartsTheHostWithTheModulePa
     EXPECT_EQ(runs[0].directory, m_hostFolder);
 }
 
+// Wine, as a session without Explorer, has no desktop shell window: the host is started at once,
+// with no shell asked for, the install returning well within 2 s of the list's OK.
 TEST_F(HostSetupWine, ConfirmedInstallStartsTheHostWithTheGivenFolderAndTheModuleFileName) {
+    ASSERT_EQ(GetShellWindow(), nullptr);
     RegisterHost("FTP Zorvant 11.3");
     wine::AddonCopy addon;
     ASSERT_TRUE(addon.Load());
     const std::string folder = wine::WithoutTrailingBackslash(addon.Folder());
 
-    Install(addon, folder.c_str(), [] { EndTweakList(IDOK); });
+    DWORD okAt = 0;
+    Install(addon, folder.c_str(), [&] {
+        EndTweakList(IDOK);
+        okAt = GetTickCount();
+    });
+    EXPECT_LT(GetTickCount() - okAt, 2000u);
 
-    const std::vector<HostRun> runs = HostRuns(15000);
-    ASSERT_EQ(runs.size(), 1u);
+    std::vector<HostRun> runs = HostRuns(15000);
     const std::string expected = " -installaddon " + folder + "\\ZTTrevanelAddon.DLL";
     ASSERT_GE(runs[0].commandLine.size(), expected.size());
     EXPECT_EQ(runs[0].commandLine.substr(runs[0].commandLine.size() - expected.size()), expected)
@@ -121,6 +128,17 @@ TEST_F(HostSetupWine, ConfirmedInstallStartsTheHostWithTheGivenFolderAndTheModul
     EXPECT_EQ(runs[0].directory, m_hostFolder);
     // The tweak list's OK stored the global configuration, even if empty.
     EXPECT_TRUE(wine::RegKeyExists(HKEY_USERS, GlobalKey()));
+
+    // The uninstall likewise.
+    using UninstallFn = int(WINAPI*)(int, int);
+    auto uninstall = addon.Export<UninstallFn>(10);
+    ASSERT_NE(uninstall, nullptr);
+    const DWORD uninstallAt = GetTickCount();
+    EXPECT_EQ(uninstall(0, 0), 0);
+    EXPECT_LT(GetTickCount() - uninstallAt, 2000u);
+    EXPECT_TRUE(wine::WaitUntil([&] { return (runs = HostRuns(0)).size() == 2; }));
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_NE(runs[1].commandLine.find(" -uninstalladdon "), std::string::npos) << runs[1].commandLine;
 }
 
 TEST_F(HostSetupWine, CancelledInstallStartsNothingAndSaysNothing) {

@@ -27,6 +27,7 @@ using namespace package;
 const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZTTrevanelAddon";
 const char kAddonKey[] = ".DEFAULT\\Software\\Tarku Software\\FTP Zorvant Trevanel";
 const char kHostSettingsKey[] = ".DEFAULT\\Software\\Tarku Software\\FTP Zorvant";
+const char kUserKey[] = "Software\\Tarku Software\\FTP Zorvant Trevanel";
 // The wizard's buttons and the folder page's edit field.
 const int kNextButton = 1;
 const int kFolderEdit = 1019;
@@ -278,6 +279,9 @@ protected:
             return (helpOption = VisibleText(wizard, "Open the help"));
         }, kTimeout)) << "no finish page";
         EXPECT_NE(VisibleText(wizard, "If you cancelled the tweak list"), nullptr);
+        // No desktop shell here, and Wine gives no standard user's start: the page says so.
+        EXPECT_EQ(VisibleText(wizard, "FTP Zorvant was started with this setup's administrator rights") != nullptr,
+                  confirmTweakList);
         SendMessageA(helpOption, BM_SETCHECK, openHelp ? BST_CHECKED : BST_UNCHECKED, 0);
         // A click that comes while the page is still being set up goes unheard.
         DWORD exitCode = 0xdeadbeef;
@@ -386,11 +390,13 @@ TEST_F(SetupWine, RunLikeAUserItInstallsEveryFileRegistersTheAddOnAndOpensTheHel
     EXPECT_EQ(RecordedRuns(viewerFolder.Path() + "Viewer.log")[0].arguments,
               std::vector<std::string>{m_folder + "\\Help\\ZTTrevanelAddOn-en.htm"})
         << "the English setup opens the English page";
-    // Both were started by the desktop's shell, as the signed-in user: neither has the variable
-    // that the elevated setup sets in its own process before it calls the add-on, which whatever
-    // the setup started itself would have.
-    for (const std::string& log : {m_host.Path() + "FTPZorvant.log", viewerFolder.Path() + "Viewer.log"})
-        EXPECT_EQ(ReadWholeFile(log + ".env").find("TREVANEL_SETUP="), std::string::npos) << ReadWholeFile(log + ".env");
+    // The help was opened by the desktop's shell, as the signed-in user: it lacks the variable that
+    // the elevated setup sets in its own process before it calls the add-on. The host, with no
+    // desktop shell window to ask and no standard user's start under Wine, was started by the
+    // setup itself, as the finish page said.
+    const std::string viewerEnvironment = ReadWholeFile(viewerFolder.Path() + "Viewer.log.env");
+    EXPECT_EQ(viewerEnvironment.find("TREVANEL_SETUP="), std::string::npos) << viewerEnvironment;
+    EXPECT_NE(ReadWholeFile(m_host.Path() + "FTPZorvant.log.env").find("TREVANEL_SETUP="), std::string::npos);
 
     // The Start menu shows the run record; the entry goes with the add-on.
     char programs[MAX_PATH] = "";
@@ -398,11 +404,25 @@ TEST_F(SetupWine, RunLikeAUserItInstallsEveryFileRegistersTheAddOnAndOpensTheHel
     const std::string entry = std::string(programs) + "\\FTP Zorvant Trevanel\\What the tweaks did.lnk";
     EXPECT_TRUE(FileExists(entry));
 
+    // What the add-on keeps for this Windows user goes with it.
+    char localData[MAX_PATH] = "";
+    ASSERT_EQ(S_OK, SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, localData));
+    const std::string maker = std::string(localData) + "\\Tarku Software";
+    CreateDirectoryA(maker.c_str(), nullptr);
+    CreateDirectoryA((maker + "\\FTP Zorvant Trevanel").c_str(), nullptr);
+    WriteWholeFile(maker + "\\FTP Zorvant Trevanel\\Runs.log", "a transfer");
+    WriteWholeFile(maker + "\\FTP Zorvant Trevanel\\Runs.previous.log", "an older one");
+    SetRegString(HKEY_CURRENT_USER, kUserKey, "Run Record", "on");
+
     UninstallQuietly();
     EXPECT_FALSE(FileExists(entry));
     ASSERT_TRUE(wine::WaitUntil([&] { return HostRuns().size() == 2; }, 10000));
     ExpectHostRun(HostRuns()[1], "-uninstalladdon ");
     EXPECT_FALSE(FileExists(m_folder));
+    // The folder that the setup made above it is empty: it goes too.
+    EXPECT_FALSE(FileExists(m_folder.substr(0, m_folder.rfind('\\'))));
+    EXPECT_FALSE(FileExists(maker));
+    EXPECT_FALSE(wine::RegKeyExists(HKEY_CURRENT_USER, kUserKey));
     EXPECT_EQ(GlobalTweakName(), "Kept");
 }
 
@@ -530,10 +550,10 @@ bool SetRights(const std::string& path, const char* sddl) {
     return result == ERROR_SUCCESS;
 }
 
-TEST_F(SetupWine, TheInstallFolderGetsTheRightsOfProgramFilesAlsoWhenItExisted) {
+TEST_F(SetupWine, OnlyAFolderOfItsOwnGetsTheRightsOfProgramFiles) {
     // One that every user may change, as a folder outside Program Files may have. A system that
     // keeps only Everyone's rights (Wine keeps them as the Unix mode's bits for others) shows
-    // that everyone lost the right to write.
+    // whether everyone lost the right to write.
     const char kOpenToUsers[] = "D:(A;OICI;FA;;;BU)";
     const char kEveryoneReadsAndRuns[] = "(A;OICI;0x1200a9;;;WD)";
     ASSERT_EQ(SHCreateDirectoryExA(nullptr, m_folder.c_str(), nullptr), ERROR_SUCCESS);
@@ -543,16 +563,26 @@ TEST_F(SetupWine, TheInstallFolderGetsTheRightsOfProgramFilesAlsoWhenItExisted) 
                       Rights(m_folder).find("(A;OICI;0x1301ff;;;WD)") == std::string::npos)) {
         GTEST_SKIP() << "this system keeps no rights of its own for files: it gives " << Rights(m_folder);
     }
-    for (const bool existed : {true, false}) {
-        SCOPED_TRACE(existed ? "existing folder" : "fresh folder");
-        ASSERT_EQ(InstallQuietly(L"/S /D=" + Wide(m_folder)), 0u);
+    const auto expectProgramFilesRights = [&] {
         if (keepsAll) {
             EXPECT_EQ(Rights(m_folder), "D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)");
         } else {
             EXPECT_NE(Rights(m_folder).find(kEveryoneReadsAndRuns), std::string::npos) << Rights(m_folder);
         }
-        UninstallQuietly();
-    }
+    };
+    // A folder that was there before, with files of the user's own, keeps its rights.
+    const std::string before = Rights(m_folder);
+    ASSERT_EQ(InstallQuietly(L"/S /D=" + Wide(m_folder)), 0u);
+    EXPECT_EQ(Rights(m_folder), before);
+    UninstallQuietly();
+
+    // A folder that the setup makes gets them, and so does its own installation at an update.
+    ASSERT_EQ(InstallQuietly(L"/S /D=" + Wide(m_folder)), 0u);
+    expectProgramFilesRights();
+    ASSERT_TRUE(SetRights(m_folder, keepsAll ? kOpenToUsers : "D:(A;OICI;FA;;;WD)"));
+    ASSERT_EQ(InstallQuietly(L"/S /D=" + Wide(m_folder)), 0u);
+    expectProgramFilesRights();
+    UninstallQuietly();
 }
 
 TEST_F(SetupWine, AnUninstallThatCannotTellTheHostAsksAndNoKeepsEverything) {

@@ -344,10 +344,11 @@ TEST_F(ConfigureDialogWine, ARefusedSaveIsSaidAndTheListStaysOpenUntilCancel) {
     });
     EXPECT_EQ(box.caption, "ZTTrevanelAddon");
     EXPECT_EQ(box.text, wine::Cp1252("Die Konfiguration konnte nicht gespeichert werden.\r\n\r\n"
-                                     "Bitte prüfen Sie, ob Sie Schreibrechte für den "
-                                     "Registrierungsschlüssel\r\nHKEY_USERS\\.DEFAULT\\Software\\"
-                                     "Tarku Software\\FTP Zorvant Trevanel\r\nbesitzen, und starten "
-                                     "Sie FTP Zorvant gegebenenfalls als Administrator."));
+                                     "Die Registrierung hat das Schreiben unter\r\nHKEY_USERS\\.DEFAULT\\"
+                                     "Software\\Tarku Software\\FTP Zorvant Trevanel\r\nabgelehnt, oder "
+                                     "ein anderes Programm hat die Konfiguration länger als 30 Sekunden "
+                                     "belegt.\r\n\r\nKlicken Sie erneut auf OK, um es noch einmal zu "
+                                     "versuchen."));
     EXPECT_TRUE(openAfterOk);
     EXPECT_EQ(rowsAfterOk, std::vector<std::string>{"First"});
     // Nothing half-written, and the global set the list showed is untouched.
@@ -373,7 +374,7 @@ TEST_F(ConfigureDialogWine, HelpWithoutHelpFilesNamesThePathInTheHelpFolder) {
 }
 
 // Pictures of both dialogs with a sample configuration for the documentation, written when
-// TREVANEL_SCREENSHOT_DIR names a (Unix) folder.
+// TREVANEL_SCREENSHOT_DIR names a (Unix) folder, every label whole.
 TEST_F(ConfigureDialogWine, ScreenshotsOfBothDialogs) {
     // The pictures in docs/ are made by pointing TREVANEL_SCREENSHOT_DIR there; every other run
     // takes them into the build tree, so that they are checked all the same.
@@ -388,6 +389,7 @@ TEST_F(ConfigureDialogWine, ScreenshotsOfBothDialogs) {
 
     Configure(nullptr, [&](HWND list) {
         ClickRow(list, kTweaks, 1);
+        EXPECT_EQ(wine::CutLabels(list), std::vector<std::string>{});
         EXPECT_EQ(wine::CaptureWindow(list, folder + "/tweak-list.png"), "");
         PostMessageA(GetDlgItem(list, kEdit), BM_CLICK, 0, 0);
         HWND editor = wine::WaitForVisibleWindow("#32770", kEditorCaption, kTimeout);
@@ -398,6 +400,13 @@ TEST_F(ConfigureDialogWine, ScreenshotsOfBothDialogs) {
             SendDlgItemMessageA(editor, kAddFilter, BM_CLICK, 0, 0);
         }
         ClickRow(editor, kFilters, 1);
+        // The seed's introduction needs a fourth line at any width left beside the OK button,
+        // where the next label ("Informationen zu ...") stands: its last word stays hidden.
+        EXPECT_EQ(wine::CutLabels(editor),
+                  std::vector<std::string>{wine::Cp1252(
+                      "Konfigurieren Sie hier die verschiedenen Einstellungen für Ihre Hilfsprogramme. Sie "
+                      "können bei bestimmten Ereignissen oder bestimmten Dateien (abhängig von den Filtern) "
+                      "aufgerufen werden. Für weitere")});
         EXPECT_EQ(wine::CaptureWindow(editor, folder + "/tweak-editor.png"), "");
         PostMessageA(GetDlgItem(editor, IDCANCEL), BM_CLICK, 0, 0);
         WaitUntil([&] { return !IsWindow(editor); });
