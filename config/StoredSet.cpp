@@ -48,11 +48,14 @@ SetWriteResult ReplaceStoredSets(const std::vector<const CTweakConfig*>& sets) {
 
 SetWriteResult ReplaceStoredSet(const CTweakConfig& config) { return ReplaceStoredSets({&config}); }
 
-SetWriteResult SaveStoredSet(const CTweakConfig& config) {
+SetWriteResult SaveStoredSet(const CTweakConfig& config, std::vector<std::string>* dropped) {
     return StoreSets({&config}, [&] {
         WriteStep step;
         step.keyPath = config.GetKeyPath(0);
         step.parts = SetPartsOf(config);
-        return IsSetKeyPath(step.keyPath) ? WriteAsHost({{step}}) : SetWriteResult::kUnchanged;
+        if (!IsSetKeyPath(step.keyPath)) return SetWriteResult::kUnchanged;
+        HostWriteOutcome outcome = WriteAsHost({{step}, std::string()});
+        if (dropped) *dropped = std::move(outcome.dropped);
+        return outcome.result;
     });
 }

@@ -12,6 +12,7 @@
 #include "ctl/RegFile.h"
 #include "ctl/RegistryDump.h"
 #include "ctl/SetImport.h"
+#include "platform/FileSystem.h"
 
 namespace {
 
@@ -22,10 +23,19 @@ std::string Describe(SetWriteResult result) {
         return std::string("interrupted; the next program that reads or writes the configuration completes it (HKEY_USERS\\") +
                kConfigRoot + kPendingWriteKey + ")";
     case SetWriteResult::kDenied: return "the registry refused it for want of rights";
+    case SetWriteResult::kNoTurn:
+        return "the writers' turn could not be had (this system offers none that only administrators may take, "
+               "or another program has taken its name): nothing was written";
     case SetWriteResult::kUnchanged: break;
     }
     return "the registry refused it, or another program was writing the configuration for longer than " +
            std::to_string(kTurnWaitMs / 1000) + " s";
+}
+
+void DescribeDropped(const std::vector<std::string>& dropped, std::ostream& out) {
+    for (const std::string& step : dropped) {
+        out << "Not made: " << step << " (the set was changed by another since the profile change; it keeps what it holds)\n";
+    }
 }
 
 int StatusOf(SetWriteResult result) {
@@ -56,7 +66,12 @@ bool CheckWriteRequest(WriteRequest* request, std::string* problem) {
 
 int ApplyRequestFile(const std::string& path, std::ostream& out, std::ostream& err) {
     std::vector<uint8_t> bytes;
-    if (!ReadInputFile(path, &bytes, err)) return kCtlFile;
+    std::string errorText;
+    // The file comes from a process with fewer rights: nothing beyond a plain local file is read.
+    if (!GetFileSystem().ReadLocalPlainFile(path, kMaxRequestBytes, &bytes, &errorText)) {
+        err << path << ": " << errorText << "\nNothing was written.\n";
+        return kCtlFile;
+    }
     WriteRequest request;
     std::string problem;
     if (!ReadWriteRequest(bytes, &request)) problem = "it is no write request of the add-on";
@@ -65,10 +80,12 @@ int ApplyRequestFile(const std::string& path, std::ostream& out, std::ostream& e
         err << path << ": " << problem << "\nNothing was written.\n";
         return kCtlFound;
     }
-    const SetWriteResult result = ApplyWriteRequest(request);
+    std::vector<std::string> dropped;
+    const SetWriteResult result = ApplyWriteRequest(request, &dropped);
     (result == SetWriteResult::kWritten ? out : err)
         << "The configuration write of " << request.steps.size() << (request.steps.size() == 1 ? " step" : " steps")
         << ": " << Describe(result) << "\n";
+    DescribeDropped(dropped, out);
     return StatusOf(result);
 }
 
@@ -79,11 +96,13 @@ int FinishKeptChanges(std::ostream& out, std::ostream& err) {
         return kCtlOk;
     }
     // As the host makes its writes: here, or with the consent of an administrator.
-    const SetWriteResult result = WriteAsHost(WriteRequest());
+    const HostWriteOutcome outcome = WriteAsHost(WriteRequest());
+    const SetWriteResult result = outcome.result;
     (result == SetWriteResult::kWritten ? out : err)
         << "The " << kept << (kept == 1 ? " profile change" : " profile changes") << " that FTP Zorvant kept: "
         << (result == SetWriteResult::kDenied ? std::string("not made; the consent was declined, or the elevated write failed")
                                               : Describe(result))
         << "\n";
+    DescribeDropped(outcome.dropped, out);
     return StatusOf(result);
 }

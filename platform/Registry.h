@@ -54,6 +54,9 @@ public:
     // A change request made on the handle ends with it, signalling its event.
     virtual long CloseKey(HKEY key) = 0;
 
+    // RegFlushKey: writes the hive that holds key to disk, returning when it is written.
+    virtual long FlushKey(HKEY key) = 0;
+
     // Takes the configuration's turn: one lock shared by every thread of every process of the
     // Windows session that uses this registry. Waits at most timeoutMs. ERROR_SUCCESS when the
     // turn is taken, also when its last holder ended without giving it back; ERROR_TIMEOUT when

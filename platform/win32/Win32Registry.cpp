@@ -68,6 +68,8 @@ long Win32Registry::DeleteValue(HKEY key, const char* name) { return RegDeleteVa
 
 long Win32Registry::CloseKey(HKEY key) { return RegCloseKey(key); }
 
+long Win32Registry::FlushKey(HKEY key) { return RegFlushKey(key); }
+
 namespace {
 
 // The turn is a named mutex of the whole machine, as HKEY_USERS\.DEFAULT is one for all sessions

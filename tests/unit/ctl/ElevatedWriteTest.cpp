@@ -1,7 +1,6 @@
 // A standard user's writes: the registry refuses them below HKEY_USERS, the host hands them to
 // ZTTrevanelCtl started with "runas", which checks and makes them with administrator rights.
 #include "config/HostWrite.h"
-#include "config/ProfileKeys.h"
 #include "config/StoredSet.h"
 #include "config/TweakConfig.h"
 #include "platform/memory/MemoryModule.h"

@@ -3,11 +3,12 @@
 // "Configurations" holds exactly the one layout or the other.
 #include "CtlFixture.h"
 
+#include <algorithm>
 #include <functional>
 #include <iostream>
 #include <map>
 
-#include "config/ProfileKeys.h"
+#include "config/HostWrite.h"
 #include "config/RegistryTree.h"
 #include "config/SetWrite.h"
 #include "config/StoredSet.h"
@@ -38,14 +39,21 @@ protected:
         for (const char* profile : kProfiles) {
             CTweakConfig set(profile);
             set.Load();
-            const ConfigurationTurn turn;
-            std::string text = FindTweakSetSource(set, &turn).own ? "own:" : "global:";
+            const ConfigurationView view;
+            std::string text = FindTweakSetSource(set, &view).own ? "own:" : "global:";
             for (const CTweakInfo* tweak : set.m_arrTweaks) text += tweak->m_strName + "=" + tweak->m_strExe + ";";
             seen[profile] = text;
         }
         return seen;
     }
-    MemoryRegistry::Key Stored() { return m_reg.Snapshot(HKEY_USERS, Root("")).value_or(MemoryRegistry::Key{}); }
+    // The root's keys and values but the write generation, which every write moves.
+    MemoryRegistry::Key Stored() {
+        MemoryRegistry::Key root = m_reg.Snapshot(HKEY_USERS, Root("")).value_or(MemoryRegistry::Key{});
+        root.values.erase(std::remove_if(root.values.begin(), root.values.end(),
+                                         [](const MemoryRegistry::Value& v) { return v.name == kWriteGenerationValue; }),
+                          root.values.end());
+        return root;
+    }
     // Puts the configuration root back as key holds it.
     void Restore(const MemoryRegistry::Key& key, const std::string& path) {
         for (const auto& value : key.values) Put(path, value.name.c_str(), value.type, value.data);
@@ -126,7 +134,7 @@ TEST_F(InterruptedWrite, EveryStopLeavesTheOldOrTheNewSetsWhole) {
             m_reg.StopAtMutatingCall(k);
             op.run();
             const MemoryRegistry::Key stopped = Stored();
-            // A standard user's host cannot complete it, and reads every set old or new all the same.
+            // A reader writes nothing, and reads every set old or new all the same.
             m_reg.StopAtMutatingCall(std::nullopt);
             m_reg.SetFailure([](const MemoryRegistry::Call& call) -> long {
                 using Op = MemoryRegistry::Op;
@@ -138,14 +146,14 @@ TEST_F(InterruptedWrite, EveryStopLeavesTheOldOrTheNewSetsWhole) {
             m_reg.SetFailure(nullptr);
             EXPECT_TRUE(unsettled == oldSeen || unsettled == newSeen)
                 << op.what << ", stopped at write " << k << ", read without the rights to complete it";
-            // The next reader's completion, ended at each of its writes in turn, then one that ends.
+            // The next writer's completion, ended at each of its writes in turn, then one that ends.
             m_reg.StopAtMutatingCall(std::nullopt);
-            { const ConfigurationTurn reader; }
+            { const ConfigurationTurn writer; }
             const size_t completion = m_reg.MutatingCallCount();
             for (size_t k2 = 0; k2 <= completion; ++k2) {
                 Reset(stopped);
                 if (k2 == completion) {
-                    // A reader before it that cannot open a set key this once leaves the write to it.
+                    // A writer before it that cannot open a set key this once leaves the write to it.
                     bool once = true;
                     m_reg.SetFailure([&](const MemoryRegistry::Call& call) -> long {
                         const bool refused = once && call.op == MemoryRegistry::Op::OpenKey &&
@@ -153,17 +161,20 @@ TEST_F(InterruptedWrite, EveryStopLeavesTheOldOrTheNewSetsWhole) {
                         once = once && !refused;
                         return refused ? 1450L : ERROR_SUCCESS;  // ERROR_NO_SYSTEM_RESOURCES
                     });
-                    { const ConfigurationTurn reader; }
+                    { const ConfigurationTurn writer; }
                     m_reg.SetFailure(nullptr);
                 }
                 m_reg.StopAtMutatingCall(k2 < completion ? std::optional<size_t>(k2) : std::nullopt);
-                { const ConfigurationTurn reader; }
+                { const ConfigurationTurn writer; }
                 m_reg.StopAtMutatingCall(std::nullopt);
                 ++stops;
                 const std::map<std::string, std::string> seen = Observed();
                 const std::string where = std::string(op.what) + ", stopped at write " + std::to_string(k) +
                                           ", completion stopped at " + std::to_string(k2);
                 EXPECT_TRUE(seen == oldSeen || seen == newSeen) << where;
+                // What a stopped completion leaves, the next writer finishes.
+                { const ConfigurationTurn writer; }
+                EXPECT_EQ(Observed(), seen) << where;
                 const MemoryRegistry::Key tree = Stored();
                 EXPECT_TRUE(tree == oldTree || tree == newTree) << where;
                 if (HasFailure()) return;
