@@ -80,7 +80,7 @@ HostWriteOutcome WriteAsHost(const WriteRequest& request) {
     WriteRequest all = kept;
     all.steps.insert(all.steps.end(), request.steps.begin(), request.steps.end());
     HostWriteOutcome outcome;
-    outcome.result = ApplyWriteRequest(all, &outcome.dropped);
+    outcome.result = ApplyWriteRequest(all, &outcome.notes);
     if (outcome.result == SetWriteResult::kDenied) outcome.result = WriteElevated(all);
     // The host has renamed or deleted the profile whatever happened here: its set follows with the
     // next write that is saved. What is saved is on disk before the kept steps are forgotten.

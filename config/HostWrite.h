@@ -23,11 +23,11 @@ extern const char* const kApplyCommand;
 const uint32_t kApplyWritten = 0;
 const uint32_t kApplyInterrupted = 4;
 
-// What a host write came to: the result, and the kept profile changes that were not made
-// because their set no longer held what it held when the host made them ("Work -> Privat").
+// What a host write came to: the result, and what the user is to be told once (ApplyWriteRequest's
+// notes: kept profile changes that were not made, a removed unreadable write).
 struct HostWriteOutcome {
     SetWriteResult result = SetWriteResult::kUnchanged;
-    std::vector<std::string> dropped;
+    std::vector<std::string> notes;
 };
 
 // Makes the profile changes kept earlier, then request, as one write: in this process, or where

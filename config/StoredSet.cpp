@@ -48,14 +48,14 @@ SetWriteResult ReplaceStoredSets(const std::vector<const CTweakConfig*>& sets) {
 
 SetWriteResult ReplaceStoredSet(const CTweakConfig& config) { return ReplaceStoredSets({&config}); }
 
-SetWriteResult SaveStoredSet(const CTweakConfig& config, std::vector<std::string>* dropped) {
+SetWriteResult SaveStoredSet(const CTweakConfig& config, std::vector<std::string>* notes) {
     return StoreSets({&config}, [&] {
         WriteStep step;
         step.keyPath = config.GetKeyPath(0);
         step.parts = SetPartsOf(config);
         if (!IsSetKeyPath(step.keyPath)) return SetWriteResult::kUnchanged;
         HostWriteOutcome outcome = WriteAsHost({{step}, std::string()});
-        if (dropped) *dropped = std::move(outcome.dropped);
+        if (notes) *notes = std::move(outcome.notes);
         return outcome.result;
     });
 }

@@ -20,6 +20,6 @@ SetWriteResult ReplaceStoredSets(const std::vector<const CTweakConfig*>& sets);
 
 // The tweak list's save: as ReplaceStoredSet, with the write made as the host makes its writes
 // (WriteAsHost): by the elevated helper where the registry refuses it for want of rights. kDenied
-// when neither road wrote; kInterrupted is saved (see IsSaved). *dropped (may be null) receives
-// the kept profile changes that were not made because another's set came in between.
-SetWriteResult SaveStoredSet(const CTweakConfig& config, std::vector<std::string>* dropped = nullptr);
+// when neither road wrote; kInterrupted is saved (see IsSaved). *notes (may be null) receives what
+// the user is to be told (HostWriteOutcome::notes).
+SetWriteResult SaveStoredSet(const CTweakConfig& config, std::vector<std::string>* notes = nullptr);

@@ -118,18 +118,19 @@ bool ReadWriteRequest(const std::vector<uint8_t>& bytes, WriteRequest* request) 
     return true;
 }
 
-std::string DescribeWriteStep(const WriteStep& step) {
-    switch (step.kind) {
-    case WriteStep::Kind::kStore: return "store HKEY_USERS\\" + step.keyPath;
-    case WriteStep::Kind::kRename: return step.name + " -> " + step.newName;
-    case WriteStep::Kind::kDelete: return "delete " + step.name;
-    }
-    return std::string();
+const char* const kDiscardedWriteNote =
+    "A committed write of the configuration that could not be read was removed; the sets keep what they held.";
+
+std::string DroppedStepNote(const WriteStep& step) {
+    const std::string change = step.kind == WriteStep::Kind::kRename ? "the rename " + step.name + " -> " + step.newName
+                                                                     : "the delete of " + step.name;
+    return "Not made: " + change + " (its set was changed by another since; it keeps what it holds).";
 }
 
-SetWriteResult ApplyWriteRequest(const WriteRequest& request, std::vector<std::string>* dropped) {
+SetWriteResult ApplyWriteRequest(const WriteRequest& request, std::vector<std::string>* notes) {
     const ConfigurationTurn turn;
     if (!turn.Settled()) return turn.Failure();
+    if (notes && turn.DiscardedUnreadable()) notes->push_back(kDiscardedWriteNote);
     // Read under the turn and written unchanged: no other writer comes between.
     std::vector<SetChange> all;
     const SetPartsReader read = [&](const std::string& keyPath, KeySnapshot* parts) {
@@ -151,7 +152,7 @@ SetWriteResult ApplyWriteRequest(const WriteRequest& request, std::vector<std::s
             KeySnapshot now;
             if (!read(source, &now)) return SetWriteResult::kUnchanged;
             if (!SameParts(now, step.parts)) {
-                if (dropped) dropped->push_back(DescribeWriteStep(step));
+                if (notes) notes->push_back(DroppedStepNote(step));
                 continue;
             }
         }

@@ -40,8 +40,13 @@ bool ReadWriteRequest(const std::vector<uint8_t>& bytes, WriteRequest* request);
 // Makes the steps in their order as one write (WriteStoredSets): a rename finds the sets as the
 // steps before it left them, and readers find all steps or none. A rename or delete that finds
 // nothing to move or remove is done. One whose set no longer holds the parts it carries is not
-// made: its text ("Work -> Privat") goes to *dropped (may be null). Sessions are not told.
-SetWriteResult ApplyWriteRequest(const WriteRequest& request, std::vector<std::string>* dropped = nullptr);
+// made: its text ("Work -> Privat") goes to *notes (may be null), and so does word of a
+// committed write that could not be read and was removed. Sessions are not told.
+SetWriteResult ApplyWriteRequest(const WriteRequest& request, std::vector<std::string>* notes = nullptr);
+
+// The note for a step that was not made, and for a removed unreadable write.
+std::string DroppedStepNote(const WriteStep& step);
+extern const char* const kDiscardedWriteNote;
 
 // The step as the user reads it: "Work -> Privat", "delete Work", "store HKEY_USERS\...".
 std::string DescribeWriteStep(const WriteStep& step);

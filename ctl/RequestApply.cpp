@@ -32,10 +32,8 @@ std::string Describe(SetWriteResult result) {
            std::to_string(kTurnWaitMs / 1000) + " s";
 }
 
-void DescribeDropped(const std::vector<std::string>& dropped, std::ostream& out) {
-    for (const std::string& step : dropped) {
-        out << "Not made: " << step << " (the set was changed by another since the profile change; it keeps what it holds)\n";
-    }
+void Tell(const std::vector<std::string>& notes, std::ostream& out) {
+    for (const std::string& note : notes) out << note << "\n";
 }
 
 int StatusOf(SetWriteResult result) {
@@ -80,12 +78,12 @@ int ApplyRequestFile(const std::string& path, std::ostream& out, std::ostream& e
         err << path << ": " << problem << "\nNothing was written.\n";
         return kCtlFound;
     }
-    std::vector<std::string> dropped;
-    const SetWriteResult result = ApplyWriteRequest(request, &dropped);
+    std::vector<std::string> notes;
+    const SetWriteResult result = ApplyWriteRequest(request, &notes);
     (result == SetWriteResult::kWritten ? out : err)
         << "The configuration write of " << request.steps.size() << (request.steps.size() == 1 ? " step" : " steps")
         << ": " << Describe(result) << "\n";
-    DescribeDropped(dropped, out);
+    Tell(notes, out);
     return StatusOf(result);
 }
 
@@ -103,6 +101,6 @@ int FinishKeptChanges(std::ostream& out, std::ostream& err) {
         << (result == SetWriteResult::kDenied ? std::string("not made; the consent was declined, or the elevated write failed")
                                               : Describe(result))
         << "\n";
-    DescribeDropped(outcome.dropped, out);
+    Tell(outcome.notes, out);
     return StatusOf(result);
 }

@@ -4,13 +4,19 @@
 #include "CtlFixture.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <thread>
 #include <functional>
 #include <iostream>
 #include <map>
 
 #include "config/HostWrite.h"
 #include "config/RegistryTree.h"
+#include "config/SetParts.h"
 #include "config/SetWrite.h"
+#include "config/WriteRequest.h"
 #include "config/StoredSet.h"
 #include "config/TweakSetSource.h"
 
@@ -182,6 +188,76 @@ TEST_F(InterruptedWrite, EveryStopLeavesTheOldOrTheNewSetsWhole) {
         }
     }
     std::cout << "stop points tried: " << stops << "\n";
+}
+
+// Readers take no lock: one that another holds (a process that may not write squats no turn of
+// readers) keeps no reader waiting, and a reader during writes reads one whole set or the other.
+TEST_F(InterruptedWrite, ReadersNeitherWaitForTheWritersTurnNorReadHalfAWrite) {
+    StoreOld();
+    std::promise<void> held, release;
+    std::thread holder([&] {
+        ASSERT_EQ(m_reg.BeginTurn(0), ERROR_SUCCESS);
+        held.set_value();
+        release.get_future().wait();
+        m_reg.EndTurn();
+    });
+    held.get_future().wait();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Observed().at("Kunden"), "own:" + Names({"k0", "k1", "k2"}));
+    EXPECT_EQ(Run({"list"}).status, 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    release.set_value();
+    holder.join();
+
+    const auto set = [](const char* name, size_t count) {
+        auto config = std::make_unique<CTweakConfig>("Kunden");
+        for (size_t i = 0; i < count; ++i) {
+            config->m_arrTweaks.push_back(new CTweakInfo);
+            config->m_arrTweaks.back()->m_strName = name;
+        }
+        return config;
+    };
+    const auto two = set("a", 2), five = set("b", 5);
+    std::atomic<bool> writing{true};
+    std::thread writer([&] {
+        for (int i = 0; i < 300; ++i) ReplaceStoredSet(i % 2 ? *two : *five);
+        writing = false;
+    });
+    size_t reads = 0;
+    while (writing) {
+        CTweakConfig read("Kunden");
+        read.Load();
+        std::string names;
+        for (const CTweakInfo* tweak : read.m_arrTweaks) names += tweak->m_strName;
+        EXPECT_TRUE(names == "aa" || names == "bbbbb" || names == "k0k1k2") << names;
+        ++reads;
+    }
+    writer.join();
+    EXPECT_GT(reads, 0u);
+}
+
+// A committed write that cannot be read blocks no write: the next writer removes it, the sets keep
+// what they held, and the first write after it says so.
+TEST_F(InterruptedWrite, AnUnreadableCommittedWriteIsRemovedAndSaidOnce) {
+    StoreOld();
+    const std::map<std::string, std::string> before = Observed();
+    PutString(Root(kPendingWriteKey) + "\\Set 00", "Key", "no set key");
+    PutDword(Root(kPendingWriteKey), "Complete", 1);
+    EXPECT_EQ(Observed(), before);
+    CTweakConfig saved("Work");
+    WriteRequest request;
+    request.steps.resize(1);
+    request.steps[0].keyPath = ProfileKey("Work");
+    request.steps[0].parts = SetPartsOf(saved);
+    m_files.Put("C:\\r.tmp", WriteRequestBytes(request));
+    for (int time = 0; time < 2; ++time) {
+        const CtlResult result = Run({"apply", "C:\\r.tmp"});
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.out.find(kDiscardedWriteNote) != std::string::npos, time == 0) << result.out;
+    }
+    EXPECT_FALSE(Exists(Root(kPendingWriteKey)));
+    EXPECT_EQ(Observed().at("Work"), "own:");
+    EXPECT_EQ(Observed().at("Kunden"), before.at("Kunden"));
 }
 
 }  // namespace
