@@ -20,7 +20,7 @@ std::string Describe(SetWriteResult result) {
     switch (result) {
     case SetWriteResult::kWritten: return "written";
     case SetWriteResult::kInterrupted:
-        return std::string("interrupted; the next program that reads or writes the configuration completes it (HKEY_USERS\\") +
+        return std::string("saved; sessions read it as written, and the next write (or finish) puts it in place (HKEY_USERS\\") +
                kConfigRoot + kPendingWriteKey + ")";
     case SetWriteResult::kDenied: return "the registry refused it for want of rights";
     case SetWriteResult::kNoTurn:
@@ -91,7 +91,12 @@ int FinishKeptChanges(std::ostream& out, std::ostream& err) {
     const size_t kept = KeptProfileChanges().steps.size();
     if (kept == 0) {
         out << "No profile change is waiting.\n";
-        return kCtlOk;
+        // What a writer that ended left is finished by the next one: here, this one.
+        const ConfigurationTurn turn;
+        if (turn.DiscardedUnreadable()) out << kDiscardedWriteNote << "\n";
+        if (turn.Settled()) return kCtlOk;
+        err << "A write that a program left unfinished stays so: " << Describe(turn.Failure()) << "\n";
+        return StatusOf(turn.Failure());
     }
     // As the host makes its writes: here, or with the consent of an administrator.
     const HostWriteOutcome outcome = WriteAsHost(WriteRequest());

@@ -19,6 +19,7 @@ bool CheckWriteRequest(WriteRequest* request, std::string* problem);
 int ApplyRequestFile(const std::string& path, std::ostream& out, std::ostream& err);
 
 // Makes the profile changes kept for this Windows user, as the host makes its writes (asking for
-// an administrator's consent where the registry refuses them), and forgets them. 0, 3 when they
-// were not made (they stay kept), 4 when interrupted.
+// an administrator's consent where the registry refuses them), and forgets them; with none kept,
+// finishes a write that a writer left. 0, 3 when they were not made (they stay kept), 4 when
+// interrupted.
 int FinishKeptChanges(std::ostream& out, std::ostream& err);
