@@ -81,7 +81,12 @@ HostWriteOutcome WriteAsHost(const WriteRequest& request) {
     all.steps.insert(all.steps.end(), request.steps.begin(), request.steps.end());
     HostWriteOutcome outcome;
     outcome.result = ApplyWriteRequest(all, &outcome.notes);
-    if (outcome.result == SetWriteResult::kDenied) outcome.result = WriteElevated(all);
+    if (outcome.result == SetWriteResult::kDenied) {
+        // The helper tells only its own output: what it will not make is told here.
+        outcome.notes = StaleStepNotes(all);
+        outcome.result = WriteElevated(all);
+        if (!IsSaved(outcome.result)) outcome.notes.clear();
+    }
     // The host has renamed or deleted the profile whatever happened here: its set follows with the
     // next write that is saved. What is saved is on disk before the kept steps are forgotten.
     if (IsSaved(outcome.result)) {

@@ -118,6 +118,31 @@ bool ReadWriteRequest(const std::vector<uint8_t>& bytes, WriteRequest* request) 
     return true;
 }
 
+namespace {
+
+// Whether the set that a kept rename or delete moves still holds the parts it carries (*holds; true
+// for a step that carries none, and for a name of no set). False when that cannot be read.
+bool SourceHolds(const WriteStep& step, const SetPartsReader& read, bool* holds) {
+    *holds = true;
+    const std::string source = ProfileKeyPath(step.name.c_str());
+    if (step.kind == WriteStep::Kind::kStore || !step.parts.exists || source.empty()) return true;
+    KeySnapshot now;
+    if (!read(source, &now)) return false;
+    *holds = SameParts(now, step.parts);
+    return true;
+}
+
+}  // namespace
+
+std::vector<std::string> StaleStepNotes(const WriteRequest& request) {
+    std::vector<std::string> notes;
+    for (const WriteStep& step : request.steps) {
+        bool holds = true;
+        if (SourceHolds(step, ReadStoredParts, &holds) && !holds) notes.push_back(DroppedStepNote(step));
+    }
+    return notes;
+}
+
 const char* const kDiscardedWriteNote =
     "A committed write of the configuration that could not be read was removed; the sets keep what they held.";
 
@@ -146,15 +171,11 @@ SetWriteResult ApplyWriteRequest(const WriteRequest& request, std::vector<std::s
             all.push_back({step.keyPath, true, step.parts});
             continue;
         }
-        if (step.parts.exists) {
-            const std::string source = ProfileKeyPath(step.name.c_str());
-            if (source.empty()) continue;
-            KeySnapshot now;
-            if (!read(source, &now)) return SetWriteResult::kUnchanged;
-            if (!SameParts(now, step.parts)) {
-                if (notes) notes->push_back(DroppedStepNote(step));
-                continue;
-            }
+        bool holds = true;
+        if (!SourceHolds(step, read, &holds)) return SetWriteResult::kUnchanged;
+        if (!holds) {
+            if (notes) notes->push_back(DroppedStepNote(step));
+            continue;
         }
         std::vector<SetChange> changes;
         const bool found = step.kind == WriteStep::Kind::kRename

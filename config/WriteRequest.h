@@ -44,6 +44,10 @@ bool ReadWriteRequest(const std::vector<uint8_t>& bytes, WriteRequest* request);
 // committed write that could not be read and was removed. Sessions are not told.
 SetWriteResult ApplyWriteRequest(const WriteRequest& request, std::vector<std::string>* notes = nullptr);
 
+// The notes ApplyWriteRequest would give now for the steps it would not make, read as the sets
+// are, without the writers' turn: for a process that hands its request to another.
+std::vector<std::string> StaleStepNotes(const WriteRequest& request);
+
 // The note for a step that was not made, and for a removed unreadable write.
 std::string DroppedStepNote(const WriteStep& step);
 extern const char* const kDiscardedWriteNote;

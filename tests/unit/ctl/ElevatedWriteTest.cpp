@@ -178,6 +178,7 @@ TEST_F(ElevatedWrite, KeptProfileChangesAreFoldedAndMoveOnlyTheSetTheyWereMadeFo
         EXPECT_EQ(SaveStoredSet(home, &notes), SetWriteResult::kWritten);
         for (const auto& [profile, runs] : c.after) EXPECT_EQ(Runs(profile.c_str()), runs) << profile << " after";
         EXPECT_EQ(m_helper.out.find("Not made: the rename Work -> Privat") != std::string::npos, c.told) << m_helper.out;
+        EXPECT_EQ(notes.size(), c.told ? 1u : 0u);
         EXPECT_TRUE(KeptProfileChanges().steps.empty());
         EXPECT_EQ(m_launcher.OpenHandleCount(), 0u);
     }
