@@ -90,7 +90,12 @@ HostWriteOutcome WriteAsHost(const WriteRequest& request) {
     // The host has renamed or deleted the profile whatever happened here: its set follows with the
     // next write that is saved. What is saved is on disk before the kept steps are forgotten.
     if (IsSaved(outcome.result)) {
-        if (!kept.steps.empty() && FlushConfiguration()) ForgetKeptProfileChanges(kept);
+        // On disk first where the registry lets this process flush; forgotten either way, since a
+        // step kept after it was made would only be dropped, with a word, at the next write.
+        if (!kept.steps.empty()) {
+            FlushConfiguration();
+            ForgetKeptProfileChanges(kept);
+        }
     } else {
         for (const WriteStep& step : request.steps) {
             if (step.kind != WriteStep::Kind::kStore) KeepProfileChange(step);

@@ -19,7 +19,8 @@ std::string ProfileKeyPath(const char* profileName);
 // Reads the set's parts at a key path (see SetParts.h), as earlier changes of the same write have
 // left them: parts->exists false when there is no set. False when they cannot be read whole.
 using SetPartsReader = std::function<bool(const std::string& keyPath, KeySnapshot* parts)>;
-// The registry's keys as they are. The caller holds the writers' turn.
+// The registry's keys as they are: under the writers' turn, what the next write starts from; for a
+// reader without it, a set that a write may be changing as it reads.
 bool ReadStoredParts(const std::string& keyPath, KeySnapshot* parts);
 
 // The changes that move the set of profile oldName (its "Count" and "Tweak %02d" keys) to
