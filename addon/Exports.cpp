@@ -7,7 +7,7 @@
 
 #include "addon/HostSetup.h"
 #include "addon/ZTTrevanelApp.h"
-#include "config/ProfileKeys.h"
+#include "config/HostWrite.h"
 #include "platform/Module.h"
 #include "platform/Platform.h"
 #include "ui/ZTTrevanelDlg.h"

@@ -1,18 +1,18 @@
 // The host's writes, here or through the elevated helper, and the profile changes kept between.
 #include "config/HostWrite.h"
 
+#include <atomic>
+#include <chrono>
+#include <random>
+
 #include "config/AppBase.h"
-#include "config/OpenKeys.h"
-#include "config/ProfileKeys.h"
 #include "platform/FileSystem.h"
 #include "platform/Launcher.h"
 #include "platform/Module.h"
 #include "platform/Platform.h"
-#include "platform/Registry.h"
 #include "platform/Ui.h"
 
 const char* const kApplyCommand = "apply";
-const char* const kKeptChangesValue = "Profile Changes";
 
 namespace {
 
@@ -24,14 +24,25 @@ std::string HelperPath() {
     return slash == std::string::npos ? std::string() : module.substr(0, slash + 1) + kHelperName;
 }
 
+// A name no other write of any process has: chance, the clock and a count.
+std::string NewRequestId() {
+    static std::atomic<uint32_t> count{0};
+    std::random_device device;
+    const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
+    return std::to_string(device()) + "-" + std::to_string(device()) + "-" + std::to_string(ticks) + "-" +
+           std::to_string(++count);
+}
+
 // The helper reads the request once, into memory, and checks and writes what it read: what the
-// file holds afterwards is of no account.
-SetWriteResult WriteElevated(const WriteRequest& request) {
+// file holds afterwards is of no account. A helper that ended otherwise than by its own account
+// may have committed the write: the configuration tells.
+SetWriteResult WriteElevated(WriteRequest request) {
     const std::string helper = HelperPath();
     IFileSystem& files = GetFileSystem();
     if (helper.empty() || !files.FileExists(helper)) return SetWriteResult::kDenied;
     const std::string file = files.NewTempFile();
     if (file.empty()) return SetWriteResult::kDenied;
+    request.id = NewRequestId();
     std::string errorText;
     SetWriteResult result = SetWriteResult::kDenied;
     if (files.WriteFile(file, WriteRequestBytes(request), &errorText)) {
@@ -50,9 +61,13 @@ SetWriteResult WriteElevated(const WriteRequest& request) {
         // Declined consent is the shell's ERROR_CANCELLED: nothing started, nothing changed.
         if (launcher.ExecuteAndWait(start, &process) && process != nullptr) {
             uint32_t code = 1;
-            if (launcher.GetExitCode(process, &code)) {
-                if (code == kApplyWritten) result = SetWriteResult::kWritten;
-                if (code == kApplyInterrupted) result = SetWriteResult::kInterrupted;
+            const bool exited = launcher.GetExitCode(process, &code);
+            if (exited && code == kApplyWritten) {
+                result = SetWriteResult::kWritten;
+            } else if (exited && code == kApplyInterrupted) {
+                result = SetWriteResult::kInterrupted;
+            } else if (IsSaved(FindWriteOutcome(request.id))) {
+                result = FindWriteOutcome(request.id);
             }
             launcher.CloseProcess(process);
         }
@@ -61,99 +76,50 @@ SetWriteResult WriteElevated(const WriteRequest& request) {
     return result;
 }
 
-bool KeepProfileChanges(const WriteRequest& kept) {
-    const std::vector<uint8_t> bytes = WriteRequestBytes(kept);
-    IRegistry& registry = GetRegistry();
-    HKEY key;
-    if (registry.CreateKey(HKEY_CURRENT_USER, kUserKey, &key) != ERROR_SUCCESS) return false;
-    const bool written = registry.SetValue(key, kKeptChangesValue, REG_BINARY, bytes.data(),
-                                           static_cast<uint32_t>(bytes.size())) == ERROR_SUCCESS;
-    registry.CloseKey(key);
-    return written;
-}
-
 }  // namespace
 
-WriteRequest KeptProfileChanges() {
-    WriteRequest kept;
-    IRegistry& registry = GetRegistry();
-    std::vector<uint8_t> bytes;
-    {
-        OpenKeys key(registry);
-        if (registry.OpenKey(HKEY_CURRENT_USER, kUserKey, key.Out()) != ERROR_SUCCESS) return kept;
-        uint32_t type = 0, size = 0;
-        if (registry.QueryValue(key.Get(), kKeptChangesValue, &type, nullptr, &size) == ERROR_SUCCESS && type == REG_BINARY) {
-            bytes.resize(size);
-            if (registry.QueryValue(key.Get(), kKeptChangesValue, &type, bytes.data(), &size) != ERROR_SUCCESS) size = 0;
-            bytes.resize(size);
-        }
-    }
-    // Only profile changes are kept; anything else in the value is no change of the host's.
-    WriteRequest read;
-    if (!bytes.empty() && ReadWriteRequest(bytes, &read)) {
-        for (WriteStep& step : read.steps) {
-            if (step.kind != WriteStep::Kind::kStore) kept.steps.push_back(std::move(step));
-        }
-    }
-    return kept;
-}
-
-bool ForgetKeptProfileChanges() {
-    IRegistry& registry = GetRegistry();
-    HKEY key;
-    const long opened = registry.OpenKey(HKEY_CURRENT_USER, kUserKey, &key);
-    if (opened == ERROR_FILE_NOT_FOUND) return true;
-    if (opened != ERROR_SUCCESS) return false;
-    const long error = registry.DeleteValue(key, kKeptChangesValue);
-    registry.CloseKey(key);
-    return error == ERROR_SUCCESS || error == ERROR_FILE_NOT_FOUND;
-}
-
-namespace {
-
-// Whether the step would still change a stored set; true when that cannot be told.
-bool StillToMake(const WriteStep& step) {
-    std::vector<SetChange> changes;
-    const bool read = step.kind == WriteStep::Kind::kRename
-                          ? ProfileRenameChanges(step.name.c_str(), step.newName.c_str(), &changes)
-                          : ProfileDeleteChanges(step.name.c_str(), &changes);
-    return !read || !changes.empty();
-}
-
-// Keeps the rename and delete steps of request that are still to be made, in their order, and
-// nothing else: a step already made (by either road, before a later one failed), or one that
-// finds nothing to do, is never made again at the next write.
-void KeepWhatIsLeft(const WriteRequest& request, bool keptBefore) {
-    WriteRequest left;
-    {
-        const ConfigurationTurn turn;
-        for (const WriteStep& step : request.steps) {
-            if (step.kind == WriteStep::Kind::kStore) continue;
-            // Where the sets cannot be read as they are, every change stays kept.
-            if (!turn.Settled() || StillToMake(step)) left.steps.push_back(step);
-        }
-    }
-    if (!left.steps.empty()) {
-        KeepProfileChanges(left);
-    } else if (keptBefore) {
-        ForgetKeptProfileChanges();
-    }
-}
-
-}  // namespace
-
-SetWriteResult WriteAsHost(const WriteRequest& request) {
+HostWriteOutcome WriteAsHost(const WriteRequest& request) {
     const WriteRequest kept = KeptProfileChanges();
     WriteRequest all = kept;
     all.steps.insert(all.steps.end(), request.steps.begin(), request.steps.end());
-    SetWriteResult result = ApplyWriteRequest(all);
-    if (result == SetWriteResult::kDenied) result = WriteElevated(all);
-    // The host has renamed or deleted the profile whatever happened here: its set follows with the
-    // next write that reaches the registry.
-    if (result == SetWriteResult::kWritten) {
-        if (!kept.steps.empty()) ForgetKeptProfileChanges();
-    } else {
-        KeepWhatIsLeft(all, !kept.steps.empty());
+    HostWriteOutcome outcome;
+    outcome.result = ApplyWriteRequest(all, &outcome.notes);
+    if (outcome.result == SetWriteResult::kDenied) {
+        // The helper tells only its own output: what it will not make is told here.
+        outcome.notes = StaleStepNotes(all);
+        outcome.result = WriteElevated(all);
+        if (!IsSaved(outcome.result)) outcome.notes.clear();
     }
-    return result;
+    // The host has renamed or deleted the profile whatever happened here: its set follows with the
+    // next write that is saved. What is saved is on disk before the kept steps are forgotten.
+    if (IsSaved(outcome.result)) {
+        // On disk first where the registry lets this process flush; forgotten either way, since a
+        // step kept after it was made would only be dropped, with a word, at the next write.
+        if (!kept.steps.empty()) {
+            FlushConfiguration();
+            ForgetKeptProfileChanges(kept);
+        }
+    } else {
+        for (const WriteStep& step : request.steps) {
+            if (step.kind != WriteStep::Kind::kStore) KeepProfileChange(step);
+        }
+    }
+    return outcome;
+}
+
+void RenameProfileKey(const CAppBase& /*app*/, const char* oldName, const char* newName) {
+    if (oldName == nullptr || newName == nullptr) return;
+    WriteStep step;
+    step.kind = WriteStep::Kind::kRename;
+    step.name = oldName;
+    step.newName = newName;
+    WriteAsHost({{step}, std::string()});
+}
+
+void DeleteProfileKey(const CAppBase& /*app*/, const char* profileName) {
+    if (profileName == nullptr) return;
+    WriteStep step;
+    step.kind = WriteStep::Kind::kDelete;
+    step.name = profileName;
+    WriteAsHost({{step}, std::string()});
 }

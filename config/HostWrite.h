@@ -1,37 +1,46 @@
 // The host's writes of the configuration: the tweak list's save and the profile rename and
-// delete. Each is made in the host's own process first. Where the registry refuses it for want of
-// rights (a standard user below HKEY_USERS\.DEFAULT on current Windows), the same request is
-// handed to ZTTrevanelCtl.exe beside the add-on, started with the shell's "runas" verb: Windows
-// asks for consent once, and the host itself never runs elevated. A machine whose registry lets
-// the host write never sees a prompt.
+// delete. Each is made in the host's own process first. Where the registry or the writers' turn
+// refuses it for want of rights (a standard user below HKEY_USERS\.DEFAULT on current Windows),
+// the same request is handed to ZTTrevanelCtl.exe beside the add-on, started with the shell's
+// "runas" verb: Windows asks for consent once, and the host itself never runs elevated. A machine
+// whose registry lets the host write never sees a prompt. The top of the write road: it uses
+// WriteRequest and KeptChanges, which use ProfileKeys and SetWrite, never the other way round.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "config/KeptChanges.h"
 #include "config/SetWrite.h"
 #include "config/WriteRequest.h"
 
+class CAppBase;
+
 // The helper's command that takes a request file, and its exit statuses that the host tells
-// apart; any other means that nothing was written.
+// apart; for any other, what the configuration says of the request (FindWriteOutcome) counts.
 extern const char* const kApplyCommand;
 const uint32_t kApplyWritten = 0;
 const uint32_t kApplyInterrupted = 4;
-// Where profile changes wait that neither road could make: REG_BINARY of WriteRequestBytes
-// below HKEY_CURRENT_USER\<kUserKey>, for this Windows user.
-extern const char* const kKeptChangesValue;
 
-// Makes the profile changes kept earlier, then request, as one request: in this process, or
-// where that is refused for want of rights, by the elevated helper, whose end the calling thread
-// waits for. kWritten: the kept changes are forgotten. Otherwise the rename and delete steps that
-// are still to be made (kept ones and request's) are kept for the next write, and the result is
-// kDenied where neither road wrote for want of rights (the user declined the consent, the helper
-// is missing or failed), else as ApplyWriteRequest's. The caller holds no configuration turn (the
-// helper takes it).
-SetWriteResult WriteAsHost(const WriteRequest& request);
+// What a host write came to: the result, and what the user is to be told once (ApplyWriteRequest's
+// notes: kept profile changes that were not made, a removed unreadable write).
+struct HostWriteOutcome {
+    SetWriteResult result = SetWriteResult::kUnchanged;
+    std::vector<std::string> notes;
+};
 
-// The profile changes kept for this Windows user, in their order; none when nothing is kept or
-// what is kept cannot be read.
-WriteRequest KeptProfileChanges();
-// Forgets them. False when they stay.
-bool ForgetKeptProfileChanges();
+// Makes the profile changes kept earlier, then request, as one write: in this process, or where
+// that is refused for want of rights, by the elevated helper, whose end the calling thread waits
+// for. Saved (IsSaved: kWritten, or kInterrupted: committed, finished by the next writer; also
+// when the helper ended after its commit): the kept changes are forgotten. Otherwise request's
+// rename and delete steps are kept for the next write, and the result is kDenied where neither
+// road wrote for want of rights (the user declined the consent, the helper is missing or
+// failed), else as ApplyWriteRequest's. The caller holds no writers' turn (the helper takes it).
+HostWriteOutcome WriteAsHost(const WriteRequest& request);
+
+// The host's rename and delete of a server profile: the profile's set moves to newName (unless
+// that has a set of its own) or goes, as one write made as WriteAsHost makes it. The global
+// configuration is never touched (see ProfileKeyPath).
+void RenameProfileKey(const CAppBase& app, const char* oldName, const char* newName);
+void DeleteProfileKey(const CAppBase& app, const char* profileName);

@@ -2,8 +2,10 @@
 #include "config/SetWrite.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 #include "config/AppBase.h"
 #include "config/KeyPath.h"
@@ -15,6 +17,7 @@
 #include "platform/Registry.h"
 
 const char* const kPendingWriteKey = "Pending Write";
+const char* const kWriteGenerationValue = "Write Generation";
 
 namespace {
 
@@ -24,6 +27,9 @@ namespace {
 // written last, makes it count. A few values whatever the set's size: the staging costs little.
 const char* const kComplete = "Complete";
 const char* const kKey = "Key";
+// The name of the write (journal) and of the last write put in place (configuration root).
+const char* const kRequest = "Request";
+const char* const kLastRequest = "Last Request";
 const size_t kChunk = 256 * 1024;
 
 enum class Applied { kAll, kRefused, kPart };
@@ -60,6 +66,7 @@ public:
     long DeleteKey(HKEY parent, const char* subKey) override { return Watch(m_registry.DeleteKey(parent, subKey)); }
     long DeleteValue(HKEY key, const char* name) override { return Watch(m_registry.DeleteValue(key, name)); }
     long CloseKey(HKEY key) override { return m_registry.CloseKey(key); }
+    long FlushKey(HKEY key) override { return m_registry.FlushKey(key); }
     long BeginTurn(uint32_t timeoutMs) override { return m_registry.BeginTurn(timeoutMs); }
     void EndTurn() override { m_registry.EndTurn(); }
     long NotifyChange(HKEY key, void* event) override { return m_registry.NotifyChange(key, event); }
@@ -77,6 +84,40 @@ private:
 };
 
 std::string JournalPath() { return std::string(kConfigRoot) + kPendingWriteKey; }
+
+std::string RootPath() {
+    std::string root = kConfigRoot;
+    while (!root.empty() && root.back() == '\\') root.pop_back();
+    return root;
+}
+
+uint32_t ReadGeneration(IRegistry& registry) {
+    OpenKeys root(registry);
+    uint8_t data[4] = {};
+    uint32_t size = sizeof data;
+    if (registry.OpenKey(HKEY_USERS, RootPath().c_str(), root.Out()) != ERROR_SUCCESS ||
+        registry.QueryValue(root.Get(), kWriteGenerationValue, nullptr, data, &size) != ERROR_SUCCESS || size != 4) {
+        return 0;
+    }
+    return uint32_t(data[0]) | uint32_t(data[1]) << 8 | uint32_t(data[2]) << 16 | uint32_t(data[3]) << 24;
+}
+
+// Counted up by the writer before each change a reader could see mixed; a reader that finds it
+// moved reads again. False when it could not be counted: the change must not be made then.
+bool NextGeneration(IRegistry& registry) {
+    const uint32_t next = ReadGeneration(registry) + 1;
+    const uint8_t data[4] = {uint8_t(next), uint8_t(next >> 8), uint8_t(next >> 16), uint8_t(next >> 24)};
+    OpenKeys root(registry);
+    return registry.CreateKey(HKEY_USERS, RootPath().c_str(), root.Out()) == ERROR_SUCCESS &&
+           registry.SetValue(root.Get(), kWriteGenerationValue, REG_DWORD, data, sizeof data) == ERROR_SUCCESS;
+}
+
+// The configuration's hive written to disk. False when the registry refused.
+bool Flush(IRegistry& registry) {
+    OpenKeys root(registry);
+    return registry.OpenKey(HKEY_USERS, RootPath().c_str(), root.Out()) == ERROR_SUCCESS &&
+           registry.FlushKey(root.Get()) == ERROR_SUCCESS;
+}
 
 std::string EntryName(size_t index) {
     char name[32];
@@ -98,11 +139,15 @@ bool ReadText(IRegistry& registry, HKEY key, const char* name, std::string* text
 }
 
 // ERROR_SUCCESS, or the registry's answer to the first write it refused.
-long WriteJournal(IRegistry& registry, const std::vector<SetChange>& changes) {
+long WriteJournal(IRegistry& registry, const std::vector<SetChange>& changes, const std::string& requestId) {
     OpenKeys open(registry);
     long error = registry.CreateKey(HKEY_USERS, JournalPath().c_str(), open.Out());
     if (error != ERROR_SUCCESS) return error;
     const HKEY journal = open.Get();
+    if (!requestId.empty()) {
+        error = registry.SetValue(journal, kRequest, REG_SZ, reinterpret_cast<const uint8_t*>(requestId.c_str()),
+                                  static_cast<uint32_t>(requestId.size() + 1));
+    }
     for (size_t i = 0; error == ERROR_SUCCESS && i < changes.size(); ++i) {
         OpenKeys created(registry);
         error = registry.CreateKey(journal, EntryName(i).c_str(), created.Out());
@@ -159,12 +204,27 @@ bool IsCommitted(IRegistry& registry, HKEY journal) {
            data[0] == 1 && data[1] == 0 && data[2] == 0 && data[3] == 0;
 }
 
-// "Complete" goes first: a journal that is only partly removed must never be applied again.
+// "Complete" goes first: a journal that is only partly removed must never be applied again. A
+// reader may be reading a committed one's staged parts: the generation moves before.
 bool RemoveJournal(IRegistry& registry) {
     HKEY journal;
     const long opened = registry.OpenKey(HKEY_USERS, JournalPath().c_str(), &journal);
     if (opened == ERROR_FILE_NOT_FOUND) return true;
     if (opened != ERROR_SUCCESS) return false;
+    if (IsCommitted(registry, journal)) {
+        // The write is in place: its name goes where the process that handed it over looks.
+        std::string name;
+        OpenKeys root(registry);
+        const bool named = !ReadText(registry, journal, kRequest, &name) ||
+                           (registry.OpenKey(HKEY_USERS, RootPath().c_str(), root.Out()) == ERROR_SUCCESS &&
+                            registry.SetValue(root.Get(), kLastRequest, REG_SZ,
+                                              reinterpret_cast<const uint8_t*>(name.c_str()),
+                                              static_cast<uint32_t>(name.size() + 1)) == ERROR_SUCCESS);
+        if (!named || !NextGeneration(registry)) {
+            registry.CloseKey(journal);
+            return false;
+        }
+    }
     const long error = registry.DeleteValue(journal, kComplete);
     registry.CloseKey(journal);
     if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND) return false;
@@ -207,6 +267,7 @@ Applied ApplyParts(IRegistry& registry, const std::vector<SetChange>& changes, s
 
 // Puts every change in place. Applying again after any part of it gives the same end.
 Applied Apply(IRegistry& registry, const std::vector<SetChange>& changes) {
+    if (!NextGeneration(registry)) return Applied::kRefused;
     std::vector<std::string> made;
     const Applied result = ApplyParts(registry, changes, &made);
     if (result == Applied::kRefused) {
@@ -224,9 +285,11 @@ Applied Apply(IRegistry& registry, const std::vector<SetChange>& changes) {
 
 // True when no write is left pending afterwards. A committed write is only ever completed, never
 // dropped: the process that left it may have applied part of it, so a refusal now (a key that
-// cannot be opened this once, a reader without the rights) keeps it for the next one.
-// *left receives a committed write that stays pending, read whole.
-bool CompletePendingWrite(IRegistry& registry, std::vector<SetChange>* left) {
+// cannot be opened this once, a writer without the rights) keeps it for the next one. One that
+// cannot be read is no write anyone can finish: it is removed, *discarded set, and the sets keep
+// what the registry holds (a writer applies only what it read whole, so nothing of it is applied
+// unless the journal was changed after its commit).
+bool CompletePendingWrite(IRegistry& registry, bool* discarded) {
     std::vector<SetChange> changes;
     bool committed = false, read = false;
     {
@@ -237,23 +300,34 @@ bool CompletePendingWrite(IRegistry& registry, std::vector<SetChange>* left) {
         committed = IsCommitted(registry, journal.Get());
         read = committed && ReadJournal(registry, journal.Get(), &changes);
     }
-    if (committed && (!read || Apply(registry, changes) != Applied::kAll)) {
-        if (read) left->swap(changes);
-        return false;
-    }
+    if (read && Apply(registry, changes) != Applied::kAll) return false;
     // An uncommitted write never happened.
-    return RemoveJournal(registry);
+    const bool removed = RemoveJournal(registry);
+    *discarded = removed && committed && !read;
+    return removed;
+}
+
+// A committed write that is not in place, read as a reader reads it: false when there is none or
+// it cannot be read whole.
+bool ReadCommittedWrite(IRegistry& registry, std::vector<SetChange>* changes) {
+    OpenKeys journal(registry);
+    if (registry.OpenKey(HKEY_USERS, JournalPath().c_str(), journal.Out()) != ERROR_SUCCESS) return false;
+    if (!IsCommitted(registry, journal.Get())) return false;
+    return ReadJournal(registry, journal.Get(), changes);
 }
 
 }  // namespace
 
 ConfigurationTurn::ConfigurationTurn()
-    : m_registry(GetRegistry()), m_bHeld(m_registry.BeginTurn(kTurnWaitMs) == ERROR_SUCCESS), m_bSettled(false) {
-    if (!m_bHeld) return;
+    : m_registry(GetRegistry()), m_begun(m_registry.BeginTurn(kTurnWaitMs)), m_bHeld(m_begun == ERROR_SUCCESS) {
+    if (!m_bHeld) {
+        m_bDenied = m_begun == ERROR_ACCESS_DENIED;
+        return;
+    }
     // Completing may run out of memory; the turn must not stay taken when it does.
     try {
         RefusalWatch watch(m_registry);
-        m_bSettled = CompletePendingWrite(watch, &m_pending);
+        m_bSettled = CompletePendingWrite(watch, &m_bDiscarded);
         m_bDenied = !m_bSettled && watch.Refusal() == ERROR_ACCESS_DENIED;
     } catch (...) {
         m_registry.EndTurn();
@@ -261,7 +335,24 @@ ConfigurationTurn::ConfigurationTurn()
     }
 }
 
-const KeySnapshot* ConfigurationTurn::StagedParts(const std::string& keyPath) const {
+ConfigurationTurn::~ConfigurationTurn() {
+    if (m_bHeld) m_registry.EndTurn();
+}
+
+SetWriteResult ConfigurationTurn::Failure() const {
+    if (m_bDenied) return SetWriteResult::kDenied;
+    if (!m_bHeld && m_begun != ERROR_TIMEOUT) return SetWriteResult::kNoTurn;
+    return SetWriteResult::kUnchanged;
+}
+
+ConfigurationView::ConfigurationView() {
+    IRegistry& registry = GetRegistry();
+    m_generation = ReadGeneration(registry);
+    m_bPending = ReadCommittedWrite(registry, &m_pending);
+    if (!m_bPending) m_pending.clear();
+}
+
+const KeySnapshot* ConfigurationView::StagedParts(const std::string& keyPath) const {
     const KeySnapshot* staged = nullptr;
     for (const SetChange& change : m_pending) {
         if (IsSameKeyPath(change.keyPath, keyPath)) staged = &change.parts;
@@ -269,18 +360,49 @@ const KeySnapshot* ConfigurationTurn::StagedParts(const std::string& keyPath) co
     return staged;
 }
 
-ConfigurationTurn::~ConfigurationTurn() {
-    if (m_bHeld) m_registry.EndTurn();
+bool ConfigurationView::Current() const { return ReadGeneration(GetRegistry()) == m_generation; }
+
+bool ReadConsistently(const std::function<void(const ConfigurationView&)>& read) {
+    for (int attempt = 0; attempt < kReadTries; ++attempt) {
+        // A write in its course takes milliseconds: the later tries leave it some.
+        if (attempt > 2) std::this_thread::sleep_for(std::chrono::milliseconds(attempt < 20 ? 1 : 20));
+        const ConfigurationView view;
+        read(view);
+        if (view.Current()) return true;
+    }
+    return false;
 }
 
-SetWriteResult WriteStoredSets(const std::vector<SetChange>& changes) {
+bool FlushConfiguration() { return Flush(GetRegistry()); }
+
+SetWriteResult FindWriteOutcome(const std::string& requestId) {
+    if (requestId.empty()) return SetWriteResult::kUnchanged;
+    IRegistry& registry = GetRegistry();
+    std::string name;
+    {
+        OpenKeys journal(registry);
+        if (registry.OpenKey(HKEY_USERS, JournalPath().c_str(), journal.Out()) == ERROR_SUCCESS &&
+            IsCommitted(registry, journal.Get()) && ReadText(registry, journal.Get(), kRequest, &name) &&
+            name == requestId) {
+            return SetWriteResult::kInterrupted;
+        }
+    }
+    OpenKeys root(registry);
+    if (registry.OpenKey(HKEY_USERS, RootPath().c_str(), root.Out()) == ERROR_SUCCESS &&
+        ReadText(registry, root.Get(), kLastRequest, &name) && name == requestId) {
+        return SetWriteResult::kWritten;
+    }
+    return SetWriteResult::kUnchanged;
+}
+
+SetWriteResult WriteStoredSets(const std::vector<SetChange>& changes, const std::string& requestId) {
     for (const SetChange& change : changes) {
         if (!IsSetKeyPath(change.keyPath)) return SetWriteResult::kUnchanged;
     }
     const ConfigurationTurn turn;
-    if (!turn.Settled()) return turn.Denied() ? SetWriteResult::kDenied : SetWriteResult::kUnchanged;
+    if (!turn.Settled()) return turn.Failure();
     IRegistry& registry = GetRegistry();
-    const long journal = WriteJournal(registry, changes);
+    const long journal = WriteJournal(registry, changes, requestId);
     if (journal != ERROR_SUCCESS) {
         RemoveJournal(registry);
         // Whether the writer lacks the rights is what the registry says, not a guess from groups.
@@ -288,11 +410,13 @@ SetWriteResult WriteStoredSets(const std::vector<SetChange>& changes) {
     }
     switch (Apply(registry, changes)) {
     case Applied::kAll:
-        // A journal that stays is applied once more by the next reader, to the same end.
+        // A journal that stays is applied once more by the next writer, to the same end.
         RemoveJournal(registry);
+        // Done means on disk, as far as the registry lets us make sure.
+        Flush(registry);
         return SetWriteResult::kWritten;
     case Applied::kRefused:
-        // A journal that stays committed would be tried again by the next reader.
+        // A journal that stays committed is put in place by the next writer.
         return RemoveJournal(registry) ? SetWriteResult::kUnchanged : SetWriteResult::kInterrupted;
     case Applied::kPart:
         break;

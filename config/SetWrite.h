@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,8 +17,13 @@ class IRegistry;
 // The key of a write under way, below the configuration root.
 extern const char* const kPendingWriteKey;
 
-// How long a reader or writer waits for the configuration's turn: a writer that waited that long
-// changes nothing and says so; a reader reads what is there.
+// The value beside "Pending Write" that every writer counts up before each change a reader could
+// see mixed (a set key's parts, a committed write's removal): a reader that finds it moved while
+// it read reads again.
+extern const char* const kWriteGenerationValue;
+
+// How long a writer waits for the writers' turn: after that it changes nothing and says so.
+// Readers never wait for it.
 const uint32_t kTurnWaitMs = 30000;
 
 // One change of a stored set.
@@ -31,18 +37,38 @@ enum class SetWriteResult {
     kWritten,      // every change is in place
     kUnchanged,    // nothing changed: the registry refused a write, or the turn did not come in time
     kDenied,       // nothing changed: the registry refused the first write for want of rights,
-                   // or refused to complete a write that another process left pending
-    kInterrupted,  // committed, but not in place yet: the next reader or writer completes it
+                   // or refused to complete a write that another process left pending, or this
+                   // process may not take the writers' turn
+    kInterrupted,  // committed, but not in place yet: readers find it as written, and the next
+                   // writer puts it in place; saved
+    kNoTurn,       // nothing changed: the writers' turn could not be had (its name is taken by
+                   // something that is no turn of ours, or the system offers no such turn)
 };
 
-// Makes all changes, in their order, as one: every reader in any process finds all of them or
-// none. Takes the configuration's turn for the time of the write. Readers of the changed sets
-// are not told (the callers reload the sessions).
-SetWriteResult WriteStoredSets(const std::vector<SetChange>& changes);
+// Whether the write counts: readers find it, whether in place or committed and finished later.
+inline bool IsSaved(SetWriteResult result) {
+    return result == SetWriteResult::kWritten || result == SetWriteResult::kInterrupted;
+}
 
-// Holds the configuration's turn for its life, after completing a write that a process left
-// committed, or discarding one it left uncommitted. Every reader of stored sets holds one while
-// it reads; writers hold one through WriteStoredSets. The same thread may hold several.
+// Makes all changes, in their order, as one: every reader in any process finds all of them or
+// none. Takes the writers' turn for the time of the write (the same thread may hold it already).
+// A kWritten write is flushed to disk before this returns. Readers of the changed sets are not
+// told (the callers reload the sessions).
+// requestId, when not empty, names the write (see FindWriteOutcome).
+SetWriteResult WriteStoredSets(const std::vector<SetChange>& changes, const std::string& requestId = std::string());
+
+// Writes the configuration's hive to disk (RegFlushKey). False when the registry refused.
+bool FlushConfiguration();
+
+// What became of the write named requestId, read without any lock: kWritten when it is in place
+// (the last write put in place carries its name), kInterrupted when it is committed and not yet
+// in place, else kUnchanged. For a process that handed its write to another that ended without
+// saying: committed is saved.
+SetWriteResult FindWriteOutcome(const std::string& requestId);
+
+// The writers' turn, held for the object's life, after completing a write that a process left
+// committed, or discarding one it left uncommitted or that cannot be read. Only writers take it:
+// readers read through a ConfigurationView. The same thread may hold several.
 class ConfigurationTurn {
 public:
     ConfigurationTurn();
@@ -50,23 +76,55 @@ public:
     ConfigurationTurn(const ConfigurationTurn&) = delete;
     ConfigurationTurn& operator=(const ConfigurationTurn&) = delete;
 
-    // False when the wait ran out: the turn is not held.
+    // False when the turn is not held: the wait ran out, or it could not be had (Refusal tells).
     bool Held() const { return m_bHeld; }
     // True when the turn is held and no write is left pending.
     bool Settled() const { return m_bSettled; }
     // True when a write is left pending because the registry refused to complete it for want of
-    // rights (a standard user finding what an elevated writer left).
+    // rights (a standard user finding what an elevated writer left), or the turn was refused for
+    // want of rights.
     bool Denied() const { return m_bDenied; }
-    // When a committed write is left pending (not Settled), which may be applied in part: what it
-    // makes the set at keyPath hold of its own (a removed set's parts do not exist), so that a
-    // reader finds the set as written; null for a set the write does not change (the registry
-    // holds it as it was), and always when nothing is pending. Valid for the turn's life.
-    const KeySnapshot* StagedParts(const std::string& keyPath) const;
+    // True when this turn found a committed write that could not be read, and removed it: the
+    // sets stay as they were before it. Told once, by whoever took this turn.
+    bool DiscardedUnreadable() const { return m_bDiscarded; }
+    // What a writer that could not write because of this turn reports.
+    SetWriteResult Failure() const;
 
 private:
     IRegistry& m_registry;
+    long m_begun;
     bool m_bHeld;
-    bool m_bSettled;
+    bool m_bSettled = false;
     bool m_bDenied = false;
+    bool m_bDiscarded = false;
+};
+
+// What a reader finds of the write road, read without any lock and without writing: the write
+// generation, and a committed write that is not yet in place (its staged parts). Readers take one,
+// read, and read again with a new one when Current turns false.
+class ConfigurationView {
+public:
+    ConfigurationView();
+    ConfigurationView(const ConfigurationView&) = delete;
+    ConfigurationView& operator=(const ConfigurationView&) = delete;
+
+    // What a committed write that is not in place makes the set at keyPath hold of its own (a
+    // removed set's parts do not exist), so that a reader finds the set as written; null for a set
+    // no such write changes (the registry holds it as it is). Valid for the view's life.
+    const KeySnapshot* StagedParts(const std::string& keyPath) const;
+    // True when a committed write is pending (finished by the next writer).
+    bool WritePending() const { return m_bPending; }
+    // True while no writer has changed anything a reader could see since the view was taken: what
+    // was read after it is one state of the configuration.
+    bool Current() const;
+
+private:
+    uint32_t m_generation = 0;
+    bool m_bPending = false;
     std::vector<SetChange> m_pending;
 };
+
+// Calls read with a new view until what it read is one state (the view still Current afterwards).
+// False when writes kept landing for kReadTries reads: what read left is then of no account.
+const int kReadTries = 60;
+bool ReadConsistently(const std::function<void(const ConfigurationView&)>& read);

@@ -48,9 +48,11 @@ SetWriteResult ReplaceStoredSets(const std::vector<const CTweakConfig*>& sets) {
 
 SetWriteResult ReplaceStoredSet(const CTweakConfig& config) { return ReplaceStoredSets({&config}); }
 
-SetWriteResult SaveStoredSet(const CTweakConfig& config) { return SaveStoredSets({&config}); }
+SetWriteResult SaveStoredSet(const CTweakConfig& config, std::vector<std::string>* notes) {
+    return SaveStoredSets({&config}, notes);
+}
 
-SetWriteResult SaveStoredSets(const std::vector<const CTweakConfig*>& sets) {
+SetWriteResult SaveStoredSets(const std::vector<const CTweakConfig*>& sets, std::vector<std::string>* notes) {
     return StoreSets(sets, [&] {
         WriteRequest request;
         for (const CTweakConfig* config : sets) {
@@ -60,6 +62,8 @@ SetWriteResult SaveStoredSets(const std::vector<const CTweakConfig*>& sets) {
             step.parts = SetPartsOf(*config);
             request.steps.push_back(std::move(step));
         }
-        return WriteAsHost(request);
+        HostWriteOutcome outcome = WriteAsHost(request);
+        if (notes) *notes = std::move(outcome.notes);
+        return outcome.result;
     });
 }

@@ -2,6 +2,7 @@
 // knowing whether that worked.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "config/SetWrite.h"
@@ -19,7 +20,8 @@ SetWriteResult ReplaceStoredSets(const std::vector<const CTweakConfig*>& sets);
 
 // The tweak list's save: as ReplaceStoredSet, with the write made as the host makes its writes
 // (WriteAsHost): by the elevated helper where the registry refuses it for want of rights. kDenied
-// when neither road wrote.
-SetWriteResult SaveStoredSet(const CTweakConfig& config);
+// when neither road wrote; kInterrupted is saved (see IsSaved). *notes (may be null) receives what
+// the user is to be told (HostWriteOutcome::notes).
+SetWriteResult SaveStoredSet(const CTweakConfig& config, std::vector<std::string>* notes = nullptr);
 // The same for several sets at once, in one request: all of them are stored, or none.
-SetWriteResult SaveStoredSets(const std::vector<const CTweakConfig*>& sets);
+SetWriteResult SaveStoredSets(const std::vector<const CTweakConfig*>& sets, std::vector<std::string>* notes = nullptr);

@@ -45,10 +45,11 @@ void CTweakConfig::Load() {
     // lock, only in one step; until then they are owned here, so that a failed allocation
     // anywhere in between loses none.
     std::vector<std::unique_ptr<CTweakInfo>> loaded;
-    {
-        // No write comes between the reads of one set.
-        const ConfigurationTurn turn;
-        const TweakSetSource source = FindTweakSetSource(*this, &turn);
+    // No lock: the set is read again when a write changed what a reader sees while it read. Where
+    // writes kept landing the records stay as they were: never a set mixed from two writes.
+    const bool read = ReadConsistently([&](const ConfigurationView& view) {
+        loaded.clear();
+        const TweakSetSource source = FindTweakSetSource(*this, &view);
         const int32_t count = source.count > kMaxTweaks ? kMaxTweaks : source.count;
         if (count > 0) loaded.reserve(static_cast<size_t>(count));
         for (int32_t j = 0; j < count; ++j) {
@@ -61,7 +62,8 @@ void CTweakConfig::Load() {
                 loaded.back()->Load(source.keyPath + "\\" + name);
             }
         }
-    }
+    });
+    if (!read) return;
     std::vector<CTweakInfo*> records;
     records.reserve(loaded.size());
     for (std::unique_ptr<CTweakInfo>& record : loaded) records.push_back(record.release());

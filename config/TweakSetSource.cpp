@@ -1,26 +1,22 @@
 // The fall-back from a profile's own configuration to the global one.
 #include "config/TweakSetSource.h"
 
-#include <memory>
-
 #include "config/AppBase.h"
+#include "config/KeptChanges.h"
 #include "config/RegistryValues.h"
 #include "config/SetWrite.h"
 #include "config/TweakConfig.h"
 
-TweakSetSource FindTweakSetSource(const CTweakConfig& set, const ConfigurationTurn* turn) {
-    std::unique_ptr<ConfigurationTurn> own;
-    if (turn == nullptr) {
-        own = std::make_unique<ConfigurationTurn>();
-        turn = own.get();
-    }
+TweakSetSource FindTweakSetSource(const CTweakConfig& set, const ConfigurationView* view) {
     TweakSetSource source;
     const CAppBase* app = AfxGetApp();
-    for (int pass = 0; pass < 2; ++pass) {
-        source.keyPath = set.GetKeyPath(pass);
+    // This user's sessions read as if the profile changes kept for them were made.
+    bool kept = false;
+    const std::string keptPath = KeptSetKeyPath(set.m_strProfile, &kept);
+    for (int pass = kept && keptPath.empty() ? 1 : 0; pass < 2; ++pass) {
+        source.keyPath = pass == 0 && kept ? keptPath : set.GetKeyPath(pass);
         source.own = pass == 0 && !set.m_strProfile.empty();
-        // Staged parts live only as long as the turn: none from a turn that ends here.
-        source.staged = own ? nullptr : turn->StagedParts(source.keyPath);
+        source.staged = view ? view->StagedParts(source.keyPath) : nullptr;
         if (source.staged != nullptr) {
             source.count = KeyValueReader(source.staged).Dword("Count", -1);
         } else {

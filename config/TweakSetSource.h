@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-class ConfigurationTurn;
+class ConfigurationView;
 class CTweakConfig;
 struct KeySnapshot;
 
@@ -16,14 +16,15 @@ struct TweakSetSource {
     bool own = false;
     // "Count" of that key as read (negative: none, so the set is empty).
     int32_t count = -1;
-    // Where a write that changes that set is left pending (see ConfigurationTurn::StagedParts),
-    // what the write makes it hold, from which its tweaks are read, valid for the turn's life;
-    // else null.
+    // Where a committed write that changes that set is not yet in place (see
+    // ConfigurationView::StagedParts), what the write makes it hold, from which its tweaks are
+    // read, valid for the view's life; else null.
     const KeySnapshot* staged = nullptr;
 };
 
-// A profile whose "Count" is missing or negative falls back to the global configuration. turn: the
-// caller's, and sets that a pending write changes are read as it writes them (as Load reads them);
-// or null to take one for the call, completing what can be completed, and to find the set in the
-// registry as it then is (staged is null), for readers of the registry's keys themselves.
-TweakSetSource FindTweakSetSource(const CTweakConfig& set, const ConfigurationTurn* turn = nullptr);
+// A profile whose "Count" is missing or negative falls back to the global configuration. The
+// profile changes kept for this Windows user count as made (KeptSetKeyPath). view: the
+// caller's, and sets that a committed write changes are read as it writes them (as Load reads
+// them); or null to find the set in the registry's keys as they are (staged is null), for readers
+// of the registry's keys themselves. Takes no lock and writes nothing.
+TweakSetSource FindTweakSetSource(const CTweakConfig& set, const ConfigurationView* view = nullptr);

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "config/KeyPath.h"
 #include "config/ProfileKeys.h"
 #include "config/SetParts.h"
 
@@ -16,6 +17,7 @@ const char* const kKey = "Key";
 const char* const kName = "Name";
 const char* const kNewName = "New Name";
 const char* const kSet = "Set";
+const char* const kId = "Id";
 
 const KeySnapshot::Value* Find(const KeySnapshot& key, const char* name) {
     for (const KeySnapshot::Value& value : key.values) {
@@ -58,11 +60,21 @@ bool ReadStep(const KeySnapshot& key, WriteStep* step) {
         step->parts.exists = true;
         return true;
     case WriteStep::Kind::kRename:
-        return ReadText(key, kName, &step->name) && ReadText(key, kNewName, &step->newName);
     case WriteStep::Kind::kDelete:
-        return ReadText(key, kName, &step->name);
+        if (!ReadText(key, kName, &step->name)) return false;
+        if (step->kind == WriteStep::Kind::kRename && !ReadText(key, kNewName, &step->newName)) return false;
+        if (key.subkeys.size() > 1 || (key.subkeys.size() == 1 && key.subkeys[0].first != kSet)) return false;
+        if (key.subkeys.size() == 1) {
+            step->parts = key.subkeys[0].second;
+            step->parts.exists = true;
+        }
+        return true;
     }
     return false;
+}
+
+bool SameParts(const KeySnapshot& a, const KeySnapshot& b) {
+    return a.exists == b.exists && KeySnapshotBytes(a) == KeySnapshotBytes(b);
 }
 
 }  // namespace
@@ -71,6 +83,7 @@ std::vector<uint8_t> WriteRequestBytes(const WriteRequest& request) {
     KeySnapshot top;
     top.exists = true;
     top.values.push_back(DwordValue(kMark, 1));
+    if (!request.id.empty()) top.values.push_back(TextValue(kId, request.id));
     for (size_t i = 0; i < request.steps.size(); ++i) {
         const WriteStep& step = request.steps[i];
         KeySnapshot key;
@@ -82,6 +95,7 @@ std::vector<uint8_t> WriteRequestBytes(const WriteRequest& request) {
         } else {
             key.values.push_back(TextValue(kName, step.name));
             if (step.kind == WriteStep::Kind::kRename) key.values.push_back(TextValue(kNewName, step.newName));
+            if (step.parts.exists) key.subkeys.emplace_back(kSet, step.parts);
         }
         top.subkeys.emplace_back(StepName(i), std::move(key));
     }
@@ -94,6 +108,7 @@ bool ReadWriteRequest(const std::vector<uint8_t>& bytes, WriteRequest* request) 
     uint32_t mark = 0;
     if (!ReadKeySnapshotBytes(bytes, &top) || !ReadDword(top, kMark, &mark) || mark != 1) return false;
     WriteRequest read;
+    if (Find(top, kId) != nullptr && !ReadText(top, kId, &read.id)) return false;
     for (size_t i = 0; i < top.subkeys.size(); ++i) {
         WriteStep step;
         if (top.subkeys[i].first != StepName(i) || !ReadStep(top.subkeys[i].second, &step)) return false;
@@ -103,17 +118,71 @@ bool ReadWriteRequest(const std::vector<uint8_t>& bytes, WriteRequest* request) 
     return true;
 }
 
-SetWriteResult ApplyWriteRequest(const WriteRequest& request) {
-    const ConfigurationTurn turn;
-    if (!turn.Held()) return SetWriteResult::kUnchanged;
+namespace {
+
+// Whether the set that a kept rename or delete moves still holds the parts it carries (*holds; true
+// for a step that carries none, and for a name of no set). False when that cannot be read.
+bool SourceHolds(const WriteStep& step, const SetPartsReader& read, bool* holds) {
+    *holds = true;
+    const std::string source = ProfileKeyPath(step.name.c_str());
+    if (step.kind == WriteStep::Kind::kStore || !step.parts.exists || source.empty()) return true;
+    KeySnapshot now;
+    if (!read(source, &now)) return false;
+    *holds = SameParts(now, step.parts);
+    return true;
+}
+
+}  // namespace
+
+std::vector<std::string> StaleStepNotes(const WriteRequest& request) {
+    std::vector<std::string> notes;
     for (const WriteStep& step : request.steps) {
-        SetWriteResult result = SetWriteResult::kWritten;
-        switch (step.kind) {
-        case WriteStep::Kind::kStore: result = WriteStoredSets({{step.keyPath, true, step.parts}}); break;
-        case WriteStep::Kind::kRename: result = RenameStoredSet(step.name.c_str(), step.newName.c_str()); break;
-        case WriteStep::Kind::kDelete: result = DeleteStoredSet(step.name.c_str()); break;
-        }
-        if (result != SetWriteResult::kWritten) return result;
+        bool holds = true;
+        if (SourceHolds(step, ReadStoredParts, &holds) && !holds) notes.push_back(DroppedStepNote(step));
     }
-    return SetWriteResult::kWritten;
+    return notes;
+}
+
+const char* const kDiscardedWriteNote =
+    "A committed write of the configuration that could not be read was removed; the sets keep what they held.";
+
+std::string DroppedStepNote(const WriteStep& step) {
+    const std::string change = step.kind == WriteStep::Kind::kRename ? "the rename " + step.name + " -> " + step.newName
+                                                                     : "the delete of " + step.name;
+    return "Not made: " + change + " (its set was changed by another since; it keeps what it holds).";
+}
+
+SetWriteResult ApplyWriteRequest(const WriteRequest& request, std::vector<std::string>* notes) {
+    const ConfigurationTurn turn;
+    if (!turn.Settled()) return turn.Failure();
+    if (notes && turn.DiscardedUnreadable()) notes->push_back(kDiscardedWriteNote);
+    // Read under the turn and written unchanged: no other writer comes between.
+    std::vector<SetChange> all;
+    const SetPartsReader read = [&](const std::string& keyPath, KeySnapshot* parts) {
+        for (auto change = all.rbegin(); change != all.rend(); ++change) {
+            if (!IsSameKeyPath(change->keyPath, keyPath)) continue;
+            *parts = change->store ? change->parts : KeySnapshot();
+            return true;
+        }
+        return ReadStoredParts(keyPath, parts);
+    };
+    for (const WriteStep& step : request.steps) {
+        if (step.kind == WriteStep::Kind::kStore) {
+            all.push_back({step.keyPath, true, step.parts});
+            continue;
+        }
+        bool holds = true;
+        if (!SourceHolds(step, read, &holds)) return SetWriteResult::kUnchanged;
+        if (!holds) {
+            if (notes) notes->push_back(DroppedStepNote(step));
+            continue;
+        }
+        std::vector<SetChange> changes;
+        const bool found = step.kind == WriteStep::Kind::kRename
+                               ? ProfileRenameChanges(step.name.c_str(), step.newName.c_str(), read, &changes)
+                               : ProfileDeleteChanges(step.name.c_str(), read, &changes);
+        if (!found) return SetWriteResult::kUnchanged;
+        all.insert(all.end(), changes.begin(), changes.end());
+    }
+    return all.empty() ? SetWriteResult::kWritten : WriteStoredSets(all, request.id);
 }

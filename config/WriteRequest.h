@@ -15,22 +15,42 @@ struct WriteStep {
     enum class Kind : uint32_t { kStore = 1, kRename = 2, kDelete = 3 };
     Kind kind = Kind::kStore;
     std::string keyPath;  // kStore: the set key below HKEY_USERS (IsSetKeyPath)
-    KeySnapshot parts;    // kStore: the set's parts, as SetPartsOf gives them
+    KeySnapshot parts;    // kStore: the set's parts, as SetPartsOf gives them; kRename, kDelete:
+                          // when it exists, the parts the set had when the host made the change,
+                          // without which the step is not made (another's set came in between)
     std::string name;     // kRename: the old profile name; kDelete: the profile's name
     std::string newName;  // kRename: the new profile name
 };
 
 struct WriteRequest {
     std::vector<WriteStep> steps;
+    // Names the write for whoever hands it to another process: the write's journal and, once it is
+    // in place, the configuration root carry it (FindWriteOutcome). Empty: unnamed.
+    std::string id;
 };
+
+// The largest request file the helper reads: far above what the tweak list can hand over.
+const uint64_t kMaxRequestBytes = 64u * 1024 * 1024;
 
 // The request as bytes (a KeySnapshot's), and back. False, *request empty, for bytes that are no
 // whole request: another layout, an unknown step, a store whose key cannot hold a set.
 std::vector<uint8_t> WriteRequestBytes(const WriteRequest& request);
 bool ReadWriteRequest(const std::vector<uint8_t>& bytes, WriteRequest* request);
 
-// Makes the steps in their order, each as one write (WriteStoredSets), holding the
-// configuration's turn throughout, so that a rename finds the sets as the steps before it left
-// them. A rename or delete that finds nothing to move or remove is done. Stops at the first step
-// that is not written and returns its result; kWritten when every step is. Sessions are not told.
-SetWriteResult ApplyWriteRequest(const WriteRequest& request);
+// Makes the steps in their order as one write (WriteStoredSets): a rename finds the sets as the
+// steps before it left them, and readers find all steps or none. A rename or delete that finds
+// nothing to move or remove is done. One whose set no longer holds the parts it carries is not
+// made: its text ("Work -> Privat") goes to *notes (may be null), and so does word of a
+// committed write that could not be read and was removed. Sessions are not told.
+SetWriteResult ApplyWriteRequest(const WriteRequest& request, std::vector<std::string>* notes = nullptr);
+
+// The notes ApplyWriteRequest would give now for the steps it would not make, read as the sets
+// are, without the writers' turn: for a process that hands its request to another.
+std::vector<std::string> StaleStepNotes(const WriteRequest& request);
+
+// The note for a step that was not made, and for a removed unreadable write.
+std::string DroppedStepNote(const WriteStep& step);
+extern const char* const kDiscardedWriteNote;
+
+// The step as the user reads it: "Work -> Privat", "delete Work", "store HKEY_USERS\...".
+std::string DescribeWriteStep(const WriteStep& step);

@@ -29,7 +29,8 @@ const HelpEntry kHelp[] = {
      "                                       what each tweak did after the recorded transfers\n"
      "  record  [on | off | clear]           switch the run record on or off, or empty it\n"
      "  finish                               make the profile renames and deletes that FTP Zorvant\n"
-     "                                       kept because the registry refused them\n"
+     "                                       kept because the registry refused them, and a write\n"
+     "                                       that a program left unfinished\n"
      "\n"
      "Without --profile: the global configuration. TYPE is download, view, open, move-local,\n"
      "upload, move-server or a number. \"ZTTrevanelCtl COMMAND --help\" tells more.\n"
@@ -134,7 +135,9 @@ const HelpEntry kHelp[] = {
      "below HKEY_CURRENT_USER\\Software\\Tarku Software\\FTP Zorvant Trevanel) and makes it\n"
      "before the next save of the tweak list. finish makes the kept changes now, in the same way:\n"
      "where the registry refuses them, it offers to ask Windows for an administrator's consent.\n"
-     "Exit status 3 when they were not made (they stay kept), 5 when rights were needed.\n"},
+     "Exit status 3 when they were not made (they stay kept), 5 when rights were needed. With none\n"
+     "kept, finish puts in place a committed write that a program which ended left unfinished\n"
+     "(sessions already read it as written).\n"},
     {"apply",
      "Usage: ZTTrevanelCtl apply FILE\n"
      "\n"

@@ -413,19 +413,32 @@ int RunCtlProgram(const std::vector<std::string>& args, std::ostream& out, std::
     // A file or a registry far larger than memory ends the command with a word and status 3, not
     // with the runtime's abort.
     try {
-        // What these read is one state of the configuration: no write comes between their reads.
-        // Their words are held back until the turn is given back, so that a reader of the output
-        // that does not keep up (a pager) never keeps hosts from the configuration.
+        // What these read is one state of the configuration: they run again when a write landed
+        // while they read. They take no lock, so a slow one (a program search on a share that
+        // does not answer) keeps no writer waiting; their words are held back until a run read
+        // one state.
         if (command == "list" || command == "show" || command == "check" || command == "export" ||
             command == "explain") {
-            std::ostringstream heldOut, heldErr;
-            int status;
-            {
-                const ConfigurationTurn turn;
-                status = RunCommand(parsed, heldOut, heldErr);
+            std::string heldOut, heldErr;
+            int status = kCtlFile;
+            const bool read = ReadConsistently([&](const ConfigurationView& view) {
+                std::ostringstream runOut, runErr;
+                status = RunCommand(parsed, runOut, runErr);
+                heldOut = runOut.str();
+                heldErr = runErr.str();
+                if (view.WritePending()) {
+                    heldErr += "A committed write of the configuration is not yet in place (HKEY_USERS\\" +
+                               std::string(kConfigRoot) + kPendingWriteKey +
+                               "); sessions read its sets as written, and the next write puts it in place.\n";
+                }
+            });
+            out << heldOut;
+            err << heldErr;
+            if (!read) {
+                err << "ZTTrevanelCtl: the configuration was written again and again while " << command
+                    << " read it; try again\n";
+                return kCtlFile;
             }
-            out << heldOut.str();
-            err << heldErr.str();
             return status;
         }
         return RunCommand(parsed, out, err);

@@ -14,6 +14,7 @@
 #include "ctl/RegistryDump.h"
 #include "ctl/RightsPrompt.h"
 #include "ctl/SetImport.h"
+#include "platform/FileSystem.h"
 
 namespace {
 
@@ -21,13 +22,20 @@ std::string Describe(SetWriteResult result) {
     switch (result) {
     case SetWriteResult::kWritten: return "written";
     case SetWriteResult::kInterrupted:
-        return std::string("interrupted; the next program that reads or writes the configuration completes it (HKEY_USERS\\") +
+        return std::string("saved; sessions read it as written, and the next write (or finish) puts it in place (HKEY_USERS\\") +
                kConfigRoot + kPendingWriteKey + ")";
     case SetWriteResult::kDenied: return "the registry refused it for want of rights";
+    case SetWriteResult::kNoTurn:
+        return "the writers' turn could not be had (this system offers none that only administrators may take, "
+               "or another program has taken its name): nothing was written";
     case SetWriteResult::kUnchanged: break;
     }
     return "the registry refused it, or another program was writing the configuration for longer than " +
            std::to_string(kTurnWaitMs / 1000) + " s";
+}
+
+void Tell(const std::vector<std::string>& notes, std::ostream& out) {
+    for (const std::string& note : notes) out << note << "\n";
 }
 
 int StatusOf(SetWriteResult result) {
@@ -58,7 +66,12 @@ bool CheckWriteRequest(WriteRequest* request, std::string* problem) {
 
 int ApplyRequestFile(const std::string& path, std::ostream& out, std::ostream& err) {
     std::vector<uint8_t> bytes;
-    if (!ReadInputFile(path, &bytes, err)) return kCtlFile;
+    std::string errorText;
+    // The file comes from a process with fewer rights: nothing beyond a plain local file is read.
+    if (!GetFileSystem().ReadLocalPlainFile(path, kMaxRequestBytes, &bytes, &errorText)) {
+        err << path << ": " << errorText << "\nNothing was written.\n";
+        return kCtlFile;
+    }
     WriteRequest request;
     std::string problem;
     if (!ReadWriteRequest(bytes, &request)) problem = "it is no write request of the add-on";
@@ -67,10 +80,12 @@ int ApplyRequestFile(const std::string& path, std::ostream& out, std::ostream& e
         err << path << ": " << problem << "\nNothing was written.\n";
         return kCtlFound;
     }
-    const SetWriteResult result = ApplyWriteRequest(request);
+    std::vector<std::string> notes;
+    const SetWriteResult result = ApplyWriteRequest(request, &notes);
     (result == SetWriteResult::kWritten ? out : err)
         << "The configuration write of " << request.steps.size() << (request.steps.size() == 1 ? " step" : " steps")
         << ": " << Describe(result) << "\n";
+    Tell(notes, out);
     return StatusOf(result);
 }
 
@@ -78,16 +93,23 @@ int FinishKeptChanges(std::istream* console, std::ostream& out, std::ostream& er
     const size_t kept = KeptProfileChanges().steps.size();
     if (kept == 0) {
         out << "No profile change is waiting.\n";
-        return kCtlOk;
+        // What a writer that ended left is finished by the next one: here, this one.
+        const ConfigurationTurn turn;
+        if (turn.DiscardedUnreadable()) out << kDiscardedWriteNote << "\n";
+        if (turn.Settled()) return kCtlOk;
+        err << "A write that a program left unfinished stays so: " << Describe(turn.Failure()) << "\n";
+        return StatusOf(turn.Failure());
     }
     // As the host makes its writes: here, or with the consent of an administrator, which is asked
     // for only where the user has said so.
     if (!MayWriteStore() && !OfferConsent(console, err)) return kCtlRights;
-    const SetWriteResult result = WriteAsHost(WriteRequest());
+    const HostWriteOutcome outcome = WriteAsHost(WriteRequest());
+    const SetWriteResult result = outcome.result;
     (result == SetWriteResult::kWritten ? out : err)
         << "The " << kept << (kept == 1 ? " profile change" : " profile changes") << " that FTP Zorvant kept: "
         << (result == SetWriteResult::kDenied ? std::string("not made; the consent was declined, or the elevated write failed")
                                               : Describe(result))
         << "\n";
+    Tell(outcome.notes, out);
     return result == SetWriteResult::kDenied ? kCtlRights : StatusOf(result);
 }

@@ -21,6 +21,7 @@ int ApplyRequestFile(const std::string& path, std::ostream& out, std::ostream& e
 
 // Makes the profile changes kept for this Windows user, as the host makes its writes, and forgets
 // them. Where the registry refuses them for want of rights, asks Windows for an administrator's
-// consent only when the user says so in console (OfferConsent). 0, 3 when they were not made
-// (they stay kept), 4 when interrupted, 5 when rights were needed and not given.
+// consent only when the user says so in console (OfferConsent); with none kept, finishes a write
+// that a writer left. 0, 3 when they were not made (they stay kept), 4 when interrupted, 5 when
+// rights were needed and not given.
 int FinishKeptChanges(std::istream* console, std::ostream& out, std::ostream& err);

@@ -116,8 +116,8 @@ std::string DescribeSource(const std::string& profile, const TweakSetSource& sou
 void ShowTweakSet(const std::string& profile, std::ostream& out) {
     CTweakConfig set(profile.c_str());
     // The set as Load reads it, also while a write is pending.
-    const ConfigurationTurn turn;
-    const TweakSetSource source = FindTweakSetSource(set, &turn);
+    const ConfigurationView view;
+    const TweakSetSource source = FindTweakSetSource(set, &view);
     set.Load();
     out << DescribeSource(profile, source) << "\n";
     out << Plural(static_cast<long>(set.m_arrTweaks.size()), "tweak") << "\n";

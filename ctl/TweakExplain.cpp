@@ -49,8 +49,8 @@ void ExplainTransfer(const std::string& profile, int type, const std::string& lo
                      const std::string& remotePath, bool tsv, std::ostream& out) {
     CTweakConfig set(profile.c_str());
     // The set as Load reads it, also while a write is pending.
-    const ConfigurationTurn turn;
-    const TweakSetSource source = FindTweakSetSource(set, &turn);
+    const ConfigurationView view;
+    const TweakSetSource source = FindTweakSetSource(set, &view);
     set.Load();
     if (tsv) {
         out << "set\t" << (source.own ? "own" : "global") << "\t" << EscapeTsvField(source.keyPath) << "\n";

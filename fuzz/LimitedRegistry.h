@@ -60,6 +60,7 @@ public:
         return m_inner.DeleteKey(parent, subKey);
     }
     long DeleteValue(HKEY key, const char* name) override { return m_inner.DeleteValue(key, name); }
+    long FlushKey(HKEY key) override { return m_inner.FlushKey(key); }
     long BeginTurn(uint32_t timeoutMs) override { return m_inner.BeginTurn(timeoutMs); }
     void EndTurn() override { m_inner.EndTurn(); }
     long CloseKey(HKEY key) override {

@@ -20,6 +20,13 @@ public:
     virtual bool ReadFile(const std::string& path, std::vector<uint8_t>* bytes,
                           std::string* errorText) = 0;
 
+    // As ReadFile, for a file handed over by a less trusted process: only a path of the form
+    // "X:\..." on a local fixed volume, no reparse point on its way or at its end (none is
+    // followed), only a plain file on that volume, and at most maxSize bytes. Nothing is opened
+    // before the path's form and volume are checked, so no other machine is ever asked for it.
+    virtual bool ReadLocalPlainFile(const std::string& path, uint64_t maxSize, std::vector<uint8_t>* bytes,
+                                    std::string* errorText) = 0;
+
     // Creates or replaces the file with exactly bytes. On failure returns false and sets
     // *errorText; a file that was replaced may then be incomplete.
     virtual bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes,

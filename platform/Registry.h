@@ -59,11 +59,17 @@ public:
     // A change request made on the handle ends with it, signalling its event.
     virtual long CloseKey(HKEY key) = 0;
 
-    // Takes the configuration's turn: one lock shared by every thread of every process of the
-    // Windows session that uses this registry. Waits at most timeoutMs. ERROR_SUCCESS when the
-    // turn is taken, also when its last holder ended without giving it back; ERROR_TIMEOUT when
-    // the wait ran out (nothing is held then). A thread that holds the turn may take it again;
-    // each success needs one EndTurn on the same thread.
+    // RegFlushKey: writes the hive that holds key to disk, returning when it is written.
+    virtual long FlushKey(HKEY key) = 0;
+
+    // Takes the writers' turn: one lock shared by every thread of every process of the machine
+    // that writes this registry's configuration, which only a process that may write it can take
+    // or hold (readers never take it). Waits at most timeoutMs. ERROR_SUCCESS when the turn is
+    // taken, also when its last holder ended without giving it back; ERROR_TIMEOUT when the wait
+    // ran out; ERROR_ACCESS_DENIED when this process may not take it; any other error when it
+    // cannot be had at all (ERROR_INVALID_OWNER: another has taken its name). Nothing is held on
+    // failure. A thread that holds the turn may take it again; each success needs one EndTurn on
+    // the same thread.
     virtual long BeginTurn(uint32_t timeoutMs) = 0;
     // Gives back one BeginTurn of the calling thread.
     virtual void EndTurn() = 0;

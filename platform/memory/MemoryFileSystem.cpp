@@ -1,6 +1,8 @@
 // The in-memory file service.
 #include "platform/memory/MemoryFileSystem.h"
 
+#include <cctype>
+
 bool MemoryFileSystem::FileExists(const std::string& path) {
     std::lock_guard<std::mutex> guard(m_mutex);
     return m_files.count(path) != 0;
@@ -15,6 +17,25 @@ bool MemoryFileSystem::ReadFile(const std::string& path, std::vector<uint8_t>* b
         return false;
     }
     *bytes = it->second;
+    return true;
+}
+
+bool MemoryFileSystem::ReadLocalPlainFile(const std::string& path, uint64_t maxSize, std::vector<uint8_t>* bytes,
+                                          std::string* errorText) {
+    // Every drive letter here is a local fixed volume and every file a plain one.
+    const bool local = path.size() > 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
+                       path[2] == '\\';
+    if (!local) {
+        *errorText = "The file lies on no local fixed drive.";
+        return false;
+    }
+    std::vector<uint8_t> read;
+    if (!ReadFile(path, &read, errorText)) return false;
+    if (read.size() > maxSize) {
+        *errorText = "The file is larger than " + std::to_string(maxSize) + " bytes.";
+        return false;
+    }
+    bytes->swap(read);
     return true;
 }
 

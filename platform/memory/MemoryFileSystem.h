@@ -12,6 +12,8 @@ class MemoryFileSystem : public IFileSystem {
 public:
     bool FileExists(const std::string& path) override;
     bool ReadFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* errorText) override;
+    bool ReadLocalPlainFile(const std::string& path, uint64_t maxSize, std::vector<uint8_t>* bytes,
+                            std::string* errorText) override;
     bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes,
                    std::string* errorText) override;
     std::string LocalAppDataFolder() override;

@@ -376,6 +376,15 @@ long MemoryRegistry::DeleteValue(HKEY key, const char* name) {
     return ERROR_SUCCESS;
 }
 
+long MemoryRegistry::FlushKey(HKEY key) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    long error;
+    const std::shared_ptr<Node> node = Resolve(key, &error);
+    if (!node) return error;
+    // Everything here is as lasting as it will ever be; the failure predicate sees the call.
+    return Fail({Op::FlushKey, node->Path(), std::string(), 0});
+}
+
 long MemoryRegistry::CloseKey(HKEY key) {
     std::lock_guard<std::mutex> guard(m_mutex);
     // Like Win32, every value of the predefined keys' range closes without error.

@@ -16,7 +16,7 @@
 
 class MemoryRegistry : public IRegistry {
 public:
-    enum class Op { CreateKey, OpenKey, OpenKeyToWrite, QueryValue, SetValue, EnumKey, EnumValue, DeleteKey, DeleteValue, CloseKey, NotifyChange };
+    enum class Op { CreateKey, OpenKey, OpenKeyToWrite, QueryValue, SetValue, EnumKey, EnumValue, DeleteKey, DeleteValue, CloseKey, NotifyChange, FlushKey };
 
     // One call as the failure predicate sees it. keyPath is the full path of the key the call
     // works on, starting with the root's name ("HKEY_USERS\.DEFAULT\..."): for CreateKey, OpenKey
@@ -69,6 +69,7 @@ public:
     long DeleteValue(HKEY key, const char* name) override;
     long CloseKey(HKEY key) override;
     // One turn for every thread that uses this registry, as the named mutex is for every process.
+    long FlushKey(HKEY key) override;
     long BeginTurn(uint32_t timeoutMs) override;
     void EndTurn() override;
     // A request is ended and its event signalled by a value set at or below its key, a key

@@ -45,6 +45,68 @@ bool Win32FileSystem::ReadFile(const std::string& path, std::vector<uint8_t>* by
     return ok;
 }
 
+namespace {
+
+// False with *errorText for a path that is not "X:\..." on a local fixed volume or that has a
+// reparse point on its way: checked before anything of the path is opened.
+bool IsLocalPlainPath(const std::string& path, std::string* volume, std::string* errorText) {
+    const bool drive = path.size() > 3 && IsCharAlphaA(path[0]) && path[1] == ':' && path[2] == '\\' &&
+                       path.find('/') == std::string::npos;
+    *volume = path.substr(0, 3);
+    if (!drive || GetDriveTypeA(volume->c_str()) != DRIVE_FIXED) {
+        *errorText = "the file lies on no local fixed drive";
+        return false;
+    }
+    for (size_t slash = path.find('\\', 3); slash != std::string::npos; slash = path.find('\\', slash + 1)) {
+        const DWORD attributes = GetFileAttributesA(path.substr(0, slash).c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+            *errorText = "a folder on the file's way is a link or cannot be read";
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool Win32FileSystem::ReadLocalPlainFile(const std::string& path, uint64_t maxSize, std::vector<uint8_t>* bytes,
+                                         std::string* errorText) {
+    errorText->clear();
+    std::string volume;
+    if (!IsLocalPlainPath(path, &volume, errorText)) return false;
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        *errorText = Win32ErrorText(GetLastError());
+        return false;
+    }
+    BY_HANDLE_FILE_INFORMATION info = {};
+    DWORD serial = 0;
+    const bool plain = GetFileType(file) == FILE_TYPE_DISK && GetFileInformationByHandle(file, &info) &&
+                       (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT |
+                                                 FILE_ATTRIBUTE_DEVICE)) == 0 &&
+                       GetVolumeInformationA(volume.c_str(), nullptr, 0, &serial, nullptr, nullptr, nullptr, 0) &&
+                       serial == info.dwVolumeSerialNumber;
+    const uint64_t size = uint64_t(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
+    bool ok = plain && size <= maxSize;
+    if (!plain) *errorText = "the file is no plain file on its drive";
+    if (plain && !ok) *errorText = "the file is larger than " + std::to_string(maxSize) + " bytes";
+    std::vector<uint8_t> content;
+    uint8_t chunk[65536];
+    DWORD got = 0;
+    while (ok && (ok = ::ReadFile(file, chunk, sizeof chunk, &got, nullptr) != FALSE) && got > 0) {
+        content.insert(content.end(), chunk, chunk + got);
+        if (content.size() > maxSize) {
+            ok = false;
+            *errorText = "the file is larger than " + std::to_string(maxSize) + " bytes";
+        }
+    }
+    if (!ok && errorText->empty()) *errorText = Win32ErrorText(GetLastError());
+    CloseHandle(file);
+    if (ok) bytes->swap(content);
+    return ok;
+}
+
 bool Win32FileSystem::WriteFile(const std::string& path, const std::vector<uint8_t>& bytes,
                                 std::string* errorText) {
     const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

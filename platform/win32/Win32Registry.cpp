@@ -2,6 +2,7 @@
 // so that a null pointer stays null: the calls treat null outputs as "not wanted".
 #include <windows.h>
 #include <sddl.h>
+#include <aclapi.h>
 
 #include <atomic>
 
@@ -74,49 +75,124 @@ long Win32Registry::DeleteValue(HKEY key, const char* name) { return RegDeleteVa
 
 long Win32Registry::CloseKey(HKEY key) { return RegCloseKey(key); }
 
+long Win32Registry::FlushKey(HKEY key) { return RegFlushKey(key); }
+
 namespace {
 
-// The turn is a named mutex of the whole machine, as HKEY_USERS\.DEFAULT is one for all sessions
-// (a deployment running as the system account writes beside a user's host). Whoever makes it,
-// elevated or not, lets every signed-in user wait for it and release it; its medium label keeps a
-// mutex made by an elevated process open to unelevated ones, and closed to low-integrity ones.
-// Where another made the name first with rights that shut this process out, the session's own
-// name serves, so that at least one session's writers take turns. The handle stays open for the
-// life of the process once there is one; a failure is tried again at the next turn. A mutex is
-// held per thread and may be taken again by its holder.
-HANDLE CreateTurnMutex(const char* name) {
+// The writers' turn is a mutex of the whole machine, as HKEY_USERS\.DEFAULT is one for all
+// sessions (a deployment running as the system account writes beside a user's host). Only a
+// process that may write the configuration may hold it, so that no signed-in user can keep the
+// writers waiting, nor take the name first: it lives in a private namespace bounded by the
+// Administrators group, which only a process whose token holds that group enabled (an elevated
+// administrator, the system account) can create or open. Where the system offers no private
+// namespaces (Wine 8 answers CreateBoundaryDescriptorW with nothing), a Global\ mutex owned by the
+// Administrators group that only they and the system account may open serves, taken only when its
+// owner is one of these two: a name taken first by anyone else fails the write, never splits the
+// writers. The handles stay open for the life of the process once they are had; a failure is
+// tried again at the next turn. A mutex is held per thread and may be taken again by its holder.
+const char* const kTurnSecurity = "O:BAD:P(A;;GA;;;SY)(A;;GA;;;BA)";
+const wchar_t* const kNamespace = L"TarkuSoftware.ZTTrevanel";
+
+class SecurityAttributes {
+public:
+    SecurityAttributes() {
+        if (ConvertStringSecurityDescriptorToSecurityDescriptorA(kTurnSecurity, SDDL_REVISION_1, &m_descriptor,
+                                                                 nullptr)) {
+            m_attributes.lpSecurityDescriptor = m_descriptor;
+        }
+    }
+    ~SecurityAttributes() {
+        if (m_descriptor) LocalFree(m_descriptor);
+    }
+    SECURITY_ATTRIBUTES* Get() { return m_descriptor ? &m_attributes : nullptr; }
+
+private:
+    PSECURITY_DESCRIPTOR m_descriptor = nullptr;
+    SECURITY_ATTRIBUTES m_attributes = {sizeof m_attributes, nullptr, FALSE};
+};
+
+// The private namespace, opened or made; null with the error, ERROR_NOT_SUPPORTED where the system
+// offers none.
+HANDLE OpenTurnNamespace(DWORD* error) {
+    HANDLE boundary = CreateBoundaryDescriptorW(kNamespace, 0);
+    if (boundary == nullptr) {
+        *error = ERROR_NOT_SUPPORTED;
+        return nullptr;
+    }
+    BYTE administrators[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof administrators;
+    HANDLE space = nullptr;
+    if (CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size) &&
+        AddSIDToBoundaryDescriptor(&boundary, administrators)) {
+        SecurityAttributes security;
+        space = CreatePrivateNamespaceW(security.Get(), boundary, kNamespace);
+        if (space == nullptr && GetLastError() == ERROR_ALREADY_EXISTS) space = OpenPrivateNamespaceW(boundary, kNamespace);
+    }
+    *error = space ? ERROR_SUCCESS : GetLastError();
+    DeleteBoundaryDescriptor(boundary);
+    return space;
+}
+
+bool IsOwnedByAdministrators(HANDLE mutex) {
+    PSID owner = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;;GA;;;SY)(A;;GA;;;BA)(A;;0x00100001;;;AU)S:(ML;;NW;;;ME)",
-                                                         SDDL_REVISION_1, &descriptor, nullptr);
-    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
-    HANDLE mutex = CreateMutexExA(descriptor ? &attributes : nullptr, name, 0, SYNCHRONIZE | MUTEX_MODIFY_STATE);
-    const DWORD error = GetLastError();
-    if (descriptor) LocalFree(descriptor);
-    SetLastError(error);
+    if (GetSecurityInfo(mutex, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
+                        &descriptor) != ERROR_SUCCESS) {
+        return false;
+    }
+    const bool trusted = owner != nullptr && (IsWellKnownSid(owner, WinBuiltinAdministratorsSid) ||
+                                              IsWellKnownSid(owner, WinLocalSystemSid));
+    LocalFree(descriptor);
+    return trusted;
+}
+
+// The turn's mutex, or null with the error: ERROR_ACCESS_DENIED for a process that may not take
+// it, ERROR_INVALID_OWNER where another has taken the name.
+HANDLE OpenTurnMutex(HANDLE* space, DWORD* error) {
+    *space = OpenTurnNamespace(error);
+    const bool bounded = *space != nullptr;
+    if (!bounded && *error != ERROR_NOT_SUPPORTED) return nullptr;
+    SecurityAttributes security;
+    const char* const name = bounded ? "TarkuSoftware.ZTTrevanel\\Configuration"
+                                     : "Global\\TarkuSoftware.ZTTrevanel.Configuration";
+    HANDLE mutex = CreateMutexExA(security.Get(), name, 0, SYNCHRONIZE | MUTEX_MODIFY_STATE | READ_CONTROL);
+    *error = mutex ? ERROR_SUCCESS : GetLastError();
+    if (mutex != nullptr && !bounded && !IsOwnedByAdministrators(mutex)) {
+        CloseHandle(mutex);
+        mutex = nullptr;
+        *error = ERROR_INVALID_OWNER;
+    }
+    if (mutex == nullptr && bounded) {
+        ClosePrivateNamespace(*space, 0);
+        *space = nullptr;
+    }
     return mutex;
 }
 
-HANDLE TurnMutex() {
+HANDLE TurnMutex(DWORD* error) {
     static std::atomic<HANDLE> held{nullptr};
+    static std::atomic<HANDLE> heldSpace{nullptr};
     if (HANDLE mutex = held.load()) return mutex;
-    HANDLE mutex = CreateTurnMutex("Global\\TarkuSoftware.ZTTrevanel.Configuration");
-    if (mutex == nullptr && GetLastError() == ERROR_ACCESS_DENIED) {
-        mutex = CreateTurnMutex("Local\\TarkuSoftware.ZTTrevanel.Configuration");
-    }
+    HANDLE space = nullptr;
+    HANDLE mutex = OpenTurnMutex(&space, error);
     if (mutex == nullptr) return nullptr;
     HANDLE expected = nullptr;
     if (!held.compare_exchange_strong(expected, mutex)) {
+        // Another thread had it first: the same object, through its handles.
         CloseHandle(mutex);
+        if (space) ClosePrivateNamespace(space, 0);
         return expected;
     }
+    if (space) heldSpace.store(space);
     return mutex;
 }
 
 }  // namespace
 
 long Win32Registry::BeginTurn(uint32_t timeoutMs) {
-    const HANDLE mutex = TurnMutex();
-    if (mutex == nullptr) return static_cast<long>(GetLastError());
+    DWORD error = ERROR_SUCCESS;
+    const HANDLE mutex = TurnMutex(&error);
+    if (mutex == nullptr) return static_cast<long>(error);
     // An owner that died holding it leaves the mutex abandoned, which still hands it over.
     const DWORD wait = WaitForSingleObject(mutex, timeoutMs);
     if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) return ERROR_SUCCESS;
@@ -124,7 +200,8 @@ long Win32Registry::BeginTurn(uint32_t timeoutMs) {
 }
 
 void Win32Registry::EndTurn() {
-    if (const HANDLE mutex = TurnMutex()) ReleaseMutex(mutex);
+    DWORD error = ERROR_SUCCESS;
+    if (const HANDLE mutex = TurnMutex(&error)) ReleaseMutex(mutex);
 }
 
 long Win32Registry::NotifyChange(HKEY key, void* event) {

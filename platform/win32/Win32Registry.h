@@ -20,6 +20,7 @@ public:
     long DeleteKey(HKEY parent, const char* subKey) override;
     long DeleteValue(HKEY key, const char* name) override;
     long CloseKey(HKEY key) override;
+    long FlushKey(HKEY key) override;
     long BeginTurn(uint32_t timeoutMs) override;
     void EndTurn() override;
     long NotifyChange(HKEY key, void* event) override;

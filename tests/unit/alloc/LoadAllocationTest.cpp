@@ -78,6 +78,7 @@ public:
     long CloseKey(HKEY key) override {
         return Call([&] { return m_registry.CloseKey(key); });
     }
+    long FlushKey(HKEY key) override { return m_registry.FlushKey(key); }
     long BeginTurn(uint32_t timeoutMs) override { return m_registry.BeginTurn(timeoutMs); }
     void EndTurn() override { m_registry.EndTurn(); }
     long NotifyChange(HKEY key, void* event) override {

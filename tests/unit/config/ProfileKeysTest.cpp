@@ -1,5 +1,5 @@
 // The host's rename and delete of a profile: the profile's key follows, the global one never.
-#include "config/ProfileKeys.h"
+#include "config/HostWrite.h"
 #include "tests/unit/config/ConfigFixture.h"
 
 namespace {

@@ -1,9 +1,10 @@
 // A standard user's writes: the registry refuses them below HKEY_USERS, the host hands them to
 // ZTTrevanelCtl started with "runas", which checks and makes them with administrator rights.
 #include "config/HostWrite.h"
-#include "config/ProfileKeys.h"
+#include "config/RegistryTree.h"
 #include "config/StoredSet.h"
 #include "config/TweakConfig.h"
+#include "config/TweakSetSource.h"
 #include "platform/memory/MemoryModule.h"
 #include "tests/unit/ctl/CtlFixture.h"
 
@@ -29,10 +30,15 @@ protected:
             if (!m_consent || call.verb != "runas" || call.file != kHelper) return;
             const std::string parameters = call.parameters.value_or("");
             const size_t quote = parameters.find('"');
+            if (m_beforeHelper) m_beforeHelper();
             m_elevated = true;
+            if (m_killHelperAt) m_reg.StopAtMutatingCall(*m_killHelperAt);
             m_helper = Run({parameters.substr(0, quote - 1), parameters.substr(quote + 1, parameters.size() - quote - 2)});
+            m_helperCalls = m_reg.MutatingCallCount();
+            m_reg.StopAtMutatingCall(std::nullopt);
             m_elevated = false;
-            m_launcher.SetExitCode(kHelper, uint32_t(m_helper.status));
+            // Killed, the helper says nothing of its own.
+            m_launcher.SetExitCode(kHelper, m_killHelperAt ? 0xC0000005u : uint32_t(m_helper.status));
         });
     }
     void TearDown() override {
@@ -54,10 +60,23 @@ protected:
         return value ? std::string(value->data.begin(), value->data.end() - 1) : "<none>";
     }
 
+    // The tweak names a fresh session of the profile runs, "global:" first where it runs the global set.
+    std::string Runs(const char* profile) {
+        CTweakConfig set(profile);
+        set.Load();
+        const ConfigurationView view;
+        std::string names = FindTweakSetSource(set, &view).own ? "" : "global:";
+        for (const CTweakInfo* tweak : set.m_arrTweaks) names += tweak->m_strName + ";";
+        return names;
+    }
+
     MemoryModule m_module;
     StandIns m_moduleStandIn{m_module};
     bool m_elevated = false;
     bool m_consent = true;
+    std::function<void()> m_beforeHelper;
+    std::optional<size_t> m_killHelperAt;
+    size_t m_helperCalls = 0;
     CtlResult m_helper;
 };
 
@@ -145,6 +164,98 @@ TEST_F(ElevatedWrite, ARefusedImportSaysThatRightsAreNeededAndAsksOnlyInAConsole
     }
 }
 
+// Renames and deletes made while the consent is declined: folded, kept with the set they move, the
+// user's sessions run as if they were made, and the next consented save makes them, but only onto
+// the set they moved.
+TEST_F(ElevatedWrite, KeptProfileChangesAreFoldedAndMoveOnlyTheSetTheyWereMadeFor) {
+    const struct {
+        const char* what;
+        std::function<void()> declined;  // the host's changes while the consent is declined
+        std::function<void()> between;   // what others do before the next save
+        std::map<std::string, std::string> before, after;  // what sessions run before and after the save
+        bool told;  // the save says that a kept change was not made
+    } cases[] = {
+        {"chained renames", [&] { RenameProfileKey(m_app, "Work", "B"); RenameProfileKey(m_app, "B", "C"); }, nullptr,
+         {{"Work", "global:g;"}, {"B", "global:g;"}, {"C", "w;"}}, {{"Work", "global:g;"}, {"B", "global:g;"}, {"C", "w;"}}, false},
+        {"a rename and back", [&] { RenameProfileKey(m_app, "Work", "B"); RenameProfileKey(m_app, "B", "Work"); }, nullptr,
+         {{"Work", "w;"}, {"B", "global:g;"}}, {{"Work", "w;"}, {"B", "global:g;"}}, false},
+        {"a rename then the delete", [&] { RenameProfileKey(m_app, "Work", "B"); DeleteProfileKey(m_app, "B"); }, nullptr,
+         {{"Work", "global:g;"}, {"B", "global:g;"}}, {{"Work", "global:g;"}, {"B", "global:g;"}}, false},
+        {"an administrator's import of Work in between", [&] { RenameProfileKey(m_app, "Work", "Privat"); },
+         [&] {
+             m_elevated = true;
+             CTweakConfig imported("Work");
+             imported.m_arrTweaks.push_back(new CTweakInfo);
+             imported.m_arrTweaks[0]->m_strName = "admin";
+             ASSERT_EQ(ReplaceStoredSet(imported), SetWriteResult::kWritten);
+             m_elevated = false;
+         },
+         {{"Work", "admin;"}, {"Privat", "global:g;"}}, {{"Work", "admin;"}, {"Privat", "global:g;"}}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_reg.SetFailure(nullptr);
+        DeleteKeyTree(m_reg, Root(""));
+        ASSERT_EQ(Save("", "g"), SetWriteResult::kWritten);
+        ASSERT_EQ(Save("Work", "w"), SetWriteResult::kWritten);
+        SetUp();
+        Consent(false);
+        c.declined();
+        if (c.between) c.between();
+        for (const auto& [profile, runs] : c.before) EXPECT_EQ(Runs(profile.c_str()), runs) << profile << " before";
+        Consent(true);
+        CTweakConfig home("Home");
+        std::vector<std::string> notes;
+        EXPECT_EQ(SaveStoredSet(home, &notes), SetWriteResult::kWritten);
+        for (const auto& [profile, runs] : c.after) EXPECT_EQ(Runs(profile.c_str()), runs) << profile << " after";
+        EXPECT_EQ(m_helper.out.find("Not made: the rename Work -> Privat") != std::string::npos, c.told) << m_helper.out;
+        EXPECT_EQ(notes.size(), c.told ? 1u : 0u);
+        EXPECT_TRUE(KeptProfileChanges().steps.empty());
+        EXPECT_EQ(m_launcher.OpenHandleCount(), 0u);
+    }
+
+    // Another host of the same user keeps a change while this one's save runs: it stays kept.
+    Consent(false);
+    RenameProfileKey(m_app, "Work", "B");
+    Consent(true);
+    m_beforeHelper = [&] {
+        WriteStep other;
+        other.kind = WriteStep::Kind::kDelete;
+        other.name = "Home";
+        KeepProfileChange(other);
+    };
+    EXPECT_EQ(Save("Neu", "n"), SetWriteResult::kWritten);
+    ASSERT_EQ(KeptProfileChanges().steps.size(), 1u);
+    EXPECT_EQ(KeptProfileChanges().steps[0].name, "Home");
+    EXPECT_EQ(Runs("B"), "admin;");
+}
+
+// A helper that ends at any of its writes: the host calls the save saved exactly when sessions
+// then run the new set, whether or not the write is in place yet.
+TEST_F(ElevatedWrite, AHelperEndedAfterItsCommitHasSaved) {
+    Consent(true);
+    std::string current = "global:";
+    int saved = 0, failed = 0;
+    for (size_t k = 0; k < 200; ++k) {
+        m_killHelperAt = k;
+        const std::string name = "new" + std::to_string(k);
+        const SetWriteResult result = Save("Work", name);
+        const std::string runs = Runs("Work");
+        EXPECT_TRUE(runs == name + ";" || runs == current) << "killed at write " << k << ": " << runs;
+        EXPECT_EQ(IsSaved(result), runs == name + ";") << "killed at write " << k << ": " << runs;
+        if (runs == name + ";") current = runs;
+        (IsSaved(result) ? saved : failed)++;
+        if (m_helperCalls <= k) break;
+        // What the killed helper left, the next writer finishes.
+        m_elevated = true;
+        { const ConfigurationTurn writer; }
+        m_elevated = false;
+    }
+    EXPECT_LE(m_helperCalls, 200u);
+    EXPECT_GT(saved, 1);
+    EXPECT_GT(failed, 1);
+}
+
 // What a standard user could hand the elevated helper: only the add-on's own sets get through.
 TEST_F(ElevatedWrite, TheHelperWritesNothingButTheAddonsSets) {
     m_elevated = true;
@@ -187,6 +298,16 @@ TEST_F(ElevatedWrite, TheHelperWritesNothingButTheAddonsSets) {
         EXPECT_NE(result.err.find("Nothing was written."), std::string::npos) << result.err;
         EXPECT_TRUE(m_reg.Snapshot(HKEY_USERS, ".DEFAULT") == before);
     }
+    // Only a plain file on a local drive is read: a share would be asked with the administrator's sign-in.
+    for (const char* path : {"\\\\server\\share\\r.tmp", "\\\\?\\UNC\\server\\share\\r.tmp", "C:r.tmp"}) {
+        m_files.Put(path, with([](KeySnapshot&) {}));
+        EXPECT_EQ(Run({"apply", path}).status, 3) << path;
+    }
+    std::vector<uint8_t> large = with([](KeySnapshot&) {});
+    large.resize(kMaxRequestBytes + 1);
+    m_files.Put("C:\\large.tmp", large);
+    EXPECT_NE(Run({"apply", "C:\\large.tmp"}).err.find("larger than"), std::string::npos);
+    EXPECT_TRUE(m_reg.Snapshot(HKEY_USERS, ".DEFAULT") == before);
     m_files.Put("C:\\r.tmp", with([](KeySnapshot&) {}));
     EXPECT_EQ(Run({"apply", "C:\\r.tmp"}).status, 0);
     EXPECT_EQ(Get(TweakKey(ProfileKey("P"), 0), "Exe")->data, Sz("C:\\x.exe"));

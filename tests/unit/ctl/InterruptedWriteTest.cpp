@@ -3,13 +3,20 @@
 // "Configurations" holds exactly the one layout or the other.
 #include "CtlFixture.h"
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <thread>
 #include <functional>
 #include <iostream>
 #include <map>
 
-#include "config/ProfileKeys.h"
+#include "config/HostWrite.h"
 #include "config/RegistryTree.h"
+#include "config/SetParts.h"
 #include "config/SetWrite.h"
+#include "config/WriteRequest.h"
 #include "config/StoredSet.h"
 #include "config/TweakSetSource.h"
 
@@ -38,14 +45,21 @@ protected:
         for (const char* profile : kProfiles) {
             CTweakConfig set(profile);
             set.Load();
-            const ConfigurationTurn turn;
-            std::string text = FindTweakSetSource(set, &turn).own ? "own:" : "global:";
+            const ConfigurationView view;
+            std::string text = FindTweakSetSource(set, &view).own ? "own:" : "global:";
             for (const CTweakInfo* tweak : set.m_arrTweaks) text += tweak->m_strName + "=" + tweak->m_strExe + ";";
             seen[profile] = text;
         }
         return seen;
     }
-    MemoryRegistry::Key Stored() { return m_reg.Snapshot(HKEY_USERS, Root("")).value_or(MemoryRegistry::Key{}); }
+    // The root's keys and values but the write generation, which every write moves.
+    MemoryRegistry::Key Stored() {
+        MemoryRegistry::Key root = m_reg.Snapshot(HKEY_USERS, Root("")).value_or(MemoryRegistry::Key{});
+        root.values.erase(std::remove_if(root.values.begin(), root.values.end(),
+                                         [](const MemoryRegistry::Value& v) { return v.name == kWriteGenerationValue; }),
+                          root.values.end());
+        return root;
+    }
     // Puts the configuration root back as key holds it.
     void Restore(const MemoryRegistry::Key& key, const std::string& path) {
         for (const auto& value : key.values) Put(path, value.name.c_str(), value.type, value.data);
@@ -126,7 +140,7 @@ TEST_F(InterruptedWrite, EveryStopLeavesTheOldOrTheNewSetsWhole) {
             m_reg.StopAtMutatingCall(k);
             op.run();
             const MemoryRegistry::Key stopped = Stored();
-            // A standard user's host cannot complete it, and reads every set old or new all the same.
+            // A reader writes nothing, and reads every set old or new all the same.
             m_reg.StopAtMutatingCall(std::nullopt);
             m_reg.SetFailure([](const MemoryRegistry::Call& call) -> long {
                 using Op = MemoryRegistry::Op;
@@ -138,14 +152,14 @@ TEST_F(InterruptedWrite, EveryStopLeavesTheOldOrTheNewSetsWhole) {
             m_reg.SetFailure(nullptr);
             EXPECT_TRUE(unsettled == oldSeen || unsettled == newSeen)
                 << op.what << ", stopped at write " << k << ", read without the rights to complete it";
-            // The next reader's completion, ended at each of its writes in turn, then one that ends.
+            // The next writer's completion, ended at each of its writes in turn, then one that ends.
             m_reg.StopAtMutatingCall(std::nullopt);
-            { const ConfigurationTurn reader; }
+            { const ConfigurationTurn writer; }
             const size_t completion = m_reg.MutatingCallCount();
             for (size_t k2 = 0; k2 <= completion; ++k2) {
                 Reset(stopped);
                 if (k2 == completion) {
-                    // A reader before it that cannot open a set key this once leaves the write to it.
+                    // A writer before it that cannot open a set key this once leaves the write to it.
                     bool once = true;
                     m_reg.SetFailure([&](const MemoryRegistry::Call& call) -> long {
                         const bool refused = once && call.op == MemoryRegistry::Op::OpenKey &&
@@ -153,17 +167,20 @@ TEST_F(InterruptedWrite, EveryStopLeavesTheOldOrTheNewSetsWhole) {
                         once = once && !refused;
                         return refused ? 1450L : ERROR_SUCCESS;  // ERROR_NO_SYSTEM_RESOURCES
                     });
-                    { const ConfigurationTurn reader; }
+                    { const ConfigurationTurn writer; }
                     m_reg.SetFailure(nullptr);
                 }
                 m_reg.StopAtMutatingCall(k2 < completion ? std::optional<size_t>(k2) : std::nullopt);
-                { const ConfigurationTurn reader; }
+                { const ConfigurationTurn writer; }
                 m_reg.StopAtMutatingCall(std::nullopt);
                 ++stops;
                 const std::map<std::string, std::string> seen = Observed();
                 const std::string where = std::string(op.what) + ", stopped at write " + std::to_string(k) +
                                           ", completion stopped at " + std::to_string(k2);
                 EXPECT_TRUE(seen == oldSeen || seen == newSeen) << where;
+                // What a stopped completion leaves, the next writer finishes.
+                { const ConfigurationTurn writer; }
+                EXPECT_EQ(Observed(), seen) << where;
                 const MemoryRegistry::Key tree = Stored();
                 EXPECT_TRUE(tree == oldTree || tree == newTree) << where;
                 if (HasFailure()) return;
@@ -171,6 +188,76 @@ TEST_F(InterruptedWrite, EveryStopLeavesTheOldOrTheNewSetsWhole) {
         }
     }
     std::cout << "stop points tried: " << stops << "\n";
+}
+
+// Readers take no lock: one that another holds (a process that may not write squats no turn of
+// readers) keeps no reader waiting, and a reader during writes reads one whole set or the other.
+TEST_F(InterruptedWrite, ReadersNeitherWaitForTheWritersTurnNorReadHalfAWrite) {
+    StoreOld();
+    std::promise<void> held, release;
+    std::thread holder([&] {
+        ASSERT_EQ(m_reg.BeginTurn(0), ERROR_SUCCESS);
+        held.set_value();
+        release.get_future().wait();
+        m_reg.EndTurn();
+    });
+    held.get_future().wait();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Observed().at("Kunden"), "own:" + Names({"k0", "k1", "k2"}));
+    EXPECT_EQ(Run({"list"}).status, 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    release.set_value();
+    holder.join();
+
+    const auto set = [](const char* name, size_t count) {
+        auto config = std::make_unique<CTweakConfig>("Kunden");
+        for (size_t i = 0; i < count; ++i) {
+            config->m_arrTweaks.push_back(new CTweakInfo);
+            config->m_arrTweaks.back()->m_strName = name;
+        }
+        return config;
+    };
+    const auto two = set("a", 2), five = set("b", 5);
+    std::atomic<bool> writing{true};
+    std::thread writer([&] {
+        for (int i = 0; i < 300; ++i) ReplaceStoredSet(i % 2 ? *two : *five);
+        writing = false;
+    });
+    size_t reads = 0;
+    while (writing) {
+        CTweakConfig read("Kunden");
+        read.Load();
+        std::string names;
+        for (const CTweakInfo* tweak : read.m_arrTweaks) names += tweak->m_strName;
+        EXPECT_TRUE(names == "aa" || names == "bbbbb" || names == "k0k1k2") << names;
+        ++reads;
+    }
+    writer.join();
+    EXPECT_GT(reads, 0u);
+}
+
+// A committed write that cannot be read blocks no write: the next writer removes it, the sets keep
+// what they held, and the first write after it says so.
+TEST_F(InterruptedWrite, AnUnreadableCommittedWriteIsRemovedAndSaidOnce) {
+    StoreOld();
+    const std::map<std::string, std::string> before = Observed();
+    PutString(Root(kPendingWriteKey) + "\\Set 00", "Key", "no set key");
+    PutDword(Root(kPendingWriteKey), "Complete", 1);
+    EXPECT_EQ(Observed(), before);
+    CTweakConfig saved("Work");
+    WriteRequest request;
+    request.steps.resize(1);
+    request.steps[0].keyPath = ProfileKey("Work");
+    request.steps[0].parts = SetPartsOf(saved);
+    m_files.Put("C:\\r.tmp", WriteRequestBytes(request));
+    for (int time = 0; time < 2; ++time) {
+        const CtlResult result = Run({"apply", "C:\\r.tmp"});
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.out.find(kDiscardedWriteNote) != std::string::npos, time == 0) << result.out;
+    }
+    EXPECT_FALSE(Exists(Root(kPendingWriteKey)));
+    EXPECT_EQ(Observed().at("Work"), "own:");
+    EXPECT_EQ(Observed().at("Kunden"), before.at("Kunden"));
 }
 
 }  // namespace

@@ -8,13 +8,17 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <future>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "config/SetWrite.h"
+#include "platform/Platform.h"
+#include "platform/Registry.h"
 #include "tests/common/Layout.h"
 #include "tests/wine/common/RecordingLogs.h"
 #include "tests/wine/common/WineHarness.h"
@@ -80,8 +84,9 @@ protected:
 
     const std::string m_ctl = wine::ProgramPath("ZTTrevanelCtl.exe");
 
-    // What the three readers show, a new session first, so that it completes what a killed
-    // writer left: the tweaks that sessions of both names started, export --all, regedit /e.
+    // What the three readers show: the tweaks that sessions of both names started, which read a
+    // write a killed writer left committed as written; then, after finish has put it in place,
+    // export --all and regedit /e of the keys themselves.
     std::string Read() {
         DeleteFileA(m_logs.recorder.c_str());
         const wine::ProgramResult host = wine::RunHost(
@@ -94,6 +99,7 @@ protected:
         const std::string exported = m_folder.Path() + "exported.reg", regedit = m_folder.Path() + "regedit.reg";
         DeleteFileA(exported.c_str());
         DeleteFileA(regedit.c_str());
+        EXPECT_EQ(wine::RunProgram(m_ctl, {"finish"}).exitCode, 0u);
         wine::RunProgram(m_ctl, {"export", "--all", exported});
         wine::RunProgram("C:\\windows\\regedit.exe", {"/e", regedit, "HKEY_USERS\\" + ConfigurationsKey()});
         EXPECT_FALSE(wine::RegKeyExists(HKEY_USERS, Root(kPendingWriteKey)));
@@ -174,6 +180,59 @@ TEST_F(KilledWriteWine, KilledAndConcurrentWritesLeaveOneWholeSet) {
         if (Which(states, "two imports at once") < 0) return;
     }
     std::printf("%d tweaks; %d pairs of imports of %d tweaks\n", tweaks, pairs, pairTweaks);
+}
+
+// Another process holds the writers' turn (TREVANEL_TURN_HOLD_S seconds, 35 unless told: a minute
+// shows no more, since a writer gives up after 30 s): sessions are made and transfers run their
+// tweaks in their normal time meanwhile; an import started at the hold's beginning fails closed
+// with its message, or, where the hold is shorter than its wait, waits and then stores its set whole.
+TEST_F(KilledWriteWine, AHeldWritersTurnKeepsNoSessionWaiting) {
+    DWORD holdMs = 35000;
+    if (const char* seconds = std::getenv("TREVANEL_TURN_HOLD_S")) holdMs = static_cast<DWORD>(std::atoi(seconds)) * 1000;
+    const std::string recorder = m_folder.Copy(wine::ProgramPath("Recorder.exe"));
+    const std::string small = m_folder.Write("small.reg", SetFile(3, "small", recorder));
+    const std::string big = m_folder.Write("big.reg", SetFile(40, "big", recorder));
+    ASSERT_EQ(wine::RunProgram(m_ctl, {"import", small}).exitCode, 0u);
+
+    IRegistry& registry = GetRegistry();
+    std::promise<void> held;
+    std::thread holder([&] {
+        const long begun = registry.BeginTurn(0);
+        held.set_value();
+        if (begun != ERROR_SUCCESS) return;
+        Sleep(holdMs);
+        registry.EndTurn();
+    });
+    held.get_future().wait();
+    const DWORD start = GetTickCount();
+    wine::ProgramResult import;
+    std::thread importer([&] { import = wine::RunProgram(m_ctl, {"import", big}, 120000); });
+    int sessions = 0;
+    while (GetTickCount() - start + 8000 < holdMs) {
+        DeleteFileA(m_logs.recorder.c_str());
+        const DWORD before = GetTickCount();
+        const wine::ProgramResult host = wine::RunHost(
+            m_addon.Path(), {"load", "create 1 Killed", "download 1 0 /Killed C:\\in.txt", "unload"});
+        EXPECT_EQ(host.exitCode, 0u) << host.output;
+        EXPECT_LT(GetTickCount() - before, 8000u) << "a session while the turn is held";
+        EXPECT_NE(ReadWhole(m_logs.recorder).find("small"), std::string::npos) << ReadWhole(m_logs.recorder);
+        ++sessions;
+    }
+    importer.join();
+    holder.join();
+    EXPECT_GT(sessions, 0);
+    DeleteFileA(m_logs.recorder.c_str());
+    wine::RunHost(m_addon.Path(), {"load", "create 1 Killed", "download 1 0 /Killed C:\\in.txt", "unload"});
+    const std::string ran = ReadWhole(m_logs.recorder);
+    if (import.exitCode == 0) {
+        EXPECT_NE(ran.find("big"), std::string::npos) << ran;
+    } else {
+        EXPECT_EQ(import.exitCode, 3u) << import.output;
+        EXPECT_NE(import.output.find("longer than 30 s"), std::string::npos) << import.output;
+        EXPECT_NE(ran.find("small"), std::string::npos) << ran;
+    }
+    std::printf("turn held %lu ms: %d sessions meanwhile, the import %s\n", static_cast<unsigned long>(holdMs), sessions,
+                import.exitCode == 0 ? "waited and stored its set" : "failed closed");
 }
 
 }  // namespace
