@@ -15,6 +15,6 @@ extern const char* const kTweakVariableNames[4];
 // or else the host's number in decimal; TREVANEL_PROFILE, the session's profile name, empty for
 // none; then NoDefaultCurrentDirectoryInExePath=1, which keeps cmd.exe (and Windows' search for
 // a program named without a folder) from looking in the current directory, the host's download
-// folder that the server fills, before PATH. The start folder itself stays the host's.
+// folder that the server fills, before PATH.
 std::vector<EnvironmentVariable> TweakEnvironment(int type, const char* localPath,
                                                   const char* remotePath, const std::string& profile);

@@ -22,7 +22,6 @@ void CTweakConfig::RunTweaks(int type, const char* localPath, const char* remote
     // block the host's thread until someone dismissed it.
     request.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_DDEWAIT | SEE_MASK_FLAG_NO_UI;
     request.lpVerb = "open";
-    request.lpDirectory = nullptr;
     request.nShow = SW_HIDE;
     request.environment = TweakEnvironment(type, localPath, remotePath, m_strProfile);
 
@@ -44,10 +43,14 @@ void CTweakConfig::RunTweaks(int type, const char* localPath, const char* remote
 
         request.lpFile = decision.program.file.c_str();
         request.lpParameters = decision.line.text.c_str();
+        // The program's own folder, as Explorer starts it: the host's current folder is wherever
+        // its file dialogs went last, often the download folder the server fills.
+        request.lpDirectory = decision.program.folder.empty() ? nullptr : decision.program.folder.c_str();
         ProcessHandle process = nullptr;
         const bool started = launcher.ExecuteEx(request, &process);
         request.lpFile = nullptr;
         request.lpParameters = nullptr;
+        request.lpDirectory = nullptr;
         if (!started) {
             if (report) report->NotStarted(i);
             continue;

@@ -373,9 +373,9 @@ TEST_F(TweakRunWine, ABareProgramNameStartsTheSystemsProgramNotOnePlantedInTheCu
     Host({"create 1 Work", "download 1 0 /pub/report.txt \"" + source + "\""});
     const std::vector<RecordedRun> runs = ReadRuns(m_logs.recorder);
 
-    // A batch tweak that calls xcopy: its environment tells cmd.exe not to search the current
-    // folder. Windows' cmd.exe heeds that; Wine's (8.0) still runs the planted xcopy.bat. Should
-    // Wine start heeding it, the last expectation fails and README's note wants updating.
+    // A batch tweak that calls xcopy starts in its own folder, so the planted xcopy.bat in the
+    // host's current folder is not run, also by Wine's (8.0) cmd.exe, which ignores the
+    // NoDefaultCurrentDirectoryInExePath of its environment.
     const std::string log = m_folder.Path() + "xcopy.log";
     DeleteFileA((planted.Path() + "xcopy.exe").c_str());
     planted.Write("xcopy.bat", "@>>\"" + log + "\" echo planted xcopy.bat\r\n");
@@ -386,7 +386,8 @@ TEST_F(TweakRunWine, ABareProgramNameStartsTheSystemsProgramNotOnePlantedInTheCu
                                   ""}});
     Host({"create 1 Work", "download 1 0 /pub/report.txt \"" + source + "\""});
     SetCurrentDirectoryA(previous);
-    EXPECT_EQ("NoDefaultCurrentDirectoryInExePath=1\r\nplanted xcopy.bat\r\n", ReadFile(log));
+    EXPECT_EQ("NoDefaultCurrentDirectoryInExePath=1\r\n", ReadFile(log));
+    EXPECT_EQ("the report", ReadFile(target + "report.txt"));
     ASSERT_EQ(1u, runs.size());
     EXPECT_EQ(std::vector<std::string>{source}, runs[0].args);
     DeleteFileA((target + "report.txt").c_str());
@@ -431,10 +432,29 @@ TEST_F(TweakRunWine, TransferExportReturnsOnlyAfterTheLastProgramEnded) {
     EXPECT_GT(runs[0].start, before);
     EXPECT_GT(runs[1].start, runs[0].end);
     EXPECT_GE(after, runs[1].end);
-    // No folder is named: the program works in the host's current folder.
-    std::string cwd = m_folder.Path();
-    cwd.pop_back();
-    EXPECT_EQ(cwd, runs[1].cwd);
+}
+
+// A program and a batch file start in their own folders, as a double-click in Explorer starts
+// them, not in the host's current folder, where its dialogs last went; "..\" still means the
+// host's current folder's neighbour.
+TEST_F(TweakRunWine, EveryTweakStartsInItsOwnFolder) {
+    wine::TempFolder downloads{"Downloads"};
+    wine::TempFolder tools{"Batch Tools"};
+    const std::string log = m_folder.Path() + "cd.log";
+    const std::string batch = tools.Write("WhereAmI.bat", "@>>\"" + log + "\" echo %CD%\r\n");
+    const std::string toolsName = tools.Path().substr(0, tools.Path().size() - 1);
+    char previous[MAX_PATH] = "";
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(downloads.Path().c_str()));
+    StoreTweaks(kGlobalSetName, {{m_recorder, ""}, {batch, ""},
+                                 {"..\\" + toolsName.substr(toolsName.find_last_of('\\') + 1) + "\\WhereAmI.bat", ""}});
+    Host({"create 1 Work", "download 1 0 /pub/report.txt \"" + downloads.Path() + "report.txt\""});
+    SetCurrentDirectoryA(previous);
+
+    const std::vector<RecordedRun> runs = ReadRuns(m_logs.recorder);
+    ASSERT_EQ(1u, runs.size());
+    EXPECT_EQ(m_folder.Path().substr(0, m_folder.Path().size() - 1), runs[0].cwd);
+    EXPECT_EQ(toolsName + "\r\n" + toolsName + "\r\n", ReadFile(log));
 }
 
 // The variables every started program finds, as Recorder.exe logged them beside its log.
