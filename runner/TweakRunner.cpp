@@ -9,6 +9,7 @@
 #include "runner/TweakDecision.h"
 #include "runner/TweakEnvironment.h"
 #include "runner/TweakRunReport.h"
+#include "runner/TweakWait.h"
 
 void CTweakConfig::RunTweaks(int type, const char* localPath, const char* remotePath) {
     RunTweaks(type, localPath, remotePath, nullptr);
@@ -57,8 +58,9 @@ void CTweakConfig::RunTweaks(int type, const char* localPath, const char* remote
         }
         if (report) report->Started(i, process);
         if (process != nullptr) {
-            launcher.WaitForProcess(process);
-            if (report) report->Finished(i, process);
+            const TweakWait wait = WaitForTweak(process, decision.tweakName, localPath);
+            if (report && wait.end == TweakWaitEnd::Ended) report->Finished(i, process);
+            if (report && wait.end != TweakWaitEnd::Ended) report->Stopped(i, process, wait);
             launcher.CloseProcess(process);
         }
     }

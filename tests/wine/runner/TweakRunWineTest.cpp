@@ -16,9 +16,12 @@
 #include <gtest/gtest.h>
 
 #include "platform/win32/Win32ProcessEnvironment.h"
+#include "platform/win32/Win32WaitWindow.h"
 #include "runner/RunRecord.h"
+#include "runner/TweakWait.h"
 #include "tests/common/Layout.h"
 #include "tests/wine/common/RecordingLogs.h"
+#include "tests/wine/common/ScreenCapture.h"
 #include "tests/wine/common/WineHarness.h"
 
 namespace {
@@ -754,6 +757,53 @@ TEST_F(TweakRunWine, ARecordThatCannotBeWrittenChangesNothingElse) {
     ASSERT_EQ(2u, runsBlocked.size());
     ASSERT_EQ(runsUnrecorded.size(), runsBlocked.size());
     for (size_t i = 0; i < runsBlocked.size(); ++i) EXPECT_EQ(runsUnrecorded[i].args, runsBlocked[i].args);
+}
+
+// A tweak that never ends: after the delay the add-on's window shows, without taking the focus,
+// and "Beenden" ends the program; the transfer export then returns and the record says so.
+TEST_F(TweakRunWine, ALongTweakShowsTheWaitWindowAndBeendenEndsIt) {
+    StoreTweaks("Work", {{m_recorder, "never --sleep-ms=600000"}, {m_recorder, "next"}});
+    ASSERT_EQ(0, RegSetKeyValueA(HKEY_CURRENT_USER, kRunRecordKey, kWaitWindowDelayValue, REG_DWORD,
+                                 "\1\0\0\0", 4));
+    ASSERT_NE(nullptr, m_addon.Load());
+    auto create = m_addon.Export<void(WINAPI*)(void*, const char*)>(5);
+    auto download = m_addon.Export<int(WINAPI*)(void*, int, const char*, const char*, UINT)>(6);
+    auto destroy = m_addon.Export<void(WINAPI*)(void*)>(8);
+    ASSERT_TRUE(create && download && destroy);
+    create(reinterpret_cast<void*>(0x1234), "Work");
+    int result = -1;
+    const unsigned long long started = Now();
+    std::thread transfer([&] { result = download(reinterpret_cast<void*>(0x1234), 0, "/pub/big.iso", "C:\\in\\big.iso", 0); });
+
+    HWND window = wine::WaitForVisibleWindow(kWaitWindowClass, "FTP Zorvant Trevanel Add-On", 15000);
+    const unsigned long long shown = Now();
+    EXPECT_NE(nullptr, window);
+    if (window) {
+        EXPECT_GE(shown - started, 10000000ull);  // one second, in 100 ns
+        EXPECT_NE(window, GetForegroundWindow());
+        EXPECT_NE(nullptr, FindWindowExA(window, nullptr, "Static", "Datei: C:\\in\\big.iso"));
+        Sleep(1200);  // the running time has counted on
+        EXPECT_EQ("", wine::CaptureWindow(window, wine::ScreenshotFolder() + "/wait-window.png"));
+        HWND end = FindWindowExA(window, nullptr, "Button", "Beenden");
+        ASSERT_NE(nullptr, end);
+        PostMessageA(end, BM_CLICK, 0, 0);
+    }
+    transfer.join();
+    destroy(reinterpret_cast<void*>(0x1234));
+    m_addon.Unload();
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunRecordKey, kWaitWindowDelayValue);
+
+    EXPECT_EQ(0, result);
+    EXPECT_EQ(nullptr, FindWindowA(kWaitWindowClass, nullptr));
+    // The next tweak ran; the ended one never wrote its line.
+    const std::vector<RecordedRun> runs = ReadRuns(m_logs.recorder);
+    ASSERT_EQ(1u, runs.size());
+    EXPECT_EQ(std::vector<std::string>{"next"}, runs[0].args);
+    const std::vector<std::vector<std::string>> records = History();
+    ASSERT_EQ(2u, records.size());
+    EXPECT_EQ("ended-by-user", records[0].at(7));
+    const wine::ProgramResult text = wine::RunProgram(wine::ProgramPath("ZTTrevanelCtl.exe"), {"history"});
+    EXPECT_NE(std::string::npos, text.output.find("\"Tweak 0\": ended by the user after ")) << text.output;
 }
 
 }  // namespace
