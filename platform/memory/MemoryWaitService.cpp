@@ -113,7 +113,7 @@ void MemoryWaitService::RefuseEnd() {
     m_refuseEnd = true;
 }
 
-bool MemoryWaitService::WaitUntilIdle(std::chrono::milliseconds timeout) {
+bool MemoryWaitService::WaitUntilIdle(std::chrono::milliseconds timeout, size_t threads) {
     IClock& clock = GetClock();
     std::unique_lock<std::mutex> lock(m_mutex);
     return m_changed.wait_for(lock, timeout, [&] {
@@ -121,7 +121,7 @@ bool MemoryWaitService::WaitUntilIdle(std::chrono::milliseconds timeout) {
         for (const Window* window : m_windows) {
             if (window->m_choice != WaitChoice::None) return false;
         }
-        return !m_idleAt.empty() && std::all_of(m_idleAt.begin(), m_idleAt.end(),
+        return m_idleAt.size() >= threads && std::all_of(m_idleAt.begin(), m_idleAt.end(),
                                                 [&](const auto& entry) { return entry.second == now; });
     });
 }

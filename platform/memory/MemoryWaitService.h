@@ -34,9 +34,9 @@ public:
     // "open <tweak line>", "show", "end", "close <tweak line>", in order.
     std::vector<std::string> Events() const;
     void RefuseEnd();
-    // Waits until every thread in WaitForProcessOrChoice (at least one) has looked at the clock's
-    // present time and found nothing to return for; false after timeout.
-    bool WaitUntilIdle(std::chrono::milliseconds timeout);
+    // Waits until every thread in WaitForProcessOrChoice (at least threads of them) has looked at
+    // the clock's present time and found nothing to return for; false after timeout.
+    bool WaitUntilIdle(std::chrono::milliseconds timeout, size_t threads = 1);
 
 private:
     class Window;

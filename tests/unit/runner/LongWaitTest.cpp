@@ -165,6 +165,27 @@ TEST_F(LongWaitTest, NoWindowWhenTheDelayIsZero) {
     EXPECT_EQ(std::vector<std::string>{kSlow}, m_launcher.LaunchedFiles());
 }
 
+// Two transfers on two threads: each waiting thread has its own window, and a button acts on its own.
+TEST_F(LongWaitTest, EachWaitingThreadHasItsOwnWindow) {
+    CTweakConfig other(nullptr);
+    AddTweak(other, "C:\\T\\other.exe")->m_strName = "Other";
+    m_launcher.HoldFile("C:\\T\\other.exe");
+    StartRun();
+    std::thread second([&] { other.RunTweaks(0, "C:\\in\\b.txt", "/b.txt"); });
+    ASSERT_TRUE(m_waits.WaitUntilIdle(5s, 2));
+    m_clock.Advance(5000);
+    ASSERT_TRUE(m_waits.WaitUntilIdle(5s, 2));
+    const std::vector<WaitWindowText> windows = m_waits.OpenWindows();
+    ASSERT_EQ(2u, windows.size());
+    EXPECT_NE(windows[0].file, windows[1].file);
+    const std::string otherLine = windows[0].tweak == kSlowLine ? windows[1].tweak : windows[0].tweak;
+    ASSERT_TRUE(m_waits.Press(otherLine, WaitChoice::End));
+    second.join();
+    ASSERT_TRUE(m_waits.WaitUntilIdle(5s));
+    ASSERT_EQ(1u, m_waits.OpenWindows().size());
+    EXPECT_EQ(kSlowLine, m_waits.OpenWindows()[0].tweak);
+}
+
 // What the value holds, as the delay: a value meant as milliseconds (or -1) is no wait of weeks.
 TEST_F(LongWaitTest, DelayValueReadsAsSeconds) {
     EXPECT_EQ(5u, WaitWindowDelaySeconds());

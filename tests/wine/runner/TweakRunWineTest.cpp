@@ -137,6 +137,7 @@ protected:
         // The run record starts empty and on.
         ClearRunRecord(RunRecordFolder());
         RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunRecordKey, kRunRecordValue);
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunRecordKey, kWaitWindowDelayValue);
     }
     void TearDown() override {
         wine::DeleteRegTree(HKEY_USERS, ConfigurationsKey());
@@ -791,7 +792,6 @@ TEST_F(TweakRunWine, ALongTweakShowsTheWaitWindowAndBeendenEndsIt) {
     transfer.join();
     destroy(reinterpret_cast<void*>(0x1234));
     m_addon.Unload();
-    RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunRecordKey, kWaitWindowDelayValue);
 
     EXPECT_EQ(0, result);
     EXPECT_EQ(nullptr, FindWindowA(kWaitWindowClass, nullptr));
