@@ -7,6 +7,8 @@
 
 #include "platform/Module.h"
 #include "platform/Platform.h"
+#include "runner/TweakWait.h"
+#include "ui/WaitWindowText.h"
 
 CZTTrevanelApp::CZTTrevanelApp() { m_mapSessions.rehash(kSessionBuckets); }
 
@@ -21,6 +23,8 @@ CZTTrevanelApp::~CZTTrevanelApp() {
 }
 
 int CZTTrevanelApp::InitInstance() {
+    // The runner shows its long-wait window in the add-on's own words.
+    SetWaitWindowTextMaker(&MakeWaitWindowText);
     const std::string file = GetModule().GetModuleFileName();
     // An unknown module path leaves the strings empty rather than inventing ".DLL" out of nothing.
     if (file.empty()) return TRUE;

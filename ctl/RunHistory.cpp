@@ -15,6 +15,12 @@ std::string EventKey(const RunRecord& r) {
            '\t' + (r.fromRun ? "run" : "");
 }
 
+// The record's duration in milliseconds; 0 for a field that holds no such number.
+uint64_t DurationMs(const std::string& ms) {
+    if (ms.empty() || ms.size() > 18 || ms.find_first_not_of("0123456789") != std::string::npos) return 0;
+    return std::stoull(ms);
+}
+
 // What became of the tweak, in words (UTF-8).
 std::string OutcomeText(const RunRecord& r) {
     switch (r.outcome) {
@@ -25,6 +31,8 @@ std::string OutcomeText(const RunRecord& r) {
         case RunOutcome::NotStarted: return "could not start: system error " + r.detail;
         case RunOutcome::Skipped:
             return "skipped (" + r.detail + ")" + (r.guardReason.empty() ? "" : ": " + r.guardReason);
+        case RunOutcome::NotWaitedFor: return StoppedWaitText(false, DurationMs(r.duration));
+        case RunOutcome::EndedByUser: return StoppedWaitText(true, DurationMs(r.duration));
     }
     return "";
 }
@@ -57,6 +65,11 @@ std::string Html(const std::string& text) {
 }
 
 }  // namespace
+
+std::string StoppedWaitText(bool endedByUser, uint64_t elapsedMs) {
+    return std::string(endedByUser ? "ended by the user" : "no longer waited for") + " after " +
+           std::to_string(elapsedMs / 1000) + " s";
+}
 
 std::vector<RecordedTransfer> SelectTransfers(const std::vector<RunRecord>& records, const HistoryQuery& query) {
     std::vector<RecordedTransfer> transfers;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -25,6 +26,10 @@ struct RecordedTransfer {
 // The records (oldest first) grouped by transfer: consecutive indexes of one event, which share
 // its time, profile, type and paths, even where another process wrote between them.
 std::vector<RecordedTransfer> SelectTransfers(const std::vector<RunRecord>& records, const HistoryQuery& query);
+
+// "no longer waited for after N s" or "ended by the user after N s", N the whole seconds of
+// elapsedMs: how a wait that the user stopped in the long-wait window is told.
+std::string StoppedWaitText(bool endedByUser, uint64_t elapsedMs);
 
 // One line per record, as RecordTsvLine gives it, in the ANSI code page.
 void PrintHistoryTsv(const std::vector<RecordedTransfer>& transfers, std::ostream& out);

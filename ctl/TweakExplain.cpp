@@ -1,6 +1,7 @@
 // Explaining a transfer through the runner's own decision for each tweak.
 #include "ctl/TweakExplain.h"
 
+#include "config/AppBase.h"
 #include "config/TweakConfig.h"
 #include "config/SetWrite.h"
 #include "config/TweakInfo.h"
@@ -10,6 +11,7 @@
 #include "ctl/TransferType.h"
 #include "runner/TweakDecision.h"
 #include "runner/TweakEnvironment.h"
+#include "runner/TweakWait.h"
 
 std::string DescribeSkip(const CTweakInfo& tweak, const TweakDecision& decision) {
     switch (decision.verdict) {
@@ -45,6 +47,22 @@ std::string DescribeEnvironment(int type, const std::string& localPath, const st
     return text;
 }
 
+namespace {
+
+// What happens while a started tweak runs, with the delay as the registry holds it now.
+std::string DescribeWait() {
+    const uint32_t delay = WaitWindowDelaySeconds();
+    const std::string value = std::string("\"") + kWaitWindowDelayValue + "\" below HKEY_CURRENT_USER\\" + kUserKey;
+    if (delay == 0)
+        return "Each started tweak is waited for until it ends; no window offers to stop waiting (" + value + ").\n";
+    return "Each started tweak is waited for until it ends. After " + std::to_string(delay) +
+           " s the add-on's window shows which tweak runs, for which file and for how long (" + value +
+           "; 0 never): \"Anzeigen\" shows the program's windows, \"Nicht mehr warten\" goes on with the next "
+           "tweak and leaves the program running, \"Beenden\" ends the program and goes on.\n";
+}
+
+}  // namespace
+
 void ExplainTransfer(const std::string& profile, int type, const std::string& localPath,
                      const std::string& remotePath, bool tsv, std::ostream& out) {
     CTweakConfig set(profile.c_str());
@@ -59,7 +77,7 @@ void ExplainTransfer(const std::string& profile, int type, const std::string& lo
         if (set.m_arrTweaks.empty()) {
             out << "No tweaks: nothing starts.\n";
         } else {
-            out << DescribeEnvironment(type, localPath, remotePath, set.m_strProfile);
+            out << DescribeEnvironment(type, localPath, remotePath, set.m_strProfile) << DescribeWait();
         }
     }
     for (size_t i = 0; i < set.m_arrTweaks.size(); ++i) {
@@ -75,7 +93,9 @@ void ExplainTransfer(const std::string& profile, int type, const std::string& lo
         out << "\n" << TweakKeyName(i) << " \"" << tweak.m_strName << "\": "
             << (runs ? "RUN" : "SKIP (" + std::string(VerdictName(decision.verdict)) + ")") << "\n";
         if (!runs) out << "  " << DescribeSkip(tweak, decision) << "\n";
-        out << "  Program:    " << decision.program.file << "\n"
+        out << "  Program:    " << decision.program.file << "\n";
+        if (runs) out << "  Starts in:  " << decision.program.folder << "\n";
+        out
             << "  Parameters: " << decision.line.text << "\n";
     }
 }

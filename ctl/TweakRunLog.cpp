@@ -6,6 +6,7 @@
 #include "config/TweakConfig.h"
 #include "config/TweakInfo.h"
 #include "config/TweakKeyIndex.h"
+#include "ctl/RunHistory.h"
 #include "ctl/TweakExplain.h"
 #include "platform/Launcher.h"
 #include "platform/Platform.h"
@@ -51,4 +52,9 @@ void CTweakRunLog::Finished(size_t index, ProcessHandle process) {
     }
     m_out << text;
     if (m_next) m_next->Finished(index, process);
+}
+
+void CTweakRunLog::Stopped(size_t index, ProcessHandle process, const TweakWait& wait) {
+    m_out << "  " << StoppedWaitText(wait.end == TweakWaitEnd::EndedByUser, wait.elapsedMs) << "\n";
+    if (m_next) m_next->Stopped(index, process, wait);
 }

@@ -19,6 +19,7 @@ public:
     void Started(size_t index, ProcessHandle process) override;
     void NotStarted(size_t index) override;
     void Finished(size_t index, ProcessHandle process) override;
+    void Stopped(size_t index, ProcessHandle process, const TweakWait& wait) override;
 
     int NotStartedCount() const { return m_nNotStarted; }
     int StartedCount() const { return m_nStarted; }

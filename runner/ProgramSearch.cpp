@@ -54,6 +54,18 @@ std::vector<std::string> SearchFolders() {
     return folders;
 }
 
+// The folder part of a full path, with the root's backslash kept ("C:\x.exe" starts in "C:\").
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.find_last_of("\\/");
+    if (slash == std::string::npos) return path;
+    return path.substr(0, slash == 2 && path[1] == ':' ? 3 : slash);
+}
+
+std::string SystemFolder() {
+    const std::vector<std::string> folders = GetFileSystem().SystemFolders();
+    return folders.empty() ? std::string() : folders.front();
+}
+
 // A name with a folder and without extension that names no file as written: the first of the
 // shell's extensions that the folder holds.
 ProgramToStart CompletedInItsFolder(const std::string& exe, const std::string& name) {
@@ -66,12 +78,19 @@ ProgramToStart CompletedInItsFolder(const std::string& exe, const std::string& n
     return {exe, true};
 }
 
-}  // namespace
-
-ProgramToStart FindProgramToStart(const std::string& exe) {
+ProgramToStart FindProgram(const std::string& exe) {
     const std::string name = Unquoted(exe);
     if (name.empty()) return {exe, true};
-    if (name.find_first_of("\\/:") != std::string::npos) return CompletedInItsFolder(exe, name);
+    if (name.find_first_of("\\/:") != std::string::npos) {
+        // A scheme ("shell:", "https:") names no folder; everything else that is relative is the
+        // current folder's.
+        const size_t colon = name.find(':');
+        if (colon != std::string::npos && colon != 1) return {exe, true};
+        if (IsAbsoluteFolder(name)) return CompletedInItsFolder(exe, name);
+        const std::string full = GetFileSystem().FullPath(name);
+        if (!IsAbsoluteFolder(full)) return {exe, true};
+        return CompletedInItsFolder(full, full);
+    }
     const bool hasExtension = name.find('.') != std::string::npos;
     IFileSystem& files = GetFileSystem();
     for (const std::string& folder : SearchFolders()) {
@@ -92,4 +111,13 @@ ProgramToStart FindProgramToStart(const std::string& exe) {
         if (IsAbsoluteFolder(registered) && files.FileExists(registered)) return {registered, true};
     }
     return {exe, false};
+}
+
+}  // namespace
+
+ProgramToStart FindProgramToStart(const std::string& exe) {
+    ProgramToStart program = FindProgram(exe);
+    const std::string name = Unquoted(program.file);
+    program.folder = IsAbsoluteFolder(name) ? FolderOf(name) : SystemFolder();
+    return program;
 }

@@ -18,7 +18,7 @@ const char* const kRunRecordValue = "Run Record";
 namespace {
 
 const RunOutcome kOutcomes[] = {RunOutcome::Exit, RunOutcome::NoProcess, RunOutcome::NotStarted,
-                                RunOutcome::Skipped};
+                                RunOutcome::Skipped, RunOutcome::NotWaitedFor, RunOutcome::EndedByUser};
 
 // What each text field may take of a line, escaped: with the short fields (at most about 120
 // bytes) a record stays within kMaxRecordLineBytes.
@@ -91,6 +91,8 @@ const char* RunOutcomeName(RunOutcome outcome) {
         case RunOutcome::NoProcess: return "no-process";
         case RunOutcome::NotStarted: return "not-started";
         case RunOutcome::Skipped: return "skipped";
+        case RunOutcome::NotWaitedFor: return "not-waited-for";
+        case RunOutcome::EndedByUser: return "ended-by-user";
     }
     return "unknown";
 }
@@ -106,6 +108,10 @@ bool RunRecord::IsProblem() const {
                    detail == VerdictName(TweakVerdict::WildcardPath) ||
                    detail == VerdictName(TweakVerdict::DevicePath) ||
                    detail == VerdictName(TweakVerdict::ProgramNotFound);
+        // The user may have been right to end it; its work is undone all the same. A program
+        // that was left running may still finish its work.
+        case RunOutcome::EndedByUser: return true;
+        case RunOutcome::NotWaitedFor: return false;
     }
     return false;
 }

@@ -14,9 +14,11 @@ enum class RunOutcome {
     NoProcess,   // the shell accepted the launch but gave no process to wait for
     NotStarted,  // the shell refused the launch; detail holds the system's error code
     Skipped,     // DecideTweak said no; detail holds its reason word
+    NotWaitedFor,  // the user stopped waiting in the long-wait window; the program ran on
+    EndedByUser,   // the user ended the program in the long-wait window
 };
 
-// "exit", "no-process", "not-started" or "skipped".
+// "exit", "no-process", "not-started", "skipped", "not-waited-for" or "ended-by-user".
 const char* RunOutcomeName(RunOutcome outcome);
 
 struct RunRecord {
@@ -29,11 +31,13 @@ struct RunRecord {
     std::string name;        // the tweak's name
     RunOutcome outcome = RunOutcome::Skipped;
     std::string detail;      // see RunOutcome; empty for NoProcess
-    std::string duration;    // for Exit, how long the program ran in milliseconds; else empty
+    std::string duration;    // for Exit, NotWaitedFor and EndedByUser, how long the program ran
+                             // (until the user's choice) in milliseconds; else empty
     bool fromRun = false;    // recorded by ZTTrevanelCtl run rather than after a host's transfer
     std::string guardReason; // for an unsafe-path skip, the path guard's reason in words
 
-    // A start that failed, a non-zero (or unreadable) exit code, or a path the guard refused.
+    // A start that failed, a non-zero (or unreadable) exit code, a path the guard refused, or a
+    // program the user had to end: each left the tweak's work undone.
     bool IsProblem() const;
 };
 

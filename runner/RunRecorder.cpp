@@ -63,6 +63,14 @@ void CRunRecorder::Finished(size_t index, ProcessHandle process) {
     });
 }
 
+void CRunRecorder::Stopped(size_t index, ProcessHandle, const TweakWait& wait) {
+    Quietly([&] {
+        m_record.duration = std::to_string(wait.elapsedMs);
+        Write(index, wait.end == TweakWaitEnd::EndedByUser ? RunOutcome::EndedByUser : RunOutcome::NotWaitedFor, "");
+        m_record.duration.clear();
+    });
+}
+
 void CRunRecorder::Write(size_t index, RunOutcome outcome, const std::string& detail) {
     if (!m_converted) {
         m_record.profile = AnsiTextToUtf8(m_record.profile);

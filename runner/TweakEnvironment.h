@@ -14,7 +14,7 @@ extern const char* const kTweakVariableNames[4];
 // counts as empty); TREVANEL_TRANSFER, the name of the type's bit ("download" ... "move-server")
 // or else the host's number in decimal; TREVANEL_PROFILE, the session's profile name, empty for
 // none; then NoDefaultCurrentDirectoryInExePath=1, which keeps cmd.exe (and Windows' search for
-// a program named without a folder) from looking in the current directory, the host's download
-// folder that the server fills, before PATH. The start folder itself stays the host's.
+// a program named without a folder) from looking in the current directory before PATH, wherever
+// a tweak moves it.
 std::vector<EnvironmentVariable> TweakEnvironment(int type, const char* localPath,
                                                   const char* remotePath, const std::string& profile);

@@ -6,6 +6,7 @@
 
 #include "platform/Launcher.h"
 #include "runner/TweakDecision.h"
+#include "runner/TweakWait.h"
 
 class ITweakRunReport {
 public:
@@ -20,4 +21,7 @@ public:
     // of the launcher on this thread.
     virtual void NotStarted(size_t index) = 0;
     virtual void Finished(size_t index, ProcessHandle process) = 0;
+    // In place of Finished when the user stopped the wait in the long-wait window: the program
+    // runs on (NoLongerWaited) or was ended (EndedByUser). Before the handle is closed.
+    virtual void Stopped(size_t index, ProcessHandle process, const TweakWait& wait) = 0;
 };

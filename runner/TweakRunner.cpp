@@ -9,6 +9,7 @@
 #include "runner/TweakDecision.h"
 #include "runner/TweakEnvironment.h"
 #include "runner/TweakRunReport.h"
+#include "runner/TweakWait.h"
 
 void CTweakConfig::RunTweaks(int type, const char* localPath, const char* remotePath) {
     RunTweaks(type, localPath, remotePath, nullptr);
@@ -22,7 +23,6 @@ void CTweakConfig::RunTweaks(int type, const char* localPath, const char* remote
     // block the host's thread until someone dismissed it.
     request.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_DDEWAIT | SEE_MASK_FLAG_NO_UI;
     request.lpVerb = "open";
-    request.lpDirectory = nullptr;
     request.nShow = SW_HIDE;
     request.environment = TweakEnvironment(type, localPath, remotePath, m_strProfile);
 
@@ -44,18 +44,23 @@ void CTweakConfig::RunTweaks(int type, const char* localPath, const char* remote
 
         request.lpFile = decision.program.file.c_str();
         request.lpParameters = decision.line.text.c_str();
+        // The program's own folder, as Explorer starts it: the host's current folder is wherever
+        // its file dialogs went last, often the download folder the server fills.
+        request.lpDirectory = decision.program.folder.empty() ? nullptr : decision.program.folder.c_str();
         ProcessHandle process = nullptr;
         const bool started = launcher.ExecuteEx(request, &process);
         request.lpFile = nullptr;
         request.lpParameters = nullptr;
+        request.lpDirectory = nullptr;
         if (!started) {
             if (report) report->NotStarted(i);
             continue;
         }
         if (report) report->Started(i, process);
         if (process != nullptr) {
-            launcher.WaitForProcess(process);
-            if (report) report->Finished(i, process);
+            const TweakWait wait = WaitForTweak(process, decision.tweakName, localPath);
+            if (report && wait.end == TweakWaitEnd::Ended) report->Finished(i, process);
+            if (report && wait.end != TweakWaitEnd::Ended) report->Stopped(i, process, wait);
             launcher.CloseProcess(process);
         }
     }

@@ -11,21 +11,13 @@
 #include "platform/Platform.h"
 #include "platform/Ui.h"
 #include "platform/WinTypes.h"
+#include "ui/StringInsert.h"
 #include "ui/resource.h"
 
 namespace {
 
 bool OpenDocument(const std::string& path) {
     return GetLauncher().Execute("open", path.c_str(), nullptr, nullptr, SW_SHOW) > 32;
-}
-
-// The message's one "%s" takes the path. The path is inserted as text, never used as a format,
-// so a '%' in a folder name is shown as it is.
-std::string FormatWithPath(const std::string& format, const std::string& path) {
-    std::string text = format;
-    const size_t at = text.find("%s");
-    if (at != std::string::npos) text.replace(at, 2, path);
-    return text;
 }
 
 // The primary language's part of a LANGID.
@@ -47,6 +39,6 @@ void OpenHelpFile(HelpPage page) {
     const std::string path1 = folder + "Help\\" + fileName;
     if (OpenDocument(path1)) return;
     if (OpenDocument(folder + fileName)) return;
-    AfxMessageBox(FormatWithPath(GetModule().LoadString(IDS_HELP_FILE_ERROR), path1),
+    AfxMessageBox(InsertIntoString(GetModule().LoadString(IDS_HELP_FILE_ERROR), path1),
                   MB_OK | MB_ICONEXCLAMATION);
 }

@@ -25,6 +25,14 @@
 #define IDS_HOST_NOT_FOUND 1011
 #define IDS_SAVE_FAILED 1012
 #define IDS_SAVE_NOT_ELEVATED 1013
+// The long-wait window
+#define IDS_WAIT_CAPTION 1020
+#define IDS_WAIT_TWEAK 1021
+#define IDS_WAIT_FILE 1022
+#define IDS_WAIT_ELAPSED 1023
+#define IDS_WAIT_SHOW 1024
+#define IDS_WAIT_STOP_WAITING 1025
+#define IDS_WAIT_END 1026
 
 // Controls shared by both dialogs
 #define IDC_BTN_HELP 1000

@@ -32,6 +32,11 @@ MemoryLauncher::Process* MemoryLauncher::FindProcess(ProcessHandle handle) {
     return it == m_processes.end() ? nullptr : &it->second;
 }
 
+const MemoryLauncher::Process* MemoryLauncher::FindProcess(ProcessHandle handle) const {
+    const auto it = m_processes.find(HandleKey(handle));
+    return it == m_processes.end() ? nullptr : &it->second;
+}
+
 bool MemoryLauncher::ExecuteEx(const ShellExecuteRequest& request, ProcessHandle* process) {
     return Start(request, false, process);
 }
@@ -103,7 +108,7 @@ bool MemoryLauncher::GetExitCode(ProcessHandle handle, uint32_t* code) {
     const Process* process = FindProcess(handle);
     if (process == nullptr || process->closed || process->running) return false;
     const auto it = m_exitCodes.find(process->file);
-    *code = it == m_exitCodes.end() ? 0 : it->second;
+    *code = process->terminated ? 1 : it == m_exitCodes.end() ? 0 : it->second;
     return true;
 }
 
@@ -203,6 +208,22 @@ std::optional<std::string> MemoryLauncher::WaitForWaiter(std::chrono::millisecon
 void MemoryLauncher::ReleaseAll() {
     std::lock_guard<std::mutex> lock(m_mutex);
     for (auto& entry : m_processes) entry.second.running = false;
+    m_changed.notify_all();
+}
+
+bool MemoryLauncher::IsRunning(ProcessHandle handle) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const Process* process = FindProcess(handle);
+    return process != nullptr && process->running;
+}
+
+void MemoryLauncher::Terminate(ProcessHandle handle) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    Process* process = FindProcess(handle);
+    if (process == nullptr || !process->running) return;
+    process->running = false;
+    process->terminated = true;
+    m_events.push_back("terminate " + process->file);
     m_changed.notify_all();
 }
 

@@ -87,13 +87,18 @@ public:
     std::optional<std::string> WaitForWaiter(std::chrono::milliseconds timeout);
     // Ends every running process; processes started later are held again as scripted.
     void ReleaseAll();
+    // Whether the process of a handle still runs, also after the handle was closed.
+    bool IsRunning(ProcessHandle process) const;
+    // Ends a running process as TerminateProcess would: exit code 1, event "terminate <file>".
+    void Terminate(ProcessHandle process);
 
     // --- observations (copies, safe to take while other threads run) ---
     std::vector<ExecuteExCall> ExecuteExCalls() const;
     std::vector<ExecuteCall> ExecuteCalls() const;
     // The files of ExecuteEx calls, in order.
     std::vector<std::string> LaunchedFiles() const;
-    // Sequence of "start <file>", "wait <file>", "end <file>", "close <file>" events.
+    // Sequence of "start <file>", "wait <file>", "end <file>", "terminate <file>", "close <file>"
+    // events.
     std::vector<std::string> Events() const;
     // Handles given out and not closed yet.
     size_t OpenHandleCount() const;
@@ -105,11 +110,13 @@ private:
         std::string file;
         bool running = false;
         bool closed = false;
+        bool terminated = false;
     };
 
     Outcome OutcomeFor(const std::string& file) const;
     bool Start(const ShellExecuteRequest& request, bool waited, ProcessHandle* process);
     Process* FindProcess(ProcessHandle handle);
+    const Process* FindProcess(ProcessHandle handle) const;
 
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;

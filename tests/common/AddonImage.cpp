@@ -68,6 +68,13 @@ const std::vector<StringEntry>& Strings() {
         {1011, "Es konnte keine FTP Zorvant Version gefunden werden.\r\n"
                "Der FTP Zorvant ist möglicherweise nicht auf diesem Rechner\r\ninstalliert.\r\n\r\n"
                "Bitte installieren Sie den FTP Zorvant  auf diesem Rechner."},
+        {1020, "FTP Zorvant Trevanel Add-On"},
+        {1021, "Das Hilfsprogramm \"%s\" läuft noch. FTP Zorvant wartet, bis es beendet ist."},
+        {1022, "Datei: %s"},
+        {1023, "Laufzeit: %s"},
+        {1024, "Anzeigen"},
+        {1025, "Nicht mehr warten"},
+        {1026, "Beenden"},
     };
     return strings;
 }

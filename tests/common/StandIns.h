@@ -8,6 +8,7 @@
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
+#include "platform/WaitWindow.h"
 
 class StandIns {
 public:
@@ -22,6 +23,7 @@ public:
         if (m_registry) SetRegistry(Restored(m_registry, &DefaultRegistry()));
         if (m_files) SetFileSystem(Restored(m_files, &DefaultFileSystem()));
         if (m_clock) SetClock(Restored(m_clock, &DefaultClock()));
+        if (m_waits) SetWaitService(Restored(m_waits, &DefaultWaitService()));
     }
     StandIns(const StandIns&) = delete;
     StandIns& operator=(const StandIns&) = delete;
@@ -34,6 +36,7 @@ private:
     void Install(IUi& ui) { m_ui = &GetUi(); SetUi(&ui); }
     void Install(IFileSystem& files) { m_files = &GetFileSystem(); SetFileSystem(&files); }
     void Install(IClock& clock) { m_clock = &GetClock(); SetClock(&clock); }
+    void Install(IWaitService& waits) { m_waits = &GetWaitService(); SetWaitService(&waits); }
     // The linked default goes back as null, the way the services were before any test.
     template <typename Service>
     static Service* Restored(Service* previous, Service* linkedDefault) {
@@ -46,4 +49,5 @@ private:
     IUi* m_ui = nullptr;
     IFileSystem* m_files = nullptr;
     IClock* m_clock = nullptr;
+    IWaitService* m_waits = nullptr;
 };

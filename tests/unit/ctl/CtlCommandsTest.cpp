@@ -38,6 +38,9 @@ TEST_F(CtlTest, ExplainTsvSaysWhatStartsAndWhyNotWithTheGlobalFallback) {
     EXPECT_NE(text.out.find("uses the global set"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("not ticked; ticked: upload, move-server\n"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("\"a.txt\" matches none of the filters *.zip (letter case counts)"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("  Program:    C:\\Windows\\System32\\certutil.exe\n  Starts in:  C:\\Windows\\System32\n"),
+              std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("After 5 s the add-on's window shows"), std::string::npos) << text.out;
 
     const CtlResult lost = Run({"explain", "--profile", "Work\\Sub", "download", "C:\\in\\?.zip", "/pub/\xe6\x97\xa5.zip"});
     EXPECT_NE(lost.out.find("The environment of every started tweak:\n"

@@ -291,7 +291,7 @@ TEST(ProgramSearch, BareNamesStartFromTheSearchedFoldersOnly) {
         {"app", "D:\\Apps\\app.exe", true},
         {"rel", "rel", false},
         {"planted.exe", "planted.exe", false},
-        {".\\xcopy", ".\\xcopy", true},
+        {".\\xcopy", "C:\\Users\\Tester\\Downloads\\xcopy", true},
         {"C:\\Tools\\gone.exe", "C:\\Tools\\gone.exe", true},
         {"exp", "D:\\Programs\\Exp\\exp.exe", true},
         // A folder and no extension: completed as the shell completes it, so that what starts is judged.

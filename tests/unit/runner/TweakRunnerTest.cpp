@@ -9,6 +9,7 @@
 #include "config/AppBase.h"
 #include "config/TweakConfig.h"
 #include "config/TweakInfo.h"
+#include "platform/memory/MemoryFileSystem.h"
 #include "platform/memory/MemoryLauncher.h"
 #include "platform/memory/MemoryRegistry.h"
 #include "tests/common/StandIns.h"
@@ -52,9 +53,44 @@ TEST_F(RunTweaksTest, LaunchRequestOpensTheProgramHiddenWithoutErrorBox) {
     EXPECT_EQ("open", calls[0].verb.value_or("(null)"));
     EXPECT_EQ("C:\\tools\\%LOCAL_FILE_PATH%.exe", calls[0].file.value_or("(null)"));
     EXPECT_EQ("-in \"C:\\in\\a b.txt\" -out /pub/a b.txt", calls[0].parameters.value_or("(null)"));
-    EXPECT_FALSE(calls[0].directory.has_value());
+    EXPECT_EQ("C:\\tools", calls[0].directory.value_or("(null)"));
     EXPECT_EQ(SW_HIDE, calls[0].nShow);
     ExpectHandlesClosedOnce();
+}
+
+// Each program starts in its own folder, as a double-click in Explorer starts it, never in the
+// host's current folder (the download folder its dialogs last went to).
+TEST_F(RunTweaksTest, ProgramStartsInItsOwnFolder) {
+    MemoryFileSystem files;
+    StandIns standIns{files};
+    files.SetCurrentFolder("C:\\Users\\Tester\\Downloads");
+    files.Put("C:\\Windows\\system32\\xcopy.exe", {});
+    struct Row {
+        const char* exe;
+        const char* file;
+        const char* folder;
+    } rows[] = {
+        {"D:\\Scripts\\log.bat", "D:\\Scripts\\log.bat", "D:\\Scripts"},
+        {"\"C:\\Program Files\\x.exe\"", "\"C:\\Program Files\\x.exe\"", "C:\\Program Files"},
+        {"C:\\x.exe", "C:\\x.exe", "C:\\"},
+        {"\\\\nas\\tools\\t.exe", "\\\\nas\\tools\\t.exe", "\\\\nas\\tools"},
+        // Relative names mean the current folder's program, as before, and start in its folder.
+        {".\\t.exe", "C:\\Users\\Tester\\Downloads\\t.exe", "C:\\Users\\Tester\\Downloads"},
+        {"..\\bin\\t.cmd", "C:\\Users\\Tester\\bin\\t.cmd", "C:\\Users\\Tester\\bin"},
+        {"C:t.exe", "C:\\Users\\Tester\\Downloads\\t.exe", "C:\\Users\\Tester\\Downloads"},
+        {"xcopy", "C:\\Windows\\system32\\xcopy.exe", "C:\\Windows\\system32"},
+        // A name the shell resolves itself names no folder: the system folder, not the current one.
+        {"shell:AppsFolder\\Tool", "shell:AppsFolder\\Tool", "C:\\Windows\\system32"},
+    };
+    CTweakConfig config(nullptr);
+    for (const Row& row : rows) AddTweak(config, row.exe);
+    config.RunTweaks(0, "C:\\Users\\Tester\\Downloads\\a.txt", "/a.txt");
+    const auto calls = m_launcher.ExecuteExCalls();
+    ASSERT_EQ(std::size(rows), calls.size());
+    for (size_t i = 0; i < calls.size(); ++i) {
+        EXPECT_EQ(rows[i].file, calls[i].file.value_or("(null)")) << rows[i].exe;
+        EXPECT_EQ(rows[i].folder, calls[i].directory.value_or("(null)")) << rows[i].exe;
+    }
 }
 
 TEST_F(RunTweaksTest, EachProgramEndsBeforeTheNextStarts) {

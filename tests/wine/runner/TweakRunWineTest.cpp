@@ -16,9 +16,12 @@
 #include <gtest/gtest.h>
 
 #include "platform/win32/Win32ProcessEnvironment.h"
+#include "platform/win32/Win32WaitWindow.h"
 #include "runner/RunRecord.h"
+#include "runner/TweakWait.h"
 #include "tests/common/Layout.h"
 #include "tests/wine/common/RecordingLogs.h"
+#include "tests/wine/common/ScreenCapture.h"
 #include "tests/wine/common/WineHarness.h"
 
 namespace {
@@ -134,6 +137,7 @@ protected:
         // The run record starts empty and on.
         ClearRunRecord(RunRecordFolder());
         RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunRecordKey, kRunRecordValue);
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunRecordKey, kWaitWindowDelayValue);
     }
     void TearDown() override {
         wine::DeleteRegTree(HKEY_USERS, ConfigurationsKey());
@@ -373,9 +377,9 @@ TEST_F(TweakRunWine, ABareProgramNameStartsTheSystemsProgramNotOnePlantedInTheCu
     Host({"create 1 Work", "download 1 0 /pub/report.txt \"" + source + "\""});
     const std::vector<RecordedRun> runs = ReadRuns(m_logs.recorder);
 
-    // A batch tweak that calls xcopy: its environment tells cmd.exe not to search the current
-    // folder. Windows' cmd.exe heeds that; Wine's (8.0) still runs the planted xcopy.bat. Should
-    // Wine start heeding it, the last expectation fails and README's note wants updating.
+    // A batch tweak that calls xcopy starts in its own folder, so the planted xcopy.bat in the
+    // host's current folder is not run, also by Wine's (8.0) cmd.exe, which ignores the
+    // NoDefaultCurrentDirectoryInExePath of its environment.
     const std::string log = m_folder.Path() + "xcopy.log";
     DeleteFileA((planted.Path() + "xcopy.exe").c_str());
     planted.Write("xcopy.bat", "@>>\"" + log + "\" echo planted xcopy.bat\r\n");
@@ -386,7 +390,8 @@ TEST_F(TweakRunWine, ABareProgramNameStartsTheSystemsProgramNotOnePlantedInTheCu
                                   ""}});
     Host({"create 1 Work", "download 1 0 /pub/report.txt \"" + source + "\""});
     SetCurrentDirectoryA(previous);
-    EXPECT_EQ("NoDefaultCurrentDirectoryInExePath=1\r\nplanted xcopy.bat\r\n", ReadFile(log));
+    EXPECT_EQ("NoDefaultCurrentDirectoryInExePath=1\r\n", ReadFile(log));
+    EXPECT_EQ("the report", ReadFile(target + "report.txt"));
     ASSERT_EQ(1u, runs.size());
     EXPECT_EQ(std::vector<std::string>{source}, runs[0].args);
     DeleteFileA((target + "report.txt").c_str());
@@ -431,10 +436,29 @@ TEST_F(TweakRunWine, TransferExportReturnsOnlyAfterTheLastProgramEnded) {
     EXPECT_GT(runs[0].start, before);
     EXPECT_GT(runs[1].start, runs[0].end);
     EXPECT_GE(after, runs[1].end);
-    // No folder is named: the program works in the host's current folder.
-    std::string cwd = m_folder.Path();
-    cwd.pop_back();
-    EXPECT_EQ(cwd, runs[1].cwd);
+}
+
+// A program and a batch file start in their own folders, as a double-click in Explorer starts
+// them, not in the host's current folder, where its dialogs last went; "..\" still means the
+// host's current folder's neighbour.
+TEST_F(TweakRunWine, EveryTweakStartsInItsOwnFolder) {
+    wine::TempFolder downloads{"Downloads"};
+    wine::TempFolder tools{"Batch Tools"};
+    const std::string log = m_folder.Path() + "cd.log";
+    const std::string batch = tools.Write("WhereAmI.bat", "@>>\"" + log + "\" echo %CD%\r\n");
+    const std::string toolsName = tools.Path().substr(0, tools.Path().size() - 1);
+    char previous[MAX_PATH] = "";
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(downloads.Path().c_str()));
+    StoreTweaks(kGlobalSetName, {{m_recorder, ""}, {batch, ""},
+                                 {"..\\" + toolsName.substr(toolsName.find_last_of('\\') + 1) + "\\WhereAmI.bat", ""}});
+    Host({"create 1 Work", "download 1 0 /pub/report.txt \"" + downloads.Path() + "report.txt\""});
+    SetCurrentDirectoryA(previous);
+
+    const std::vector<RecordedRun> runs = ReadRuns(m_logs.recorder);
+    ASSERT_EQ(1u, runs.size());
+    EXPECT_EQ(m_folder.Path().substr(0, m_folder.Path().size() - 1), runs[0].cwd);
+    EXPECT_EQ(toolsName + "\r\n" + toolsName + "\r\n", ReadFile(log));
 }
 
 // The variables every started program finds, as Recorder.exe logged them beside its log.
@@ -734,6 +758,52 @@ TEST_F(TweakRunWine, ARecordThatCannotBeWrittenChangesNothingElse) {
     ASSERT_EQ(2u, runsBlocked.size());
     ASSERT_EQ(runsUnrecorded.size(), runsBlocked.size());
     for (size_t i = 0; i < runsBlocked.size(); ++i) EXPECT_EQ(runsUnrecorded[i].args, runsBlocked[i].args);
+}
+
+// A tweak that never ends: after the delay the add-on's window shows, without taking the focus,
+// and "Beenden" ends the program; the transfer export then returns and the record says so.
+TEST_F(TweakRunWine, ALongTweakShowsTheWaitWindowAndBeendenEndsIt) {
+    StoreTweaks("Work", {{m_recorder, "never --sleep-ms=600000"}, {m_recorder, "next"}});
+    ASSERT_EQ(0, RegSetKeyValueA(HKEY_CURRENT_USER, kRunRecordKey, kWaitWindowDelayValue, REG_DWORD,
+                                 "\1\0\0\0", 4));
+    ASSERT_NE(nullptr, m_addon.Load());
+    auto create = m_addon.Export<void(WINAPI*)(void*, const char*)>(5);
+    auto download = m_addon.Export<int(WINAPI*)(void*, int, const char*, const char*, UINT)>(6);
+    auto destroy = m_addon.Export<void(WINAPI*)(void*)>(8);
+    ASSERT_TRUE(create && download && destroy);
+    create(reinterpret_cast<void*>(0x1234), "Work");
+    int result = -1;
+    const unsigned long long started = Now();
+    std::thread transfer([&] { result = download(reinterpret_cast<void*>(0x1234), 0, "/pub/big.iso", "C:\\in\\big.iso", 0); });
+
+    HWND window = wine::WaitForVisibleWindow(kWaitWindowClass, "FTP Zorvant Trevanel Add-On", 15000);
+    const unsigned long long shown = Now();
+    EXPECT_NE(nullptr, window);
+    if (window) {
+        EXPECT_GE(shown - started, 10000000ull);  // one second, in 100 ns
+        EXPECT_NE(window, GetForegroundWindow());
+        EXPECT_NE(nullptr, FindWindowExA(window, nullptr, "Static", "Datei: C:\\in\\big.iso"));
+        Sleep(1200);  // the running time has counted on
+        EXPECT_EQ("", wine::CaptureWindow(window, wine::ScreenshotFolder() + "/wait-window.png"));
+        HWND end = FindWindowExA(window, nullptr, "Button", "Beenden");
+        ASSERT_NE(nullptr, end);
+        PostMessageA(end, BM_CLICK, 0, 0);
+    }
+    transfer.join();
+    destroy(reinterpret_cast<void*>(0x1234));
+    m_addon.Unload();
+
+    EXPECT_EQ(0, result);
+    EXPECT_EQ(nullptr, FindWindowA(kWaitWindowClass, nullptr));
+    // The next tweak ran; the ended one never wrote its line.
+    const std::vector<RecordedRun> runs = ReadRuns(m_logs.recorder);
+    ASSERT_EQ(1u, runs.size());
+    EXPECT_EQ(std::vector<std::string>{"next"}, runs[0].args);
+    const std::vector<std::vector<std::string>> records = History();
+    ASSERT_EQ(2u, records.size());
+    EXPECT_EQ("ended-by-user", records[0].at(7));
+    const wine::ProgramResult text = wine::RunProgram(wine::ProgramPath("ZTTrevanelCtl.exe"), {"history"});
+    EXPECT_NE(std::string::npos, text.output.find("\"Tweak 0\": ended by the user after ")) << text.output;
 }
 
 }  // namespace

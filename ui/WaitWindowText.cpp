@@ -1,0 +1,37 @@
+// Filling the long-wait window's strings.
+#include "ui/WaitWindowText.h"
+
+#include <cstdio>
+
+#include "platform/Module.h"
+#include "platform/Platform.h"
+#include "ui/StringInsert.h"
+#include "ui/resource.h"
+
+namespace {
+
+std::string Duration(uint64_t seconds) {
+    char text[32];
+    const unsigned long long s = seconds % 60, m = seconds / 60 % 60, h = seconds / 3600;
+    if (h > 0) {
+        std::snprintf(text, sizeof text, "%llu:%02llu:%02llu", h, m, s);
+    } else {
+        std::snprintf(text, sizeof text, "%llu:%02llu", m, s);
+    }
+    return text;
+}
+
+}  // namespace
+
+WaitWindowText MakeWaitWindowText(const std::string& tweakName, const std::string& file, uint64_t seconds) {
+    IModule& module = GetModule();
+    WaitWindowText text;
+    text.caption = module.LoadString(IDS_WAIT_CAPTION);
+    text.tweak = InsertIntoString(module.LoadString(IDS_WAIT_TWEAK), tweakName);
+    text.file = InsertIntoString(module.LoadString(IDS_WAIT_FILE), file);
+    text.elapsed = InsertIntoString(module.LoadString(IDS_WAIT_ELAPSED), Duration(seconds));
+    text.show = module.LoadString(IDS_WAIT_SHOW);
+    text.stopWaiting = module.LoadString(IDS_WAIT_STOP_WAITING);
+    text.end = module.LoadString(IDS_WAIT_END);
+    return text;
+}
