@@ -50,6 +50,7 @@ SetWriteResult WriteElevated(const WriteRequest& request) {
             if (launcher.GetExitCode(process, &code)) {
                 if (code == kApplyWritten) result = SetWriteResult::kWritten;
                 if (code == kApplyInterrupted) result = SetWriteResult::kInterrupted;
+                if (code == kApplyChangedSince) result = SetWriteResult::kChangedSince;
             }
             launcher.CloseProcess(process);
         }

@@ -17,6 +17,7 @@
 extern const char* const kApplyCommand;
 const uint32_t kApplyWritten = 0;
 const uint32_t kApplyInterrupted = 4;
+const uint32_t kApplyChangedSince = 5;
 // Where profile changes wait that neither road could make: REG_BINARY of WriteRequestBytes
 // below HKEY_CURRENT_USER\<kUserKey>, for this Windows user.
 extern const char* const kKeptChangesValue;

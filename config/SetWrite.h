@@ -33,6 +33,7 @@ enum class SetWriteResult {
     kDenied,       // nothing changed: the registry refused the first write for want of rights,
                    // or refused to complete a write that another process left pending
     kInterrupted,  // committed, but not in place yet: the next reader or writer completes it
+    kChangedSince,  // nothing changed: the set no longer holds what the write expected of it
 };
 
 // Makes all changes, in their order, as one: every reader in any process finds all of them or

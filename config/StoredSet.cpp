@@ -48,11 +48,19 @@ SetWriteResult ReplaceStoredSets(const std::vector<const CTweakConfig*>& sets) {
 
 SetWriteResult ReplaceStoredSet(const CTweakConfig& config) { return ReplaceStoredSets({&config}); }
 
-SetWriteResult SaveStoredSet(const CTweakConfig& config) {
+SetWriteResult SaveStoredSet(const CTweakConfig& config, const KeySnapshot* loaded) {
     return StoreSets({&config}, [&] {
         WriteStep step;
         step.keyPath = config.GetKeyPath(0);
         step.parts = SetPartsOf(config);
+        step.checked = loaded != nullptr;
+        if (loaded != nullptr) step.before = *loaded;
         return IsSetKeyPath(step.keyPath) ? WriteAsHost({{step}}) : SetWriteResult::kUnchanged;
     });
+}
+
+bool LoadReplaceable(CTweakConfig& config, KeySnapshot* loaded) {
+    const ConfigurationTurn turn;
+    config.Load();
+    return turn.Held() && ReadStoredSetParts(turn, config.GetKeyPath(0), loaded);
 }

@@ -19,5 +19,11 @@ SetWriteResult ReplaceStoredSets(const std::vector<const CTweakConfig*>& sets);
 
 // The tweak list's save: as ReplaceStoredSet, with the write made as the host makes its writes
 // (WriteAsHost): by the elevated helper where the registry refuses it for want of rights. kDenied
-// when neither road wrote.
-SetWriteResult SaveStoredSet(const CTweakConfig& config);
+// when neither road wrote. With loaded, only where the set's key still holds those parts, checked
+// inside the write's turn: else kChangedSince, nothing written.
+SetWriteResult SaveStoredSet(const CTweakConfig& config, const KeySnapshot* loaded = nullptr);
+
+// Loads config (CTweakConfig::Load) and reads the parts stored at its own key as one read, with
+// no write between: what a later SaveStoredSet expects to replace. False, *loaded not to be used,
+// when the parts could not be read.
+bool LoadReplaceable(CTweakConfig& config, KeySnapshot* loaded);

@@ -16,6 +16,8 @@ const char* const kKey = "Key";
 const char* const kName = "Name";
 const char* const kNewName = "New Name";
 const char* const kSet = "Set";
+const char* const kChecked = "Checked";
+const char* const kBefore = "Before";
 
 const KeySnapshot::Value* Find(const KeySnapshot& key, const char* name) {
     for (const KeySnapshot::Value& value : key.values) {
@@ -53,9 +55,19 @@ bool ReadStep(const KeySnapshot& key, WriteStep* step) {
     switch (step->kind) {
     case WriteStep::Kind::kStore:
         if (!ReadText(key, kKey, &step->keyPath) || !IsSetKeyPath(step->keyPath)) return false;
-        if (key.subkeys.size() != 1 || key.subkeys[0].first != kSet) return false;
+        if (key.subkeys.empty() || key.subkeys[0].first != kSet) return false;
         step->parts = key.subkeys[0].second;
         step->parts.exists = true;
+        {
+            // "Checked" 1 with a "Before" that existed, "Checked" 0 for a set that was not there.
+            uint32_t existed = 0;
+            step->checked = Find(key, kChecked) != nullptr;
+            if (step->checked && (!ReadDword(key, kChecked, &existed) || existed > 1)) return false;
+            const size_t subkeys = 1 + (existed == 1 ? 1 : 0);
+            if (key.subkeys.size() != subkeys || (subkeys == 2 && key.subkeys[1].first != kBefore)) return false;
+            if (subkeys == 2) step->before = key.subkeys[1].second;
+            step->before.exists = subkeys == 2;
+        }
         return true;
     case WriteStep::Kind::kRename:
         return ReadText(key, kName, &step->name) && ReadText(key, kNewName, &step->newName);
@@ -63,6 +75,13 @@ bool ReadStep(const KeySnapshot& key, WriteStep* step) {
         return ReadText(key, kName, &step->name);
     }
     return false;
+}
+
+// Whether the set at step's key still holds what step expects, under turn: kWritten when it does.
+SetWriteResult StillStored(const ConfigurationTurn& turn, const WriteStep& step) {
+    KeySnapshot now;
+    if (!ReadStoredSetParts(turn, step.keyPath, &now)) return SetWriteResult::kUnchanged;
+    return IsSameSetParts(now, step.before) ? SetWriteResult::kWritten : SetWriteResult::kChangedSince;
 }
 
 }  // namespace
@@ -79,6 +98,10 @@ std::vector<uint8_t> WriteRequestBytes(const WriteRequest& request) {
         if (step.kind == WriteStep::Kind::kStore) {
             key.values.push_back(TextValue(kKey, step.keyPath));
             key.subkeys.emplace_back(kSet, step.parts);
+            if (step.checked) {
+                key.values.push_back(DwordValue(kChecked, step.before.exists ? 1 : 0));
+                if (step.before.exists) key.subkeys.emplace_back(kBefore, step.before);
+            }
         } else {
             key.values.push_back(TextValue(kName, step.name));
             if (step.kind == WriteStep::Kind::kRename) key.values.push_back(TextValue(kNewName, step.newName));
@@ -109,7 +132,10 @@ SetWriteResult ApplyWriteRequest(const WriteRequest& request) {
     for (const WriteStep& step : request.steps) {
         SetWriteResult result = SetWriteResult::kWritten;
         switch (step.kind) {
-        case WriteStep::Kind::kStore: result = WriteStoredSets({{step.keyPath, true, step.parts}}); break;
+        case WriteStep::Kind::kStore:
+            result = step.checked ? StillStored(turn, step) : SetWriteResult::kWritten;
+            if (result == SetWriteResult::kWritten) result = WriteStoredSets({{step.keyPath, true, step.parts}});
+            break;
         case WriteStep::Kind::kRename: result = RenameStoredSet(step.name.c_str(), step.newName.c_str()); break;
         case WriteStep::Kind::kDelete: result = DeleteStoredSet(step.name.c_str()); break;
         }

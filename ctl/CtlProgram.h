@@ -18,6 +18,7 @@ enum CtlStatus {
     kCtlUsage = 2,   // wrong usage
     kCtlFile = 3,    // a file that cannot be read or written, or a refused registry write
     kCtlInterrupted = 4,  // apply, finish: written, not yet in place (the next reader completes it)
+    kCtlChangedSince = 5,  // apply: nothing written, a set no longer holds what the request expected
 };
 
 // Reads the file named on the command line whole into *bytes; false, after saying why on err,

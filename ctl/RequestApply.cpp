@@ -22,6 +22,7 @@ std::string Describe(SetWriteResult result) {
         return std::string("interrupted; the next program that reads or writes the configuration completes it (HKEY_USERS\\") +
                kConfigRoot + kPendingWriteKey + ")";
     case SetWriteResult::kDenied: return "the registry refused it for want of rights";
+    case SetWriteResult::kChangedSince: return "a set was changed after the request was made; nothing was written from there on";
     case SetWriteResult::kUnchanged: break;
     }
     return "the registry refused it, or another program was writing the configuration for longer than " +
@@ -30,6 +31,7 @@ std::string Describe(SetWriteResult result) {
 
 int StatusOf(SetWriteResult result) {
     if (result == SetWriteResult::kWritten) return kCtlOk;
+    if (result == SetWriteResult::kChangedSince) return kCtlChangedSince;
     return result == SetWriteResult::kInterrupted ? kCtlInterrupted : kCtlFile;
 }
 

@@ -55,7 +55,13 @@ CZTTrevanelDlg::CZTTrevanelDlg(const char* profileName)
       m_config(profileName),
       m_strProfileName(profileName ? profileName : ""),
       m_hIcon(nullptr) {
-    m_config.Load();
+    LoadRecords();
+}
+
+void CZTTrevanelDlg::LoadRecords() {
+    m_arrRemoved.clear();
+    m_records.clear();
+    m_bLoadedRead = LoadReplaceable(m_config, &m_loaded);
     std::lock_guard<std::mutex> guard(m_config.m_lock);
     for (CTweakInfo* loaded : m_config.m_arrTweaks) m_records.emplace_back(loaded);
     m_config.m_arrTweaks.clear();
@@ -207,7 +213,20 @@ void CZTTrevanelDlg::OnOK() {
     SetWriteResult result;
     {
         const LentRecords lent(m_config, rows);
-        result = SaveStoredSet(m_config);
+        result = SaveStoredSet(m_config, m_bLoadedRead ? &m_loaded : nullptr);
+        // The set was changed elsewhere while the list was open (an import, another host, the
+        // registry editor): the user chooses which change stays. No is the default, which loses
+        // no one's change for good: the list then shows what is stored.
+        if (result == SetWriteResult::kChangedSince &&
+            AfxMessageBox(IDS_SAVE_CHANGED_SINCE, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES) {
+            result = SaveStoredSet(m_config);
+        }
+    }
+    if (result == SetWriteResult::kChangedSince) {
+        LoadRecords();
+        FillList();
+        UpdateButtons();
+        return;
     }
 
     // A save that did not reach the registry is said, and the dialog stays open with the list as

@@ -25,6 +25,7 @@
 #define IDS_HOST_NOT_FOUND 1011
 #define IDS_SAVE_FAILED 1012
 #define IDS_SAVE_NOT_ELEVATED 1013
+#define IDS_SAVE_CHANGED_SINCE 1014
 
 // Controls shared by both dialogs
 #define IDC_BTN_HELP 1000

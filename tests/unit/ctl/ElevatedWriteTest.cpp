@@ -159,6 +159,21 @@ TEST_F(ElevatedWrite, TheHelperWritesNothingButTheAddonsSets) {
     m_files.Put("C:\\r.tmp", with([](KeySnapshot&) {}));
     EXPECT_EQ(Run({"apply", "C:\\r.tmp"}).status, 0);
     EXPECT_EQ(Get(TweakKey(ProfileKey("P"), 0), "Exe")->data, Sz("C:\\x.exe"));
+
+    // A store made for the set as the list loaded it is made only where the set still holds that.
+    WriteRequest checked;
+    checked.steps.resize(1);
+    checked.steps[0].keyPath = ProfileKey("P");
+    checked.steps[0].parts = set;
+    checked.steps[0].checked = true;
+    CTweakConfig list("P");
+    KeySnapshot loaded;
+    ASSERT_TRUE(LoadReplaceable(list, &loaded));
+    for (const bool stale : {true, false}) {
+        checked.steps[0].before = stale ? KeySnapshot() : loaded;
+        m_files.Put("C:\\r.tmp", WriteRequestBytes(checked));
+        EXPECT_EQ(Run({"apply", "C:\\r.tmp"}).status, stale ? 5 : 0);
+    }
 }
 
 }  // namespace
