@@ -161,18 +161,13 @@ TEST_F(ElevatedWrite, TheHelperWritesNothingButTheAddonsSets) {
     EXPECT_EQ(Get(TweakKey(ProfileKey("P"), 0), "Exe")->data, Sz("C:\\x.exe"));
 
     // A store made for the set as the list loaded it is made only where the set still holds that.
-    WriteRequest checked;
-    checked.steps.resize(1);
-    checked.steps[0].keyPath = ProfileKey("P");
-    checked.steps[0].parts = set;
-    checked.steps[0].checked = true;
+    WriteRequest checked{{{WriteStep::Kind::kStore, ProfileKey("P"), set, "", "", true, KeySnapshot()}}};
     CTweakConfig list("P");
-    KeySnapshot loaded;
-    ASSERT_TRUE(LoadReplaceable(list, &loaded));
-    for (const bool stale : {true, false}) {
-        checked.steps[0].before = stale ? KeySnapshot() : loaded;
+    ASSERT_TRUE(LoadReplaceable(list, &checked.steps[0].before));
+    for (const int status : {0, 5}) {
         m_files.Put("C:\\r.tmp", WriteRequestBytes(checked));
-        EXPECT_EQ(Run({"apply", "C:\\r.tmp"}).status, stale ? 5 : 0);
+        EXPECT_EQ(Run({"apply", "C:\\r.tmp"}).status, status);
+        checked.steps[0].before = KeySnapshot();
     }
 }
 

@@ -270,12 +270,6 @@ TEST_F(ZTTrevanelDlgTest, ARefusedSaveIsSaidAndTheListStaysOpenAsTheUserLeftIt) 
 // whether to overwrite that change. Yes stores the list; No keeps the other change, shows it, and
 // the next OK stores what is shown without asking again.
 TEST_F(ZTTrevanelDlgTest, OkAfterAnOutsideChangeAsksAndKeepsWhatTheUserChose) {
-    const char* const question =
-        "Die Konfiguration wurde ge\xE4ndert, seit diese Liste ge\xF6" "ffnet wurde\r\n(zum Beispiel durch "
-        "einen Import oder in einem anderen FTP Zorvant Fenster).\r\n\r\nSoll die andere \xC4nderung "
-        "\xFC" "berschrieben werden?\r\n\r\nJa: Ihre Liste wird gespeichert, die andere \xC4nderung geht "
-        "verloren.\r\nNein: Die andere \xC4nderung bleibt erhalten. Die Liste zeigt sie, Ihre \xC4nderungen "
-        "werden verworfen.";
     struct Case {
         const char* what;
         const char* profile;
@@ -298,7 +292,7 @@ TEST_F(ZTTrevanelDlgTest, OkAfterAnOutsideChangeAsksAndKeepsWhatTheUserChose) {
             m_ui.QueueMessageBoxAnswer(c.answer);
             d.Click(IDOK);
             ASSERT_EQ(m_ui.MessageBoxes().size(), shown + 2);
-            EXPECT_EQ(m_ui.MessageBoxes().back().text, question);
+            EXPECT_EQ(m_ui.MessageBoxes().back().text, Str(IDS_SAVE_CHANGED_SINCE));
             EXPECT_EQ(m_ui.MessageBoxes().back().type, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
             if (c.answer == IDYES) return;
             EXPECT_EQ(d.Rows(IDC_LIST_TWEAKS), Rows{"theirs"});
