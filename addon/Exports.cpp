@@ -31,11 +31,19 @@ void WINAPI ZTAddOnConfigure(const char* profileName) {
 }
 
 void WINAPI ZTAddOnProfileNameChange(const char* oldName, const char* newName) {
-    RunExport([&] { RenameProfileKey(GetTheApp(), oldName, newName); });
+    RunExport([&] {
+        RenameProfileKey(GetTheApp(), oldName, newName);
+        // The host knows the profile by its new name from now on, and so do its live sessions.
+        GetTheApp().RenameSessions(oldName, newName);
+    });
 }
 
 void WINAPI ZTAddOnProfileDeleted(const char* profileName) {
-    RunExport([&] { DeleteProfileKey(GetTheApp(), profileName); });
+    RunExport([&] {
+        DeleteProfileKey(GetTheApp(), profileName);
+        // Its live sessions run what is stored for the name now, as a new session would.
+        if (profileName != nullptr && *profileName != '\0') GetTheApp().ReloadSessions(profileName);
+    });
 }
 
 void WINAPI ZTAddOnName(char* buffer, uint32_t size) {

@@ -6,8 +6,8 @@
 #include "runner/RunRecorder.h"
 
 CTweakSession::CTweakSession(void* hSession, const char* profileName)
-    : m_hSession(hSession), m_config(profileName) {
-    m_config.Load();
+    : m_hSession(hSession), m_config(std::make_shared<CTweakConfig>(profileName)) {
+    m_config->Load();
     if (IsRunRecordOn()) m_strRecordFolder = RunRecordFolder();
 }
 
@@ -25,16 +25,36 @@ int CTweakSession::OnFileUploaded(int type, const char* localPath, uint32_t /*un
     return 0;
 }
 
+std::shared_ptr<CTweakConfig> CTweakSession::Config() const {
+    std::lock_guard<std::mutex> guard(m_configLock);
+    return m_config;
+}
+
 void CTweakSession::RunTweaks(int type, const char* localPath, const char* remotePath) {
+    const std::shared_ptr<CTweakConfig> config = Config();
     if (m_strRecordFolder.empty()) {
-        m_config.RunTweaks(type, localPath, remotePath);
+        config->RunTweaks(type, localPath, remotePath);
         return;
     }
-    CRunRecorder recorder(m_strRecordFolder, m_config.m_strProfile, type, localPath, remotePath, false);
-    m_config.RunTweaks(type, localPath, remotePath, &recorder);
+    CRunRecorder recorder(m_strRecordFolder, config->m_strProfile, type, localPath, remotePath, false);
+    config->RunTweaks(type, localPath, remotePath, &recorder);
 }
 
 void CTweakSession::ReloadIfProfile(const char* profileName) {
     const std::string name = profileName ? profileName : "";
-    if (name.empty() || IsSameRegistryName(name, m_config.m_strProfile)) m_config.Load();
+    std::lock_guard<std::mutex> guard(m_reloadLock);
+    const std::shared_ptr<CTweakConfig> config = Config();
+    if (name.empty() || IsSameRegistryName(name, config->m_strProfile)) config->Load();
+}
+
+void CTweakSession::RenameProfile(const char* oldName, const char* newName) {
+    // An empty name is the global configuration, which no profile's rename concerns.
+    if (oldName == nullptr || newName == nullptr || *oldName == '\0') return;
+    std::lock_guard<std::mutex> guard(m_reloadLock);
+    if (!IsSameRegistryName(oldName, Config()->m_strProfile)) return;
+    // Loaded before it replaces the old set, so that no transfer meanwhile finds an empty one.
+    auto renamed = std::make_shared<CTweakConfig>(newName);
+    renamed->Load();
+    std::lock_guard<std::mutex> swap(m_configLock);
+    m_config = std::move(renamed);
 }

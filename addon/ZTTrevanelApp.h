@@ -22,6 +22,8 @@ public:
     std::shared_ptr<CTweakSession> CreateSession(void* hSession, const char* profileName);
     void DeleteAllSessions();
     void ReloadSessions(const char* profileName) override;
+    // After the host renamed a profile: its live sessions take the new name (RenameProfile).
+    void RenameSessions(const char* oldName, const char* newName);
 
     // The session of hSession, or null; the caller's reference keeps it alive after a destroy.
     std::shared_ptr<CTweakSession> FindSession(void* hSession) const;

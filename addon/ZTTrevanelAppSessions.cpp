@@ -28,6 +28,10 @@ void CZTTrevanelApp::ReloadSessions(const char* profileName) {
     for (const auto& session : LiveSessions()) session->ReloadIfProfile(profileName ? profileName : "");
 }
 
+void CZTTrevanelApp::RenameSessions(const char* oldName, const char* newName) {
+    for (const auto& session : LiveSessions()) session->RenameProfile(oldName, newName);
+}
+
 void CZTTrevanelApp::FollowStoredConfiguration() {
     std::lock_guard<std::mutex> guard(m_followLock);
     if (m_watch.TakeChange()) ReloadSessions("");

@@ -66,6 +66,8 @@ SetWriteResult WriteElevated(WriteRequest request) {
                 result = SetWriteResult::kWritten;
             } else if (exited && code == kApplyInterrupted) {
                 result = SetWriteResult::kInterrupted;
+            } else if (exited && code == kApplyChangedSince) {
+                result = SetWriteResult::kChangedSince;
             } else if (IsSaved(FindWriteOutcome(request.id))) {
                 result = FindWriteOutcome(request.id);
             }

@@ -22,6 +22,8 @@ class CAppBase;
 extern const char* const kApplyCommand;
 const uint32_t kApplyWritten = 0;
 const uint32_t kApplyInterrupted = 4;
+// apply's status when a set no longer holds what the request expected of it: nothing written.
+const uint32_t kApplyChangedSince = 6;
 
 // What a host write came to: the result, and what the user is to be told once (ApplyWriteRequest's
 // notes: kept profile changes that were not made, a removed unreadable write).

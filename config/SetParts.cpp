@@ -9,9 +9,11 @@
 #include "config/OpenKeys.h"
 #include "config/RegistryEnum.h"
 #include "config/RegistryTree.h"
+#include "config/SetWrite.h"
 #include "config/TweakConfig.h"
 #include "config/TweakInfo.h"
 #include "config/TweakKeyIndex.h"
+#include "platform/Platform.h"
 #include "platform/Registry.h"
 #include "platform/RegistryNames.h"
 
@@ -50,6 +52,24 @@ KeySnapshot SetPartsOf(const CTweakConfig& config) {
     }
     parts.values.push_back(DwordValue(kCount, static_cast<uint32_t>(config.m_arrTweaks.size())));
     return parts;
+}
+
+bool ReadStoredSetParts(const ConfigurationView& view, const std::string& path, KeySnapshot* parts) {
+    *parts = KeySnapshot();
+    if (const KeySnapshot* staged = view.StagedParts(path)) {
+        *parts = *staged;
+        return true;
+    }
+    IRegistry& registry = GetRegistry();
+    OpenKeys key(registry);
+    const long error = registry.OpenKey(HKEY_USERS, path.c_str(), key.Out());
+    if (error == ERROR_FILE_NOT_FOUND) return true;
+    return error == ERROR_SUCCESS && ReadSetParts(registry, key.Get(), parts);
+}
+
+bool IsSameSetParts(const KeySnapshot& a, const KeySnapshot& b) {
+    if (a.exists != b.exists) return false;
+    return !a.exists || KeySnapshotBytes(a) == KeySnapshotBytes(b);
 }
 
 bool ReadSetParts(IRegistry& registry, HKEY key, KeySnapshot* parts) {

@@ -8,6 +8,7 @@
 #include "config/KeySnapshot.h"
 #include "platform/WinTypes.h"
 
+class ConfigurationView;
 class CTweakConfig;
 class IRegistry;
 
@@ -17,6 +18,13 @@ KeySnapshot SetPartsOf(const CTweakConfig& config);
 // Reads the set's parts of the open key into *parts (values: "Count" only; subkeys: the tweak
 // keys whole). False when something could not be read. parts->exists tells whether there was any.
 bool ReadSetParts(IRegistry& registry, HKEY key, KeySnapshot* parts);
+
+// The set's parts at path below HKEY_USERS as a reader with view finds them: those a pending
+// write stages for it, else the registry's (ReadSetParts; a missing key: none). False when they
+// cannot be read whole.
+bool ReadStoredSetParts(const ConfigurationView& view, const std::string& path, KeySnapshot* parts);
+// Whether two sets' parts are the same: both missing, or both there with the same bytes.
+bool IsSameSetParts(const KeySnapshot& a, const KeySnapshot& b);
 
 // Removes the set's parts from the key at path below HKEY_USERS (open as key): "Count" first, so
 // that a reader without the configuration's turn finds no set rather than a part of one. False

@@ -43,6 +43,7 @@ enum class SetWriteResult {
                    // writer puts it in place; saved
     kNoTurn,       // nothing changed: the writers' turn could not be had (its name is taken by
                    // something that is no turn of ours, or the system offers no such turn)
+    kChangedSince,  // nothing changed: the set no longer holds what the write expected of it
 };
 
 // Whether the write counts: readers find it, whether in place or committed and finished later.

@@ -48,11 +48,12 @@ SetWriteResult ReplaceStoredSets(const std::vector<const CTweakConfig*>& sets) {
 
 SetWriteResult ReplaceStoredSet(const CTweakConfig& config) { return ReplaceStoredSets({&config}); }
 
-SetWriteResult SaveStoredSet(const CTweakConfig& config, std::vector<std::string>* notes) {
-    return SaveStoredSets({&config}, notes);
+SetWriteResult SaveStoredSet(const CTweakConfig& config, std::vector<std::string>* notes, const KeySnapshot* loaded) {
+    return SaveStoredSets({&config}, notes, loaded);
 }
 
-SetWriteResult SaveStoredSets(const std::vector<const CTweakConfig*>& sets, std::vector<std::string>* notes) {
+SetWriteResult SaveStoredSets(const std::vector<const CTweakConfig*>& sets, std::vector<std::string>* notes,
+                              const KeySnapshot* loaded) {
     return StoreSets(sets, [&] {
         WriteRequest request;
         for (const CTweakConfig* config : sets) {
@@ -60,10 +61,21 @@ SetWriteResult SaveStoredSets(const std::vector<const CTweakConfig*>& sets, std:
             step.keyPath = config->GetKeyPath(0);
             if (!IsSetKeyPath(step.keyPath)) return SetWriteResult::kUnchanged;
             step.parts = SetPartsOf(*config);
+            step.checked = loaded != nullptr && sets.size() == 1;
+            if (step.checked) step.before = *loaded;
             request.steps.push_back(std::move(step));
         }
         HostWriteOutcome outcome = WriteAsHost(request);
         if (notes) *notes = std::move(outcome.notes);
         return outcome.result;
     });
+}
+
+bool LoadReplaceable(CTweakConfig& config, KeySnapshot* loaded) {
+    // The tweaks and the parts from one state of the store: read again when a write landed between.
+    bool read = false;
+    return ReadConsistently([&](const ConfigurationView& view) {
+        config.Load();
+        read = ReadStoredSetParts(view, config.GetKeyPath(0), loaded);
+    }) && read;
 }

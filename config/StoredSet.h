@@ -21,7 +21,16 @@ SetWriteResult ReplaceStoredSets(const std::vector<const CTweakConfig*>& sets);
 // The tweak list's save: as ReplaceStoredSet, with the write made as the host makes its writes
 // (WriteAsHost): by the elevated helper where the registry refuses it for want of rights. kDenied
 // when neither road wrote; kInterrupted is saved (see IsSaved). *notes (may be null) receives what
-// the user is to be told (HostWriteOutcome::notes).
-SetWriteResult SaveStoredSet(const CTweakConfig& config, std::vector<std::string>* notes = nullptr);
-// The same for several sets at once, in one request: all of them are stored, or none.
-SetWriteResult SaveStoredSets(const std::vector<const CTweakConfig*>& sets, std::vector<std::string>* notes = nullptr);
+// the user is to be told (HostWriteOutcome::notes). With loaded, only where the set's key still
+// holds those parts, checked inside the write's turn: else kChangedSince, nothing written.
+SetWriteResult SaveStoredSet(const CTweakConfig& config, std::vector<std::string>* notes = nullptr,
+                             const KeySnapshot* loaded = nullptr);
+// The same for several sets at once, in one request: all of them are stored, or none. loaded is
+// taken only for a single set.
+SetWriteResult SaveStoredSets(const std::vector<const CTweakConfig*>& sets, std::vector<std::string>* notes = nullptr,
+                              const KeySnapshot* loaded = nullptr);
+
+// Loads config (CTweakConfig::Load) and reads the parts stored at its own key from one state of
+// the store, with no write between: what a later SaveStoredSet expects to replace. False, *loaded
+// not to be used, when the parts could not be read.
+bool LoadReplaceable(CTweakConfig& config, KeySnapshot* loaded);

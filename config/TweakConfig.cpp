@@ -15,12 +15,16 @@ namespace {
 
 const char* const kGlobalConfiguration = "Configurations\\ZTTrevanelAddon Global Configuration";
 
-void DeleteRecords(std::vector<CTweakInfo*>& records) {
-    for (CTweakInfo* record : records) delete record;
-    records.clear();
-}
-
 }  // namespace
+
+// The records that left the list while snapshots may still read them; deleted with the last.
+class CTweakConfig::Records {
+public:
+    ~Records() {
+        for (CTweakInfo* record : m_retired) delete record;
+    }
+    std::vector<CTweakInfo*> m_retired;
+};
 
 std::string TweakKeyName(size_t index) {
     char name[32];
@@ -28,9 +32,13 @@ std::string TweakKeyName(size_t index) {
     return name;
 }
 
-CTweakConfig::CTweakConfig(const char* profile) : m_strProfile(profile ? profile : "") {}
+CTweakConfig::CTweakConfig(const char* profile)
+    : m_strProfile(profile ? profile : ""), m_records(std::make_shared<Records>()) {}
 
-CTweakConfig::~CTweakConfig() { RemoveAll(); }
+CTweakConfig::~CTweakConfig() {
+    // No allocation here: the records go with the owner of the last snapshot, or now.
+    m_records->m_retired.swap(m_arrTweaks);
+}
 
 std::string CTweakConfig::GetKeyPath(int bGlobal) const {
     const std::string relative = (m_strProfile.empty() || bGlobal != 0)
@@ -67,11 +75,37 @@ void CTweakConfig::Load() {
     std::vector<CTweakInfo*> records;
     records.reserve(loaded.size());
     for (std::unique_ptr<CTweakInfo>& record : loaded) records.push_back(record.release());
+    ReplaceRecords(std::move(records));
+}
+
+void CTweakConfig::ReplaceRecords(std::vector<CTweakInfo*> records) {
+    // Allocated before anything changes, so that a failed allocation leaves the list as it was
+    // and loses none of the new records.
+    std::shared_ptr<Records> next;
+    try {
+        next = std::make_shared<Records>();
+    } catch (...) {
+        for (CTweakInfo* record : records) delete record;
+        throw;
+    }
+    std::shared_ptr<Records> retired;
     {
         std::lock_guard<std::mutex> guard(m_lock);
         m_arrTweaks.swap(records);
+        retired = std::move(m_records);
+        m_records = std::move(next);
+        // Cannot fail: the vector's storage moves as a whole.
+        retired->m_retired = std::move(records);
     }
-    DeleteRecords(records);
+    // The records go here, outside the lock, unless a run still holds them.
+}
+
+CTweakConfig::Snapshot CTweakConfig::TakeSnapshot() const {
+    Snapshot snapshot;
+    std::lock_guard<std::mutex> guard(m_lock);
+    snapshot.tweaks.assign(m_arrTweaks.begin(), m_arrTweaks.end());
+    snapshot.keepAlive = m_records;
+    return snapshot;
 }
 
 void CTweakConfig::Save() {
@@ -91,11 +125,4 @@ void CTweakConfig::Save() {
     app->ReloadSessions(m_strProfile.c_str());
 }
 
-void CTweakConfig::RemoveAll() {
-    std::vector<CTweakInfo*> removed;
-    {
-        std::lock_guard<std::mutex> guard(m_lock);
-        m_arrTweaks.swap(removed);
-    }
-    DeleteRecords(removed);
-}
+void CTweakConfig::RemoveAll() { ReplaceRecords({}); }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -33,6 +34,16 @@ public:
     // The same run, telling report (when not null) what it decided and started for each tweak.
     void RunTweaks(int type, const char* localPath, const char* remotePath, ITweakRunReport* report);
 
+    // The list as it is now, whole. Its records stay alive, unchanged, while the snapshot is held,
+    // even when a reload or RemoveAll takes them out of the list meanwhile; so a run reads the set
+    // it began with. Any thread; the records must not be changed in place while a snapshot of
+    // them is held (only the tweak list's own set is, and it never runs).
+    struct Snapshot {
+        std::vector<const CTweakInfo*> tweaks;
+        std::shared_ptr<const void> keepAlive;
+    };
+    Snapshot TakeSnapshot() const;
+
     // The most records Load reads, so that a damaged "Count" cannot exhaust memory.
     static constexpr int32_t kMaxTweaks = 10000;
 
@@ -40,8 +51,17 @@ public:
     // Owned records, in registry order.
     std::vector<CTweakInfo*> m_arrTweaks;
 
-    // Held while the list changes and while the runner examines one tweak and copies what its
-    // start needs; never during the shell call or the wait, so that a save reached from there
-    // cannot wait for the run that led to it.
+    // Held while the list changes and while a snapshot is taken; never during a run, so that a
+    // save reached from a run's shell call or wait cannot wait for the run that led to it.
     mutable std::mutex m_lock;
+
+private:
+    class Records;
+    // Replaces the list by records and hands the records taken out to the snapshots that hold
+    // them, or deletes them when none does.
+    void ReplaceRecords(std::vector<CTweakInfo*> records);
+
+    // Owns, from the moment they leave the list, the records that the snapshots taken since the
+    // last replacement may hold. Under m_lock.
+    std::shared_ptr<Records> m_records;
 };

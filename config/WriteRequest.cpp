@@ -18,6 +18,8 @@ const char* const kName = "Name";
 const char* const kNewName = "New Name";
 const char* const kSet = "Set";
 const char* const kId = "Id";
+const char* const kChecked = "Checked";
+const char* const kBefore = "Before";
 
 const KeySnapshot::Value* Find(const KeySnapshot& key, const char* name) {
     for (const KeySnapshot::Value& value : key.values) {
@@ -55,9 +57,19 @@ bool ReadStep(const KeySnapshot& key, WriteStep* step) {
     switch (step->kind) {
     case WriteStep::Kind::kStore:
         if (!ReadText(key, kKey, &step->keyPath) || !IsSetKeyPath(step->keyPath)) return false;
-        if (key.subkeys.size() != 1 || key.subkeys[0].first != kSet) return false;
+        if (key.subkeys.empty() || key.subkeys[0].first != kSet) return false;
         step->parts = key.subkeys[0].second;
         step->parts.exists = true;
+        {
+            // "Checked" 1 with a "Before" that existed, "Checked" 0 for a set that was not there.
+            uint32_t existed = 0;
+            step->checked = Find(key, kChecked) != nullptr;
+            if (step->checked && (!ReadDword(key, kChecked, &existed) || existed > 1)) return false;
+            const size_t subkeys = 1 + (existed == 1 ? 1 : 0);
+            if (key.subkeys.size() != subkeys || (subkeys == 2 && key.subkeys[1].first != kBefore)) return false;
+            if (subkeys == 2) step->before = key.subkeys[1].second;
+            step->before.exists = subkeys == 2;
+        }
         return true;
     case WriteStep::Kind::kRename:
     case WriteStep::Kind::kDelete:
@@ -92,6 +104,10 @@ std::vector<uint8_t> WriteRequestBytes(const WriteRequest& request) {
         if (step.kind == WriteStep::Kind::kStore) {
             key.values.push_back(TextValue(kKey, step.keyPath));
             key.subkeys.emplace_back(kSet, step.parts);
+            if (step.checked) {
+                key.values.push_back(DwordValue(kChecked, step.before.exists ? 1 : 0));
+                if (step.before.exists) key.subkeys.emplace_back(kBefore, step.before);
+            }
         } else {
             key.values.push_back(TextValue(kName, step.name));
             if (step.kind == WriteStep::Kind::kRename) key.values.push_back(TextValue(kNewName, step.newName));
@@ -168,6 +184,10 @@ SetWriteResult ApplyWriteRequest(const WriteRequest& request, std::vector<std::s
     };
     for (const WriteStep& step : request.steps) {
         if (step.kind == WriteStep::Kind::kStore) {
+            // The tweak list replaces only the set it loaded: checked here, under the turn.
+            KeySnapshot now;
+            if (step.checked && !read(step.keyPath, &now)) return SetWriteResult::kUnchanged;
+            if (step.checked && !SameParts(now, step.before)) return SetWriteResult::kChangedSince;
             all.push_back({step.keyPath, true, step.parts});
             continue;
         }

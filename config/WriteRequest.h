@@ -20,6 +20,11 @@ struct WriteStep {
                           // without which the step is not made (another's set came in between)
     std::string name;     // kRename: the old profile name; kDelete: the profile's name
     std::string newName;  // kRename: the new profile name
+    // kStore with checked: made only where the set still holds before, as ReadStoredSetParts
+    // finds it under the configuration's turn (a set that was not there: before does not exist);
+    // else no step of the request is made from here on, and the result is kChangedSince.
+    bool checked = false;
+    KeySnapshot before;
 };
 
 struct WriteRequest {

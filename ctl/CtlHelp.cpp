@@ -145,7 +145,8 @@ const HelpEntry kHelp[] = {
      "write of the configuration. FILE holds the write as the add-on hands it over; it is read\n"
      "once, and every set in it is checked as import checks a file's sets. Only sets below\n"
      "\"Configurations\", and renames and deletes of profile sets, are written. Exit status 0\n"
-     "written, 1 refused (nothing written), 3 the file or the registry failed, 4 interrupted.\n"},
+     "written, 1 refused (nothing written), 3 the file or the registry failed, 4 interrupted,\n"
+     "5 a set no longer held what the write expected (nothing written from there on).\n"},
 };
 
 }  // namespace

@@ -33,7 +33,7 @@
 #include "runner/RunRecord.h"
 #include "runner/RunRecorder.h"
 
-static_assert(kCtlOk == kApplyWritten && kCtlInterrupted == kApplyInterrupted,
+static_assert(kCtlOk == kApplyWritten && kCtlInterrupted == kApplyInterrupted && kCtlChangedSince == kApplyChangedSince,
               "the add-on reads apply's exit status");
 
 namespace {

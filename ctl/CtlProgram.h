@@ -20,6 +20,7 @@ enum CtlStatus {
     kCtlFile = 3,    // a file that cannot be read or written, or a refused registry write
     kCtlInterrupted = 4,  // apply, finish: written, not yet in place (the next reader completes it)
     kCtlRights = 5,  // import, finish: administrator rights are needed; not asked for, or declined
+    kCtlChangedSince = 6,  // apply: nothing written, a set no longer holds what the request expected
 };
 
 // Reads the file named on the command line whole into *bytes; false, after saying why on err,

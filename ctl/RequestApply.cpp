@@ -28,6 +28,7 @@ std::string Describe(SetWriteResult result) {
     case SetWriteResult::kNoTurn:
         return "the writers' turn could not be had (this system offers none that only administrators may take, "
                "or another program has taken its name): nothing was written";
+    case SetWriteResult::kChangedSince: return "a set was changed after the request was made; nothing was written";
     case SetWriteResult::kUnchanged: break;
     }
     return "the registry refused it, or another program was writing the configuration for longer than " +
@@ -40,6 +41,7 @@ void Tell(const std::vector<std::string>& notes, std::ostream& out) {
 
 int StatusOf(SetWriteResult result) {
     if (result == SetWriteResult::kWritten) return kCtlOk;
+    if (result == SetWriteResult::kChangedSince) return kCtlChangedSince;
     return result == SetWriteResult::kInterrupted ? kCtlInterrupted : kCtlFile;
 }
 

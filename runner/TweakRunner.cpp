@@ -26,19 +26,14 @@ void CTweakConfig::RunTweaks(int type, const char* localPath, const char* remote
     request.nShow = SW_HIDE;
     request.environment = TweakEnvironment(type, localPath, remotePath, m_strProfile);
 
-    // The count and the i-th tweak are read anew in every pass, under the lock, and what the
-    // start needs is copied out: the shell call may pump messages and wait for DDE, and a save
-    // reached from there (or from another thread) must not wait for this run. A reload during a
-    // start or a wait replaces the list, and the run goes on at index i+1.
-    for (size_t i = 0;; ++i) {
-        TweakDecision decision;
-        {
-            std::lock_guard<std::mutex> guard(m_lock);
-            if (i >= m_arrTweaks.size()) return;
-            const CTweakInfo* tweak = m_arrTweaks[i];
-            if (tweak == nullptr) continue;
-            decision = DecideTweak(*tweak, type, localPath, remotePath);
-        }
+    // The run takes the set as it is now, whole, and runs each of its tweaks at most once; a
+    // reload during the run (from another thread, or from a message that the shell call or the
+    // wait dispatches) replaces what the next run gets. No lock is held while the run goes on.
+    const Snapshot snapshot = TakeSnapshot();
+    for (size_t i = 0; i < snapshot.tweaks.size(); ++i) {
+        const CTweakInfo* tweak = snapshot.tweaks[i];
+        if (tweak == nullptr) continue;
+        const TweakDecision decision = DecideTweak(*tweak, type, localPath, remotePath);
         if (report) report->Examined(i, decision);
         if (decision.verdict != TweakVerdict::Applies) continue;
 

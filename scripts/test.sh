@@ -82,7 +82,7 @@ stage "fuzz 7 x 15 s" "$root/scripts/fuzz.sh" 15
 # which a run and a reload of one tweak set meet on two threads under ThreadSanitizer.
 tsan_run_and_reload() {
     build/tsan/unit_runner --gtest_filter='*Reload*:*Save*:*Free*' &&
-        build/tsan/unit_addon --gtest_filter='*Reload*:*Thread*:*Destroyed*' &&
+        build/tsan/unit_addon --gtest_filter='*Reload*:*Thread*:*Destroyed*:*Rename*' &&
         build/tsan/unit_config --gtest_filter='*Reload*:*Deadlock*'
 }
 stage "asan configure" cmake --preset asan >/dev/null &&

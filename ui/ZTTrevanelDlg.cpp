@@ -13,6 +13,7 @@
 #include "platform/Platform.h"
 #include "platform/WinTypes.h"
 #include "ui/HelpFile.h"
+#include "ui/StringInsert.h"
 #include "ui/TweakInfoDlg.h"
 #include "ui/resource.h"
 
@@ -56,7 +57,13 @@ CZTTrevanelDlg::CZTTrevanelDlg(const char* profileName)
       m_config(profileName),
       m_strProfileName(profileName ? profileName : ""),
       m_hIcon(nullptr) {
-    m_config.Load();
+    LoadRecords();
+}
+
+void CZTTrevanelDlg::LoadRecords() {
+    m_arrRemoved.clear();
+    m_records.clear();
+    m_bLoadedRead = LoadReplaceable(m_config, &m_loaded);
     std::lock_guard<std::mutex> guard(m_config.m_lock);
     for (CTweakInfo* loaded : m_config.m_arrTweaks) m_records.emplace_back(loaded);
     m_config.m_arrTweaks.clear();
@@ -209,18 +216,41 @@ void CZTTrevanelDlg::OnOK() {
     m_arrRemoved.clear();
 
     SetWriteResult result;
+    std::vector<std::string> notes;
     {
         const LentRecords lent(m_config, rows);
-        result = SaveStoredSet(m_config);
+        result = SaveStoredSet(m_config, &notes, m_bLoadedRead ? &m_loaded : nullptr);
+        // The set was changed elsewhere while the list was open (an import, another host, the
+        // registry editor): the user chooses which change stays. No is the default, which loses
+        // no one's change for good: the list then shows what is stored.
+        if (result == SetWriteResult::kChangedSince &&
+            AfxMessageBox(IDS_SAVE_CHANGED_SINCE, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES) {
+            result = SaveStoredSet(m_config, &notes);
+        }
+    }
+    if (result == SetWriteResult::kChangedSince) {
+        LoadRecords();
+        FillList();
+        UpdateButtons();
+        return;
     }
 
     // A save that did not reach the registry is said, and the dialog stays open with the list as
     // it is, so that the user can try again or cancel.
-    if (result != SetWriteResult::kWritten) {
+    // A committed write is saved, also when it is put in place later.
+    if (!IsSaved(result)) {
         UpdateOkShield();
-        AfxMessageBox(result == SetWriteResult::kDenied ? IDS_SAVE_NOT_ELEVATED : IDS_SAVE_FAILED,
+        AfxMessageBox(result == SetWriteResult::kDenied   ? IDS_SAVE_NOT_ELEVATED
+                      : result == SetWriteResult::kNoTurn ? IDS_SAVE_NO_TURN
+                                                          : IDS_SAVE_FAILED,
                       MB_OK | MB_ICONEXCLAMATION);
         return;
+    }
+    // Kept profile changes that the save could not make any more are said once.
+    if (!notes.empty()) {
+        std::string lines;
+        for (const std::string& note : notes) lines += note + "\r\n";
+        AfxMessageBox(InsertIntoString(GetModule().LoadString(IDS_SAVE_NOTES), lines), MB_OK | MB_ICONINFORMATION);
     }
     CDialog::OnOK();
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "config/KeySnapshot.h"
 #include "config/TweakConfig.h"
 #include "platform/Dialog.h"
 #include "platform/ListBox.h"
@@ -48,6 +49,13 @@ protected:
     void OnAdd();
 
 private:
+    // Loads the set, and what is stored at its key, into a fresh run of the list.
+    void LoadRecords();
+
+    // What the set's key held when the list was loaded, for OK to replace only that; unused
+    // when it could not be read.
+    KeySnapshot m_loaded;
+    bool m_bLoadedRead = false;
     // Every record of this run, loaded or added: the one owner. The rows' item data and
     // m_arrRemoved point into it.
     std::vector<std::unique_ptr<CTweakInfo>> m_records;

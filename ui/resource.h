@@ -33,6 +33,9 @@
 #define IDS_WAIT_SHOW 1024
 #define IDS_WAIT_STOP_WAITING 1025
 #define IDS_WAIT_END 1026
+#define IDS_SAVE_CHANGED_SINCE 1014
+#define IDS_SAVE_NO_TURN 1015
+#define IDS_SAVE_NOTES 1016
 
 // Controls shared by both dialogs
 #define IDC_BTN_HELP 1000

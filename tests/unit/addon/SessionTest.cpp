@@ -61,6 +61,15 @@ protected:
         return launcher.LaunchedFiles();
     }
 
+    // The programs of the session's set as it holds it now, seen without an export, whose watch
+    // of the stored configuration would reload every session.
+    std::vector<std::string> SetOf(void* session) const {
+        std::vector<std::string> exes;
+        for (const CTweakInfo* tweak : m_app->FindSession(session)->Config()->TakeSnapshot().tweaks)
+            exes.push_back(tweak->m_strExe);
+        return exes;
+    }
+
     MemoryLauncher m_launcher;
     MemoryRegistry m_registry;
     std::unique_ptr<CZTTrevanelApp> m_app;
@@ -114,6 +123,8 @@ TEST_F(SessionTest, SavingAProfileReloadsItsSessionsWithoutRegardToCase) {
     ChangeExeBehindTheBack("Beta", "C:\\T\\beta-changed.exe");
     ChangeExeBehindTheBack(nullptr, "C:\\T\\global-changed.exe");
     StoreSet("Alpha", "alpha-new", 2);
+    EXPECT_EQ((std::vector<std::string>{"C:\\T\\alpha-new0.exe", "C:\\T\\alpha-new1.exe"}), SetOf(Handle(1)));
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\beta0.exe"}, SetOf(Handle(2)));
     EXPECT_EQ((std::vector<std::string>{"C:\\T\\alpha-new0.exe", "C:\\T\\alpha-new1.exe"}), Download(Handle(1)));
     EXPECT_EQ(std::vector<std::string>{"C:\\T\\beta-changed.exe"}, Download(Handle(2)));
     EXPECT_EQ(std::vector<std::string>{"C:\\T\\global-changed.exe"}, Download(Handle(3)));
@@ -126,6 +137,7 @@ TEST_F(SessionTest, SavingAProfileReloadsItsSessionsWhateverTheCaseOfItsLetters)
     ZTAddOnSessionCreate(Handle(1), "M\xFCller");
     ZTAddOnSessionCreate(Handle(2), "Muller");
     StoreSet("M\xDCLLER", "new", 1);
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\new0.exe"}, SetOf(Handle(1)));
     EXPECT_EQ(std::vector<std::string>{"C:\\T\\new0.exe"}, Download(Handle(1)));
     // A different name is a different key: no set of its own, and no global one either.
     EXPECT_TRUE(Download(Handle(2)).empty());
@@ -204,7 +216,7 @@ TEST_F(SessionTest, TransferExportsTakeThePathsFromTheirOwnArgumentPositions) {
     EXPECT_EQ("L=C:\\x\\local.txt R=/pub/remote.txt", calls[2].parameters.value_or("(null)"));
 }
 
-TEST_F(SessionTest, SaveOnAnotherThreadDuringARunContinuesAtTheNextIndex) {
+TEST_F(SessionTest, SaveOnAnotherThreadDuringARunLeavesItTheSetItBeganWith) {
     StoreSet("Alpha", "old", 3);
     ZTAddOnSessionCreate(Handle(1), "alpha");
     m_launcher.HoldFile("C:\\T\\old0.exe");
@@ -217,8 +229,31 @@ TEST_F(SessionTest, SaveOnAnotherThreadDuringARunContinuesAtTheNextIndex) {
     dialog.get();
     transfer.join();
 
-    EXPECT_EQ((std::vector<std::string>{"C:\\T\\old0.exe", "C:\\T\\new1.exe", "C:\\T\\new2.exe"}), m_launcher.LaunchedFiles());
+    EXPECT_EQ((std::vector<std::string>{"C:\\T\\old0.exe", "C:\\T\\old1.exe", "C:\\T\\old2.exe"}), m_launcher.LaunchedFiles());
     EXPECT_EQ(0u, m_launcher.OpenHandleCount());
+    EXPECT_EQ((std::vector<std::string>{"C:\\T\\new0.exe", "C:\\T\\new1.exe", "C:\\T\\new2.exe"}), Download(Handle(1)));
+}
+
+// The host renames and deletes profiles while their sessions live: a renamed profile's session
+// keeps its tweaks and follows saves of the new name only; a deleted one's runs the global set.
+TEST_F(SessionTest, ALiveSessionFollowsItsProfilesRenameAndDelete) {
+    StoreSet(nullptr, "global", 1);
+    StoreSet("Work", "work", 1);
+    ZTAddOnSessionCreate(Handle(1), "work");
+    ZTAddOnSessionCreate(Handle(2), "Home");
+
+    ZTAddOnProfileNameChange("WORK", "Office");
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\work0.exe"}, SetOf(Handle(1)));
+    StoreSet("Work", "work-again", 1);
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\work0.exe"}, SetOf(Handle(1)));
+    StoreSet("office", "office", 1);
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\office0.exe"}, SetOf(Handle(1)));
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\office0.exe"}, Download(Handle(1)));
+
+    ZTAddOnProfileDeleted("Office");
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\global0.exe"}, SetOf(Handle(1)));
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\global0.exe"}, Download(Handle(1)));
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\global0.exe"}, Download(Handle(2)));
 }
 
 }  // namespace

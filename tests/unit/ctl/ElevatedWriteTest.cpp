@@ -311,6 +311,16 @@ TEST_F(ElevatedWrite, TheHelperWritesNothingButTheAddonsSets) {
     m_files.Put("C:\\r.tmp", with([](KeySnapshot&) {}));
     EXPECT_EQ(Run({"apply", "C:\\r.tmp"}).status, 0);
     EXPECT_EQ(Get(TweakKey(ProfileKey("P"), 0), "Exe")->data, Sz("C:\\x.exe"));
+
+    // A store made for the set as the list loaded it is made only where the set still holds that.
+    WriteRequest checked{{{WriteStep::Kind::kStore, ProfileKey("P"), set, "", "", true, KeySnapshot()}}};
+    CTweakConfig list("P");
+    ASSERT_TRUE(LoadReplaceable(list, &checked.steps[0].before));
+    for (const int status : {kCtlOk, kCtlChangedSince}) {
+        m_files.Put("C:\\r.tmp", WriteRequestBytes(checked));
+        EXPECT_EQ(Run({"apply", "C:\\r.tmp"}).status, status);
+        checked.steps[0].before = KeySnapshot();
+    }
 }
 
 }  // namespace

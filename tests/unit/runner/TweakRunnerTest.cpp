@@ -1,5 +1,5 @@
 // Starting the tweaks of a set after a transfer: what is launched, in which order, what is skipped,
-// and how a reload during a program's run is taken up.
+// and that a reload during a run leaves the run the set it began with.
 #include <atomic>
 #include <future>
 #include <thread>
@@ -239,45 +239,72 @@ TEST_F(RunTweaksTest, SetIsFreeWhileATweakStartsAndWhileItRuns) {
     EXPECT_EQ(std::vector<bool>{true}, freeDuringLaunch);
 }
 
-// Stores a set of tweaks whose programs are named by prefix and index.
-void StoreSet(const char* profile, const std::string& prefix, int count) {
+// Stores a set of tweaks for the programs C:\T\<name>.exe.
+void StoreExes(const char* profile, const std::vector<std::string>& names) {
     CTweakConfig stored(profile);
-    for (int i = 0; i < count; ++i) {
+    for (const std::string& name : names) {
         auto* tweak = new CTweakInfo;
-        tweak->m_strExe = "C:\\T\\" + prefix + std::to_string(i) + ".exe";
+        tweak->m_strExe = "C:\\T\\" + name + ".exe";
         tweak->m_nApplyTo = TWEAK_APPLY_DOWNLOAD;
         stored.m_arrTweaks.push_back(tweak);
     }
     stored.Save();
 }
 
-TEST_F(RunTweaksTest, ReloadDuringAWaitGoesOnAtTheNextIndexOfTheNewList) {
-    StoreSet("Work", "old", 3);
-    CTweakConfig config("Work");
-    config.Load();
-    ASSERT_EQ(3u, config.m_arrTweaks.size());
-    m_launcher.HoldFile("C:\\T\\old0.exe");
+// Stores a set of tweaks whose programs are named by prefix and index.
+void StoreSet(const char* profile, const std::string& prefix, int count) {
+    std::vector<std::string> names;
+    for (int i = 0; i < count; ++i) names.push_back(prefix + std::to_string(i));
+    StoreExes(profile, names);
+}
 
-    std::thread run([&] { config.RunTweaks(0, "C:\\a.txt", "/a.txt"); });
-    ASSERT_EQ("C:\\T\\old0.exe", m_launcher.WaitForWaiter(5s).value_or("none"));
-    // Another thread saves the configuration and the set reloads while old0 still runs. Should
-    // the reload wait for the run, the program is let go so that the test ends.
-    auto save = std::async(std::launch::async, [&] {
-        StoreSet("Work", "new", 4);
+std::vector<std::string> Exes(const std::vector<std::string>& names) {
+    std::vector<std::string> exes;
+    for (const std::string& name : names) exes.push_back("C:\\T\\" + name + ".exe");
+    return exes;
+}
+
+// A reload while a tweak runs, to a longer, a shorter or a reordered list: the run ends the set
+// it began with, each of its tweaks once, and the next run gets the new set.
+TEST_F(RunTweaksTest, ReloadDuringAWaitLeavesTheRunTheSetItBeganWith) {
+    struct Case {
+        std::vector<std::string> before, held, after;
+    } cases[] = {{{"A", "B"}, {"A"}, {"X", "A", "B"}},
+                 {{"old0", "old1", "old2"}, {"old0"}, {"new0", "new1", "new2", "new3"}},
+                 {{"old0", "old1", "old2"}, {"old1"}, {"new0", "new1"}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.after.size());
+        MemoryLauncher launcher;
+        StandIns swap{launcher};
+        StoreExes("Work", c.before);
+        CTweakConfig config("Work");
         config.Load();
-    });
-    EXPECT_EQ(std::future_status::ready, save.wait_for(5s)) << "the reload waited for the program";
-    m_launcher.ReleaseAll();
-    save.get();
-    run.join();
+        launcher.HoldFile(Exes(c.held)[0]);
 
-    EXPECT_EQ((std::vector<std::string>{"C:\\T\\old0.exe", "C:\\T\\new1.exe", "C:\\T\\new2.exe", "C:\\T\\new3.exe"}),
-              m_launcher.LaunchedFiles());
-    ExpectHandlesClosedOnce();
+        std::thread run([&] { config.RunTweaks(0, "C:\\a.txt", "/a.txt"); });
+        ASSERT_EQ(Exes(c.held)[0], launcher.WaitForWaiter(5s).value_or("none"));
+        // Another thread saves the configuration and the set reloads while the program still
+        // runs. Should the reload wait for the run, the program is let go so that the test ends.
+        auto save = std::async(std::launch::async, [&] {
+            StoreExes("Work", c.after);
+            config.Load();
+        });
+        EXPECT_EQ(std::future_status::ready, save.wait_for(5s)) << "the reload waited for the program";
+        launcher.ReleaseAll();
+        save.get();
+        run.join();
+        EXPECT_EQ(Exes(c.before), launcher.LaunchedFiles());
+        EXPECT_EQ(0u, launcher.OpenHandleCount());
+
+        MemoryLauncher next;
+        StandIns nextSwap{next};
+        config.RunTweaks(0, "C:\\a.txt", "/a.txt");
+        EXPECT_EQ(Exes(c.after), next.LaunchedFiles());
+    }
 }
 
 // The shell may pump messages while it starts a program, and a handler may save the very set
-// that is running: the save and its reload complete, and the run goes on in the new list.
+// that is running: the save and its reload complete, and the run ends the set it began with.
 TEST_F(RunTweaksTest, SaveFromInsideTheShellCallOnTheSameThreadCompletes) {
     StoreSet("Work", "old", 3);
     CTweakConfig config("Work");
@@ -292,7 +319,7 @@ TEST_F(RunTweaksTest, SaveFromInsideTheShellCallOnTheSameThreadCompletes) {
     });
     config.RunTweaks(0, "C:\\a.txt", "/a.txt");
     EXPECT_TRUE(reloaded) << "the set was locked during the shell call";
-    EXPECT_EQ((std::vector<std::string>{"C:\\T\\old0.exe", "C:\\T\\new1.exe", "C:\\T\\new2.exe"}),
+    EXPECT_EQ((std::vector<std::string>{"C:\\T\\old0.exe", "C:\\T\\old1.exe", "C:\\T\\old2.exe"}),
               m_launcher.LaunchedFiles());
     ExpectHandlesClosedOnce();
 }
@@ -319,29 +346,9 @@ TEST_F(RunTweaksTest, SaveFromAnotherThreadWhileTheShellCallBlocksCompletes) {
     shellMayReturn.set_value();
     save.get();
     run.join();
-    EXPECT_EQ((std::vector<std::string>{"C:\\T\\old0.exe", "C:\\T\\new1.exe", "C:\\T\\new2.exe", "C:\\T\\new3.exe"}),
+    EXPECT_EQ((std::vector<std::string>{"C:\\T\\old0.exe", "C:\\T\\old1.exe", "C:\\T\\old2.exe"}),
               m_launcher.LaunchedFiles());
     ExpectHandlesClosedOnce();
-}
-
-TEST_F(RunTweaksTest, ReloadToAShorterListEndsTheRun) {
-    StoreSet("Work", "old", 3);
-    CTweakConfig config("Work");
-    config.Load();
-    m_launcher.HoldFile("C:\\T\\old1.exe");
-
-    std::thread run([&] { config.RunTweaks(0, "C:\\a.txt", "/a.txt"); });
-    ASSERT_EQ("C:\\T\\old1.exe", m_launcher.WaitForWaiter(5s).value_or("none"));
-    auto save = std::async(std::launch::async, [&] {
-        StoreSet("Work", "new", 2);
-        config.Load();
-    });
-    EXPECT_EQ(std::future_status::ready, save.wait_for(5s)) << "the reload waited for the program";
-    m_launcher.ReleaseAll();
-    save.get();
-    run.join();
-
-    EXPECT_EQ((std::vector<std::string>{"C:\\T\\old0.exe", "C:\\T\\old1.exe"}), m_launcher.LaunchedFiles());
 }
 
 }  // namespace
