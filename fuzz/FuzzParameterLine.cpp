@@ -78,7 +78,8 @@ struct ArgsBuilder {
     }
     // A path where the template has its placeholder, as the template promises it: whole. keepQuotes
     // (cmd.exe's reading, which keeps them): a path with a blank or a tab outside quotes comes in
-    // quotes of its own, its trailing backslashes doubled for the C runtime behind.
+    // quotes of its own, its trailing backslashes doubled before the closing one for the C
+    // runtime behind.
     void PutPath(const std::string& path, bool quoted, bool keepQuotes) {
         const bool own = keepQuotes && !quoted && path.find_first_of(" \t") != std::string::npos;
         if (own) Add('"');
@@ -187,8 +188,10 @@ bool SplitLikeCmd(const std::string& line, Args* args) {
 Args ExpectedForCmd(const std::vector<Piece>& pieces, const std::string& local, const std::string& remote) {
     ArgsBuilder out;
     bool quoted = false;
-    for (const Piece& p : pieces) {
+    for (size_t k = 0; k < pieces.size(); ++k) {
+        const Piece& p = pieces[k];
         if (p.placeholder) {
+            const std::string& path = p.placeholder == 1 ? local : remote;
             out.PutPath(p.placeholder == 1 ? local : remote, quoted, true);
         } else if (p.literal == '"') {
             quoted = !quoted;

@@ -34,11 +34,14 @@ std::vector<Span> SpansOf(const std::vector<bool>& inserted);
 // or cmd.exe starts it, for the interpreters' options): the C runtime's rules and the shape rule
 // for every program but cmd.exe, then what the kind refuses, and what it has read in full.
 // depth: how many cmd.exe are read already (the judge follows the commands they start).
+// ownQuotes: where BuildParameterLine closed the quotes it put around a path.
 PathRefusal JudgeLine(ProgramKind kind, const std::string& exe, const std::string& line,
-                      const std::vector<bool>& inserted, const std::vector<Span>& spans, int depth);
+                      const std::vector<bool>& inserted, const std::vector<Span>& spans, int depth,
+                      const std::vector<size_t>& ownQuotes = {});
 
 // A program: a path must not change how the C runtime splits the line.
-PathRefusal JudgeForProgram(const std::string& line, const std::vector<Span>& spans);
+PathRefusal JudgeForProgram(const std::string& line, const std::vector<Span>& spans,
+                            const std::vector<size_t>& ownQuotes);
 // Every program: an argument that holds a path and, in its own text, a quote or one of
 // $ ; & | < > ^ % ! { } is CodeShape, unless its kind's rules have judged it (judged[i]).
 PathRefusal JudgeShape(const std::vector<MarkedArgument>& arguments, const std::vector<bool>& judged);

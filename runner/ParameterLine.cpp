@@ -63,11 +63,16 @@ bool QuotedAt(const std::string& line, size_t at, ProgramKind kind) {
 // with a blank or a tab, outside double quotes (as a program of kind reads them), goes into double
 // quotes, its trailing backslashes doubled, so that the C runtime reads it as one argument; the
 // quotes are no path's.
+// *unquotable is set when such a value follows a backslash or a double quote, where quotes of its
+// own would change what the line's characters mean; it is left as it is then. ownQuotes: where
+// the closing quotes put so stand, moved along as the line changes.
 void ReplaceAll(std::string& line, std::vector<Span>& spans,
-                const std::function<Token(const std::string&, size_t)>& next, bool quoteBlanks, ProgramKind kind) {
+                const std::function<Token(const std::string&, size_t)>& next, bool quoteBlanks, ProgramKind kind,
+                bool* unquotable, std::vector<size_t>* ownQuotes) {
     std::string result;
     std::vector<Span> moved;
     std::vector<Span> added;
+    std::vector<size_t> addedQuotes;
     // Maps a position of the old line to the new one; positions inside a replaced token map to
     // the start of its replacement.
     std::vector<size_t> map(line.size() + 1);
@@ -78,16 +83,32 @@ void ReplaceAll(std::string& line, std::vector<Span>& spans,
         result.append(line, from, at - from);
         for (size_t p = at; p < at + token.length; ++p) map[p] = result.size();
         const std::string& value = *token.value;
-        const bool quote = quoteBlanks && value.find_first_of(" \t") != std::string::npos && !QuotedAt(line, at, kind);
+        bool quote = quoteBlanks && value.find_first_of(" \t") != std::string::npos && !QuotedAt(line, at, kind);
+        // After a backslash or a quote an opening quote would be read with them: "\"" escaped,
+        // "" inside quotes one quote character.
+        if (quote && !IsReadByCmd(kind) && !result.empty() && (result.back() == '\\' || result.back() == '"')) {
+            quote = false;
+            *unquotable = true;
+        }
         if (quote) result += '"';
         added.push_back({result.size(), result.size() + value.size()});
         result.append(value);
-        if (quote) {
+        from = at + token.length;
+        const bool pathsQuote = std::any_of(spans.begin(), spans.end(), [&](const Span& span) {
+            return span.begin <= from && from < span.end;
+        });
+        if (quote && !IsReadByCmd(kind) && from < line.size() && line[from] == '"' && !pathsQuote) {
+            // The line opens quotes right after: they go on from the path's, as one argument
+            // (a quote closing ours would meet it as "", a quote character inside quotes, where
+            // the C runtime reads the line; cmd.exe toggles at every quote).
+            map[from] = result.size();
+            ++from;
+        } else if (quote) {
             const size_t kept = value.find_last_not_of('\\');
             result.append(value.size() - (kept == std::string::npos ? 0 : kept + 1), '\\');
+            addedQuotes.push_back(result.size());
             result += '"';
         }
-        from = at + token.length;
     }
     if (added.empty()) return;
     for (size_t p = from; p <= line.size(); ++p) map[p] = result.size() + (p - from);
@@ -104,16 +125,21 @@ void ReplaceAll(std::string& line, std::vector<Span>& spans,
         moved.push_back(grown);
     }
     for (const Span& add : added) moved.push_back(add);
+    if (ownQuotes) {
+        for (size_t& quote : *ownQuotes) quote = map[quote];
+        ownQuotes->insert(ownQuotes->end(), addedQuotes.begin(), addedQuotes.end());
+    }
     line.swap(result);
     spans.swap(moved);
 }
 
 void ReplacePlaceholder(std::string& line, std::vector<Span>& spans, const std::string& placeholder,
-                        const std::string& value, ProgramKind kind) {
+                        const std::string& value, ProgramKind kind, bool* unquotable,
+                        std::vector<size_t>* ownQuotes) {
     ReplaceAll(line, spans, [&](const std::string& text, size_t from) {
         const size_t at = text.find(placeholder, from);
         return Token{at, placeholder.size(), at == std::string::npos ? nullptr : &value};
-    }, true, kind);
+    }, true, kind, unquotable, ownQuotes);
 }
 
 bool StartsWithName(const std::string& text, size_t at, const char* name) {
@@ -124,7 +150,7 @@ bool StartsWithName(const std::string& text, size_t at, const char* name) {
 // cmd.exe's reading of %TREVANEL_LOCAL_FILE_PATH% and %TREVANEL_REMOTE_FILE_PATH% (any letter
 // case, also with :~n,m or :a=b after the name): the value, in one pass, as the placeholder's.
 void ExpandPathVariables(std::string& line, std::vector<Span>& spans, const std::string& local,
-                         const std::string& remote) {
+                         const std::string& remote, std::vector<size_t>* ownQuotes) {
     const std::string* const values[] = {&local, &remote};
     ReplaceAll(line, spans, [&](const std::string& text, size_t from) {
         for (size_t at = text.find('%', from); at != std::string::npos; at = text.find('%', at + 1)) {
@@ -138,7 +164,7 @@ void ExpandPathVariables(std::string& line, std::vector<Span>& spans, const std:
             }
         }
         return Token{std::string::npos, 0, nullptr};
-    }, false, ProgramKind::Cmd);
+    }, false, ProgramKind::Cmd, nullptr, ownQuotes);
 }
 
 std::vector<bool> MarksOf(const std::vector<Span>& spans, size_t size) {
@@ -167,11 +193,13 @@ std::vector<Span> SpansOf(const std::vector<bool>& inserted) {
 }
 
 PathRefusal JudgeLine(ProgramKind kind, const std::string& exe, const std::string& line,
-                      const std::vector<bool>& inserted, const std::vector<Span>& spans, int depth) {
+                      const std::vector<bool>& inserted, const std::vector<Span>& spans, int depth,
+                      const std::vector<size_t>& ownQuotes) {
+    // The C runtime's rules hold for cmd.exe's line too, which it hands on to what it starts.
+    PathRefusal refusal = JudgeForProgram(line, spans, ownQuotes);
+    if (refusal != PathRefusal::None) return refusal;
     // cmd.exe reads its line by rules of its own, and judges what it starts by that program's.
     if (kind == ProgramKind::Cmd) return JudgeForCmd(line, inserted, depth);
-    PathRefusal refusal = JudgeForProgram(line, spans);
-    if (refusal != PathRefusal::None) return refusal;
     const std::vector<MarkedArgument> arguments = SplitArguments(line, inserted);
     std::vector<bool> judged(arguments.size(), false);
     switch (kind) {
@@ -221,18 +249,26 @@ PathRefusal JudgePercent(const std::string& line, const std::vector<bool>& inser
     return PathRefusal::None;
 }
 
-PathRefusal JudgeForProgram(const std::string& line, const std::vector<Span>& spans) {
-    // For the C runtime, a backslash is an escape only in a run that ends at a double quote.
+PathRefusal JudgeForProgram(const std::string& line, const std::vector<Span>& spans,
+                            const std::vector<size_t>& ownQuotes) {
+    // For the C runtime, a backslash is an escape only in a run that ends at a double quote. The
+    // quotes put around a path come after its backslashes doubled.
     for (size_t q = line.find('"'); q != std::string::npos; q = line.find('"', q + 1)) {
         size_t run = q;
         while (run > 0 && line[run - 1] == '\\') --run;
         if (run == q) continue;
-        // Backslashes of a path that meet the quote survive only when as many follow them
-        // (doubled, as ReplaceAll quotes a path) and the path's own run starts the run.
+        if (std::find(ownQuotes.begin(), ownQuotes.end(), q) != ownQuotes.end()) {
+            // As many backslashes of ours as the paths brought (a path inserted into a path may
+            // have brought more after ours were counted).
+            size_t fromPaths = 0;
+            for (const Span& span : spans) {
+                fromPaths += std::min(span.end, q) - std::min(std::max(span.begin, run), std::min(span.end, q));
+            }
+            if (2 * fromPaths != q - run) return PathRefusal::BackslashBeforeQuote;
+            continue;
+        }
         for (const Span& span : spans) {
-            if (span.end <= run || span.end > q) continue;
-            const bool doubled = span.begin <= run && span.end - run == q - span.end;
-            if (!doubled) return PathRefusal::BackslashBeforeQuote;
+            if (span.end > run && span.end <= q) return PathRefusal::BackslashBeforeQuote;
         }
     }
     // Inside quotes, "" is one quote character: an empty path between two quotes of the user's
@@ -294,9 +330,11 @@ ParameterLine BuildParameterLine(const std::string& exe, const std::string& para
     ParameterLine line{parameters, PathRefusal::None};
     const ProgramKind kind = ClassifyProgram(exe);
     std::vector<Span> spans;
-    ReplacePlaceholder(line.text, spans, "%LOCAL_FILE_PATH%", local, kind);
+    bool unquotable = false;
+    std::vector<size_t> ownQuotes;
+    ReplacePlaceholder(line.text, spans, "%LOCAL_FILE_PATH%", local, kind, &unquotable, &ownQuotes);
     const size_t localSpans = spans.size();
-    ReplacePlaceholder(line.text, spans, "%REMOTE_FILE_PATH%", remote, kind);
+    ReplacePlaceholder(line.text, spans, "%REMOTE_FILE_PATH%", remote, kind, &unquotable, &ownQuotes);
     const bool localInserted = localSpans > 0;
     const bool remoteInserted = spans.size() > localSpans;
 
@@ -306,6 +344,10 @@ ParameterLine BuildParameterLine(const std::string& exe, const std::string& para
             line.refusal = PathRefusal::Quote;
             return line;
         }
+    }
+    if (unquotable) {
+        line.refusal = PathRefusal::BlankUnquoted;
+        return line;
     }
     // The shell converts the whole line at once: judged byte by byte, it must convert as bytes.
     if ((localInserted && !IsWholeAnsiText(local)) || (remoteInserted && !IsWholeAnsiText(remote))) {
@@ -318,10 +360,10 @@ ParameterLine BuildParameterLine(const std::string& exe, const std::string& para
         // variables, whose values are judged where they land as the placeholders' are.
         line.refusal = JudgePercent(judged, inserted);
         if (!line.IsSafe()) return line;
-        ExpandPathVariables(judged, spans, local, remote);
+        ExpandPathVariables(judged, spans, local, remote, &ownQuotes);
         inserted = MarksOf(spans, judged.size());
     }
-    line.refusal = JudgeLine(kind, exe, judged, inserted, spans, 0);
+    line.refusal = JudgeLine(kind, exe, judged, inserted, spans, 0, ownQuotes);
     // cmd.exe expands the TREVANEL_ variables into a batch file's lines before it parses them:
     // a path that could close the batch file's own quotes is refused whatever the line says.
     const char* const breaksQuotes = "\"\r\n";
@@ -336,6 +378,9 @@ ParameterLine BuildParameterLine(const std::string& exe, const std::string& para
 const char* DescribeRefusal(PathRefusal refusal) {
     switch (refusal) {
         case PathRefusal::None: return "the paths are safe to pass";
+        case PathRefusal::BlankUnquoted:
+            return "an unquoted path holds a blank or a tab right after a backslash or a double quote of the "
+                   "parameter line, where quotes cannot be put around it; write the quotes around the placeholder";
         case PathRefusal::CodeShape:
             return "a path stands inside an argument that also holds a quote or one of $ ; & | < > ^ % ! { }, "
                    "as code does; let the program read the path from the environment variable "

@@ -24,6 +24,10 @@ enum class PathRefusal {
     // Read by cmd.exe, anywhere in a path: a % that another % of the line could pair with into
     // %...%, which cmd.exe expands even inside quotes. A line's only % stays literal.
     Percent,
+    // An unquoted path with a blank or a tab right after a backslash or a double quote of the
+    // line: quotes put around it there would change what those characters mean, and without them
+    // the program would get the path split into arguments.
+    BlankUnquoted,
     // Batch files only, anywhere: under delayed expansion cmd.exe expands !...! inside quotes.
     Exclamation,
     // Batch files only, anywhere: a line break ends cmd.exe's command line; other control

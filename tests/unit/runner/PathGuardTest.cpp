@@ -72,8 +72,12 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {program, bare, "C:\\in\\a&b|c.txt", "/r", R::None},
         {program, "\"%REMOTE_FILE_PATH%\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\b c.txt", "/pub/a\\b.txt", R::None},
         {program, "\"%REMOTE_FILE_PATH%\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\b c.txt", "/pub/dir\\", R::BackslashBeforeQuote},
-        // The path's backslash meets as many of the line's: it arrives whole, and the quote acts.
-        {program, "\"%REMOTE_FILE_PATH%\\\"", "C:\\a", "/pub/dir\\", R::None},
+        {program, "\"%REMOTE_FILE_PATH%\\\"", "C:\\a", "/pub/dir\\", R::BackslashBeforeQuote},
+        // Quotes put around an unquoted path come after its backslashes doubled; after a line's
+        // backslash or quote they cannot be put.
+        {program, "-o %REMOTE_FILE_PATH% x", "C:\\a", "/pub/my dir\\", R::None},
+        {program, "-o \"x\"%REMOTE_FILE_PATH%", "C:\\a", "/pub/my dir", R::BlankUnquoted},
+        {program, "-o \\%REMOTE_FILE_PATH%", "C:\\a", "/pub/my dir", R::BlankUnquoted},
         {program, "\"%LOCAL_FILE_PATH%%REMOTE_FILE_PATH%\"", "C:\\a\\", "", R::BackslashBeforeQuote},
         {program, "\\%REMOTE_FILE_PATH%\"x\"", "C:\\a", "", R::BackslashBeforeQuote},
         {program, "%REMOTE_FILE_PATH%\\\"x\"", "C:\\a", "", R::None},
