@@ -79,8 +79,9 @@ std::string Unquoted(std::string word) {
     return word;
 }
 
-// cmd.exe's commands that run what follows are read through; the other built-ins hand their
-// arguments to no program, and are judged as a program would be.
+// cmd.exe's built-ins other than start and call (which JudgeCommand reads through): their
+// arguments are judged by a batch file's rules, as cmd.exe splits them. What if and for run is
+// judged so too, by the shape rule and no program's knowledge.
 bool IsBuiltIn(const std::string& name) {
     static const char* const kBuiltIns[] = {
         "assoc", "break", "cd", "chdir", "cls", "color", "copy", "date", "del", "dir", "echo", "endlocal",

@@ -187,16 +187,16 @@ TEST_F(TweakRunWine, TransferExportsTakeThePathsFromTheirOwnArgumentPositions) {
               ReadFile(m_logs.batch));
 }
 
-TEST_F(TweakRunWine, PathWithBlanksReachesTheProgramAsTypedInTheParameterLine) {
+// An unquoted placeholder gets quotes of its own for a path with blanks: one argument either way.
+TEST_F(TweakRunWine, PathWithBlanksReachesTheProgramAsOneArgumentQuotedOrNot) {
     StoreTweaks(kGlobalSetName, {{m_recorder, "%LOCAL_FILE_PATH% \"%LOCAL_FILE_PATH%\" -r=%REMOTE_FILE_PATH%"}});
     Host({"create 1 Work", "download 1 0 \"/pub/my file.txt\" \"C:\\My Files\\a b.txt\""});
 
     const std::vector<RecordedRun> runs = ReadRuns(m_logs.recorder);
     ASSERT_EQ(1u, runs.size());
-    const std::string parameters = "C:\\My Files\\a b.txt \"C:\\My Files\\a b.txt\" -r=/pub/my file.txt";
+    const std::string parameters = "\"C:\\My Files\\a b.txt\" \"C:\\My Files\\a b.txt\" -r=\"/pub/my file.txt\"";
     EXPECT_EQ(parameters, runs[0].commandLine.substr(runs[0].commandLine.size() - parameters.size()));
-    EXPECT_EQ((std::vector<std::string>{"C:\\My", "Files\\a", "b.txt", "C:\\My Files\\a b.txt",
-                                        "-r=/pub/my", "file.txt"}),
+    EXPECT_EQ((std::vector<std::string>{"C:\\My Files\\a b.txt", "C:\\My Files\\a b.txt", "-r=/pub/my file.txt"}),
               runs[0].args);
 }
 
@@ -272,8 +272,9 @@ TEST_F(TweakRunWine, NamesFromTheServerNeverStartACommandOrChangeTheArguments) {
         std::vector<std::string> programArgs;  // what the recorder gets; empty: it does not start
         std::string batchLine;                 // what the batch file writes; empty: it does not start
     } cases[] = {
+        // Its blanks put the path into quotes of its own, where the operators are characters.
         {"operators in an unquoted batch argument", m_batch, "%LOCAL_FILE_PATH%", "/pub/a.txt",
-         "C:\\in\\a" + injection + ".txt", {}, ""},
+         "C:\\in\\a" + injection + ".txt", {}, "1=\"C:\\in\\a" + injection + ".txt\" 2=\r\n"},
         {"a pipe in an unquoted .cmd argument", cmdFile, "%REMOTE_FILE_PATH%",
          "/pub/a|" + other + "&INJECTED", "C:\\in\\a.txt", {}, ""},
         // A blank puts the path into quotes of its own, where the pipe is a character.
