@@ -14,6 +14,7 @@
 #include "ctl/SetListing.h"
 #include "platform/FileSystem.h"
 #include "platform/WinTypes.h"
+#include "runner/ParameterLine.h"
 #include "runner/ProgramKind.h"
 #include "runner/ProgramSearch.h"
 #include "runner/TweakEnvironment.h"
@@ -77,10 +78,6 @@ bool LooksLikePlaceholder(const std::string& token) {
         if (row[p.size()] <= 4) return true;
     }
     return false;
-}
-
-bool InsideQuotes(const std::string& text, size_t position) {
-    return std::count(text.begin(), text.begin() + static_cast<long>(position), '"') % 2 == 1;
 }
 
 bool HasFolder(const std::string& exe) { return exe.find_first_of("\\/:") != std::string::npos; }
@@ -172,10 +169,7 @@ std::vector<std::string> CheckTweak(const CTweakInfo& tweak) {
         const bool exact = token.second == kPlaceholders[0] || token.second == kPlaceholders[1];
         placeholder = placeholder || exact;
         if (exact) {
-            if (!InsideQuotes(tweak.m_strParameters, token.first)) {
-                problems.push_back(token.second + " has no quotes around it: a path with blanks "
-                                                  "reaches the program split into several arguments");
-            }
+            continue;
         } else if (Upper(token.second) == kPlaceholders[0] || Upper(token.second) == kPlaceholders[1]) {
             problems.push_back(token.second + " is in the wrong letter case: it is passed on "
                                               "unchanged; write " + Upper(token.second));
@@ -194,6 +188,13 @@ std::vector<std::string> CheckTweak(const CTweakInfo& tweak) {
                            "file read %" + std::string(kTweakVariableNames[0]) + "%");
     }
     const std::string variable = CodeVariableOf(program);
+    // A line that the guard refuses whatever the names: its shape, or a path in a code argument.
+    // Judged by the runner's own guard, with paths that hold nothing any rule looks at.
+    const ParameterLine probe = BuildParameterLine(program, tweak.m_strParameters, "C:\\in\\a.txt", "/pub/a.txt");
+    if (!probe.IsSafe()) {
+        problems.push_back("every transfer is refused: " + std::string(DescribeRefusal(probe.refusal)) +
+                           (variable.empty() ? "" : " (here: " + variable + ")"));
+    }
     if (placeholder && !variable.empty()) {
         problems.push_back("the program runs code from its command line: a path written into that code is "
                            "refused whenever the code's quoting could not hold it; read it from the "

@@ -76,21 +76,24 @@ struct ArgsBuilder {
         arg.clear();
         open = false;
     }
-    // A path where the template has its placeholder, as the template promises it: whole inside
-    // quotes, split at blanks and tabs only outside them.
-    void PutPath(const std::string& path, bool quoted) {
-        for (char c : path) {
-            if (!quoted && IsBlank(c)) {
-                End();
-            } else {
-                Add(c);
-            }
+    // A path where the template has its placeholder, as the template promises it: whole. keepQuotes
+    // (cmd.exe's reading, which keeps them): a path with a blank or a tab outside quotes comes in
+    // quotes of its own, its trailing backslashes doubled before the closing one for the C
+    // runtime behind.
+    void PutPath(const std::string& path, bool quoted, bool keepQuotes) {
+        const bool own = keepQuotes && !quoted && path.find_first_of(" \t") != std::string::npos;
+        if (own) Add('"');
+        for (char c : path) Add(c);
+        if (own) {
+            const size_t kept = path.find_last_not_of('\\');
+            arg.append(path.size() - (kept == std::string::npos ? 0 : kept + 1), '\\');
+            Add('"');
         }
     }
 };
 
 // What the template promises for a program: the same rules for the user's text, while a path
-// is taken whole inside quotes and split at blanks and tabs only outside them.
+// is taken whole.
 Args ExpectedForRuntime(const std::vector<Piece>& pieces, const std::string& local,
                         const std::string& remote) {
     ArgsBuilder out;
@@ -98,7 +101,7 @@ Args ExpectedForRuntime(const std::vector<Piece>& pieces, const std::string& loc
     for (size_t k = 0; k < pieces.size(); ++k) {
         const Piece& p = pieces[k];
         if (p.placeholder) {
-            out.PutPath(p.placeholder == 1 ? local : remote, quoted);
+            out.PutPath(p.placeholder == 1 ? local : remote, quoted, false);
             continue;
         }
         const char c = p.literal;
@@ -144,13 +147,15 @@ bool IsCmdDelimiter(unsigned char c) {
 }
 
 // cmd.exe's reading of a batch file's line, as far as it can be known without the environment:
-// a line in which % or ! could expand, which a line break ends, or in which an unquoted operator
-// starts another command has no arguments that can be promised (false). Otherwise the batch
-// file's %1, %2, ...: split at cmd.exe's delimiters outside quotes, quotes kept, ^ escaping
-// outside quotes.
+// a line in which two % could pair into a variable or a ! could expand, which a line break ends,
+// or in which an unquoted operator starts another command has no arguments that can be promised
+// (false); Windows' cmd.exe keeps a line's only % as it is. Otherwise the batch file's %1, %2,
+// ...: split at cmd.exe's delimiters outside quotes, quotes kept, ^ escaping outside quotes.
 bool SplitLikeCmd(const std::string& line, Args* args) {
+    size_t percents = 0;
     for (char c : line) {
-        if (c == '%' || c == '!' || c == '\n' || c == '\r') return false;
+        if (c == '!' || c == '\n' || c == '\r') return false;
+        if (c == '%' && ++percents > 1) return false;
     }
     std::string arg;
     bool open = false, quoted = false;
@@ -183,9 +188,11 @@ bool SplitLikeCmd(const std::string& line, Args* args) {
 Args ExpectedForCmd(const std::vector<Piece>& pieces, const std::string& local, const std::string& remote) {
     ArgsBuilder out;
     bool quoted = false;
-    for (const Piece& p : pieces) {
+    for (size_t k = 0; k < pieces.size(); ++k) {
+        const Piece& p = pieces[k];
         if (p.placeholder) {
-            out.PutPath(p.placeholder == 1 ? local : remote, quoted);
+            const std::string& path = p.placeholder == 1 ? local : remote;
+            out.PutPath(p.placeholder == 1 ? local : remote, quoted, true);
         } else if (p.literal == '"') {
             quoted = !quoted;
             out.Add('"');

@@ -1,7 +1,11 @@
-// How cmd.exe reads the command after /c, /k or /r, judged for what the paths brought into it.
+// How cmd.exe reads the command after /c, /k or /r, judged for what the paths brought into it,
+// and each command it starts judged as what it starts.
+#include <algorithm>
 #include <cctype>
+#include <cstring>
 
 #include "runner/LineJudges.h"
+#include "runner/ProgramSearch.h"
 
 namespace {
 
@@ -41,14 +45,166 @@ void Erase(Reading& reading, size_t at) {
     reading.inserted.erase(reading.inserted.begin() + static_cast<long>(at));
 }
 
+Reading Part(const Reading& reading, size_t from, size_t to) {
+    return {reading.text.substr(from, to - from),
+            std::vector<bool>(reading.inserted.begin() + static_cast<long>(from),
+                              reading.inserted.begin() + static_cast<long>(to))};
+}
+
+void Append(Reading& reading, const Reading& more) {
+    reading.text += more.text;
+    reading.inserted.insert(reading.inserted.end(), more.inserted.begin(), more.inserted.end());
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool EndsWord(char c) { return IsBlank(c) || c == ',' || c == ';' || c == '='; }
+
+// Where the word that starts at from ends: at a blank or , ; = outside double quotes.
+size_t WordEnd(const std::string& text, size_t from) {
+    bool quoted = false;
+    size_t i = from;
+    for (; i < text.size() && (quoted || !EndsWord(text[i])); ++i) {
+        if (text[i] == '"') quoted = !quoted;
+    }
+    return i;
+}
+
+size_t SkipBlanks(const std::string& text, size_t from) {
+    while (from < text.size() && IsBlank(text[from])) ++from;
+    return from;
+}
+
+std::string Unquoted(std::string word) {
+    word.erase(std::remove(word.begin(), word.end(), '"'), word.end());
+    return word;
+}
+
+// cmd.exe's built-ins other than start and call (which JudgeCommand reads through): their
+// arguments are judged by a batch file's rules, as cmd.exe splits them. What if and for run is
+// judged so too, by the shape rule and no program's knowledge.
+bool IsBuiltIn(const std::string& name) {
+    static const char* const kBuiltIns[] = {
+        "assoc", "break", "cd", "chdir", "cls", "color", "copy", "date", "del", "dir", "echo", "endlocal",
+        "erase", "exit", "for", "ftype", "goto", "if", "md", "mkdir", "mklink", "move", "path", "pause",
+        "popd", "prompt", "pushd", "rd", "ren", "rename", "rmdir", "set", "setlocal", "shift", "time",
+        "title", "type", "ver", "verify", "vol"};
+    for (const char* builtIn : kBuiltIns) {
+        if (name == builtIn) return true;
+    }
+    return false;
+}
+
+PathRefusal JudgeCommand(const Reading& command, int depth);
+
+// start ["title"] [/options] command: the first quoted word is the title, /D takes a folder.
+PathRefusal JudgeStart(const Reading& rest, int depth) {
+    size_t at = SkipBlanks(rest.text, 0);
+    if (at < rest.text.size() && rest.text[at] == '"') at = SkipBlanks(rest.text, WordEnd(rest.text, at));
+    while (at < rest.text.size() && rest.text[at] == '/') {
+        const size_t end = WordEnd(rest.text, at);
+        const bool folderNext = end - at == 2 && Lower(rest.text[at + 1]) == 'd';
+        at = SkipBlanks(rest.text, end);
+        if (folderNext) at = SkipBlanks(rest.text, WordEnd(rest.text, at));
+    }
+    return JudgeCommand(Part(rest, at, rest.text.size()), depth);
+}
+
+// One command of the line: its first word is resolved and classified as a tweak's program is,
+// and the rest judged as that program reads it.
+PathRefusal JudgeCommand(const Reading& command, int depth) {
+    size_t at = 0;
+    while (at < command.text.size() && (EndsWord(command.text[at]) || command.text[at] == '@')) ++at;
+    if (at == command.text.size()) return PathRefusal::None;
+    size_t end = WordEnd(command.text, at);
+    std::string word = command.text.substr(at, end - at);
+    // "cmd/c", "echo.": cmd.exe's name and those of its built-ins end at / (echo's at . too).
+    std::string name;
+    for (const char c : word) name += Lower(c);
+    for (const char* own : {"cmd.exe", "cmd", "echo", "call", "start"}) {
+        const size_t n = std::strlen(own);
+        if (name.size() > n && name.compare(0, n, own) == 0 && (name[n] == '/' || (name[n] == '.' && n == 4))) {
+            end = at + n;
+            word.resize(n);
+            name.resize(n);
+            break;
+        }
+    }
+    const Reading rest = Part(command, end, command.text.size());
+    if (name == "rem") return PathRefusal::None;
+    if (name == "call") {
+        // call expands %...% once more.
+        const PathRefusal refusal = JudgePercent(rest.text, rest.inserted);
+        return refusal != PathRefusal::None ? refusal : JudgeCommand(rest, depth);
+    }
+    if (name == "start") return JudgeStart(rest, depth);
+    // A built-in splits its arguments as a batch file does.
+    if (IsBuiltIn(name)) {
+        return JudgeLine(ProgramKind::Batch, "", rest.text, rest.inserted, SpansOf(rest.inserted), depth + 1);
+    }
+    const std::string program = FindProgramToStart(Unquoted(word)).file;
+    return JudgeLine(ClassifyProgram(program), program, rest.text, rest.inserted, SpansOf(rest.inserted),
+                     depth + 1);
+}
+
+// The commands of a line as cmd.exe parses it: & | && || and blocks separate them; < and >
+// with their targets are no program's arguments; ^ outside quotes makes the next character plain.
+PathRefusal JudgeCommands(const Reading& line, int depth) {
+    Reading command;
+    bool quoted = false;
+    // ( opens a block only where a command begins, and ) closes one only when one is open.
+    int blocks = 0;
+    for (size_t i = 0; i < line.text.size(); ++i) {
+        const char c = line.text[i];
+        const bool own = !line.inserted[i];
+        if (c == '"') quoted = !quoted;
+        if (quoted || !own) {
+            Append(command, Part(line, i, i + 1));
+            continue;
+        }
+        if (c == '^' && i + 1 < line.text.size()) {
+            ++i;
+            Append(command, Part(line, i, i + 1));
+        } else if (c == '(' && command.text.find_first_not_of(" \t@") != std::string::npos) {
+            Append(command, Part(line, i, i + 1));
+        } else if (c == ')' && blocks == 0) {
+            Append(command, Part(line, i, i + 1));
+        } else if (c == '&' || c == '|' || c == '(' || c == ')') {
+            if (c == '(') ++blocks;
+            if (c == ')') --blocks;
+            const PathRefusal refusal = JudgeCommand(command, depth);
+            if (refusal != PathRefusal::None) return refusal;
+            command = Reading();
+        } else if (c == '<' || c == '>') {
+            // A handle before it ("2>") and a "&1" after it belong to the redirection.
+            if (!command.text.empty() && std::isdigit(static_cast<unsigned char>(command.text.back())) &&
+                (command.text.size() == 1 || IsBlank(command.text[command.text.size() - 2]))) {
+                command.text.pop_back();
+                command.inserted.pop_back();
+            }
+            size_t target = i + 1;
+            while (target < line.text.size() && (line.text[target] == '>' || line.text[target] == '&')) ++target;
+            i = WordEnd(line.text, SkipBlanks(line.text, target)) - 1;
+        } else {
+            Append(command, Part(line, i, i + 1));
+        }
+    }
+    return JudgeCommand(command, depth);
+}
+
 }  // namespace
 
-PathRefusal JudgeForCmd(const std::string& line, const std::vector<bool>& inserted, bool ownSwitchesOnly) {
+PathRefusal JudgeForCmd(const std::string& line, const std::vector<bool>& inserted, int depth, bool ownSwitchesOnly) {
     const size_t at = FindCommandSwitch(line, inserted, ownSwitchesOnly);
     // Without a command cmd.exe runs nothing from the line; its batch rules judge it as before.
-    if (at == std::string::npos) return JudgeForBatch(line, inserted);
+    if (at == std::string::npos) return JudgeForBatch(line, inserted, true);
     for (size_t i = 0; i < at + 2; ++i) {
         if (inserted[i]) return PathRefusal::CmdSwitch;
+    }
+    // A cmd.exe that another one started expands %...% again; the first one's line was judged
+    // for it where the line was built.
+    if (depth > 0) {
+        const PathRefusal refusal = JudgePercent(line, inserted);
+        if (refusal != PathRefusal::None) return refusal;
     }
     bool stripAlways = false;
     for (size_t i = 0; i + 1 < at; ++i) {
@@ -70,7 +226,9 @@ PathRefusal JudgeForCmd(const std::string& line, const std::vector<bool>& insert
         if (!stripAlways && MayKeepQuotes(command.text)) readings.push_back(command);
     }
     for (const Reading& reading : readings) {
-        const PathRefusal refusal = JudgeForBatch(reading.text, reading.inserted);
+        // , ; = split arguments only for what cmd.exe runs itself: judged with each command.
+        PathRefusal refusal = JudgeForBatch(reading.text, reading.inserted, false);
+        if (refusal == PathRefusal::None) refusal = JudgeCommands(reading, depth);
         if (refusal != PathRefusal::None) return refusal;
     }
     return PathRefusal::None;

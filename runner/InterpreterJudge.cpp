@@ -35,7 +35,7 @@ bool IsCodeAddress(const std::string& text) {
     return false;
 }
 
-bool IsCodeLongOption(const std::string& name, const char* options) {
+bool IsOneOfWords(const std::string& name, const char* options) {
     std::istringstream words(options);
     for (std::string word; words >> word;) {
         if (word == name) return true;
@@ -56,6 +56,8 @@ PathRefusal JudgeForInterpreter(const std::string& line, const std::vector<bool>
         bool code = options.code == Code::WholeLine;
         bool pathInLine = false;
         for (const MarkedArgument& argument : arguments) {
+            // What follows runs without a shell: a program's arguments.
+            if (IsOneOfWords(argument.text, options.execOptions)) break;
             code = code || IsCodeAddress(argument.text);
             pathInLine = pathInLine || AnyInserted(argument);
         }
@@ -63,7 +65,7 @@ PathRefusal JudgeForInterpreter(const std::string& line, const std::vector<bool>
     }
     // sh -c seen: the first argument that is no option is the code.
     bool codePending = false;
-    for (size_t i = 0; i < arguments.size(); ++i) {
+    for (size_t i = options.toolFirst ? 1 : 0; i < arguments.size(); ++i) {
         const MarkedArgument& argument = arguments[i];
         const std::string& text = argument.text;
         const bool hasNext = i + 1 < arguments.size();
@@ -74,7 +76,7 @@ PathRefusal JudgeForInterpreter(const std::string& line, const std::vector<bool>
         if (!option) return refusedIf(codePending && AnyInserted(argument));
         if (text.compare(0, 2, "--") == 0) {
             const size_t equals = text.find('=');
-            if (IsCodeLongOption(text.substr(0, equals), options.codeLongOptions)) {
+            if (IsOneOfWords(text.substr(0, equals), options.codeLongOptions)) {
                 if (equals != std::string::npos) {
                     if (AnyInserted(argument)) return PathRefusal::InterpreterCode;
                 } else if (hasNext) {

@@ -1,5 +1,6 @@
-// The rules by which each kind of program reads a parameter line, each judging only what the
-// inserted paths brought into it. Used by BuildParameterLine.
+// The rules by which each kind of program reads a parameter line: the shape of the argument a
+// path stands in, and what each kind's grammar makes of what the paths brought in. Used by
+// BuildParameterLine.
 #pragma once
 
 #include <string>
@@ -26,19 +27,43 @@ struct MarkedArgument {
 // The C runtime's split (that of CommandLineToArgvW for the arguments after the program's name).
 std::vector<MarkedArgument> SplitArguments(const std::string& line, const std::vector<bool>& inserted);
 
+// The runs of inserted text, for judges that need spans where only the marks are left.
+std::vector<Span> SpansOf(const std::vector<bool>& inserted);
+
+// The one judge of a line that a program of this kind receives (exe: its full path as the shell
+// or cmd.exe starts it, for the interpreters' options): the C runtime's rules and the shape rule
+// for every program but cmd.exe, then what the kind refuses, and what it has read in full.
+// depth: how many cmd.exe are read already (the judge follows the commands they start).
+// ownQuotes: where BuildParameterLine closed the quotes it put around a path.
+PathRefusal JudgeLine(ProgramKind kind, const std::string& exe, const std::string& line,
+                      const std::vector<bool>& inserted, const std::vector<Span>& spans, int depth,
+                      const std::vector<size_t>& ownQuotes = {});
+
 // A program: a path must not change how the C runtime splits the line.
-PathRefusal JudgeForProgram(const std::string& line, const std::vector<Span>& spans);
-// A batch file: cmd.exe's expansions and, outside quotes, its operators and delimiters.
-PathRefusal JudgeForBatch(const std::string& line, const std::vector<bool>& inserted);
-// cmd.exe: the command after /c, /k or /r as cmd.exe reads it once it has taken its outer quotes.
+PathRefusal JudgeForProgram(const std::string& line, const std::vector<Span>& spans,
+                            const std::vector<size_t>& ownQuotes);
+// Every program: an argument that holds a path and, in its own text, a quote or one of
+// $ ; & | < > ^ % ! { } is CodeShape, unless its kind's rules have judged it (judged[i]).
+PathRefusal JudgeShape(const std::vector<MarkedArgument>& arguments, const std::vector<bool>& judged);
+// A line that cmd.exe expands: a % of a path that another % of the line could pair with.
+PathRefusal JudgePercent(const std::string& line, const std::vector<bool>& inserted);
+// A batch file: delayed expansion, control characters, and outside quotes cmd.exe's operators
+// and, with delimiters, the , ; = at which a batch file's arguments split.
+PathRefusal JudgeForBatch(const std::string& line, const std::vector<bool>& inserted, bool delimiters);
+// cmd.exe: the command after /c, /k or /r as cmd.exe reads it once it has taken its outer quotes,
+// then each command it starts as what it starts (JudgeLine, depth + 1).
 // ownSwitchesOnly: a "/c" that a path brings in is no switch. For a shortcut, whose own
 // arguments cannot be seen, the line is cmd.exe's only as far as the user wrote it: remote paths
 // begin with "/", and "/Customers" would otherwise stop every such tweak. A shortcut to cmd.exe
 // takes its command from a switch of its own, before the line, or from the user's; one without
 // either opens a console at every transfer, which no tweak does.
-PathRefusal JudgeForCmd(const std::string& line, const std::vector<bool>& inserted, bool ownSwitchesOnly = false);
+PathRefusal JudgeForCmd(const std::string& line, const std::vector<bool>& inserted, int depth,
+                        bool ownSwitchesOnly = false);
 // powershell.exe (pwsh false) and pwsh.exe: the parameters, and the code by PowerShell's quoting.
-PathRefusal JudgeForPowerShell(const std::string& line, const std::vector<bool>& inserted, bool pwsh);
+// judged (when not null, one entry per argument): set for the arguments that made up code that
+// PowerShell's quoting was judged by.
+PathRefusal JudgeForPowerShell(const std::string& line, const std::vector<bool>& inserted, bool pwsh,
+                               std::vector<bool>* judged);
 // An interpreter that reads its options as options says: no path in the code among them.
 PathRefusal JudgeForInterpreter(const std::string& line, const std::vector<bool>& inserted,
                                 const InterpreterOptions& options);

@@ -1,34 +1,114 @@
-// Putting the paths into a parameter line, and judging what they brought in.
+// Putting the paths into a parameter line, and the one judge of what they brought in: the line's
+// shape for every program, then what each kind of program refuses or allows.
 #include "runner/ParameterLine.h"
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "platform/AnsiText.h"
+#include "platform/RegistryNames.h"
 #include "runner/LineJudges.h"
 #include "runner/ProgramKind.h"
+#include "runner/TweakEnvironment.h"
 
 namespace {
 
-// Replaces every placeholder in line by value and updates the spans of earlier insertions: a
-// placeholder inside one of them grows it, one that straddles its edge joins it.
-void ReplaceAll(std::string& line, std::vector<Span>& spans, const std::string& placeholder,
-                const std::string& value) {
+// An occurrence of what ReplaceAll replaces: where it begins, how long it is, and its value
+// (null: none is left).
+struct Token {
+    size_t at;
+    size_t length;
+    const std::string* value;
+};
+
+// Whether position at of line lies inside double quotes as the program of this kind reads them:
+// cmd.exe toggles at every double quote, and takes away the first one of a command after /c, /k
+// or /r that begins with one (the last one of the line goes too, which is no path's concern).
+bool QuotedAt(const std::string& line, size_t at, ProgramKind kind) {
+    if (IsReadByCmd(kind)) {
+        long quotes = std::count(line.begin(), line.begin() + static_cast<long>(at), '"');
+        for (size_t i = 0; kind == ProgramKind::Cmd && i + 1 < at; ++i) {
+            if (line[i] != '/' || std::strchr("cCkKrR", line[i + 1]) == nullptr) continue;
+            const size_t first = line.find_first_not_of(" \t", i + 2);
+            if (first < at && line[first] == '"') --quotes;
+            break;
+        }
+        return quotes % 2 == 1;
+    }
+    bool quoted = false;
+    for (size_t i = 0; i < at;) {
+        if (line[i] == '\\') {
+            size_t run = i;
+            while (run < line.size() && line[run] == '\\') ++run;
+            if (run < line.size() && line[run] == '"' && (run - i) % 2 == 1) ++run;
+            i = run;
+        } else if (line[i] == '"') {
+            if (quoted && i + 1 < line.size() && line[i + 1] == '"') {
+                i += 2;
+            } else {
+                quoted = !quoted;
+                ++i;
+            }
+        } else {
+            ++i;
+        }
+    }
+    return quoted;
+}
+
+// Replaces every token that next finds by its value and updates the spans of earlier insertions:
+// a token inside one of them grows it, one that straddles its edge joins it. quoteBlanks: a value
+// with a blank or a tab, outside double quotes (as a program of kind reads them), goes into double
+// quotes, its trailing backslashes doubled, so that the C runtime reads it as one argument; the
+// quotes are no path's.
+// *unquotable is set when such a value follows a backslash or a double quote, where quotes of its
+// own would change what the line's characters mean; it is left as it is then. ownQuotes: where
+// the closing quotes put so stand, moved along as the line changes.
+void ReplaceAll(std::string& line, std::vector<Span>& spans,
+                const std::function<Token(const std::string&, size_t)>& next, bool quoteBlanks, ProgramKind kind,
+                bool* unquotable, std::vector<size_t>* ownQuotes) {
     std::string result;
     std::vector<Span> moved;
     std::vector<Span> added;
-    // Maps a position of the old line to the new one; positions inside a replaced placeholder
-    // map to the start of its replacement.
+    std::vector<size_t> addedQuotes;
+    // Maps a position of the old line to the new one; positions inside a replaced token map to
+    // the start of its replacement.
     std::vector<size_t> map(line.size() + 1);
     size_t from = 0;
-    for (size_t at = line.find(placeholder); at != std::string::npos;
-         at = line.find(placeholder, from)) {
+    for (Token token = next(line, 0); token.value != nullptr; token = next(line, from)) {
+        const size_t at = token.at;
         for (size_t p = from; p < at; ++p) map[p] = result.size() + (p - from);
         result.append(line, from, at - from);
-        for (size_t p = at; p < at + placeholder.size(); ++p) map[p] = result.size();
+        for (size_t p = at; p < at + token.length; ++p) map[p] = result.size();
+        const std::string& value = *token.value;
+        bool quote = quoteBlanks && value.find_first_of(" \t") != std::string::npos && !QuotedAt(line, at, kind);
+        // After a backslash or a quote an opening quote would be read with them: "\"" escaped,
+        // "" inside quotes one quote character.
+        if (quote && !IsReadByCmd(kind) && !result.empty() && (result.back() == '\\' || result.back() == '"')) {
+            quote = false;
+            *unquotable = true;
+        }
+        if (quote) result += '"';
         added.push_back({result.size(), result.size() + value.size()});
         result.append(value);
-        from = at + placeholder.size();
+        from = at + token.length;
+        const bool pathsQuote = std::any_of(spans.begin(), spans.end(), [&](const Span& span) {
+            return span.begin <= from && from < span.end;
+        });
+        if (quote && !IsReadByCmd(kind) && from < line.size() && line[from] == '"' && !pathsQuote) {
+            // The line opens quotes right after: they go on from the path's, as one argument
+            // (a quote closing ours would meet it as "", a quote character inside quotes, where
+            // the C runtime reads the line; cmd.exe toggles at every quote).
+            map[from] = result.size();
+            ++from;
+        } else if (quote) {
+            const size_t kept = value.find_last_not_of('\\');
+            result.append(value.size() - (kept == std::string::npos ? 0 : kept + 1), '\\');
+            addedQuotes.push_back(result.size());
+            result += '"';
+        }
     }
     if (added.empty()) return;
     for (size_t p = from; p <= line.size(); ++p) map[p] = result.size() + (p - from);
@@ -45,47 +125,148 @@ void ReplaceAll(std::string& line, std::vector<Span>& spans, const std::string& 
         moved.push_back(grown);
     }
     for (const Span& add : added) moved.push_back(add);
+    if (ownQuotes) {
+        for (size_t& quote : *ownQuotes) quote = map[quote];
+        ownQuotes->insert(ownQuotes->end(), addedQuotes.begin(), addedQuotes.end());
+    }
     line.swap(result);
     spans.swap(moved);
 }
 
-PathRefusal JudgeAs(ProgramKind kind, const std::string& exe, const std::string& text,
-                    const std::vector<Span>& spans, const std::vector<bool>& inserted) {
-    // Every kind of program but a batch file splits its line by the C runtime's rules first.
-    if (kind != ProgramKind::Batch && kind != ProgramKind::Cmd) {
-        const PathRefusal refusal = JudgeForProgram(text, spans);
-        if (refusal != PathRefusal::None) return refusal;
-    }
-    switch (kind) {
-        case ProgramKind::Program: break;
-        case ProgramKind::Batch: return JudgeForBatch(text, inserted);
-        case ProgramKind::Cmd: return JudgeForCmd(text, inserted);
-        case ProgramKind::PowerShell: return JudgeForPowerShell(text, inserted, false);
-        case ProgramKind::Pwsh: return JudgeForPowerShell(text, inserted, true);
-        case ProgramKind::CodeInterpreter: return JudgeForInterpreter(text, inserted, *InterpreterOptionsOf(exe));
-        case ProgramKind::Unseen: {
-            // The strictest reading: the first refusal of any kind's rules.
-            PathRefusal refusal = JudgeForBatch(text, inserted);
-            if (refusal == PathRefusal::None) refusal = JudgeForCmd(text, inserted, true);
-            if (refusal == PathRefusal::None) refusal = JudgeForPowerShell(text, inserted, false);
-            if (refusal == PathRefusal::None) refusal = JudgeForPowerShell(text, inserted, true);
-            for (const InterpreterOptions* options : EveryInterpreterOptions()) {
-                if (refusal == PathRefusal::None) refusal = JudgeForInterpreter(text, inserted, *options);
+void ReplacePlaceholder(std::string& line, std::vector<Span>& spans, const std::string& placeholder,
+                        const std::string& value, ProgramKind kind, bool* unquotable,
+                        std::vector<size_t>* ownQuotes) {
+    ReplaceAll(line, spans, [&](const std::string& text, size_t from) {
+        const size_t at = text.find(placeholder, from);
+        return Token{at, placeholder.size(), at == std::string::npos ? nullptr : &value};
+    }, true, kind, unquotable, ownQuotes);
+}
+
+bool StartsWithName(const std::string& text, size_t at, const char* name) {
+    const size_t n = std::strlen(name);
+    return text.size() >= at + n && IsSameRegistryName(text.substr(at, n), name);
+}
+
+// cmd.exe's reading of %TREVANEL_LOCAL_FILE_PATH% and %TREVANEL_REMOTE_FILE_PATH% (any letter
+// case, also with :~n,m or :a=b after the name): the value, in one pass, as the placeholder's.
+void ExpandPathVariables(std::string& line, std::vector<Span>& spans, const std::string& local,
+                         const std::string& remote, std::vector<size_t>* ownQuotes) {
+    const std::string* const values[] = {&local, &remote};
+    ReplaceAll(line, spans, [&](const std::string& text, size_t from) {
+        for (size_t at = text.find('%', from); at != std::string::npos; at = text.find('%', at + 1)) {
+            for (size_t v = 0; v < 2; ++v) {
+                const char* name = kTweakVariableNames[v];
+                const size_t after = at + 1 + std::strlen(name);
+                if (!StartsWithName(text, at + 1, name) || after >= text.size()) continue;
+                if (text[after] != '%' && text[after] != ':') continue;
+                const size_t close = text.find('%', after);
+                if (close != std::string::npos) return Token{at, close + 1 - at, values[v]};
             }
-            return refusal;
+        }
+        return Token{std::string::npos, 0, nullptr};
+    }, false, ProgramKind::Cmd, nullptr, ownQuotes);
+}
+
+std::vector<bool> MarksOf(const std::vector<Span>& spans, size_t size) {
+    std::vector<bool> inserted(size, false);
+    for (const Span& span : spans) {
+        for (size_t p = span.begin; p < span.end; ++p) inserted[p] = true;
+    }
+    return inserted;
+}
+
+bool IsQuoteOfAnyKind(unsigned char c) {
+    return c == '"' || c == '\'' || c == '`' || c == 0x82 || c == 0x84 || (c >= 0x91 && c <= 0x94);
+}
+
+}  // namespace
+
+std::vector<Span> SpansOf(const std::vector<bool>& inserted) {
+    std::vector<Span> spans;
+    for (size_t i = 0; i < inserted.size(); ++i) {
+        if (!inserted[i]) continue;
+        const size_t begin = i;
+        while (i < inserted.size() && inserted[i]) ++i;
+        spans.push_back({begin, i});
+    }
+    return spans;
+}
+
+PathRefusal JudgeLine(ProgramKind kind, const std::string& exe, const std::string& line,
+                      const std::vector<bool>& inserted, const std::vector<Span>& spans, int depth,
+                      const std::vector<size_t>& ownQuotes) {
+    // The C runtime's rules hold for cmd.exe's line too, which it hands on to what it starts.
+    PathRefusal refusal = JudgeForProgram(line, spans, ownQuotes);
+    if (refusal != PathRefusal::None) return refusal;
+    // cmd.exe reads its line by rules of its own, and judges what it starts by that program's.
+    if (kind == ProgramKind::Cmd) return JudgeForCmd(line, inserted, depth);
+    const std::vector<MarkedArgument> arguments = SplitArguments(line, inserted);
+    std::vector<bool> judged(arguments.size(), false);
+    switch (kind) {
+        case ProgramKind::Program:
+        case ProgramKind::Cmd: break;
+        case ProgramKind::Batch: refusal = JudgeForBatch(line, inserted, true); break;
+        case ProgramKind::PowerShell: refusal = JudgeForPowerShell(line, inserted, false, &judged); break;
+        case ProgramKind::Pwsh: refusal = JudgeForPowerShell(line, inserted, true, &judged); break;
+        case ProgramKind::CodeInterpreter:
+            refusal = JudgeForInterpreter(line, inserted, *InterpreterOptionsOf(exe));
+            break;
+        case ProgramKind::Unseen: {
+            // The strictest reading: the first refusal of any kind's rules, and no kind vouches.
+            refusal = JudgeForBatch(line, inserted, true);
+            if (refusal == PathRefusal::None) refusal = JudgeForCmd(line, inserted, depth, true);
+            if (refusal == PathRefusal::None) refusal = JudgeForPowerShell(line, inserted, false, nullptr);
+            if (refusal == PathRefusal::None) refusal = JudgeForPowerShell(line, inserted, true, nullptr);
+            for (const InterpreterOptions* options : EveryInterpreterOptions()) {
+                if (refusal == PathRefusal::None) refusal = JudgeForInterpreter(line, inserted, *options);
+            }
+            break;
+        }
+    }
+    if (refusal != PathRefusal::None) return refusal;
+    return JudgeShape(arguments, judged);
+}
+
+PathRefusal JudgeShape(const std::vector<MarkedArgument>& arguments, const std::vector<bool>& judged) {
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const MarkedArgument& argument = arguments[i];
+        if (judged[i] || std::find(argument.inserted.begin(), argument.inserted.end(), true) == argument.inserted.end())
+            continue;
+        for (size_t p = 0; p < argument.text.size(); ++p) {
+            const unsigned char c = static_cast<unsigned char>(argument.text[p]);
+            if (!argument.inserted[p] && (IsQuoteOfAnyKind(c) || std::strchr("$;&|<>^%!{}", c) != nullptr))
+                return PathRefusal::CodeShape;
         }
     }
     return PathRefusal::None;
 }
 
-}  // namespace
+PathRefusal JudgePercent(const std::string& line, const std::vector<bool>& inserted) {
+    if (std::count(line.begin(), line.end(), '%') < 2) return PathRefusal::None;
+    for (size_t i = 0; i < line.size(); ++i) {
+        if (inserted[i] && line[i] == '%') return PathRefusal::Percent;
+    }
+    return PathRefusal::None;
+}
 
-PathRefusal JudgeForProgram(const std::string& line, const std::vector<Span>& spans) {
-    // For the C runtime, a backslash is an escape only in a run that ends at a double quote.
+PathRefusal JudgeForProgram(const std::string& line, const std::vector<Span>& spans,
+                            const std::vector<size_t>& ownQuotes) {
+    // For the C runtime, a backslash is an escape only in a run that ends at a double quote. The
+    // quotes put around a path come after its backslashes doubled.
     for (size_t q = line.find('"'); q != std::string::npos; q = line.find('"', q + 1)) {
         size_t run = q;
         while (run > 0 && line[run - 1] == '\\') --run;
         if (run == q) continue;
+        if (std::find(ownQuotes.begin(), ownQuotes.end(), q) != ownQuotes.end()) {
+            // As many backslashes of ours as the paths brought (a path inserted into a path may
+            // have brought more after ours were counted).
+            size_t fromPaths = 0;
+            for (const Span& span : spans) {
+                fromPaths += std::min(span.end, q) - std::min(std::max(span.begin, run), std::min(span.end, q));
+            }
+            if (2 * fromPaths != q - run) return PathRefusal::BackslashBeforeQuote;
+            continue;
+        }
         for (const Span& span : spans) {
             if (span.end > run && span.end <= q) return PathRefusal::BackslashBeforeQuote;
         }
@@ -113,22 +294,20 @@ PathRefusal JudgeForProgram(const std::string& line, const std::vector<Span>& sp
     return PathRefusal::None;
 }
 
-PathRefusal JudgeForBatch(const std::string& line, const std::vector<bool>& inserted) {
+PathRefusal JudgeForBatch(const std::string& line, const std::vector<bool>& inserted, bool delimiters) {
     bool inQuotes = false;
     PathRefusal found = PathRefusal::None;
     for (size_t i = 0; i < line.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(line[i]);
         if (inserted[i]) {
             PathRefusal refusal = PathRefusal::None;
-            if (c == '%') {
-                refusal = PathRefusal::Percent;
-            } else if (c == '!') {
+            if (c == '!') {
                 refusal = PathRefusal::Exclamation;
             } else if (c < 0x20 && c != '\t') {
                 refusal = PathRefusal::ControlCharacter;
             } else if (!inQuotes && std::strchr("&|<>^()", c) != nullptr) {
                 refusal = PathRefusal::ShellOperator;
-            } else if (!inQuotes && (std::strchr(",;=", c) != nullptr || c == 0xFF)) {
+            } else if (delimiters && !inQuotes && (std::strchr(",;=", c) != nullptr || c == 0xFF)) {
                 refusal = PathRefusal::Delimiter;
             }
             if (found == PathRefusal::None) found = refusal;
@@ -149,30 +328,42 @@ ParameterLine BuildParameterLine(const std::string& exe, const std::string& para
     const std::string local = localPath ? localPath : "";
     const std::string remote = remotePath ? remotePath : "";
     ParameterLine line{parameters, PathRefusal::None};
+    const ProgramKind kind = ClassifyProgram(exe);
     std::vector<Span> spans;
-    ReplaceAll(line.text, spans, "%LOCAL_FILE_PATH%", local);
+    bool unquotable = false;
+    std::vector<size_t> ownQuotes;
+    ReplacePlaceholder(line.text, spans, "%LOCAL_FILE_PATH%", local, kind, &unquotable, &ownQuotes);
     const size_t localSpans = spans.size();
-    ReplaceAll(line.text, spans, "%REMOTE_FILE_PATH%", remote);
+    ReplacePlaceholder(line.text, spans, "%REMOTE_FILE_PATH%", remote, kind, &unquotable, &ownQuotes);
     const bool localInserted = localSpans > 0;
     const bool remoteInserted = spans.size() > localSpans;
 
-    std::vector<bool> inserted(line.text.size(), false);
-    for (const Span& span : spans) {
-        for (size_t p = span.begin; p < span.end; ++p) inserted[p] = true;
-    }
+    std::vector<bool> inserted = MarksOf(spans, line.text.size());
     for (size_t p = 0; p < line.text.size(); ++p) {
         if (inserted[p] && line.text[p] == '"') {
             line.refusal = PathRefusal::Quote;
             return line;
         }
     }
+    if (unquotable) {
+        line.refusal = PathRefusal::BlankUnquoted;
+        return line;
+    }
     // The shell converts the whole line at once: judged byte by byte, it must convert as bytes.
     if ((localInserted && !IsWholeAnsiText(local)) || (remoteInserted && !IsWholeAnsiText(remote))) {
         line.refusal = PathRefusal::PartialCharacter;
         return line;
     }
-    const ProgramKind kind = ClassifyProgram(exe);
-    line.refusal = JudgeAs(kind, exe, line.text, spans, inserted);
+    std::string judged = line.text;
+    if (IsReadByCmd(kind)) {
+        // cmd.exe expands %...% once, before it parses: the paths' own % first, then the
+        // variables, whose values are judged where they land as the placeholders' are.
+        line.refusal = JudgePercent(judged, inserted);
+        if (!line.IsSafe()) return line;
+        ExpandPathVariables(judged, spans, local, remote, &ownQuotes);
+        inserted = MarksOf(spans, judged.size());
+    }
+    line.refusal = JudgeLine(kind, exe, judged, inserted, spans, 0, ownQuotes);
     // cmd.exe expands the TREVANEL_ variables into a batch file's lines before it parses them:
     // a path that could close the batch file's own quotes is refused whatever the line says.
     const char* const breaksQuotes = "\"\r\n";
@@ -187,12 +378,20 @@ ParameterLine BuildParameterLine(const std::string& exe, const std::string& para
 const char* DescribeRefusal(PathRefusal refusal) {
     switch (refusal) {
         case PathRefusal::None: return "the paths are safe to pass";
+        case PathRefusal::BlankUnquoted:
+            return "an unquoted path holds a blank or a tab right after a backslash or a double quote of the "
+                   "parameter line, where quotes cannot be put around it; write the quotes around the placeholder";
+        case PathRefusal::CodeShape:
+            return "a path stands inside an argument that also holds a quote or one of $ ; & | < > ^ % ! { }, "
+                   "as code does; let the program read the path from the environment variable "
+                   "TREVANEL_LOCAL_FILE_PATH or TREVANEL_REMOTE_FILE_PATH instead";
         case PathRefusal::Quote: return "a path holds a double quote";
         case PathRefusal::BackslashBeforeQuote:
             return "a path ends in a backslash that meets a double quote of the parameter line";
         case PathRefusal::EmptyBetweenQuotes:
             return "an empty path would join two double quotes of the parameter line into one";
-        case PathRefusal::Percent: return "a path holds a % and the program is a batch file";
+        case PathRefusal::Percent:
+            return "a path holds a % that cmd.exe could expand with another % of the line";
         case PathRefusal::Exclamation: return "a path holds a ! and the program is a batch file";
         case PathRefusal::ControlCharacter:
             return "a path holds a line break or control character and the program is a batch file";
@@ -213,8 +412,12 @@ const char* DescribeRefusal(PathRefusal refusal) {
         case PathRefusal::ScriptUnquoted:
             return "a path stands unquoted in PowerShell code and holds more than letters, digits "
                    "and \\ / . _ : -";
+        case PathRefusal::ScriptWildcard:
+            return "a path in PowerShell code holds [ or ], which PowerShell reads as a wildcard";
         case PathRefusal::InterpreterCode:
-            return "a path stands inside code that the interpreter runs (-c, -e)";
+            return "a path stands inside code that the program runs (-c, -e, a remote shell's command); let "
+                   "the code read it from the environment variable TREVANEL_LOCAL_FILE_PATH or "
+                   "TREVANEL_REMOTE_FILE_PATH instead";
         case PathRefusal::BatchVariable:
             return "a path holds a double quote or a line break, and cmd.exe would expand it from "
                    "the TREVANEL_ variables before it parses the batch file's lines";

@@ -5,9 +5,14 @@
 #include <string>
 
 // Why a line was not let through. The paths come from the server; the rest of the line is the
-// user's, and only what the paths bring in is judged.
+// user's. Its shape alone may refuse a path (CodeShape); what is known of the program refuses more
+// and may allow a shape that its own grammar reads safely.
 enum class PathRefusal {
     None,
+    // A path stands inside an argument whose own text (the line's, around the path) holds a quote
+    // of any kind or one of $ ; & | < > ^ % ! { }: the shape of code, or of a string inside code,
+    // for every program whose grammar is not known to read it safely.
+    CodeShape,
     // A path holds a double quote: it could close the user's quotes and add arguments.
     Quote,
     // Backslashes at the end of a path meet a double quote of the line: "\"" would turn the
@@ -16,8 +21,13 @@ enum class PathRefusal {
     // An empty path stands between two double quotes inside quotes, where "" is one quote
     // character: the user's quotes would join.
     EmptyBetweenQuotes,
-    // Batch files only, anywhere in a path: cmd.exe expands %...% even inside quotes.
+    // Read by cmd.exe, anywhere in a path: a % that another % of the line could pair with into
+    // %...%, which cmd.exe expands even inside quotes. A line's only % stays literal.
     Percent,
+    // An unquoted path with a blank or a tab right after a backslash or a double quote of the
+    // line: quotes put around it there would change what those characters mean, and without them
+    // the program would get the path split into arguments.
+    BlankUnquoted,
     // Batch files only, anywhere: under delayed expansion cmd.exe expands !...! inside quotes.
     Exclamation,
     // Batch files only, anywhere: a line break ends cmd.exe's command line; other control
@@ -41,7 +51,10 @@ enum class PathRefusal {
     ScriptExpansion,
     // PowerShell code: a path outside quotes holds more than letters, digits and \ / . _ : -.
     ScriptUnquoted,
-    // python -c, node -e, perl -e, bash -c and the like: a path stands inside the code.
+    // PowerShell code: a path holds [ or ], which PowerShell's commands read as a wildcard class.
+    ScriptWildcard,
+    // python -c, node -e, perl -e, bash -c, ssh's remote command and the like: a path stands
+    // inside the code.
     InterpreterCode,
     // Batch files and cmd.exe, whatever the line: a path holds a double quote, CR or LF. Such a
     // target reads the paths through %TREVANEL_..._FILE_PATH% too, which cmd.exe expands before
@@ -62,10 +75,14 @@ struct ParameterLine {
 
 // Replaces every "%LOCAL_FILE_PATH%" in parameters by localPath, then every "%REMOTE_FILE_PATH%"
 // in the result by remotePath (so a local path holding the remote placeholder gets it replaced).
-// Case-sensitive, left to right, no overlaps; null paths count as empty. Then judges what the
-// paths brought in by the rules of the program kind that exe names: a line that is not safe
-// keeps its text, so that it can be shown, but must not be started. For a target that cmd.exe
-// reads, both paths are judged as variables too (BatchVariable), with or without placeholders.
+// Case-sensitive, left to right, no overlaps; null paths count as empty. A placeholder outside
+// double quotes whose path holds a blank or a tab gets the path in double quotes, as the C runtime
+// reads them, so that the program receives it as one argument. Then judges the line: its shape
+// for every program, then by the rules of the program kind that exe names, down through the
+// commands that cmd.exe starts. A line that is not safe keeps its text, so that it can be shown,
+// but must not be started. For a target that cmd.exe reads, %TREVANEL_LOCAL_FILE_PATH% and
+// %TREVANEL_REMOTE_FILE_PATH% in the line are judged as the placeholders are, and both paths as
+// the variables a batch file expands (BatchVariable), with or without placeholders.
 ParameterLine BuildParameterLine(const std::string& exe, const std::string& parameters,
                                  const char* localPath, const char* remotePath);
 

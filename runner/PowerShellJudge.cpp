@@ -1,7 +1,9 @@
 // How powershell.exe and pwsh.exe read their command line: parameters, then either a script with
 // string arguments or PowerShell code, judged by PowerShell's quoting.
+#include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <vector>
 
 #include "runner/LineJudges.h"
 
@@ -14,12 +16,19 @@ bool StartsName(const std::string& name, const char* full, size_t shortest) {
            name.size() <= std::strlen(full);
 }
 
-// PowerShell takes any unambiguous start of a parameter's name. Where a start could mean the
-// command, it is taken for the command, so that more of the line is judged as code.
+// - and code page 1252's en and em dashes (0x96, 0x97), which PowerShell takes alike.
+bool IsDash(char c) { return c == '-' || c == '\x96' || c == '\x97'; }
+
+// PowerShell reads a parameter's name after -, /, a doubled dash or a typographic one, and takes
+// any unambiguous start of it. Where a start could mean the command, it is taken for the command,
+// so that more of the line is judged as code.
 Parameter ParameterOf(const std::string& argument) {
-    if (argument.size() < 2 || (argument[0] != '-' && argument[0] != '/')) return Parameter::None;
+    if (argument.size() < 2 || (!IsDash(argument[0]) && argument[0] != '/')) return Parameter::None;
+    size_t from = 1;
+    if (IsDash(argument[0]) && IsDash(argument[1])) from = 2;
+    if (from == argument.size()) return Parameter::Switch;
     std::string name;
-    for (size_t i = 1; i < argument.size(); ++i)
+    for (size_t i = from; i < argument.size(); ++i)
         name += static_cast<char>(std::tolower(static_cast<unsigned char>(argument[i])));
     if (name == "cwa" || StartsName(name, "commandwithargs", 8)) return Parameter::CommandWithArgs;
     if (StartsName(name, "command", 1)) return Parameter::Command;
@@ -55,13 +64,20 @@ bool IsBareSafe(unsigned char c) {
     return (c < 0x80 && std::isalnum(c)) || std::strchr("\\/._:", c) != nullptr;
 }
 
+// The code read as PowerShell quotes it. Inside a double-quoted string, $( ) and @( ) hold code
+// again, to their closing parenthesis; the states nest.
 PathRefusal JudgeCode(const MarkedArgument& code) {
-    enum { Bare, Single, Double } state = Bare;
+    enum State { Bare, Single, Double };
+    // The open states, innermost last; parentheses counts the open ( of each nested Bare.
+    std::vector<State> states{Bare};
+    std::vector<int> parentheses{0};
     const std::string& text = code.text;
     for (size_t i = 0; i < text.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
+        const State state = states.back();
         if (code.inserted[i]) {
             if (c < 0x20 || c == 0x7F) return PathRefusal::ControlCharacter;
+            if (c == '[' || c == ']') return PathRefusal::ScriptWildcard;
             if (state == Single && IsSingleQuote(c)) return PathRefusal::ScriptQuote;
             if (state == Double && (IsDoubleQuote(c) || c == '$' || c == '`')) return PathRefusal::ScriptExpansion;
             // A dash that starts a word would name a parameter.
@@ -71,22 +87,36 @@ PathRefusal JudgeCode(const MarkedArgument& code) {
         }
         const bool nextIsOwn = i + 1 < text.size() && !code.inserted[i + 1];
         if (state == Bare) {
-            if (IsSingleQuote(c)) state = Single;
-            else if (IsDoubleQuote(c)) state = Double;
-            else if (c == '`' && nextIsOwn) ++i;
+            if (IsSingleQuote(c)) {
+                states.push_back(Single);
+            } else if (IsDoubleQuote(c)) {
+                states.push_back(Double);
+            } else if (c == '`' && nextIsOwn) {
+                ++i;
+            } else if (c == '(') {
+                ++parentheses.back();
+            } else if (c == ')' && parentheses.back() > 0) {
+                --parentheses.back();
+            } else if (c == ')' && states.size() > 1) {
+                // The end of a $( ) inside a double-quoted string.
+                states.pop_back();
+                parentheses.pop_back();
+            }
         } else if (state == Single) {
             // A doubled single quote stays inside the string.
             if (IsSingleQuote(c)) {
                 if (nextIsOwn && IsSingleQuote(static_cast<unsigned char>(text[i + 1]))) ++i;
-                else state = Bare;
+                else states.pop_back();
             }
-        } else {
-            if (c == '`' && nextIsOwn) {
-                ++i;
-            } else if (IsDoubleQuote(c)) {
-                if (nextIsOwn && IsDoubleQuote(static_cast<unsigned char>(text[i + 1]))) ++i;
-                else state = Bare;
-            }
+        } else if (c == '`' && nextIsOwn) {
+            ++i;
+        } else if ((c == '$' || c == '@') && nextIsOwn && text[i + 1] == '(') {
+            states.push_back(Bare);
+            parentheses.push_back(0);
+            ++i;
+        } else if (IsDoubleQuote(c)) {
+            if (nextIsOwn && IsDoubleQuote(static_cast<unsigned char>(text[i + 1]))) ++i;
+            else states.pop_back();
         }
     }
     return PathRefusal::None;
@@ -114,8 +144,15 @@ bool IsCodeParameter(const MarkedArgument& argument) {
 
 }  // namespace
 
-PathRefusal JudgeForPowerShell(const std::string& line, const std::vector<bool>& inserted, bool pwsh) {
+PathRefusal JudgeForPowerShell(const std::string& line, const std::vector<bool>& inserted, bool pwsh,
+                               std::vector<bool>* judged) {
     const std::vector<MarkedArgument> arguments = SplitArguments(line, inserted);
+    // The arguments from..to-1 are code: judged by PowerShell's quoting alone.
+    const auto judgeCode = [&](size_t from, size_t to) {
+        const PathRefusal refusal = JudgeCode(Join(arguments, from, to));
+        for (size_t i = from; judged && refusal == PathRefusal::None && i < to; ++i) (*judged)[i] = true;
+        return refusal;
+    };
     for (const MarkedArgument& argument : arguments) {
         if (ParameterOf(argument.text) == Parameter::Encoded) {
             for (bool b : inserted) {
@@ -127,10 +164,10 @@ PathRefusal JudgeForPowerShell(const std::string& line, const std::vector<bool>&
         const Parameter parameter = ParameterOf(arguments[i].text);
         if (parameter != Parameter::None && AnyInserted(arguments[i])) return PathRefusal::ScriptParameter;
         switch (parameter) {
-            case Parameter::Command: return JudgeCode(Join(arguments, i + 1, arguments.size()));
+            case Parameter::Command: return judgeCode(i + 1, arguments.size());
             case Parameter::CommandWithArgs:
                 // The next argument is the code; those after it are strings for it.
-                return JudgeCode(Join(arguments, i + 1, std::min(i + 2, arguments.size())));
+                return judgeCode(i + 1, std::min(i + 2, arguments.size()));
             case Parameter::File: return PathRefusal::None;
             case Parameter::TakesValue:
                 if (i + 1 < arguments.size()) {
@@ -143,11 +180,11 @@ PathRefusal JudgeForPowerShell(const std::string& line, const std::vector<bool>&
             case Parameter::Switch: continue;
             case Parameter::None: break;
         }
-        if (!pwsh) return JudgeCode(Join(arguments, i, arguments.size()));
+        if (!pwsh) return judgeCode(i, arguments.size());
         // pwsh.exe takes this argument for a script and the rest for its strings. Should a command
         // follow after all (a parameter not read as PowerShell reads it), its code is judged.
         for (size_t later = i + 1; later < arguments.size(); ++later) {
-            if (IsCodeParameter(arguments[later])) return JudgeCode(Join(arguments, later + 1, arguments.size()));
+            if (IsCodeParameter(arguments[later])) return judgeCode(later + 1, arguments.size());
         }
         return PathRefusal::None;
     }

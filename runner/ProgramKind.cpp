@@ -17,7 +17,11 @@ const InterpreterOptions kPerl{"eE", "", "IixmMFdDC", Code::Attached};
 const InterpreterOptions kRuby{"e", "", "CEFIirx", Code::Attached};
 const InterpreterOptions kPhp{"rBRE", "--run --process-begin --process-code --process-end", "cdfztSF", Code::Attached};
 const InterpreterOptions kShell{"c", "", "oO", Code::Operand};
-const InterpreterOptions kWsl{"", "", "", Code::WholeLine};
+const InterpreterOptions kBusybox{"c", "", "oO", Code::Operand, "", "", true};
+const InterpreterOptions kR{"e", "", "", Code::NextArgument};
+const InterpreterOptions kWsl{"", "", "", Code::WholeLine, "", "-e --exec"};
+// The remote shell runs the command that ssh and plink join from their arguments.
+const InterpreterOptions kRemoteShell{"", "", "", Code::WholeLine};
 const InterpreterOptions kMshta{"", "", "", Code::Url};
 
 // Interpreters that take code on their command line, by the stem of their file name (see Stem).
@@ -37,6 +41,8 @@ const Interpreter kInterpreters[] = {
     {"pythonw", ProgramKind::CodeInterpreter, &kPython, "os.environ['TREVANEL_LOCAL_FILE_PATH']"},
     {"py", ProgramKind::CodeInterpreter, &kPython, "os.environ['TREVANEL_LOCAL_FILE_PATH']"},
     {"pyw", ProgramKind::CodeInterpreter, &kPython, "os.environ['TREVANEL_LOCAL_FILE_PATH']"},
+    {"pypy", ProgramKind::CodeInterpreter, &kPython, "os.environ['TREVANEL_LOCAL_FILE_PATH']"},
+    {"rscript", ProgramKind::CodeInterpreter, &kR, "Sys.getenv('TREVANEL_LOCAL_FILE_PATH')"},
     {"node", ProgramKind::CodeInterpreter, &kNode, "process.env.TREVANEL_LOCAL_FILE_PATH"},
     {"perl", ProgramKind::CodeInterpreter, &kPerl, "$ENV{TREVANEL_LOCAL_FILE_PATH}"},
     {"wperl", ProgramKind::CodeInterpreter, &kPerl, "$ENV{TREVANEL_LOCAL_FILE_PATH}"},
@@ -47,6 +53,12 @@ const Interpreter kInterpreters[] = {
     {"php-cgi", ProgramKind::CodeInterpreter, &kPhp, "getenv('TREVANEL_LOCAL_FILE_PATH')"},
     {"bash", ProgramKind::CodeInterpreter, &kShell, "\"$TREVANEL_LOCAL_FILE_PATH\""},
     {"sh", ProgramKind::CodeInterpreter, &kShell, "\"$TREVANEL_LOCAL_FILE_PATH\""},
+    {"zsh", ProgramKind::CodeInterpreter, &kShell, "\"$TREVANEL_LOCAL_FILE_PATH\""},
+    {"dash", ProgramKind::CodeInterpreter, &kShell, "\"$TREVANEL_LOCAL_FILE_PATH\""},
+    {"ksh", ProgramKind::CodeInterpreter, &kShell, "\"$TREVANEL_LOCAL_FILE_PATH\""},
+    {"busybox", ProgramKind::CodeInterpreter, &kBusybox, "\"$TREVANEL_LOCAL_FILE_PATH\""},
+    {"ssh", ProgramKind::CodeInterpreter, &kRemoteShell, "the TREVANEL_ variables (SendEnv)"},
+    {"plink", ProgramKind::CodeInterpreter, &kRemoteShell, "the TREVANEL_ variables"},
     {"wsl", ProgramKind::CodeInterpreter, &kWsl, "\"$TREVANEL_LOCAL_FILE_PATH\" (listed in WSLENV)"},
     {"mshta", ProgramKind::CodeInterpreter, &kMshta, "the TREVANEL_ variables"},
     // Its argument is a call, which a path must not become: a program to the guard, but check
@@ -128,8 +140,9 @@ const InterpreterOptions* InterpreterOptionsOf(const std::string& exe) {
 }
 
 std::vector<const InterpreterOptions*> EveryInterpreterOptions() {
-    // wsl's whole line is code, which no shortcut's line could pass: a shortcut to it is left out.
-    return {&kPython, &kNode, &kPerl, &kRuby, &kPhp, &kShell, &kMshta};
+    // wsl's, ssh's and plink's whole line is code, which no shortcut's line could pass: a shortcut
+    // to them is left out.
+    return {&kPython, &kNode, &kPerl, &kRuby, &kPhp, &kShell, &kR, &kMshta};
 }
 
 std::string CodeVariableOf(const std::string& exe) {

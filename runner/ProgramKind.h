@@ -42,12 +42,17 @@ struct InterpreterOptions {
     // Where the code of a code letter stands. Attached: the rest of the argument, else the next
     // argument. NextArgument: the next argument, the rest being more letters (node -pe).
     // Operand: the first argument that is no option, the letter being a flag (sh -ec).
-    // WholeLine: every argument is code (wsl hands its line to a shell). Url: a line holding a
-    // "javascript:", "vbscript:" or "about:" address is code (mshta).
+    // WholeLine: every argument is code (wsl, ssh and plink hand their line to a shell), unless
+    // one of execOptions comes first. Url: a line holding a "javascript:", "vbscript:" or
+    // "about:" address is code (mshta).
     enum class Code { Attached, NextArgument, Operand, WholeLine, Url } code;
     // Letters whose value is the last option: what follows is the argument list of the code or
     // module they name ("python -m tool -c x", "python -c code -c x").
     const char* lastLetters = "";
+    // For WholeLine: options after which the rest runs without a shell ("wsl -e").
+    const char* execOptions = "";
+    // The first argument names the tool that the program acts as ("busybox sh -c").
+    bool toolFirst = false;
 };
 
 // The kind the shell will start for exe, judged as the shell judges it: by the extension of the

@@ -20,7 +20,9 @@ TEST(BuildParameters, ReplacesBothPlaceholders) {
         {"%local_file_path% %Remote_File_Path%", "C:\\a", "/r", "%local_file_path% %Remote_File_Path%"},
         {"-v --fast", "C:\\a", "/r", "-v --fast"},
         {"", "C:\\a", "/r", ""},
-        {"%LOCAL_FILE_PATH%", "C:\\My Files\\a b.txt", "/r", "C:\\My Files\\a b.txt"},
+        // A path with a blank outside quotes gets quotes of its own, as the C runtime reads them.
+        {"%LOCAL_FILE_PATH%", "C:\\My Files\\a b.txt", "/r", "\"C:\\My Files\\a b.txt\""},
+        {"--out=%REMOTE_FILE_PATH% \"%REMOTE_FILE_PATH%\"", "C:\\a", "/pub/my\tdir\\", "--out=\"/pub/my\tdir\\\\\" \"/pub/my\tdir\\\""},
         // What the local path brings in is searched for the remote placeholder, not the reverse.
         {"%LOCAL_FILE_PATH%", "C:\\%REMOTE_FILE_PATH%.txt", "/r", "C:\\/r.txt"},
         {"%REMOTE_FILE_PATH%", "C:\\a", "/%LOCAL_FILE_PATH%", "/%LOCAL_FILE_PATH%"},

@@ -73,6 +73,11 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {program, "\"%REMOTE_FILE_PATH%\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\b c.txt", "/pub/a\\b.txt", R::None},
         {program, "\"%REMOTE_FILE_PATH%\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\b c.txt", "/pub/dir\\", R::BackslashBeforeQuote},
         {program, "\"%REMOTE_FILE_PATH%\\\"", "C:\\a", "/pub/dir\\", R::BackslashBeforeQuote},
+        // Quotes put around an unquoted path come after its backslashes doubled; after a line's
+        // backslash or quote they cannot be put.
+        {program, "-o %REMOTE_FILE_PATH% x", "C:\\a", "/pub/my dir\\", R::None},
+        {program, "-o \"x\"%REMOTE_FILE_PATH%", "C:\\a", "/pub/my dir", R::BlankUnquoted},
+        {program, "-o \\%REMOTE_FILE_PATH%", "C:\\a", "/pub/my dir", R::BlankUnquoted},
         {program, "\"%LOCAL_FILE_PATH%%REMOTE_FILE_PATH%\"", "C:\\a\\", "", R::BackslashBeforeQuote},
         {program, "\\%REMOTE_FILE_PATH%\"x\"", "C:\\a", "", R::BackslashBeforeQuote},
         {program, "%REMOTE_FILE_PATH%\\\"x\"", "C:\\a", "", R::None},
@@ -87,16 +92,23 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         // Batch files: cmd.exe reads the line first.
         {batch, quoted, "C:\\in\\Q&A (1).txt", "/r", R::None},
         {batch, "\"%REMOTE_FILE_PATH%\"", "C:\\a", "/pub/a\\b.txt", R::None},
-        {batch, "\"%REMOTE_FILE_PATH%\"", "C:\\a", "/pub/dir\\", R::None},
+        // A batch file's %* hands its line to a program, which reads it by the C runtime's rules.
+        {batch, "\"%REMOTE_FILE_PATH%\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\x -delete.txt", "/pub/dir\\", R::BackslashBeforeQuote},
         {batch, bare, "C:\\in\\a b.txt", "/r", R::None},
-        {batch, bare, "a&C:\\Tools\\other.exe INJECTED&rem .txt", "/r", R::ShellOperator},
+        {batch, bare, "a&C:\\Tools\\other.exe&rem.txt", "/r", R::ShellOperator},
+        // A blank puts the path in quotes, where cmd.exe's operators are plain characters.
+        {batch, bare, "a&C:\\Tools\\other.exe INJECTED&rem .txt", "/r", R::None},
         {batch, "%REMOTE_FILE_PATH%", "C:\\a", "/pub/a|b.txt", R::ShellOperator},
         {batch, bare, "C:\\in\\(1).txt", "/r", R::ShellOperator},
         {batch, bare, "C:\\in\\a^b.txt", "/r", R::ShellOperator},
         {batch, quoted, "C:\\in\\%WINDIR%.txt", "/r", R::Percent},
         {batch, quoted, "C:\\in\\%CMDCMDLINE:~-1%.txt", "/r", R::Percent},
-        {batch, quoted, "C:\\in\\100% sure.txt", "/r", R::Percent},
-        {batch, "\"%REMOTE_FILE_PATH%\"", "C:\\a", "/pub/a%20b.txt", R::Percent},
+        // A line's only % stays literal; two may pair into a variable.
+        {batch, quoted, "C:\\in\\100% sure.txt", "/r", R::None},
+        {batch, "\"%REMOTE_FILE_PATH%\"", "C:\\a", "/pub/a%20b.txt", R::None},
+        {batch, "\"%REMOTE_FILE_PATH%\"", "C:\\a", "/pub/a%20b%20c.txt", R::Percent},
+        {batch, "\"%LOCAL_FILE_PATH%\" \"%REMOTE_FILE_PATH%\"", "C:\\in\\100% sure.txt", "/pub/a%b", R::Percent},
+        {batch, "\"%LOCAL_FILE_PATH%\" %%1", "C:\\in\\100% sure.txt", "/r", R::Percent},
         {batch, quoted, "C:\\in\\!PATH!.txt", "/r", R::Exclamation},
         {batch, "\"%REMOTE_FILE_PATH%\"", "C:\\a", "/pub/a\nb.txt", R::ControlCharacter},
         {batch, "\"%REMOTE_FILE_PATH%\"", "C:\\a", "/pub/a\rb.txt", R::ControlCharacter},
@@ -109,19 +121,21 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         // cmd.exe strips the outer quotes of the command after /c or /k, unless a narrow exception
         // holds that depends on a file's existence: both readings must be safe.
         {cmd, "/c \"%LOCAL_FILE_PATH%\"", "C:\\in\\%PATH%", "/r", R::Percent},
-        {cmd, "/c \"%LOCAL_FILE_PATH%\"", "a&C:\\t\\pwn.exe INJECTED&rem .txt", "/r", R::ShellOperator},
+        {cmd, "/c \"%LOCAL_FILE_PATH%\"", "a&C:\\t\\pwn.exe&rem.txt", "/r", R::ShellOperator},
+        // A blank puts the path into quotes of its own, which cmd.exe's stripping leaves around it.
+        {cmd, "/c \"%LOCAL_FILE_PATH%\"", "a&C:\\t\\pwn.exe INJECTED&rem .txt", "/r", R::None},
         {cmd, "/C \"%LOCAL_FILE_PATH%\"", "C:\\in\\a(1).txt", "/r", R::ShellOperator},
         {cmd, "/k \"%LOCAL_FILE_PATH%\"", "C:\\in\\a;b.txt", "/r", R::Delimiter},
         {cmd, "/c \"%LOCAL_FILE_PATH%\"", "C:\\in\\b c.txt", "/r", R::None},
         {cmd, "/c \"C:\\x.bat\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\a&b.txt", "/r", R::ShellOperator},
-        {cmd, "/c \"C:\\x.bat\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\Q (1).txt", "/r", R::ShellOperator},
+        {cmd, "/c \"C:\\x.bat\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\Q(1).txt", "/r", R::ShellOperator},
         {cmd, "/c \"\"C:\\x.bat\" \"%LOCAL_FILE_PATH%\"\"", "C:\\in\\Q&A (1).txt", "/r", R::None},
         {cmd, "/d /s /c \"\"C:\\x.bat\" \"%LOCAL_FILE_PATH%\"\"", "C:\\in\\Q&A (1).txt", "/r", R::None},
         {cmd, "/s /c \"C:\\x.bat \"%LOCAL_FILE_PATH%\"\"", "C:\\in\\a b.txt", "/r", R::None},
         {cmd, "/c C:\\x.bat \"%LOCAL_FILE_PATH%\"", "C:\\in\\Q&A (1).txt", "/r", R::None},
         {cmd, "\"%LOCAL_FILE_PATH%\" /c echo", "C:\\in\\a.txt", "/r", R::CmdSwitch},
         {cmd, "/q %LOCAL_FILE_PATH%", "C:\\in\\x /c calc", "/r", R::CmdSwitch},
-        {cmd, "/r \"%LOCAL_FILE_PATH%\"", "a&C:\\t\\pwn.exe INJECTED&rem .txt", "/r", R::ShellOperator},
+        {cmd, "/r \"%LOCAL_FILE_PATH%\"", "a&C:\\t\\pwn.exe&rem.txt", "/r", R::ShellOperator},
         // Whatever the line, cmd.exe expands the TREVANEL_ variables before it parses: a quote or
         // a line break would leave the quotes around them. Programs read them as plain strings.
         {batch, "\"%TREVANEL_REMOTE_FILE_PATH%\"", "C:\\a", "/pub/x\" & calc & rem \"", R::BatchVariable},
@@ -176,7 +190,7 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         // A shortcut may start any of them: every kind's rules at once.
         {shortcut, quoted, "C:\\in\\report-2.txt", "/r", R::None},
         {shortcut, quoted, "C:\\in\\a b.txt", "/r", R::ScriptUnquoted},
-        {shortcut, quoted, "C:\\in\\100%.txt", "/r", R::Percent},
+        {shortcut, quoted, "C:\\in\\100%.txt", "/r", R::ScriptUnquoted},
         {shortcut, "-c \"%LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
         {shortcut, "/c \"%LOCAL_FILE_PATH%\"", "C:\\in\\a&b.txt", "/r", R::ShellOperator},
         {"C:\\Tools\\run.pif", "-File C:\\s.ps1 \"%LOCAL_FILE_PATH%\"", "C:\\in\\it's.txt", "/r", R::None},
@@ -190,8 +204,45 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {"C:\\Windows\\System32\\mshta.exe", "\"about:<script>x('%LOCAL_FILE_PATH%')</script>\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
         {"C:\\Windows\\System32\\mshta.exe", "\"javascript:f()\" \"%REMOTE_FILE_PATH%\"", "C:\\in\\a.txt", "/x;alert(1)", R::InterpreterCode},
         {shortcut, "\"ftp://host%REMOTE_FILE_PATH%\"", "C:\\in\\a.txt", "/pub/a.txt", R::None},
-        // The user's own text is never judged, only what the paths bring in.
+        // The user's own text is judged only around the paths.
         {batch, "%LOCAL_FILE_PATH% & echo done ^| %%1", "C:\\in\\a.txt", "/r", R::None},
+        // The shape of the argument a path stands in refuses for every program alike: a quote of
+        // any kind or one of $ ; & | < > ^ % ! { } beside it. Blanks, ( ) and \ / : = , . are a path's.
+        {program, "-e \"x('%LOCAL_FILE_PATH%')\"", "C:\\in\\a.txt", "/r", R::CodeShape},
+        {program, "-Command \"Get-FileHash '%LOCAL_FILE_PATH%'\"", "C:\\in\\a.txt", "/r", R::CodeShape},
+        {program, "\"x \x93%LOCAL_FILE_PATH%\x94\"", "C:\\in\\a.txt", "/r", R::CodeShape},
+        {program, "--x={%LOCAL_FILE_PATH%}", "C:\\in\\a.txt", "/r", R::CodeShape},
+        {program, "\"D:\\My Backups (old)\\%REMOTE_FILE_PATH%\"", "C:\\a", "/pub/a b.txt", R::None},
+        {program, "--out=%LOCAL_FILE_PATH%,x:y", "C:\\in\\a b.txt", "/r", R::None},
+        // cmd.exe: each command it starts is judged as that program, down through cmd /c, start
+        // and call; %TREVANEL_..._FILE_PATH% in the line stands for the path.
+        {cmd, "/c python -c \"print(open(r'%LOCAL_FILE_PATH%').read())\" >> C:\\hashes.txt",
+         "C:\\in\\x',__import__('os').system('calc'),'.txt", "/r", R::InterpreterCode},
+        {cmd, "/c powershell -Command \"Get-FileHash '%LOCAL_FILE_PATH%'\"", "C:\\in\\x';calc;'.txt", "/r", R::ScriptQuote},
+        {cmd, "/c powershell -Command \"Get-FileHash '%LOCAL_FILE_PATH%'\"", "C:\\in\\Q (1).txt", "/r", R::None},
+        {cmd, "/c \"C:\\x.bat\" %TREVANEL_LOCAL_FILE_PATH%", "C:\\in\\a&calc&b.txt", "/r", R::ShellOperator},
+        {cmd, "/c python -c \"print(r'%trevanel_local_file_path%')\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        {cmd, "/c cmd /c python -c \"x(r'%LOCAL_FILE_PATH%')\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        {cmd, "/c start \"\" /wait python -c x(%LOCAL_FILE_PATH%)", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        {cmd, "/c call C:\\R\\tool.exe -e \"x('%LOCAL_FILE_PATH%')\"", "C:\\in\\a.txt", "/r", R::CodeShape},
+        {cmd, "/c (echo x) & type \"%LOCAL_FILE_PATH%\" | find \"x\" > nul 2>&1", "C:\\in\\a b.txt", "/r", R::None},
+        {cmd, "/c \"\"C:\\Tools\\log.exe\" \"%REMOTE_FILE_PATH%\" \"%LOCAL_FILE_PATH%\"\"", "C:\\in\\x -delete.txt",
+         "/pub/dir\\", R::BackslashBeforeQuote},
+        {cmd, "/c C:\\Tools\\x.exe \"%LOCAL_FILE_PATH%\"", "C:\\in\\a,b.txt", "/r", R::None},
+        {cmd, "/c copy %LOCAL_FILE_PATH% C:\\out", "C:\\in\\a,b.txt", "/r", R::Delimiter},
+        // Programs that hand their line to a shell elsewhere, and more interpreters' code.
+        {"C:\\Windows\\System32\\OpenSSH\\ssh.exe", "backup@nas cp %REMOTE_FILE_PATH% /a/", "C:\\a", "/pub/a.txt", R::InterpreterCode},
+        {"C:\\Windows\\System32\\wsl.exe", "-e cat %LOCAL_FILE_PATH%", "C:\\in\\a.txt", "/r", R::None},
+        {"C:\\R\\bin\\Rscript.exe", "-e x(%LOCAL_FILE_PATH%)", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        {"C:\\pypy\\pypy3.exe", "-c x(%LOCAL_FILE_PATH%)", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        {"C:\\msys\\zsh.exe", "-c \"cat %LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        {"C:\\bb\\busybox.exe", "sh -c \"cat %LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        // PowerShell's parameter names as it reads them; $( ) in a string is code; [ ] a wildcard.
+        {pwsh, "--command \"Get-Item '%LOCAL_FILE_PATH%'\"", "C:\\in\\x';calc;'.txt", "/r", R::ScriptQuote},
+        {pwsh, "\x96" "Command \"Get-Item '%LOCAL_FILE_PATH%'\"", "C:\\in\\x';calc;'.txt", "/r", R::ScriptQuote},
+        {ps, "-Command \"Write-Output \\\"$(Split-Path '%LOCAL_FILE_PATH%' -Leaf)\\\"\"",
+         "C:\\in\\x';calc;Split-Path '.txt", "/r", R::ScriptQuote},
+        {ps, "-Command \"Remove-Item '%LOCAL_FILE_PATH%'\"", "C:\\in\\report[0-9].txt", "/r", R::ScriptWildcard},
     };
     for (const Row& row : rows) {
         const ParameterLine line = BuildParameterLine(row.exe, row.parameters, row.local, row.remote);

@@ -52,7 +52,8 @@ TEST_F(RunTweaksTest, LaunchRequestOpensTheProgramHiddenWithoutErrorBox) {
     EXPECT_EQ(SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_DDEWAIT | SEE_MASK_FLAG_NO_UI, calls[0].fMask);
     EXPECT_EQ("open", calls[0].verb.value_or("(null)"));
     EXPECT_EQ("C:\\tools\\%LOCAL_FILE_PATH%.exe", calls[0].file.value_or("(null)"));
-    EXPECT_EQ("-in \"C:\\in\\a b.txt\" -out /pub/a b.txt", calls[0].parameters.value_or("(null)"));
+    // The unquoted path with a blank goes into quotes, as one argument.
+    EXPECT_EQ("-in \"C:\\in\\a b.txt\" -out \"/pub/a b.txt\"", calls[0].parameters.value_or("(null)"));
     EXPECT_EQ("C:\\tools", calls[0].directory.value_or("(null)"));
     EXPECT_EQ(SW_HIDE, calls[0].nShow);
     ExpectHandlesClosedOnce();

@@ -191,16 +191,16 @@ TEST_F(TweakRunWine, TransferExportsTakeThePathsFromTheirOwnArgumentPositions) {
               ReadFile(m_logs.batch));
 }
 
-TEST_F(TweakRunWine, PathWithBlanksReachesTheProgramAsTypedInTheParameterLine) {
+// An unquoted placeholder gets quotes of its own for a path with blanks: one argument either way.
+TEST_F(TweakRunWine, PathWithBlanksReachesTheProgramAsOneArgumentQuotedOrNot) {
     StoreTweaks(kGlobalSetName, {{m_recorder, "%LOCAL_FILE_PATH% \"%LOCAL_FILE_PATH%\" -r=%REMOTE_FILE_PATH%"}});
     Host({"create 1 Work", "download 1 0 \"/pub/my file.txt\" \"C:\\My Files\\a b.txt\""});
 
     const std::vector<RecordedRun> runs = ReadRuns(m_logs.recorder);
     ASSERT_EQ(1u, runs.size());
-    const std::string parameters = "C:\\My Files\\a b.txt \"C:\\My Files\\a b.txt\" -r=/pub/my file.txt";
+    const std::string parameters = "\"C:\\My Files\\a b.txt\" \"C:\\My Files\\a b.txt\" -r=\"/pub/my file.txt\"";
     EXPECT_EQ(parameters, runs[0].commandLine.substr(runs[0].commandLine.size() - parameters.size()));
-    EXPECT_EQ((std::vector<std::string>{"C:\\My", "Files\\a", "b.txt", "C:\\My Files\\a b.txt",
-                                        "-r=/pub/my", "file.txt"}),
+    EXPECT_EQ((std::vector<std::string>{"C:\\My Files\\a b.txt", "C:\\My Files\\a b.txt", "-r=/pub/my file.txt"}),
               runs[0].args);
 }
 
@@ -276,10 +276,14 @@ TEST_F(TweakRunWine, NamesFromTheServerNeverStartACommandOrChangeTheArguments) {
         std::vector<std::string> programArgs;  // what the recorder gets; empty: it does not start
         std::string batchLine;                 // what the batch file writes; empty: it does not start
     } cases[] = {
+        // Its blanks put the path into quotes of its own, where the operators are characters.
         {"operators in an unquoted batch argument", m_batch, "%LOCAL_FILE_PATH%", "/pub/a.txt",
-         "C:\\in\\a" + injection + ".txt", {}, ""},
+         "C:\\in\\a" + injection + ".txt", {}, "1=\"C:\\in\\a" + injection + ".txt\" 2=\r\n"},
         {"a pipe in an unquoted .cmd argument", cmdFile, "%REMOTE_FILE_PATH%",
-         "/pub/a|" + other + " INJECTED", "C:\\in\\a.txt", {}, ""},
+         "/pub/a|" + other + "&INJECTED", "C:\\in\\a.txt", {}, ""},
+        // A blank puts the path into quotes of its own, where the pipe is a character.
+        {"a pipe and a blank in an unquoted .cmd argument", cmdFile, "%REMOTE_FILE_PATH%",
+         "/pub/a|" + other + " INJECTED", "C:\\in\\a.txt", {}, "1=\"/pub/a|" + other + " INJECTED\" 2=\r\n"},
         {"a variable inside quotes for a batch file", m_batch, "\"%LOCAL_FILE_PATH%\"", "/pub/a.txt",
          "C:\\in\\%WINDIR%.txt", {}, ""},
         {"a lone percent for a batch file", m_batch, "\"%LOCAL_FILE_PATH%\" \"%REMOTE_FILE_PATH%\"",
@@ -288,8 +292,9 @@ TEST_F(TweakRunWine, NamesFromTheServerNeverStartACommandOrChangeTheArguments) {
          "\"%REMOTE_FILE_PATH%\" \"%LOCAL_FILE_PATH%\"", "/pub/dir\\", "C:\\in\\b c --flag.txt", {}, ""},
         {"odd characters into a quoted program argument", m_recorder, "\"%LOCAL_FILE_PATH%\"",
          "/pub/a.txt", odd, {odd}, ""},
+        // Its blanks put an unquoted path into quotes of its own.
         {"odd characters into an unquoted program argument", m_recorder, "%LOCAL_FILE_PATH%",
-         "/pub/a.txt", odd, {"C:\\in\\Q&A", "(1),", "it's", "100%", "\xfc;x!", "[2]^.txt"}, ""},
+         "/pub/a.txt", odd, {odd}, ""},
         {"operators need no quotes without a shell", m_recorder, "%LOCAL_FILE_PATH%", "/pub/a.txt",
          "C:\\in\\a&b|c.txt", {"C:\\in\\a&b|c.txt"}, ""},
         {"operators inside quotes for a batch file", m_batch, "\"%LOCAL_FILE_PATH%\" \"%REMOTE_FILE_PATH%\"",
@@ -305,8 +310,9 @@ TEST_F(TweakRunWine, NamesFromTheServerNeverStartACommandOrChangeTheArguments) {
         // Without placeholders nothing is refused, and cmd.exe expands a variable once.
         {"operators through the variable", m_batch, "\"%TREVANEL_LOCAL_FILE_PATH%\"", "/pub/a.txt",
          "C:\\in\\Q&A (1).txt", {}, "1=\"C:\\in\\Q&A (1).txt\" 2=\r\n"},
+        // Written in the line, the variable is judged as the placeholder: ! expands under delayed expansion.
         {"an exclamation mark through the variable", m_batch, "\"%TREVANEL_LOCAL_FILE_PATH%\"", "/pub/a.txt",
-         "C:\\in\\Hi!.txt", {}, "1=\"C:\\in\\Hi!.txt\" 2=\r\n"},
+         "C:\\in\\Hi!.txt", {}, ""},
         {"a caret through the variable", m_batch, "\"%TREVANEL_LOCAL_FILE_PATH%\"", "/pub/a.txt",
          "C:\\in\\a^b.txt", {}, "1=\"C:\\in\\a^b.txt\" 2=\r\n"},
         // But cmd.exe expands it before it parses: a quote in it would end the quotes around it.
@@ -355,6 +361,78 @@ TEST_F(TweakRunWine, NamesFromTheServerNeverStartACommandOrChangeTheArguments) {
     }
     DeleteFileA(other.c_str());
     RemoveDirectoryA(injectedFolder.c_str());
+}
+
+// The guard against real readers: a hostile alphabet in both names, through a program started
+// directly (its path quoted, and unquoted), through cmd.exe /c, and through a .cmd shim that hands
+// %* to a program. Every program that starts gets both paths whole; every tweak that does not
+// start is in the run record as refused by the guard. A program is refused only what would
+// change its arguments.
+TEST_F(TweakRunWine, EveryRoadGivesThePathsWholeOrRefusesTheLine) {
+    char system[MAX_PATH] = "";
+    GetSystemDirectoryA(system, MAX_PATH);
+    const std::string direct = m_folder.Copy(m_recorder, "Direct.exe");
+    const std::string unquoted = m_folder.Copy(m_recorder, "Unquoted.exe");
+    const std::string viaCmd = m_folder.Copy(m_recorder, "ViaCmd.exe");
+    const std::string viaShim = m_folder.Copy(m_recorder, "ShimTarget.exe");
+    const std::string shim = m_folder.Copy(wine::SourcePath("tests\\fixtures\\ForwardArgs.cmd"));
+    const std::string both = "\"%REMOTE_FILE_PATH%\" \"%LOCAL_FILE_PATH%\"";
+    StoreTweaks(kGlobalSetName, {{direct, both},
+                                 {unquoted, "%REMOTE_FILE_PATH% %LOCAL_FILE_PATH%"},
+                                 {std::string(system) + "\\cmd.exe", "/c \"\"" + viaCmd + "\" " + both + "\""},
+                                 {shim, both}});
+    const std::string roads[] = {direct, unquoted, viaCmd, viaShim};
+    std::vector<std::pair<std::string, std::string>> names;  // remote, local
+    for (const char* c : {"&", "|", "<", ">", "^", "(", ")", "%", "!", "'", "\"", "\\", ",", ";", "=", "$", "[",
+                          "]", " ", "\t", "\x82", "\x91", "\x92", "\x93", "\x94", "\x96", "\xA0", "\xFF"}) {
+        names.emplace_back(std::string("/pub/a") + c + " x.txt", std::string("C:\\in\\a") + c + "b.txt");
+    }
+    names.emplace_back("/pub/dir\\", "C:\\in\\x -delete --plugin=evil.txt");
+    const auto doubled = [](std::string text) {
+        for (size_t at = text.find('"'); at != std::string::npos; at = text.find('"', at + 2)) text.insert(at, "\"");
+        return text;
+    };
+    // A few transfers per host, each host well within its time.
+    for (size_t first = 0; first < names.size(); first += 8) {
+        std::vector<std::string> script = {"create 1 Work"};
+        for (size_t k = first; k < std::min(first + 8, names.size()); ++k) {
+            script.push_back("download 1 0 \"" + doubled(names[k].first) + "\" \"" + doubled(names[k].second) + "\"");
+        }
+        Host(script);
+    }
+
+    // The recorder writes a tab inside an argument as \t.
+    const auto logged = [](std::string text) {
+        for (size_t at = text.find('\t'); at != std::string::npos; at = text.find('\t', at)) text.replace(at, 1, "\\t");
+        return text;
+    };
+    std::vector<RecordedRun> runs = ReadRuns(m_logs.recorder);
+    const std::vector<std::vector<std::string>> records = History();
+    ASSERT_EQ(names.size() * 4, records.size());
+    for (size_t k = 0; k < names.size(); ++k) {
+        const std::vector<std::string> expected = {logged(names[k].first), logged(names[k].second)};
+        for (size_t t = 0; t < 4; ++t) {
+            const std::vector<std::string>& record = records[k * 4 + t];
+            SCOPED_TRACE("tweak " + std::to_string(t) + " <- " + names[k].second + " | " + names[k].first);
+            const auto run = std::find_if(runs.begin(), runs.end(), [&](const RecordedRun& r) {
+                return r.exe == roads[t] && r.args == expected;
+            });
+            if (record[7] == "exit") {
+                EXPECT_NE(runs.end(), run) << "started, but not with both paths whole";
+                if (run != runs.end()) runs.erase(run);
+            } else {
+                EXPECT_EQ((std::vector<std::string>{"skipped", "unsafe-path"}),
+                          std::vector<std::string>(record.begin() + 7, record.begin() + 9));
+            }
+            // Started directly, a program is refused only a quote or a backslash before one.
+            const bool changesArguments = names[k].first.back() == '\\' ||
+                                          (names[k].first + names[k].second).find('"') != std::string::npos;
+            if (t == 0) {
+                EXPECT_EQ(!changesArguments, record[7] == "exit");
+            }
+        }
+    }
+    for (const RecordedRun& run : runs) ADD_FAILURE() << "a run no tweak promised: " << run.commandLine;
 }
 
 // The host's file dialogs move its current folder anywhere, a download folder among them: a
