@@ -68,8 +68,10 @@ SetWriteResult WriteElevated(WriteRequest request) {
                 result = SetWriteResult::kInterrupted;
             } else if (exited && code == kApplyChangedSince) {
                 result = SetWriteResult::kChangedSince;
-            } else if (IsSaved(FindWriteOutcome(request.id))) {
-                result = FindWriteOutcome(request.id);
+            } else if (!exited || (code != kApplyRefused && code != kApplyRegistryRefused)) {
+                // Ended otherwise (killed, crashed): saved when its write is found committed.
+                const SetWriteResult found = FindWriteOutcome(request.id);
+                if (IsSaved(found)) result = found;
             }
             launcher.CloseProcess(process);
         }

@@ -22,6 +22,9 @@ class CAppBase;
 extern const char* const kApplyCommand;
 const uint32_t kApplyWritten = 0;
 const uint32_t kApplyInterrupted = 4;
+// apply's own refusals, after which nothing it was handed is written: its check, the registry.
+const uint32_t kApplyRefused = 1;
+const uint32_t kApplyRegistryRefused = 3;
 // apply's status when a set no longer holds what the request expected of it: nothing written.
 const uint32_t kApplyChangedSince = 6;
 

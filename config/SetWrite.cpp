@@ -205,8 +205,10 @@ bool IsCommitted(IRegistry& registry, HKEY journal) {
 }
 
 // "Complete" goes first: a journal that is only partly removed must never be applied again. A
-// reader may be reading a committed one's staged parts: the generation moves before.
-bool RemoveJournal(IRegistry& registry) {
+// reader may be reading a committed one's staged parts: the generation moves before. inPlace: the
+// journal's changes were all applied, so its name is recorded as written; a committed journal
+// removed for any other reason (refused, unreadable) names nothing.
+bool RemoveJournal(IRegistry& registry, bool inPlace) {
     HKEY journal;
     const long opened = registry.OpenKey(HKEY_USERS, JournalPath().c_str(), &journal);
     if (opened == ERROR_FILE_NOT_FOUND) return true;
@@ -215,7 +217,7 @@ bool RemoveJournal(IRegistry& registry) {
         // The write is in place: its name goes where the process that handed it over looks.
         std::string name;
         OpenKeys root(registry);
-        const bool named = !ReadText(registry, journal, kRequest, &name) ||
+        const bool named = !inPlace || !ReadText(registry, journal, kRequest, &name) ||
                            (registry.OpenKey(HKEY_USERS, RootPath().c_str(), root.Out()) == ERROR_SUCCESS &&
                             registry.SetValue(root.Get(), kLastRequest, REG_SZ,
                                               reinterpret_cast<const uint8_t*>(name.c_str()),
@@ -302,7 +304,7 @@ bool CompletePendingWrite(IRegistry& registry, bool* discarded) {
     }
     if (read && Apply(registry, changes) != Applied::kAll) return false;
     // An uncommitted write never happened.
-    const bool removed = RemoveJournal(registry);
+    const bool removed = RemoveJournal(registry, read);
     *discarded = removed && committed && !read;
     return removed;
 }
@@ -404,20 +406,20 @@ SetWriteResult WriteStoredSets(const std::vector<SetChange>& changes, const std:
     IRegistry& registry = GetRegistry();
     const long journal = WriteJournal(registry, changes, requestId);
     if (journal != ERROR_SUCCESS) {
-        RemoveJournal(registry);
+        RemoveJournal(registry, false);
         // Whether the writer lacks the rights is what the registry says, not a guess from groups.
         return journal == ERROR_ACCESS_DENIED ? SetWriteResult::kDenied : SetWriteResult::kUnchanged;
     }
     switch (Apply(registry, changes)) {
     case Applied::kAll:
         // A journal that stays is applied once more by the next writer, to the same end.
-        RemoveJournal(registry);
+        RemoveJournal(registry, true);
         // Done means on disk, as far as the registry lets us make sure.
         Flush(registry);
         return SetWriteResult::kWritten;
     case Applied::kRefused:
         // A journal that stays committed is put in place by the next writer.
-        return RemoveJournal(registry) ? SetWriteResult::kUnchanged : SetWriteResult::kInterrupted;
+        return RemoveJournal(registry, false) ? SetWriteResult::kUnchanged : SetWriteResult::kInterrupted;
     case Applied::kPart:
         break;
     }

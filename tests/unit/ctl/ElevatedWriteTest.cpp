@@ -254,6 +254,21 @@ TEST_F(ElevatedWrite, AHelperEndedAfterItsCommitHasSaved) {
     EXPECT_LE(m_helperCalls, 200u);
     EXPECT_GT(saved, 1);
     EXPECT_GT(failed, 1);
+
+    // The helper's registry refuses the set after the commit and the helper says so (exit 3): not
+    // saved, although its write was committed and then removed.
+    m_killHelperAt.reset();
+    m_reg.SetFailure([this](const MemoryRegistry::Call& call) -> long {
+        using Op = MemoryRegistry::Op;
+        const bool writes = call.op == Op::CreateKey || call.op == Op::SetValue || call.op == Op::DeleteKey ||
+                            call.op == Op::DeleteValue || call.op == Op::OpenKeyToWrite;
+        const bool refused = call.op == Op::CreateKey && call.keyPath.find("\\Refused") != std::string::npos;
+        return refused || (writes && !m_elevated && call.keyPath.rfind("HKEY_USERS\\", 0) == 0) ? ERROR_ACCESS_DENIED
+                                                                                                : ERROR_SUCCESS;
+    });
+    EXPECT_FALSE(IsSaved(Save("Refused", "x")));
+    EXPECT_EQ(m_helper.status, 3) << m_helper.err;
+    EXPECT_EQ(Runs("Refused").rfind("global:", 0), 0u) << Runs("Refused");
 }
 
 // What a standard user could hand the elevated helper: only the add-on's own sets get through.
