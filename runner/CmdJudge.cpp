@@ -131,6 +131,9 @@ PathRefusal JudgeCommand(const Reading& command, int depth) {
     }
     const Reading rest = Part(command, end, command.text.size());
     if (name == "rem") return PathRefusal::None;
+    for (size_t i = at; i < end; ++i) {
+        if (command.inserted[i]) return PathRefusal::CommandName;
+    }
     if (name == "call") {
         // call expands %...% once more.
         const PathRefusal refusal = JudgePercent(rest.text, rest.inserted);

@@ -3,6 +3,7 @@
 #include "runner/ParameterLine.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <functional>
 #include <vector>
@@ -179,6 +180,15 @@ bool IsQuoteOfAnyKind(unsigned char c) {
     return c == '"' || c == '\'' || c == '`' || c == 0x82 || c == 0x84 || (c >= 0x91 && c <= 0x94);
 }
 
+// What the text around a path may hold and still be a path's: letters (also of the code page),
+// digits, blanks and a few signs that paths and options use. Everything else may open or close
+// code in some language (`[[` in Lua, `{` in Perl, `$` in shells), so it is refused unless a kind
+// that knows the program's grammar vouches for it.
+bool IsPathCharacter(unsigned char c) {
+    if (c >= 0x80) return !IsQuoteOfAnyKind(c);
+    return std::isalnum(c) != 0 || std::strchr(" \t()\\/:=,.-_@#~+", c) != nullptr;
+}
+
 }  // namespace
 
 std::vector<Span> SpansOf(const std::vector<bool>& inserted) {
@@ -224,6 +234,11 @@ PathRefusal JudgeLine(ProgramKind kind, const std::string& exe, const std::strin
         }
     }
     if (refusal != PathRefusal::None) return refusal;
+    // A path reaches every program as one argument: one that blanks of its own split (cmd.exe took
+    // away the quotes that held it) would hand the program the server's words as options.
+    for (const MarkedArgument& argument : arguments) {
+        if (argument.splitByPath) return PathRefusal::BlankUnquoted;
+    }
     return JudgeShape(arguments, judged);
 }
 
@@ -233,8 +248,7 @@ PathRefusal JudgeShape(const std::vector<MarkedArgument>& arguments, const std::
         if (judged[i] || std::find(argument.inserted.begin(), argument.inserted.end(), true) == argument.inserted.end())
             continue;
         for (size_t p = 0; p < argument.text.size(); ++p) {
-            const unsigned char c = static_cast<unsigned char>(argument.text[p]);
-            if (!argument.inserted[p] && (IsQuoteOfAnyKind(c) || std::strchr("$;&|<>^%!{}", c) != nullptr))
+            if (!argument.inserted[p] && !IsPathCharacter(static_cast<unsigned char>(argument.text[p])))
                 return PathRefusal::CodeShape;
         }
     }
@@ -379,8 +393,9 @@ const char* DescribeRefusal(PathRefusal refusal) {
     switch (refusal) {
         case PathRefusal::None: return "the paths are safe to pass";
         case PathRefusal::BlankUnquoted:
-            return "an unquoted path holds a blank or a tab right after a backslash or a double quote of the "
-                   "parameter line, where quotes cannot be put around it; write the quotes around the placeholder";
+            return "a path's blanks would split it into more than one argument: it stands unquoted right after a "
+                   "backslash or a double quote of the parameter line, or cmd.exe takes away the quotes around it; "
+                   "write the quotes around the placeholder";
         case PathRefusal::CodeShape:
             return "a path stands inside an argument that also holds a quote or one of $ ; & | < > ^ % ! { }, "
                    "as code does; let the program read the path from the environment variable "
@@ -412,6 +427,9 @@ const char* DescribeRefusal(PathRefusal refusal) {
         case PathRefusal::ScriptUnquoted:
             return "a path stands unquoted in PowerShell code and holds more than letters, digits "
                    "and \\ / . _ : -";
+        case PathRefusal::CommandName:
+            return "a path stands where cmd.exe reads the name of the program to start, which the server "
+                   "would then choose";
         case PathRefusal::ScriptWildcard:
             return "a path in PowerShell code holds [ or ], which PowerShell reads as a wildcard";
         case PathRefusal::InterpreterCode:

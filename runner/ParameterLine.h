@@ -24,9 +24,9 @@ enum class PathRefusal {
     // Read by cmd.exe, anywhere in a path: a % that another % of the line could pair with into
     // %...%, which cmd.exe expands even inside quotes. A line's only % stays literal.
     Percent,
-    // An unquoted path with a blank or a tab right after a backslash or a double quote of the
-    // line: quotes put around it there would change what those characters mean, and without them
-    // the program would get the path split into arguments.
+    // A path whose blanks would split it into arguments: unquoted right after a backslash or a
+    // double quote of the line (quotes put around it there would change what those characters
+    // mean), or outside quotes once cmd.exe has taken its first and last quote away.
     BlankUnquoted,
     // Batch files only, anywhere: under delayed expansion cmd.exe expands !...! inside quotes.
     Exclamation,
@@ -53,6 +53,9 @@ enum class PathRefusal {
     ScriptUnquoted,
     // PowerShell code: a path holds [ or ], which PowerShell's commands read as a wildcard class.
     ScriptWildcard,
+    // cmd.exe: a path stands in the first word of a command (also after start or call), where
+    // cmd.exe reads the program to start: the server's file would run as whatever its name says.
+    CommandName,
     // python -c, node -e, perl -e, bash -c, ssh's remote command and the like: a path stands
     // inside the code.
     InterpreterCode,

@@ -12,8 +12,9 @@ namespace {
 using Code = InterpreterOptions::Code;
 const InterpreterOptions kPython{"c", "", "mWXQ", Code::Attached, "cm"};
 const InterpreterOptions kNode{"ep", "--eval --print", "rC", Code::NextArgument};
-// -I takes a value; -i -x -m -M -F -d -D -C take the rest of the cluster.
-const InterpreterOptions kPerl{"eE", "", "IixmMFdDC", Code::Attached};
+// -I takes a value; -i -x -F -D -C take the rest of the cluster. -m and -M build a use statement
+// from their value and -d: names a module: code.
+const InterpreterOptions kPerl{"eEmMd", "", "IixFDC", Code::Attached};
 const InterpreterOptions kRuby{"e", "", "CEFIirx", Code::Attached};
 const InterpreterOptions kPhp{"rBRE", "--run --process-begin --process-code --process-end", "cdfztSF", Code::Attached};
 const InterpreterOptions kShell{"c", "", "oO", Code::Operand};
@@ -22,6 +23,8 @@ const InterpreterOptions kR{"e", "", "", Code::NextArgument};
 const InterpreterOptions kWsl{"", "", "", Code::WholeLine, "", "-e --exec"};
 // The remote shell runs the command that ssh and plink join from their arguments.
 const InterpreterOptions kRemoteShell{"", "", "", Code::WholeLine};
+// conhost starts its line as a command line; forfiles runs its /c value through cmd.exe.
+const InterpreterOptions kCommandLine{"", "", "", Code::WholeLine};
 const InterpreterOptions kMshta{"", "", "", Code::Url};
 
 // Interpreters that take code on their command line, by the stem of their file name (see Stem).
@@ -61,6 +64,8 @@ const Interpreter kInterpreters[] = {
     {"plink", ProgramKind::CodeInterpreter, &kRemoteShell, "the TREVANEL_ variables"},
     {"wsl", ProgramKind::CodeInterpreter, &kWsl, "\"$TREVANEL_LOCAL_FILE_PATH\" (listed in WSLENV)"},
     {"mshta", ProgramKind::CodeInterpreter, &kMshta, "the TREVANEL_ variables"},
+    {"conhost", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables"},
+    {"forfiles", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables"},
     // Its argument is a call, which a path must not become: a program to the guard, but check
     // names the variables.
     {"rundll32", ProgramKind::Program, nullptr, "the TREVANEL_ variables"},

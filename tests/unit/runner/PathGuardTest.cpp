@@ -122,11 +122,13 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         // holds that depends on a file's existence: both readings must be safe.
         {cmd, "/c \"%LOCAL_FILE_PATH%\"", "C:\\in\\%PATH%", "/r", R::Percent},
         {cmd, "/c \"%LOCAL_FILE_PATH%\"", "a&C:\\t\\pwn.exe&rem.txt", "/r", R::ShellOperator},
-        // A blank puts the path into quotes of its own, which cmd.exe's stripping leaves around it.
-        {cmd, "/c \"%LOCAL_FILE_PATH%\"", "a&C:\\t\\pwn.exe INJECTED&rem .txt", "/r", R::None},
+        // The path as the command: the server's file would run as whatever its name says.
+        {cmd, "/c \"%LOCAL_FILE_PATH%\"", "a&C:\\t\\pwn.exe INJECTED&rem .txt", "/r", R::CommandName},
         {cmd, "/C \"%LOCAL_FILE_PATH%\"", "C:\\in\\a(1).txt", "/r", R::ShellOperator},
-        {cmd, "/k \"%LOCAL_FILE_PATH%\"", "C:\\in\\a;b.txt", "/r", R::Delimiter},
-        {cmd, "/c \"%LOCAL_FILE_PATH%\"", "C:\\in\\b c.txt", "/r", R::None},
+        {cmd, "/k \"%LOCAL_FILE_PATH%\"", "C:\\in\\a;b.txt", "/r", R::CommandName},
+        {cmd, "/c start \"\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\run.hta", "/r", R::CommandName},
+        // cmd.exe takes the first and the last quote: the quotes the path would get are gone.
+        {cmd, "/c \"C:\\Tools\\7z.exe\" a D:\\b.7z %LOCAL_FILE_PATH%", "C:\\in\\x -pSECRET y.txt", "/r", R::BlankUnquoted},
         {cmd, "/c \"C:\\x.bat\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\a&b.txt", "/r", R::ShellOperator},
         {cmd, "/c \"C:\\x.bat\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\Q(1).txt", "/r", R::ShellOperator},
         {cmd, "/c \"\"C:\\x.bat\" \"%LOCAL_FILE_PATH%\"\"", "C:\\in\\Q&A (1).txt", "/r", R::None},
@@ -138,7 +140,7 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {cmd, "/r \"%LOCAL_FILE_PATH%\"", "a&C:\\t\\pwn.exe&rem.txt", "/r", R::ShellOperator},
         // Whatever the line, cmd.exe expands the TREVANEL_ variables before it parses: a quote or
         // a line break would leave the quotes around them. Programs read them as plain strings.
-        {batch, "\"%TREVANEL_REMOTE_FILE_PATH%\"", "C:\\a", "/pub/x\" & calc & rem \"", R::BatchVariable},
+        {batch, "\"%TREVANEL_REMOTE_FILE_PATH%\"", "C:\\a", "/pub/x\" & calc & rem \"", R::BlankUnquoted},
         {"C:\\Tools\\run", "", "C:\\a", "/pub/a\nb", R::BatchVariable},
         {cmd, "/c \"\"C:\\x.bat\" \"%LOCAL_FILE_PATH%\"\"", "C:\\in\\a.txt", "/pub/a\rb", R::BatchVariable},
         {batch, quoted, "C:\\in\\a.txt", "/pub/it's 100% ^!&.txt", R::None},
@@ -237,6 +239,11 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {"C:\\pypy\\pypy3.exe", "-c x(%LOCAL_FILE_PATH%)", "C:\\in\\a.txt", "/r", R::InterpreterCode},
         {"C:\\msys\\zsh.exe", "-c \"cat %LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
         {"C:\\bb\\busybox.exe", "sh -c \"cat %LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        {"C:\\Perl\\bin\\perl.exe", "-MFoo=%LOCAL_FILE_PATH% C:\\s.pl", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        {"C:\\Windows\\System32\\conhost.exe", "cmd.exe /c type %LOCAL_FILE_PATH%", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        // Around a path, only what paths and options hold: anything else may open code somewhere.
+        {"C:\\Lua\\lua.exe", "-e f=[[%LOCAL_FILE_PATH%]] C:\\s.lua", "C:\\in\\a.txt", "/r", R::CodeShape},
+        {program, "--data-binary @%LOCAL_FILE_PATH% -o D:\\M\xfcller\\%REMOTE_FILE_PATH%.bak", "C:\\in\\a b.txt", "/pub/a", R::None},
         // PowerShell's parameter names as it reads them; $( ) in a string is code; [ ] a wildcard.
         {pwsh, "--command \"Get-Item '%LOCAL_FILE_PATH%'\"", "C:\\in\\x';calc;'.txt", "/r", R::ScriptQuote},
         {pwsh, "\x96" "Command \"Get-Item '%LOCAL_FILE_PATH%'\"", "C:\\in\\x';calc;'.txt", "/r", R::ScriptQuote},
