@@ -29,17 +29,25 @@ bool ReadInApartment(const std::wstring& path, ShortcutTarget* target) {
     bool read = false;
     IPersistFile* file = nullptr;
     if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        char targetPath[MAX_PATH] = {};
-        // Room for the longest command line a shortcut's arguments may fill.
+        // Room for the longest path and command line; text that fills a buffer may be cut short,
+        // and a cut path could end in another extension, so it counts as unread.
+        std::string targetPath(32768, '\0');
         std::string arguments(32768, '\0');
+        const int size = static_cast<int>(targetPath.size());
         // GetPath returns S_FALSE, and no path, for a shortcut to no file.
         if (file->Load(path.c_str(), STGM_READ) == S_OK &&
-            link->GetPath(targetPath, MAX_PATH, nullptr, 0) == S_OK && targetPath[0] != '\0' &&
-            SUCCEEDED(link->GetArguments(&arguments[0], static_cast<int>(arguments.size())))) {
+            link->GetPath(&targetPath[0], size, nullptr, 0) == S_OK &&
+            SUCCEEDED(link->GetArguments(&arguments[0], size))) {
+            targetPath.resize(targetPath.find('\0'));
             arguments.resize(arguments.find('\0'));
-            target->path = targetPath;
-            target->arguments = arguments;
-            read = true;
+            // A character the ANSI code page lacks comes as "?", which no file name holds.
+            const size_t full = static_cast<size_t>(size) - 1;
+            read = !targetPath.empty() && targetPath.size() < full && arguments.size() < full &&
+                   targetPath.find('?') == std::string::npos;
+            if (read) {
+                target->path = targetPath;
+                target->arguments = arguments;
+            }
         }
         file->Release();
     }
