@@ -17,6 +17,7 @@
 #include "runner/ParameterLine.h"
 #include "runner/ProgramKind.h"
 #include "runner/ProgramSearch.h"
+#include "runner/ProgramToJudge.h"
 #include "runner/TweakEnvironment.h"
 #include "runner/WildcardMatch.h"
 
@@ -180,14 +181,16 @@ std::vector<std::string> CheckTweak(const CTweakInfo& tweak) {
         }
     }
     const std::string& program = found.file;
-    const ProgramKind kind = ClassifyProgram(program);
+    // A shortcut is checked as the program it starts, as the guard judges it.
+    const ProgramToJudge judged = FindProgramToJudge(program);
+    const ProgramKind kind = judged.kind;
     if (placeholder && kind == ProgramKind::Cmd) {
         problems.push_back("the program is cmd.exe: after /c it strips the outer quotes of the command, so "
                            "a path quoted once may stand unquoted; write /c \"\"C:\\script.bat\" "
                            "\"%LOCAL_FILE_PATH%\"\" (quotes around the whole command), or let the batch "
                            "file read %" + std::string(kTweakVariableNames[0]) + "%");
     }
-    const std::string variable = CodeVariableOf(program);
+    const std::string variable = CodeVariableOf(judged.exe);
     // A line that the guard refuses whatever the names: its shape, or a path in a code argument.
     // Judged by the runner's own guard, with paths that hold nothing any rule looks at.
     const ParameterLine probe = BuildParameterLine(program, tweak.m_strParameters, "C:\\in\\a.txt", "/pub/a.txt");
@@ -201,16 +204,18 @@ std::vector<std::string> CheckTweak(const CTweakInfo& tweak) {
                            "environment instead (" + variable + ")");
     }
     if (placeholder && kind == ProgramKind::Unseen) {
-        problems.push_back("the program is a shortcut or a name without extension, whose target cannot be "
-                           "seen: a path in its line must pass the rules of every kind of program (batch "
-                           "files, cmd.exe, PowerShell, interpreters), and one with a blank is refused; "
+        problems.push_back("the program is a shortcut whose target cannot be read or is another shortcut, "
+                           "or a name without extension: what it starts cannot be seen, so a path in its "
+                           "line must pass the rules of every kind of program (batch files, cmd.exe, "
+                           "PowerShell, interpreters), and one with a blank is refused; "
                            "name the program itself, or read the path from %" +
                            std::string(kTweakVariableNames[0]) + "%");
     }
     if (placeholder && IsReadByCmd(kind)) {
-        problems.push_back("the program runs through cmd.exe (a batch file, cmd.exe, a shortcut or "
-                           "a name without extension): every transfer whose path holds %, ! or a "
-                           "line break, or unquoted & | < > ^ ( ) , ; =, is refused; the variables %" +
+        problems.push_back("the program runs through cmd.exe (a batch file, cmd.exe, or a shortcut or a "
+                           "name without extension that cannot be seen through): every transfer whose "
+                           "path holds %, ! or a line break, or unquoted & | < > ^ ( ) , ; =, is refused; "
+                           "the variables %" +
                            std::string(kTweakVariableNames[0]) + "% and %" + kTweakVariableNames[1] +
                            "% in the batch file take every name whole");
     }

@@ -12,6 +12,7 @@
 #include "platform/RegistryNames.h"
 #include "runner/LineJudges.h"
 #include "runner/ProgramKind.h"
+#include "runner/ProgramToJudge.h"
 #include "runner/TweakEnvironment.h"
 
 namespace {
@@ -189,6 +190,35 @@ bool IsPathCharacter(unsigned char c) {
     return std::isalnum(c) != 0 || std::strchr(" \t()\\/:=,.-_@#~+", c) != nullptr;
 }
 
+// One reading of the line by the program that receives it, cmd.exe's expansion first where it
+// reads the line: the paths' own % first, then the variables, whose values are judged where they
+// land as the placeholders' are (cmd.exe expands %...% once, before it parses).
+PathRefusal JudgeReading(const ProgramToJudge& program, std::string text, std::vector<Span> spans,
+                         std::vector<size_t> ownQuotes, const std::string& local, const std::string& remote) {
+    std::vector<bool> inserted = MarksOf(spans, text.size());
+    if (IsReadByCmd(program.kind)) {
+        const PathRefusal refusal = JudgePercent(text, inserted);
+        if (refusal != PathRefusal::None) return refusal;
+        ExpandPathVariables(text, spans, local, remote, &ownQuotes);
+        inserted = MarksOf(spans, text.size());
+    }
+    return JudgeLine(program.kind, program.exe, text, inserted, spans, 0, ownQuotes);
+}
+
+// A shortcut's target may get the line alone, or appended to the shortcut's own arguments (the
+// user's text, none of it inserted): the line must pass its kind's rules both ways.
+PathRefusal JudgeBothWays(const ProgramToJudge& program, const std::string& line, const std::vector<Span>& spans,
+                          const std::vector<size_t>& ownQuotes, const std::string& local, const std::string& remote) {
+    const PathRefusal refusal = JudgeReading(program, line, spans, ownQuotes, local, remote);
+    if (refusal != PathRefusal::None || !program.throughShortcut || program.arguments.empty()) return refusal;
+    const size_t shift = program.arguments.size() + 1;
+    std::vector<Span> shifted;
+    for (const Span& span : spans) shifted.push_back({span.begin + shift, span.end + shift});
+    std::vector<size_t> shiftedQuotes;
+    for (const size_t quote : ownQuotes) shiftedQuotes.push_back(quote + shift);
+    return JudgeReading(program, program.arguments + " " + line, shifted, shiftedQuotes, local, remote);
+}
+
 }  // namespace
 
 std::vector<Span> SpansOf(const std::vector<bool>& inserted) {
@@ -342,7 +372,12 @@ ParameterLine BuildParameterLine(const std::string& exe, const std::string& para
     const std::string local = localPath ? localPath : "";
     const std::string remote = remotePath ? remotePath : "";
     ParameterLine line{parameters, PathRefusal::None};
-    const ProgramKind kind = ClassifyProgram(exe);
+    ProgramToJudge program = FindProgramToJudge(exe);
+    // Arguments that leave quotes open would turn the line's quoting round where they stand
+    // before it: such a shortcut keeps the strictest rules.
+    if (program.throughShortcut && QuotedAt(program.arguments + " ", program.arguments.size() + 1, program.kind))
+        program = {exe, ProgramKind::Unseen, false, ""};
+    const ProgramKind kind = program.kind;
     std::vector<Span> spans;
     bool unquotable = false;
     std::vector<size_t> ownQuotes;
@@ -352,7 +387,7 @@ ParameterLine BuildParameterLine(const std::string& exe, const std::string& para
     const bool localInserted = localSpans > 0;
     const bool remoteInserted = spans.size() > localSpans;
 
-    std::vector<bool> inserted = MarksOf(spans, line.text.size());
+    const std::vector<bool> inserted = MarksOf(spans, line.text.size());
     for (size_t p = 0; p < line.text.size(); ++p) {
         if (inserted[p] && line.text[p] == '"') {
             line.refusal = PathRefusal::Quote;
@@ -368,16 +403,7 @@ ParameterLine BuildParameterLine(const std::string& exe, const std::string& para
         line.refusal = PathRefusal::PartialCharacter;
         return line;
     }
-    std::string judged = line.text;
-    if (IsReadByCmd(kind)) {
-        // cmd.exe expands %...% once, before it parses: the paths' own % first, then the
-        // variables, whose values are judged where they land as the placeholders' are.
-        line.refusal = JudgePercent(judged, inserted);
-        if (!line.IsSafe()) return line;
-        ExpandPathVariables(judged, spans, local, remote, &ownQuotes);
-        inserted = MarksOf(spans, judged.size());
-    }
-    line.refusal = JudgeLine(kind, exe, judged, inserted, spans, 0, ownQuotes);
+    line.refusal = JudgeBothWays(program, line.text, spans, ownQuotes, local, remote);
     // cmd.exe expands the TREVANEL_ variables into a batch file's lines before it parses them:
     // a path that could close the batch file's own quotes is refused whatever the line says.
     const char* const breaksQuotes = "\"\r\n";

@@ -139,6 +139,11 @@ ProgramKind ClassifyProgram(const std::string& exe) {
     return ProgramKind::Program;
 }
 
+bool IsShellLinkFile(const std::string& exe) {
+    const std::string name = FileNameOf(exe);
+    return name.size() > 4 && IsSameRegistryName(name.substr(name.size() - 4), ".lnk");
+}
+
 const InterpreterOptions* InterpreterOptionsOf(const std::string& exe) {
     const Interpreter* interpreter = FindInterpreter(exe);
     return interpreter ? interpreter->options : nullptr;

@@ -62,6 +62,10 @@ struct InterpreterOptions {
 // file name.
 ProgramKind ClassifyProgram(const std::string& exe);
 
+// Whether exe names a shell link file (".lnk", in any letter case, after the trailing dots and
+// blanks that the shell strips), whose target IShellLink reads. A ".pif" is none.
+bool IsShellLinkFile(const std::string& exe);
+
 // Whether cmd.exe reads the program's line and the TREVANEL_ variables it expands: batch files,
 // cmd.exe, and targets that cannot be seen.
 bool IsReadByCmd(ProgramKind kind);

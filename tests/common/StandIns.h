@@ -8,6 +8,7 @@
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
+#include "platform/ShortcutReader.h"
 #include "platform/WaitWindow.h"
 
 class StandIns {
@@ -24,6 +25,7 @@ public:
         if (m_files) SetFileSystem(Restored(m_files, &DefaultFileSystem()));
         if (m_clock) SetClock(Restored(m_clock, &DefaultClock()));
         if (m_waits) SetWaitService(Restored(m_waits, &DefaultWaitService()));
+        if (m_shortcuts) SetShortcutReader(Restored(m_shortcuts, &DefaultShortcutReader()));
     }
     StandIns(const StandIns&) = delete;
     StandIns& operator=(const StandIns&) = delete;
@@ -37,6 +39,7 @@ private:
     void Install(IFileSystem& files) { m_files = &GetFileSystem(); SetFileSystem(&files); }
     void Install(IClock& clock) { m_clock = &GetClock(); SetClock(&clock); }
     void Install(IWaitService& waits) { m_waits = &GetWaitService(); SetWaitService(&waits); }
+    void Install(IShortcutReader& shortcuts) { m_shortcuts = &GetShortcutReader(); SetShortcutReader(&shortcuts); }
     // The linked default goes back as null, the way the services were before any test.
     template <typename Service>
     static Service* Restored(Service* previous, Service* linkedDefault) {
@@ -50,4 +53,5 @@ private:
     IFileSystem* m_files = nullptr;
     IClock* m_clock = nullptr;
     IWaitService* m_waits = nullptr;
+    IShortcutReader* m_shortcuts = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "CtlFixture.h"
 
 #include "ctl/RegFile.h"
+#include "platform/memory/MemoryShortcutReader.h"
 #include "runner/RunRecord.h"
 
 namespace {
@@ -138,6 +139,16 @@ TEST_F(CtlTest, CheckFindsWhatKeepsTweaksFromWorking) {
     const CtlResult cmd = Run({"check", "--profile", "Bad"});
     EXPECT_EQ(cmd.out.find("does not exist"), std::string::npos) << cmd.out;
     EXPECT_NE(cmd.out.find("the program is cmd.exe"), std::string::npos) << cmd.out;
+    // A shortcut is checked as the program it starts, with its own arguments before the line.
+    MemoryShortcutReader shortcuts;
+    shortcuts.Put("C:\\Links\\Python.lnk", {"C:\\Python\\python.exe", "-c"});
+    StandIns withShortcuts{shortcuts};
+    m_files.Put("C:\\Links\\Python.lnk", {});
+    PutTweak(ProfileKey("Bad"), 0, "B", "C:\\Links\\Python.lnk", "\"%LOCAL_FILE_PATH%\"", 1);
+    const CtlResult link = Run({"check", "--profile", "Bad"});
+    EXPECT_NE(link.out.find("every transfer is refused: "), std::string::npos) << link.out;
+    EXPECT_NE(link.out.find("os.environ['TREVANEL_LOCAL_FILE_PATH']"), std::string::npos) << link.out;
+    EXPECT_EQ(link.out.find("cannot be seen"), std::string::npos) << link.out;
 }
 
 TEST_F(CtlTest, RunStartsWhatTheAddonStartsAndReportsExitCodesAndFailures) {

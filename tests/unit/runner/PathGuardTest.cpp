@@ -5,6 +5,7 @@
 #include "config/TweakInfo.h"
 #include "platform/memory/MemoryFileSystem.h"
 #include "platform/memory/MemoryRegistry.h"
+#include "platform/memory/MemoryShortcutReader.h"
 #include "runner/ParameterLine.h"
 #include "runner/ProgramKind.h"
 #include "runner/TweakDecision.h"
@@ -58,7 +59,22 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
     const char* const pwsh = "C:\\Program Files\\PowerShell\\7\\pwsh.exe";
     const char* const python = "C:\\Python\\python.exe";
     const char* const perl = "C:\\Perl\\perl.exe";
+    // Tool.lnk cannot be read; the others start what they are put in for.
     const char* const shortcut = "C:\\Links\\Tool.lnk";
+    const char* const editorLink = "C:\\Links\\Editor.lnk";
+    const char* const cmdLink = "C:\\Links\\Cmd.lnk";
+    const char* const psLink = "C:\\Links\\Hash.LNK. ";
+    const char* const batchLink = "C:\\Links\\Record.lnk";
+    const char* const pythonLink = "C:\\Links\\Python.lnk";
+    const char* const nestedLink = "C:\\Links\\Nested.lnk";
+    MemoryShortcutReader shortcuts;
+    shortcuts.Put(editorLink, {"C:\\Tools\\Editor.exe", ""});
+    shortcuts.Put(cmdLink, {cmd, "/c C:\\Tools\\x.bat"});
+    shortcuts.Put(psLink, {ps, "-NoProfile"});
+    shortcuts.Put(batchLink, {batch, ""});
+    shortcuts.Put(pythonLink, {python, "-c"});
+    shortcuts.Put(nestedLink, {editorLink, ""});
+    StandIns standIns{shortcuts};
     struct Row {
         const char* exe;
         const char* parameters;
@@ -196,6 +212,18 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {shortcut, "-c \"%LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
         {shortcut, "/c \"%LOCAL_FILE_PATH%\"", "C:\\in\\a&b.txt", "/r", R::ShellOperator},
         {"C:\\Tools\\run.pif", "-File C:\\s.ps1 \"%LOCAL_FILE_PATH%\"", "C:\\in\\it's.txt", "/r", R::None},
+        // A shortcut that can be read is judged as its target, with the line alone and after the
+        // shortcut's own arguments; one leading to another shortcut keeps every kind's rules.
+        {editorLink, quoted, "C:\\in\\Quarter 3 report.txt", "/r", R::None},
+        {editorLink, quoted, "C:\\in\\O'Brien.txt", "/r", R::None},
+        {editorLink, quoted, "C:\\in\\M\xfcller.txt", "/r", R::None},
+        {nestedLink, quoted, "C:\\in\\Quarter 3 report.txt", "/r", R::ScriptUnquoted},
+        {cmdLink, bare, "C:\\in\\a&calc&b.txt", "/r", R::ShellOperator},
+        {cmdLink, quoted, "C:\\in\\a b.txt", "/r", R::None},
+        {psLink, "-Command \"Get-Item '%LOCAL_FILE_PATH%'\"", "C:\\in\\x';calc;'.txt", "/r", R::ScriptQuote},
+        {batchLink, bare, "C:\\in\\a&calc&b.txt", "/r", R::ShellOperator},
+        {batchLink, quoted, "C:\\in\\Quarter 3 report.txt", "/r", R::None},
+        {pythonLink, quoted, "C:\\in\\a.txt", "/r", R::InterpreterCode},
         // A remote path begins with "/": for a shortcut no "/C" of it is a switch of cmd.exe.
         {shortcut, "\"%LOCAL_FILE_PATH%\" \"%REMOTE_FILE_PATH%\"", "C:\\in\\a.txt", "/Customers/x.txt", R::None},
         // Interpreters under the names installers give them, and those whose whole argument is code.

@@ -1,6 +1,9 @@
 // Transfers played through the host stand-in and the real add-on, with real programs as tweaks:
 // Recorder.exe, which logs how it was started, and a batch file that echoes its arguments.
 #include <windows.h>
+#include <objbase.h>
+#include <shlguid.h>
+#include <shobjidl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -537,6 +540,54 @@ TEST_F(TweakRunWine, EveryTweakStartsInItsOwnFolder) {
     ASSERT_EQ(1u, runs.size());
     EXPECT_EQ(m_folder.Path().substr(0, m_folder.Path().size() - 1), runs[0].cwd);
     EXPECT_EQ(toolsName + "\r\n" + toolsName + "\r\n", ReadFile(log));
+}
+
+// Writes a shortcut to target with arguments of its own, as Explorer does; false when the shell cannot.
+bool SaveShortcut(const std::string& path, const std::string& target, const std::string& arguments) {
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IShellLinkA* link = nullptr;
+    bool saved = false;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   reinterpret_cast<void**>(&link)))) {
+        IPersistFile* file = nullptr;
+        const std::wstring wide(path.begin(), path.end());
+        saved = SUCCEEDED(link->SetPath(target.c_str())) && SUCCEEDED(link->SetArguments(arguments.c_str())) &&
+                SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+                SUCCEEDED(file->Save(wide.c_str(), TRUE));
+        if (file) file->Release();
+        link->Release();
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+    return saved;
+}
+
+// A shortcut to a program takes the names the program takes (every kind's rules at once refused
+// blanks, quotes and accents). Wine's shell hands the target the line after the shortcut's own
+// arguments.
+TEST_F(TweakRunWine, AShortcutToAProgramTakesTheNamesTheProgramTakes) {
+    const std::string plain = m_folder.Path() + "Recorder.lnk";
+    const std::string own = m_folder.Path() + "Recorder Own.lnk";
+    ASSERT_TRUE(SaveShortcut(plain, m_recorder, ""));
+    ASSERT_TRUE(SaveShortcut(own, m_recorder, "--own"));
+    StoreTweaks(kGlobalSetName, {{plain, "\"%LOCAL_FILE_PATH%\""}, {own, "\"%LOCAL_FILE_PATH%\""}});
+    const char* const names[] = {"C:\\in\\Quarter 3 report.txt", "C:\\in\\O'Brien.txt", "C:\\in\\M\xfcller.txt"};
+    std::vector<std::string> script = {"create 1 Work"};
+    for (const char* name : names) script.push_back("download 1 0 /pub/a.txt \"" + std::string(name) + "\"");
+    Host(script);
+
+    // The shell starts a shortcut's target without handing back a process (no-process), so no
+    // run is waited for: the programs log when they get to it.
+    std::vector<RecordedRun> runs;
+    for (int tries = 0; tries < 100 && runs.size() < 6; ++tries, Sleep(100)) runs = ReadRuns(m_logs.recorder);
+    ASSERT_EQ(6u, runs.size());
+    for (const char* name : names) {
+        for (const std::vector<std::string>& args : {std::vector<std::string>{name},
+                                                     std::vector<std::string>{"--own", name}}) {
+            EXPECT_NE(runs.end(), std::find_if(runs.begin(), runs.end(), [&](const RecordedRun& run) {
+                return run.args == args;
+            })) << args.back();
+        }
+    }
 }
 
 // The variables every started program finds, as Recorder.exe logged them beside its log.

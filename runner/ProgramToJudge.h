@@ -1,0 +1,21 @@
+// Which program's rules judge a tweak's parameter line: its own, or for a shortcut the target's.
+#pragma once
+
+#include <string>
+
+#include "runner/ProgramKind.h"
+
+struct ProgramToJudge {
+    // The file whose rules read the line: the tweak's program, or a shortcut's target.
+    std::string exe;
+    ProgramKind kind;
+    // Whether exe is a shortcut's target; then arguments holds the shortcut's own.
+    bool throughShortcut = false;
+    std::string arguments;
+};
+
+// The tweak's program as ClassifyProgram sees it, except a shell link file whose target the
+// shortcut service reads: its target, classified as a tweak's program is, with the shortcut's
+// arguments. A shortcut that cannot be read, and one whose target is itself a shortcut or has
+// no extension, stays Unseen (every kind's rules). Asks the shortcut service (reads the file).
+ProgramToJudge FindProgramToJudge(const std::string& exe);
