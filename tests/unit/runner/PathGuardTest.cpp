@@ -89,8 +89,6 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {program, "%REMOTE_FILE_PATH%", "C:\\a", "/pub/\" --flag", R::Quote},
         {program, bare, "C:\\%REMOTE_FILE_PATH%", "/pub/\"x", R::Quote},
         {program, "\"%LOCAL_FILE_PATH%\" x", "C:\\a\\", "/r", R::BackslashBeforeQuote},
-        // A path inside a path brings backslashes after the quotes around the outer one were put.
-        {program, bare, "C:\\my dir\\%REMOTE_FILE_PATH%", "/pub/dir\\", R::BackslashBeforeQuote},
         // Batch files: cmd.exe reads the line first.
         {batch, quoted, "C:\\in\\Q&A (1).txt", "/r", R::None},
         {batch, "\"%REMOTE_FILE_PATH%\"", "C:\\a", "/pub/a\\b.txt", R::None},
