@@ -364,6 +364,14 @@ TEST_F(ElevatedWrite, TheHelperWritesNothingButTheAddonsSets) {
         EXPECT_EQ(Run({"apply", "C:\\r.tmp"}).status, status);
         checked.steps[0].before = KeySnapshot();
     }
+
+    // The store's writer itself refuses a key outside the sets, whoever hands it one.
+    SetChange outside;
+    outside.keyPath = ".DEFAULT\\Software\\Run";
+    outside.store = true;
+    outside.parts = set;
+    EXPECT_EQ(WriteStoredSets({outside}, ""), SetWriteResult::kUnchanged);
+    EXPECT_FALSE(m_reg.Snapshot(HKEY_USERS, outside.keyPath.c_str()).has_value());
 }
 
 }  // namespace
