@@ -188,6 +188,15 @@ TEST_F(SessionTest, AChangeNotificationReloadsEverySessionAndNoneReloadsWithoutO
     m_registry.SetFailure(countReads);
     EXPECT_EQ(std::vector<std::string>{"C:\\T\\global-changed.exe"}, Download(Handle(2)));
     EXPECT_EQ(0, reads);
+
+    // A change notification the registry refuses is no watch: each transfer reads the store again.
+    m_registry.SetFailure([](const MemoryRegistry::Call& call) {
+        return call.op == MemoryRegistry::Op::NotifyChange ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
+    });
+    ChangeExeBehindTheBack(nullptr, "C:\\T\\global-2.exe");
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\global-2.exe"}, Download(Handle(2)));
+    ChangeExeBehindTheBack(nullptr, "C:\\T\\global-3.exe");
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\global-3.exe"}, Download(Handle(2)));
 }
 
 TEST_F(SessionTest, TransferExportsTakeThePathsFromTheirOwnArgumentPositions) {

@@ -1,5 +1,8 @@
 // A standard user's writes: the registry refuses them below HKEY_USERS, the host hands them to
 // ZTTrevanelCtl started with "runas", which checks and makes them with administrator rights.
+#include <algorithm>
+
+#include "config/AppBase.h"
 #include "config/HostWrite.h"
 #include "config/RegistryTree.h"
 #include "config/StoredSet.h"
@@ -228,6 +231,19 @@ TEST_F(ElevatedWrite, KeptProfileChangesAreFoldedAndMoveOnlyTheSetTheyWereMadeFo
     ASSERT_EQ(KeptProfileChanges().steps.size(), 1u);
     EXPECT_EQ(KeptProfileChanges().steps[0].name, "Home");
     EXPECT_EQ(Runs("B"), "admin;");
+
+    // A store step planted in the user's own "Profile Changes" is no change of the host's.
+    WriteRequest planted;
+    planted.steps.resize(1);
+    planted.steps[0].keyPath = ProfileKey("Planted");
+    planted.steps[0].parts.exists = true;
+    planted.steps[0].parts.values.push_back({"Count", REG_DWORD, Dword(0)});
+    const std::vector<uint8_t> bytes = WriteRequestBytes(planted);
+    HKEY user = nullptr;
+    ASSERT_EQ(m_reg.CreateKey(HKEY_CURRENT_USER, kUserKey, &user), ERROR_SUCCESS);
+    m_reg.SetValue(user, "Profile Changes", REG_BINARY, bytes.data(), static_cast<uint32_t>(bytes.size()));
+    m_reg.CloseKey(user);
+    EXPECT_TRUE(KeptProfileChanges().steps.empty());
 }
 
 // A helper that ends at any of its writes: the host calls the save saved exactly when sessions
@@ -305,12 +321,39 @@ TEST_F(ElevatedWrite, TheHelperWritesNothingButTheAddonsSets) {
         {"a Count out of range", with([](KeySnapshot& s) { s.values[0].data = Dword(10001); })},
         {"bytes of no request", {1, 2, 3, 4}},
     };
+    // Bytes the reader itself refuses: they never reach the check of what a request may write.
+    const auto patched = [&](const std::function<void(std::vector<uint8_t>&)>& change, const std::string& key = ProfileKey("P")) {
+        std::vector<uint8_t> bytes = with([](KeySnapshot&) {}, key);
+        change(bytes);
+        return bytes;
+    };
+    const auto at = [](std::vector<uint8_t>& bytes, const std::string& text) {
+        return std::search(bytes.begin(), bytes.end(), text.begin(), text.end());
+    };
+    const struct {
+        const char* what;
+        std::vector<uint8_t> bytes;
+    } unreadable[] = {
+        {"a key outside Configurations", patched([](std::vector<uint8_t>&) {}, ".DEFAULT\\Software\\Run")},
+        {"a key path without its terminating zero",
+         patched([&](std::vector<uint8_t>& b) { at(b, ProfileKey("P"))[static_cast<long>(ProfileKey("P").size())] = 'x'; })},
+        {"a step out of order", patched([&](std::vector<uint8_t>& b) { at(b, std::string("\3\0\0\0" "000", 7))[6] = '1'; })},
+        {"a length past the end", patched([](std::vector<uint8_t>& b) { b[4] = 0xF0, b[5] = b[6] = b[7] = 0xFF; })},
+        {"a byte after the end", patched([](std::vector<uint8_t>& b) { b.push_back(0); })},
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         m_files.Put("C:\\r.tmp", c.bytes);
         const CtlResult result = Run({"apply", "C:\\r.tmp"});
         EXPECT_EQ(result.status, 1) << result.err;
         EXPECT_NE(result.err.find("Nothing was written."), std::string::npos) << result.err;
+        EXPECT_TRUE(m_reg.Snapshot(HKEY_USERS, ".DEFAULT") == before);
+    }
+    for (const auto& c : unreadable) {
+        SCOPED_TRACE(c.what);
+        m_files.Put("C:\\r.tmp", c.bytes);
+        const CtlResult result = Run({"apply", "C:\\r.tmp"});
+        EXPECT_NE(result.err.find("it is no write request of the add-on"), std::string::npos) << result.err;
         EXPECT_TRUE(m_reg.Snapshot(HKEY_USERS, ".DEFAULT") == before);
     }
     // Only a plain file on a local drive is read: a share would be asked with the administrator's sign-in.
@@ -336,6 +379,14 @@ TEST_F(ElevatedWrite, TheHelperWritesNothingButTheAddonsSets) {
         EXPECT_EQ(Run({"apply", "C:\\r.tmp"}).status, status);
         checked.steps[0].before = KeySnapshot();
     }
+
+    // The store's writer itself refuses a key outside the sets, whoever hands it one.
+    SetChange outside;
+    outside.keyPath = ".DEFAULT\\Software\\Run";
+    outside.store = true;
+    outside.parts = set;
+    EXPECT_EQ(WriteStoredSets({outside}, ""), SetWriteResult::kUnchanged);
+    EXPECT_FALSE(m_reg.Snapshot(HKEY_USERS, outside.keyPath.c_str()).has_value());
 }
 
 }  // namespace

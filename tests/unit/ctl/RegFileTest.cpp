@@ -142,6 +142,7 @@ TEST(RegFileRead, ReadsLinesAsTheEditorDoesOrRefusesThemNamingTheLine) {
         {"a string cut in half", Utf16File(u"Windows Registry Editor Version 5.00\r\n[HKEY_USERS\\K]\r\n\"Name\"=\"abc"), "3: not closed"},
         {"a hex list cut after its continuation", Tweak(u"\"Enabled\"=hex(4):01,00,00,00,\\"), "5: continuation"},
         {"a hex list ending in a comma", Tweak(u"\"Enabled\"=hex(4):01,00,00,00,"), "type 4: 01 00 00 00"},
+        {"a text in hex of half a UTF-16 character", Tweak(u"\"Name\"=hex(1):41,00,42"), "5: half a UTF-16"},
         {"a continued list with comments after the \\ and the list", AnsiTweak("\"Name\"=hex(1):25,50,41,\\;c\r\n\t54,48,25,00 ;c"), "type 1: 25 50 41 54 48 25 00"},
         {"a byte split over lines", AnsiTweak("\"Name\"=hex(1):25,50,4\\\r\n1,54,48,25,00"), "5: inside a byte or without a comma"},
         {"a dword's byte split over lines", AnsiTweak("\"Enabled\"=hex(4):01,0\\\r\n0,00,00"), "5: inside a byte"},

@@ -130,6 +130,8 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {batch, "\"%REMOTE_FILE_PATH%\"", "C:\\a", "/pub/a\rb.txt", R::ControlCharacter},
         {batch, bare, "C:\\in\\a;b.txt", "/r", R::Delimiter},
         {batch, bare, "C:\\in\\a=b,c.txt", "/r", R::Delimiter},
+        {batch, bare, "C:\\in\\a=b.txt", "/r", R::Delimiter},
+        {batch, bare, "C:\\in\\a\xff" "b.txt", "/r", R::Delimiter},
         {batch, quoted, "C:\\in\\a;b=c,d.txt", "/r", R::None},
         {batch, "\"x\" %LOCAL_FILE_PATH%", "C:\\in\\a&b.txt", "/r", R::ShellOperator},
         {batch, "^\"%LOCAL_FILE_PATH%", "C:\\in\\a&b.txt", "/r", R::ShellOperator},
@@ -165,7 +167,9 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         // powershell.exe) by PowerShell's quoting; after -File and the script, strings.
         {ps, "-Command \"Get-FileHash '%LOCAL_FILE_PATH%'\"", "C:\\in\\Q (1) & more.txt", "/r", R::None},
         {ps, "-Command \"Get-FileHash '%LOCAL_FILE_PATH%'\"", "C:\\in\\a';pwn.exe;'.txt", "/r", R::ScriptQuote},
-        {ps, "-c \"Get-FileHash '%LOCAL_FILE_PATH%'\"", "C:\\in\\a\x92;pwn.exe;\x91.txt", "/r", R::ScriptQuote},
+        {ps, "-c \"Get-FileHash '%LOCAL_FILE_PATH%'\"", "C:\\in\\a\x92;pwn.exe;.txt", "/r", R::ScriptQuote},
+        {ps, "-c \"Get-FileHash '%LOCAL_FILE_PATH%'\"", "C:\\in\\a\x91;pwn.exe;.txt", "/r", R::ScriptQuote},
+        {ps, "-Command \"Write-Output '%REMOTE_FILE_PATH%'\"", "C:\\a", "/pub/a\nRemove-Item C:\\x", R::ControlCharacter},
         {ps, "-NoProfile \"Get-FileHash '%LOCAL_FILE_PATH%'\"", "C:\\in\\a\x82" "b.txt", "/r", R::ScriptQuote},
         {ps, "-Command \"Write-Output \\\"%LOCAL_FILE_PATH%\\\"\"", "C:\\in\\$(calc).txt", "/r", R::ScriptExpansion},
         {ps, "-Command \"Write-Output \\\"%LOCAL_FILE_PATH%\\\"\"", "C:\\in\\a`b.txt", "/r", R::ScriptExpansion},
@@ -175,6 +179,7 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {ps, "-Command Get-FileHash x %REMOTE_FILE_PATH%", "C:\\a", "-Algorithm", R::ScriptUnquoted},
         {ps, "-EncodedCommand ZQBjAGgAbwA= \"%LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::EncodedCommand},
         {ps, "-ExecutionPolicy \"%LOCAL_FILE_PATH%\" -File C:\\s.ps1", "C:\\in\\a.txt", "/r", R::ScriptParameter},
+        {ps, "%REMOTE_FILE_PATH% -File C:\\s.ps1", "C:\\a", "-Command", R::ScriptParameter},
         {ps, "-File C:\\s.ps1 \"%LOCAL_FILE_PATH%\"", "C:\\in\\a';pwn.exe;'$x`.txt", "/r", R::None},
         {pwsh, "C:\\s.ps1 \"%LOCAL_FILE_PATH%\"", "C:\\in\\a';pwn.exe;'.txt", "/r", R::None},
         {pwsh, "-wd C:\\ -c \"Get-Item '%LOCAL_FILE_PATH%'\"", "C:\\in\\a';pwn.exe;'.txt", "/r", R::ScriptQuote},
@@ -278,6 +283,7 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {ps, "-Command \"Write-Output \\\"$(Split-Path '%LOCAL_FILE_PATH%' -Leaf)\\\"\"",
          "C:\\in\\x';calc;Split-Path '.txt", "/r", R::ScriptQuote},
         {ps, "-Command \"Remove-Item '%LOCAL_FILE_PATH%'\"", "C:\\in\\report[0-9].txt", "/r", R::ScriptWildcard},
+        {ps, "-Command \"Remove-Item '%LOCAL_FILE_PATH%'\"", "C:\\in\\report]1.txt", "/r", R::ScriptWildcard},
     };
     for (const Row& row : rows) {
         const ParameterLine line = BuildParameterLine(row.exe, row.parameters, row.local, row.remote);
@@ -319,6 +325,7 @@ TEST(PathGuard, LocalPathWithWildcardsStartsNoTweakOfAnyKind) {
         {"C:\\Tools\\record.exe", "", "", "C:\\in/conin$", "/pub/a", V::DevicePath},
         {"C:\\Tools\\record.exe", "", "", "C:\\in\\LPT\xb9.txt", "/pub/a", V::DevicePath},
         {"C:\\Tools\\record.exe", "", "", "C:aux. ", "/pub/a", V::DevicePath},
+        {"C:\\Tools\\record.exe", "", "", "C:\\in\\CON:a.txt", "/pub/a", V::DevicePath},
         {"C:\\Tools\\record.exe", "", "", "C:\\in\\CONFIG.txt", "/pub/a", V::Applies},
         {"C:\\Tools\\record.exe", "", "", "C:\\in\\com10.txt", "/pub/a", V::Applies},
         {"C:\\Tools\\record.exe", "", "", "C:\\NUL\\a.txt", "/pub/a", V::Applies},
@@ -354,6 +361,8 @@ TEST(ProgramSearch, BareNamesStartFromTheSearchedFoldersOnly) {
     files.SetEnvironmentValue("PATH", "bin;\"C:\\Tools\\\";;C:\\Other");
     WriteRegString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\app.exe", "",
                    "\"D:\\Apps\\app.exe\"");
+    WriteRegString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\relapp.exe", "",
+                   "bin\\rel.exe");
     // Installers write paths with variables as REG_EXPAND_SZ.
     files.SetEnvironmentValue("ProgramFiles", "D:\\Programs");
     HKEY key = nullptr;
@@ -376,6 +385,7 @@ TEST(ProgramSearch, BareNamesStartFromTheSearchedFoldersOnly) {
         {"late", "C:\\Other\\late.cmd", true},
         {"app", "D:\\Apps\\app.exe", true},
         {"rel", "rel", false},
+        {"relapp", "relapp", false},
         {"planted.exe", "planted.exe", false},
         {".\\xcopy", "C:\\Users\\Tester\\Downloads\\xcopy", true},
         {"C:\\Tools\\gone.exe", "C:\\Tools\\gone.exe", true},

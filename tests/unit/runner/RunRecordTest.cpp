@@ -96,7 +96,13 @@ TEST_F(RunRecordTest, ALongRecordIsCutToItsShareAndPartialLinesAreNotRecords) {
     EXPECT_EQ(std::string(318, '\\') + "\xE2\x80\xA6", back.localPath);
     EXPECT_EQ(std::string(637, 'r') + "\xE2\x80\xA6", back.remotePath);
     EXPECT_EQ("0", back.detail);
-    for (const std::string& broken : {line.substr(0, 30), std::string("x") + line, line.substr(0, line.find("\texit"))}) {
+    const auto replaced = [&](const std::string& from, const std::string& to) {
+        const std::string whole = line.substr(0, line.size() - 1);
+        return std::string(whole).replace(whole.find(from), from.size(), to);
+    };
+    for (const std::string& broken : {line.substr(0, 30), std::string("x") + line, line.substr(0, line.find("\texit")),
+                                      line.substr(0, line.rfind('\t')), replaced("\t\t0\t", "\t\t2147483648\t"),
+                                      replaced("\texit\t", "\texited\t"), replaced(record.time, "2024-01-02 03:04:05")}) {
         EXPECT_FALSE(ParseRecordLine(broken, &back)) << broken;
     }
     // A record without its line feed (one being written) is not read.
