@@ -284,6 +284,9 @@ TEST_F(ElevatedWrite, AHelperEndedAfterItsCommitHasSaved) {
     });
     EXPECT_FALSE(IsSaved(Save("Refused", "x")));
     EXPECT_EQ(m_helper.status, 3) << m_helper.err;
+    // The same helper ending without a word after it: its removed write names no request.
+    m_killHelperAt = 100000;
+    EXPECT_FALSE(IsSaved(Save("Refused", "x")));
     EXPECT_EQ(Runs("Refused").rfind("global:", 0), 0u) << Runs("Refused");
 }
 
