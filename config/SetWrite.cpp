@@ -18,6 +18,7 @@
 
 const char* const kPendingWriteKey = "Pending Write";
 const char* const kWriteGenerationValue = "Write Generation";
+const char* const kLastRequestValue = "Last Request";
 
 namespace {
 
@@ -29,7 +30,6 @@ const char* const kComplete = "Complete";
 const char* const kKey = "Key";
 // The name of the write (journal) and of the last write put in place (configuration root).
 const char* const kRequest = "Request";
-const char* const kLastRequest = "Last Request";
 const size_t kChunk = 256 * 1024;
 
 enum class Applied { kAll, kRefused, kPart };
@@ -219,7 +219,7 @@ bool RemoveJournal(IRegistry& registry, bool inPlace) {
         OpenKeys root(registry);
         const bool named = !inPlace || !ReadText(registry, journal, kRequest, &name) ||
                            (registry.OpenKey(HKEY_USERS, RootPath().c_str(), root.Out()) == ERROR_SUCCESS &&
-                            registry.SetValue(root.Get(), kLastRequest, REG_SZ,
+                            registry.SetValue(root.Get(), kLastRequestValue, REG_SZ,
                                               reinterpret_cast<const uint8_t*>(name.c_str()),
                                               static_cast<uint32_t>(name.size() + 1)) == ERROR_SUCCESS);
         if (!named || !NextGeneration(registry)) {
@@ -391,7 +391,7 @@ SetWriteResult FindWriteOutcome(const std::string& requestId) {
     }
     OpenKeys root(registry);
     if (registry.OpenKey(HKEY_USERS, RootPath().c_str(), root.Out()) == ERROR_SUCCESS &&
-        ReadText(registry, root.Get(), kLastRequest, &name) && name == requestId) {
+        ReadText(registry, root.Get(), kLastRequestValue, &name) && name == requestId) {
         return SetWriteResult::kWritten;
     }
     return SetWriteResult::kUnchanged;

@@ -21,6 +21,8 @@ extern const char* const kPendingWriteKey;
 // see mixed (a set key's parts, a committed write's removal): a reader that finds it moved while
 // it read reads again.
 extern const char* const kWriteGenerationValue;
+// The value beside it that names the last write put in place (see FindWriteOutcome).
+extern const char* const kLastRequestValue;
 
 // How long a writer waits for the writers' turn: after that it changes nothing and says so.
 // Readers never wait for it.

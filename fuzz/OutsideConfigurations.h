@@ -6,12 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "config/SetWrite.h"
 #include "ctl/StoredSets.h"
 #include "platform/memory/MemoryRegistry.h"
 #include "platform/WinTypes.h"
 
-// A root's tree without the "Configurations" key and without the keys on the way to it that hold
-// nothing else (the import may create them).
+// A root's tree without the "Configurations" key, the write road's own values beside it (the
+// write generation and the last write's name), and the keys on the way to it that hold nothing
+// else (the import may create them).
 inline std::optional<MemoryRegistry::Key> Outside(std::optional<MemoryRegistry::Key> tree, HKEY root) {
     if (!tree || root != HKEY_USERS) return tree;
     const std::string path = ConfigurationsKeyPath();
@@ -27,6 +29,13 @@ inline std::optional<MemoryRegistry::Key> Outside(std::optional<MemoryRegistry::
         if (next == subkeys.end()) break;
         if (end == path.size()) {
             subkeys.erase(next);
+            auto& values = way.back()->values;
+            values.erase(std::remove_if(values.begin(), values.end(),
+                                        [](const MemoryRegistry::Value& value) {
+                                            return MemoryRegistry::SameName(value.name, kWriteGenerationValue) ||
+                                                   MemoryRegistry::SameName(value.name, kLastRequestValue);
+                                        }),
+                         values.end());
             break;
         }
         way.push_back(&*next);
