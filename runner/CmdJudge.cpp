@@ -79,13 +79,12 @@ std::string Unquoted(std::string word) {
     return word;
 }
 
-// cmd.exe's built-ins other than start and call (which JudgeCommand reads through): their
-// arguments are judged by a batch file's rules, as cmd.exe splits them. What if and for run is
-// judged so too, by the shape rule and no program's knowledge.
+// cmd.exe's built-ins other than start, call, if and for (which JudgeCommand reads through):
+// their arguments are judged by a batch file's rules, as cmd.exe splits them.
 bool IsBuiltIn(const std::string& name) {
     static const char* const kBuiltIns[] = {
         "assoc", "break", "cd", "chdir", "cls", "color", "copy", "date", "del", "dir", "echo", "endlocal",
-        "erase", "exit", "for", "ftype", "goto", "if", "md", "mkdir", "mklink", "move", "path", "pause",
+        "erase", "exit", "ftype", "goto", "md", "mkdir", "mklink", "move", "path", "pause",
         "popd", "prompt", "pushd", "rd", "ren", "rename", "rmdir", "set", "setlocal", "shift", "time",
         "title", "type", "ver", "verify", "vol"};
     for (const char* builtIn : kBuiltIns) {
@@ -95,16 +94,108 @@ bool IsBuiltIn(const std::string& name) {
 }
 
 PathRefusal JudgeCommand(const Reading& command, int depth);
+PathRefusal JudgeCommands(const Reading& line, int depth);
 
-// start ["title"] [/options] command: the first quoted word is the title, /D takes a folder.
+bool HoldsPath(const Reading& reading, size_t from, size_t to) {
+    return std::find(reading.inserted.begin() + static_cast<long>(from), reading.inserted.begin() + static_cast<long>(to),
+                     true) != reading.inserted.begin() + static_cast<long>(to);
+}
+
+// The lower-case word that starts at from (quotes kept).
+std::string LowerWordAt(const std::string& text, size_t from) {
+    std::string word = text.substr(from, WordEnd(text, from) - from);
+    for (char& c : word) c = Lower(c);
+    return word;
+}
+
+// Where the block whose ( stands at open ends: its ) outside quotes, or npos.
+size_t BlockEnd(const Reading& reading, size_t open) {
+    bool quoted = false;
+    int depth = 0;
+    for (size_t i = open; i < reading.text.size(); ++i) {
+        if (reading.inserted[i]) continue;
+        const char c = reading.text[i];
+        if (c == '"') quoted = !quoted;
+        if (quoted) continue;
+        if (c == '(') ++depth;
+        if (c == ')' && --depth == 0) return i;
+    }
+    return std::string::npos;
+}
+
+// What if and for run: a block in parentheses (with if's else and its own block or command), or
+// one command.
+PathRefusal JudgeBody(const Reading& body, int depth) {
+    const size_t at = SkipBlanks(body.text, 0);
+    if (at == body.text.size() || body.text[at] != '(' || body.inserted[at]) {
+        return JudgeCommand(Part(body, at, body.text.size()), depth);
+    }
+    const size_t end = BlockEnd(body, at);
+    const PathRefusal refusal =
+        JudgeCommands(Part(body, at + 1, end == std::string::npos ? body.text.size() : end), depth);
+    if (refusal != PathRefusal::None || end == std::string::npos) return refusal;
+    const size_t next = SkipBlanks(body.text, end + 1);
+    const bool otherwise = LowerWordAt(body.text, next) == "else";
+    return JudgeBody(Part(body, otherwise ? next + 4 : next, body.text.size()), depth);
+}
+
+// if [/i] [not] exist|defined|errorlevel|cmdextversion X command, or if [/i] [not] A==B command
+// (A EQU B and the like): the condition runs nothing; the command is judged as a command. A path
+// that splits into more words than the condition takes brings its own command, as cmd.exe reads it.
+PathRefusal JudgeIf(const Reading& rest, int depth) {
+    size_t at = SkipBlanks(rest.text, 0);
+    const auto skipWord = [&rest, &at] { at = SkipBlanks(rest.text, WordEnd(rest.text, at)); };
+    if (LowerWordAt(rest.text, at) == "/i") skipWord();
+    if (LowerWordAt(rest.text, at) == "not") skipWord();
+    const std::string test = LowerWordAt(rest.text, at);
+    skipWord();
+    if (test != "exist" && test != "defined" && test != "errorlevel" && test != "cmdextversion") {
+        // A==B: = ends a word, so the operator is the = that follow the first operand.
+        const size_t equals = at;
+        while (at < rest.text.size() && (rest.text[at] == '=' || IsBlank(rest.text[at]))) ++at;
+        if (at == equals) {
+            const std::string op = LowerWordAt(rest.text, at);
+            for (const char* word : {"equ", "neq", "lss", "leq", "gtr", "geq"}) {
+                if (op == word) skipWord();
+            }
+        }
+    }
+    skipWord();
+    return JudgeBody(Part(rest, at, rest.text.size()), depth);
+}
+
+// for [/d | /r [folder] | /l | /f ["options"]] %v in (set) do command: the loop hands each item of
+// the set (for /f: each line of a file it names) to the command as %v, wherever the command puts
+// it, even as the program's name. A path may stand in the command only.
+PathRefusal JudgeFor(const Reading& rest, int depth) {
+    for (size_t at = SkipBlanks(rest.text, 0); at < rest.text.size(); at = SkipBlanks(rest.text, WordEnd(rest.text, at))) {
+        if (LowerWordAt(rest.text, at) != "in") continue;
+        const size_t open = SkipBlanks(rest.text, at + 2);
+        if (open == rest.text.size() || rest.text[open] != '(') break;
+        const size_t close = BlockEnd(rest, open);
+        if (close == std::string::npos) break;
+        const size_t command = SkipBlanks(rest.text, close + 1);
+        if (LowerWordAt(rest.text, command) != "do") break;
+        if (HoldsPath(rest, 0, command)) return PathRefusal::CommandName;
+        return JudgeBody(Part(rest, command + 2, rest.text.size()), depth);
+    }
+    return HoldsPath(rest, 0, rest.text.size()) ? PathRefusal::CommandName : PathRefusal::None;
+}
+
+// start ["title"] [/options] command: the first quoted word before the command is the title,
+// before or after the options; /D takes the folder the command starts in.
 PathRefusal JudgeStart(const Reading& rest, int depth) {
     size_t at = SkipBlanks(rest.text, 0);
-    if (at < rest.text.size() && rest.text[at] == '"') at = SkipBlanks(rest.text, WordEnd(rest.text, at));
-    while (at < rest.text.size() && rest.text[at] == '/') {
-        const size_t end = WordEnd(rest.text, at);
-        const bool folderNext = end - at == 2 && Lower(rest.text[at + 1]) == 'd';
+    bool titled = false;
+    while (at < rest.text.size() && ((rest.text[at] == '"' && !titled) || rest.text[at] == '/')) {
+        size_t end = WordEnd(rest.text, at);
+        if (rest.text[at] == '"') {
+            titled = true;
+        } else {
+            if (end - at == 2 && Lower(rest.text[at + 1]) == 'd') end = WordEnd(rest.text, SkipBlanks(rest.text, end));
+            if (HoldsPath(rest, at, end)) return PathRefusal::CmdSwitch;
+        }
         at = SkipBlanks(rest.text, end);
-        if (folderNext) at = SkipBlanks(rest.text, WordEnd(rest.text, at));
     }
     return JudgeCommand(Part(rest, at, rest.text.size()), depth);
 }
@@ -120,7 +211,7 @@ PathRefusal JudgeCommand(const Reading& command, int depth) {
     // "cmd/c", "echo.": cmd.exe's name and those of its built-ins end at / (echo's at . too).
     std::string name;
     for (const char c : word) name += Lower(c);
-    for (const char* own : {"cmd.exe", "cmd", "echo", "call", "start"}) {
+    for (const char* own : {"cmd.exe", "cmd", "echo", "call", "start", "if", "for"}) {
         const size_t n = std::strlen(own);
         if (name.size() > n && name.compare(0, n, own) == 0 && (name[n] == '/' || (name[n] == '.' && n == 4))) {
             end = at + n;
@@ -140,6 +231,10 @@ PathRefusal JudgeCommand(const Reading& command, int depth) {
         return refusal != PathRefusal::None ? refusal : JudgeCommand(rest, depth);
     }
     if (name == "start") return JudgeStart(rest, depth);
+    if (name == "if") return JudgeIf(rest, depth);
+    if (name == "for") return JudgeFor(rest, depth);
+    // An empty name ("") is no command cmd.exe knows: what follows would be the server's.
+    if (Unquoted(word).empty() && HoldsPath(rest, 0, rest.text.size())) return PathRefusal::CommandName;
     // A built-in splits its arguments as a batch file does.
     if (IsBuiltIn(name)) {
         return JudgeLine(ProgramKind::Batch, "", rest.text, rest.inserted, SpansOf(rest.inserted), depth + 1);

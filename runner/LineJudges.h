@@ -42,8 +42,8 @@ PathRefusal JudgeLine(ProgramKind kind, const std::string& exe, const std::strin
 // A program: a path must not change how the C runtime splits the line.
 PathRefusal JudgeForProgram(const std::string& line, const std::vector<Span>& spans,
                             const std::vector<size_t>& ownQuotes);
-// Every program: an argument that holds a path and, in its own text, a quote or one of
-// $ ; & | < > ^ % ! { } is CodeShape, unless its kind's rules have judged it (judged[i]).
+// Every program: an argument that holds a path and, in its own text, a quote or a character
+// that paths do not hold is CodeShape, unless its kind's rules have judged it (judged[i]).
 PathRefusal JudgeShape(const std::vector<MarkedArgument>& arguments, const std::vector<bool>& judged);
 // A line that cmd.exe expands: a % of a path that another % of the line could pair with.
 PathRefusal JudgePercent(const std::string& line, const std::vector<bool>& inserted);

@@ -183,11 +183,23 @@ bool IsQuoteOfAnyKind(unsigned char c) {
 
 // What the text around a path may hold and still be a path's: letters (also of the code page),
 // digits, blanks and a few signs that paths and options use. Everything else may open or close
-// code in some language (`[[` in Lua, `{` in Perl, `$` in shells), so it is refused unless a kind
-// that knows the program's grammar vouches for it.
+// code in some language (`{` in Perl, `$` in shells), so it is refused unless a kind that knows
+// the program's grammar vouches for it.
 bool IsPathCharacter(unsigned char c) {
     if (c >= 0x80) return !IsQuoteOfAnyKind(c);
-    return std::isalnum(c) != 0 || std::strchr(" \t()\\/:=,.-_@#~+", c) != nullptr;
+    return std::isalnum(c) != 0 || std::strchr(" \t()[]\\/:=,.-_@#~+", c) != nullptr;
+}
+
+// A folder may hold [ and ] ("Archive [2025]"), but a long bracket opens or closes code ([[ [=[
+// ]] ]=] in Lua): a bracket beside another, beside =, or beside the path, whose own first or last
+// character could complete one, is code.
+bool IsPartOfLongBracket(const MarkedArgument& argument, size_t p) {
+    const char c = argument.text[p];
+    if (c != '[' && c != ']') return false;
+    const auto completes = [&argument](size_t q) {
+        return argument.inserted[q] || std::strchr("[]=", argument.text[q]) != nullptr;
+    };
+    return (p > 0 && completes(p - 1)) || (p + 1 < argument.text.size() && completes(p + 1));
 }
 
 // One reading of the line by the program that receives it, cmd.exe's expansion first where it
@@ -278,7 +290,8 @@ PathRefusal JudgeShape(const std::vector<MarkedArgument>& arguments, const std::
         if (judged[i] || std::find(argument.inserted.begin(), argument.inserted.end(), true) == argument.inserted.end())
             continue;
         for (size_t p = 0; p < argument.text.size(); ++p) {
-            if (!argument.inserted[p] && !IsPathCharacter(static_cast<unsigned char>(argument.text[p])))
+            if (!argument.inserted[p] &&
+                (!IsPathCharacter(static_cast<unsigned char>(argument.text[p])) || IsPartOfLongBracket(argument, p)))
                 return PathRefusal::CodeShape;
         }
     }
@@ -423,8 +436,9 @@ const char* DescribeRefusal(PathRefusal refusal) {
                    "backslash or a double quote of the parameter line, or cmd.exe takes away the quotes around it; "
                    "write the quotes around the placeholder";
         case PathRefusal::CodeShape:
-            return "a path stands inside an argument that also holds a quote or one of $ ; & | < > ^ % ! { }, "
-                   "as code does; let the program read the path from the environment variable "
+            return "a path stands inside an argument that also holds what code holds: a quote or any character "
+                   "but letters, digits, blanks and ( ) [ ] \\ / : = , . - _ @ # ~ + (such as $ ; & | < > ^ % ! { }, "
+                   "or [[ ]]); let the program read the path from the environment variable "
                    "TREVANEL_LOCAL_FILE_PATH or TREVANEL_REMOTE_FILE_PATH instead";
         case PathRefusal::Quote: return "a path holds a double quote";
         case PathRefusal::BackslashBeforeQuote:
@@ -441,7 +455,8 @@ const char* DescribeRefusal(PathRefusal refusal) {
         case PathRefusal::Delimiter:
             return "an unquoted path holds one of , ; = and the program is a batch file";
         case PathRefusal::CmdSwitch:
-            return "a path stands among cmd.exe's switches, before /c, /k or /r";
+            return "a path stands among cmd.exe's switches, before /c, /k or /r, or among start's (/D would "
+                   "start the program in the server's folder)";
         case PathRefusal::ScriptParameter:
             return "a path stands among PowerShell's parameters, before its code or script";
         case PathRefusal::EncodedCommand:
@@ -454,8 +469,9 @@ const char* DescribeRefusal(PathRefusal refusal) {
             return "a path stands unquoted in PowerShell code and holds more than letters, digits "
                    "and \\ / . _ : -";
         case PathRefusal::CommandName:
-            return "a path stands where cmd.exe reads the name of the program to start, which the server "
-                   "would then choose";
+            return "a path stands where cmd.exe reads the name of the program to start, or in the set of a for "
+                   "loop, which hands it to the loop's command (for /f: the file's text): the server would "
+                   "then choose what runs";
         case PathRefusal::ScriptWildcard:
             return "a path in PowerShell code holds [ or ], which PowerShell reads as a wildcard";
         case PathRefusal::InterpreterCode:

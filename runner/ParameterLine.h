@@ -10,8 +10,9 @@
 enum class PathRefusal {
     None,
     // A path stands inside an argument whose own text (the line's, around the path) holds a quote
-    // of any kind or one of $ ; & | < > ^ % ! { }: the shape of code, or of a string inside code,
-    // for every program whose grammar is not known to read it safely.
+    // of any kind or anything but letters, digits, blanks and ( ) [ ] \ / : = , . - _ @ # ~ +
+    // (or a bracket that could make a long one, [[): the shape of code, or of a string inside
+    // code, for every program whose grammar is not known to read it safely.
     CodeShape,
     // A path holds a double quote: it could close the user's quotes and add arguments.
     Quote,
@@ -37,7 +38,7 @@ enum class PathRefusal {
     ShellOperator,
     // Batch files only, outside quotes: cmd.exe splits arguments at , ; = as at blanks.
     Delimiter,
-    // cmd.exe: a path stands before /c, /k or /r, among cmd.exe's own switches.
+    // cmd.exe: a path stands before /c, /k or /r, among cmd.exe's own switches, or among start's.
     CmdSwitch,
     // PowerShell: a path stands among the parameters before the code or the script.
     ScriptParameter,
@@ -53,8 +54,10 @@ enum class PathRefusal {
     ScriptUnquoted,
     // PowerShell code: a path holds [ or ], which PowerShell's commands read as a wildcard class.
     ScriptWildcard,
-    // cmd.exe: a path stands in the first word of a command (also after start or call), where
-    // cmd.exe reads the program to start: the server's file would run as whatever its name says.
+    // cmd.exe: a path stands in the first word of a command (also after start, call or if), where
+    // cmd.exe reads the program to start, after an empty one, or in a for loop's set or options,
+    // whose items the loop hands to its command: the server's file would run as whatever its name
+    // says.
     CommandName,
     // python -c, node -e, perl -e, bash -c, ssh's remote command and the like: a path stands
     // inside the code.

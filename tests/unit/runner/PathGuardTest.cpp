@@ -145,6 +145,18 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {cmd, "/C \"%LOCAL_FILE_PATH%\"", "C:\\in\\a(1).txt", "/r", R::ShellOperator},
         {cmd, "/k \"%LOCAL_FILE_PATH%\"", "C:\\in\\a;b.txt", "/r", R::CommandName},
         {cmd, "/c start \"\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\run.hta", "/r", R::CommandName},
+        {cmd, "/c start /b \"\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\run.hta", "/r", R::CommandName},
+        {cmd, "/c start /d \"%LOCAL_FILE_PATH%\\..\" C:\\x.exe", "C:\\in\\a.txt", "/r", R::CmdSwitch},
+        {cmd, "/c \"\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::CommandName},
+        // if runs its command, for hands its set to the command: each judged as what it starts.
+        {cmd, "/c if exist \"%LOCAL_FILE_PATH%\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\run.hta", "/r", R::CommandName},
+        {cmd, "/c if /i not \"%LOCAL_FILE_PATH%\"==\"x\" (echo a) else (\"%LOCAL_FILE_PATH%\")", "C:\\in\\a.hta", "/r",
+         R::CommandName},
+        {cmd, "/c if exist \"%LOCAL_FILE_PATH%\" C:\\Tools\\x.exe \"%LOCAL_FILE_PATH%\"", "C:\\in\\a b.txt", "/r", R::None},
+        {cmd, "/c if 1 EQU 1 (python -c x(%LOCAL_FILE_PATH%))", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        {cmd, "/c for %f in (\"%LOCAL_FILE_PATH%\") do %f", "C:\\in\\run.hta", "/r", R::CommandName},
+        {cmd, "/c for/f \"delims=\" %l in (\"%LOCAL_FILE_PATH%\") do echo %l", "C:\\in\\a.txt", "/r", R::CommandName},
+        {cmd, "/c for %f in (a b) do C:\\Tools\\x.exe %f \"%LOCAL_FILE_PATH%\"", "C:\\in\\a b.txt", "/r", R::None},
         // cmd.exe takes the first and the last quote: the quotes the path would get are gone.
         {cmd, "/c \"C:\\Tools\\7z.exe\" a D:\\b.7z %LOCAL_FILE_PATH%", "C:\\in\\x -pSECRET y.txt", "/r", R::BlankUnquoted},
         {cmd, "/c \"C:\\x.bat\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\a&b.txt", "/r", R::ShellOperator},
@@ -276,6 +288,9 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {"C:\\Windows\\System32\\conhost.exe", "cmd.exe /c type %LOCAL_FILE_PATH%", "C:\\in\\a.txt", "/r", R::InterpreterCode},
         // Around a path, only what paths and options hold: anything else may open code somewhere.
         {"C:\\Lua\\lua.exe", "-e f=[[%LOCAL_FILE_PATH%]] C:\\s.lua", "C:\\in\\a.txt", "/r", R::CodeShape},
+        {program, "f=[=[%LOCAL_FILE_PATH%]=]", "C:\\in\\a.txt", "/r", R::CodeShape},
+        {program, "f=[%LOCAL_FILE_PATH%]", "C:\\in\\a.txt", "/r", R::CodeShape},
+        {program, "-o \"D:\\Archive [2025]\\%REMOTE_FILE_PATH%\"", "C:\\a", "/pub/a b.txt", R::None},
         {program, "--data-binary @%LOCAL_FILE_PATH% -o D:\\M\xfcller\\%REMOTE_FILE_PATH%.bak", "C:\\in\\a b.txt", "/pub/a", R::None},
         // PowerShell's parameter names as it reads them; $( ) in a string is code; [ ] a wildcard.
         {pwsh, "--command \"Get-Item '%LOCAL_FILE_PATH%'\"", "C:\\in\\x';calc;'.txt", "/r", R::ScriptQuote},
