@@ -68,8 +68,9 @@ SetWriteResult WriteElevated(WriteRequest request) {
                 result = SetWriteResult::kInterrupted;
             } else if (exited && code == kApplyChangedSince) {
                 result = SetWriteResult::kChangedSince;
-            } else if (!exited || (code != kApplyRefused && code != kApplyRegistryRefused)) {
-                // Ended otherwise (killed, crashed): saved when its write is found committed.
+            } else {
+                // Ended otherwise (refused, killed, crashed, out of memory after its commit): saved
+                // when its write is found committed, whatever the code says.
                 const SetWriteResult found = FindWriteOutcome(request.id);
                 if (IsSaved(found)) result = found;
             }

@@ -40,8 +40,10 @@ protected:
             m_helperCalls = m_reg.MutatingCallCount();
             m_reg.StopAtMutatingCall(std::nullopt);
             m_elevated = false;
-            // Killed, the helper says nothing of its own.
-            m_launcher.SetExitCode(kHelper, m_killHelperAt ? 0xC0000005u : uint32_t(m_helper.status));
+            // Killed, the helper says nothing of its own: a crash, TerminateProcess's 1, or the 3 of
+            // its out-of-memory handler, whatever it had done.
+            const uint32_t killed[] = {0xC0000005u, 1, 3};
+            m_launcher.SetExitCode(kHelper, m_killHelperAt ? killed[*m_killHelperAt % 3] : uint32_t(m_helper.status));
         });
     }
     void TearDown() override {
