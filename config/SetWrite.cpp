@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <random>
 #include <thread>
 
 #include "config/AppBase.h"
@@ -103,9 +104,15 @@ uint32_t ReadGeneration(IRegistry& registry) {
 }
 
 // Counted up by the writer before each change a reader could see mixed; a reader that finds it
-// moved reads again. False when it could not be counted: the change must not be made then.
+// moved reads again. False when it could not be counted: the change must not be made then. A
+// configuration without one (its root removed and written anew) starts at a chance value, not at
+// 1: a reader that took its view before the removal must not find the generation it read again.
 bool NextGeneration(IRegistry& registry) {
-    const uint32_t next = ReadGeneration(registry) + 1;
+    uint32_t next = ReadGeneration(registry) + 1;
+    if (next == 1) {
+        std::random_device device;
+        do next = device(); while (next == 0);
+    }
     const uint8_t data[4] = {uint8_t(next), uint8_t(next >> 8), uint8_t(next >> 16), uint8_t(next >> 24)};
     OpenKeys root(registry);
     return registry.CreateKey(HKEY_USERS, RootPath().c_str(), root.Out()) == ERROR_SUCCESS &&

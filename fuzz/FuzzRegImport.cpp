@@ -115,6 +115,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                        "the import wrote beside the configurations:\n%s", imported.text.c_str());
         }
     }
+    if (imported.status == 0) {
+        // The import writes as the user may: no write of its own names itself.
+        const std::string fault = RoadValuesFault(before[3], registry.Snapshot(HKEY_USERS), std::string());
+        FUZZ_CHECK(fault.empty(), "%s:\n%s", fault.c_str(), imported.text.c_str());
+    }
     if (imported.status != 0) return 0;
     const std::vector<std::string> first = Contents();
 

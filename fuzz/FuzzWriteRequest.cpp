@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "config/AppBase.h"
+#include "config/WriteRequest.h"
 #include "ctl/CtlProgram.h"
 #include "fuzz/FuzzCheck.h"
 #include "fuzz/OutsideConfigurations.h"
@@ -56,6 +57,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             FUZZ_CHECK(Outside(registry.Snapshot(kRoots[i]), kRoots[i]) == Outside(before[i], kRoots[i]),
                        "the request wrote beside the configurations:\n%s", text.c_str());
         }
+    }
+    if (status == 0) {
+        WriteRequest request;
+        FUZZ_CHECK(ReadWriteRequest(std::vector<uint8_t>(data, data + size), &request), "apply took an unreadable request");
+        const std::string fault = RoadValuesFault(before[3], registry.Snapshot(HKEY_USERS), request.id);
+        FUZZ_CHECK(fault.empty(), "%s:\n%s", fault.c_str(), text.c_str());
     }
     FUZZ_CHECK(registry.OpenHandleCount() == 0, "%zu key handles left open", registry.OpenHandleCount());
     if (status != 0) return 0;

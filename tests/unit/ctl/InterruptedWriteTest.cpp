@@ -234,6 +234,14 @@ TEST_F(InterruptedWrite, ReadersNeitherWaitForTheWritersTurnNorReadHalfAWrite) {
     }
     writer.join();
     EXPECT_GT(reads, 0u);
+
+    // The configuration removed and written anew as often as before: a view taken before is stale.
+    DeleteKeyTree(m_reg, Root(""));
+    ReplaceStoredSet(*two);
+    const ConfigurationView before;
+    DeleteKeyTree(m_reg, Root(""));
+    ReplaceStoredSet(*two);
+    EXPECT_FALSE(before.Current());
 }
 
 // A committed write that cannot be read blocks no write: the next writer removes it, the sets keep
