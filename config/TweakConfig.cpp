@@ -7,6 +7,7 @@
 #include "config/AppBase.h"
 #include "config/KeySnapshot.h"
 #include "config/RegistryValues.h"
+#include "config/SetParts.h"
 #include "config/SetWrite.h"
 #include "config/TweakInfo.h"
 #include "config/TweakSetSource.h"
@@ -111,17 +112,10 @@ CTweakConfig::Snapshot CTweakConfig::TakeSnapshot() const {
 void CTweakConfig::Save() {
     CAppBase* app = AfxGetApp();
     if (app == nullptr) return;
-    {
-        std::lock_guard<std::mutex> guard(m_lock);
-        const std::string key = GetKeyPath(0);
-        app->WriteRegDword(HKEY_USERS, key.c_str(), "Count", static_cast<int32_t>(m_arrTweaks.size()));
-        // A missing record stays a missing key, which Load reads as the fresh record it stands
-        // for; so a set whose "Count" is larger than its tweaks is stored in the time its tweaks take.
-        for (size_t i = 0; i < m_arrTweaks.size(); ++i) {
-            if (m_arrTweaks[i] != nullptr) m_arrTweaks[i]->Save(key + "\\" + TweakKeyName(i));
-        }
-    }
-    // Outside the lock: a reload may reach this very set.
+    // The writers' road, which every write of the store takes: readers in any process find the set
+    // as it was or as saved, never half of it, and no writer's journal is written across.
+    WriteStoredSets({{GetKeyPath(0), true, SetPartsOf(*this)}});
+    // Whatever the write achieved: a reload may reach this very set.
     app->ReloadSessions(m_strProfile.c_str());
 }
 

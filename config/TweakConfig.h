@@ -26,6 +26,9 @@ public:
     // Reads "Count" records of the profile's key, or of the global key when the profile has no
     // "Count" of its own (missing or negative). A "Count" above kMaxTweaks reads kMaxTweaks records.
     void Load();
+    // Stores the records as the set, whole, as one write (WriteStoredSets): "Count" and the tweak
+    // keys, nothing else of the set key; then the live sessions of the profile reload, whatever
+    // the write achieved.
     void Save();
     void RemoveAll();
 
