@@ -81,6 +81,7 @@ protected:
     bool m_consent = true;
     std::function<void()> m_beforeHelper;
     std::optional<size_t> m_killHelperAt;
+    int m_nameRefusals = 0;
     size_t m_helperCalls = 0;
     CtlResult m_helper;
 };
@@ -281,15 +282,24 @@ TEST_F(ElevatedWrite, AHelperEndedAfterItsCommitHasSaved) {
         const bool writes = call.op == Op::CreateKey || call.op == Op::SetValue || call.op == Op::DeleteKey ||
                             call.op == Op::DeleteValue || call.op == Op::OpenKeyToWrite;
         const bool refused = call.op == Op::CreateKey && call.keyPath.find("\\Refused") != std::string::npos;
-        return refused || (writes && !m_elevated && call.keyPath.rfind("HKEY_USERS\\", 0) == 0) ? ERROR_ACCESS_DENIED
-                                                                                                : ERROR_SUCCESS;
+        // Once: the name of the write in place, which the helper then leaves in its journal.
+        const bool unnamed = call.op == Op::SetValue && call.valueName == kLastRequestValue && m_nameRefusals-- > 0;
+        return refused || unnamed || (writes && !m_elevated && call.keyPath.rfind("HKEY_USERS\\", 0) == 0)
+                   ? ERROR_ACCESS_DENIED
+                   : ERROR_SUCCESS;
     });
-    EXPECT_FALSE(IsSaved(Save("Refused", "x")));
+    EXPECT_FALSE(IsSaved(Save("Neu\\Refused", "x")));
     EXPECT_EQ(m_helper.status, 3) << m_helper.err;
+    // The key it made on the way is taken back.
+    EXPECT_FALSE(Exists(ProfileKey("Neu")));
     // The same helper ending without a word after it: its removed write names no request.
     m_killHelperAt = 100000;
-    EXPECT_FALSE(IsSaved(Save("Refused", "x")));
-    EXPECT_EQ(Runs("Refused").rfind("global:", 0), 0u) << Runs("Refused");
+    EXPECT_FALSE(IsSaved(Save("Neu\\Refused", "x")));
+    EXPECT_EQ(Runs("Neu\\Refused").rfind("global:", 0), 0u) << Runs("Neu\\Refused");
+    // A write in place whose name could not be left: its journal stays for the host to find.
+    m_nameRefusals = 1;
+    EXPECT_TRUE(IsSaved(Save("Work", "unnamed")));
+    EXPECT_EQ(Runs("Work"), "unnamed;");
 }
 
 // What a standard user could hand the elevated helper: only the add-on's own sets get through.

@@ -60,6 +60,13 @@ protected:
                           root.values.end());
         return root;
     }
+    // The set keys of a root as Stored gives it.
+    static MemoryRegistry::Key Sets(const MemoryRegistry::Key& root) {
+        for (const MemoryRegistry::Key& key : root.subkeys) {
+            if (key.name == "Configurations") return key;
+        }
+        return MemoryRegistry::Key{};
+    }
     // Puts the configuration root back as key holds it.
     void Restore(const MemoryRegistry::Key& key, const std::string& path) {
         for (const auto& value : key.values) Put(path, value.name.c_str(), value.type, value.data);
@@ -137,11 +144,16 @@ TEST_F(InterruptedWrite, EveryStopLeavesTheOldOrTheNewSetsWhole) {
 
         for (size_t k = 0; k < calls; ++k) {
             Reset(oldTree);
+            const ConfigurationView before;
             m_reg.StopAtMutatingCall(k);
             op.run();
-            const MemoryRegistry::Key stopped = Stored();
-            // A reader writes nothing, and reads every set old or new all the same.
             m_reg.StopAtMutatingCall(std::nullopt);
+            const MemoryRegistry::Key stopped = Stored();
+            // A reader that took its view before the write and reads the sets as they stand now
+            // reads again, once any of them changed in place.
+            if (!(Sets(stopped) == Sets(oldTree)))
+                EXPECT_FALSE(before.Current()) << op.what << ", stopped at write " << k;
+            // A reader writes nothing, and reads every set old or new all the same.
             m_reg.SetFailure([](const MemoryRegistry::Call& call) -> long {
                 using Op = MemoryRegistry::Op;
                 const bool change = call.op == Op::CreateKey || call.op == Op::SetValue || call.op == Op::DeleteKey ||
