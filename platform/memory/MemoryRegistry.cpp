@@ -358,7 +358,7 @@ long MemoryRegistry::DeleteKey(HKEY parent, const char* subKey) {
     if (!up || !node->children.empty()) return ERROR_ACCESS_DENIED;
     up->children.erase(std::find(up->children.begin(), up->children.end(), node));
     node->deleted = true;
-    Touch(node);
+    Touch(up);
     return ERROR_SUCCESS;
 }
 

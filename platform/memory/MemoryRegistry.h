@@ -73,8 +73,9 @@ public:
     long BeginTurn(uint32_t timeoutMs) override;
     void EndTurn() override;
     // A request is ended and its event signalled by a value set at or below its key, a key
-    // created or deleted there, its key deleted, or its handle closed. A CreateKey that finds
-    // every key already there changes nothing and signals nothing.
+    // created or deleted below it, or its handle closed. A CreateKey that finds every key already
+    // there changes nothing and signals nothing. The deletion of the watched key itself signals
+    // nothing, as under Wine (Windows signals it): a watch that must see it watches the key above.
     long NotifyChange(HKEY key, void* event) override;
     void* CreateChangeEvent() override;
     bool TakeChangeSignal(void* event) override;

@@ -35,8 +35,9 @@ public:
 };
 
 std::unique_ptr<IWaitWindow> MemoryWaitService::OpenWindow(const WaitWindowText& text) {
-    auto window = std::make_unique<Window>(*this, text);
     std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_refuseWindows) return nullptr;
+    auto window = std::make_unique<Window>(*this, text);
     m_windows.push_back(window.get());
     m_events.push_back("open " + text.tweak);
     m_changed.notify_all();
@@ -145,4 +146,9 @@ public:
 IWaitService& DefaultWaitService() {
     static PlainWaitService service;
     return service;
+}
+
+void MemoryWaitService::RefuseWindows() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_refuseWindows = true;
 }

@@ -34,6 +34,8 @@ public:
     // "open <tweak line>", "show", "end", "close <tweak line>", in order.
     std::vector<std::string> Events() const;
     void RefuseEnd();
+    // From now on OpenWindow makes no window (null), as a system out of resources makes none.
+    void RefuseWindows();
     // Waits until every thread in WaitForProcessOrChoice (at least threads of them) has looked at
     // the clock's present time and found nothing to return for; false after timeout.
     bool WaitUntilIdle(std::chrono::milliseconds timeout, size_t threads = 1);
@@ -49,4 +51,5 @@ private:
     // Each waiting thread and the clock's time at which it last found nothing to do.
     std::map<std::thread::id, uint64_t> m_idleAt;
     bool m_refuseEnd = false;
+    bool m_refuseWindows = false;
 };

@@ -1,5 +1,6 @@
 // Host sessions through the exports: creation, lookup, reload after a save, and the paths that the
 // two transfer exports hand to the tweaks.
+#include <cstring>
 #include <future>
 #include <thread>
 
@@ -7,10 +8,12 @@
 
 #include "addon/Exports.h"
 #include "addon/ZTTrevanelApp.h"
+#include "config/AppBase.h"
 #include "config/TweakConfig.h"
 #include "config/TweakInfo.h"
 #include "platform/memory/MemoryLauncher.h"
 #include "platform/memory/MemoryRegistry.h"
+#include "tests/common/KeyTree.h"
 #include "tests/common/StandIns.h"
 
 namespace {
@@ -181,7 +184,13 @@ TEST_F(SessionTest, AChangeNotificationReloadsEverySessionAndNoneReloadsWithoutO
     EXPECT_EQ(std::vector<std::string>{"C:\\T\\global0.exe"}, Download(Handle(2)));
     EXPECT_EQ(0, reads);
 
+    // The configuration removed as a whole (the watched key's own deletion need not signal).
     m_registry.SetFailure(nullptr);
+    DeleteKeyTree(m_registry, HKEY_USERS, std::string(kConfigRoot).substr(0, std::strlen(kConfigRoot) - 1));
+    EXPECT_TRUE(Download(Handle(2)).empty());
+    StoreSet(nullptr, "global", 1);
+    StoreSet("Alpha", "alpha", 1);
+
     ChangeExeBehindTheBack(nullptr, "C:\\T\\global-changed.exe");
     ChangeExeBehindTheBack("Alpha", "C:\\T\\alpha-changed.exe");
     EXPECT_EQ(std::vector<std::string>{"C:\\T\\alpha-changed.exe"}, Download(Handle(1)));

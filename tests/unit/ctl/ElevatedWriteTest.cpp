@@ -187,6 +187,14 @@ TEST_F(ElevatedWrite, KeptProfileChangesAreFoldedAndMoveOnlyTheSetTheyWereMadeFo
          {{"Work", "w;"}, {"B", "global:g;"}}, {{"Work", "w;"}, {"B", "global:g;"}}, false},
         {"a rename then the delete", [&] { RenameProfileKey(m_app, "Work", "B"); DeleteProfileKey(m_app, "B"); }, nullptr,
          {{"Work", "global:g;"}, {"B", "global:g;"}}, {{"Work", "global:g;"}, {"B", "global:g;"}}, false},
+        {"a rename onto a profile with a set of its own",
+         [&] {
+             m_elevated = true;
+             ASSERT_EQ(Save("B", "b"), SetWriteResult::kWritten);
+             m_elevated = false;
+             RenameProfileKey(m_app, "Work", "B");
+         },
+         nullptr, {{"Work", "w;"}, {"B", "b;"}}, {{"Work", "w;"}, {"B", "b;"}}, false},
         {"an administrator's import of Work in between", [&] { RenameProfileKey(m_app, "Work", "Privat"); },
          [&] {
              m_elevated = true;
@@ -288,14 +296,15 @@ TEST_F(ElevatedWrite, AHelperEndedAfterItsCommitHasSaved) {
                    ? ERROR_ACCESS_DENIED
                    : ERROR_SUCCESS;
     });
-    EXPECT_FALSE(IsSaved(Save("Neu\\Refused", "x")));
+    CTweakConfig made("Neu"), refused("Refused");
+    EXPECT_FALSE(IsSaved(SaveStoredSets({&made, &refused})));
     EXPECT_EQ(m_helper.status, 3) << m_helper.err;
-    // The key it made on the way is taken back.
+    // The key it made for the first set is taken back.
     EXPECT_FALSE(Exists(ProfileKey("Neu")));
     // The same helper ending without a word after it: its removed write names no request.
     m_killHelperAt = 100000;
-    EXPECT_FALSE(IsSaved(Save("Neu\\Refused", "x")));
-    EXPECT_EQ(Runs("Neu\\Refused").rfind("global:", 0), 0u) << Runs("Neu\\Refused");
+    EXPECT_FALSE(IsSaved(Save("Refused", "x")));
+    EXPECT_EQ(Runs("Refused").rfind("global:", 0), 0u) << Runs("Refused");
     // A write in place whose name could not be left: its journal stays for the host to find.
     m_nameRefusals = 1;
     EXPECT_TRUE(IsSaved(Save("Work", "unnamed")));

@@ -75,13 +75,15 @@ TEST(RegFileWrite, GivesTheEditorsUnicodeFormByteForByte) {
     // "ü" is 0xFC and "€" 0x80 in code page 1252.
     file.keys[0].values = {Value("Name", REG_SZ, Sz("Pr\xFC" "f \"C:\\x\" \x80")),
                            Value("Apply To", REG_DWORD, {0x1A, 0, 0, 0}),
-                           Value("", REG_SZ, Sz(""))};
+                           Value("", REG_SZ, Sz("")),
+                           Value("z", REG_SZ, {'a', 0, 'b', 0})};
     const std::u16string expected =
         u"Windows Registry Editor Version 5.00\r\n\r\n"
         u"[HKEY_USERS\\.DEFAULT\\Tarku]\r\n"
         u"\"Name\"=\"Pr\u00FCf \\\"C:\\\\x\\\" \u20AC\"\r\n"
         u"\"Apply To\"=dword:0000001a\r\n"
-        u"@=\"\"\r\n\r\n";
+        u"@=\"\"\r\n"
+        u"\"z\"=hex(1):61,00,00,00,62,00,00,00\r\n\r\n";
     EXPECT_EQ(WriteRegFile(file), Utf16File(expected));
 }
 

@@ -154,8 +154,9 @@ TEST_F(LongWaitTest, ShowAndARefusedEndKeepWaiting) {
     EXPECT_EQ((std::vector<std::string>{"Slow exit 6000", "Next exit 0"}), RecordedOutcomes());
 }
 
-// The per-user value: 0 never shows the window, and the run waits as it always did.
-TEST_F(LongWaitTest, NoWindowWhenTheDelayIsZero) {
+// The per-user value 0 never shows the window, nor is one there when the system cannot make it:
+// the run waits as it always did.
+TEST_F(LongWaitTest, NoWindowWhenTheDelayIsZeroOrTheWindowCannotBeMade) {
     WriteRegDword(HKEY_CURRENT_USER, kUserKey, kWaitWindowDelayValue, 0);
     StartRun();
     ASSERT_EQ(kSlow, m_launcher.WaitForWaiter(5s).value_or("none"));
@@ -163,6 +164,19 @@ TEST_F(LongWaitTest, NoWindowWhenTheDelayIsZero) {
     std::this_thread::sleep_for(20ms);
     EXPECT_TRUE(m_waits.Events().empty());
     EXPECT_EQ(std::vector<std::string>{kSlow}, m_launcher.LaunchedFiles());
+    m_launcher.ReleaseAll();
+    m_run.join();
+
+    WriteRegDword(HKEY_CURRENT_USER, kUserKey, kWaitWindowDelayValue, 5);
+    m_waits.RefuseWindows();
+    m_launcher.HoldFile(kSlow);
+    StartRun();
+    ASSERT_TRUE(m_waits.WaitUntilIdle(5s));
+    m_clock.Advance(5000);
+    ASSERT_EQ(kSlow, m_launcher.WaitForWaiter(5s).value_or("none"));
+    m_clock.Advance(3600000);
+    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ((std::vector<std::string>{kSlow, kNext, kSlow}), m_launcher.LaunchedFiles());
 }
 
 // Two transfers on two threads: each waiting thread has its own window, and a button acts on its own.

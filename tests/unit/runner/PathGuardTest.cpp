@@ -147,7 +147,7 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {cmd, "/c start \"\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\run.hta", "/r", R::CommandName},
         {cmd, "/c start /b \"\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\run.hta", "/r", R::CommandName},
         {cmd, "/c start /d \"%LOCAL_FILE_PATH%\\..\" C:\\x.exe", "C:\\in\\a.txt", "/r", R::CmdSwitch},
-        {cmd, "/c \"\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::CommandName},
+        {cmd, "/c start \"\" \"\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::CommandName},
         // if runs its command, for hands its set to the command: each judged as what it starts.
         {cmd, "/c if exist \"%LOCAL_FILE_PATH%\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\run.hta", "/r", R::CommandName},
         {cmd, "/c if /i not \"%LOCAL_FILE_PATH%\"==\"x\" (echo a) else (\"%LOCAL_FILE_PATH%\")", "C:\\in\\a.hta", "/r",
