@@ -184,11 +184,23 @@ TEST_F(SessionTest, AChangeNotificationReloadsEverySessionAndNoneReloadsWithoutO
     EXPECT_EQ(std::vector<std::string>{"C:\\T\\global0.exe"}, Download(Handle(2)));
     EXPECT_EQ(0, reads);
 
-    // The configuration removed as a whole (the watched key's own deletion need not signal).
+    // The sets removed, then the configuration's own key, then a set written anew from outside:
+    // the watch is above that key, whose own deletion need not signal.
     m_registry.SetFailure(nullptr);
-    DeleteKeyTree(m_registry, HKEY_USERS, std::string(kConfigRoot).substr(0, std::strlen(kConfigRoot) - 1));
+    const std::string root(kConfigRoot, std::strlen(kConfigRoot) - 1);
+    DeleteKeyTree(m_registry, HKEY_USERS, root + "\\Configurations");
     EXPECT_TRUE(Download(Handle(2)).empty());
-    StoreSet(nullptr, "global", 1);
+    ASSERT_EQ(ERROR_SUCCESS, m_registry.DeleteKey(HKEY_USERS, root.c_str()));
+    ChangeExeBehindTheBack(nullptr, "C:\\T\\anew.exe");
+    HKEY global = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, m_registry.OpenKey(HKEY_USERS, CTweakConfig(nullptr).GetKeyPath(0).c_str(), &global));
+    const uint8_t one[4] = {1, 0, 0, 0}, everyType[4] = {0x3F, 0, 0, 0};
+    m_registry.SetValue(global, "Count", REG_DWORD, one, 4);
+    m_registry.CloseKey(global);
+    ASSERT_EQ(ERROR_SUCCESS, m_registry.OpenKey(HKEY_USERS, (CTweakConfig(nullptr).GetKeyPath(0) + "\\Tweak 00").c_str(), &global));
+    m_registry.SetValue(global, "Apply To", REG_DWORD, everyType, 4);
+    m_registry.CloseKey(global);
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\anew.exe"}, Download(Handle(2)));
     StoreSet("Alpha", "alpha", 1);
 
     ChangeExeBehindTheBack(nullptr, "C:\\T\\global-changed.exe");

@@ -187,14 +187,16 @@ TEST_F(ElevatedWrite, KeptProfileChangesAreFoldedAndMoveOnlyTheSetTheyWereMadeFo
          {{"Work", "w;"}, {"B", "global:g;"}}, {{"Work", "w;"}, {"B", "global:g;"}}, false},
         {"a rename then the delete", [&] { RenameProfileKey(m_app, "Work", "B"); DeleteProfileKey(m_app, "B"); }, nullptr,
          {{"Work", "global:g;"}, {"B", "global:g;"}}, {{"Work", "global:g;"}, {"B", "global:g;"}}, false},
-        {"a rename onto a profile with a set of its own",
+        {"a rename onto a profile with a set of its own, behind a kept one",
          [&] {
              m_elevated = true;
              ASSERT_EQ(Save("B", "b"), SetWriteResult::kWritten);
+             ASSERT_EQ(Save("D", "d"), SetWriteResult::kWritten);
              m_elevated = false;
+             RenameProfileKey(m_app, "D", "E");
              RenameProfileKey(m_app, "Work", "B");
          },
-         nullptr, {{"Work", "w;"}, {"B", "b;"}}, {{"Work", "w;"}, {"B", "b;"}}, false},
+         nullptr, {{"Work", "w;"}, {"B", "b;"}, {"E", "d;"}}, {{"Work", "w;"}, {"B", "b;"}, {"E", "d;"}}, false},
         {"an administrator's import of Work in between", [&] { RenameProfileKey(m_app, "Work", "Privat"); },
          [&] {
              m_elevated = true;
