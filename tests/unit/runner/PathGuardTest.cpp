@@ -172,6 +172,7 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         // a line break would leave the quotes around them. Programs read them as plain strings.
         {batch, "\"%TREVANEL_REMOTE_FILE_PATH%\"", "C:\\a", "/pub/x\" & calc & rem \"", R::BlankUnquoted},
         {"C:\\Tools\\run", "", "C:\\a", "/pub/a\nb", R::BatchVariable},
+        {batch, "", "C:\\a", "/pub/x\" & calc & rem \"", R::BatchVariable},
         {cmd, "/c \"\"C:\\x.bat\" \"%LOCAL_FILE_PATH%\"\"", "C:\\in\\a.txt", "/pub/a\rb", R::BatchVariable},
         {batch, quoted, "C:\\in\\a.txt", "/pub/it's 100% ^!&.txt", R::None},
         {program, "", "C:\\a", "/pub/x\" & calc & rem \"", R::None},
