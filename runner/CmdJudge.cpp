@@ -161,6 +161,15 @@ PathRefusal JudgeIf(const Reading& rest, int depth) {
         }
     }
     skipWord();
+    // cmd.exe opens the block at a ( that follows an operand without a blank: "x"(command).
+    bool quoted = false;
+    for (size_t i = 0; i < at; ++i) {
+        if (rest.text[i] == '"') quoted = !quoted;
+        if (rest.text[i] == '(' && !quoted && !rest.inserted[i]) {
+            at = i;
+            break;
+        }
+    }
     return JudgeBody(Part(rest, at, rest.text.size()), depth);
 }
 
@@ -192,7 +201,12 @@ PathRefusal JudgeStart(const Reading& rest, int depth) {
         if (rest.text[at] == '"') {
             titled = true;
         } else {
-            if (end - at == 2 && Lower(rest.text[at + 1]) == 'd') end = WordEnd(rest.text, SkipBlanks(rest.text, end));
+            // /d, /node and /affinity take the next word as their value.
+            std::string option;
+            for (size_t i = at + 1; i < end; ++i) option += Lower(rest.text[i]);
+            if (option == "d" || option == "node" || option == "affinity") {
+                end = WordEnd(rest.text, SkipBlanks(rest.text, end));
+            }
             if (HoldsPath(rest, at, end)) return PathRefusal::CmdSwitch;
         }
         at = SkipBlanks(rest.text, end);

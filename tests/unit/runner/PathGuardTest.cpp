@@ -148,8 +148,10 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {cmd, "/c start /b \"\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\run.hta", "/r", R::CommandName},
         {cmd, "/c start /d \"%LOCAL_FILE_PATH%\\..\" C:\\x.exe", "C:\\in\\a.txt", "/r", R::CmdSwitch},
         {cmd, "/c start \"\" \"\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::CommandName},
+        {cmd, "/c start /affinity 1 \"\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\run.hta", "/r", R::CommandName},
         // if runs its command, for hands its set to the command: each judged as what it starts.
         {cmd, "/c if exist \"%LOCAL_FILE_PATH%\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\run.hta", "/r", R::CommandName},
+        {cmd, "/c if exist \"%LOCAL_FILE_PATH%\"(\"%LOCAL_FILE_PATH%\")", "C:\\in\\run.hta", "/r", R::CommandName},
         {cmd, "/c if /i not \"%LOCAL_FILE_PATH%\"==\"x\" (echo a) else (\"%LOCAL_FILE_PATH%\")", "C:\\in\\a.hta", "/r",
          R::CommandName},
         {cmd, "/c if exist \"%LOCAL_FILE_PATH%\" C:\\Tools\\x.exe \"%LOCAL_FILE_PATH%\"", "C:\\in\\a b.txt", "/r", R::None},
