@@ -1,8 +1,15 @@
 // The application object's chain for AfxGetApp(), the configuration root and the default reload.
 #include "config/AppBase.h"
 
+#include "platform/FileSystem.h"
+
 const char* const kConfigRoot = ".DEFAULT\\Software\\Tarku Software\\FTP Zorvant Trevanel\\";
 const char* const kUserKey = "Software\\Tarku Software\\FTP Zorvant Trevanel";
+
+std::string UserDataFolder() {
+    const std::string appData = GetFileSystem().LocalAppDataFolder();
+    return appData.empty() ? std::string() : appData + "\\Tarku Software\\FTP Zorvant Trevanel";
+}
 
 namespace {
 // The most recently constructed live application object; each one remembers the one before it.

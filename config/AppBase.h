@@ -56,3 +56,6 @@ CAppBase* AfxGetApp();
 extern const char* const kConfigRoot;
 // What the add-on keeps for each Windows user, below HKEY_CURRENT_USER.
 extern const char* const kUserKey;
+// What the add-on keeps for each Windows user in files: its folder in the user's local application
+// data folder, without a final backslash; empty when the system names none.
+std::string UserDataFolder();

@@ -1,11 +1,12 @@
-// Kept profile changes: folded, each with the parts of the set it moves, read again before every
-// write of the value.
+// Kept profile changes: folded, each with the parts of the set it moves, read again and written
+// under the user's own lock.
 #include "config/KeptChanges.h"
 
 #include "config/AppBase.h"
 #include "config/KeyPath.h"
 #include "config/OpenKeys.h"
 #include "config/ProfileKeys.h"
+#include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "platform/Registry.h"
 #include "platform/RegistryNames.h"
@@ -13,6 +14,31 @@
 const char* const kKeptChangesValue = "Profile Changes";
 
 namespace {
+
+// Held for one read and write of the value by another host of the user: a short wait is enough.
+const uint32_t kKeptLockWaitMs = 5000;
+
+// The user's lock on the kept changes: a file in the user's own folder, which no other user can
+// open, so none can hold it; a host that ends holding it gives it back with its handles. A registry
+// key offers no lock, and a named mutex a name that any user of the session could take first.
+class KeptChangesLock {
+public:
+    KeptChangesLock() {
+        const std::string folder = UserDataFolder();
+        IFileSystem& files = GetFileSystem();
+        if (!folder.empty() && files.CreateFolders(folder)) {
+            m_lock = files.LockFile(folder + "\\Profile Changes.lock", kKeptLockWaitMs);
+        }
+    }
+    ~KeptChangesLock() { GetFileSystem().UnlockFile(m_lock); }
+    KeptChangesLock(const KeptChangesLock&) = delete;
+    KeptChangesLock& operator=(const KeptChangesLock&) = delete;
+
+    bool Held() const { return m_lock != nullptr; }
+
+private:
+    void* m_lock = nullptr;
+};
 
 bool SameBytes(const KeySnapshot& a, const KeySnapshot& b) {
     return a.exists == b.exists && KeySnapshotBytes(a) == KeySnapshotBytes(b);
@@ -82,6 +108,9 @@ WriteRequest KeptProfileChanges() {
 }
 
 bool KeepProfileChange(const WriteStep& step) {
+    // Without the lock the value is not written: another host's change could be lost unseen.
+    const KeptChangesLock lock;
+    if (!lock.Held()) return false;
     WriteRequest kept = KeptProfileChanges();
     if (WriteStep* chain = RenameEndingAt(kept, step.name)) {
         // The set that reaches step.name came from chain->name: the step moves that one.
@@ -111,6 +140,8 @@ bool KeepProfileChange(const WriteStep& step) {
 }
 
 bool ForgetKeptProfileChanges(const WriteRequest& made) {
+    const KeptChangesLock lock;
+    if (!lock.Held()) return false;
     WriteRequest now = KeptProfileChanges();
     WriteRequest left;
     for (const WriteStep& step : now.steps) {

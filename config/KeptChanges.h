@@ -13,12 +13,14 @@ WriteRequest KeptProfileChanges();
 
 // Adds the host's rename or delete step, folded into what is kept, with the parts of the set it
 // moves as this user's sessions see it (the kept changes made). A step that moves no set keeps
-// nothing. Re-reads the value just before it writes, so another host of the user that kept a
-// change meanwhile keeps it. False when the value could not be written.
+// nothing. Reads and writes the value under the user's lock (a file in UserDataFolder(), waited
+// for at most 5 s), so that two hosts of the user keeping changes at once lose neither. False,
+// with nothing written, when the lock cannot be had or the value could not be written.
 bool KeepProfileChange(const WriteStep& step);
 
 // Forgets the kept steps that a write made or dropped (made: the steps as KeptProfileChanges gave
-// them before the write), keeping those another host added since. False when they stay.
+// them before the write), keeping those another host added since, under the same lock. False when
+// they stay.
 bool ForgetKeptProfileChanges(const WriteRequest& made);
 
 // The set key a profile's sessions read as if the kept changes were made: the key of the profile

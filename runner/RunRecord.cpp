@@ -166,10 +166,7 @@ bool ParseRecordLine(const std::string& line, RunRecord* record) {
     return true;
 }
 
-std::string RunRecordFolder() {
-    const std::string appData = GetFileSystem().LocalAppDataFolder();
-    return appData.empty() ? std::string() : appData + "\\Tarku Software\\FTP Zorvant Trevanel";
-}
+std::string RunRecordFolder() { return UserDataFolder(); }
 
 std::string RunRecordFile(const std::string& folder) { return folder + "\\Runs.log"; }
 

@@ -219,35 +219,76 @@ bool Win32FileSystem::CreateFolders(const std::string& path) {
     return isFolder(path);
 }
 
+namespace {
+
+// The byte that callers lock: far beyond any data, so that the lock blocks no reader or writer of
+// the data itself.
+OVERLAPPED LockedByte() {
+    OVERLAPPED byte = {};
+    byte.Offset = 0xFFFFFFFEu;
+    byte.OffsetHigh = 0x7FFFFFFFu;
+    return byte;
+}
+
+// Polls for the lock of file's far byte: a wait that LockFileEx itself bounds does not exist.
+bool TakeLockedByte(HANDLE file, DWORD timeoutMs) {
+    OVERLAPPED byte = LockedByte();
+    const DWORD started = GetTickCount();
+    while (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &byte)) {
+        const DWORD error = GetLastError();
+        if ((error != ERROR_LOCK_VIOLATION && error != ERROR_IO_PENDING) || GetTickCount() - started >= timeoutMs) {
+            return false;
+        }
+        Sleep(1);
+    }
+    return true;
+}
+
+void GiveBackLockedByte(HANDLE file) {
+    OVERLAPPED byte = LockedByte();
+    UnlockFileEx(file, 0, 1, 0, &byte);
+}
+
+}  // namespace
+
 bool Win32FileSystem::AppendToFile(const std::string& path, const std::string& bytes, uint64_t* sizeAfter) {
     // Append access without write access: Windows puts every write at the end of the file as one
     // step. Not every file system does so across processes (nor does Wine), so the writers also
-    // take turns through a lock of one byte far beyond any data, which blocks no reader or writer
-    // of the data itself; a file system without locks still gets the write.
+    // take turns through the file's lock; a file system without locks still gets the write.
     const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | FILE_APPEND_DATA | SYNCHRONIZE,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
-    OVERLAPPED turn = {};
-    turn.Offset = 0xFFFFFFFEu;
-    turn.OffsetHigh = 0x7FFFFFFFu;
     // The wait for the turn is bounded: the caller is the host's thread. A writer that got no turn
     // within the bound appends anyway, which Windows still does as one step.
-    const DWORD started = GetTickCount();
-    bool locked = false;
-    while (!(locked = LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &turn) != FALSE)) {
-        const DWORD error = GetLastError();
-        if ((error != ERROR_LOCK_VIOLATION && error != ERROR_IO_PENDING) || GetTickCount() - started >= 2000) break;
-        Sleep(1);
-    }
+    const bool locked = TakeLockedByte(file, 2000);
     DWORD written = 0;
     LARGE_INTEGER size;
     const bool ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
                     written == bytes.size() && GetFileSizeEx(file, &size);
-    if (locked) UnlockFileEx(file, 0, 1, 0, &turn);
+    if (locked) GiveBackLockedByte(file);
     CloseHandle(file);
     if (ok) *sizeAfter = static_cast<uint64_t>(size.QuadPart);
     return ok;
+}
+
+void* Win32FileSystem::LockFile(const std::string& path, uint32_t timeoutMs) {
+    // The lock lives with the handle: a process that ends holding it gives it back with its handles.
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    if (!TakeLockedByte(file, timeoutMs)) {
+        CloseHandle(file);
+        return nullptr;
+    }
+    return file;
+}
+
+void Win32FileSystem::UnlockFile(void* lock) {
+    if (lock == nullptr) return;
+    GiveBackLockedByte(static_cast<HANDLE>(lock));
+    CloseHandle(static_cast<HANDLE>(lock));
 }
 
 bool Win32FileSystem::RenameFileIfAtLeast(const std::string& from, const std::string& to, uint64_t minSize) {

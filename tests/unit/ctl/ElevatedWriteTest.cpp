@@ -1,6 +1,7 @@
 // A standard user's writes: the registry refuses them below HKEY_USERS, the host hands them to
 // ZTTrevanelCtl started with "runas", which checks and makes them with administrator rights.
 #include <algorithm>
+#include <thread>
 
 #include "config/AppBase.h"
 #include "config/HostWrite.h"
@@ -244,6 +245,34 @@ TEST_F(ElevatedWrite, KeptProfileChangesAreFoldedAndMoveOnlyTheSetTheyWereMadeFo
     ASSERT_EQ(KeptProfileChanges().steps.size(), 1u);
     EXPECT_EQ(KeptProfileChanges().steps[0].name, "Home");
     EXPECT_EQ(Runs("B"), "admin;");
+
+    // Two hosts of the user keep changes at the same time: none is lost. Without the user's lock
+    // nothing is kept, rather than written over another's.
+    m_elevated = true;
+    for (const char* side : {"A", "B"}) {
+        for (int i = 0; i < 30; ++i) PutDword(ProfileKey(side + std::to_string(i)), "Count", 0);
+    }
+    m_elevated = false;
+    std::vector<std::thread> hosts;
+    for (const char* side : {"A", "B"}) {
+        hosts.emplace_back([side] {
+            for (int i = 0; i < 30; ++i) {
+                WriteStep step;
+                step.kind = WriteStep::Kind::kRename;
+                step.name = side + std::to_string(i);
+                step.newName = step.name + "-neu";
+                EXPECT_TRUE(KeepProfileChange(step));
+            }
+        });
+    }
+    for (std::thread& host : hosts) host.join();
+    EXPECT_EQ(KeptProfileChanges().steps.size(), 61u);
+    m_files.RefuseWrites(m_files.LocalAppDataFolder() + "\\Tarku Software\\FTP Zorvant Trevanel\\Profile Changes.lock");
+    WriteStep removed;
+    removed.kind = WriteStep::Kind::kDelete;
+    removed.name = "A0-neu";
+    EXPECT_FALSE(KeepProfileChange(removed));
+    EXPECT_EQ(KeptProfileChanges().steps.size(), 61u);
 
     // A store step planted in the user's own "Profile Changes" is no change of the host's.
     WriteRequest planted;
