@@ -1,6 +1,7 @@
 // The file service on Win32.
 #include <windows.h>
 #include <shlobj.h>
+#include <winternl.h>
 
 #include "platform/win32/Win32FileSystem.h"
 
@@ -47,24 +48,104 @@ bool Win32FileSystem::ReadFile(const std::string& path, std::vector<uint8_t>* by
 
 namespace {
 
-// False with *errorText for a path that is not "X:\..." on a local fixed volume or that has a
-// reparse point on its way: checked before anything of the path is opened.
-bool IsLocalPlainPath(const std::string& path, std::string* volume, std::string* errorText) {
+// The two calls of the system's native layer that a relative open needs, found at run time, so
+// that the module imports nothing beyond the usual system DLLs.
+struct NativeCalls {
+    decltype(&NtCreateFile) create = nullptr;
+    decltype(&RtlNtStatusToDosError) toError = nullptr;
+
+    NativeCalls() {
+        const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+        if (ntdll == nullptr) return;
+        create = reinterpret_cast<decltype(create)>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtCreateFile")));
+        toError = reinterpret_cast<decltype(toError)>(
+            reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlNtStatusToDosError")));
+    }
+    bool Found() const { return create != nullptr && toError != nullptr; }
+};
+
+// One name of the path opened relative to the folder handle parent, never through a reparse
+// point: a link is opened as itself. Null with *error (a Win32 code) on failure.
+HANDLE OpenBelow(const NativeCalls& native, HANDLE parent, const std::wstring& name, bool folder, DWORD* error) {
+    UNICODE_STRING text;
+    text.Buffer = const_cast<wchar_t*>(name.c_str());
+    text.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    text.MaximumLength = text.Length;
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, parent, nullptr);
+    IO_STATUS_BLOCK status = {};
+    HANDLE handle = nullptr;
+    const ACCESS_MASK access = (folder ? FILE_TRAVERSE : GENERIC_READ) | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+    const ULONG options = FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT |
+                          (folder ? FILE_DIRECTORY_FILE : FILE_NON_DIRECTORY_FILE);
+    const ULONG share = folder ? FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE : FILE_SHARE_READ;
+    const NTSTATUS result =
+        native.create(&handle, access, &attributes, &status, nullptr, 0, share, FILE_OPEN, options, nullptr, 0);
+    if (result < 0) {
+        *error = native.toError(result);
+        return nullptr;
+    }
+    return handle;
+}
+
+bool IsReparsePoint(HANDLE handle) {
+    BY_HANDLE_FILE_INFORMATION info = {};
+    return !GetFileInformationByHandle(handle, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// The file at path, "X:\..." on a local fixed volume, opened for reading name by name from the
+// volume's root, each relative to the folder opened before it: no link on the way is followed, and
+// none swapped in after a check can lead elsewhere, so no other machine is ever asked for it. Null
+// with *errorText otherwise.
+HANDLE OpenLocalPlain(const std::string& path, std::string* volume, std::string* errorText) {
     const bool drive = path.size() > 3 && IsCharAlphaA(path[0]) && path[1] == ':' && path[2] == '\\' &&
                        path.find('/') == std::string::npos;
     *volume = path.substr(0, 3);
     if (!drive || GetDriveTypeA(volume->c_str()) != DRIVE_FIXED) {
         *errorText = "the file lies on no local fixed drive";
-        return false;
+        return nullptr;
     }
-    for (size_t slash = path.find('\\', 3); slash != std::string::npos; slash = path.find('\\', slash + 1)) {
-        const DWORD attributes = GetFileAttributesA(path.substr(0, slash).c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-            *errorText = "a folder on the file's way is a link or cannot be read";
-            return false;
+    const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    std::wstring wide(length > 0 ? length : 1, L'\0');
+    if (length <= 0 || MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], length) != length) {
+        *errorText = "the file's name cannot be read";
+        return nullptr;
+    }
+    wide.resize(length - 1);
+    const NativeCalls native;
+    HANDLE folder = !native.Found() ? INVALID_HANDLE_VALUE
+                                      : CreateFileW((L"\\\\?\\" + wide.substr(0, 3)).c_str(), FILE_TRAVERSE | SYNCHRONIZE,
+                                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE) {
+        *errorText = Win32ErrorText(GetLastError());
+        return nullptr;
+    }
+    for (size_t at = 3;;) {
+        const size_t slash = wide.find(L'\\', at);
+        const std::wstring name = wide.substr(at, slash == std::wstring::npos ? std::wstring::npos : slash - at);
+        const bool last = slash == std::wstring::npos;
+        if (name.empty() || name == L"." || name == L"..") {
+            CloseHandle(folder);
+            *errorText = "the file's path is not plain";
+            return nullptr;
         }
+        DWORD error = ERROR_SUCCESS;
+        const HANDLE next = OpenBelow(native, folder, name, !last, &error);
+        CloseHandle(folder);
+        if (next == nullptr) {
+            *errorText = Win32ErrorText(error);
+            return nullptr;
+        }
+        if (IsReparsePoint(next)) {
+            CloseHandle(next);
+            *errorText = last ? "the file is no plain file on its drive" : "a folder on the file's way is a link or cannot be read";
+            return nullptr;
+        }
+        if (last) return next;
+        folder = next;
+        at = slash + 1;
     }
-    return true;
 }
 
 }  // namespace
@@ -73,13 +154,8 @@ bool Win32FileSystem::ReadLocalPlainFile(const std::string& path, uint64_t maxSi
                                          std::string* errorText) {
     errorText->clear();
     std::string volume;
-    if (!IsLocalPlainPath(path, &volume, errorText)) return false;
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        *errorText = Win32ErrorText(GetLastError());
-        return false;
-    }
+    const HANDLE file = OpenLocalPlain(path, &volume, errorText);
+    if (file == nullptr) return false;
     BY_HANDLE_FILE_INFORMATION info = {};
     DWORD serial = 0;
     const bool plain = GetFileType(file) == FILE_TYPE_DISK && GetFileInformationByHandle(file, &info) &&

@@ -112,7 +112,10 @@ private:
 };
 
 // The private namespace, opened or made; null with the error, ERROR_NOT_SUPPORTED where the system
-// offers none.
+// offers none. No one can take the namespace's name first (the boundary admits only those who may
+// write), so any other failure means that this process may not enter it: ERROR_ACCESS_DENIED,
+// whatever code the system gives (a token without the group enabled may also get
+// ERROR_INVALID_OWNER for the owner the namespace is made with).
 HANDLE OpenTurnNamespace(DWORD* error) {
     HANDLE boundary = CreateBoundaryDescriptorW(kNamespace, 0);
     if (boundary == nullptr) {
@@ -128,7 +131,7 @@ HANDLE OpenTurnNamespace(DWORD* error) {
         space = CreatePrivateNamespaceW(security.Get(), boundary, kNamespace);
         if (space == nullptr && GetLastError() == ERROR_ALREADY_EXISTS) space = OpenPrivateNamespaceW(boundary, kNamespace);
     }
-    *error = space ? ERROR_SUCCESS : GetLastError();
+    *error = space ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
     DeleteBoundaryDescriptor(boundary);
     return space;
 }
@@ -157,6 +160,8 @@ HANDLE OpenTurnMutex(HANDLE* space, DWORD* error) {
                                      : "Global\\TarkuSoftware.ZTTrevanel.Configuration";
     HANDLE mutex = CreateMutexExA(security.Get(), name, 0, SYNCHRONIZE | MUTEX_MODIFY_STATE | READ_CONTROL);
     *error = mutex ? ERROR_SUCCESS : GetLastError();
+    // A process that cannot make the mutex with the Administrators group as its owner is no writer.
+    if (*error == ERROR_INVALID_OWNER) *error = ERROR_ACCESS_DENIED;
     if (mutex != nullptr && !bounded && !IsOwnedByAdministrators(mutex)) {
         CloseHandle(mutex);
         mutex = nullptr;

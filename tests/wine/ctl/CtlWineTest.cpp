@@ -21,6 +21,7 @@
 #include "config/TweakConfig.h"
 #include "config/TweakInfo.h"
 #include "ctl/RegistryDump.h"
+#include "platform/FileSystem.h"
 #include "runner/RunRecord.h"
 #include "tests/common/Layout.h"
 #include "tests/wine/common/RecordingLogs.h"
@@ -322,6 +323,34 @@ TEST_F(CtlWine, MalformedAndHostileFilesAreRefusedWithNothingWritten) {
     EXPECT_EQ(0u, Ctl({"import", m_folder.Write("good.reg", utf16(good))}).exitCode);
     EXPECT_EQ(0u, Ctl({"import", m_folder.Write("good8.reg", "Windows Registry Editor Version 5.00\r\n\r\n" + good)}).exitCode);
     EXPECT_TRUE(wine::RegKeyExists(HKEY_USERS, ProfileKey("Work") + "\\Tweak 00"));
+}
+
+// The elevated helper reads its request only as a plain file on a local fixed drive, opened name
+// by name without following a link, and only up to its size limit.
+TEST_F(CtlWine, TheHelpersRequestIsReadOnlyAsAPlainLocalFile) {
+    const std::string file = m_folder.Write(wine::Cp1252("Anfrage für März.bin"), "request");
+    const std::string folder = m_folder.Path().substr(0, m_folder.Path().size() - 1);
+    const struct {
+        std::string path;
+        uint64_t maxSize;
+        bool read;
+    } cases[] = {
+        {file, 100, true},
+        {file, 6, false},
+        {folder, 100, false},
+        {m_folder.Path(), 100, false},
+        {folder + "\\..\\" + folder.substr(folder.rfind('\\') + 1) + file.substr(file.rfind('\\')), 100, false},
+        {"\\\\127.0.0.1\\C$" + file.substr(2), 100, false},
+        {"\\\\?\\" + file, 100, false},
+        {m_folder.Path() + "missing.bin", 100, false},
+    };
+    for (const auto& c : cases) {
+        std::vector<uint8_t> bytes;
+        std::string error;
+        EXPECT_EQ(GetFileSystem().ReadLocalPlainFile(c.path, c.maxSize, &bytes, &error), c.read) << c.path << ": " << error;
+        EXPECT_EQ(std::string(bytes.begin(), bytes.end()), c.read ? "request" : "") << c.path;
+        EXPECT_EQ(error.empty(), c.read) << c.path;
+    }
 }
 
 // Sets of any size: the list's save, export, import and check of a 10,000 tweak set stay within
