@@ -81,6 +81,18 @@ bool TakenAway(const WriteRequest& kept, const std::string& name) {
     return false;
 }
 
+// Whether the next write makes the kept step as it stands now: its set still holds the parts
+// kept, and a rename's new name has no set of its own.
+bool WillBeMade(const WriteStep& step) {
+    const std::string source = ProfileKeyPath(step.name.c_str());
+    KeySnapshot now;
+    if (source.empty() || !ReadStoredParts(source, &now) || !SameBytes(now, step.parts)) return false;
+    if (step.kind != WriteStep::Kind::kRename) return true;
+    const std::string target = ProfileKeyPath(step.newName.c_str());
+    KeySnapshot there;
+    return !target.empty() && ReadStoredParts(target, &there) && !there.exists;
+}
+
 }  // namespace
 
 WriteRequest KeptProfileChanges() {
@@ -144,12 +156,28 @@ bool ForgetKeptProfileChanges(const WriteRequest& made) {
     if (!lock.Held()) return false;
     WriteRequest now = KeptProfileChanges();
     WriteRequest left;
+    bool changed = false;
     for (const WriteStep& step : now.steps) {
         bool done = false;
         for (const WriteStep& old : made.steps) done = done || SameStep(step, old);
-        if (!done) left.steps.push_back(step);
+        changed = changed || done;
+        if (done) continue;
+        // Another host folded its change onto a rename this write made (A -> B made, A -> C kept
+        // meanwhile): the set is at B now, so the step goes on from there (B -> C).
+        WriteStep rest = step;
+        for (const WriteStep& old : made.steps) {
+            if (old.kind != WriteStep::Kind::kRename || !SameProfile(old.name, step.name) || !SameBytes(old.parts, step.parts)) {
+                continue;
+            }
+            KeySnapshot there;
+            const std::string target = ProfileKeyPath(old.newName.c_str());
+            if (!target.empty() && ReadStoredParts(target, &there) && SameBytes(there, step.parts)) rest.name = old.newName;
+        }
+        changed = changed || rest.name != step.name;
+        if (rest.kind == WriteStep::Kind::kRename && SameProfile(rest.name, rest.newName)) continue;
+        left.steps.push_back(std::move(rest));
     }
-    return left.steps.size() == now.steps.size() || StoreKept(left);
+    return !changed || StoreKept(left);
 }
 
 std::string KeptSetKeyPath(const std::string& profileName, bool* found) {
@@ -158,18 +186,13 @@ std::string KeptSetKeyPath(const std::string& profileName, bool* found) {
     WriteRequest kept = KeptProfileChanges();
     if (kept.steps.empty()) return std::string();
     if (const WriteStep* chain = RenameEndingAt(kept, profileName)) {
-        const std::string source = ProfileKeyPath(chain->name.c_str());
-        KeySnapshot now;
-        if (!source.empty() && ReadStoredParts(source, &now) && SameBytes(now, chain->parts)) {
+        if (WillBeMade(*chain)) {
             *found = true;
-            return source;
+            return ProfileKeyPath(chain->name.c_str());
         }
     }
     for (const WriteStep& step : kept.steps) {
-        if (!SameProfile(step.name, profileName)) continue;
-        const std::string path = ProfileKeyPath(step.name.c_str());
-        KeySnapshot now;
-        if (ReadStoredParts(path, &now) && SameBytes(now, step.parts)) {
+        if (SameProfile(step.name, profileName) && WillBeMade(step)) {
             *found = true;
             return std::string();
         }

@@ -23,8 +23,8 @@ bool KeepProfileChange(const WriteStep& step);
 // they stay.
 bool ForgetKeptProfileChanges(const WriteRequest& made);
 
-// The set key a profile's sessions read as if the kept changes were made: the key of the profile
-// whose kept rename ends at profileName where that profile's set still holds the parts kept
-// (*found true); an empty path where a kept rename or delete takes profileName's set away
-// (*found true); else *found false.
+// The set key a profile's sessions read as if the kept changes were made, counting only the steps
+// the next write will make (the set still holds the parts kept, a rename's new name has no set of
+// its own): the key of the profile whose kept rename ends at profileName (*found true); an empty
+// path where a kept rename or delete takes profileName's set away (*found true); else *found false.
 std::string KeptSetKeyPath(const std::string& profileName, bool* found);

@@ -5,6 +5,7 @@
 
 #include "config/AppBase.h"
 #include "config/HostWrite.h"
+#include "config/KeptChanges.h"
 #include "config/SetParts.h"
 #include "config/TweakConfig.h"
 #include "config/TweakInfo.h"
@@ -76,6 +77,11 @@ bool LoadReplaceable(CTweakConfig& config, KeySnapshot* loaded) {
     bool read = false;
     return ReadConsistently([&](const ConfigurationView& view) {
         config.Load();
-        read = ReadStoredSetParts(view, config.GetKeyPath(0), loaded);
+        // The write makes the kept profile changes first: the key then holds what they move to it.
+        bool kept = false;
+        const std::string keptPath = KeptSetKeyPath(config.m_strProfile, &kept);
+        const std::string path = kept ? keptPath : config.GetKeyPath(0);
+        *loaded = KeySnapshot();
+        read = path.empty() || ReadStoredSetParts(view, path, loaded);
     }) && read;
 }

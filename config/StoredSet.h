@@ -31,6 +31,7 @@ SetWriteResult SaveStoredSets(const std::vector<const CTweakConfig*>& sets, std:
                               const KeySnapshot* loaded = nullptr);
 
 // Loads config (CTweakConfig::Load) and reads the parts stored at its own key from one state of
-// the store, with no write between: what a later SaveStoredSet expects to replace. False, *loaded
-// not to be used, when the parts could not be read.
+// the store, with no write between: what a later SaveStoredSet expects to replace, which is what
+// the key holds once the profile changes kept for this user are made (KeptSetKeyPath). False,
+// *loaded not to be used, when the parts could not be read.
 bool LoadReplaceable(CTweakConfig& config, KeySnapshot* loaded);

@@ -175,6 +175,14 @@ TEST_F(ElevatedWrite, ARefusedImportSaysThatRightsAreNeededAndAsksOnlyInAConsole
 // user's sessions run as if they were made, and the next consented save makes them, but only onto
 // the set they moved.
 TEST_F(ElevatedWrite, KeptProfileChangesAreFoldedAndMoveOnlyTheSetTheyWereMadeFor) {
+    const auto importAsAdministrator = [&](const char* profile) {
+        m_elevated = true;
+        CTweakConfig imported(profile);
+        imported.m_arrTweaks.push_back(new CTweakInfo);
+        imported.m_arrTweaks[0]->m_strName = "admin";
+        ASSERT_EQ(ReplaceStoredSet(imported), SetWriteResult::kWritten);
+        m_elevated = false;
+    };
     const struct {
         const char* what;
         std::function<void()> declined;  // the host's changes while the consent is declined
@@ -198,15 +206,11 @@ TEST_F(ElevatedWrite, KeptProfileChangesAreFoldedAndMoveOnlyTheSetTheyWereMadeFo
              RenameProfileKey(m_app, "Work", "B");
          },
          nullptr, {{"Work", "w;"}, {"B", "b;"}, {"E", "d;"}}, {{"Work", "w;"}, {"B", "b;"}, {"E", "d;"}}, false},
+        {"an administrator's import of the new name in between", [&] { RenameProfileKey(m_app, "Work", "Privat"); },
+         [&] { importAsAdministrator("Privat"); },
+         {{"Work", "w;"}, {"Privat", "admin;"}}, {{"Work", "w;"}, {"Privat", "admin;"}}, false},
         {"an administrator's import of Work in between", [&] { RenameProfileKey(m_app, "Work", "Privat"); },
-         [&] {
-             m_elevated = true;
-             CTweakConfig imported("Work");
-             imported.m_arrTweaks.push_back(new CTweakInfo);
-             imported.m_arrTweaks[0]->m_strName = "admin";
-             ASSERT_EQ(ReplaceStoredSet(imported), SetWriteResult::kWritten);
-             m_elevated = false;
-         },
+         [&] { importAsAdministrator("Work"); },
          {{"Work", "admin;"}, {"Privat", "global:g;"}}, {{"Work", "admin;"}, {"Privat", "global:g;"}}, true},
     };
     for (const auto& c : cases) {
@@ -245,6 +249,22 @@ TEST_F(ElevatedWrite, KeptProfileChangesAreFoldedAndMoveOnlyTheSetTheyWereMadeFo
     ASSERT_EQ(KeptProfileChanges().steps.size(), 1u);
     EXPECT_EQ(KeptProfileChanges().steps[0].name, "Home");
     EXPECT_EQ(Runs("B"), "admin;");
+
+    // A change another host folds onto a kept rename that the save makes (B -> C made, C -> D kept
+    // meanwhile, folded to B -> D) goes on from where the set then is: C -> D.
+    Consent(false);
+    RenameProfileKey(m_app, "B", "C");
+    Consent(true);
+    m_beforeHelper = [] {
+        WriteStep next;
+        next.kind = WriteStep::Kind::kRename;
+        next.name = "C";
+        next.newName = "D";
+        KeepProfileChange(next);
+    };
+    EXPECT_EQ(Save("Neu", "n"), SetWriteResult::kWritten);
+    m_beforeHelper = nullptr;
+    EXPECT_EQ(Runs("D"), "admin;");
 
     // Two hosts of the user keep changes at the same time: none is lost. Without the user's lock
     // nothing is kept, rather than written over another's.
@@ -286,6 +306,24 @@ TEST_F(ElevatedWrite, KeptProfileChangesAreFoldedAndMoveOnlyTheSetTheyWereMadeFo
     m_reg.SetValue(user, "Profile Changes", REG_BINARY, bytes.data(), static_cast<uint32_t>(bytes.size()));
     m_reg.CloseKey(user);
     EXPECT_TRUE(KeptProfileChanges().steps.empty());
+}
+
+// The list of a kept rename's new name shows the set the rename moves, and its OK replaces that
+// set without asking whether it changed.
+TEST_F(ElevatedWrite, AKeptRenamesNewNameListsItsSetAndReplacesItWithoutAsking) {
+    Consent(true);
+    ASSERT_EQ(Save("Work", "w"), SetWriteResult::kWritten);
+    Consent(false);
+    RenameProfileKey(m_app, "Work", "Office");
+    Consent(true);
+    CTweakConfig office("Office");
+    KeySnapshot loaded;
+    ASSERT_TRUE(LoadReplaceable(office, &loaded));
+    ASSERT_EQ(office.m_arrTweaks.size(), 1u);
+    office.m_arrTweaks.push_back(new CTweakInfo);
+    office.m_arrTweaks[1]->m_strName = "o";
+    EXPECT_EQ(SaveStoredSet(office, nullptr, &loaded), SetWriteResult::kWritten);
+    EXPECT_EQ(Runs("Office"), "w;o;");
 }
 
 // A helper that ends at any of its writes: the host calls the save saved exactly when sessions
