@@ -258,6 +258,24 @@ PathRefusal JudgeCommand(const Reading& command, int depth) {
                      depth + 1);
 }
 
+// Where a redirection's target ends: where a word ends, and also at & | < > ( ) outside quotes,
+// which cmd.exe reads as the next operator even with no blank before it (">nul&x.exe").
+size_t RedirectionTargetEnd(const Reading& line, size_t from) {
+    bool quoted = false;
+    size_t i = from;
+    for (; i < line.text.size(); ++i) {
+        const char c = line.text[i];
+        if (c == '"') quoted = !quoted;
+        if (quoted || line.inserted[i]) continue;
+        if (c == '^') {
+            ++i;
+        } else if (EndsWord(c) || std::strchr("&|<>()", c) != nullptr) {
+            break;
+        }
+    }
+    return std::min(i, line.text.size());
+}
+
 // The commands of a line as cmd.exe parses it: & | && || and blocks separate them; < and >
 // with their targets are no program's arguments; ^ outside quotes makes the next character plain.
 PathRefusal JudgeCommands(const Reading& line, int depth) {
@@ -295,7 +313,7 @@ PathRefusal JudgeCommands(const Reading& line, int depth) {
             }
             size_t target = i + 1;
             while (target < line.text.size() && (line.text[target] == '>' || line.text[target] == '&')) ++target;
-            i = WordEnd(line.text, SkipBlanks(line.text, target)) - 1;
+            i = RedirectionTargetEnd(line, SkipBlanks(line.text, target)) - 1;
         } else {
             Append(command, Part(line, i, i + 1));
         }

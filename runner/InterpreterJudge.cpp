@@ -43,6 +43,19 @@ bool IsOneOfWords(const std::string& name, const char* options) {
     return false;
 }
 
+// A program that the system behind wsl's -e starts: one that runs code, or other programs, from
+// its arguments (a shell, an interpreter, env, xargs, sudo, find -exec ...).
+bool RunsWhatItIsGiven(const std::string& program) {
+    // Names there have no extension: a program kind other than Unseen is a shell or interpreter.
+    const ProgramKind kind = ClassifyProgram(program);
+    if (kind != ProgramKind::Program && kind != ProgramKind::Unseen) return true;
+    std::string name = program.substr(program.find_last_of('/') + 1);
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return IsOneOfWords(name, "env xargs sudo doas su runuser nice ionice nohup timeout time stdbuf setsid chroot "
+                              "find watch parallel script flock taskset strace unshare nsenter exec command eval "
+                              "fish tclsh lua awk gawk mawk sed");
+}
+
 }  // namespace
 
 PathRefusal JudgeForInterpreter(const std::string& line, const std::vector<bool>& inserted,
@@ -51,17 +64,40 @@ PathRefusal JudgeForInterpreter(const std::string& line, const std::vector<bool>
     const auto refusedIf = [](bool pathInCode) {
         return pathInCode ? PathRefusal::InterpreterCode : PathRefusal::None;
     };
+    if (options.code == Code::Opener) {
+        for (const MarkedArgument& argument : arguments) {
+            if (AnyInserted(argument) && argument.text.compare(0, 1, "/") != 0) return PathRefusal::CommandName;
+        }
+        return PathRefusal::None;
+    }
     if (options.code == Code::WholeLine || options.code == Code::Url) {
         // A line with a script address may be read whole as that address: no path anywhere in it.
         bool code = options.code == Code::WholeLine;
         bool pathInLine = false;
-        for (const MarkedArgument& argument : arguments) {
-            // What follows runs without a shell: a program's arguments.
-            if (IsOneOfWords(argument.text, options.execOptions)) break;
-            code = code || IsCodeAddress(argument.text);
-            pathInLine = pathInLine || AnyInserted(argument);
+        for (size_t i = 0; i < arguments.size(); ++i) {
+            if (IsOneOfWords(arguments[i].text, options.execOptions)) {
+                // What follows runs without a shell: a program and its arguments, unless that
+                // program runs code or other programs from them.
+                bool pathAfter = false;
+                for (size_t j = i + 1; j < arguments.size(); ++j) pathAfter = pathAfter || AnyInserted(arguments[j]);
+                const bool runs = i + 1 < arguments.size() &&
+                                  (AnyInserted(arguments[i + 1]) || RunsWhatItIsGiven(arguments[i + 1].text));
+                return refusedIf((code && pathInLine) || (runs && pathAfter));
+            }
+            code = code || IsCodeAddress(arguments[i].text);
+            pathInLine = pathInLine || AnyInserted(arguments[i]);
         }
         return refusedIf(code && pathInLine);
+    }
+    // A shell built on a POSIX layer (Git's bash, MSYS, Cygwin) splits its command line with single
+    // quotes too: where the line holds one, which argument is the code cannot be told.
+    if (options.code == Code::Operand) {
+        bool singleQuote = false, pathInLine = false;
+        for (size_t i = 0; i < line.size(); ++i) {
+            singleQuote = singleQuote || (line[i] == '\'' && !inserted[i]);
+            pathInLine = pathInLine || inserted[i];
+        }
+        if (singleQuote && pathInLine) return PathRefusal::InterpreterCode;
     }
     // sh -c seen: the first argument that is no option is the code.
     bool codePending = false;

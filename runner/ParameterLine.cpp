@@ -150,18 +150,20 @@ bool StartsWithName(const std::string& text, size_t at, const char* name) {
 }
 
 // cmd.exe's reading of %TREVANEL_LOCAL_FILE_PATH% and %TREVANEL_REMOTE_FILE_PATH% (any letter
-// case, also with :~n,m or :a=b after the name): the value, in one pass, as the placeholder's.
+// case, also with :~n,m or :a=b after the name), and of !TREVANEL_...! where delayed expansion
+// is on (cmd /v:on, or the registry's default): the value, in one pass, as the placeholder's.
 void ExpandPathVariables(std::string& line, std::vector<Span>& spans, const std::string& local,
                          const std::string& remote, std::vector<size_t>* ownQuotes) {
     const std::string* const values[] = {&local, &remote};
     ReplaceAll(line, spans, [&](const std::string& text, size_t from) {
-        for (size_t at = text.find('%', from); at != std::string::npos; at = text.find('%', at + 1)) {
+        for (size_t at = text.find_first_of("%!", from); at != std::string::npos; at = text.find_first_of("%!", at + 1)) {
+            const char mark = text[at];
             for (size_t v = 0; v < 2; ++v) {
                 const char* name = kTweakVariableNames[v];
                 const size_t after = at + 1 + std::strlen(name);
                 if (!StartsWithName(text, at + 1, name) || after >= text.size()) continue;
-                if (text[after] != '%' && text[after] != ':') continue;
-                const size_t close = text.find('%', after);
+                if (text[after] != mark && text[after] != ':') continue;
+                const size_t close = text.find(mark, after);
                 if (close != std::string::npos) return Token{at, close + 1 - at, values[v]};
             }
         }

@@ -64,20 +64,49 @@ bool IsBareSafe(unsigned char c) {
     return (c < 0x80 && std::isalnum(c)) || std::strchr("\\/._:", c) != nullptr;
 }
 
+// Whether the own text before at ends with the parameter -LiteralPath (or its alias -LP), whose
+// value is taken as written, wildcards included.
+bool FollowsLiteralPath(const MarkedArgument& code, size_t at) {
+    size_t end = at;
+    while (end > 0 && (code.text[end - 1] == ' ' || code.text[end - 1] == '\t')) --end;
+    size_t begin = end;
+    while (begin > 0 && !code.inserted[begin - 1] && code.text[begin - 1] != ' ' && code.text[begin - 1] != '\t') --begin;
+    std::string word = code.text.substr(begin, end - begin);
+    for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return word == "-literalpath" || word == "-lp";
+}
+
 // The code read as PowerShell quotes it. Inside a double-quoted string, $( ) and @( ) hold code
 // again, to their closing parenthesis; the states nest.
 PathRefusal JudgeCode(const MarkedArgument& code) {
     enum State { Bare, Single, Double };
-    // The open states, innermost last; parentheses counts the open ( of each nested Bare.
+    // The open states, innermost last; parentheses counts the open ( of each nested Bare; literal
+    // tells a string that is the value of -LiteralPath.
     std::vector<State> states{Bare};
     std::vector<int> parentheses{0};
+    std::vector<bool> literal{false};
     const std::string& text = code.text;
+    const auto open = [&](State state, size_t at) {
+        states.push_back(state);
+        parentheses.push_back(0);
+        literal.push_back(state != Bare && FollowsLiteralPath(code, at));
+    };
+    const auto close = [&] {
+        states.pop_back();
+        parentheses.pop_back();
+        literal.pop_back();
+    };
     for (size_t i = 0; i < text.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
         const State state = states.back();
         if (code.inserted[i]) {
             if (c < 0x20 || c == 0x7F) return PathRefusal::ControlCharacter;
-            if (c == '[' || c == ']') return PathRefusal::ScriptWildcard;
+            if ((c == '[' || c == ']') && !literal.back()) return PathRefusal::ScriptWildcard;
+            // Windows PowerShell quotes an argument for a program as "...": a final backslash
+            // would escape that closing quote.
+            if (c == '\\' && state != Bare && (i + 1 == text.size() || !code.inserted[i + 1])) {
+                return PathRefusal::BackslashBeforeQuote;
+            }
             if (state == Single && IsSingleQuote(c)) return PathRefusal::ScriptQuote;
             if (state == Double && (IsDoubleQuote(c) || c == '$' || c == '`')) return PathRefusal::ScriptExpansion;
             // A dash that starts a word would name a parameter.
@@ -88,9 +117,9 @@ PathRefusal JudgeCode(const MarkedArgument& code) {
         const bool nextIsOwn = i + 1 < text.size() && !code.inserted[i + 1];
         if (state == Bare) {
             if (IsSingleQuote(c)) {
-                states.push_back(Single);
+                open(Single, i);
             } else if (IsDoubleQuote(c)) {
-                states.push_back(Double);
+                open(Double, i);
             } else if (c == '`' && nextIsOwn) {
                 ++i;
             } else if (c == '(') {
@@ -99,24 +128,22 @@ PathRefusal JudgeCode(const MarkedArgument& code) {
                 --parentheses.back();
             } else if (c == ')' && states.size() > 1) {
                 // The end of a $( ) inside a double-quoted string.
-                states.pop_back();
-                parentheses.pop_back();
+                close();
             }
         } else if (state == Single) {
             // A doubled single quote stays inside the string.
             if (IsSingleQuote(c)) {
                 if (nextIsOwn && IsSingleQuote(static_cast<unsigned char>(text[i + 1]))) ++i;
-                else states.pop_back();
+                else close();
             }
         } else if (c == '`' && nextIsOwn) {
             ++i;
         } else if ((c == '$' || c == '@') && nextIsOwn && text[i + 1] == '(') {
-            states.push_back(Bare);
-            parentheses.push_back(0);
+            open(Bare, i);
             ++i;
         } else if (IsDoubleQuote(c)) {
             if (nextIsOwn && IsDoubleQuote(static_cast<unsigned char>(text[i + 1]))) ++i;
-            else states.pop_back();
+            else close();
         }
     }
     return PathRefusal::None;

