@@ -424,9 +424,17 @@ SetWriteResult WriteStoredSets(const std::vector<SetChange>& changes, const std:
         // Done means on disk, as far as the registry lets us make sure.
         Flush(registry);
         return SetWriteResult::kWritten;
-    case Applied::kRefused:
-        // A journal that stays committed is put in place by the next writer.
-        return RemoveJournal(registry, false) ? SetWriteResult::kUnchanged : SetWriteResult::kInterrupted;
+    case Applied::kRefused: {
+        // A journal that stays committed is put in place by the next writer; one that lost its
+        // "Complete" before the rest of it would not go is discarded by the next writer.
+        // What cannot be read counts as committed.
+        if (RemoveJournal(registry, false)) return SetWriteResult::kUnchanged;
+        OpenKeys left(registry);
+        long error = registry.OpenKey(HKEY_USERS, JournalPath().c_str(), left.Out());
+        uint32_t size = 0;
+        if (error == ERROR_SUCCESS) error = registry.QueryValue(left.Get(), kComplete, nullptr, nullptr, &size);
+        return error == ERROR_FILE_NOT_FOUND ? SetWriteResult::kUnchanged : SetWriteResult::kInterrupted;
+    }
     case Applied::kPart:
         break;
     }

@@ -280,4 +280,30 @@ TEST_F(InterruptedWrite, AnUnreadableCommittedWriteIsRemovedAndSaidOnce) {
     EXPECT_EQ(Observed().at("Kunden"), before.at("Kunden"));
 }
 
+// A write refused at its first step whose journal will not go whole: nothing changed where the
+// journal lost its "Complete" (the next writer discards it), saved where it kept it (the next
+// writer puts it in place).
+TEST_F(InterruptedWrite, ARefusedWriteIsSavedOnlyWhileItsJournalStaysCommitted) {
+    for (const bool completeStays : {false, true}) {
+        SCOPED_TRACE(completeStays);
+        DeleteKeyTree(m_reg, Root(""));
+        StoreOld();
+        const std::string before = Observed().at("Work");
+        m_reg.SetFailure([completeStays](const MemoryRegistry::Call& call) -> long {
+            using Op = MemoryRegistry::Op;
+            const bool setKey = call.op == Op::OpenKey && call.keyPath == "HKEY_USERS\\" + ProfileKey("Work");
+            const bool journal = call.keyPath.find(kPendingWriteKey) != std::string::npos &&
+                                 (call.op == Op::DeleteKey || (completeStays && call.op == Op::DeleteValue));
+            return setKey || journal ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
+        });
+        CTweakConfig work("Work");
+        work.m_arrTweaks.push_back(new CTweakInfo);
+        work.m_arrTweaks[0]->m_strName = "new";
+        EXPECT_EQ(ReplaceStoredSet(work), completeStays ? SetWriteResult::kInterrupted : SetWriteResult::kUnchanged);
+        m_reg.SetFailure(nullptr);
+        { const ConfigurationTurn writer; }
+        EXPECT_EQ(Observed().at("Work"), completeStays ? "own:new=;" : before);
+    }
+}
+
 }  // namespace
