@@ -219,7 +219,9 @@ void CZTTrevanelDlg::OnOK() {
     std::vector<std::string> notes;
     {
         const LentRecords lent(m_config, rows);
-        result = SaveStoredSet(m_config, &notes, m_bLoadedRead ? &m_loaded : nullptr);
+        // A set that could not be read whole when the list opened may hold what the list does not
+        // show: it counts as changed elsewhere.
+        result = m_bLoadedRead ? SaveStoredSet(m_config, &notes, &m_loaded) : SetWriteResult::kChangedSince;
         // The set was changed elsewhere while the list was open (an import, another host, the
         // registry editor): the user chooses which change stays. No is the default, which loses
         // no one's change for good: the list then shows what is stored.

@@ -275,37 +275,45 @@ TEST_F(ZTTrevanelDlgTest, ARefusedSaveIsSaidAndTheListStaysOpenAsTheUserLeftIt) 
     }
 }
 
-// The set was changed elsewhere while the list was open (here a save from another list): OK asks
-// whether to overwrite that change. Yes stores the list; No keeps the other change, shows it, and
-// the next OK stores what is shown without asking again.
+// The set was changed elsewhere while the list was open (here a save from another list), or could
+// not be read whole when it opened: OK asks whether to overwrite that change. Yes stores the list;
+// No keeps the other change, shows it, and the next OK stores what is shown without asking again.
 TEST_F(ZTTrevanelDlgTest, OkAfterAnOutsideChangeAsksAndKeepsWhatTheUserChose) {
     struct Case {
         const char* what;
         const char* profile;
         int answer;
         Rows stored;
+        bool unreadable = false;
     } cases[] = {{"the global set, overwritten", nullptr, IDYES, {"a"}},
                  {"the global set, the other change kept", nullptr, IDNO, {"theirs"}},
                  {"a profile's own set made meanwhile, kept", "Work", IDNO, {"theirs"}},
-                 {"a profile's own set made meanwhile, overwritten", "Home", IDYES, {"a"}}};
+                 {"a profile's own set made meanwhile, overwritten", "Home", IDYES, {"a"}},
+                 {"the global set, not read whole at first, kept", nullptr, IDNO, {"a", "b"}, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         StoreNames(nullptr, {"a", "b"});
         const std::string key = c.profile ? ProfileKey(c.profile) : GlobalKey();
         const size_t shown = m_ui.MessageBoxes().size();
+        if (c.unreadable) {
+            m_reg.SetFailure([](const MemoryRegistry::Call& call) -> long {
+                return call.op == MemoryRegistry::Op::EnumValue ? 1450L : ERROR_SUCCESS;  // ERROR_NO_SYSTEM_RESOURCES
+            });
+        }
         const int result = Run(c.profile, [&](HeadlessDialog& d) {
+            m_reg.SetFailure(nullptr);
             d.Select(IDC_LIST_TWEAKS, 1);
             m_ui.QueueMessageBoxAnswer(IDYES);
             d.Click(IDC_BTN_REMOVE);
-            StoreNames(c.profile, {"theirs"});
+            if (!c.unreadable) StoreNames(c.profile, {"theirs"});
             m_ui.QueueMessageBoxAnswer(c.answer);
             d.Click(IDOK);
             ASSERT_EQ(m_ui.MessageBoxes().size(), shown + 2);
             EXPECT_EQ(m_ui.MessageBoxes().back().text, Str(IDS_SAVE_CHANGED_SINCE));
             EXPECT_EQ(m_ui.MessageBoxes().back().type, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
             if (c.answer == IDYES) return;
-            EXPECT_EQ(d.Rows(IDC_LIST_TWEAKS), Rows{"theirs"});
-            EXPECT_EQ(StoredNames(key), Rows{"theirs"});
+            EXPECT_EQ(d.Rows(IDC_LIST_TWEAKS), c.stored);
+            EXPECT_EQ(StoredNames(key), c.stored);
             d.Click(IDOK);
         });
         EXPECT_EQ(result, IDOK);
