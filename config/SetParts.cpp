@@ -67,6 +67,13 @@ bool ReadStoredSetParts(const ConfigurationView& view, const std::string& path, 
     return error == ERROR_SUCCESS && ReadSetParts(registry, key.Get(), parts);
 }
 
+KeySnapshot UnreadSetParts() {
+    KeySnapshot parts;
+    parts.exists = true;
+    parts.values.push_back({"", REG_NONE, {}});
+    return parts;
+}
+
 bool IsSameSetParts(const KeySnapshot& a, const KeySnapshot& b) {
     if (a.exists != b.exists) return false;
     return !a.exists || KeySnapshotBytes(a) == KeySnapshotBytes(b);

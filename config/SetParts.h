@@ -23,6 +23,9 @@ bool ReadSetParts(IRegistry& registry, HKEY key, KeySnapshot* parts);
 // write stages for it, else the registry's (ReadSetParts; a missing key: none). False when they
 // cannot be read whole.
 bool ReadStoredSetParts(const ConfigurationView& view, const std::string& path, KeySnapshot* parts);
+// Parts that ReadSetParts never gives (a value beside "Count"): what a checked save expects of a
+// set that could not be read, so that wherever the write could be made it counts as changed since.
+KeySnapshot UnreadSetParts();
 // Whether two sets' parts are the same: both missing, or both there with the same bytes.
 bool IsSameSetParts(const KeySnapshot& a, const KeySnapshot& b);
 

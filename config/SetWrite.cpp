@@ -14,6 +14,7 @@
 #include "config/RegistryEnum.h"
 #include "config/RegistryTree.h"
 #include "config/SetParts.h"
+#include "config/StoreAccess.h"
 #include "platform/Platform.h"
 #include "platform/Registry.h"
 
@@ -330,7 +331,9 @@ bool ReadCommittedWrite(IRegistry& registry, std::vector<SetChange>* changes) {
 ConfigurationTurn::ConfigurationTurn()
     : m_registry(GetRegistry()), m_begun(m_registry.BeginTurn(kTurnWaitMs)), m_bHeld(m_begun == ERROR_SUCCESS) {
     if (!m_bHeld) {
-        m_bDenied = m_begun == ERROR_ACCESS_DENIED;
+        // Whatever the system answers for the turn, a process that the registry does not let write
+        // the configuration goes the elevated road.
+        m_bDenied = m_begun == ERROR_ACCESS_DENIED || (m_begun != ERROR_TIMEOUT && !MayWriteStore());
         return;
     }
     // Completing may run out of memory; the turn must not stay taken when it does.

@@ -358,6 +358,7 @@ Section "un.$(UnFilesSection)" UnFiles
     Delete "${USER_DATA}\Runs.log"
     Delete "${USER_DATA}\Runs.previous.log"
     Delete "${USER_DATA}\Runs.htm"
+    Delete "${USER_DATA}\Profile Changes.lock"
     RMDir "${USER_DATA}"
     RMDir "${USER_DATA}\.."
     DeleteRegKey HKCU "${USER_KEY}"

@@ -201,10 +201,10 @@ PathRefusal JudgeStart(const Reading& rest, int depth) {
         if (rest.text[at] == '"') {
             titled = true;
         } else {
-            // /d, /node and /affinity take the next word as their value.
+            // /d, /node, /affinity and /machine take the next word as their value.
             std::string option;
             for (size_t i = at + 1; i < end; ++i) option += Lower(rest.text[i]);
-            if (option == "d" || option == "node" || option == "affinity") {
+            if (option == "d" || option == "node" || option == "affinity" || option == "machine") {
                 end = WordEnd(rest.text, SkipBlanks(rest.text, end));
             }
             if (HoldsPath(rest, at, end)) return PathRefusal::CmdSwitch;
@@ -266,7 +266,8 @@ size_t RedirectionTargetEnd(const Reading& line, size_t from) {
     for (; i < line.text.size(); ++i) {
         const char c = line.text[i];
         if (c == '"') quoted = !quoted;
-        if (quoted || line.inserted[i]) continue;
+        // A path's blank ends the target too: what follows it is the command's again.
+        if (quoted) continue;
         if (c == '^') {
             ++i;
         } else if (EndsWord(c) || std::strchr("&|<>()", c) != nullptr) {

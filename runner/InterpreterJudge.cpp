@@ -2,6 +2,7 @@
 // a path inside that code cannot be judged by any quoting, so it is refused. The code is found
 // as the interpreter finds it: in a cluster of option letters, attached or in the next argument,
 // and only among the options, before the script.
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <sstream>
@@ -43,17 +44,15 @@ bool IsOneOfWords(const std::string& name, const char* options) {
     return false;
 }
 
-// A program that the system behind wsl's -e starts: one that runs code, or other programs, from
-// its arguments (a shell, an interpreter, env, xargs, sudo, find -exec ...).
+// Whether a program that the system behind wsl's -e starts may run code, or other programs, from
+// its arguments. Which programs do is not known there (a shell, an interpreter, env, xargs, find
+// -exec, tar --to-command ...): only tools known to take files as data are let through.
 bool RunsWhatItIsGiven(const std::string& program) {
-    // Names there have no extension: a program kind other than Unseen is a shell or interpreter.
-    const ProgramKind kind = ClassifyProgram(program);
-    if (kind != ProgramKind::Program && kind != ProgramKind::Unseen) return true;
     std::string name = program.substr(program.find_last_of('/') + 1);
     for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return IsOneOfWords(name, "env xargs sudo doas su runuser nice ionice nohup timeout time stdbuf setsid chroot "
-                              "find watch parallel script flock taskset strace unshare nsenter exec command eval "
-                              "fish tclsh lua awk gawk mawk sed");
+    return !IsOneOfWords(name, "cat md5sum sha1sum sha224sum sha256sum sha384sum sha512sum b2sum cksum cp mv ls "
+                               "stat file wc gzip gunzip bzip2 bunzip2 xz unxz zstd unzstd touch chmod chown mkdir "
+                               "ln du head tail sort uniq cmp diff");
 }
 
 }  // namespace
@@ -65,8 +64,17 @@ PathRefusal JudgeForInterpreter(const std::string& line, const std::vector<bool>
         return pathInCode ? PathRefusal::InterpreterCode : PathRefusal::None;
     };
     if (options.code == Code::Opener) {
+        // Only the user's own /select, shows a file rather than opening it; the program splits its
+        // line at commas, so a path must hold none.
         for (const MarkedArgument& argument : arguments) {
-            if (AnyInserted(argument) && argument.text.compare(0, 1, "/") != 0) return PathRefusal::CommandName;
+            if (!AnyInserted(argument)) continue;
+            std::string start = argument.text.substr(0, 8);
+            for (char& c : start) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            const bool select = start == "/select," && std::find(argument.inserted.begin(), argument.inserted.begin() + 8, true) ==
+                                                           argument.inserted.begin() + 8;
+            bool comma = false;
+            for (size_t p = 0; p < argument.text.size(); ++p) comma = comma || (argument.inserted[p] && argument.text[p] == ',');
+            if (!select || comma) return PathRefusal::CommandName;
         }
         return PathRefusal::None;
     }

@@ -64,49 +64,67 @@ bool IsBareSafe(unsigned char c) {
     return (c < 0x80 && std::isalnum(c)) || std::strchr("\\/._:", c) != nullptr;
 }
 
-// Whether the own text before at ends with the parameter -LiteralPath (or its alias -LP), whose
-// value is taken as written, wildcards included.
-bool FollowsLiteralPath(const MarkedArgument& code, size_t at) {
+// The own word that ends before at (blanks between skipped), in lower case.
+std::string WordBefore(const MarkedArgument& code, size_t at) {
     size_t end = at;
     while (end > 0 && (code.text[end - 1] == ' ' || code.text[end - 1] == '\t')) --end;
     size_t begin = end;
     while (begin > 0 && !code.inserted[begin - 1] && code.text[begin - 1] != ' ' && code.text[begin - 1] != '\t') --begin;
     std::string word = code.text.substr(begin, end - begin);
     for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return word == "-literalpath" || word == "-lp";
+    return word;
+}
+
+// -LiteralPath (or its alias -LP) takes its value as written, wildcards included.
+bool IsLiteralPathParameter(const std::string& word) { return word == "-literalpath" || word == "-lp"; }
+
+// Words after which a path is run, as code or as a file opened by its type: the call and dot
+// operators, Invoke-Expression, Invoke-Item, Start-Process and their aliases.
+bool RunsWhatFollows(const std::string& word) {
+    for (const char* runs : {"&", ".", "iex", "invoke-expression", "ii", "invoke-item", "start", "saps",
+                             "start-process", "-filepath"}) {
+        if (word == runs) return true;
+    }
+    return false;
 }
 
 // The code read as PowerShell quotes it. Inside a double-quoted string, $( ) and @( ) hold code
 // again, to their closing parenthesis; the states nest.
 PathRefusal JudgeCode(const MarkedArgument& code) {
     enum State { Bare, Single, Double };
-    // The open states, innermost last; parentheses counts the open ( of each nested Bare; literal
-    // tells a string that is the value of -LiteralPath.
+    // The open states, innermost last; parentheses counts the open ( of each nested Bare; after
+    // the word before each string (for a Bare: before the word the path stands in); holds whether
+    // a path stands in it.
     std::vector<State> states{Bare};
     std::vector<int> parentheses{0};
-    std::vector<bool> literal{false};
+    std::vector<std::string> after{""};
+    std::vector<bool> holds{false};
     const std::string& text = code.text;
     const auto open = [&](State state, size_t at) {
         states.push_back(state);
         parentheses.push_back(0);
-        literal.push_back(state != Bare && FollowsLiteralPath(code, at));
+        after.push_back(state != Bare ? WordBefore(code, at) : "");
+        holds.push_back(false);
     };
     const auto close = [&] {
         states.pop_back();
         parentheses.pop_back();
-        literal.pop_back();
+        after.pop_back();
+        holds.pop_back();
     };
     for (size_t i = 0; i < text.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
         const State state = states.back();
         if (code.inserted[i]) {
             if (c < 0x20 || c == 0x7F) return PathRefusal::ControlCharacter;
-            if ((c == '[' || c == ']') && !literal.back()) return PathRefusal::ScriptWildcard;
-            // Windows PowerShell quotes an argument for a program as "...": a final backslash
-            // would escape that closing quote.
-            if (c == '\\' && state != Bare && (i + 1 == text.size() || !code.inserted[i + 1])) {
-                return PathRefusal::BackslashBeforeQuote;
+            if (state == Bare && (i == 0 || !code.inserted[i - 1])) {
+                size_t word = i;
+                while (word > 0 && !code.inserted[word - 1] && code.text[word - 1] != ' ' && code.text[word - 1] != '\t') --word;
+                after.back() = WordBefore(code, word);
             }
+            if (RunsWhatFollows(after.back())) return PathRefusal::CommandName;
+            holds.back() = true;
+            if ((c == '[' || c == ']') && !IsLiteralPathParameter(after.back())) return PathRefusal::ScriptWildcard;
             if (state == Single && IsSingleQuote(c)) return PathRefusal::ScriptQuote;
             if (state == Double && (IsDoubleQuote(c) || c == '$' || c == '`')) return PathRefusal::ScriptExpansion;
             // A dash that starts a word would name a parameter.
@@ -115,6 +133,9 @@ PathRefusal JudgeCode(const MarkedArgument& code) {
             continue;
         }
         const bool nextIsOwn = i + 1 < text.size() && !code.inserted[i + 1];
+        // Windows PowerShell quotes an argument for a program as "...": the final backslash of a
+        // string that holds a path (with a blank, it gets those quotes) would escape that quote.
+        const bool closesAfterBackslash = holds.back() && i > 0 && text[i - 1] == '\\';
         if (state == Bare) {
             if (IsSingleQuote(c)) {
                 open(Single, i);
@@ -133,8 +154,13 @@ PathRefusal JudgeCode(const MarkedArgument& code) {
         } else if (state == Single) {
             // A doubled single quote stays inside the string.
             if (IsSingleQuote(c)) {
-                if (nextIsOwn && IsSingleQuote(static_cast<unsigned char>(text[i + 1]))) ++i;
-                else close();
+                if (nextIsOwn && IsSingleQuote(static_cast<unsigned char>(text[i + 1]))) {
+                    ++i;
+                } else if (closesAfterBackslash) {
+                    return PathRefusal::BackslashBeforeQuote;
+                } else {
+                    close();
+                }
             }
         } else if (c == '`' && nextIsOwn) {
             ++i;
@@ -142,8 +168,13 @@ PathRefusal JudgeCode(const MarkedArgument& code) {
             open(Bare, i);
             ++i;
         } else if (IsDoubleQuote(c)) {
-            if (nextIsOwn && IsDoubleQuote(static_cast<unsigned char>(text[i + 1]))) ++i;
-            else close();
+            if (nextIsOwn && IsDoubleQuote(static_cast<unsigned char>(text[i + 1]))) {
+                ++i;
+            } else if (closesAfterBackslash) {
+                return PathRefusal::BackslashBeforeQuote;
+            } else {
+                close();
+            }
         }
     }
     return PathRefusal::None;

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "config/AppBase.h"
+#include "config/SetParts.h"
 #include "config/StoreAccess.h"
 #include "config/StoredSet.h"
 #include "config/TweakInfo.h"
@@ -220,8 +221,9 @@ void CZTTrevanelDlg::OnOK() {
     {
         const LentRecords lent(m_config, rows);
         // A set that could not be read whole when the list opened may hold what the list does not
-        // show: it counts as changed elsewhere.
-        result = m_bLoadedRead ? SaveStoredSet(m_config, &notes, &m_loaded) : SetWriteResult::kChangedSince;
+        // show: where the write could be made, it counts as changed elsewhere.
+        const KeySnapshot expected = m_bLoadedRead ? m_loaded : UnreadSetParts();
+        result = SaveStoredSet(m_config, &notes, &expected);
         // The set was changed elsewhere while the list was open (an import, another host, the
         // registry editor): the user chooses which change stays. No is the default, which loses
         // no one's change for good: the list then shows what is stored.

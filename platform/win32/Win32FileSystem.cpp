@@ -125,7 +125,8 @@ HANDLE OpenLocalPlain(const std::string& path, std::string* volume, std::string*
         const size_t slash = wide.find(L'\\', at);
         const std::wstring name = wide.substr(at, slash == std::wstring::npos ? std::wstring::npos : slash - at);
         const bool last = slash == std::wstring::npos;
-        if (name.empty() || name == L"." || name == L"..") {
+        // No file system holds a longer name, and a length that wrapped would name another file.
+        if (name.empty() || name == L"." || name == L".." || name.size() > 255) {
             CloseHandle(folder);
             *errorText = "the file's path is not plain";
             return nullptr;

@@ -113,9 +113,9 @@ private:
 
 // The private namespace, opened or made; null with the error, ERROR_NOT_SUPPORTED where the system
 // offers none. No one can take the namespace's name first (the boundary admits only those who may
-// write), so any other failure means that this process may not enter it: ERROR_ACCESS_DENIED,
-// whatever code the system gives (a token without the group enabled may also get
-// ERROR_INVALID_OWNER for the owner the namespace is made with).
+// write), so a refusal means that this process may not enter it: ERROR_ACCESS_DENIED, also where
+// the system says ERROR_INVALID_OWNER or ERROR_PRIVILEGE_NOT_HELD (a token without the group
+// enabled cannot make it with that owner).
 HANDLE OpenTurnNamespace(DWORD* error) {
     HANDLE boundary = CreateBoundaryDescriptorW(kNamespace, 0);
     if (boundary == nullptr) {
@@ -131,7 +131,8 @@ HANDLE OpenTurnNamespace(DWORD* error) {
         space = CreatePrivateNamespaceW(security.Get(), boundary, kNamespace);
         if (space == nullptr && GetLastError() == ERROR_ALREADY_EXISTS) space = OpenPrivateNamespaceW(boundary, kNamespace);
     }
-    *error = space ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+    *error = space ? ERROR_SUCCESS : GetLastError();
+    if (*error == ERROR_INVALID_OWNER || *error == ERROR_PRIVILEGE_NOT_HELD) *error = ERROR_ACCESS_DENIED;
     DeleteBoundaryDescriptor(boundary);
     return space;
 }

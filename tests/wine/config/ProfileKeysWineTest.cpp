@@ -278,6 +278,7 @@ TEST_F(ProfileKeysWine, ChangesKeptAtOnceByTwoHostsAreAllKept) {
     for (std::thread& host : hosts) host.join();
     EXPECT_EQ(KeptProfileChanges().steps.size(), size_t(2 * kEach));
     forget();
+    DeleteFileA((UserDataFolder() + "\\Profile Changes.lock").c_str());
     for (char side : {'A', 'B'}) {
         for (int i = 0; i < kEach; ++i) wine::DeleteRegTree(HKEY_USERS, Key(name(side, i)));
     }
