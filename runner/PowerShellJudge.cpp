@@ -133,10 +133,17 @@ PathRefusal JudgeCode(const MarkedArgument& code) {
             continue;
         }
         const bool nextIsOwn = i + 1 < text.size() && !code.inserted[i + 1];
-        // Windows PowerShell quotes an argument for a program as "...": the final backslash of a
-        // string that holds a path (with a blank, it gets those quotes) would escape that quote.
-        const bool closesAfterBackslash = holds.back() && i > 0 && text[i - 1] == '\\';
-        if (state == Bare) {
+        const bool quote = state == Single ? IsSingleQuote(c) : state == Double && IsDoubleQuote(c);
+        if (quote && nextIsOwn && (state == Single ? IsSingleQuote(static_cast<unsigned char>(text[i + 1]))
+                                                   : IsDoubleQuote(static_cast<unsigned char>(text[i + 1])))) {
+            // A doubled quote stays inside the string.
+            ++i;
+        } else if (quote) {
+            // Windows PowerShell quotes an argument for a program as "...": the final backslash of
+            // a string that holds a path (with a blank, it gets those quotes) would escape that quote.
+            if (holds.back() && text[i - 1] == '\\') return PathRefusal::BackslashBeforeQuote;
+            close();
+        } else if (state == Bare) {
             if (IsSingleQuote(c)) {
                 open(Single, i);
             } else if (IsDoubleQuote(c)) {
@@ -151,30 +158,11 @@ PathRefusal JudgeCode(const MarkedArgument& code) {
                 // The end of a $( ) inside a double-quoted string.
                 close();
             }
-        } else if (state == Single) {
-            // A doubled single quote stays inside the string.
-            if (IsSingleQuote(c)) {
-                if (nextIsOwn && IsSingleQuote(static_cast<unsigned char>(text[i + 1]))) {
-                    ++i;
-                } else if (closesAfterBackslash) {
-                    return PathRefusal::BackslashBeforeQuote;
-                } else {
-                    close();
-                }
-            }
-        } else if (c == '`' && nextIsOwn) {
+        } else if (state == Double && c == '`' && nextIsOwn) {
             ++i;
-        } else if ((c == '$' || c == '@') && nextIsOwn && text[i + 1] == '(') {
+        } else if (state == Double && (c == '$' || c == '@') && nextIsOwn && text[i + 1] == '(') {
             open(Bare, i);
             ++i;
-        } else if (IsDoubleQuote(c)) {
-            if (nextIsOwn && IsDoubleQuote(static_cast<unsigned char>(text[i + 1]))) {
-                ++i;
-            } else if (closesAfterBackslash) {
-                return PathRefusal::BackslashBeforeQuote;
-            } else {
-                close();
-            }
         }
     }
     return PathRefusal::None;
