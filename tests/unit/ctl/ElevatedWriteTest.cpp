@@ -16,6 +16,15 @@ namespace {
 
 const char* const kHelper = "C:\\Tools\\Trevanel\\ZTTrevanelCtl.exe";
 
+// The host's rename of name to newName, or its delete of name where newName is empty.
+WriteStep HostChange(const std::string& name, const std::string& newName = std::string()) {
+    WriteStep step;
+    step.kind = newName.empty() ? WriteStep::Kind::kDelete : WriteStep::Kind::kRename;
+    step.name = name;
+    step.newName = newName;
+    return step;
+}
+
 class ElevatedWrite : public CtlTest {
 protected:
     void SetUp() override {
@@ -240,10 +249,7 @@ TEST_F(ElevatedWrite, KeptProfileChangesAreFoldedAndMoveOnlyTheSetTheyWereMadeFo
     RenameProfileKey(m_app, "Work", "B");
     Consent(true);
     m_beforeHelper = [&] {
-        WriteStep other;
-        other.kind = WriteStep::Kind::kDelete;
-        other.name = "Home";
-        KeepProfileChange(other);
+        KeepProfileChange(HostChange("Home"));
     };
     EXPECT_EQ(Save("Neu", "n"), SetWriteResult::kWritten);
     ASSERT_EQ(KeptProfileChanges().steps.size(), 1u);
@@ -255,13 +261,7 @@ TEST_F(ElevatedWrite, KeptProfileChangesAreFoldedAndMoveOnlyTheSetTheyWereMadeFo
     Consent(false);
     RenameProfileKey(m_app, "B", "C");
     Consent(true);
-    m_beforeHelper = [] {
-        WriteStep next;
-        next.kind = WriteStep::Kind::kRename;
-        next.name = "C";
-        next.newName = "D";
-        KeepProfileChange(next);
-    };
+    m_beforeHelper = [] { KeepProfileChange(HostChange("C", "D")); };
     EXPECT_EQ(Save("Neu", "n"), SetWriteResult::kWritten);
     m_beforeHelper = nullptr;
     EXPECT_EQ(Runs("D"), "admin;");
@@ -277,21 +277,14 @@ TEST_F(ElevatedWrite, KeptProfileChangesAreFoldedAndMoveOnlyTheSetTheyWereMadeFo
     for (const char* side : {"A", "B"}) {
         hosts.emplace_back([side] {
             for (int i = 0; i < 30; ++i) {
-                WriteStep step;
-                step.kind = WriteStep::Kind::kRename;
-                step.name = side + std::to_string(i);
-                step.newName = step.name + "-neu";
-                EXPECT_TRUE(KeepProfileChange(step));
+                EXPECT_TRUE(KeepProfileChange(HostChange(side + std::to_string(i), side + std::to_string(i) + "-neu")));
             }
         });
     }
     for (std::thread& host : hosts) host.join();
     EXPECT_EQ(KeptProfileChanges().steps.size(), 61u);
     m_files.RefuseWrites(m_files.LocalAppDataFolder() + "\\Tarku Software\\FTP Zorvant Trevanel\\Profile Changes.lock");
-    WriteStep removed;
-    removed.kind = WriteStep::Kind::kDelete;
-    removed.name = "A0-neu";
-    EXPECT_FALSE(KeepProfileChange(removed));
+    EXPECT_FALSE(KeepProfileChange(HostChange("A0-neu")));
     EXPECT_EQ(KeptProfileChanges().steps.size(), 61u);
 
     // A store step planted in the user's own "Profile Changes" is no change of the host's.

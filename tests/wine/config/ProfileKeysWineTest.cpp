@@ -250,12 +250,7 @@ TEST_F(ProfileKeysWine, TheGlobalConfigurationIsNeverMovedOrDeleted) {
 // Two hosts of the user keep profile changes at the same time, through the real lock file and
 // registry: each thread its own handle, as each host process has. None is lost.
 TEST_F(ProfileKeysWine, ChangesKeptAtOnceByTwoHostsAreAllKept) {
-    const auto forget = [] {
-        HKEY user;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, kUserKey, 0, KEY_SET_VALUE, &user) != ERROR_SUCCESS) return;
-        RegDeleteValueA(user, kKeptChangesValue);
-        RegCloseKey(user);
-    };
+    const auto forget = [] { RegDeleteKeyValueA(HKEY_CURRENT_USER, kUserKey, kKeptChangesValue); };
     const auto name = [](char side, int i) { return std::string("Wine Kept ") + side + std::to_string(i); };
     const int kEach = 20;
     const Tree set{"", {MakeValue("Count", REG_DWORD, std::string("\0\0\0\0", 4))}, {}};
