@@ -205,7 +205,7 @@ TEST_F(ElevatedWrite, KeptProfileChangesAreFoldedAndMoveOnlyTheSetTheyWereMadeFo
          {{"Work", "w;"}, {"B", "global:g;"}}, {{"Work", "w;"}, {"B", "global:g;"}}, false},
         {"a rename then the delete", [&] { RenameProfileKey(m_app, "Work", "B"); DeleteProfileKey(m_app, "B"); }, nullptr,
          {{"Work", "global:g;"}, {"B", "global:g;"}}, {{"Work", "global:g;"}, {"B", "global:g;"}}, false},
-        {"a rename onto a profile with a set of its own, behind a kept one",
+        {"a rename onto a profile with a set of its own, behind a kept one, and on from there",
          [&] {
              m_elevated = true;
              ASSERT_EQ(Save("B", "b"), SetWriteResult::kWritten);
@@ -213,8 +213,10 @@ TEST_F(ElevatedWrite, KeptProfileChangesAreFoldedAndMoveOnlyTheSetTheyWereMadeFo
              m_elevated = false;
              RenameProfileKey(m_app, "D", "E");
              RenameProfileKey(m_app, "Work", "B");
+             RenameProfileKey(m_app, "B", "C");
          },
-         nullptr, {{"Work", "w;"}, {"B", "b;"}, {"E", "d;"}}, {{"Work", "w;"}, {"B", "b;"}, {"E", "d;"}}, false},
+         nullptr, {{"Work", "w;"}, {"C", "b;"}, {"E", "d;"}}, {{"Work", "w;"}, {"C", "b;"}, {"E", "d;"}}, false},
+
         {"an administrator's import of the new name in between", [&] { RenameProfileKey(m_app, "Work", "Privat"); },
          [&] { importAsAdministrator("Privat"); },
          {{"Work", "w;"}, {"Privat", "admin;"}}, {{"Work", "w;"}, {"Privat", "admin;"}}, false},
