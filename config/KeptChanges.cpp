@@ -81,12 +81,17 @@ bool TakenAway(const WriteRequest& kept, const std::string& name) {
     return false;
 }
 
+// Whether the profile's set holds exactly parts (none: no set of its own).
+bool Holds(const std::string& profileName, const KeySnapshot& parts) {
+    const std::string path = ProfileKeyPath(profileName.c_str());
+    KeySnapshot now;
+    return !path.empty() && ReadStoredParts(path, &now) && SameBytes(now, parts);
+}
+
 // Whether the next write makes the kept step as it stands now: its set still holds the parts
 // kept, and a rename's new name has no set of its own.
 bool WillBeMade(const WriteStep& step) {
-    const std::string source = ProfileKeyPath(step.name.c_str());
-    KeySnapshot now;
-    if (source.empty() || !ReadStoredParts(source, &now) || !SameBytes(now, step.parts)) return false;
+    if (!Holds(step.name, step.parts)) return false;
     if (step.kind != WriteStep::Kind::kRename) return true;
     const std::string target = ProfileKeyPath(step.newName.c_str());
     KeySnapshot there;
@@ -166,12 +171,9 @@ bool ForgetKeptProfileChanges(const WriteRequest& made) {
         // meanwhile): the set is at B now, so the step goes on from there (B -> C).
         WriteStep rest = step;
         for (const WriteStep& old : made.steps) {
-            if (old.kind != WriteStep::Kind::kRename || !SameProfile(old.name, step.name) || !SameBytes(old.parts, step.parts)) {
-                continue;
-            }
-            KeySnapshot there;
-            const std::string target = ProfileKeyPath(old.newName.c_str());
-            if (!target.empty() && ReadStoredParts(target, &there) && SameBytes(there, step.parts)) rest.name = old.newName;
+            const bool moved = old.kind == WriteStep::Kind::kRename && SameProfile(old.name, step.name) &&
+                               SameBytes(old.parts, step.parts);
+            if (moved && Holds(old.newName, step.parts)) rest.name = old.newName;
         }
         changed = changed || rest.name != step.name;
         if (rest.kind == WriteStep::Kind::kRename && SameProfile(rest.name, rest.newName)) continue;
