@@ -64,73 +64,111 @@ bool IsBareSafe(unsigned char c) {
     return (c < 0x80 && std::isalnum(c)) || std::strchr("\\/._:", c) != nullptr;
 }
 
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Where a statement or an expression begins again: its first word is a command.
+bool StartsStatement(char c) { return std::strchr(";|{}\r\n(=", c) != nullptr; }
+
 // The own word that ends before at (blanks between skipped), in lower case.
 std::string WordBefore(const MarkedArgument& code, size_t at) {
     size_t end = at;
-    while (end > 0 && (code.text[end - 1] == ' ' || code.text[end - 1] == '\t')) --end;
+    while (end > 0 && IsBlank(code.text[end - 1])) --end;
     size_t begin = end;
-    while (begin > 0 && !code.inserted[begin - 1] && code.text[begin - 1] != ' ' && code.text[begin - 1] != '\t') --begin;
+    while (begin > 0 && !code.inserted[begin - 1] && !IsBlank(code.text[begin - 1]) && !StartsStatement(code.text[begin - 1])) {
+        --begin;
+    }
     std::string word = code.text.substr(begin, end - begin);
     for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return word;
 }
 
+// Whether what begins at at is the first argument of the call or dot operator ("& 'x'", "&('x')",
+// ". x"), which runs it.
+bool FollowsCallOperator(const MarkedArgument& code, size_t at) {
+    size_t p = at;
+    while (p > 0 && !code.inserted[p - 1] && (IsBlank(code.text[p - 1]) || code.text[p - 1] == '(')) --p;
+    if (p == 0 || code.inserted[p - 1]) return false;
+    const char c = code.text[p - 1];
+    return c == '&' || (c == '.' && (p == 1 || IsBlank(code.text[p - 2]) || StartsStatement(code.text[p - 2])));
+}
+
 // -LiteralPath (or its alias -LP) takes its value as written, wildcards included.
 bool IsLiteralPathParameter(const std::string& word) { return word == "-literalpath" || word == "-lp"; }
 
-// Words after which a path is run, as code or as a file opened by its type: the call and dot
-// operators, Invoke-Expression, Invoke-Item, Start-Process and their aliases.
-bool RunsWhatFollows(const std::string& word) {
-    for (const char* runs : {"&", ".", "iex", "invoke-expression", "ii", "invoke-item", "start", "saps",
-                             "start-process", "-filepath"}) {
-        if (word == runs) return true;
+// Commands that run, or open by its type, whatever path their statement holds: Invoke-Expression,
+// Invoke-Item, Start-Process and their aliases.
+bool RunsItsPaths(const std::string& command) {
+    for (const char* runs : {"iex", "invoke-expression", "ii", "invoke-item", "start", "saps", "start-process"}) {
+        if (command == runs) return true;
     }
     return false;
 }
 
 // The code read as PowerShell quotes it. Inside a double-quoted string, $( ) and @( ) hold code
-// again, to their closing parenthesis; the states nest.
+// again, to their closing parenthesis; the frames nest.
 PathRefusal JudgeCode(const MarkedArgument& code) {
     enum State { Bare, Single, Double };
-    // The open states, innermost last; parentheses counts the open ( of each nested Bare; after
-    // the word before each string (for a Bare: before the word the path stands in); holds whether
-    // a path stands in it.
-    std::vector<State> states{Bare};
-    std::vector<int> parentheses{0};
-    std::vector<std::string> after{""};
-    std::vector<bool> holds{false};
+    struct Frame {
+        State state;
+        int parentheses = 0;  // the open ( of a Bare
+        std::string after;    // the word before a string, or before the word a path stands in
+        bool holds = false;   // a path stands in it
+        std::string command;  // a Bare's statement's first word, as far as read
+        bool commandRead = false;
+        bool runs = false;    // its statement runs what paths it holds
+    };
+    std::vector<Frame> frames{Frame{Bare}};
     const std::string& text = code.text;
     const auto open = [&](State state, size_t at) {
-        states.push_back(state);
-        parentheses.push_back(0);
-        after.push_back(state != Bare ? WordBefore(code, at) : "");
-        holds.push_back(false);
-    };
-    const auto close = [&] {
-        states.pop_back();
-        parentheses.pop_back();
-        after.pop_back();
-        holds.pop_back();
+        Frame frame{state};
+        if (state != Bare) {
+            frame.after = WordBefore(code, at);
+            frame.runs = frames.back().runs || FollowsCallOperator(code, at);
+        }
+        frames.push_back(frame);
     };
     for (size_t i = 0; i < text.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
-        const State state = states.back();
+        Frame& frame = frames.back();
+        const State state = frame.state;
         if (code.inserted[i]) {
             if (c < 0x20 || c == 0x7F) return PathRefusal::ControlCharacter;
             if (state == Bare && (i == 0 || !code.inserted[i - 1])) {
                 size_t word = i;
-                while (word > 0 && !code.inserted[word - 1] && code.text[word - 1] != ' ' && code.text[word - 1] != '\t') --word;
-                after.back() = WordBefore(code, word);
+                while (word > 0 && !code.inserted[word - 1] && !IsBlank(code.text[word - 1]) &&
+                       !StartsStatement(code.text[word - 1]) && code.text[word - 1] != '&') {
+                    --word;
+                }
+                frame.after = WordBefore(code, word);
+                // A path right after the call operator is run.
+                if (FollowsCallOperator(code, word)) return PathRefusal::CommandName;
             }
-            if (RunsWhatFollows(after.back())) return PathRefusal::CommandName;
-            holds.back() = true;
-            if ((c == '[' || c == ']') && !IsLiteralPathParameter(after.back())) return PathRefusal::ScriptWildcard;
+            if (frame.runs || frame.after == "-filepath") return PathRefusal::CommandName;
+            frame.holds = true;
+            if ((c == '[' || c == ']') && !IsLiteralPathParameter(frame.after)) return PathRefusal::ScriptWildcard;
             if (state == Single && IsSingleQuote(c)) return PathRefusal::ScriptQuote;
             if (state == Double && (IsDoubleQuote(c) || c == '$' || c == '`')) return PathRefusal::ScriptExpansion;
             // A dash that starts a word would name a parameter.
             const bool dashInWord = c == '-' && i > 0 && IsBareSafe(static_cast<unsigned char>(text[i - 1]));
             if (state == Bare && !IsBareSafe(c) && !dashInWord) return PathRefusal::ScriptUnquoted;
             continue;
+        }
+        if (state == Bare) {
+            // The statement's first word, read to its end; a new statement or expression reads anew.
+            const bool ends = IsBlank(static_cast<char>(c)) || StartsStatement(static_cast<char>(c)) ||
+                              IsSingleQuote(c) || IsDoubleQuote(c);
+            if (ends && !frame.command.empty() && !frame.commandRead) {
+                frame.commandRead = true;
+                frame.runs = frame.runs || RunsItsPaths(frame.command);
+            } else if (!ends && !frame.commandRead) {
+                frame.command += static_cast<char>(std::tolower(c));
+            }
+            if (StartsStatement(static_cast<char>(c))) {
+                frame.command.clear();
+                frame.commandRead = false;
+                // ( and = begin an expression within the statement, which still runs what it held.
+                if (c != '(' && c != '=') frame.runs = false;
+            }
         }
         const bool nextIsOwn = i + 1 < text.size() && !code.inserted[i + 1];
         const bool quote = state == Single ? IsSingleQuote(c) : state == Double && IsDoubleQuote(c);
@@ -141,8 +179,8 @@ PathRefusal JudgeCode(const MarkedArgument& code) {
         } else if (quote) {
             // Windows PowerShell quotes an argument for a program as "...": the final backslash of
             // a string that holds a path (with a blank, it gets those quotes) would escape that quote.
-            if (holds.back() && text[i - 1] == '\\') return PathRefusal::BackslashBeforeQuote;
-            close();
+            if (frame.holds && text[i - 1] == '\\') return PathRefusal::BackslashBeforeQuote;
+            frames.pop_back();
         } else if (state == Bare) {
             if (IsSingleQuote(c)) {
                 open(Single, i);
@@ -151,12 +189,12 @@ PathRefusal JudgeCode(const MarkedArgument& code) {
             } else if (c == '`' && nextIsOwn) {
                 ++i;
             } else if (c == '(') {
-                ++parentheses.back();
-            } else if (c == ')' && parentheses.back() > 0) {
-                --parentheses.back();
-            } else if (c == ')' && states.size() > 1) {
+                ++frame.parentheses;
+            } else if (c == ')' && frame.parentheses > 0) {
+                --frame.parentheses;
+            } else if (c == ')' && frames.size() > 1) {
                 // The end of a $( ) inside a double-quoted string.
-                close();
+                frames.pop_back();
             }
         } else if (state == Double && c == '`' && nextIsOwn) {
             ++i;

@@ -307,7 +307,9 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {ps, "-Command \"Get-FileHash -LiteralPath '%LOCAL_FILE_PATH%'\"", "C:\\in\\Photo [1].jpg", "/r", R::None},
         {ps, "-c \"& 'C:\\x.exe' '%REMOTE_FILE_PATH%' '%LOCAL_FILE_PATH%'\"", "C:\\in\\q -o y", "/pub/a b\\", R::BackslashBeforeQuote},
         {ps, "-c \"& 'C:\\x.exe' '%LOCAL_FILE_PATH%\\..\\'\"", "C:\\in\\a b", "/r", R::BackslashBeforeQuote},
-        {ps, "-c \"& '%LOCAL_FILE_PATH%'\"", "C:\\in\\x.hta", "/r", R::CommandName},
+        {ps, "-c \"echo 1;&('%LOCAL_FILE_PATH%')\"", "C:\\in\\x.hta", "/r", R::CommandName},
+        {ps, "-c \"Start-Process -Wait '%LOCAL_FILE_PATH%'\"", "C:\\in\\x.hta", "/r", R::CommandName},
+        {ps, "-c &%LOCAL_FILE_PATH%", "C:\\in\\x.hta", "/r", R::CommandName},
         // What a redirection leaves of a command; what wsl -e, explorer, rundll32 and wt start.
         {cmd, redirected.c_str(), "C:\\in\\x;iex (iwr e).Content", "/r", R::ScriptUnquoted},
         {cmd, "/v:on /c C:\\Tools\\x.exe !TREVANEL_LOCAL_FILE_PATH!", "C:\\in\\a -o evil.txt", "/r", R::BlankUnquoted},
