@@ -32,6 +32,9 @@ add_executable(ctl_usage ${CMAKE_SOURCE_DIR}/tests/docs/CtlUsage.cpp)
 target_link_libraries(ctl_usage PRIVATE trevanel_ctl trevanel_standins)
 add_test(NAME docs_check COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-docs.sh $<TARGET_FILE:ctl_usage>)
 
+# What scripts/setup.sh installs, warns about or stops at, against a stand-in of apt and dpkg.
+add_test(NAME setup_roads COMMAND ${CMAKE_SOURCE_DIR}/tests/setup/SetupRoads.sh)
+
 # The registry suite that the in-memory registry shares with the real one under Wine.
 if(TARGET unit_platform)
     target_sources(unit_platform PRIVATE ${CMAKE_SOURCE_DIR}/tests/shared/RegistrySuite.cpp)

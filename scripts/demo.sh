@@ -5,7 +5,8 @@
 # runs the tweaks: the text file becomes read-only, the upload gets a line in a log; then
 # ZTTrevanelCtl history shows what each tweak did and why one did not run.
 # It runs the shipped 32-bit setup and DLL where the machine can run 32-bit programs, and the x64
-# build of the same sources elsewhere (or with TREVANEL_NO_I386=1).
+# build of the same sources elsewhere (or with TREVANEL_NO_I386=1, or where scripts/setup.sh could
+# not install 32-bit Wine).
 set -eu
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -20,8 +21,8 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${TREVANEL_DEMO_XVFB:-}" ]; then
 fi
 
 i386=0
-"$root/scripts/can-run-i386" || i386=$?
-[ $i386 -le 1 ] || { echo "error: cannot tell whether this machine runs 32-bit programs" >&2; exit 1; }
+why=$("$root/scripts/wine32-road" -v) || i386=$?
+[ $i386 -le 1 ] || { echo "error: cannot tell whether this machine runs 32-bit programs ($why)" >&2; exit 1; }
 if [ $i386 = 0 ]; then
     preset=mingw
     export TREVANEL_WINE_ARCH=win32
@@ -29,7 +30,7 @@ if [ $i386 = 0 ]; then
 else
     preset=mingw64
     export TREVANEL_WINE_ARCH=win64
-    echo "This machine cannot run 32-bit programs; the demo runs the x64 build of the same sources."
+    echo "The shipped 32-bit build cannot run here ($why); the demo runs the x64 build of the same sources."
 fi
 
 echo "Building the setup, the host stand-in and ZTTrevanelCtl (build/$preset/demo-build.log)..."

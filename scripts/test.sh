@@ -6,8 +6,9 @@
 #
 # Environment: TREVANEL_JOBS (default 2) for building and the native tests. TREVANEL_SKIP_WINE=1
 # skips the Windows half on a machine without Wine or mingw-w64; with CI=true it never does.
-# TREVANEL_NO_I386=1 takes the road of a machine that cannot run 32-bit programs (the summary's
-# first line says so). Tests that CTest reports as skipped or disabled are named in the summary;
+# TREVANEL_NO_I386=1 takes the road of a machine that cannot run 32-bit programs; that road, and
+# that of a machine whose 32-bit Wine could not be installed (scripts/wine32-road), is named in the
+# summary's first lines. Tests that CTest reports as skipped or disabled are named in the summary;
 # with CI=true each fails the run unless docs/testing.md's "Tests skipped on purpose" lists it for
 # its road.
 set -u
@@ -20,8 +21,6 @@ failed=()
 timings=()
 skipped=()
 notes=()
-[ "${TREVANEL_NO_I386:-}" != 1 ] ||
-    notes+=("TREVANEL_NO_I386=1 is set: this run takes the road of a machine without 32-bit programs")
 
 # The tests a CTest log names as skipped or disabled ("The following tests did not run:").
 skipped_tests() {
@@ -95,14 +94,15 @@ stage "tsan configure" cmake --preset tsan >/dev/null &&
 # The Windows half. The 32-bit build is what is shipped: it is built everywhere and its files are
 # checked natively; its Wine suites run where the machine can run 32-bit programs. The x64 twin,
 # built from the same sources, runs the same Wine suites under 64-bit Wine on every machine.
-i386_answer=$("$root/scripts/can-run-i386" -v)
+i386_answer=$("$root/scripts/wine32-road" -v)
 case $? in
     0) can_i386=yes ;;
     1)
         can_i386=no
-        i386_skip="this machine cannot run 32-bit programs"
-        echo "This machine cannot run 32-bit programs ($i386_answer):"
-        echo "the 32-bit build is checked from its files; the Wine suites run on the x64 build." ;;
+        i386_skip=$i386_answer
+        notes+=("the shipped 32-bit build's Wine suites did NOT run: $i386_answer")
+        echo "The shipped 32-bit build's Wine suites do not run here: $i386_answer."
+        echo "The 32-bit build is checked from its files; the Wine suites run on the x64 build." ;;
     *)
         # No answer is no "no": the shipped build's suites would vanish from a green run.
         can_i386=no
