@@ -13,6 +13,7 @@
 #include "runner/LineJudges.h"
 #include "runner/ProgramKind.h"
 #include "runner/ProgramToJudge.h"
+#include "runner/TweakDecision.h"
 #include "runner/TweakEnvironment.h"
 
 namespace {
@@ -382,8 +383,27 @@ PathRefusal JudgeForBatch(const std::string& line, const std::vector<bool>& inse
     return found;
 }
 
-ParameterLine BuildParameterLine(const std::string& exe, const std::string& parameters,
-                                 const char* localPath, const char* remotePath) {
+namespace {
+
+PathRefusal JudgeServerPath(const std::string& remote) {
+    if (remote.compare(0, 1, "-") == 0 || remote.compare(0, 2, "//") == 0) return PathRefusal::ServerPathOption;
+    for (const char c : remote) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return PathRefusal::ServerPathControl;
+    }
+    if (remote.find(':') != std::string::npos) return PathRefusal::ServerPathColon;
+    if (remote.find_first_of("*?") != std::string::npos) return PathRefusal::ServerPathWildcard;
+    for (size_t begin = 0; begin <= remote.size();) {
+        const size_t end = std::min(remote.find_first_of("/\\", begin), remote.size());
+        const std::string part = remote.substr(begin, end - begin);
+        if (!part.empty() && part.find_first_not_of(". ") == std::string::npos) return PathRefusal::ServerPathClimb;
+        if (IsDevicePath(part.c_str())) return PathRefusal::ServerPathDevice;
+        begin = end + 1;
+    }
+    return PathRefusal::None;
+}
+
+ParameterLine BuildLine(const std::string& exe, const std::string& parameters, const char* localPath,
+                        const char* remotePath) {
     const std::string local = localPath ? localPath : "";
     const std::string remote = remotePath ? remotePath : "";
     ParameterLine line{parameters, PathRefusal::None};
@@ -426,6 +446,22 @@ ParameterLine BuildParameterLine(const std::string& exe, const std::string& para
         (local.find_first_of(breaksQuotes) != std::string::npos ||
          remote.find_first_of(breaksQuotes) != std::string::npos)) {
         line.refusal = PathRefusal::BatchVariable;
+    }
+    return line;
+}
+
+}  // namespace
+
+ParameterLine BuildParameterLine(const std::string& exe, const std::string& parameters,
+                                 const char* localPath, const char* remotePath) {
+    ParameterLine line = BuildLine(exe, parameters, localPath, remotePath);
+    // Whoever reads the server's path from the line, as a placeholder or a variable, gets it as
+    // a path below a folder of the user's choosing.
+    std::string folded = parameters;
+    for (char& c : folded) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (folded.find("REMOTE_FILE_PATH") != std::string::npos) {
+        const PathRefusal refusal = JudgeServerPath(remotePath ? remotePath : "");
+        if (refusal != PathRefusal::None) line.refusal = refusal;
     }
     return line;
 }
@@ -483,6 +519,22 @@ const char* DescribeRefusal(PathRefusal refusal) {
         case PathRefusal::BatchVariable:
             return "a path holds a double quote or a line break, and cmd.exe would expand it from "
                    "the TREVANEL_ variables before it parses the batch file's lines";
+        case PathRefusal::ServerPathClimb:
+            return "the server's path holds a . or .. part, which would climb out of the folder the parameter "
+                   "line puts it in";
+        case PathRefusal::ServerPathColon:
+            return "the server's path holds a colon, which names a drive or a file's hidden data stream";
+        case PathRefusal::ServerPathDevice:
+            return "a part of the server's path names a device (CON, NUL, COM1 ...), which Windows opens instead "
+                   "of a file";
+        case PathRefusal::ServerPathWildcard:
+            return "the server's path holds * or ?, which the program would read as a wildcard for other files";
+        case PathRefusal::ServerPathControl: return "the server's path holds a control character";
+        case PathRefusal::ServerPathOption:
+            return "the server's path starts with - or //, which the program would read as an option";
+        case PathRefusal::ProgramBesideFile:
+            return "the program lies in the folder of the transferred file, where it would load a file the "
+                   "server sent as one of its DLLs; keep the program in a folder of its own";
         case PathRefusal::PartialCharacter:
             return "a path ends in half a character of the system's code page, which would take the "
                    "next character of the parameter line with it";

@@ -71,6 +71,24 @@ enum class PathRefusal {
     // A path that the line holds is no whole text of the system's code page: on a double-byte
     // code page a lead byte at its end would take the user's closing quote with it.
     PartialCharacter,
+    // The line uses the server's path (its placeholder or TREVANEL_REMOTE_FILE_PATH), which is
+    // judged as a path, whatever the program, wherever it stands: split at / and \, no part of
+    // it may be . or .. (nor dots and blanks alone, which Windows reads alike): it would climb out
+    // of the folder the user's line puts it in.
+    ServerPathClimb,
+    // ... nor hold a colon, which names a drive or a file's alternate data stream,
+    ServerPathColon,
+    // ... nor a part that names a DOS device (CON, COM1, nul.txt ...), which opens the device,
+    ServerPathDevice,
+    // ... nor * or ?, which programs read as wildcards for other files,
+    ServerPathWildcard,
+    // ... nor a control character,
+    ServerPathControl,
+    // ... nor start as programs read an option: with - (or // as Windows Script Host reads it).
+    ServerPathOption,
+    // The program lies in the folder of the transferred file: it starts there, where a file the
+    // server sent (a DLL of the name it loads) would be loaded into it.
+    ProgramBesideFile,
 };
 
 struct ParameterLine {
@@ -88,7 +106,8 @@ struct ParameterLine {
 // commands that cmd.exe starts. A line that is not safe keeps its text, so that it can be shown,
 // but must not be started. For a target that cmd.exe reads, %TREVANEL_LOCAL_FILE_PATH% and
 // %TREVANEL_REMOTE_FILE_PATH% in the line are judged as the placeholders are, and both paths as
-// the variables a batch file expands (BatchVariable), with or without placeholders.
+// the variables a batch file expands (BatchVariable), with or without placeholders. A line that
+// names the server's path in any form also has that path judged as a path (ServerPath...).
 ParameterLine BuildParameterLine(const std::string& exe, const std::string& parameters,
                                  const char* localPath, const char* remotePath);
 

@@ -7,6 +7,7 @@
 
 #include "config/TweakInfo.h"
 #include "platform/AnsiText.h"
+#include "platform/RegistryNames.h"
 
 const char* VerdictName(TweakVerdict verdict) {
     switch (verdict) {
@@ -68,6 +69,15 @@ TweakVerdict ExamineTransfer(const CTweakInfo& tweak, int type, const char* loca
 
 namespace {
 
+// Whether path lies directly in folder, letter case and a final separator aside.
+bool IsFolderOf(std::string folder, const char* path) {
+    const std::string text = path ? path : "";
+    const size_t slash = text.find_last_of("\\/");
+    if (folder.empty() || slash == std::string::npos) return false;
+    while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+    return IsSameRegistryName(folder, text.substr(0, slash));
+}
+
 TweakDecision Decide(const CTweakInfo& tweak, int type, const char* localPath, const char* remotePath,
                      bool searchAlways) {
     TweakDecision decision;
@@ -88,6 +98,9 @@ TweakDecision Decide(const CTweakInfo& tweak, int type, const char* localPath, c
     } else if (!decision.program.found) {
         decision.verdict = TweakVerdict::ProgramNotFound;
     } else if (!decision.line.IsSafe()) {
+        decision.verdict = TweakVerdict::UnsafePath;
+    } else if (IsFolderOf(decision.program.folder, localPath)) {
+        decision.line.refusal = PathRefusal::ProgramBesideFile;
         decision.verdict = TweakVerdict::UnsafePath;
     }
     return decision;

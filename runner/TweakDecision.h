@@ -27,7 +27,8 @@ enum class TweakVerdict {
     // The tweak applies, but its program is named without a folder and no folder that is
     // searched for it holds it (the current directory is never searched).
     ProgramNotFound,
-    // The tweak applies, but a path cannot be put into its parameter line safely.
+    // The tweak applies, but a path cannot be put into its parameter line safely, or the
+    // program lies in the transferred file's folder (line.refusal says which).
     UnsafePath,
 };
 

@@ -222,7 +222,7 @@ TEST_F(CtlTest, HistoryGroupsEachTransfersTweaksAndMarksProblems) {
     PutDword(ProfileKey(kGlobalSetName), "Count", 1);
     PutTweak(ProfileKey(kGlobalSetName), 0, "G", "C:\\g.exe", "", TWEAK_APPLY_DOWNLOAD);
     ASSERT_EQ(kCtlOk, Run({"record", "off"}).status);
-    Run({"run", "download", "C:\\x.txt"});
+    Run({"run", "download", "C:\\in\\x.txt"});
     EXPECT_EQ(1u, m_launcher.ExecuteExCalls().size());
     EXPECT_EQ(4u, ReadRunRecords(folder).size());
     ASSERT_EQ(kCtlOk, Run({"record", "clear"}).status);

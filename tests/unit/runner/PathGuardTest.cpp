@@ -128,8 +128,8 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {batch, "\"%LOCAL_FILE_PATH%\" \"%REMOTE_FILE_PATH%\"", "C:\\in\\100% sure.txt", "/pub/a%b", R::Percent},
         {batch, "\"%LOCAL_FILE_PATH%\" %%1", "C:\\in\\100% sure.txt", "/r", R::Percent},
         {batch, quoted, "C:\\in\\!PATH!.txt", "/r", R::Exclamation},
-        {batch, "\"%REMOTE_FILE_PATH%\"", "C:\\a", "/pub/a\nb.txt", R::ControlCharacter},
-        {batch, "\"%REMOTE_FILE_PATH%\"", "C:\\a", "/pub/a\rb.txt", R::ControlCharacter},
+        {batch, quoted, "C:\\in\\a\nb.txt", "/r", R::ControlCharacter},
+        {batch, quoted, "C:\\in\\a\rb.txt", "/r", R::ControlCharacter},
         {batch, bare, "C:\\in\\a;b.txt", "/r", R::Delimiter},
         {batch, bare, "C:\\in\\a=b,c.txt", "/r", R::Delimiter},
         {batch, bare, "C:\\in\\a=b.txt", "/r", R::Delimiter},
@@ -186,17 +186,17 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {ps, "-Command \"Get-FileHash '%LOCAL_FILE_PATH%'\"", "C:\\in\\a';pwn.exe;'.txt", "/r", R::ScriptQuote},
         {ps, "-c \"Get-FileHash '%LOCAL_FILE_PATH%'\"", "C:\\in\\a\x92;pwn.exe;.txt", "/r", R::ScriptQuote},
         {ps, "-c \"Get-FileHash '%LOCAL_FILE_PATH%'\"", "C:\\in\\a\x91;pwn.exe;.txt", "/r", R::ScriptQuote},
-        {ps, "-Command \"Write-Output '%REMOTE_FILE_PATH%'\"", "C:\\a", "/pub/a\nRemove-Item C:\\x", R::ControlCharacter},
+        {ps, "-Command \"Write-Output '%LOCAL_FILE_PATH%'\"", "C:\\a\nRemove-Item C:\\x", "/r", R::ControlCharacter},
         {ps, "-NoProfile \"Get-FileHash '%LOCAL_FILE_PATH%'\"", "C:\\in\\a\x82" "b.txt", "/r", R::ScriptQuote},
         {ps, "-Command \"Write-Output \\\"%LOCAL_FILE_PATH%\\\"\"", "C:\\in\\$(calc).txt", "/r", R::ScriptExpansion},
         {ps, "-Command \"Write-Output \\\"%LOCAL_FILE_PATH%\\\"\"", "C:\\in\\a`b.txt", "/r", R::ScriptExpansion},
         {ps, "-Command \"Write-Output \\\"%LOCAL_FILE_PATH%\\\"\"", "C:\\in\\it's (1).txt", "/r", R::None},
         {ps, "-Command Get-FileHash %LOCAL_FILE_PATH%", "C:\\in\\report-2.txt", "/r", R::None},
         {ps, "-Command Get-FileHash %LOCAL_FILE_PATH%", "C:\\in\\a b.txt", "/r", R::ScriptUnquoted},
-        {ps, "-Command Get-FileHash x %REMOTE_FILE_PATH%", "C:\\a", "-Algorithm", R::ScriptUnquoted},
+        {ps, "-Command Get-FileHash x %LOCAL_FILE_PATH%", "-Algorithm", "/r", R::ScriptUnquoted},
         {ps, "-EncodedCommand ZQBjAGgAbwA= \"%LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::EncodedCommand},
         {ps, "-ExecutionPolicy \"%LOCAL_FILE_PATH%\" -File C:\\s.ps1", "C:\\in\\a.txt", "/r", R::ScriptParameter},
-        {ps, "%REMOTE_FILE_PATH% -File C:\\s.ps1", "C:\\a", "-Command", R::ScriptParameter},
+        {ps, "%LOCAL_FILE_PATH% -File C:\\s.ps1", "-Command", "/r", R::ScriptParameter},
         {ps, "-File C:\\s.ps1 \"%LOCAL_FILE_PATH%\"", "C:\\in\\a';pwn.exe;'$x`.txt", "/r", R::None},
         {pwsh, "C:\\s.ps1 \"%LOCAL_FILE_PATH%\"", "C:\\in\\a';pwn.exe;'.txt", "/r", R::None},
         {pwsh, "-wd C:\\ -c \"Get-Item '%LOCAL_FILE_PATH%'\"", "C:\\in\\a';pwn.exe;'.txt", "/r", R::ScriptQuote},
@@ -355,8 +355,7 @@ TEST(PathGuard, LocalPathWithWildcardsStartsNoTweakOfAnyKind) {
         // The prefixes are no wildcards; the server's names keep every character.
         {"C:\\Tools\\record.exe", "\"%LOCAL_FILE_PATH%\"", "", "\\\\?\\C:\\in\\a.txt", "/pub/a.txt", V::Applies},
         {"C:\\Tools\\record.exe", "\"%LOCAL_FILE_PATH%\"", "", "\\\\.\\C:\\in\\a.txt", "/pub/a.txt", V::Applies},
-        {"C:\\Tools\\record.exe", "\"%REMOTE_FILE_PATH%\"", "", "C:\\in\\a.txt", "/pub/what?*.txt", V::Applies},
-        {"C:\\Tools\\record.bat", "\"%REMOTE_FILE_PATH%\"", "", "C:\\in\\a.txt", "/pub/what?*.txt", V::Applies},
+        {"C:\\Tools\\record.exe", "\"%LOCAL_FILE_PATH%\"", "", "C:\\in\\a.txt", "/pub/what?*.txt", V::Applies},
         // A device is no file either; names that only begin like one are ordinary.
         {"C:\\Tools\\record.bat", "\"%LOCAL_FILE_PATH%\"", "", "C:\\in\\nul.txt", "/pub/nul.txt", V::DevicePath},
         {"C:\\Tools\\record.exe", "", "", "C:\\in\\Com1 .tar.gz", "/pub/a", V::DevicePath},
@@ -378,6 +377,61 @@ TEST(PathGuard, LocalPathWithWildcardsStartsNoTweakOfAnyKind) {
                      VerdictName(DecideTweak(tweak, 0, row.local, row.remote).verdict))
             << row.exe << " " << row.parameters << " <- " << row.local << " | " << row.remote;
     }
+}
+
+// The server's part of a path is judged as a path, for every program and wherever the line puts
+// it: it must stay below the user's folder, name a file, and not read as an option.
+TEST(PathGuard, ServerPathStaysAFileBelowTheUsersFolder) {
+    const char* const mirror = "/c copy /y \"%LOCAL_FILE_PATH%\" \"C:\\Users\\Ann\\Mirror%REMOTE_FILE_PATH%\"";
+    const char* const cmd = "C:\\Windows\\System32\\cmd.exe";
+    const char* const tool = "C:\\Tools\\rclone.exe";
+    struct Row {
+        const char* exe;
+        const char* parameters;
+        const char* remote;
+        R refusal;
+    } rows[] = {
+        {cmd, mirror, "/../AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Startup/evil.bat", R::ServerPathClimb},
+        {tool, "copy x \"D:\\M%REMOTE_FILE_PATH%\"", "/pub\\..\\..\\evil.dll", R::ServerPathClimb},
+        {tool, "copy x D:\\M%REMOTE_FILE_PATH%", "/pub/. . /x", R::ServerPathClimb},
+        {tool, "copy x D:\\M%REMOTE_FILE_PATH%", "/pub/.", R::ServerPathClimb},
+        {cmd, mirror, "/pub/x.txt:hidden", R::ServerPathColon},
+        {tool, "-o \"%REMOTE_FILE_PATH%\"", "C:/Windows/win.ini", R::ServerPathColon},
+        {tool, "\"D:\\M%REMOTE_FILE_PATH%\"", "/pub/COM1", R::ServerPathDevice},
+        {tool, "\"D:\\M%REMOTE_FILE_PATH%\"", "/nul.txt/a", R::ServerPathDevice},
+        {cmd, "/c del \"D:\\M%REMOTE_FILE_PATH%\"", "/pub/*", R::ServerPathWildcard},
+        {tool, "\"%REMOTE_FILE_PATH%\"", "/pub/a?.txt", R::ServerPathWildcard},
+        {tool, "\"%REMOTE_FILE_PATH%\"", "/pub/a\tb.txt", R::ServerPathControl},
+        {"C:\\Scripts\\log.ps1", "-File C:\\s.ps1 %REMOTE_FILE_PATH%", "-Local:C:\\Windows\\win.ini", R::ServerPathOption},
+        {"C:\\Windows\\System32\\cscript.exe", "C:\\s.vbs %REMOTE_FILE_PATH%", "//X", R::ServerPathOption},
+        // Every road to the value: cmd.exe's variable, in any letter case.
+        {cmd, "/c copy x \"D:\\M%trevanel_remote_file_path%\"", "/../x", R::ServerPathClimb},
+        // Ordinary names of the server: dots inside names, hidden files, a - inside.
+        {cmd, mirror, "/pub/v1.2/a..b.txt", R::None},
+        {cmd, mirror, "/pub/.config/-notes-.txt", R::None},
+        {cmd, mirror, "/pub/CONFIG/com10 [1].txt", R::None},
+        // A line without the server's path does not depend on it.
+        {tool, "\"%LOCAL_FILE_PATH%\"", "/../x:y", R::None},
+    };
+    for (const Row& row : rows) {
+        const ParameterLine line = BuildParameterLine(row.exe, row.parameters, "C:\\in\\a.txt", row.remote);
+        EXPECT_EQ(row.refusal, line.refusal) << row.parameters << " | " << row.remote << ": " << DescribeRefusal(line.refusal);
+    }
+}
+
+// A program kept where downloads land starts there, where the server's DLL of its name would load.
+TEST(PathGuard, ProgramBesideTheTransferredFileStartsNot) {
+    MemoryFileSystem files;
+    StandIns standIns{files};
+    files.Put("C:\\Users\\Ann\\Downloads\\convert.exe", {});
+    CTweakInfo tweak;
+    tweak.m_strExe = "C:\\Users\\ann\\Downloads\\convert.exe";
+    tweak.m_strParameters = "\"%LOCAL_FILE_PATH%\"";
+    tweak.m_nApplyTo = TWEAK_APPLY_DOWNLOAD;
+    const TweakDecision beside = DecideTweak(tweak, 0, "C:\\Users\\Ann\\Downloads\\a.txt", "/a.txt");
+    EXPECT_STREQ("unsafe-path", VerdictName(beside.verdict));
+    EXPECT_EQ(R::ProgramBesideFile, beside.line.refusal);
+    EXPECT_STREQ("applies", VerdictName(DecideTweak(tweak, 0, "C:\\Users\\Ann\\Downloads\\sub\\a.txt", "/a").verdict));
 }
 
 }  // namespace

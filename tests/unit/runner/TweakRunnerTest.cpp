@@ -85,7 +85,7 @@ TEST_F(RunTweaksTest, ProgramStartsInItsOwnFolder) {
     };
     CTweakConfig config(nullptr);
     for (const Row& row : rows) AddTweak(config, row.exe);
-    config.RunTweaks(0, "C:\\Users\\Tester\\Downloads\\a.txt", "/a.txt");
+    config.RunTweaks(0, "C:\\Users\\Tester\\Received\\a.txt", "/a.txt");
     const auto calls = m_launcher.ExecuteExCalls();
     ASSERT_EQ(std::size(rows), calls.size());
     for (size_t i = 0; i < calls.size(); ++i) {
