@@ -43,7 +43,9 @@ PathRefusal JudgeLine(ProgramKind kind, const std::string& exe, const std::strin
 PathRefusal JudgeForProgram(const std::string& line, const std::vector<Span>& spans,
                             const std::vector<size_t>& ownQuotes);
 // Every program: an argument that holds a path and, in its own text, a quote or a character
-// that paths do not hold is CodeShape, unless its kind's rules have judged it (judged[i]).
+// that paths do not hold is CodeShape, unless its kind's rules have judged it (judged[i]). The
+// user's own rooted folder right before the argument's first path (after an option's name or
+// not) may hold whatever a Windows folder may.
 PathRefusal JudgeShape(const std::vector<MarkedArgument>& arguments, const std::vector<bool>& judged);
 // A line that cmd.exe expands: a % of a path that another % of the line could pair with.
 PathRefusal JudgePercent(const std::string& line, const std::vector<bool>& inserted);

@@ -63,7 +63,8 @@ bool QuotedAt(const std::string& line, size_t at, ProgramKind kind) {
 
 // Replaces every token that next finds by its value and updates the spans of earlier insertions:
 // a token inside one of them grows it, one that straddles its edge joins it. quoteBlanks: a value
-// with a blank or a tab, outside double quotes (as a program of kind reads them), goes into double
+// with a blank or a tab (or, for a batch file, one of cmd.exe's operators or delimiters),
+// outside double quotes (as a program of kind reads them), goes into double
 // quotes, its trailing backslashes doubled, so that the C runtime reads it as one argument; the
 // quotes are no path's.
 // *unquotable is set when such a value follows a backslash or a double quote, where quotes of its
@@ -86,7 +87,10 @@ void ReplaceAll(std::string& line, std::vector<Span>& spans,
         result.append(line, from, at - from);
         for (size_t p = at; p < at + token.length; ++p) map[p] = result.size();
         const std::string& value = *token.value;
-        bool quote = quoteBlanks && value.find_first_of(" \t") != std::string::npos && !QuotedAt(line, at, kind);
+        // cmd.exe splits a batch file's line at , ; = and acts on & | < > ^ ( ) outside quotes;
+        // inside them they are plain characters.
+        const char* const splitters = kind == ProgramKind::Batch ? " \t&|<>^(),;=" : " \t";
+        bool quote = quoteBlanks && value.find_first_of(splitters) != std::string::npos && !QuotedAt(line, at, kind);
         // After a backslash or a quote an opening quote would be read with them: "\"" escaped,
         // "" inside quotes one quote character.
         if (quote && !IsReadByCmd(kind) && !result.empty() && (result.back() == '\\' || result.back() == '"')) {
@@ -287,12 +291,50 @@ PathRefusal JudgeLine(ProgramKind kind, const std::string& exe, const std::strin
     return JudgeShape(arguments, judged);
 }
 
+namespace {
+
+bool IsRootAt(const std::string& text, size_t at) {
+    if (text.size() >= at + 3 && std::isalpha(static_cast<unsigned char>(text[at])) && text[at + 1] == ':')
+        return text[at + 2] == '\\' || text[at + 2] == '/';
+    return text.compare(at, 2, "\\\\") == 0 && text.size() > at + 2 && text[at + 2] != '\\';
+}
+
+// Where the user's own folder before the argument's first path ends, or 0 where there is none: a
+// drive's or a share's root, at the argument's start or after an option's name (--out=, /out:,
+// name=, -o), and from there only characters that a Windows folder may hold. That text is the
+// user's path, however it is spelt ("D:\Photos & Videos\", "C:\Users\O'Brien\"): a path after
+// it is read as a path below it, by whatever program.
+size_t UsersFolderEnd(const MarkedArgument& argument) {
+    const std::string& text = argument.text;
+    const size_t first = std::find(argument.inserted.begin(), argument.inserted.end(), true) - argument.inserted.begin();
+    size_t root = 0;
+    const size_t option = text.find_first_of("=:");
+    if (IsRootAt(text, 0)) {
+        root = 0;
+    } else if (option != std::string::npos && option > 0 && IsRootAt(text, option + 1) &&
+               text.find_first_not_of("-/_abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789") == option) {
+        root = option + 1;
+    } else if (text.size() > 2 && text[0] == '-' && std::isalpha(static_cast<unsigned char>(text[1])) && IsRootAt(text, 2)) {
+        root = 2;
+    } else {
+        return 0;
+    }
+    if (first <= root + 2) return 0;
+    for (size_t p = root + 2; p < first; ++p) {
+        const unsigned char c = static_cast<unsigned char>(text[p]);
+        if (c < 0x20 || std::strchr("\"<>|?*:", c) != nullptr) return 0;
+    }
+    return first;
+}
+
+}  // namespace
+
 PathRefusal JudgeShape(const std::vector<MarkedArgument>& arguments, const std::vector<bool>& judged) {
     for (size_t i = 0; i < arguments.size(); ++i) {
         const MarkedArgument& argument = arguments[i];
         if (judged[i] || std::find(argument.inserted.begin(), argument.inserted.end(), true) == argument.inserted.end())
             continue;
-        for (size_t p = 0; p < argument.text.size(); ++p) {
+        for (size_t p = UsersFolderEnd(argument); p < argument.text.size(); ++p) {
             if (!argument.inserted[p] &&
                 (!IsPathCharacter(static_cast<unsigned char>(argument.text[p])) || IsPartOfLongBracket(argument, p)))
                 return PathRefusal::CodeShape;

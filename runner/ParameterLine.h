@@ -100,7 +100,8 @@ struct ParameterLine {
 // Replaces every "%LOCAL_FILE_PATH%" in parameters by localPath, then every "%REMOTE_FILE_PATH%"
 // in the result by remotePath (so a local path holding the remote placeholder gets it replaced).
 // Case-sensitive, left to right, no overlaps; null paths count as empty. A placeholder outside
-// double quotes whose path holds a blank or a tab gets the path in double quotes, as the C runtime
+// double quotes whose path holds a blank or a tab (for a batch file, also one of
+// & | < > ^ ( ) , ; =) gets the path in double quotes, as the C runtime
 // reads them, so that the program receives it as one argument. Then judges the line: its shape
 // for every program, then by the rules of the program kind that exe names, down through the
 // commands that cmd.exe starts. A line that is not safe keeps its text, so that it can be shown,

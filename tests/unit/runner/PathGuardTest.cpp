@@ -113,12 +113,12 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         // A batch file's %* hands its line to a program, which reads it by the C runtime's rules.
         {batch, "\"%REMOTE_FILE_PATH%\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\x -delete.txt", "/pub/dir\\", R::BackslashBeforeQuote},
         {batch, bare, "C:\\in\\a b.txt", "/r", R::None},
-        {batch, bare, "a&C:\\Tools\\other.exe&rem.txt", "/r", R::ShellOperator},
+        {batch, bare, "a&C:\\Tools\\other.exe&rem.txt", "/r", R::None},
         // A blank puts the path in quotes, where cmd.exe's operators are plain characters.
         {batch, bare, "a&C:\\Tools\\other.exe INJECTED&rem .txt", "/r", R::None},
-        {batch, "%REMOTE_FILE_PATH%", "C:\\a", "/pub/a|b.txt", R::ShellOperator},
-        {batch, bare, "C:\\in\\(1).txt", "/r", R::ShellOperator},
-        {batch, bare, "C:\\in\\a^b.txt", "/r", R::ShellOperator},
+        {batch, "%REMOTE_FILE_PATH%", "C:\\a", "/pub/a|b.txt", R::None},
+        {batch, bare, "C:\\in\\(1).txt", "/r", R::None},
+        {batch, bare, "C:\\in\\a^b.txt", "/r", R::None},
         {batch, quoted, "C:\\in\\%WINDIR%.txt", "/r", R::Percent},
         {batch, quoted, "C:\\in\\%CMDCMDLINE:~-1%.txt", "/r", R::Percent},
         // A line's only % stays literal; two may pair into a variable.
@@ -130,12 +130,12 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {batch, quoted, "C:\\in\\!PATH!.txt", "/r", R::Exclamation},
         {batch, quoted, "C:\\in\\a\nb.txt", "/r", R::ControlCharacter},
         {batch, quoted, "C:\\in\\a\rb.txt", "/r", R::ControlCharacter},
-        {batch, bare, "C:\\in\\a;b.txt", "/r", R::Delimiter},
-        {batch, bare, "C:\\in\\a=b,c.txt", "/r", R::Delimiter},
-        {batch, bare, "C:\\in\\a=b.txt", "/r", R::Delimiter},
+        {batch, bare, "C:\\in\\a;b.txt", "/r", R::None},
+        {batch, bare, "C:\\in\\a=b,c.txt", "/r", R::None},
+        {batch, bare, "C:\\in\\a=b.txt", "/r", R::None},
         {batch, bare, "C:\\in\\a\xff" "b.txt", "/r", R::Delimiter},
         {batch, quoted, "C:\\in\\a;b=c,d.txt", "/r", R::None},
-        {batch, "\"x\" %LOCAL_FILE_PATH%", "C:\\in\\a&b.txt", "/r", R::ShellOperator},
+        {batch, "\"x\" %LOCAL_FILE_PATH%", "C:\\in\\a&b.txt", "/r", R::None},
         {batch, "^\"%LOCAL_FILE_PATH%", "C:\\in\\a&b.txt", "/r", R::ShellOperator},
         {batch, quoted, "C:\\in\\a\"&calc&\".txt", "/r", R::Quote},
         // cmd.exe strips the outer quotes of the command after /c or /k, unless a narrow exception
@@ -243,7 +243,7 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {cmdLink, bare, "C:\\in\\a&calc&b.txt", "/r", R::ShellOperator},
         {cmdLink, quoted, "C:\\in\\a b.txt", "/r", R::None},
         {psLink, "-Command \"Get-Item '%LOCAL_FILE_PATH%'\"", "C:\\in\\x';calc;'.txt", "/r", R::ScriptQuote},
-        {batchLink, bare, "C:\\in\\a&calc&b.txt", "/r", R::ShellOperator},
+        {batchLink, bare, "C:\\in\\a&calc&b.txt", "/r", R::None},
         {batchLink, quoted, "C:\\in\\Quarter 3 report.txt", "/r", R::None},
         {pythonLink, quoted, "C:\\in\\a.txt", "/r", R::InterpreterCode},
         // A remote path begins with "/": for a shortcut no "/C" of it is a switch of cmd.exe.
@@ -322,6 +322,16 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {"C:\\Windows\\explorer.exe", "%REMOTE_FILE_PATH%", "C:\\a", "/pub/x.hta", R::CommandName},
         {"C:\\Windows\\System32\\rundll32.exe", "url.dll,FileProtocolHandler \"%LOCAL_FILE_PATH%\"", "C:\\in\\x.hta", "/r", R::InterpreterCode},
         {"C:\\Users\\u\\AppData\\Local\\Microsoft\\WindowsApps\\wt.exe", "notepad \"%LOCAL_FILE_PATH%\"", "C:\\in\\x;calc", "/r", R::InterpreterCode},
+        // The user's own rooted folder before a path is the user's, whatever a folder may hold;
+        // the same characters elsewhere in the argument still read as code.
+        {cmd, "/c copy /y \"%LOCAL_FILE_PATH%\" \"D:\\Photos & Videos\\Mirror%REMOTE_FILE_PATH%\"", "C:\\in\\a.txt", "/pub/a.txt", R::None},
+        {"C:\\Tools\\curl.exe", "-o \"C:\\Users\\O'Brien\\%REMOTE_FILE_PATH%\"", "C:\\a", "/pub/a.txt", R::None},
+        {program, "\"\\\\nas\\backup$\\%REMOTE_FILE_PATH%.7z\"", "C:\\a", "/pub/a.txt", R::None},
+        {program, "--dest=\"D:\\\xdc" "bersicht\\100% fertig\\%REMOTE_FILE_PATH%\"", "C:\\a", "/pub/a.txt", R::None},
+        {program, "-oD:\\{x}\\%LOCAL_FILE_PATH%", "C:\\a", "/r", R::None},
+        {program, "x=$(D:\\a\\%LOCAL_FILE_PATH%)", "C:\\a", "/r", R::CodeShape},
+        {program, "\"D:\\a\\%LOCAL_FILE_PATH%;rm\"", "C:\\a", "/r", R::CodeShape},
+        {program, "\"D:\\a|b\\%LOCAL_FILE_PATH%\"", "C:\\a", "/r", R::CodeShape},
     };
     for (const Row& row : rows) {
         const ParameterLine line = BuildParameterLine(row.exe, row.parameters, row.local, row.remote);
@@ -329,6 +339,9 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
             << row.exe << " " << row.parameters << " <- " << row.local << " | " << row.remote
             << ": " << DescribeRefusal(line.refusal);
     }
+    // A batch file gets in quotes what cmd.exe would act on or split at.
+    EXPECT_EQ("\"C:\\in\\Q&A, b.txt\" /r", BuildParameterLine(batch, "%LOCAL_FILE_PATH% /r", "C:\\in\\Q&A, b.txt", "").text);
+    EXPECT_EQ("\"C:\\in\\a=b.txt\"", BuildParameterLine(batch, bare, "C:\\in\\a=b.txt", "").text);
 }
 
 // A ? stands for a character lost in the conversion to the ANSI code page; with * it would be a

@@ -53,7 +53,7 @@ TEST_F(RunRecordTest, EachExaminedTweakLeavesOneLineWithItsOutcome) {
     AddTweak(set, "Gone", "C:\\t\\gone.exe");
     AddTweak(set, "Viewer", "C:\\t\\viewer.exe");
     AddTweak(set, "Off", "C:\\t\\seven.exe", "", 0);
-    AddTweak(set, "Tab\there", "C:\\t\\x.bat", "%LOCAL_FILE_PATH%");
+    AddTweak(set, "Tab\there", "C:\\Windows\\System32\\cmd.exe", "/c copy %LOCAL_FILE_PATH% D:\\b");
     CRunRecorder recorder(RunRecordFolder(), set.m_strProfile, 0, "C:\\in\\a&b.txt", "/pub/a&b.txt", false);
     set.RunTweaks(0, "C:\\in\\a&b.txt", "/pub/a&b.txt", &recorder);
 
