@@ -42,11 +42,6 @@ public:
     // folder. A folder the system does not name is left out.
     virtual std::vector<std::string> SystemFolders() = 0;
 
-    // GetFullPathNameA: path read against the process's current folder (for "C:name", that drive's),
-    // with "." and ".." taken out; empty when the system cannot tell. Any thread, though the
-    // current folder it reads is the whole process's.
-    virtual std::string FullPath(const std::string& path) = 0;
-
     // The value of the calling process's environment variable name, or empty when it has none.
     virtual std::string EnvironmentValue(const std::string& name) = 0;
 

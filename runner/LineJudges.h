@@ -42,6 +42,10 @@ PathRefusal JudgeLine(ProgramKind kind, const std::string& exe, const std::strin
 // A program: a path must not change how the C runtime splits the line.
 PathRefusal JudgeForProgram(const std::string& line, const std::vector<Span>& spans,
                             const std::vector<size_t>& ownQuotes);
+// Programs and batch files: a word of the line that names a shell, an interpreter or a batch
+// file (sudo cmd /c ..., env sh -c ..., winpty bash -c ...) is started with what follows it by a
+// launcher before it: the rest of the line is judged by that program's rules.
+PathRefusal JudgeLaterProgram(const std::vector<MarkedArgument>& arguments, int depth);
 // Every program: an argument that holds a path and, in its own text, a quote or a character
 // that paths do not hold is CodeShape, unless its kind's rules have judged it (judged[i]). The
 // user's own rooted folder right before the argument's first path (after an option's name or

@@ -282,6 +282,10 @@ PathRefusal JudgeLine(ProgramKind kind, const std::string& exe, const std::strin
             break;
         }
     }
+    if (refusal == PathRefusal::None && (kind == ProgramKind::Program || kind == ProgramKind::Batch ||
+                                         kind == ProgramKind::Unseen)) {
+        refusal = JudgeLaterProgram(arguments, depth);
+    }
     if (refusal != PathRefusal::None) return refusal;
     // A path reaches every program as one argument: one that blanks of its own split (cmd.exe took
     // away the quotes that held it) would hand the program the server's words as options.
@@ -328,6 +332,38 @@ size_t UsersFolderEnd(const MarkedArgument& argument) {
 }
 
 }  // namespace
+
+PathRefusal JudgeLaterProgram(const std::vector<MarkedArgument>& arguments, int depth) {
+    const auto holdsPath = [](const MarkedArgument& argument) {
+        return std::find(argument.inserted.begin(), argument.inserted.end(), true) != argument.inserted.end();
+    };
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const ProgramKind kind = holdsPath(arguments[i]) ? ProgramKind::Program : ClassifyProgram(arguments[i].text);
+        if (kind == ProgramKind::Program || kind == ProgramKind::Unseen) continue;
+        // What follows, as the C runtime would hand it on: each argument with blanks in quotes,
+        // its own quotes escaped.
+        std::string rest;
+        std::vector<bool> inserted;
+        const auto add = [&](char c, bool mark) {
+            rest += c;
+            inserted.push_back(mark);
+        };
+        for (size_t j = i + 1; j < arguments.size(); ++j) {
+            const MarkedArgument& argument = arguments[j];
+            const bool quote = argument.text.empty() || argument.text.find_first_of(" \t") != std::string::npos;
+            if (j > i + 1) add(' ', false);
+            if (quote) add('"', false);
+            for (size_t p = 0; p < argument.text.size(); ++p) {
+                if (argument.text[p] == '"') add('\\', false);
+                add(argument.text[p], argument.inserted[p]);
+            }
+            if (quote) add('"', false);
+        }
+        if (std::find(inserted.begin(), inserted.end(), true) == inserted.end()) return PathRefusal::None;
+        return JudgeLine(kind, arguments[i].text, rest, inserted, SpansOf(inserted), depth + 1);
+    }
+    return PathRefusal::None;
+}
 
 PathRefusal JudgeShape(const std::vector<MarkedArgument>& arguments, const std::vector<bool>& judged) {
     for (size_t i = 0; i < arguments.size(); ++i) {

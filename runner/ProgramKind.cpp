@@ -62,6 +62,11 @@ const Interpreter kInterpreters[] = {
     {"dash", ProgramKind::CodeInterpreter, &kShell, "\"$TREVANEL_LOCAL_FILE_PATH\""},
     {"ksh", ProgramKind::CodeInterpreter, &kShell, "\"$TREVANEL_LOCAL_FILE_PATH\""},
     {"busybox", ProgramKind::CodeInterpreter, &kBusybox, "\"$TREVANEL_LOCAL_FILE_PATH\""},
+    {"fish", ProgramKind::CodeInterpreter, &kShell, "\"$TREVANEL_LOCAL_FILE_PATH\""},
+    {"csh", ProgramKind::CodeInterpreter, &kShell, "\"$TREVANEL_LOCAL_FILE_PATH\""},
+    {"tcsh", ProgramKind::CodeInterpreter, &kShell, "\"$TREVANEL_LOCAL_FILE_PATH\""},
+    {"git-bash", ProgramKind::CodeInterpreter, &kShell, "\"$TREVANEL_LOCAL_FILE_PATH\""},
+    {"r", ProgramKind::CodeInterpreter, &kR, "Sys.getenv('TREVANEL_LOCAL_FILE_PATH')"},
     {"ssh", ProgramKind::CodeInterpreter, &kRemoteShell, "the TREVANEL_ variables (SendEnv)"},
     {"plink", ProgramKind::CodeInterpreter, &kRemoteShell, "the TREVANEL_ variables"},
     {"wsl", ProgramKind::CodeInterpreter, &kWsl, "\"$TREVANEL_LOCAL_FILE_PATH\" (listed in WSLENV)"},
@@ -69,6 +74,17 @@ const Interpreter kInterpreters[] = {
     {"conhost", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables"},
     {"forfiles", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables"},
     {"wt", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables"},
+    // They start a command line they are given in one argument, or read it as their own language:
+    // TCC expands %@exec[...] even inside quotes; a distribution's launcher runs "run ..." in its shell.
+    {"tcc", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables"},
+    {"runas", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables"},
+    {"schtasks", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables"},
+    {"wmic", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables"},
+    {"nircmd", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables"},
+    {"nircmdc", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables"},
+    {"ubuntu", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables"},
+    {"debian", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables"},
+    {"kali", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables"},
     // What they do with a path is the server's choice: explorer opens a file by its type, as
     // start does; rundll32 hands its line to the entry it calls (url.dll's and shell32's open
     // files by their type too). Known by its stem: "rundll32" without its digits.

@@ -82,14 +82,13 @@ ProgramToStart FindProgram(const std::string& exe) {
     const std::string name = Unquoted(exe);
     if (name.empty()) return {exe, true};
     if (name.find_first_of("\\/:") != std::string::npos) {
-        // A scheme ("shell:", "https:") names no folder; everything else that is relative is the
-        // current folder's.
+        // A scheme ("shell:", "https:") names no folder. A relative name (".\\x.exe", "tools\\x.exe",
+        // "C:x.exe") would be read against the current folder, which the host's file dialogs move to
+        // any folder, one the server fills among them: it names no program.
         const size_t colon = name.find(':');
         if (colon != std::string::npos && colon != 1) return {exe, true};
         if (IsAbsoluteFolder(name)) return CompletedInItsFolder(exe, name);
-        const std::string full = GetFileSystem().FullPath(name);
-        if (!IsAbsoluteFolder(full)) return {exe, true};
-        return CompletedInItsFolder(full, full);
+        return {exe, false};
     }
     const bool hasExtension = name.find('.') != std::string::npos;
     IFileSystem& files = GetFileSystem();

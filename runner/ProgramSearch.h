@@ -19,8 +19,8 @@ struct ProgramToStart {
 };
 
 // A program named with a folder (it holds \, / or :) stays as stored when that folder is a full
-// one; a relative one (".\name", "tools\x.exe", "C:x.exe") is read against the current folder
-// now, so that it means what it meant before the start folder moved to the program's own. It is
+// one; a relative one (".\name", "tools\x.exe", "C:x.exe") is not found: the current folder it
+// would be read against is the host's, which its file dialogs move anywhere. It is
 // completed when its file name has no extension and no file of that name exists: then the first of the shell's extensions (.pif .com .exe .bat .lnk
 // .cmd) that the folder holds completes it, so that the kind of what starts can be judged
 // ("C:\Windows\System32\cmd" is cmd.exe). Found nowhere, it stays as stored. A bare name is looked

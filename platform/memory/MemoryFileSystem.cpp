@@ -74,47 +74,6 @@ void MemoryFileSystem::SetLocalAppDataFolder(const std::string& folder) {
 
 std::vector<std::string> MemoryFileSystem::SystemFolders() { return {"C:\\Windows\\system32", "C:\\Windows"}; }
 
-std::string MemoryFileSystem::FullPath(const std::string& path) {
-    std::string joined;
-    {
-        std::lock_guard<std::mutex> guard(m_mutex);
-        const bool drive = path.size() >= 2 && path[1] == ':';
-        if (drive && path.size() >= 3 && (path[2] == '\\' || path[2] == '/')) {
-            joined = path;
-        } else if (path.compare(0, 2, "\\\\") == 0) {
-            joined = path;
-        } else if (drive) {
-            joined = m_currentFolder + "\\" + path.substr(2);
-        } else if (!path.empty() && (path[0] == '\\' || path[0] == '/')) {
-            joined = m_currentFolder.substr(0, 2) + path;
-        } else {
-            joined = m_currentFolder + "\\" + path;
-        }
-    }
-    // Splits at the separators and drops "." and the part before each "..", keeping the root.
-    const size_t rootEnd = joined.compare(0, 2, "\\\\") == 0 ? 2 : 3;
-    std::string full = joined.substr(0, rootEnd);
-    std::vector<std::string> parts;
-    for (size_t at = rootEnd; at <= joined.size();) {
-        size_t end = joined.find_first_of("\\/", at);
-        if (end == std::string::npos) end = joined.size();
-        const std::string part = joined.substr(at, end - at);
-        if (part == "..") {
-            if (!parts.empty()) parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
-        }
-        at = end + 1;
-    }
-    for (size_t i = 0; i < parts.size(); ++i) full += (i ? "\\" : "") + parts[i];
-    return full;
-}
-
-void MemoryFileSystem::SetCurrentFolder(const std::string& folder) {
-    std::lock_guard<std::mutex> guard(m_mutex);
-    m_currentFolder = folder;
-}
-
 std::string MemoryFileSystem::EnvironmentValue(const std::string& name) {
     std::lock_guard<std::mutex> guard(m_mutex);
     const auto it = m_environment.find(name);

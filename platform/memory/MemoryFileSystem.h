@@ -24,7 +24,6 @@ public:
     // path after the current folder unless it begins with a drive or "\\", "." and ".." taken
     // out; a drive-relative "C:name" and a rooted "\name" are read against the current folder's
     // drive. Never empty.
-    std::string FullPath(const std::string& path) override;
     // What SetEnvironmentValue set, else empty.
     std::string EnvironmentValue(const std::string& name) override;
     bool CreateFolders(const std::string& path) override;
@@ -44,8 +43,6 @@ public:
     // "C:\\Users\\Tester\\AppData\\Local" unless set; empty: the system names none.
     void SetLocalAppDataFolder(const std::string& folder);
     void SetEnvironmentValue(const std::string& name, const std::string& value);
-    // "C:\Users\Tester\Downloads" unless set.
-    void SetCurrentFolder(const std::string& folder);
     // The file's bytes, or empty when there is none.
     std::vector<uint8_t> Get(const std::string& path) const;
 
@@ -56,7 +53,6 @@ private:
     std::string m_localAppData = "C:\\Users\\Tester\\AppData\\Local";
     std::map<std::string, bool> m_folders;
     std::map<std::string, std::string> m_environment;
-    std::string m_currentFolder = "C:\\Users\\Tester\\Downloads";
     unsigned m_tempFiles = 0;
     // Lock to the path it holds.
     std::map<uintptr_t, std::string> m_locks;

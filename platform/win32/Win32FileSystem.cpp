@@ -265,15 +265,6 @@ std::vector<std::string> Win32FileSystem::SystemFolders() {
     return folders;
 }
 
-std::string Win32FileSystem::FullPath(const std::string& path) {
-    const DWORD need = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
-    if (need == 0) return "";
-    std::string full(need, '\0');
-    const DWORD length = GetFullPathNameA(path.c_str(), need, &full[0], nullptr);
-    full.resize(length < need ? length : 0);
-    return full;
-}
-
 std::string Win32FileSystem::EnvironmentValue(const std::string& name) {
     const DWORD need = GetEnvironmentVariableA(name.c_str(), nullptr, 0);
     if (need == 0) return "";

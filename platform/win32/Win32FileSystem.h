@@ -14,7 +14,6 @@ public:
                    std::string* errorText) override;
     std::string LocalAppDataFolder() override;
     std::vector<std::string> SystemFolders() override;
-    std::string FullPath(const std::string& path) override;
     std::string EnvironmentValue(const std::string& name) override;
     bool CreateFolders(const std::string& path) override;
     bool AppendToFile(const std::string& path, const std::string& bytes, uint64_t* sizeAfter) override;

@@ -492,7 +492,7 @@ TEST(ProgramSearch, BareNamesStartFromTheSearchedFoldersOnly) {
         {"rel", "rel", false},
         {"relapp", "relapp", false},
         {"planted.exe", "planted.exe", false},
-        {".\\xcopy", "C:\\Users\\Tester\\Downloads\\xcopy", true},
+        {".\\xcopy", ".\\xcopy", false},
         {"C:\\Tools\\gone.exe", "C:\\Tools\\gone.exe", true},
         {"exp", "D:\\Programs\\Exp\\exp.exe", true},
         // A folder and no extension: completed as the shell completes it, so that what starts is judged.
