@@ -42,6 +42,10 @@ PathRefusal JudgeLine(ProgramKind kind, const std::string& exe, const std::strin
 // A program: a path must not change how the C runtime splits the line.
 PathRefusal JudgeForProgram(const std::string& line, const std::vector<Span>& spans,
                             const std::vector<size_t>& ownQuotes);
+// Appends argument to line as a program's line holds it for the C runtime's split: in quotes when
+// it is empty or holds a blank, its own quotes escaped (as Windows PowerShell and launchers hand on
+// the words they were given).
+void AppendArgument(MarkedArgument& line, const MarkedArgument& argument);
 // Programs and batch files: a word of the line that names a shell, an interpreter or a batch
 // file (sudo cmd /c ..., env sh -c ..., winpty bash -c ...) is started with what follows it by a
 // launcher before it: the rest of the line is judged by that program's rules.

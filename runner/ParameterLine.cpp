@@ -333,6 +333,21 @@ size_t UsersFolderEnd(const MarkedArgument& argument) {
 
 }  // namespace
 
+void AppendArgument(MarkedArgument& line, const MarkedArgument& argument) {
+    const auto add = [&line](char c, bool mark) {
+        line.text += c;
+        line.inserted.push_back(mark);
+    };
+    const bool quote = argument.text.empty() || argument.text.find_first_of(" \t") != std::string::npos;
+    if (!line.text.empty()) add(' ', false);
+    if (quote) add('"', false);
+    for (size_t p = 0; p < argument.text.size(); ++p) {
+        if (argument.text[p] == '"') add('\\', false);
+        add(argument.text[p], argument.inserted[p]);
+    }
+    if (quote) add('"', false);
+}
+
 PathRefusal JudgeLaterProgram(const std::vector<MarkedArgument>& arguments, int depth) {
     const auto holdsPath = [](const MarkedArgument& argument) {
         return std::find(argument.inserted.begin(), argument.inserted.end(), true) != argument.inserted.end();
@@ -340,27 +355,10 @@ PathRefusal JudgeLaterProgram(const std::vector<MarkedArgument>& arguments, int 
     for (size_t i = 0; i < arguments.size(); ++i) {
         const ProgramKind kind = holdsPath(arguments[i]) ? ProgramKind::Program : ClassifyProgram(arguments[i].text);
         if (kind == ProgramKind::Program || kind == ProgramKind::Unseen) continue;
-        // What follows, as the C runtime would hand it on: each argument with blanks in quotes,
-        // its own quotes escaped.
-        std::string rest;
-        std::vector<bool> inserted;
-        const auto add = [&](char c, bool mark) {
-            rest += c;
-            inserted.push_back(mark);
-        };
-        for (size_t j = i + 1; j < arguments.size(); ++j) {
-            const MarkedArgument& argument = arguments[j];
-            const bool quote = argument.text.empty() || argument.text.find_first_of(" \t") != std::string::npos;
-            if (j > i + 1) add(' ', false);
-            if (quote) add('"', false);
-            for (size_t p = 0; p < argument.text.size(); ++p) {
-                if (argument.text[p] == '"') add('\\', false);
-                add(argument.text[p], argument.inserted[p]);
-            }
-            if (quote) add('"', false);
-        }
-        if (std::find(inserted.begin(), inserted.end(), true) == inserted.end()) return PathRefusal::None;
-        return JudgeLine(kind, arguments[i].text, rest, inserted, SpansOf(inserted), depth + 1);
+        MarkedArgument rest;
+        for (size_t j = i + 1; j < arguments.size(); ++j) AppendArgument(rest, arguments[j]);
+        if (std::find(rest.inserted.begin(), rest.inserted.end(), true) == rest.inserted.end()) return PathRefusal::None;
+        return JudgeLine(kind, arguments[i].text, rest.text, rest.inserted, SpansOf(rest.inserted), depth + 1);
     }
     return PathRefusal::None;
 }
@@ -588,6 +586,9 @@ const char* DescribeRefusal(PathRefusal refusal) {
             return "a path stands where cmd.exe reads the name of the program to start, or in the set of a for "
                    "loop, which hands it to the loop's command (for /f: the file's text): the server would "
                    "then choose what runs";
+        case PathRefusal::ScriptIndirection:
+            return "PowerShell code that holds a path starts what a variable or a .NET or COM call names "
+                   "(& $p, [Diagnostics.Process]::Start, ShellExecute): the server's file could be what runs";
         case PathRefusal::ScriptWildcard:
             return "a path in PowerShell code holds [ or ], which PowerShell reads as a wildcard";
         case PathRefusal::InterpreterCode:

@@ -54,6 +54,8 @@ enum class PathRefusal {
     ScriptUnquoted,
     // PowerShell code: a path holds [ or ], which PowerShell's commands read as a wildcard class.
     ScriptWildcard,
+    // PowerShell code that holds a path starts what a variable or a .NET or COM call names.
+    ScriptIndirection,
     // cmd.exe: a path stands in the first word of a command (also after start, call or if), where
     // cmd.exe reads the program to start, after an empty one, or in a for loop's set or options,
     // whose items the loop hands to its command: the server's file would run as whatever its name

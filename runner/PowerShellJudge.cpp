@@ -140,8 +140,9 @@ PathRefusal JudgeCode(const MarkedArgument& code) {
                     --word;
                 }
                 frame.after = WordBefore(code, word);
-                // A path right after the call operator is run.
-                if (FollowsCallOperator(code, word)) return PathRefusal::CommandName;
+                // A path right after the call operator, or as a statement's first word, is run.
+                if (FollowsCallOperator(code, word) || (word == i && frame.command.empty() && !frame.commandRead))
+                    return PathRefusal::CommandName;
             }
             if (frame.runs || frame.after == "-filepath") return PathRefusal::CommandName;
             frame.holds = true;
@@ -206,6 +207,70 @@ PathRefusal JudgeCode(const MarkedArgument& code) {
     return PathRefusal::None;
 }
 
+// A statement's words as PowerShell hands them to a program: blanks outside quotes split them,
+// the quotes go, and Windows PowerShell puts "..." around a word only when it holds a blank.
+MarkedArgument NativeLine(const MarkedArgument& code, size_t from, size_t to) {
+    MarkedArgument line;
+    MarkedArgument word;
+    unsigned char quote = 0;
+    const auto flush = [&] {
+        if (!word.text.empty()) AppendArgument(line, word);
+        word = MarkedArgument{};
+    };
+    for (size_t p = from; p < to; ++p) {
+        const unsigned char c = static_cast<unsigned char>(code.text[p]);
+        if (!code.inserted[p] && (quote ? (IsSingleQuote(quote) ? IsSingleQuote(c) : IsDoubleQuote(c))
+                                        : (IsSingleQuote(c) || IsDoubleQuote(c)))) {
+            quote = quote ? 0 : c;
+        } else if (!quote && !code.inserted[p] && IsBlank(static_cast<char>(c))) {
+            flush();
+        } else {
+            word.text += static_cast<char>(c);
+            word.inserted.push_back(code.inserted[p]);
+        }
+    }
+    flush();
+    return line;
+}
+
+// What the code hands on that PowerShell's quoting does not decide: a statement that holds a path
+// and calls cmd.exe, a batch file or an interpreter has its words judged as that program reads
+// them (Windows PowerShell quotes a program's argument only when it holds a blank, so
+// "a&calc&.txt" reaches cmd.exe bare); code that starts what a variable or a .NET or COM call
+// names ("$p='...'; & $p", [Diagnostics.Process]::Start, ShellExecute) is refused. Statements are
+// split at ; | { } and line ends, quotes aside: a split too many only judges more.
+PathRefusal JudgeHandedOn(const MarkedArgument& code) {
+    if (std::find(code.inserted.begin(), code.inserted.end(), true) == code.inserted.end()) return PathRefusal::None;
+    std::string folded = code.text;
+    for (char& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const char* starts : {"& $", "&$", ". $", "::start(", "shellexecute", "invoke-item $", "ii $",
+                               "start-process $", "saps $", "start $", "iex $", "invoke-expression $"}) {
+        if (folded.find(starts) != std::string::npos) return PathRefusal::ScriptIndirection;
+    }
+    size_t statement = 0;
+    for (size_t i = 0; i <= code.text.size(); ++i) {
+        if (i < code.text.size() && !std::strchr(";|{}\r\n", code.text[i])) continue;
+        const MarkedArgument words = NativeLine(code, statement, i);
+        statement = i + 1;
+        const std::vector<MarkedArgument> split = SplitArguments(words.text, words.inserted);
+        for (size_t w = 0; w < split.size(); ++w) {
+            std::string name = split[w].text;
+            // The call and dot operators and an opening parenthesis are not the program's name.
+            name.erase(0, std::min(name.find_first_not_of("&.("), name.size()));
+            const bool holdsPath = std::find(split[w].inserted.begin(), split[w].inserted.end(), true) !=
+                                   split[w].inserted.end();
+            const ProgramKind kind = name.empty() || holdsPath ? ProgramKind::Program : ClassifyProgram(name);
+            if (kind == ProgramKind::Program || kind == ProgramKind::Unseen) continue;
+            MarkedArgument rest;
+            for (size_t r = w + 1; r < split.size(); ++r) AppendArgument(rest, split[r]);
+            const PathRefusal refusal = JudgeLine(kind, name, rest.text, rest.inserted, SpansOf(rest.inserted), 1);
+            if (refusal != PathRefusal::None) return refusal;
+            break;
+        }
+    }
+    return PathRefusal::None;
+}
+
 // PowerShell joins the arguments of its code with single blanks.
 MarkedArgument Join(const std::vector<MarkedArgument>& arguments, size_t from, size_t to) {
     MarkedArgument joined;
@@ -233,7 +298,9 @@ PathRefusal JudgeForPowerShell(const std::string& line, const std::vector<bool>&
     const std::vector<MarkedArgument> arguments = SplitArguments(line, inserted);
     // The arguments from..to-1 are code: judged by PowerShell's quoting alone.
     const auto judgeCode = [&](size_t from, size_t to) {
-        const PathRefusal refusal = JudgeCode(Join(arguments, from, to));
+        const MarkedArgument code = Join(arguments, from, to);
+        PathRefusal refusal = JudgeCode(code);
+        if (refusal == PathRefusal::None) refusal = JudgeHandedOn(code);
         for (size_t i = from; judged && refusal == PathRefusal::None && i < to; ++i) (*judged)[i] = true;
         return refusal;
     };

@@ -227,11 +227,13 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {"C:\\Ruby\\bin\\ruby.exe", "-ne \"puts '%LOCAL_FILE_PATH%'\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
         {"C:\\php\\php.exe", "\"-rx('%LOCAL_FILE_PATH%');\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
         {"C:\\php\\php.exe", "-R \"x('%LOCAL_FILE_PATH%');\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
-        // A shortcut may start any of them: every kind's rules at once.
-        {shortcut, quoted, "C:\\in\\report-2.txt", "/r", R::None},
-        {shortcut, quoted, "C:\\in\\a b.txt", "/r", R::ScriptUnquoted},
-        {shortcut, quoted, "C:\\in\\100%.txt", "/r", R::ScriptUnquoted},
-        {shortcut, "-c \"%LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        // A shortcut may start any of them: every kind's rules at once. To PowerShell a path as
+        // the line's first word is a statement, which runs the file.
+        {shortcut, quoted, "C:\\in\\report-2.txt", "/r", R::CommandName},
+        {shortcut, "scan \"%LOCAL_FILE_PATH%\"", "C:\\in\\report-2.txt", "/r", R::None},
+        {shortcut, "scan \"%LOCAL_FILE_PATH%\"", "C:\\in\\a b.txt", "/r", R::ScriptUnquoted},
+        {shortcut, "scan \"%LOCAL_FILE_PATH%\"", "C:\\in\\100%.txt", "/r", R::ScriptUnquoted},
+        {shortcut, "-c \"%LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::CommandName},
         {shortcut, "/c \"%LOCAL_FILE_PATH%\"", "C:\\in\\a&b.txt", "/r", R::ShellOperator},
         {"C:\\Tools\\run.pif", "-File C:\\s.ps1 \"%LOCAL_FILE_PATH%\"", "C:\\in\\it's.txt", "/r", R::None},
         // A shortcut that can be read is judged as its target, with the line alone and after the
@@ -239,7 +241,7 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {editorLink, quoted, "C:\\in\\Quarter 3 report.txt", "/r", R::None},
         {editorLink, quoted, "C:\\in\\O'Brien.txt", "/r", R::None},
         {editorLink, quoted, "C:\\in\\M\xfcller.txt", "/r", R::None},
-        {nestedLink, quoted, "C:\\in\\Quarter 3 report.txt", "/r", R::ScriptUnquoted},
+        {nestedLink, "scan \"%LOCAL_FILE_PATH%\"", "C:\\in\\Quarter 3 report.txt", "/r", R::ScriptUnquoted},
         {cmdLink, bare, "C:\\in\\a&calc&b.txt", "/r", R::ShellOperator},
         {cmdLink, quoted, "C:\\in\\a b.txt", "/r", R::None},
         {psLink, "-Command \"Get-Item '%LOCAL_FILE_PATH%'\"", "C:\\in\\x';calc;'.txt", "/r", R::ScriptQuote},
@@ -247,7 +249,7 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {batchLink, quoted, "C:\\in\\Quarter 3 report.txt", "/r", R::None},
         {pythonLink, quoted, "C:\\in\\a.txt", "/r", R::InterpreterCode},
         // A remote path begins with "/": for a shortcut no "/C" of it is a switch of cmd.exe.
-        {shortcut, "\"%LOCAL_FILE_PATH%\" \"%REMOTE_FILE_PATH%\"", "C:\\in\\a.txt", "/Customers/x.txt", R::None},
+        {shortcut, "scan \"%LOCAL_FILE_PATH%\" \"%REMOTE_FILE_PATH%\"", "C:\\in\\a.txt", "/Customers/x.txt", R::None},
         // Interpreters under the names installers give them, and those whose whole argument is code.
         {"C:\\Python312\\python3.12.exe", "-c \"x(r'%LOCAL_FILE_PATH%')\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
         {"C:\\Windows\\System32\\wsl.exe", "wc \"$(wslpath '%LOCAL_FILE_PATH%')\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},

@@ -79,7 +79,7 @@ TEST_F(RunTweaksTest, ProgramStartsInItsOwnFolder) {
         {"shell:AppsFolder\\Tool", "shell:AppsFolder\\Tool", "C:\\Windows\\system32"},
     };
     CTweakConfig config(nullptr);
-    for (const Row& row : rows) AddTweak(config, row.exe);
+    for (const Row& row : rows) AddTweak(config, row.exe, "");
     // Relative names would be read against the host's current folder: they start nothing.
     for (const char* relative : {".\\t.exe", "..\\bin\\t.cmd", "C:t.exe", "tools\\t.exe"}) AddTweak(config, relative);
     config.RunTweaks(0, "C:\\Users\\Tester\\Received\\a.txt", "/a.txt");

@@ -532,6 +532,35 @@ TEST_F(CtlWine, RunStartsLikeTheAddonAndReportsExitCodesAndTheSystemsReason) {
     EXPECT_EQ(std::vector<std::string>{}, recorded());
 }
 
+// The server's part of a path stays below the user's folder, a launcher's shell is judged as the
+// shell, and the user's own folders start whatever characters they hold.
+TEST_F(CtlWine, RunJudgesTheServersPathAndWhatALauncherStarts) {
+    const std::string recorder = m_folder.Copy(wine::ProgramPath("Recorder.exe"), "rec.exe");
+    const std::string launcher = m_folder.Copy(wine::ProgramPath("Recorder.exe"), "gsudo.exe");
+    const std::string mirror = m_folder.Path() + "Mirror";
+    StoreTweaks("Try", {{"Mirror", "C:\\windows\\system32\\cmd.exe",
+                         "/c copy /y \"%LOCAL_FILE_PATH%\" \"" + mirror + "%REMOTE_FILE_PATH%\"", 0x10, "", 1, 1},
+                        {"Launcher", launcher, "cmd /c copy %LOCAL_FILE_PATH% D:\\Backup", 0x10, "", 1, 1},
+                        {"Photos", recorder, "\"D:\\Photos & Videos\\Mirror%REMOTE_FILE_PATH%\"", 0x10, "", 1, 1},
+                        {"O'Brien", recorder, "-o \"C:\\Users\\O'Brien\\%REMOTE_FILE_PATH%\"", 0x10, "", 1, 1},
+                        {"Share", recorder, "\"\\\\nas\\backup$\\%REMOTE_FILE_PATH%\"", 0x10, "", 1, 1}});
+    const wine::ProgramResult hostile =
+        Ctl({"run", "--profile", "Try", "upload", "C:\\in\\a&calc&.txt", "/../Startup/evil.bat"});
+    EXPECT_EQ(std::vector<std::pair<std::string, std::string>>{}, Started()) << hostile.output;
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((m_folder.Path() + "Startup\\evil.bat").c_str()));
+    EXPECT_NE(std::string::npos, hostile.output.find("the server's path holds a . or .. part")) << hostile.output;
+
+    const std::string plain = m_folder.Write("plain.txt", "from the server");
+    const wine::ProgramResult ordinary =
+        Ctl({"run", "--profile", "Try", "upload", plain, "/pub/Quarter 3 report.txt"});
+    const auto started = Started();
+    ASSERT_EQ(4u, started.size()) << ordinary.output;
+    EXPECT_EQ("cmd /c copy \"" + plain + "\" D:\\Backup", started[0].second);
+    EXPECT_EQ("\"D:\\Photos & Videos\\Mirror/pub/Quarter 3 report.txt\"", started[1].second);
+    EXPECT_EQ("-o \"C:\\Users\\O'Brien\\/pub/Quarter 3 report.txt\"", started[2].second);
+    EXPECT_EQ("\"\\\\nas\\backup$\\/pub/Quarter 3 report.txt\"", started[3].second);
+}
+
 // One host session lives through changes that other processes make; each download runs what is
 // stored at that moment.
 TEST_F(CtlWine, ALiveSessionFollowsEveryChangeThatOtherProcessesMake) {

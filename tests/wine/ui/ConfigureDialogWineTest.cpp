@@ -271,9 +271,11 @@ TEST_P(ConfigureDialogRights, ATweakTypedIntoTheDialogsIsStoredAndRunsInTheProfi
     EXPECT_EQ(ReadKey(global).subkeys, std::vector<std::string>{"Tweak 00"});
 
     // The live session of the profile has reloaded: the next download runs the new tweak only.
-    const std::string local = m_folder.Path() + "report.txt";
+    // Downloads land beside no program: one kept there would not start.
+    wine::TempFolder received{"Received"};
+    const std::string local = received.Path() + "report.txt";
     EXPECT_EQ(download(session, 0, "/remote/report.txt", local.c_str(), 0), 0);
-    const std::string tmp = m_folder.Path() + "a.tmp";
+    const std::string tmp = received.Path() + "a.tmp";
     EXPECT_EQ(download(session, 0, "/remote/a.tmp", tmp.c_str(), 0), 0);
     destroy(session);
     const std::string log = ReadFile(m_log);
