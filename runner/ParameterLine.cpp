@@ -467,7 +467,8 @@ PathRefusal JudgeServerPath(const std::string& remote) {
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return PathRefusal::ServerPathControl;
     }
     if (remote.find(':') != std::string::npos) return PathRefusal::ServerPathColon;
-    if (remote.find_first_of("*?") != std::string::npos) return PathRefusal::ServerPathWildcard;
+    // Windows' file searches read < and > as wildcards too; no file name holds them.
+    if (remote.find_first_of("*?<>") != std::string::npos) return PathRefusal::ServerPathWildcard;
     for (size_t begin = 0; begin <= remote.size();) {
         const size_t end = std::min(remote.find_first_of("/\\", begin), remote.size());
         const std::string part = remote.substr(begin, end - begin);
@@ -607,7 +608,7 @@ const char* DescribeRefusal(PathRefusal refusal) {
             return "a part of the server's path names a device (CON, NUL, COM1 ...), which Windows opens instead "
                    "of a file";
         case PathRefusal::ServerPathWildcard:
-            return "the server's path holds * or ?, which the program would read as a wildcard for other files";
+            return "the server's path holds * ? < or >, which the program would read as a wildcard for other files";
         case PathRefusal::ServerPathControl: return "the server's path holds a control character";
         case PathRefusal::ServerPathOption:
             return "the server's path starts with - or //, which the program would read as an option";

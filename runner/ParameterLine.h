@@ -82,7 +82,7 @@ enum class PathRefusal {
     ServerPathColon,
     // ... nor a part that names a DOS device (CON, COM1, nul.txt ...), which opens the device,
     ServerPathDevice,
-    // ... nor * or ?, which programs read as wildcards for other files,
+    // ... nor * ? < or >, which programs and Windows' file searches read as wildcards,
     ServerPathWildcard,
     // ... nor a control character,
     ServerPathControl,

@@ -319,7 +319,10 @@ PathRefusal JudgeForPowerShell(const std::string& line, const std::vector<bool>&
             case Parameter::CommandWithArgs:
                 // The next argument is the code; those after it are strings for it.
                 return judgeCode(i + 1, std::min(i + 2, arguments.size()));
-            case Parameter::File: return PathRefusal::None;
+            // The script runs: the server's file may not be it.
+            case Parameter::File:
+                return i + 1 < arguments.size() && AnyInserted(arguments[i + 1]) ? PathRefusal::CommandName
+                                                                                 : PathRefusal::None;
             case Parameter::TakesValue:
                 if (i + 1 < arguments.size()) {
                     if (IsCodeParameter(arguments[i + 1])) continue;
@@ -332,6 +335,7 @@ PathRefusal JudgeForPowerShell(const std::string& line, const std::vector<bool>&
             case Parameter::None: break;
         }
         if (!pwsh) return judgeCode(i, arguments.size());
+        if (AnyInserted(arguments[i])) return PathRefusal::CommandName;
         // pwsh.exe takes this argument for a script and the rest for its strings. Should a command
         // follow after all (a parameter not read as PowerShell reads it), its code is judged.
         for (size_t later = i + 1; later < arguments.size(); ++later) {

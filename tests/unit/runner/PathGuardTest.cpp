@@ -257,7 +257,7 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {"C:\\Windows\\System32\\mshta.exe", "C:\\s\\show.hta \"%LOCAL_FILE_PATH%\"", "C:\\in\\a b.txt", "/r", R::None},
         {"C:\\Windows\\System32\\mshta.exe", "\"about:<script>x('%LOCAL_FILE_PATH%')</script>\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
         {"C:\\Windows\\System32\\mshta.exe", "\"javascript:f()\" \"%REMOTE_FILE_PATH%\"", "C:\\in\\a.txt", "/x;alert(1)", R::InterpreterCode},
-        {shortcut, "\"ftp://host%REMOTE_FILE_PATH%\"", "C:\\in\\a.txt", "/pub/a.txt", R::None},
+        {shortcut, "scan \"ftp://host%REMOTE_FILE_PATH%\"", "C:\\in\\a.txt", "/pub/a.txt", R::None},
         // The user's own text is judged only around the paths.
         {batch, "%LOCAL_FILE_PATH% & echo done ^| %%1", "C:\\in\\a.txt", "/r", R::None},
         // The shape of the argument a path stands in refuses for every program alike: a quote of
