@@ -71,10 +71,11 @@ const HelpEntry kHelp[] = {
      "Usage: ZTTrevanelCtl check [--profile NAME]\n"
      "\n"
      "Checks every stored set (or the one the profile uses) for what makes a tweak silently do\n"
-     "nothing or do harm: a missing program file, no transfer type ticked, a misspelt or\n"
-     "unquoted placeholder, a batch target, a filter that never matches, values of the wrong\n"
-     "registry type, tweak keys missing below \"Count\" or left above it. Exit status 1 when it\n"
-     "found any.\n"},
+     "nothing or do harm: a missing or relative program, no transfer type ticked, a misspelt\n"
+     "placeholder, a line that refuses ordinary names, the server's path written into a\n"
+     "destination, a filter that names a folder or a range or never matches, values of the\n"
+     "wrong registry type, tweak keys missing below \"Count\" or left above it. Exit status 1\n"
+     "when it found any.\n"},
     {"export",
      "Usage: ZTTrevanelCtl export [--profile NAME | --all] FILE\n"
      "\n"

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 
 #include "config/AppBase.h"
 #include "config/KeyPath.h"
@@ -144,18 +145,41 @@ bool FilterNeverMatches(const std::string& pattern, int ignoreCase) {
     return WildcardMatch(pattern.c_str(), witness.c_str(), ignoreCase) == 0;
 }
 
+// A backslash that escapes no bracket or backslash (a name may hold those, never * or ?) separates
+// folders.
+bool HoldsFolder(const std::string& filter) {
+    for (size_t p = 0; p + 1 < filter.size(); ++p) {
+        if (filter[p] != '\\') continue;
+        if (std::strchr("[]\\", filter[p + 1]) == nullptr) return true;
+        ++p;
+    }
+    return false;
+}
+
+// A - between two members of a bracket class, as other wildcard dialects read a range.
+bool HoldsRange(const std::string& filter) {
+    for (size_t open = filter.find('['); open != std::string::npos; open = filter.find('[', open + 1)) {
+        const size_t close = filter.find(']', open);
+        const size_t dash = filter.find('-', open);
+        if (close != std::string::npos && dash != std::string::npos && dash > open + 1 && dash + 1 < close) return true;
+    }
+    return false;
+}
+
 std::vector<std::string> CheckTweak(const CTweakInfo& tweak) {
     std::vector<std::string> problems;
     const ProgramToStart found = FindProgramToStart(tweak.m_strExe);
     if (tweak.m_strExe.empty()) {
         problems.push_back("no program is given");
+    } else if (!found.found && HasFolder(tweak.m_strExe)) {
+        problems.push_back("the program " + tweak.m_strExe + " is named relative to the current folder, which "
+                           "FTP Zorvant's file dialogs move, so it never starts: write its full path");
     } else if (HasFolder(tweak.m_strExe) && !GetFileSystem().FileExists(found.file)) {
         problems.push_back("the program file does not exist: " + tweak.m_strExe);
     } else if (!found.found) {
         problems.push_back("the program " + tweak.m_strExe + " is named without a folder and is in none of "
                            "the system folders, the PATH or the registered application paths, so it never "
-                           "starts (the current directory is never searched: write .\\" + tweak.m_strExe +
-                           " for a program there)");
+                           "starts (the current directory is never searched: write its full path)");
     }
     if ((tweak.m_nApplyTo & 0x3Fu) == 0) {
         problems.push_back("no transfer type is ticked, so it never runs");
@@ -184,19 +208,40 @@ std::vector<std::string> CheckTweak(const CTweakInfo& tweak) {
     // A shortcut is checked as the program it starts, as the guard judges it.
     const ProgramToJudge judged = FindProgramToJudge(program);
     const ProgramKind kind = judged.kind;
-    if (placeholder && kind == ProgramKind::Cmd) {
-        problems.push_back("the program is cmd.exe: after /c it strips the outer quotes of the command, so "
-                           "a path quoted once may stand unquoted; write /c \"\"C:\\script.bat\" "
-                           "\"%LOCAL_FILE_PATH%\"\" (quotes around the whole command), or let the batch "
-                           "file read %" + std::string(kTweakVariableNames[0]) + "%");
+    for (const char* name : kPlaceholders) {
+        const std::string open(name, std::strlen(name) - 1);
+        for (size_t at = Upper(tweak.m_strParameters).find(open); at != std::string::npos;
+             at = Upper(tweak.m_strParameters).find(open, at + 1)) {
+            if (tweak.m_strParameters.compare(at + open.size(), 1, "%") != 0) {
+                problems.push_back(open + " lacks its closing %: it is passed on unchanged; write " + name);
+                break;
+            }
+        }
     }
     const std::string variable = CodeVariableOf(judged.exe);
     // A line that the guard refuses whatever the names: its shape, or a path in a code argument.
     // Judged by the runner's own guard, with paths that hold nothing any rule looks at.
     const ParameterLine probe = BuildParameterLine(program, tweak.m_strParameters, "C:\\in\\a.txt", "/pub/a.txt");
+    // Ordinary names that hold what shells read: a line that refuses them refuses many downloads.
+    const char* const awkward = "C:\\in\\Q&A (1), it's 50%.txt";
+    const ParameterLine ordinary =
+        BuildParameterLine(program, tweak.m_strParameters, awkward, "/pub/Q&A (1), it's 50%.txt");
     if (!probe.IsSafe()) {
         problems.push_back("every transfer is refused: " + std::string(DescribeRefusal(probe.refusal)) +
-                           (variable.empty() ? "" : " (here: " + variable + ")"));
+                           (variable.empty() ? "" : " (here: " + variable + ")") +
+                           (kind == ProgramKind::Cmd ? "; after /c cmd.exe strips the outer quotes of the command, "
+                                                       "so write /c \"\"C:\\script.bat\" \"%LOCAL_FILE_PATH%\"\" "
+                                                       "(quotes around the whole command)" : ""));
+    } else if (!ordinary.IsSafe()) {
+        problems.push_back(std::string("ordinary names such as ") + awkward + " are refused: " +
+                           DescribeRefusal(ordinary.refusal));
+    }
+    // The server's path below a folder of the user's: it decides where below that folder the file goes.
+    const size_t remote = tweak.m_strParameters.find(kPlaceholders[1]);
+    if (remote != std::string::npos && remote > 0 && std::strchr(" \t\"'=", tweak.m_strParameters[remote - 1]) == nullptr) {
+        problems.push_back(std::string("the server's path is written into a destination: the server chooses the "
+                                       "folders below it (. and .. parts, drives, devices and wildcards are "
+                                       "refused); pass only its file name if that is what you want"));
     }
     if (placeholder && !variable.empty()) {
         problems.push_back("the program runs code from its command line: a path written into that code is "
@@ -211,16 +256,13 @@ std::vector<std::string> CheckTweak(const CTweakInfo& tweak) {
                            "name the program itself, or read the path from %" +
                            std::string(kTweakVariableNames[0]) + "%");
     }
-    if (placeholder && IsReadByCmd(kind)) {
-        problems.push_back("the program runs through cmd.exe (a batch file, cmd.exe, or a shortcut or a "
-                           "name without extension that cannot be seen through): every transfer whose "
-                           "path holds %, ! or a line break, or unquoted & | < > ^ ( ) , ; =, is refused; "
-                           "the variables %" +
-                           std::string(kTweakVariableNames[0]) + "% and %" + kTweakVariableNames[1] +
-                           "% in the batch file take every name whole");
-    }
     for (const std::string& filter : tweak.m_arrFilters) {
-        if (FilterNeverMatches(filter, tweak.m_bIgnoreCase)) {
+        if (filter.find_first_of("/:") != std::string::npos || HoldsFolder(filter)) {
+            problems.push_back("the filter " + filter + " names a folder: filters see only the file name");
+        } else if (HoldsRange(filter)) {
+            problems.push_back("the filter " + filter + " holds a range: brackets take no ranges, [0-9] matches "
+                               "0, - or 9; list the characters, [0123456789]");
+        } else if (FilterNeverMatches(filter, tweak.m_bIgnoreCase)) {
             problems.push_back("the filter " + filter + " can never match a file name");
         }
     }

@@ -93,7 +93,8 @@ TEST_F(CtlTest, CheckFindsWhatKeepsTweaksFromWorking) {
 
     PutDword(ProfileKey("Bad"), "Count", 1);
     PutTweak(ProfileKey("Bad"), 0, "B", "C:\\missing\\tool.exe",
-             "%local_file_path% \"%LOCAL_PATH%\" \"%TEMP%\"", 0x40, "*.txt;x\\;a[]");
+             "%local_file_path% \"%LOCAL_PATH%\" \"%TEMP%\" \"%REMOTE_FILE_PATH\" D:\\m%REMOTE_FILE_PATH%", 0x40,
+             "*.txt;x\\;a[];in\\*.txt;r[0-9].txt");
     PutTweak(ProfileKey("Bad"), 3, "Left", "C:\\t\\run.cmd", "", 1);
     PutString(ProfileKey("Bad") + "\\Tweak 00", "Enabled", "1");
     const CtlResult r = Run({"check", "--profile", "Bad"});
@@ -105,26 +106,41 @@ TEST_F(CtlTest, CheckFindsWhatKeepsTweaksFromWorking) {
              "no transfer type is ticked",
              "%local_file_path% is in the wrong letter case",
              "%LOCAL_PATH% is no placeholder (misspelt?)",
+             "%REMOTE_FILE_PATH lacks its closing %",
              "the filter x\\ can never match",
              "the filter a[] can never match",
+             "the filter in\\*.txt names a folder",
+             "the filter r[0-9].txt holds a range",
+             "the server's path is written into a destination",
          }) {
         EXPECT_NE(r.out.find(expected), std::string::npos) << expected << "\n" << r.out;
     }
     // An unquoted placeholder, a batch target; an environment variable is none of the tool's business.
     EXPECT_EQ(r.out.find("%TEMP%"), std::string::npos) << r.out;
-    PutTweak(ProfileKey("Bad"), 0, "B", "C:\\t\\Run.CMD. ", "%LOCAL_FILE_PATH%", 1);
+    // Unquoted for a batch file, the path gets quotes and reaches it whole: nothing to say; quoted
+    // once behind cmd.exe /c, ordinary names with & are refused, and the line that takes them is named.
+    m_files.Put("C:\\t\\Run.CMD", {});
+    PutTweak(ProfileKey("Bad"), 0, "B", "C:\\t\\Run.CMD", "%LOCAL_FILE_PATH%", 1);
     const CtlResult batch = Run({"check", "--profile", "Bad"});
-    // Unquoted, the path still reaches the program whole: nothing to say about that.
-    EXPECT_EQ(batch.out.find("%LOCAL_FILE_PATH%"), std::string::npos) << batch.out;
-    EXPECT_NE(batch.out.find("runs through cmd.exe"), std::string::npos) << batch.out;
-    EXPECT_NE(batch.out.find("the variables %TREVANEL_LOCAL_FILE_PATH% and %TREVANEL_REMOTE_FILE_PATH% in "
-                             "the batch file take every name whole"), std::string::npos) << batch.out;
+    EXPECT_EQ(batch.out.find("Tweak 00"), std::string::npos) << batch.out;
+    m_files.Put("C:\\Windows\\system32\\cmd.exe", {});
+    PutTweak(ProfileKey("Bad"), 0, "B", "C:\\Windows\\system32\\cmd.exe", "/c \"C:\\t\\x.bat\" \"%LOCAL_FILE_PATH%\"", 1);
+    const CtlResult quotedOnce = Run({"check", "--profile", "Bad"});
+    EXPECT_NE(quotedOnce.out.find("write /c \"\"C:\\script.bat\" \"%LOCAL_FILE_PATH%\"\""), std::string::npos)
+        << quotedOnce.out;
+    // A line that refuses ordinary names (PowerShell's single quotes and it's) is named too.
+    PutTweak(ProfileKey("Bad"), 0, "B", "C:\\Windows\\system32\\cmd.exe", "/c \"\"C:\\t\\x.bat\" \"%LOCAL_FILE_PATH%\"\"", 1);
+    EXPECT_EQ(Run({"check", "--profile", "Bad"}).out.find("Tweak 00"), std::string::npos);
+    PutTweak(ProfileKey("Bad"), 0, "B", "C:\\Windows\\system32\\cmd.exe", "/c powershell -Command \"Get-FileHash '%LOCAL_FILE_PATH%'\"", 1);
+    const CtlResult awkward = Run({"check", "--profile", "Bad"});
+    EXPECT_NE(awkward.out.find("ordinary names such as C:\\in\\Q&A (1), it's 50%.txt are refused: "),
+              std::string::npos) << awkward.out;
     // The variables themselves are no misspelt placeholders, and without placeholders a batch
     // target has nothing that the guard refuses.
-    PutTweak(ProfileKey("Bad"), 0, "B", "C:\\t\\Run.CMD. ", "\"%Trevanel_Local_File_Path%\"", 1);
+    PutTweak(ProfileKey("Bad"), 0, "B", "C:\\t\\Run.CMD", "\"%Trevanel_Local_File_Path%\"", 1);
     const CtlResult variables = Run({"check", "--profile", "Bad"});
     EXPECT_EQ(variables.out.find("is no placeholder"), std::string::npos) << variables.out;
-    EXPECT_EQ(variables.out.find("runs through cmd.exe"), std::string::npos) << variables.out;
+    EXPECT_EQ(variables.out.find("Tweak 00"), std::string::npos) << variables.out;
     // A line whose shape the guard refuses for every name is named before any transfer, with
     // the variable to read instead; behind cmd.exe too.
     for (const char* line : {"-e \"x('%LOCAL_FILE_PATH%')\"", "/c C:\\R\\Rscript.exe -e \"x('%TREVANEL_LOCAL_FILE_PATH%')\""}) {
@@ -133,12 +149,12 @@ TEST_F(CtlTest, CheckFindsWhatKeepsTweaksFromWorking) {
         EXPECT_NE(shape.out.find("every transfer is refused: "), std::string::npos) << shape.out;
         EXPECT_NE(shape.out.find("TREVANEL_LOCAL_FILE_PATH"), std::string::npos) << shape.out;
     }
-    // Named without its extension, cmd.exe is found and warned about as cmd.exe.
-    m_files.Put("C:\\Windows\\system32\\cmd.exe", {});
+    // Named without its extension, cmd.exe is found and judged as cmd.exe: a path as its command.
     PutTweak(ProfileKey("Bad"), 0, "B", "C:\\Windows\\system32\\cmd", "/c \"%LOCAL_FILE_PATH%\"", 1);
     const CtlResult cmd = Run({"check", "--profile", "Bad"});
     EXPECT_EQ(cmd.out.find("does not exist"), std::string::npos) << cmd.out;
-    EXPECT_NE(cmd.out.find("the program is cmd.exe"), std::string::npos) << cmd.out;
+    EXPECT_NE(cmd.out.find("every transfer is refused: a path stands where cmd.exe reads the name"), std::string::npos)
+        << cmd.out;
     // A shortcut is checked as the program it starts, with its own arguments before the line.
     MemoryShortcutReader shortcuts;
     shortcuts.Put("C:\\Links\\Python.lnk", {"C:\\Python\\python.exe", "-c"});
