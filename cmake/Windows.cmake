@@ -43,7 +43,7 @@ set(TREVANEL_WARNINGS -Wall -Wextra)
 file(GLOB WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/win32/*.cpp)
 add_library(trevanel_win32 OBJECT ${WIN32_SOURCES})
 trevanel_layer_includes(trevanel_win32 platform)
-target_link_libraries(trevanel_win32 PUBLIC advapi32 shell32 user32 gdi32 comctl32 comdlg32 ole32 oleaut32 uuid)
+target_link_libraries(trevanel_win32 PUBLIC advapi32 shell32 user32 gdi32 comctl32 comdlg32 ole32 oleaut32 uuid version)
 
 # The add-on. The C++ and thread runtimes are linked in, so it imports system DLLs only; the
 # whole core goes in, because nothing but the .def file asks for the exports.

@@ -37,6 +37,12 @@ public:
     // cannot hold comes in its short form; empty when even that cannot be held.
     virtual std::string LocalAppDataFolder() = 0;
 
+    // The other names the file at path goes by, for telling what it is: its long name when path
+    // holds short (8.3) parts (GetLongPathNameA), and the file name its version resource records
+    // as "OriginalFilename" (which a renamed copy keeps). Empty when it has neither or cannot be
+    // read; nothing is changed. Reads the file; any thread.
+    virtual std::vector<std::string> OtherNamesOf(const std::string& path) = 0;
+
     // The system folder (GetSystemDirectoryA), then the Windows folder (GetWindowsDirectoryA),
     // without final backslashes: where the shell looks first for a program named without a
     // folder. A folder the system does not name is left out.

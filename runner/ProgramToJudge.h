@@ -14,7 +14,9 @@ struct ProgramToJudge {
     std::string arguments;
 };
 
-// The tweak's program as ClassifyProgram sees it, except a shell link file whose target the
+// The tweak's program as ClassifyProgram sees it, or by another name the file goes by (its long
+// name, its version resource's original name) where that names a shell, an interpreter or a
+// batch file (then exe is that name); except a shell link file whose target the
 // shortcut service reads: its target, classified as a tweak's program is, with the shortcut's
 // arguments. A shortcut that cannot be read, and one whose target is itself a shortcut or has
 // no extension, stays Unseen (every kind's rules). Asks the shortcut service (reads the file).

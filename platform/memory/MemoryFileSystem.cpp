@@ -72,6 +72,17 @@ void MemoryFileSystem::SetLocalAppDataFolder(const std::string& folder) {
     m_localAppData = folder;
 }
 
+std::vector<std::string> MemoryFileSystem::OtherNamesOf(const std::string& path) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    const auto it = m_otherNames.find(path);
+    return it == m_otherNames.end() ? std::vector<std::string>{} : it->second;
+}
+
+void MemoryFileSystem::SetOtherNames(const std::string& path, const std::vector<std::string>& names) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_otherNames[path] = names;
+}
+
 std::vector<std::string> MemoryFileSystem::SystemFolders() { return {"C:\\Windows\\system32", "C:\\Windows"}; }
 
 std::string MemoryFileSystem::EnvironmentValue(const std::string& name) {

@@ -20,6 +20,7 @@ public:
                    std::string* errorText) override;
     std::string LocalAppDataFolder() override;
     // "C:\\Windows\\system32" and "C:\\Windows".
+    std::vector<std::string> OtherNamesOf(const std::string& path) override;
     std::vector<std::string> SystemFolders() override;
     // path after the current folder unless it begins with a drive or "\\", "." and ".." taken
     // out; a drive-relative "C:name" and a rooted "\name" are read against the current folder's
@@ -43,6 +44,8 @@ public:
     // "C:\\Users\\Tester\\AppData\\Local" unless set; empty: the system names none.
     void SetLocalAppDataFolder(const std::string& folder);
     void SetEnvironmentValue(const std::string& name, const std::string& value);
+    // What OtherNamesOf answers for path (nothing unless set).
+    void SetOtherNames(const std::string& path, const std::vector<std::string>& names);
     // The file's bytes, or empty when there is none.
     std::vector<uint8_t> Get(const std::string& path) const;
 
@@ -53,6 +56,7 @@ private:
     std::string m_localAppData = "C:\\Users\\Tester\\AppData\\Local";
     std::map<std::string, bool> m_folders;
     std::map<std::string, std::string> m_environment;
+    std::map<std::string, std::vector<std::string>> m_otherNames;
     unsigned m_tempFiles = 0;
     // Lock to the path it holds.
     std::map<uintptr_t, std::string> m_locks;

@@ -252,6 +252,37 @@ std::string Win32FileSystem::NewTempFile() {
     return text;
 }
 
+std::vector<std::string> Win32FileSystem::OtherNamesOf(const std::string& path) {
+    std::vector<std::string> names;
+    char longName[MAX_PATH] = "";
+    const DWORD length = GetLongPathNameA(path.c_str(), longName, MAX_PATH);
+    if (length > 0 && length < MAX_PATH && path != longName) names.emplace_back(longName, length);
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    std::vector<char> info(size);
+    if (size == 0 || !GetFileVersionInfoA(path.c_str(), 0, size, info.data())) return names;
+    // The first language the resource lists, then the two that tools write most.
+    std::vector<std::string> blocks;
+    DWORD* translation = nullptr;
+    UINT bytes = 0;
+    if (VerQueryValueA(info.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &bytes) &&
+        bytes >= 4) {
+        char block[9];
+        wsprintfA(block, "%04x%04x", LOWORD(*translation), HIWORD(*translation));
+        blocks.push_back(block);
+    }
+    blocks.insert(blocks.end(), {"040904b0", "040904e4"});
+    for (const std::string& block : blocks) {
+        char* value = nullptr;
+        const std::string query = "\\StringFileInfo\\" + block + "\\OriginalFilename";
+        if (VerQueryValueA(info.data(), query.c_str(), reinterpret_cast<void**>(&value), &bytes) && bytes > 1) {
+            names.emplace_back(value);
+            break;
+        }
+    }
+    return names;
+}
+
 std::vector<std::string> Win32FileSystem::SystemFolders() {
     std::vector<std::string> folders;
     char folder[MAX_PATH] = "";

@@ -13,6 +13,7 @@ public:
     bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes,
                    std::string* errorText) override;
     std::string LocalAppDataFolder() override;
+    std::vector<std::string> OtherNamesOf(const std::string& path) override;
     std::vector<std::string> SystemFolders() override;
     std::string EnvironmentValue(const std::string& name) override;
     bool CreateFolders(const std::string& path) override;

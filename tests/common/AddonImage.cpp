@@ -44,7 +44,7 @@ const std::vector<ExportEntry>& Exports() {
 const std::vector<std::string>& SystemDlls() {
     static const std::vector<std::string> dlls = {
         "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll",
-        "comdlg32.dll", "msvcrt.dll", "ole32.dll", "oleaut32.dll"};
+        "comdlg32.dll", "msvcrt.dll", "ole32.dll", "oleaut32.dll", "version.dll"};
     return dlls;
 }
 

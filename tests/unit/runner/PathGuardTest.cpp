@@ -434,6 +434,21 @@ TEST(PathGuard, ServerPathStaysAFileBelowTheUsersFolder) {
     }
 }
 
+// A shell under a short name or a renamed copy of one is judged as that shell.
+TEST(PathGuard, AProgramIsJudgedByTheNamesItGoesBy) {
+    MemoryFileSystem files;
+    StandIns standIns{files};
+    files.SetOtherNames("C:\\PROGRA~1\\POWERS~1.EXE", {"C:\\Program Files\\PowerShell\\7\\pwsh.exe"});
+    files.SetOtherNames("C:\\Tools\\shell.exe", {"Cmd.Exe"});
+    files.SetOtherNames("C:\\Tools\\viewer.exe", {"Viewer.EXE"});
+    EXPECT_EQ(R::ScriptQuote, BuildParameterLine("C:\\PROGRA~1\\POWERS~1.EXE", "-c \"Get-Item '%LOCAL_FILE_PATH%'\"",
+                                                 "C:\\in\\a';calc;'.txt", "/r").refusal);
+    EXPECT_EQ(R::ShellOperator, BuildParameterLine("C:\\Tools\\shell.exe", "/c copy %LOCAL_FILE_PATH% D:\\b",
+                                                   "C:\\in\\a&calc&.txt", "/r").refusal);
+    EXPECT_EQ(R::None, BuildParameterLine("\"C:\\Tools\\viewer.exe\"", "/c copy %LOCAL_FILE_PATH% D:\\b",
+                                          "C:\\in\\a&calc&.txt", "/r").refusal);
+}
+
 // A program kept where downloads land starts there, where the server's DLL of its name would load.
 TEST(PathGuard, ProgramBesideTheTransferredFileStartsNot) {
     MemoryFileSystem files;

@@ -538,17 +538,25 @@ TEST_F(CtlWine, RunJudgesTheServersPathAndWhatALauncherStarts) {
     const std::string recorder = m_folder.Copy(wine::ProgramPath("Recorder.exe"), "rec.exe");
     const std::string launcher = m_folder.Copy(wine::ProgramPath("Recorder.exe"), "gsudo.exe");
     const std::string mirror = m_folder.Path() + "Mirror";
+    // A shell named by its short (8.3) name is known by its long one.
+    char shortName[MAX_PATH] = "";
+    const std::string shell = m_folder.Copy(wine::ProgramPath("Recorder.exe"), "powershell.exe");
+    ASSERT_GT(GetShortPathNameA(shell.c_str(), shortName, MAX_PATH), 0u);
+    ASSERT_EQ(std::string::npos, std::string(shortName).find("powershell.exe")) << shortName;
     StoreTweaks("Try", {{"Mirror", "C:\\windows\\system32\\cmd.exe",
                          "/c copy /y \"%LOCAL_FILE_PATH%\" \"" + mirror + "%REMOTE_FILE_PATH%\"", 0x10, "", 1, 1},
                         {"Launcher", launcher, "cmd /c copy %LOCAL_FILE_PATH% D:\\Backup", 0x10, "", 1, 1},
                         {"Photos", recorder, "\"D:\\Photos & Videos\\Mirror%REMOTE_FILE_PATH%\"", 0x10, "", 1, 1},
                         {"O'Brien", recorder, "-o \"C:\\Users\\O'Brien\\%REMOTE_FILE_PATH%\"", 0x10, "", 1, 1},
-                        {"Share", recorder, "\"\\\\nas\\backup$\\%REMOTE_FILE_PATH%\"", 0x10, "", 1, 1}});
+                        {"Share", recorder, "\"\\\\nas\\backup$\\%REMOTE_FILE_PATH%\"", 0x10, "", 1, 1},
+                        {"Short", shortName, "-c Get-Item %LOCAL_FILE_PATH%", 0x10, "a&*", 1, 1}});
     const wine::ProgramResult hostile =
         Ctl({"run", "--profile", "Try", "upload", "C:\\in\\a&calc&.txt", "/../Startup/evil.bat"});
     EXPECT_TRUE(Started().empty()) << hostile.output;
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((m_folder.Path() + "Startup\\evil.bat").c_str()));
     EXPECT_NE(std::string::npos, hostile.output.find("the server's path holds a . or .. part")) << hostile.output;
+    EXPECT_NE(std::string::npos, hostile.output.find("\"Short\": SKIP (unsafe-path): the path guard refuses the line: a "
+                                                     "path stands unquoted in PowerShell code")) << hostile.output;
 
     wine::TempFolder received{"Received"};
     const std::string plain = received.Write("plain.txt", "from the server");
