@@ -53,7 +53,8 @@ wine32_missing=no
 [ $want_wine32 = no ] || grep -qx "$wine32" <<<"$installed" || wine32_missing=yes
 
 if [ ${#missing[@]} -eq 0 ] && [ $wine32_missing = no ]; then
-    rm -f "$note"
+    # Only the one who wrote it can take it away; a stale one is not read (scripts/wine32-road).
+    rm -f "$note" 2>/dev/null || true
     [ "${TREVANEL_SETUP_VERBOSE:-}" != 1 ] || took "Everything present (%.2f s)\n"
     exit 0
 fi
@@ -74,10 +75,13 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 log=$(mktemp "${TMPDIR:-/tmp}/trevanel-setup.XXXXXX")
 trap 'rm -f "$log"' EXIT
-# apt's own words for the last failure: its error lines, else its last line.
+# apt's own words for the last failure: its error lines, else its warnings, else its last line.
 apt_words() {
-    local words
-    words=$(sed -n 's/^E: //p' "$log" | paste -sd ';' | sed 's/;/; /g')
+    local words kind
+    for kind in E W; do
+        words=$(sed -n "s/^$kind: //p" "$log" | awk 'NR > 1 { printf "; " } { printf "%s", $0 }')
+        [ -z "$words" ] || break
+    done
     [ -n "$words" ] || words=$(tail -n 1 "$log")
     echo "$words"
 }
@@ -90,7 +94,14 @@ apt() {
 }
 
 [ $need_i386 = no ] || dpkg --add-architecture i386
-echo "Installing: ${missing[*]}$([ $wine32_missing = yes ] && echo " $wine32")"
+# An architecture added here goes again unless something of it got installed, so that a run that
+# stops or goes on without 32-bit Wine leaves nothing half set up.
+drop_i386() {
+    [ $need_i386 = no ] || dpkg --remove-architecture i386 2>/dev/null || true
+}
+names=("${missing[@]}")
+[ $wine32_missing = no ] || names+=("$wine32")
+echo "Installing: ${names[*]}"
 attempts=3
 for attempt in $(seq $attempts); do
     apt update -q && break
@@ -104,19 +115,23 @@ done
 
 if [ ${#missing[@]} -gt 0 ] && ! apt install -y -q --no-install-recommends "${missing[@]}"; then
     echo "error: could not install ${missing[*]}: $(apt_words)" >&2
+    drop_i386
     exit 1
 fi
 
 if [ $wine32_missing = yes ]; then
     if apt install -y -q --no-install-recommends "$wine32"; then
         rm -f "$note"
+    elif [ -n "$(dpkg --audit 2>/dev/null)" ]; then
+        # Unpacked but not configured: a broken state, not a package the mirror could not give.
+        echo "error: installing $wine32 left packages half set up ($(apt_words)); run dpkg --configure -a" >&2
+        exit 1
     else
         reason="32-bit Wine could not be installed (apt-get install $wine32: $(apt_words))"
-        mkdir -p "$(dirname "$note")"
-        echo "$reason" >"$note"
-        # The architecture goes again unless something of it got installed, so that nothing is left half set up.
-        [ $need_i386 = no ] || dpkg --remove-architecture i386 2>/dev/null || true
         echo "warning: $reason; the x64 build's Wine suites take the 32-bit build's place" >&2
+        drop_i386
+        mkdir -p "$(dirname "$note")" && echo "$reason" >"$note" ||
+            echo "warning: cannot keep that in $note: the tests will ask for 32-bit Wine" >&2
     fi
 else
     rm -f "$note"

@@ -100,7 +100,7 @@ case $? in
     1)
         can_i386=no
         i386_skip=$i386_answer
-        notes+=("the shipped 32-bit build's Wine suites did NOT run: $i386_answer")
+        notes+=("32-bit build (shipped): not run: $i386_answer")
         echo "The shipped 32-bit build's Wine suites do not run here: $i386_answer."
         echo "The 32-bit build is checked from its files; the Wine suites run on the x64 build." ;;
     *)
@@ -150,7 +150,7 @@ else
         if [ $can_i386 = yes ]; then
             stage "wine 32-bit tests" wine_suites mingw "32-bit build (shipped):"
         else
-            wine_runs+=("$(printf '%-28s not run: %s' "32-bit build (shipped):" "$i386_skip")")
+            wine_runs+=("32-bit build (shipped): not run: $i386_skip")
         fi
     fi
     stage "mingw64 configure" cmake --preset mingw64 &&

@@ -24,6 +24,7 @@ FAKE
 #!/bin/bash
 echo "dpkg $*" >>"$FAKE/calls"
 case $1 in
+    --audit) cat "$FAKE/audit" 2>/dev/null ;;
     --print-foreign-architectures) cat "$FAKE/arch" ;;
     --add-architecture) echo "$2" >>"$FAKE/arch" ;;
     --remove-architecture) sed -i "/^$2\$/d" "$FAKE/arch" ;;
@@ -46,7 +47,7 @@ for name in "$@"; do
 done
 for name in "$@"; do case $name in -*|install) ;; *) echo "$name" >>"$FAKE/installed" ;; esac; done
 FAKE
-    printf '#!/bin/bash\necho 0\n' >"$1/id"
+    printf '#!/bin/bash\nif [ -e "$FAKE/nonroot" ]; then echo 1000; else echo 0; fi\n' >"$1/id"
     printf '#!/bin/bash\necho "sleep $*" >>"$FAKE/calls"\n' >"$1/sleep"
     chmod +x "$1"/*
 }
@@ -65,7 +66,7 @@ check() {
 
 # run_case NAME INSTALLED ARCH: a fresh copy of the scripts and stand-ins, then setup.sh in it.
 run_case() {
-    export FAKE="$work/$1"
+    export FAKE="$work/$1" TREVANEL_SETUP_STATE="$work/$1/state"
     mkdir -p "$FAKE/scripts"
     cp "$source_dir/scripts/setup.sh" "$source_dir/scripts/wine32-road" "$FAKE/scripts/"
     printf '#!/bin/bash\n[ "${1:-}" = -v ] && echo yes\nexit 0\n' >"$FAKE/scripts/can-run-i386"
@@ -113,16 +114,27 @@ check wine32-refused "the road is the x64 one, for that reason" eval '[ "$(road)
 setup
 check wine32-refused "a second run tries again and says the same" eval \
     'status_is 0 && said "warning: $reason" && [ "$(grep -c "install.*wine32:i386" "$FAKE/calls")" = 2 ]'
-rm "$FAKE/refused"
+touch "$FAKE/nonroot"
 setup
-check wine32-refused "once installed, the 32-bit road is back" eval 'status_is 0 && [ "$(road)" = yes ]'
+check wine32-refused "a normal user's run after it warns and goes on" eval 'status_is 0 && said "warning: $reason"'
+rm "$FAKE/refused" "$FAKE/nonroot"
+setup
+check wine32-refused "once installed, the 32-bit road is back and the note gone" eval \
+    'status_is 0 && [ "$(road)" = yes ] && [ ! -e "$TREVANEL_SETUP_STATE/wine32-not-installed" ]'
 
-run_case no-lists "$(all_but wine) wine32:i386" i386
+run_case half-installed "$everything" i386
+echo wine32:i386 >"$FAKE/refused"
+echo "wine32 is unpacked but not configured" >"$FAKE/audit"
+setup
+check half-installed "packages left unconfigured stop it" eval 'status_is 1 && said "run dpkg --configure -a"'
+
+run_case no-lists "$(all_but wine)" ""
 touch "$FAKE/update-fails"
 echo wine >"$FAKE/refused"
 setup
 check no-lists "a package that is not wine32 stops it with apt's words and the package" eval \
     'status_is 1 && said "error: could not install wine: Unable to correct problems" && ! said "Setup took"'
+check no-lists "the architecture it added goes again" eval '! grep -qx i386 "$FAKE/arch"'
 
 [ $failures -eq 0 ] && echo "All setup roads behave." && exit 0
 exit 1
