@@ -7,8 +7,13 @@
 
 CTweakSession::CTweakSession(void* hSession, const char* profileName)
     : m_hSession(hSession), m_config(std::make_shared<CTweakConfig>(profileName)) {
-    m_config->Load();
+    Loaded(m_config->Load());
     if (IsRunRecordOn()) m_strRecordFolder = RunRecordFolder();
+}
+
+void CTweakSession::Loaded(bool read) {
+    if (read) m_bHasSet = true;
+    m_bReadDue = !read;
 }
 
 CTweakSession::~CTweakSession() = default;
@@ -31,20 +36,26 @@ std::shared_ptr<CTweakConfig> CTweakSession::Config() const {
 }
 
 void CTweakSession::RunTweaks(int type, const char* localPath, const char* remotePath) {
+    if (m_bReadDue) ReloadIfProfile(Config()->m_strProfile.c_str());
     const std::shared_ptr<CTweakConfig> config = Config();
+    const bool hasSet = m_bHasSet;
     if (m_strRecordFolder.empty()) {
-        config->RunTweaks(type, localPath, remotePath);
+        if (hasSet) config->RunTweaks(type, localPath, remotePath);
         return;
     }
     CRunRecorder recorder(m_strRecordFolder, config->m_strProfile, type, localPath, remotePath, false);
-    config->RunTweaks(type, localPath, remotePath, &recorder);
+    if (hasSet) {
+        config->RunTweaks(type, localPath, remotePath, &recorder);
+    } else {
+        recorder.SetUnreadable();
+    }
 }
 
 void CTweakSession::ReloadIfProfile(const char* profileName) {
     const std::string name = profileName ? profileName : "";
     std::lock_guard<std::mutex> guard(m_reloadLock);
     const std::shared_ptr<CTweakConfig> config = Config();
-    if (name.empty() || IsSameRegistryName(name, config->m_strProfile)) config->Load();
+    if (name.empty() || IsSameRegistryName(name, config->m_strProfile)) Loaded(config->Load());
 }
 
 void CTweakSession::RenameProfile(const char* oldName, const char* newName) {
@@ -54,7 +65,10 @@ void CTweakSession::RenameProfile(const char* oldName, const char* newName) {
     if (!IsSameRegistryName(oldName, Config()->m_strProfile)) return;
     // Loaded before it replaces the old set, so that no transfer meanwhile finds an empty one.
     auto renamed = std::make_shared<CTweakConfig>(newName);
-    renamed->Load();
+    const bool read = renamed->Load();
     std::lock_guard<std::mutex> swap(m_configLock);
     m_config = std::move(renamed);
+    // The old name's set is not the new name's: without a read one, nothing runs.
+    if (!read) m_bHasSet = false;
+    Loaded(read);
 }

@@ -1,6 +1,7 @@
 // One host transfer session and its own tweak set.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -33,10 +34,16 @@ public:
 
 private:
     void RunTweaks(int type, const char* localPath, const char* remotePath);
+    // Notes whether a read of the set succeeded.
+    void Loaded(bool read);
 
     // Held through a reload or a rename, so that a rename never replaces a set that a reload
     // of the old name is still reading, nor the other way round.
     std::mutex m_reloadLock;
+    // Whether m_config holds a set as read, and whether a read failed since: the session then
+    // runs the set it has and reads again at its next transfer, or, with none, runs nothing.
+    std::atomic<bool> m_bHasSet{false};
+    std::atomic<bool> m_bReadDue{false};
     // Held only while m_config is read or replaced.
     mutable std::mutex m_configLock;
     // Never null. Replaced whole by a rename, so that a run's profile name never changes under it.

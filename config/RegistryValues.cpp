@@ -46,9 +46,23 @@ int32_t ReadRegDword(HKEY root, const char* subKey, const char* valueName, int32
     return KeyValueReader(root, subKey).Dword(valueName, def);
 }
 
+namespace {
+
+// A key or value that is not there reads as the system says: missing (a key that a writer deleted
+// meanwhile too; the reader reads again after that write). Every other error is one.
+bool IsMissing(long error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_KEY_DELETED;
+}
+
+}  // namespace
+
 KeyValueReader::KeyValueReader(HKEY root, const char* subKey)
     : m_registry(GetRegistry()), m_key(nullptr) {
-    if (m_registry.OpenKey(root, subKey, &m_key) != ERROR_SUCCESS) m_key = nullptr;
+    const long error = m_registry.OpenKey(root, subKey, &m_key);
+    if (error != ERROR_SUCCESS) {
+        m_key = nullptr;
+        m_failed = !IsMissing(error);
+    }
 }
 
 KeyValueReader::KeyValueReader(const KeySnapshot* key) : m_registry(GetRegistry()), m_key(nullptr), m_staged(key) {}
@@ -113,9 +127,14 @@ std::string KeyValueReader::Text(const char* valueName, const std::string& def, 
             m_buffer.resize(got);
             continue;
         }
-        if (error != ERROR_SUCCESS) return def;
+        if (error != ERROR_SUCCESS) {
+            m_failed = m_failed || !IsMissing(error);
+            return def;
+        }
         return TextOf(type, m_buffer.data(), std::min<size_t>(got, m_buffer.size()), def, expandable);
     }
+    // A value that kept growing was never read whole.
+    m_failed = true;
     return def;
 }
 
@@ -128,7 +147,11 @@ int32_t KeyValueReader::Dword(const char* valueName, int32_t def) {
     uint8_t data[4];
     uint32_t size = sizeof data;
     uint32_t type = REG_NONE;
-    // More than 4 bytes do not fit.
-    if (m_registry.QueryValue(m_key, valueName, &type, data, &size) != ERROR_SUCCESS) return def;
+    // More than 4 bytes do not fit: no number of ours, as the value says itself.
+    const long error = m_registry.QueryValue(m_key, valueName, &type, data, &size);
+    if (error != ERROR_SUCCESS) {
+        m_failed = m_failed || !(IsMissing(error) || error == ERROR_MORE_DATA);
+        return def;
+    }
     return NumberOf(type, data, size, def);
 }

@@ -42,6 +42,10 @@ public:
     // A REG_SZ or a REG_EXPAND_SZ (left unexpanded).
     std::string ExpandableString(const char* valueName, const std::string& def);
     int32_t Dword(const char* valueName, int32_t def);
+    // True once the registry answered an error other than "not found", opening the key or reading
+    // a value: what was read then is not what is stored (the default stood in for it), and no
+    // reader of the store may act on it.
+    bool Failed() const { return m_failed; }
 
 private:
     std::string Text(const char* valueName, const std::string& def, bool expandable);
@@ -51,4 +55,5 @@ private:
     const KeySnapshot* m_staged = nullptr;
     // Kept from value to value: most texts fit the first size, so each is read in one call.
     std::vector<char> m_buffer;
+    bool m_failed = false;
 };

@@ -374,13 +374,18 @@ const KeySnapshot* ConfigurationView::StagedParts(const std::string& keyPath) co
 
 bool ConfigurationView::Current() const { return ReadGeneration(GetRegistry()) == m_generation; }
 
-bool ReadConsistently(const std::function<void(const ConfigurationView&)>& read) {
+bool ReadConsistently(const std::function<bool(const ConfigurationView&)>& read) {
+    int errors = 0;
     for (int attempt = 0; attempt < kReadTries; ++attempt) {
         // A write in its course takes milliseconds: the later tries leave it some.
         if (attempt > 2) std::this_thread::sleep_for(std::chrono::milliseconds(attempt < 20 ? 1 : 20));
         const ConfigurationView view;
-        read(view);
-        if (view.Current()) return true;
+        if (read(view)) {
+            if (view.Current()) return true;
+        } else if (++errors == kReadErrorTries) {
+            // No writer ends a registry's errors: the caller keeps what it has and reads later.
+            return false;
+        }
     }
     return false;
 }

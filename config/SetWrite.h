@@ -127,7 +127,10 @@ private:
     std::vector<SetChange> m_pending;
 };
 
-// Calls read with a new view until what it read is one state (the view still Current afterwards).
-// False when writes kept landing for kReadTries reads: what read left is then of no account.
+// Calls read with a new view until what it read is one state (the view still Current afterwards)
+// and whole (read returned true: the registry answered no error but "not found"). False when
+// writes kept landing for kReadTries reads, or read failed kReadErrorTries times: what read left is
+// then of no account.
 const int kReadTries = 60;
-bool ReadConsistently(const std::function<void(const ConfigurationView&)>& read);
+const int kReadErrorTries = 3;
+bool ReadConsistently(const std::function<bool(const ConfigurationView&)>& read);

@@ -76,12 +76,13 @@ bool LoadReplaceable(CTweakConfig& config, KeySnapshot* loaded) {
     // The tweaks and the parts from one state of the store: read again when a write landed between.
     bool read = false;
     return ReadConsistently([&](const ConfigurationView& view) {
-        config.Load();
+        if (!config.Load()) return false;
         // The write makes the kept profile changes first: the key then holds what they move to it.
         bool kept = false;
         const std::string keptPath = KeptSetKeyPath(config.m_strProfile, &kept);
         const std::string path = kept ? keptPath : config.GetKeyPath(0);
         *loaded = KeySnapshot();
         read = path.empty() || ReadStoredSetParts(view, path, loaded);
+        return true;
     }) && read;
 }

@@ -49,7 +49,7 @@ std::string CTweakConfig::GetKeyPath(int bGlobal) const {
     return app ? app->GetRegistryPath(relative) : kConfigRoot + relative;
 }
 
-void CTweakConfig::Load() {
+bool CTweakConfig::Load() {
     // The records are read into a list of their own, so that the set's list changes, under the
     // lock, only in one step; until then they are owned here, so that a failed allocation
     // anywhere in between loses none.
@@ -59,6 +59,7 @@ void CTweakConfig::Load() {
     const bool read = ReadConsistently([&](const ConfigurationView& view) {
         loaded.clear();
         const TweakSetSource source = FindTweakSetSource(*this, &view);
+        if (!source.readable) return false;
         const int32_t count = source.count > kMaxTweaks ? kMaxTweaks : source.count;
         if (count > 0) loaded.reserve(static_cast<size_t>(count));
         for (int32_t j = 0; j < count; ++j) {
@@ -67,16 +68,19 @@ void CTweakConfig::Load() {
             if (source.staged != nullptr) {
                 KeyValueReader reader(StagedSubkey(*source.staged, name));
                 LoadTweakValues(*loaded.back(), reader);
-            } else {
-                loaded.back()->Load(source.keyPath + "\\" + name);
+            } else if (!loaded.back()->Load(source.keyPath + "\\" + name)) {
+                // An error read as a default would run what nobody saved.
+                return false;
             }
         }
+        return true;
     });
-    if (!read) return;
+    if (!read) return false;
     std::vector<CTweakInfo*> records;
     records.reserve(loaded.size());
     for (std::unique_ptr<CTweakInfo>& record : loaded) records.push_back(record.release());
     ReplaceRecords(std::move(records));
+    return true;
 }
 
 void CTweakConfig::ReplaceRecords(std::vector<CTweakInfo*> records) {

@@ -25,7 +25,9 @@ public:
     std::string GetKeyPath(int bGlobal) const;
     // Reads "Count" records of the profile's key, or of the global key when the profile has no
     // "Count" of its own (missing or negative). A "Count" above kMaxTweaks reads kMaxTweaks records.
-    void Load();
+    // False, and the records as they were, when the registry kept answering an error other than
+    // "not found" (a default then would run what nobody saved) or writes kept landing.
+    bool Load();
     // Stores the records as the set, whole, as one write (WriteStoredSets): "Count" and the tweak
     // keys, nothing else of the set key; then the live sessions of the profile reload, whatever
     // the write achieved.

@@ -21,12 +21,13 @@ std::string CTweakInfo::GetParameters() const { return m_strParameters; }
 
 void CTweakInfo::GetFilters(std::vector<std::string>& list) const { list = m_arrFilters; }
 
-void CTweakInfo::Load(const std::string& keyPath) {
-    if (AfxGetApp() == nullptr) return;
+bool CTweakInfo::Load(const std::string& keyPath) {
+    if (AfxGetApp() == nullptr) return true;
     // One open of the record's key for all its values, each read by the rule of ReadRegString or
     // ReadRegDword; the key is closed again before Load returns.
     KeyValueReader reader(HKEY_USERS, keyPath.c_str());
     LoadTweakValues(*this, reader);
+    return !reader.Failed();
 }
 
 void LoadTweakValues(CTweakInfo& tweak, KeyValueReader& reader) {

@@ -59,7 +59,8 @@ public:
     void GetFilters(std::vector<std::string>& list) const;
 
     // keyPath is the record's key below HKEY_USERS.
-    void Load(const std::string& keyPath);
+    // False when the registry answered an error while reading (KeyValueReader::Failed).
+    bool Load(const std::string& keyPath);
     void Save(const std::string& keyPath) const;
 
     void ParseFilters(const std::string& text);

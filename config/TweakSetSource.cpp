@@ -19,10 +19,14 @@ TweakSetSource FindTweakSetSource(const CTweakConfig& set, const ConfigurationVi
         source.staged = view ? view->StagedParts(source.keyPath) : nullptr;
         if (source.staged != nullptr) {
             source.count = KeyValueReader(source.staged).Dword("Count", -1);
+        } else if (app != nullptr) {
+            KeyValueReader reader(HKEY_USERS, source.keyPath.c_str());
+            source.count = reader.Dword("Count", -1);
+            source.readable = !reader.Failed();
         } else {
-            source.count = app ? app->ReadRegDword(HKEY_USERS, source.keyPath.c_str(), "Count", -1) : -1;
+            source.count = -1;
         }
-        if (source.count >= 0) break;
+        if (source.count >= 0 || !source.readable) break;
     }
     return source;
 }

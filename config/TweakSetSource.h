@@ -20,6 +20,9 @@ struct TweakSetSource {
     // ConfigurationView::StagedParts), what the write makes it hold, from which its tweaks are
     // read, valid for the view's life; else null.
     const KeySnapshot* staged = nullptr;
+    // False when the registry answered an error other than "not found" for a "Count": which set
+    // runs is then not known, and nothing read may be acted on.
+    bool readable = true;
 };
 
 // A profile whose "Count" is missing or negative falls back to the global configuration. The

@@ -431,6 +431,7 @@ int RunCtlProgram(const std::vector<std::string>& args, std::ostream& out, std::
                                std::string(kConfigRoot) + kPendingWriteKey +
                                "); sessions read its sets as written, and the next write puts it in place.\n";
                 }
+                return true;
             });
             out << heldOut;
             err << heldErr;

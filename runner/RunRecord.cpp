@@ -104,7 +104,7 @@ bool RunRecord::IsProblem() const {
         case RunOutcome::NotStarted: return true;
         // Refused for what the paths hold, not for what the user chose.
         case RunOutcome::Skipped:
-            return detail == VerdictName(TweakVerdict::UnsafePath) ||
+            return detail == kSetUnreadable || detail == VerdictName(TweakVerdict::UnsafePath) ||
                    detail == VerdictName(TweakVerdict::WildcardPath) ||
                    detail == VerdictName(TweakVerdict::DevicePath) ||
                    detail == VerdictName(TweakVerdict::ProgramNotFound);

@@ -21,6 +21,9 @@ enum class RunOutcome {
 // "exit", "no-process", "not-started", "skipped", "not-waited-for" or "ended-by-user".
 const char* RunOutcomeName(RunOutcome outcome);
 
+// The detail of the one Skipped record of a transfer after which no set could be read.
+const char* const kSetUnreadable = "set-unreadable";
+
 struct RunRecord {
     std::string time;        // the transfer's local time, "YYYY-MM-DD HH:MM:SS.mmm"
     std::string profile;     // as the session has it; empty for a session without a profile

@@ -71,6 +71,15 @@ void CRunRecorder::Stopped(size_t index, ProcessHandle, const TweakWait& wait) {
     });
 }
 
+void CRunRecorder::SetUnreadable() {
+    Quietly([&] {
+        m_name.clear();
+        m_record.guardReason = "the registry answered an error while the tweak set was read; nothing ran";
+        Write(0, RunOutcome::Skipped, kSetUnreadable);
+        m_record.guardReason.clear();
+    });
+}
+
 void CRunRecorder::Write(size_t index, RunOutcome outcome, const std::string& detail) {
     if (!m_converted) {
         m_record.profile = AnsiTextToUtf8(m_record.profile);

@@ -20,6 +20,8 @@ public:
     void NotStarted(size_t index) override;
     void Finished(size_t index, ProcessHandle process) override;
     void Stopped(size_t index, ProcessHandle process, const TweakWait& wait) override;
+    // No tweak was examined: the session's set could not be read ("set-unreadable", a problem).
+    void SetUnreadable();
 
 private:
     void Write(size_t index, RunOutcome outcome, const std::string& detail);

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <future>
 #include <thread>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -96,6 +97,41 @@ TEST_F(SessionTest, SecondCreateForALiveHandleKeepsTheFirstAndReadsNothing) {
     EXPECT_EQ(nullptr, m_app->CreateSession(Handle(1), "Beta"));
     EXPECT_EQ(1u, m_app->SessionCount());
     EXPECT_EQ(std::vector<std::string>{"C:\\T\\alpha0.exe"}, Download(Handle(1)));
+}
+
+// An error of the registry (out of resources, 1450) on any value a session reads is no default: a
+// session without a set runs nothing until it reads one, and a live one keeps the set it has.
+TEST_F(SessionTest, AReadErrorIsNeverReadAsADefault) {
+    StoreSet("", "global", 1);
+    CTweakConfig work("Work");
+    for (const auto& t : {std::make_tuple("a", "*.txt", 1), std::make_tuple("b", "*.txt", 0),
+                          std::make_tuple("c", "*.pdf", 1)}) {
+        auto* tweak = new CTweakInfo;
+        tweak->m_strExe = std::string("C:\\T\\") + std::get<0>(t) + ".exe";
+        tweak->ParseFilters(std::get<1>(t));
+        tweak->m_bEnabled = std::get<2>(t);
+        tweak->m_nApplyTo = 0x3F;
+        work.m_arrTweaks.push_back(tweak);
+    }
+    work.Save();
+    const std::vector<std::string> saved = {"C:\\T\\a.exe"};
+    for (const char* value : {"Count", "Name", "Exe", "Parameters", "Enabled", "Ignore Case", "Apply To", "Filter"}) {
+        SCOPED_TRACE(value);
+        const auto failOn = [&](const MemoryRegistry::Call& call) {
+            return call.op == MemoryRegistry::Op::QueryValue && MemoryRegistry::SameName(call.valueName, value)
+                       ? 1450L : ERROR_SUCCESS;
+        };
+        m_registry.SetFailure(failOn);
+        ZTAddOnSessionCreate(Handle(1), "Work");
+        EXPECT_EQ(std::vector<std::string>{}, Download(Handle(1)));
+        m_registry.SetFailure(nullptr);
+        EXPECT_EQ(saved, Download(Handle(1)));
+        m_registry.SetFailure(failOn);
+        m_app->ReloadSessions("");
+        EXPECT_EQ(saved, Download(Handle(1)));
+        m_registry.SetFailure(nullptr);
+        ZTAddOnSessionDestroy(Handle(1));
+    }
 }
 
 TEST_F(SessionTest, UnknownOrDestroyedHandlesStartNothing) {

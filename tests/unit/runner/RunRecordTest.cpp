@@ -77,6 +77,15 @@ TEST_F(RunRecordTest, EachExaminedTweakLeavesOneLineWithItsOutcome) {
     EXPECT_TRUE(lostName.IsProblem());
     lostName.detail = VerdictName(TweakVerdict::DevicePath);
     EXPECT_TRUE(lostName.IsProblem());
+
+    // A transfer after which no set could be read leaves one record, a problem, with the reason.
+    CRunRecorder unread(RunRecordFolder(), "Work", 0, "C:\\in\\b.txt", "/b.txt", false);
+    unread.SetUnreadable();
+    const std::vector<RunRecord> after = ReadRunRecords(kFolder);
+    ASSERT_EQ(6u, after.size());
+    EXPECT_EQ("set-unreadable", after[5].detail);
+    EXPECT_TRUE(after[5].IsProblem());
+    EXPECT_NE(std::string::npos, after[5].guardReason.find("the tweak set was read; nothing ran"));
 }
 
 TEST_F(RunRecordTest, ALongRecordIsCutToItsShareAndPartialLinesAreNotRecords) {
