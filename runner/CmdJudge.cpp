@@ -247,8 +247,6 @@ PathRefusal JudgeCommand(const Reading& command, int depth) {
     if (name == "start") return JudgeStart(rest, depth);
     if (name == "if") return JudgeIf(rest, depth);
     if (name == "for") return JudgeFor(rest, depth);
-    // An empty name ("") is no command cmd.exe knows: what follows would be the server's.
-    if (Unquoted(word).empty() && HoldsPath(rest, 0, rest.text.size())) return PathRefusal::CommandName;
     // A built-in splits its arguments as a batch file does.
     if (IsBuiltIn(name)) {
         return JudgeLine(ProgramKind::Batch, "", rest.text, rest.inserted, SpansOf(rest.inserted), depth + 1);

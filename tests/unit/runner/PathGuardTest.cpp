@@ -151,6 +151,7 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {cmd, "/c start /d \"%LOCAL_FILE_PATH%\\..\" C:\\x.exe", "C:\\in\\a.txt", "/r", R::CmdSwitch},
         {cmd, "/c start \"\" \"\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::CommandName},
         {cmd, "/c start /machine amd64 \"\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\run.hta", "/r", R::CommandName},
+        {cmd, "/c start /node 1 \"Title\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\run.hta", "/r", R::CommandName},
         // if runs its command, for hands its set to the command: each judged as what it starts.
         {cmd, "/c if exist \"%LOCAL_FILE_PATH%\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\run.hta", "/r", R::CommandName},
         {cmd, "/c if exist \"%LOCAL_FILE_PATH%\"(\"%LOCAL_FILE_PATH%\")", "C:\\in\\run.hta", "/r", R::CommandName},
@@ -331,6 +332,13 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {program, "\"\\\\nas\\backup$\\%REMOTE_FILE_PATH%.7z\"", "C:\\a", "/pub/a.txt", R::None},
         {program, "--dest=\"D:\\\xdc" "bersicht\\100% fertig\\%REMOTE_FILE_PATH%\"", "C:\\a", "/pub/a.txt", R::None},
         {program, "-oD:\\{x}\\%LOCAL_FILE_PATH%", "C:\\a", "/r", R::None},
+        {program, "/out:\"D:\\Photos & Videos\\%REMOTE_FILE_PATH%\"", "C:\\a", "/pub/a.txt", R::None},
+        // A batch file behind a target that cannot be seen splits an unquoted path at =.
+        {shortcut, "scan %LOCAL_FILE_PATH%", "C:\\in\\a=b.txt", "/r", R::Delimiter},
+        // PowerShell runs the script -File names, and what a variable names after & or .
+        {ps, "-File \"%LOCAL_FILE_PATH%\"", "C:\\in\\update.ps1", "/r", R::CommandName},
+        {ps, "-c \"$p='%LOCAL_FILE_PATH%'; &$p\"", "C:\\in\\run.hta", "/r", R::ScriptIndirection},
+        {ps, "-c \"cmd /c copy '%LOCAL_FILE_PATH%' D:\\b\"", "C:\\in\\a&calc&.txt", "/r", R::ShellOperator},
         {program, "x=$(D:\\a\\%LOCAL_FILE_PATH%)", "C:\\a", "/r", R::CodeShape},
         {program, "\"D:\\a\\%LOCAL_FILE_PATH%;rm\"", "C:\\a", "/r", R::CodeShape},
         {program, "\"D:\\a|b\\%LOCAL_FILE_PATH%\"", "C:\\a", "/r", R::CodeShape},
