@@ -142,5 +142,10 @@ bool IsSetKeyPath(const std::string& path) {
     for (size_t i = KeyPathParts(sets).size() + 1; i < parts.size(); ++i) {
         if (TweakIndexOfKeyName(parts[i]) >= 0) return false;
     }
+    // A line break or another control character in a name: no registry file could hold the set,
+    // so no export of it would import again.
+    for (const char c : path) {
+        if (static_cast<unsigned char>(c) < 0x20) return false;
+    }
     return true;
 }

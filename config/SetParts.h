@@ -39,5 +39,5 @@ bool WriteSetParts(IRegistry& registry, HKEY key, const KeySnapshot& parts);
 
 // Whether a set may be stored at path below HKEY_USERS: strictly below the "Configurations" key,
 // and no key name below its first one is a tweak key name ("Kunden\Tweak 00" is a tweak key of
-// "Kunden", which that set's writes replace).
+// "Kunden", which that set's writes replace), and no name holds a control character.
 bool IsSetKeyPath(const std::string& path);

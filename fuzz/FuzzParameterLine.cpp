@@ -80,8 +80,10 @@ struct ArgsBuilder {
     // (cmd.exe's reading, which keeps them): a path with a blank or a tab outside quotes comes in
     // quotes of its own, its trailing backslashes doubled before the closing one for the C
     // runtime behind.
-    void PutPath(const std::string& path, bool quoted, bool keepQuotes) {
-        const bool own = keepQuotes && !quoted && path.find_first_of(" \t") != std::string::npos;
+    // splitters: what puts an unquoted path into quotes of its own (for a batch file also
+    // cmd.exe's operators and delimiters).
+    void PutPath(const std::string& path, bool quoted, bool keepQuotes, const char* splitters = " \t") {
+        const bool own = keepQuotes && !quoted && path.find_first_of(splitters) != std::string::npos;
         if (own) Add('"');
         for (char c : path) Add(c);
         if (own) {
@@ -185,14 +187,14 @@ bool SplitLikeCmd(const std::string& line, Args* args) {
 
 // What the template promises for a batch file: its own text read as cmd.exe reads it, with a
 // path taken whole inside quotes and split at blanks and tabs only outside them.
-Args ExpectedForCmd(const std::vector<Piece>& pieces, const std::string& local, const std::string& remote) {
+Args ExpectedForCmd(const std::vector<Piece>& pieces, const std::string& local, const std::string& remote,
+                    bool batchFile) {
     ArgsBuilder out;
     bool quoted = false;
     for (size_t k = 0; k < pieces.size(); ++k) {
         const Piece& p = pieces[k];
         if (p.placeholder) {
-            const std::string& path = p.placeholder == 1 ? local : remote;
-            out.PutPath(p.placeholder == 1 ? local : remote, quoted, true);
+            out.PutPath(p.placeholder == 1 ? local : remote, quoted, true, batchFile ? " \t&|<>^(),;=" : " \t");
         } else if (p.literal == '"') {
             quoted = !quoted;
             out.Add('"');
@@ -238,8 +240,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A shortcut may be a batch file: it must pass the batch files' rules too.
     const char* const batches[] = {"C:\\Tools\\record.bat", "C:\\Tools\\RECORD.Cmd. ",
                                    "C:\\Windows\\system32\\cmd.exe", "C:\\Tools\\Record.lnk"};
-    const std::string exe = batch ? batches[fdp.ConsumeIntegralInRange<int>(0, 3)]
-                                  : programs[fdp.ConsumeIntegralInRange<int>(0, 1)];
+    const int which = batch ? fdp.ConsumeIntegralInRange<int>(0, 3) : fdp.ConsumeIntegralInRange<int>(0, 1);
+    const std::string exe = batch ? batches[which] : programs[which];
+    // cmd.exe and the shortcut read the line as cmd.exe does, but only a batch file's own line
+    // gets quotes for cmd.exe's operators.
+    const bool batchFile = batch && which < 2;
     // The user's own text holds no %, ^ or operators here: what such text does is the user's
     // choice, and the property is about what the paths bring in.
     const std::string literals = batch ? "a- \t\"\\,;=" : "a- \t\"\\";
@@ -269,7 +274,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Args actual;
         FUZZ_CHECK(SplitLikeCmd(line.text, &actual), "cmd.exe could expand or run something: [%s]",
                    line.text.c_str());
-        FUZZ_CHECK(actual == ExpectedForCmd(pieces, localAsInserted, remote),
+        FUZZ_CHECK(actual == ExpectedForCmd(pieces, localAsInserted, remote, batchFile),
                    "batch arguments differ from the template: [%s] from [%s] <- [%s] | [%s]",
                    line.text.c_str(), parameters.c_str(), local.c_str(), remote.c_str());
         return 0;
