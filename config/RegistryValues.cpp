@@ -54,10 +54,22 @@ bool IsMissing(long error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_KEY_DELETED;
 }
 
+// A key name longer than the registry takes (255 characters) names no key that can exist; the
+// registry's answer for it is no "not found" (Wine 8.0 says ERROR_MORE_DATA).
+bool NamesNoKey(const char* subKey) {
+    size_t run = 0;
+    for (const char* c = subKey ? subKey : ""; *c != '\0'; ++c) {
+        run = *c == '\\' ? 0 : run + 1;
+        if (run > 255) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 KeyValueReader::KeyValueReader(HKEY root, const char* subKey)
     : m_registry(GetRegistry()), m_key(nullptr) {
+    if (NamesNoKey(subKey)) return;
     const long error = m_registry.OpenKey(root, subKey, &m_key);
     if (error != ERROR_SUCCESS) {
         m_key = nullptr;
