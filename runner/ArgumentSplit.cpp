@@ -1,6 +1,8 @@
 // Splitting a parameter line into arguments as the C runtime does, keeping track of the paths.
 #include "runner/LineJudges.h"
 
+#include <algorithm>
+
 namespace {
 
 void Add(MarkedArgument& argument, char c, bool inserted) {
@@ -59,4 +61,8 @@ std::vector<MarkedArgument> SplitArguments(const std::string& line, const std::v
     }
     if (inArgument) arguments.push_back(current);
     return arguments;
+}
+
+bool HoldsPath(const std::vector<bool>& inserted) {
+    return std::find(inserted.begin(), inserted.end(), true) != inserted.end();
 }

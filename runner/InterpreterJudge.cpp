@@ -13,13 +13,6 @@ namespace {
 
 using Code = InterpreterOptions::Code;
 
-bool AnyInserted(const MarkedArgument& argument) {
-    for (bool b : argument.inserted) {
-        if (b) return true;
-    }
-    return false;
-}
-
 bool HasLetter(const char* letters, char c) { return c != '\0' && std::strchr(letters, c) != nullptr; }
 
 // A "javascript:", "vbscript:" or "about:" address, which mshta runs as script or as a page made
@@ -67,7 +60,7 @@ PathRefusal JudgeForInterpreter(const std::string& line, const std::vector<bool>
         // Only the user's own /select, shows a file rather than opening it; the program splits its
         // line at commas, so a path must hold none.
         for (const MarkedArgument& argument : arguments) {
-            if (!AnyInserted(argument)) continue;
+            if (!HoldsPath(argument)) continue;
             std::string start = argument.text.substr(0, 8);
             for (char& c : start) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
             const bool select = start == "/select," && std::find(argument.inserted.begin(), argument.inserted.begin() + 8, true) ==
@@ -87,13 +80,13 @@ PathRefusal JudgeForInterpreter(const std::string& line, const std::vector<bool>
                 // What follows runs without a shell: a program and its arguments, unless that
                 // program runs code or other programs from them.
                 bool pathAfter = false;
-                for (size_t j = i + 1; j < arguments.size(); ++j) pathAfter = pathAfter || AnyInserted(arguments[j]);
+                for (size_t j = i + 1; j < arguments.size(); ++j) pathAfter = pathAfter || HoldsPath(arguments[j]);
                 const bool runs = i + 1 < arguments.size() &&
-                                  (AnyInserted(arguments[i + 1]) || RunsWhatItIsGiven(arguments[i + 1].text));
+                                  (HoldsPath(arguments[i + 1]) || RunsWhatItIsGiven(arguments[i + 1].text));
                 return refusedIf((code && pathInLine) || (runs && pathAfter));
             }
             code = code || IsCodeAddress(arguments[i].text);
-            pathInLine = pathInLine || AnyInserted(arguments[i]);
+            pathInLine = pathInLine || HoldsPath(arguments[i]);
         }
         return refusedIf(code && pathInLine);
     }
@@ -114,17 +107,17 @@ PathRefusal JudgeForInterpreter(const std::string& line, const std::vector<bool>
         const std::string& text = argument.text;
         const bool hasNext = i + 1 < arguments.size();
         if (text == "--") {
-            return refusedIf(codePending && hasNext && AnyInserted(arguments[i + 1]));
+            return refusedIf(codePending && hasNext && HoldsPath(arguments[i + 1]));
         }
         const bool option = text.size() > 1 && (text[0] == '-' || (options.code == Code::Operand && text[0] == '+'));
-        if (!option) return refusedIf(codePending && AnyInserted(argument));
+        if (!option) return refusedIf(codePending && HoldsPath(argument));
         if (text.compare(0, 2, "--") == 0) {
             const size_t equals = text.find('=');
             if (IsOneOfWords(text.substr(0, equals), options.codeLongOptions)) {
                 if (equals != std::string::npos) {
-                    if (AnyInserted(argument)) return PathRefusal::InterpreterCode;
+                    if (HoldsPath(argument)) return PathRefusal::InterpreterCode;
                 } else if (hasNext) {
-                    if (AnyInserted(argument) || AnyInserted(arguments[i + 1])) return PathRefusal::InterpreterCode;
+                    if (HoldsPath(argument) || HoldsPath(arguments[i + 1])) return PathRefusal::InterpreterCode;
                     ++i;
                 }
                 continue;
@@ -148,7 +141,7 @@ PathRefusal JudgeForInterpreter(const std::string& line, const std::vector<bool>
                     codeNext = true;
                 } else {
                     // The code is the rest of this argument.
-                    if (AnyInserted(argument)) return PathRefusal::InterpreterCode;
+                    if (HoldsPath(argument)) return PathRefusal::InterpreterCode;
                     break;
                 }
                 continue;
@@ -164,7 +157,7 @@ PathRefusal JudgeForInterpreter(const std::string& line, const std::vector<bool>
             if (!std::isalnum(static_cast<unsigned char>(c))) break;
         }
         if (codeNext && hasNext) {
-            if (AnyInserted(argument) || AnyInserted(arguments[i + 1])) return PathRefusal::InterpreterCode;
+            if (HoldsPath(argument) || HoldsPath(arguments[i + 1])) return PathRefusal::InterpreterCode;
             ++i;
         }
         if (last) return PathRefusal::None;

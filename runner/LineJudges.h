@@ -27,6 +27,10 @@ struct MarkedArgument {
 // The C runtime's split (that of CommandLineToArgvW for the arguments after the program's name).
 std::vector<MarkedArgument> SplitArguments(const std::string& line, const std::vector<bool>& inserted);
 
+// Whether any character came from a path.
+bool HoldsPath(const std::vector<bool>& inserted);
+inline bool HoldsPath(const MarkedArgument& argument) { return HoldsPath(argument.inserted); }
+
 // The runs of inserted text, for judges that need spans where only the marks are left.
 std::vector<Span> SpansOf(const std::vector<bool>& inserted);
 

@@ -349,16 +349,16 @@ void AppendArgument(MarkedArgument& line, const MarkedArgument& argument) {
 }
 
 PathRefusal JudgeLaterProgram(const std::vector<MarkedArgument>& arguments, int depth) {
-    const auto holdsPath = [](const MarkedArgument& argument) {
-        return std::find(argument.inserted.begin(), argument.inserted.end(), true) != argument.inserted.end();
-    };
     for (size_t i = 0; i < arguments.size(); ++i) {
-        const ProgramKind kind = holdsPath(arguments[i]) ? ProgramKind::Program : ClassifyProgram(arguments[i].text);
+        // PowerShell's call and dot operators and an opening parenthesis are not the program's name.
+        const std::string& word = arguments[i].text;
+        const std::string name = word.substr(std::min(word.find_first_not_of("&.("), word.size()));
+        const ProgramKind kind = name.empty() || HoldsPath(arguments[i]) ? ProgramKind::Program : ClassifyProgram(name);
         if (kind == ProgramKind::Program || kind == ProgramKind::Unseen) continue;
         MarkedArgument rest;
         for (size_t j = i + 1; j < arguments.size(); ++j) AppendArgument(rest, arguments[j]);
-        if (std::find(rest.inserted.begin(), rest.inserted.end(), true) == rest.inserted.end()) return PathRefusal::None;
-        return JudgeLine(kind, arguments[i].text, rest.text, rest.inserted, SpansOf(rest.inserted), depth + 1);
+        if (!HoldsPath(rest)) return PathRefusal::None;
+        return JudgeLine(kind, name, rest.text, rest.inserted, SpansOf(rest.inserted), depth + 1);
     }
     return PathRefusal::None;
 }
@@ -366,8 +366,7 @@ PathRefusal JudgeLaterProgram(const std::vector<MarkedArgument>& arguments, int 
 PathRefusal JudgeShape(const std::vector<MarkedArgument>& arguments, const std::vector<bool>& judged) {
     for (size_t i = 0; i < arguments.size(); ++i) {
         const MarkedArgument& argument = arguments[i];
-        if (judged[i] || std::find(argument.inserted.begin(), argument.inserted.end(), true) == argument.inserted.end())
-            continue;
+        if (judged[i] || !HoldsPath(argument)) continue;
         for (size_t p = UsersFolderEnd(argument); p < argument.text.size(); ++p) {
             if (!argument.inserted[p] &&
                 (!IsPathCharacter(static_cast<unsigned char>(argument.text[p])) || IsPartOfLongBracket(argument, p)))
@@ -516,6 +515,10 @@ ParameterLine BuildLine(const std::string& exe, const std::string& parameters, c
         return line;
     }
     line.refusal = JudgeBothWays(program, line.text, spans, ownQuotes, local, remote);
+    if (line.IsSafe() && !program.handedTo.empty()) {
+        line.refusal = JudgeLine(ClassifyProgram(program.handedTo), program.handedTo, line.text,
+                                 MarksOf(spans, line.text.size()), spans, 1, ownQuotes);
+    }
     // cmd.exe expands the TREVANEL_ variables into a batch file's lines before it parses them:
     // a path that could close the batch file's own quotes is refused whatever the line says.
     const char* const breaksQuotes = "\"\r\n";
@@ -551,10 +554,11 @@ const char* DescribeRefusal(PathRefusal refusal) {
                    "backslash or a double quote of the parameter line, or cmd.exe takes away the quotes around it; "
                    "write the quotes around the placeholder";
         case PathRefusal::CodeShape:
-            return "a path stands inside an argument that also holds what code holds: a quote or any character "
-                   "but letters, digits, blanks and ( ) [ ] \\ / : = , . - _ @ # ~ + (such as $ ; & | < > ^ % ! { }, "
-                   "or [[ ]]); let the program read the path from the environment variable "
-                   "TREVANEL_LOCAL_FILE_PATH or TREVANEL_REMOTE_FILE_PATH instead";
+            return "a path stands inside text of the line that is neither a folder of yours before it "
+                   "(D:\\Backup\\%REMOTE_FILE_PATH%) nor an option's name (--out=, -o, /out:), and that text holds a "
+                   "quote or what code holds (such as $ ; & | < > ^ % ! { } or [[ ]]); write the placeholder as a "
+                   "whole argument or after such a folder or option, or let code read the path from "
+                   "TREVANEL_LOCAL_FILE_PATH or TREVANEL_REMOTE_FILE_PATH";
         case PathRefusal::Quote: return "a path holds a double quote";
         case PathRefusal::BackslashBeforeQuote:
             return "a path ends in a backslash that meets a double quote of the parameter line";

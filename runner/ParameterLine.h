@@ -9,8 +9,8 @@
 // and may allow a shape that its own grammar reads safely.
 enum class PathRefusal {
     None,
-    // A path stands inside an argument whose own text (the line's, around the path) holds a quote
-    // of any kind or anything but letters, digits, blanks and ( ) [ ] \ / : = , . - _ @ # ~ +
+    // A path stands inside an argument whose own text (the line's, around the path, less a rooted
+    // folder of the user's right before it) holds a quote of any kind or anything but letters, digits, blanks and ( ) [ ] \ / : = , . - _ @ # ~ +
     // (or a bracket that could make a long one, [[): the shape of code, or of a string inside
     // code, for every program whose grammar is not known to read it safely.
     CodeShape,

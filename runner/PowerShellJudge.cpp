@@ -48,13 +48,6 @@ Parameter ParameterOf(const std::string& argument) {
     return Parameter::Switch;
 }
 
-bool AnyInserted(const MarkedArgument& argument) {
-    for (bool b : argument.inserted) {
-        if (b) return true;
-    }
-    return false;
-}
-
 // ' and code page 1252's 0x82, 0x91, 0x92 (U+201A, U+2018, U+2019) open and close single-quoted
 // strings; " and 0x84, 0x93, 0x94 (U+201E, U+201C, U+201D) double-quoted ones.
 bool IsSingleQuote(unsigned char c) { return c == '\'' || c == 0x82 || c == 0x91 || c == 0x92; }
@@ -240,7 +233,7 @@ MarkedArgument NativeLine(const MarkedArgument& code, size_t from, size_t to) {
 // names ("$p='...'; & $p", [Diagnostics.Process]::Start, ShellExecute) is refused. Statements are
 // split at ; | { } and line ends, quotes aside: a split too many only judges more.
 PathRefusal JudgeHandedOn(const MarkedArgument& code) {
-    if (std::find(code.inserted.begin(), code.inserted.end(), true) == code.inserted.end()) return PathRefusal::None;
+    if (!HoldsPath(code)) return PathRefusal::None;
     std::string folded = code.text;
     for (char& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     for (const char* starts : {"& $", "&$", ". $", "::start(", "shellexecute", "invoke-item $", "ii $",
@@ -252,21 +245,8 @@ PathRefusal JudgeHandedOn(const MarkedArgument& code) {
         if (i < code.text.size() && !std::strchr(";|{}\r\n", code.text[i])) continue;
         const MarkedArgument words = NativeLine(code, statement, i);
         statement = i + 1;
-        const std::vector<MarkedArgument> split = SplitArguments(words.text, words.inserted);
-        for (size_t w = 0; w < split.size(); ++w) {
-            std::string name = split[w].text;
-            // The call and dot operators and an opening parenthesis are not the program's name.
-            name.erase(0, std::min(name.find_first_not_of("&.("), name.size()));
-            const bool holdsPath = std::find(split[w].inserted.begin(), split[w].inserted.end(), true) !=
-                                   split[w].inserted.end();
-            const ProgramKind kind = name.empty() || holdsPath ? ProgramKind::Program : ClassifyProgram(name);
-            if (kind == ProgramKind::Program || kind == ProgramKind::Unseen) continue;
-            MarkedArgument rest;
-            for (size_t r = w + 1; r < split.size(); ++r) AppendArgument(rest, split[r]);
-            const PathRefusal refusal = JudgeLine(kind, name, rest.text, rest.inserted, SpansOf(rest.inserted), 1);
-            if (refusal != PathRefusal::None) return refusal;
-            break;
-        }
+        const PathRefusal refusal = JudgeLaterProgram(SplitArguments(words.text, words.inserted), 0);
+        if (refusal != PathRefusal::None) return refusal;
     }
     return PathRefusal::None;
 }
@@ -305,15 +285,11 @@ PathRefusal JudgeForPowerShell(const std::string& line, const std::vector<bool>&
         return refusal;
     };
     for (const MarkedArgument& argument : arguments) {
-        if (ParameterOf(argument.text) == Parameter::Encoded) {
-            for (bool b : inserted) {
-                if (b) return PathRefusal::EncodedCommand;
-            }
-        }
+        if (ParameterOf(argument.text) == Parameter::Encoded && HoldsPath(inserted)) return PathRefusal::EncodedCommand;
     }
     for (size_t i = 0; i < arguments.size(); ++i) {
         const Parameter parameter = ParameterOf(arguments[i].text);
-        if (parameter != Parameter::None && AnyInserted(arguments[i])) return PathRefusal::ScriptParameter;
+        if (parameter != Parameter::None && HoldsPath(arguments[i])) return PathRefusal::ScriptParameter;
         switch (parameter) {
             case Parameter::Command: return judgeCode(i + 1, arguments.size());
             case Parameter::CommandWithArgs:
@@ -321,12 +297,12 @@ PathRefusal JudgeForPowerShell(const std::string& line, const std::vector<bool>&
                 return judgeCode(i + 1, std::min(i + 2, arguments.size()));
             // The script runs: the server's file may not be it.
             case Parameter::File:
-                return i + 1 < arguments.size() && AnyInserted(arguments[i + 1]) ? PathRefusal::CommandName
-                                                                                 : PathRefusal::None;
+                return i + 1 < arguments.size() && HoldsPath(arguments[i + 1]) ? PathRefusal::CommandName
+                                                                               : PathRefusal::None;
             case Parameter::TakesValue:
                 if (i + 1 < arguments.size()) {
                     if (IsCodeParameter(arguments[i + 1])) continue;
-                    if (AnyInserted(arguments[i + 1])) return PathRefusal::ScriptParameter;
+                    if (HoldsPath(arguments[i + 1])) return PathRefusal::ScriptParameter;
                     ++i;
                 }
                 continue;
@@ -335,7 +311,7 @@ PathRefusal JudgeForPowerShell(const std::string& line, const std::vector<bool>&
             case Parameter::None: break;
         }
         if (!pwsh) return judgeCode(i, arguments.size());
-        if (AnyInserted(arguments[i])) return PathRefusal::CommandName;
+        if (HoldsPath(arguments[i])) return PathRefusal::CommandName;
         // pwsh.exe takes this argument for a script and the rest for its strings. Should a command
         // follow after all (a parameter not read as PowerShell reads it), its code is judged.
         for (size_t later = i + 1; later < arguments.size(); ++later) {

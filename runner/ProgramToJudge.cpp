@@ -1,8 +1,36 @@
-// Seeing through a shortcut to the program it starts.
+// Seeing through a shortcut, or a batch file that hands its line on, to the program it starts.
 #include "runner/ProgramToJudge.h"
+
+#include <algorithm>
+#include <cctype>
+#include <vector>
 
 #include "platform/FileSystem.h"
 #include "platform/ShortcutReader.h"
+
+namespace {
+
+// The program that the first line holding %* starts ("@\"%~dp0pwsh.exe\" %*"): its first word after
+// @ and call, with the batch file's own folder (%~dp0) taken away, as the name tells its kind.
+std::string ProgramHandedTheLine(const std::string& text) {
+    for (size_t begin = 0, end; begin < text.size(); begin = end + 1) {
+        end = std::min(text.find('\n', begin), text.size());
+        std::string line = text.substr(begin, end - begin);
+        if (line.find("%*") == std::string::npos) continue;
+        for (char& c : line) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        size_t at = line.find_first_not_of(" \t@");
+        if (at != std::string::npos && line.compare(at, 5, "call ") == 0) at = line.find_first_not_of(" \t", at + 5);
+        if (at == std::string::npos) return "";
+        const bool quoted = line[at] == '"';
+        const size_t stop = quoted ? line.find('"', at + 1) : line.find_first_of(" \t", at);
+        std::string word = line.substr(at + quoted, std::min(stop, line.size()) - at - quoted);
+        if (word.compare(0, 2, "%~") == 0 && word.find('0') != std::string::npos) word.erase(0, word.find('0') + 1);
+        return word;
+    }
+    return "";
+}
+
+}  // namespace
 
 ProgramToJudge FindProgramToJudge(const std::string& exe) {
     const ProgramToJudge own{exe, ClassifyProgram(exe), false, ""};
@@ -14,6 +42,11 @@ ProgramToJudge FindProgramToJudge(const std::string& exe) {
             const ProgramKind kind = ClassifyProgram(name);
             if (kind != ProgramKind::Program && kind != ProgramKind::Unseen) return {name, kind, false, ""};
         }
+    }
+    std::vector<uint8_t> text;
+    std::string error;
+    if (own.kind == ProgramKind::Batch && GetFileSystem().ReadFile(path, &text, &error)) {
+        return {exe, own.kind, false, "", ProgramHandedTheLine(std::string(text.begin(), text.end()))};
     }
     if (own.kind != ProgramKind::Unseen || !IsShellLinkFile(exe)) return own;
     ShortcutTarget target;

@@ -442,7 +442,8 @@ TEST(PathGuard, ServerPathStaysAFileBelowTheUsersFolder) {
     }
 }
 
-// A shell under a short name or a renamed copy of one is judged as that shell.
+// A shell under a short name, a renamed copy of one, or a batch file handing its line on to one is
+// judged as that shell.
 TEST(PathGuard, AProgramIsJudgedByTheNamesItGoesBy) {
     MemoryFileSystem files;
     StandIns standIns{files};
@@ -455,6 +456,11 @@ TEST(PathGuard, AProgramIsJudgedByTheNamesItGoesBy) {
                                                    "C:\\in\\a&calc&.txt", "/r").refusal);
     EXPECT_EQ(R::None, BuildParameterLine("\"C:\\Tools\\viewer.exe\"", "/c copy %LOCAL_FILE_PATH% D:\\b",
                                           "C:\\in\\a&calc&.txt", "/r").refusal);
+    const std::string shim = "@echo off\r\nrem started by the package manager\r\n@\"%~dp0pwsh.exe\" %*\r\n";
+    files.Put("C:\\Tools\\pwsh-preview.cmd", std::vector<uint8_t>(shim.begin(), shim.end()));
+    files.Put("C:\\Tools\\plain.cmd", {});
+    EXPECT_EQ(R::CommandName, BuildParameterLine("C:\\Tools\\pwsh-preview.cmd", "-c %LOCAL_FILE_PATH%", "C:\\in\\a.ps1", "/r").refusal);
+    EXPECT_EQ(R::None, BuildParameterLine("C:\\Tools\\plain.cmd", "-c %LOCAL_FILE_PATH%", "C:\\in\\a.ps1", "/r").refusal);
 }
 
 // A program kept where downloads land starts there, where the server's DLL of its name would load.
