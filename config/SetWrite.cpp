@@ -21,6 +21,7 @@
 const char* const kPendingWriteKey = "Pending Write";
 const char* const kWriteGenerationValue = "Write Generation";
 const char* const kLastRequestValue = "Last Request";
+const char* const kSetAsideWriteKey = "Set Aside Write";
 
 namespace {
 
@@ -28,13 +29,21 @@ namespace {
 // HKEY_USERS in "Key" and, for a set that is stored, its parts as bytes (KeySnapshotBytes) in the
 // REG_BINARY values "New 0", "New 1", ... of at most kChunk bytes each; "Complete" (REG_DWORD 1),
 // written last, makes it count. A few values whatever the set's size: the staging costs little.
+// "Format" (REG_DWORD, written first; none before it was written) is the layout's version.
 const char* const kComplete = "Complete";
+const char* const kFormat = "Format";
+const uint32_t kJournalFormat = 1;
 const char* const kKey = "Key";
 // The name of the write (journal) and of the last write put in place (configuration root).
 const char* const kRequest = "Request";
 const size_t kChunk = 256 * 1024;
 
 enum class Applied { kAll, kRefused, kPart };
+
+// A committed journal as a reader or writer finds it: read whole; not readable now (the registry
+// answered an error other than "not found"), or of a newer layout: kept, untouched; its bytes read
+// whole and no journal of ours (changed after its commit): set aside by the next writer.
+enum class Journal { kWhole, kError, kNewer, kMalformed };
 
 // The registry as completing a pending write uses it, remembering the answer to the first change
 // that it refused: so a reader knows whether it lacks the rights to complete what it found.
@@ -135,15 +144,18 @@ std::string EntryName(size_t index) {
 
 std::string ChunkName(size_t index) { return "New " + std::to_string(index); }
 
-bool ReadText(IRegistry& registry, HKEY key, const char* name, std::string* text) {
+// ERROR_SUCCESS with *text, or the registry's answer.
+long ReadTextValue(IRegistry& registry, HKEY key, const char* name, std::string* text) {
     uint32_t size = 0;
-    if (registry.QueryValue(key, name, nullptr, nullptr, &size) != ERROR_SUCCESS) return false;
+    long error = registry.QueryValue(key, name, nullptr, nullptr, &size);
     std::vector<char> data(size + 1, '\0');
-    if (registry.QueryValue(key, name, nullptr, reinterpret_cast<uint8_t*>(data.data()), &size) != ERROR_SUCCESS) {
-        return false;
-    }
-    text->assign(data.data());
-    return true;
+    if (error == ERROR_SUCCESS) error = registry.QueryValue(key, name, nullptr, reinterpret_cast<uint8_t*>(data.data()), &size);
+    if (error == ERROR_SUCCESS) text->assign(data.data());
+    return error;
+}
+
+bool ReadText(IRegistry& registry, HKEY key, const char* name, std::string* text) {
+    return ReadTextValue(registry, key, name, text) == ERROR_SUCCESS;
 }
 
 // ERROR_SUCCESS, or the registry's answer to the first write it refused.
@@ -152,7 +164,9 @@ long WriteJournal(IRegistry& registry, const std::vector<SetChange>& changes, co
     long error = registry.CreateKey(HKEY_USERS, JournalPath().c_str(), open.Out());
     if (error != ERROR_SUCCESS) return error;
     const HKEY journal = open.Get();
-    if (!requestId.empty()) {
+    const uint8_t format[4] = {uint8_t(kJournalFormat), 0, 0, 0};
+    error = registry.SetValue(journal, kFormat, REG_DWORD, format, sizeof format);
+    if (error == ERROR_SUCCESS && !requestId.empty()) {
         error = registry.SetValue(journal, kRequest, REG_SZ, reinterpret_cast<const uint8_t*>(requestId.c_str()),
                                   static_cast<uint32_t>(requestId.size() + 1));
     }
@@ -179,37 +193,53 @@ long WriteJournal(IRegistry& registry, const std::vector<SetChange>& changes, co
     return error;
 }
 
-// False when the journal cannot be read whole; a committed journal is then kept for later.
-bool ReadJournal(IRegistry& registry, HKEY journal, std::vector<SetChange>* changes) {
+Journal ReadJournal(IRegistry& registry, HKEY journal, std::vector<SetChange>* changes) {
+    uint8_t format[4] = {};
+    uint32_t formatSize = sizeof format;
+    const long formatError = registry.QueryValue(journal, kFormat, nullptr, format, &formatSize);
+    if (formatError != ERROR_SUCCESS && formatError != ERROR_FILE_NOT_FOUND) return Journal::kError;
+    if (formatError == ERROR_SUCCESS && (formatSize != 4 || format[0] > kJournalFormat || format[1] || format[2] || format[3]))
+        return Journal::kNewer;
     for (size_t i = 0;; ++i) {
         OpenKeys open(registry);
         const long error = registry.OpenKey(journal, EntryName(i).c_str(), open.Out());
-        if (error == ERROR_FILE_NOT_FOUND) return true;
-        if (error != ERROR_SUCCESS) return false;
+        if (error == ERROR_FILE_NOT_FOUND) return Journal::kWhole;
+        if (error != ERROR_SUCCESS) return Journal::kError;
         const HKEY entry = open.Get();
         SetChange change;
-        bool whole = ReadText(registry, entry, kKey, &change.keyPath) && IsSetKeyPath(change.keyPath);
+        const long keyError = ReadTextValue(registry, entry, kKey, &change.keyPath);
+        if (keyError != ERROR_SUCCESS && keyError != ERROR_FILE_NOT_FOUND) return Journal::kError;
+        if (keyError != ERROR_SUCCESS || !IsSetKeyPath(change.keyPath)) return Journal::kMalformed;
         std::vector<uint8_t> bytes;
-        for (size_t n = 0; whole; ++n) {
+        for (size_t n = 0;; ++n) {
             uint32_t size = 0;
-            const long error = registry.QueryValue(entry, ChunkName(n).c_str(), nullptr, nullptr, &size);
-            if (error == ERROR_FILE_NOT_FOUND) break;
+            long chunk = registry.QueryValue(entry, ChunkName(n).c_str(), nullptr, nullptr, &size);
+            if (chunk == ERROR_FILE_NOT_FOUND) break;
             bytes.resize(bytes.size() + size);
-            whole = error == ERROR_SUCCESS && registry.QueryValue(entry, ChunkName(n).c_str(), nullptr,
-                                                                  bytes.data() + bytes.size() - size, &size) == ERROR_SUCCESS;
+            if (chunk == ERROR_SUCCESS) {
+                chunk = registry.QueryValue(entry, ChunkName(n).c_str(), nullptr, bytes.data() + bytes.size() - size, &size);
+            }
+            if (chunk != ERROR_SUCCESS) return Journal::kError;
         }
         change.store = !bytes.empty();
-        if (whole && change.store) whole = ReadKeySnapshotBytes(bytes, &change.parts);
-        if (!whole) return false;
+        if (change.store && !ReadKeySnapshotBytes(bytes, &change.parts)) return Journal::kMalformed;
         changes->push_back(std::move(change));
     }
 }
 
-bool IsCommitted(IRegistry& registry, HKEY journal) {
+// ERROR_SUCCESS with *committed, or the registry's error: a "Complete" that cannot be read now
+// may still be one.
+long ReadCommitted(IRegistry& registry, HKEY journal, bool* committed) {
     uint8_t data[4] = {};
     uint32_t size = sizeof data;
-    return registry.QueryValue(journal, kComplete, nullptr, data, &size) == ERROR_SUCCESS && size == 4 &&
-           data[0] == 1 && data[1] == 0 && data[2] == 0 && data[3] == 0;
+    const long error = registry.QueryValue(journal, kComplete, nullptr, data, &size);
+    *committed = error == ERROR_SUCCESS && size == 4 && data[0] == 1 && data[1] == 0 && data[2] == 0 && data[3] == 0;
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_MORE_DATA ? ERROR_SUCCESS : error;
+}
+
+bool IsCommitted(IRegistry& registry, HKEY journal) {
+    bool committed = false;
+    return ReadCommitted(registry, journal, &committed) == ERROR_SUCCESS && committed;
 }
 
 // "Complete" goes first: a journal that is only partly removed must never be applied again. A
@@ -293,37 +323,65 @@ Applied Apply(IRegistry& registry, const std::vector<SetChange>& changes) {
     return Applied::kAll;
 }
 
+// A journal that is no write of ours, copied whole under the first free name "Set Aside Write",
+// "Set Aside Write 2", ... beside it (for an administrator's finish --discard), then removed.
+bool SetAside(IRegistry& registry, HKEY journal) {
+    KeySnapshot copy;
+    if (!TakeKeySnapshotOf(registry, journal, &copy)) return false;
+    for (int n = 1; n <= 100; ++n) {
+        const std::string path = RootPath() + "\\" + kSetAsideWriteKey + (n == 1 ? "" : " " + std::to_string(n));
+        OpenKeys taken(registry);
+        const long error = registry.OpenKey(HKEY_USERS, path.c_str(), taken.Out());
+        if (error == ERROR_SUCCESS) continue;
+        if (error != ERROR_FILE_NOT_FOUND) return false;
+        OpenKeys made(registry);
+        return registry.CreateKey(HKEY_USERS, path.c_str(), made.Out()) == ERROR_SUCCESS &&
+               WriteKeySnapshotTo(registry, made.Get(), copy);
+    }
+    return false;
+}
+
 // True when no write is left pending afterwards. A committed write is only ever completed, never
 // dropped: the process that left it may have applied part of it, so a refusal now (a key that
-// cannot be opened this once, a writer without the rights) keeps it for the next one. One that
-// cannot be read is no write anyone can finish: it is removed, *discarded set, and the sets keep
-// what the registry holds (a writer applies only what it read whole, so nothing of it is applied
-// unless the journal was changed after its commit).
-bool CompletePendingWrite(IRegistry& registry, bool* discarded) {
+// cannot be opened this once, a writer without the rights, an error reading it) keeps it for the
+// next one (*kept). One whose bytes were read whole and are no journal of ours is set aside, not
+// deleted (*setAside), and the sets keep what the registry holds (a writer applies only what it
+// read whole, so nothing of it is applied unless the journal was changed after its commit).
+bool CompletePendingWrite(IRegistry& registry, bool* setAside, Journal* kept) {
     std::vector<SetChange> changes;
-    bool committed = false, read = false;
+    bool committed = false;
+    Journal read = Journal::kWhole;
     {
         OpenKeys journal(registry);
         const long opened = registry.OpenKey(HKEY_USERS, JournalPath().c_str(), journal.Out());
         if (opened == ERROR_FILE_NOT_FOUND) return true;
-        if (opened != ERROR_SUCCESS) return false;
-        committed = IsCommitted(registry, journal.Get());
-        read = committed && ReadJournal(registry, journal.Get(), &changes);
+        if (opened != ERROR_SUCCESS || ReadCommitted(registry, journal.Get(), &committed) != ERROR_SUCCESS) {
+            *kept = Journal::kError;
+            return false;
+        }
+        if (committed) read = ReadJournal(registry, journal.Get(), &changes);
+        if (read == Journal::kError || read == Journal::kNewer) {
+            *kept = read;
+            return false;
+        }
+        if (read == Journal::kMalformed && !SetAside(registry, journal.Get())) return false;
     }
-    if (read && Apply(registry, changes) != Applied::kAll) return false;
+    if (read == Journal::kWhole && committed && Apply(registry, changes) != Applied::kAll) return false;
     // An uncommitted write never happened.
-    const bool removed = RemoveJournal(registry, read);
-    *discarded = removed && committed && !read;
+    const bool removed = RemoveJournal(registry, read == Journal::kWhole);
+    *setAside = removed && read == Journal::kMalformed;
     return removed;
 }
 
-// A committed write that is not in place, read as a reader reads it: false when there is none or
-// it cannot be read whole.
-bool ReadCommittedWrite(IRegistry& registry, std::vector<SetChange>* changes) {
+// A committed write that is not in place, read as a reader reads it: kWhole with no changes when
+// there is none.
+Journal ReadCommittedWrite(IRegistry& registry, std::vector<SetChange>* changes) {
     OpenKeys journal(registry);
-    if (registry.OpenKey(HKEY_USERS, JournalPath().c_str(), journal.Out()) != ERROR_SUCCESS) return false;
-    if (!IsCommitted(registry, journal.Get())) return false;
-    return ReadJournal(registry, journal.Get(), changes);
+    const long opened = registry.OpenKey(HKEY_USERS, JournalPath().c_str(), journal.Out());
+    if (opened == ERROR_FILE_NOT_FOUND) return Journal::kWhole;
+    bool committed = false;
+    if (opened != ERROR_SUCCESS || ReadCommitted(registry, journal.Get(), &committed) != ERROR_SUCCESS) return Journal::kError;
+    return committed ? ReadJournal(registry, journal.Get(), changes) : Journal::kWhole;
 }
 
 }  // namespace
@@ -339,7 +397,10 @@ ConfigurationTurn::ConfigurationTurn()
     // Completing may run out of memory; the turn must not stay taken when it does.
     try {
         RefusalWatch watch(m_registry);
-        m_bSettled = CompletePendingWrite(watch, &m_bDiscarded);
+        Journal kept = Journal::kWhole;
+        m_bSettled = CompletePendingWrite(watch, &m_bSetAside, &kept);
+        m_bUnreadable = kept == Journal::kError;
+        m_bNewer = kept == Journal::kNewer;
         m_bDenied = !m_bSettled && watch.Refusal() == ERROR_ACCESS_DENIED;
     } catch (...) {
         m_registry.EndTurn();
@@ -360,8 +421,11 @@ SetWriteResult ConfigurationTurn::Failure() const {
 ConfigurationView::ConfigurationView() {
     IRegistry& registry = GetRegistry();
     m_generation = ReadGeneration(registry);
-    m_bPending = ReadCommittedWrite(registry, &m_pending);
-    if (!m_bPending) m_pending.clear();
+    const Journal read = ReadCommittedWrite(registry, &m_pending);
+    // A journal that is no write of ours is set aside by the next writer: the registry holds the sets.
+    if (read != Journal::kWhole) m_pending.clear();
+    m_bPending = !m_pending.empty();
+    m_bReadable = read == Journal::kWhole || read == Journal::kMalformed;
 }
 
 const KeySnapshot* ConfigurationView::StagedParts(const std::string& keyPath) const {
@@ -380,7 +444,7 @@ bool ReadConsistently(const std::function<bool(const ConfigurationView&)>& read)
         // A write in its course takes milliseconds: the later tries leave it some.
         if (attempt > 2) std::this_thread::sleep_for(std::chrono::milliseconds(attempt < 20 ? 1 : 20));
         const ConfigurationView view;
-        if (read(view)) {
+        if (view.Readable() && read(view)) {
             if (view.Current()) return true;
         } else if (++errors == kReadErrorTries) {
             // No writer ends a registry's errors: the caller keeps what it has and reads later.
@@ -391,6 +455,28 @@ bool ReadConsistently(const std::function<bool(const ConfigurationView&)>& read)
 }
 
 bool FlushConfiguration() { return Flush(GetRegistry()); }
+
+bool DiscardSetAsideWrites(size_t* count, SetWriteResult* failure) {
+    *count = 0;
+    const ConfigurationTurn turn;
+    *failure = turn.Failure();
+    if (!turn.Held()) return false;
+    IRegistry& registry = GetRegistry();
+    std::vector<std::string> names;
+    {
+        OpenKeys root(registry);
+        if (registry.OpenKey(HKEY_USERS, RootPath().c_str(), root.Out()) != ERROR_SUCCESS) return true;
+        std::string name;
+        for (uint32_t i = 0; EnumKeyName(registry, root.Get(), i, &name) == ERROR_SUCCESS; ++i) {
+            if (name.compare(0, std::strlen(kSetAsideWriteKey), kSetAsideWriteKey) == 0) names.push_back(name);
+        }
+    }
+    for (const std::string& name : names) {
+        if (DeleteKeyTree(registry, RootPath() + "\\" + name) != ERROR_SUCCESS) return false;
+        ++*count;
+    }
+    return true;
+}
 
 SetWriteResult FindWriteOutcome(const std::string& requestId) {
     if (requestId.empty()) return SetWriteResult::kUnchanged;

@@ -23,6 +23,9 @@ extern const char* const kPendingWriteKey;
 extern const char* const kWriteGenerationValue;
 // The value beside it that names the last write put in place (see FindWriteOutcome).
 extern const char* const kLastRequestValue;
+// Beside "Pending Write": a committed write whose bytes are no journal of ours, kept by the writer
+// that found it ("Set Aside Write", then "Set Aside Write 2", ...) until DiscardSetAsideWrites.
+extern const char* const kSetAsideWriteKey;
 
 // How long a writer waits for the writers' turn: after that it changes nothing and says so.
 // Readers never wait for it.
@@ -60,6 +63,11 @@ inline bool IsSaved(SetWriteResult result) {
 // requestId, when not empty, names the write (see FindWriteOutcome).
 SetWriteResult WriteStoredSets(const std::vector<SetChange>& changes, const std::string& requestId = std::string());
 
+// Deletes every set-aside write (kSetAsideWriteKey) under the writers' turn. Their number in
+// *count; false, with the turn's failure in *failure, when the turn could not be had, or the
+// registry refused to delete one (those left stay).
+bool DiscardSetAsideWrites(size_t* count, SetWriteResult* failure);
+
 // Writes the configuration's hive to disk (RegFlushKey). False when the registry refused.
 bool FlushConfiguration();
 
@@ -87,9 +95,13 @@ public:
     // rights (a standard user finding what an elevated writer left), or the turn was refused for
     // want of rights.
     bool Denied() const { return m_bDenied; }
-    // True when this turn found a committed write that could not be read, and removed it: the
-    // sets stay as they were before it. Told once, by whoever took this turn.
-    bool DiscardedUnreadable() const { return m_bDiscarded; }
+    // True when this turn found a committed write whose bytes are no journal of ours, and set it
+    // aside: the sets stay as they were before it. Told once, by whoever took this turn.
+    bool SetAsideMalformed() const { return m_bSetAside; }
+    // True when a committed write is left pending, untouched, because the registry answered an
+    // error while it was read (Unreadable) or a newer version of the add-on wrote it (Newer).
+    bool PendingUnreadable() const { return m_bUnreadable; }
+    bool PendingNewer() const { return m_bNewer; }
     // What a writer that could not write because of this turn reports.
     SetWriteResult Failure() const;
 
@@ -99,7 +111,9 @@ private:
     bool m_bHeld;
     bool m_bSettled = false;
     bool m_bDenied = false;
-    bool m_bDiscarded = false;
+    bool m_bSetAside = false;
+    bool m_bUnreadable = false;
+    bool m_bNewer = false;
 };
 
 // What a reader finds of the write road, read without any lock and without writing: the write
@@ -117,6 +131,9 @@ public:
     const KeySnapshot* StagedParts(const std::string& keyPath) const;
     // True when a committed write is pending (finished by the next writer).
     bool WritePending() const { return m_bPending; }
+    // False when a committed write is pending that cannot be read (an error of the registry, or a
+    // newer layout): no set read with this view is known to be whole.
+    bool Readable() const { return m_bReadable; }
     // True while no writer has changed anything a reader could see since the view was taken: what
     // was read after it is one state of the configuration.
     bool Current() const;
@@ -124,11 +141,13 @@ public:
 private:
     uint32_t m_generation = 0;
     bool m_bPending = false;
+    bool m_bReadable = true;
     std::vector<SetChange> m_pending;
 };
 
 // Calls read with a new view until what it read is one state (the view still Current afterwards)
-// and whole (read returned true: the registry answered no error but "not found"). False when
+// and whole (the view Readable, and read returned true: the registry answered no error but "not
+// found"). False when
 // writes kept landing for kReadTries reads, or read failed kReadErrorTries times: what read left is
 // then of no account.
 const int kReadTries = 60;

@@ -159,8 +159,23 @@ std::vector<std::string> StaleStepNotes(const WriteRequest& request) {
     return notes;
 }
 
-const char* const kDiscardedWriteNote =
-    "A committed write of the configuration that could not be read was removed; the sets keep what they held.";
+const char* const kSetAsideWriteNote =
+    "A committed write of the configuration that is no write of this add-on (changed after it was made) was set "
+    "aside as \"Set Aside Write\"; the sets keep what they held. An administrator removes it with "
+    "ZTTrevanelCtl finish --discard.";
+const char* const kUnreadableWriteNote =
+    "A committed write of the configuration could not be read now (the registry answered an error); it is kept, "
+    "and nothing was changed. ZTTrevanelCtl finish puts it in place once the registry answers.";
+const char* const kNewerWriteNote =
+    "A committed write of the configuration was made by a newer version of the add-on; it is left alone, and "
+    "nothing was changed. That version's ZTTrevanelCtl finish puts it in place.";
+
+void AddTurnNotes(const ConfigurationTurn& turn, std::vector<std::string>* notes) {
+    if (notes == nullptr) return;
+    if (turn.SetAsideMalformed()) notes->push_back(kSetAsideWriteNote);
+    if (turn.PendingUnreadable()) notes->push_back(kUnreadableWriteNote);
+    if (turn.PendingNewer()) notes->push_back(kNewerWriteNote);
+}
 
 std::string DroppedStepNote(const WriteStep& step) {
     const std::string change = step.kind == WriteStep::Kind::kRename ? "the rename " + step.name + " -> " + step.newName
@@ -170,8 +185,8 @@ std::string DroppedStepNote(const WriteStep& step) {
 
 SetWriteResult ApplyWriteRequest(const WriteRequest& request, std::vector<std::string>* notes) {
     const ConfigurationTurn turn;
+    AddTurnNotes(turn, notes);
     if (!turn.Settled()) return turn.Failure();
-    if (notes && turn.DiscardedUnreadable()) notes->push_back(kDiscardedWriteNote);
     // Read under the turn and written unchanged: no other writer comes between.
     std::vector<SetChange> all;
     const SetPartsReader read = [&](const std::string& keyPath, KeySnapshot* parts) {

@@ -53,9 +53,14 @@ SetWriteResult ApplyWriteRequest(const WriteRequest& request, std::vector<std::s
 // are, without the writers' turn: for a process that hands its request to another.
 std::vector<std::string> StaleStepNotes(const WriteRequest& request);
 
-// The note for a step that was not made, and for a removed unreadable write.
+// The note for a step that was not made.
 std::string DroppedStepNote(const WriteStep& step);
-extern const char* const kDiscardedWriteNote;
+// What a writer found pending and did not simply complete, told once by the writer that found it:
+// a committed write set aside, or kept because it cannot be read now or is of a newer layout.
+extern const char* const kSetAsideWriteNote;
+extern const char* const kUnreadableWriteNote;
+extern const char* const kNewerWriteNote;
+void AddTurnNotes(const ConfigurationTurn& turn, std::vector<std::string>* notes);
 
 // The step as the user reads it: "Work -> Privat", "delete Work", "store HKEY_USERS\...".
 std::string DescribeWriteStep(const WriteStep& step);

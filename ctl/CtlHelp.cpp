@@ -28,9 +28,10 @@ const HelpEntry kHelp[] = {
      "  history [--profile NAME] [--last N] [--problems] [--tsv | --html FILE]\n"
      "                                       what each tweak did after the recorded transfers\n"
      "  record  [on | off | clear]           switch the run record on or off, or empty it\n"
-     "  finish                               make the profile renames and deletes that FTP Zorvant\n"
+     "  finish  [--discard]                  make the profile renames and deletes that FTP Zorvant\n"
      "                                       kept because the registry refused them, and a write\n"
-     "                                       that a program left unfinished\n"
+     "                                       that a program left unfinished; --discard removes\n"
+     "                                       set-aside writes\n"
      "\n"
      "Without --profile: the global configuration. TYPE is download, view, open, move-local,\n"
      "upload, move-server or a number. \"ZTTrevanelCtl COMMAND --help\" tells more.\n"
@@ -129,7 +130,7 @@ const HelpEntry kHelp[] = {
      "clear:   delete the record.\n"
      "Without an argument: whether it is on and where it is kept.\n"},
     {"finish",
-     "Usage: ZTTrevanelCtl finish\n"
+     "Usage: ZTTrevanelCtl finish [--discard]\n"
      "\n"
      "When FTP Zorvant renames or deletes a server profile and the registry refuses the change\n"
      "for want of rights, the add-on asks Windows to make it with administrator rights; when that\n"
@@ -139,7 +140,9 @@ const HelpEntry kHelp[] = {
      "where the registry refuses them, it offers to ask Windows for an administrator's consent.\n"
      "Exit status 3 when they were not made (they stay kept), 5 when rights were needed. With none\n"
      "kept, finish puts in place a committed write that a program which ended left unfinished\n"
-     "(sessions already read it as written).\n"},
+     "(sessions already read it as written). A committed write changed after it was made is set\n"
+     "aside by the next writer (\"Set Aside Write\" beside \"Pending Write\"), never deleted;\n"
+     "--discard removes the set-aside writes (administrator rights).\n"},
     {"apply",
      "Usage: ZTTrevanelCtl apply FILE\n"
      "\n"

@@ -69,6 +69,7 @@ struct Arguments {
     size_t last = 0;
     bool hasHtml = false;
     std::string html;
+    bool discard = false;
     std::vector<std::string> rest;
     std::istream* console = nullptr;
 };
@@ -128,6 +129,8 @@ bool Parse(const std::vector<std::string>& args, Arguments* parsed, std::string*
                 return false;
             }
             parsed->last = static_cast<size_t>(n);
+        } else if (arg == "--discard" && std::string(rule.name) == "finish") {
+            parsed->discard = true;
         } else if (arg == "--html" && rule.history) {
             if (++i >= args.size()) {
                 *message = "--html needs a file name";
@@ -377,7 +380,7 @@ int RunCommand(const Arguments& parsed, std::ostream& out, std::ostream& err) {
     if (command == "history") return History(parsed, out, err);
     if (command == "record") return Record(parsed, out, err);
     if (command == kApplyCommand) return ApplyRequestFile(parsed.rest[0], out, err);
-    if (command == "finish") return FinishKeptChanges(parsed.console, out, err);
+    if (command == "finish") return FinishKeptChanges(parsed.console, parsed.discard, out, err);
     return Transfer(parsed, out, err);
 }
 

@@ -91,13 +91,24 @@ int ApplyRequestFile(const std::string& path, std::ostream& out, std::ostream& e
     return StatusOf(result);
 }
 
-int FinishKeptChanges(std::istream* console, std::ostream& out, std::ostream& err) {
+int FinishKeptChanges(std::istream* console, bool discard, std::ostream& out, std::ostream& err) {
+    if (discard) {
+        size_t count = 0;
+        SetWriteResult failure = SetWriteResult::kUnchanged;
+        const bool done = DiscardSetAsideWrites(&count, &failure);
+        out << "Set-aside writes removed: " << count << "\n";
+        if (done) return kCtlOk;
+        err << "Not every set-aside write could be removed: " << Describe(failure) << "\n";
+        return failure == SetWriteResult::kDenied ? kCtlRights : StatusOf(failure);
+    }
     const size_t kept = KeptProfileChanges().steps.size();
     if (kept == 0) {
         out << "No profile change is waiting.\n";
         // What a writer that ended left is finished by the next one: here, this one.
         const ConfigurationTurn turn;
-        if (turn.DiscardedUnreadable()) out << kDiscardedWriteNote << "\n";
+        std::vector<std::string> notes;
+        AddTurnNotes(turn, &notes);
+        Tell(notes, out);
         if (turn.Settled()) return kCtlOk;
         err << "A write that a program left unfinished stays so: " << Describe(turn.Failure()) << "\n";
         return StatusOf(turn.Failure());

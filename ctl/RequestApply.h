@@ -24,4 +24,4 @@ int ApplyRequestFile(const std::string& path, std::ostream& out, std::ostream& e
 // consent only when the user says so in console (OfferConsent); with none kept, finishes a write
 // that a writer left. 0, 3 when they were not made (they stay kept), 4 when interrupted, 5 when
 // rights were needed and not given.
-int FinishKeptChanges(std::istream* console, std::ostream& out, std::ostream& err);
+int FinishKeptChanges(std::istream* console, bool discard, std::ostream& out, std::ostream& err);

@@ -114,8 +114,17 @@ TEST_F(SessionTest, AReadErrorIsNeverReadAsADefault) {
         work.m_arrTweaks.push_back(tweak);
     }
     work.Save();
+    // A committed write of the global set that a writer left in place but pending: read by every reader.
+    m_registry.SetFailure([](const MemoryRegistry::Call& call) {
+        return call.op == MemoryRegistry::Op::DeleteValue && call.valueName == "Complete" ? 1450L : ERROR_SUCCESS;
+    });
+    CTweakConfig global("");
+    global.Load();
+    global.Save();
+    m_registry.SetFailure(nullptr);
     const std::vector<std::string> saved = {"C:\\T\\a.exe"};
-    for (const char* value : {"Count", "Name", "Exe", "Parameters", "Enabled", "Ignore Case", "Apply To", "Filter"}) {
+    for (const char* value : {"Count", "Name", "Exe", "Parameters", "Enabled", "Ignore Case", "Apply To", "Filter",
+                              "Complete", "Key", "New 0"}) {
         SCOPED_TRACE(value);
         const auto failOn = [&](const MemoryRegistry::Call& call) {
             return call.op == MemoryRegistry::Op::QueryValue && MemoryRegistry::SameName(call.valueName, value)

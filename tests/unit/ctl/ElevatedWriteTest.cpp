@@ -100,7 +100,7 @@ TEST_F(ElevatedWrite, ARefusedSaveIsMadeByTheHelperAndADeclinedRenameWaitsForThe
     // An elevated writer that ended after its commit leaves what a standard user cannot complete:
     // the helper completes it first.
     m_elevated = true;
-    m_reg.StopAtMutatingCall(5);
+    m_reg.StopAtMutatingCall(6);
     ASSERT_EQ(Save("Work", "old"), SetWriteResult::kInterrupted);
     m_reg.StopAtMutatingCall(std::nullopt);
     m_elevated = false;

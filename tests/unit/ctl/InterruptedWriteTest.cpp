@@ -171,7 +171,25 @@ TEST_F(InterruptedWrite, EveryStopLeavesTheOldOrTheNewSetsWhole) {
             for (size_t k2 = 0; k2 <= completion; ++k2) {
                 Reset(stopped);
                 if (k2 == completion) {
-                    // A writer before it that cannot open a set key this once leaves the write to it.
+                    // Writers before it that meet an error (out of resources) at one read of the
+                    // journal each in turn, or at opening a set key once, leave the write to it.
+                    for (size_t n = 0;; ++n) {
+                        size_t reads = 0;
+                        m_reg.SetFailure([&](const MemoryRegistry::Call& call) -> long {
+                            using Op = MemoryRegistry::Op;
+                            const bool read = (call.op == Op::OpenKey || call.op == Op::QueryValue || call.op == Op::EnumKey) &&
+                                              call.keyPath.find(kPendingWriteKey) != std::string::npos;
+                            return read && reads++ == n ? 1450L : ERROR_SUCCESS;  // ERROR_NO_SYSTEM_RESOURCES
+                        });
+                        bool settled = false;
+                        { const ConfigurationTurn writer; settled = writer.Settled(); }
+                        m_reg.SetFailure(nullptr);
+                        if (reads <= n) break;
+                        const std::map<std::string, std::string> seen = Observed();
+                        EXPECT_TRUE(seen == oldSeen || seen == newSeen) << op.what << ", stopped at write " << k
+                                                                        << ", journal read " << n << " failed";
+                        if (settled) break;
+                    }
                     bool once = true;
                     m_reg.SetFailure([&](const MemoryRegistry::Call& call) -> long {
                         const bool refused = once && call.op == MemoryRegistry::Op::OpenKey &&
@@ -256,9 +274,10 @@ TEST_F(InterruptedWrite, ReadersNeitherWaitForTheWritersTurnNorReadHalfAWrite) {
     EXPECT_FALSE(before.Current());
 }
 
-// A committed write that cannot be read blocks no write: the next writer removes it, the sets keep
-// what they held, and the first write after it says so.
-TEST_F(InterruptedWrite, AnUnreadableCommittedWriteIsRemovedAndSaidOnce) {
+// A committed write that is no journal of ours blocks no write: the next writer sets it aside, the
+// sets keep what they held, the first write after it says so, and an administrator's finish
+// --discard removes it. One of a newer layout is left alone and no write passes it.
+TEST_F(InterruptedWrite, AMalformedCommittedWriteIsSetAsideAndANewerOneLeftAlone) {
     StoreOld();
     const std::map<std::string, std::string> before = Observed();
     PutString(Root(kPendingWriteKey) + "\\Set 00", "Key", "no set key");
@@ -273,11 +292,22 @@ TEST_F(InterruptedWrite, AnUnreadableCommittedWriteIsRemovedAndSaidOnce) {
     for (int time = 0; time < 2; ++time) {
         const CtlResult result = Run({"apply", "C:\\r.tmp"});
         EXPECT_EQ(result.status, 0) << result.err;
-        EXPECT_EQ(result.out.find(kDiscardedWriteNote) != std::string::npos, time == 0) << result.out;
+        EXPECT_EQ(result.out.find(kSetAsideWriteNote) != std::string::npos, time == 0) << result.out;
     }
     EXPECT_FALSE(Exists(Root(kPendingWriteKey)));
+    EXPECT_EQ(Get(Root(kSetAsideWriteKey) + "\\Set 00", "Key")->data, Sz("no set key"));
     EXPECT_EQ(Observed().at("Work"), "own:");
     EXPECT_EQ(Observed().at("Kunden"), before.at("Kunden"));
+    EXPECT_EQ(Run({"finish", "--discard"}).out, "Set-aside writes removed: 1\n");
+    EXPECT_FALSE(Exists(Root(kSetAsideWriteKey)));
+
+    PutString(Root(kPendingWriteKey) + "\\Set 00", "Key", ProfileKey("Work"));
+    PutDword(Root(kPendingWriteKey), "Format", 2);
+    PutDword(Root(kPendingWriteKey), "Complete", 1);
+    const CtlResult newer = Run({"apply", "C:\\r.tmp"});
+    EXPECT_NE(newer.status, 0);
+    EXPECT_NE(newer.out.find(kNewerWriteNote), std::string::npos) << newer.out;
+    EXPECT_TRUE(Exists(Root(kPendingWriteKey) + "\\Set 00"));
 }
 
 // A write refused at its first step whose journal will not go whole: nothing changed where the
