@@ -71,6 +71,16 @@ PathRefusal JudgeForInterpreter(const std::string& line, const std::vector<bool>
         }
         return PathRefusal::None;
     }
+    if (options.code == Code::HostPath) {
+        for (const MarkedArgument& argument : arguments) {
+            // A colon of the user's before the path, other than a drive's, names a host.
+            const size_t first = std::find(argument.inserted.begin(), argument.inserted.end(), true) - argument.inserted.begin();
+            const size_t colon = argument.text.find(':');
+            if (HoldsPath(argument) && colon != std::string::npos && colon != 1 && colon < first)
+                return PathRefusal::InterpreterCode;
+        }
+        return PathRefusal::None;
+    }
     if (options.code == Code::WholeLine || options.code == Code::Url) {
         // A line with a script address may be read whole as that address: no path anywhere in it.
         bool code = options.code == Code::WholeLine;

@@ -67,12 +67,12 @@ bool QuotedAt(const std::string& line, size_t at, ProgramKind kind) {
 // outside double quotes (as a program of kind reads them), goes into double
 // quotes, its trailing backslashes doubled, so that the C runtime reads it as one argument; the
 // quotes are no path's.
-// *unquotable is set when such a value follows a backslash or a double quote, where quotes of its
-// own would change what the line's characters mean; it is left as it is then. ownQuotes: where
-// the closing quotes put so stand, moved along as the line changes.
+// Such a value right after a backslash or a double quote, where quotes of its own would change what
+// the line's characters mean, is left as it is (its blanks then split it, which the judges refuse).
+// ownQuotes: where the closing quotes put so stand, moved along as the line changes.
 void ReplaceAll(std::string& line, std::vector<Span>& spans,
                 const std::function<Token(const std::string&, size_t)>& next, bool quoteBlanks, ProgramKind kind,
-                bool* unquotable, std::vector<size_t>* ownQuotes) {
+                std::vector<size_t>* ownQuotes) {
     std::string result;
     std::vector<Span> moved;
     std::vector<Span> added;
@@ -93,10 +93,7 @@ void ReplaceAll(std::string& line, std::vector<Span>& spans,
         bool quote = quoteBlanks && value.find_first_of(splitters) != std::string::npos && !QuotedAt(line, at, kind);
         // After a backslash or a quote an opening quote would be read with them: "\"" escaped,
         // "" inside quotes one quote character.
-        if (quote && !IsReadByCmd(kind) && !result.empty() && (result.back() == '\\' || result.back() == '"')) {
-            quote = false;
-            *unquotable = true;
-        }
+        if (!IsReadByCmd(kind) && !result.empty() && (result.back() == '\\' || result.back() == '"')) quote = false;
         if (quote) result += '"';
         added.push_back({result.size(), result.size() + value.size()});
         result.append(value);
@@ -141,12 +138,11 @@ void ReplaceAll(std::string& line, std::vector<Span>& spans,
 }
 
 void ReplacePlaceholder(std::string& line, std::vector<Span>& spans, const std::string& placeholder,
-                        const std::string& value, ProgramKind kind, bool* unquotable,
-                        std::vector<size_t>* ownQuotes) {
+                        const std::string& value, ProgramKind kind, std::vector<size_t>* ownQuotes) {
     ReplaceAll(line, spans, [&](const std::string& text, size_t from) {
         const size_t at = text.find(placeholder, from);
         return Token{at, placeholder.size(), at == std::string::npos ? nullptr : &value};
-    }, true, kind, unquotable, ownQuotes);
+    }, true, kind, ownQuotes);
 }
 
 bool StartsWithName(const std::string& text, size_t at, const char* name) {
@@ -173,7 +169,7 @@ void ExpandPathVariables(std::string& line, std::vector<Span>& spans, const std:
             }
         }
         return Token{std::string::npos, 0, nullptr};
-    }, false, ProgramKind::Cmd, nullptr, ownQuotes);
+    }, false, ProgramKind::Cmd, ownQuotes);
 }
 
 std::vector<bool> MarksOf(const std::vector<Span>& spans, size_t size) {
@@ -460,8 +456,15 @@ PathRefusal JudgeForBatch(const std::string& line, const std::vector<bool>& inse
 
 namespace {
 
+bool IsSlash(char c) { return c == '/' || c == '\\'; }
+
 PathRefusal JudgeServerPath(const std::string& remote) {
-    if (remote.compare(0, 1, "-") == 0 || remote.compare(0, 2, "//") == 0) return PathRefusal::ServerPathOption;
+    // A dash as PowerShell reads one too (code page 1252's en and em dash); two slashes of any
+    // kind also name another machine's share.
+    if ((!remote.empty() && std::strchr("-\x96\x97", remote[0]) != nullptr) ||
+        (remote.size() >= 2 && IsSlash(remote[0]) && IsSlash(remote[1]))) {
+        return PathRefusal::ServerPathOption;
+    }
     for (const char c : remote) {
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return PathRefusal::ServerPathControl;
     }
@@ -490,11 +493,10 @@ ParameterLine BuildLine(const std::string& exe, const std::string& parameters, c
         program = {exe, ProgramKind::Unseen, false, ""};
     const ProgramKind kind = program.kind;
     std::vector<Span> spans;
-    bool unquotable = false;
     std::vector<size_t> ownQuotes;
-    ReplacePlaceholder(line.text, spans, "%LOCAL_FILE_PATH%", local, kind, &unquotable, &ownQuotes);
+    ReplacePlaceholder(line.text, spans, "%LOCAL_FILE_PATH%", local, kind, &ownQuotes);
     const size_t localSpans = spans.size();
-    ReplacePlaceholder(line.text, spans, "%REMOTE_FILE_PATH%", remote, kind, &unquotable, &ownQuotes);
+    ReplacePlaceholder(line.text, spans, "%REMOTE_FILE_PATH%", remote, kind, &ownQuotes);
     const bool localInserted = localSpans > 0;
     const bool remoteInserted = spans.size() > localSpans;
 
@@ -504,10 +506,6 @@ ParameterLine BuildLine(const std::string& exe, const std::string& parameters, c
             line.refusal = PathRefusal::Quote;
             return line;
         }
-    }
-    if (unquotable) {
-        line.refusal = PathRefusal::BlankUnquoted;
-        return line;
     }
     // The shell converts the whole line at once: judged byte by byte, it must convert as bytes.
     if ((localInserted && !IsWholeAnsiText(local)) || (remoteInserted && !IsWholeAnsiText(remote))) {
@@ -536,8 +534,8 @@ ParameterLine BuildParameterLine(const std::string& exe, const std::string& para
                                  const char* localPath, const char* remotePath) {
     ParameterLine line = BuildLine(exe, parameters, localPath, remotePath);
     // Whoever reads the server's path from the line, as a placeholder or a variable, gets it as
-    // a path below a folder of the user's choosing.
-    std::string folded = parameters;
+    // a path below a folder of the user's choosing; a local path may bring the placeholder in.
+    std::string folded = parameters + (localPath ? localPath : "");
     for (char& c : folded) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     if (folded.find("REMOTE_FILE_PATH") != std::string::npos) {
         const PathRefusal refusal = JudgeServerPath(remotePath ? remotePath : "");
@@ -615,7 +613,8 @@ const char* DescribeRefusal(PathRefusal refusal) {
             return "the server's path holds * ? < or >, which the program would read as a wildcard for other files";
         case PathRefusal::ServerPathControl: return "the server's path holds a control character";
         case PathRefusal::ServerPathOption:
-            return "the server's path starts with - or //, which the program would read as an option";
+            return "the server's path starts with a dash or two slashes, which the program would read as an option "
+                   "or as another machine's share";
         case PathRefusal::ProgramBesideFile:
             return "the program lies in the folder of the transferred file, where it would load a file the "
                    "server sent as one of its DLLs; keep the program in a folder of its own";

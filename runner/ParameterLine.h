@@ -86,7 +86,8 @@ enum class PathRefusal {
     ServerPathWildcard,
     // ... nor a control character,
     ServerPathControl,
-    // ... nor start as programs read an option: with - (or // as Windows Script Host reads it).
+    // ... nor start as programs read an option: with a dash (- or a typographic one, as PowerShell
+    // reads them), or two slashes (// as Windows Script Host reads it; \\ or /\ a network share).
     ServerPathOption,
     // The program lies in the folder of the transferred file: it starts there, where a file the
     // server sent (a DLL of the name it loads) would be loaded into it.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "runner/LineJudges.h"
+#include "runner/ProgramSearch.h"
 
 namespace {
 
@@ -245,7 +246,15 @@ PathRefusal JudgeHandedOn(const MarkedArgument& code) {
         if (i < code.text.size() && !std::strchr(";|{}\r\n", code.text[i])) continue;
         const MarkedArgument words = NativeLine(code, statement, i);
         statement = i + 1;
-        const PathRefusal refusal = JudgeLaterProgram(SplitArguments(words.text, words.inserted), 0);
+        std::vector<MarkedArgument> split = SplitArguments(words.text, words.inserted);
+        // A command named without its extension starts what the search finds (code.cmd: a batch file).
+        if (!split.empty() && !HoldsPath(split[0])) {
+            std::string& name = split[0].text;
+            name.erase(0, std::min(name.find_first_not_of("&.("), name.size()));
+            if (!name.empty() && ClassifyProgram(name) == ProgramKind::Unseen) name = FindProgramToStart(name).file;
+            split[0].inserted.assign(name.size(), false);
+        }
+        const PathRefusal refusal = JudgeLaterProgram(split, 0);
         if (refusal != PathRefusal::None) return refusal;
     }
     return PathRefusal::None;

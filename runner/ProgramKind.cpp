@@ -21,11 +21,11 @@ const InterpreterOptions kShell{"c", "", "oO", Code::Operand};
 const InterpreterOptions kBusybox{"c", "", "oO", Code::Operand, "", "", true};
 const InterpreterOptions kR{"e", "", "", Code::NextArgument};
 const InterpreterOptions kWsl{"", "", "", Code::WholeLine, "", "-e --exec"};
-// The remote shell runs the command that ssh and plink join from their arguments.
-const InterpreterOptions kRemoteShell{"", "", "", Code::WholeLine};
-// conhost and wt start their line as command lines (wt splits it at every ;); forfiles runs its /c
-// value through cmd.exe.
+// The remote shell runs the command that ssh and plink join from their arguments; conhost and wt
+// start their line as command lines (wt splits it at every ;); forfiles runs its /c value through
+// cmd.exe.
 const InterpreterOptions kCommandLine{"", "", "", Code::WholeLine};
+const InterpreterOptions kHostPath{"", "", "", Code::HostPath};
 const InterpreterOptions kMshta{"", "", "", Code::Url};
 const InterpreterOptions kOpener{"", "", "", Code::Opener};
 
@@ -67,8 +67,11 @@ const Interpreter kInterpreters[] = {
     {"tcsh", ProgramKind::CodeInterpreter, &kShell, "\"$TREVANEL_LOCAL_FILE_PATH\""},
     {"git-bash", ProgramKind::CodeInterpreter, &kShell, "\"$TREVANEL_LOCAL_FILE_PATH\""},
     {"r", ProgramKind::CodeInterpreter, &kR, "Sys.getenv('TREVANEL_LOCAL_FILE_PATH')"},
-    {"ssh", ProgramKind::CodeInterpreter, &kRemoteShell, "the TREVANEL_ variables (SendEnv)"},
-    {"plink", ProgramKind::CodeInterpreter, &kRemoteShell, "the TREVANEL_ variables"},
+    {"ssh", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables (SendEnv)"},
+    {"plink", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables"},
+    {"scp", ProgramKind::CodeInterpreter, &kHostPath, "the TREVANEL_ variables"},
+    {"pscp", ProgramKind::CodeInterpreter, &kHostPath, "the TREVANEL_ variables"},
+    {"rsync", ProgramKind::CodeInterpreter, &kHostPath, "the TREVANEL_ variables"},
     {"wsl", ProgramKind::CodeInterpreter, &kWsl, "\"$TREVANEL_LOCAL_FILE_PATH\" (listed in WSLENV)"},
     {"mshta", ProgramKind::CodeInterpreter, &kMshta, "the TREVANEL_ variables"},
     {"conhost", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables"},

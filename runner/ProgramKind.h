@@ -45,8 +45,10 @@ struct InterpreterOptions {
     // WholeLine: every argument is code (wsl, ssh and plink hand their line to a shell), unless
     // one of execOptions comes first. Url: a line holding a "javascript:", "vbscript:" or
     // "about:" address is code (mshta). Opener: an argument that is no switch is a file the
-    // program opens by its type, whatever the server named it (explorer).
-    enum class Code { Attached, NextArgument, Operand, WholeLine, Url, Opener } code;
+    // program opens by its type, whatever the server named it (explorer). HostPath: an argument
+    // naming a file of another machine ([user@]host:path) is read by that machine's shell (scp's
+    // older protocol, pscp, rsync).
+    enum class Code { Attached, NextArgument, Operand, WholeLine, Url, Opener, HostPath } code;
     // Letters whose value is the last option: what follows is the argument list of the code or
     // module they name ("python -m tool -c x", "python -c code -c x").
     const char* lastLetters = "";

@@ -1,6 +1,8 @@
 // Deciding, for one tweak and one transfer, whether it starts and with which line.
 #include "runner/TweakDecision.h"
 
+#include "runner/ProgramToJudge.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -69,6 +71,12 @@ TweakVerdict ExamineTransfer(const CTweakInfo& tweak, int type, const char* loca
 
 namespace {
 
+// The folder of what starts: a shortcut's target, or the program under its long name.
+std::string FolderOfTarget(const std::string& program) {
+    const std::string target = FindProgramToJudge(program).exe;
+    return target.substr(0, std::min(target.find_last_of("\\/"), target.size()));
+}
+
 // Whether path lies directly in folder, letter case and a final separator aside.
 bool IsFolderOf(std::string folder, const char* path) {
     const std::string text = path ? path : "";
@@ -99,7 +107,7 @@ TweakDecision Decide(const CTweakInfo& tweak, int type, const char* localPath, c
         decision.verdict = TweakVerdict::ProgramNotFound;
     } else if (!decision.line.IsSafe()) {
         decision.verdict = TweakVerdict::UnsafePath;
-    } else if (IsFolderOf(decision.program.folder, localPath)) {
+    } else if (IsFolderOf(decision.program.folder, localPath) || IsFolderOf(FolderOfTarget(decision.program.file), localPath)) {
         decision.line.refusal = PathRefusal::ProgramBesideFile;
         decision.verdict = TweakVerdict::UnsafePath;
     }

@@ -114,32 +114,38 @@ TEST_F(SessionTest, AReadErrorIsNeverReadAsADefault) {
         work.m_arrTweaks.push_back(tweak);
     }
     work.Save();
-    // A committed write of the global set that a writer left in place but pending: read by every reader.
+    // A committed write of another set that a writer left in place but pending: read by every reader.
     m_registry.SetFailure([](const MemoryRegistry::Call& call) {
         return call.op == MemoryRegistry::Op::DeleteValue && call.valueName == "Complete" ? 1450L : ERROR_SUCCESS;
     });
-    CTweakConfig global("");
-    global.Load();
-    global.Save();
+    CTweakConfig spare("Spare");
+    spare.Save();
     m_registry.SetFailure(nullptr);
-    const std::vector<std::string> saved = {"C:\\T\\a.exe"};
+    // Work runs its own set, Other the global one; "(key)" fails opening the set's key.
+    const std::vector<std::string> saved = {"C:\\T\\a.exe"}, global = {"C:\\T\\global0.exe"};
     for (const char* value : {"Count", "Name", "Exe", "Parameters", "Enabled", "Ignore Case", "Apply To", "Filter",
-                              "Complete", "Key", "New 0"}) {
+                              "Complete", "Key", "New 0", "(key)"}) {
         SCOPED_TRACE(value);
         const auto failOn = [&](const MemoryRegistry::Call& call) {
-            return call.op == MemoryRegistry::Op::QueryValue && MemoryRegistry::SameName(call.valueName, value)
+            const bool key = call.op == MemoryRegistry::Op::OpenKey && value == std::string("(key)") &&
+                             call.keyPath.find("\\Configurations\\") != std::string::npos;
+            return key || (call.op == MemoryRegistry::Op::QueryValue && MemoryRegistry::SameName(call.valueName, value))
                        ? 1450L : ERROR_SUCCESS;
         };
         m_registry.SetFailure(failOn);
         ZTAddOnSessionCreate(Handle(1), "Work");
+        ZTAddOnSessionCreate(Handle(2), "Other");
         EXPECT_EQ(std::vector<std::string>{}, Download(Handle(1)));
+        EXPECT_EQ(std::vector<std::string>{}, Download(Handle(2)));
         m_registry.SetFailure(nullptr);
         EXPECT_EQ(saved, Download(Handle(1)));
+        EXPECT_EQ(global, Download(Handle(2)));
         m_registry.SetFailure(failOn);
         m_app->ReloadSessions("");
         EXPECT_EQ(saved, Download(Handle(1)));
         m_registry.SetFailure(nullptr);
         ZTAddOnSessionDestroy(Handle(1));
+        ZTAddOnSessionDestroy(Handle(2));
     }
 }
 

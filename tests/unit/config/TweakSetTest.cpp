@@ -63,6 +63,15 @@ TEST_F(TweakSet, AProfileWithoutCountOfItsOwnFallsBackToTheGlobalTweaks) {
     ASSERT_EQ(set.m_arrTweaks.size(), 3u);
     EXPECT_EQ(set.m_arrTweaks[2]->m_nApplyTo, 0u);
     EXPECT_EQ(set.m_arrTweaks[0]->m_nApplyTo, uint32_t(TWEAK_APPLY_DOWNLOAD));
+    // Data no Count holds reads as none, not as an error; a profile name as long as a key's may be
+    // has its set, a longer one names no key.
+    Put(ProfileKey("Work"), "Count", REG_BINARY, {1, 0, 0, 0, 0, 0, 0, 0});
+    for (const std::string profile : {std::string("Work"), std::string(255, 'p'), std::string(256, 'p')}) {
+        if (profile != "Work") PutDword(ProfileKey(profile), "Count", 0);
+        CTweakConfig odd(profile.c_str());
+        EXPECT_TRUE(odd.Load());
+        EXPECT_EQ(odd.m_arrTweaks.size(), profile.size() == 255 ? 0u : 2u) << profile.size();
+    }
 }
 
 TEST_F(TweakSet, WithoutAnyConfigurationTheSetIsEmpty) {

@@ -171,8 +171,17 @@ TEST_F(InterruptedWrite, EveryStopLeavesTheOldOrTheNewSetsWhole) {
             for (size_t k2 = 0; k2 <= completion; ++k2) {
                 Reset(stopped);
                 if (k2 == completion) {
-                    // Writers before it that meet an error (out of resources) at one read of the
-                    // journal each in turn, or at opening a set key once, leave the write to it.
+                    // Writers before it that meet an error (out of resources) at opening a set key
+                    // once, or at one read of the journal each in turn, leave the write to it.
+                    bool once = true;
+                    m_reg.SetFailure([&](const MemoryRegistry::Call& call) -> long {
+                        const bool refused = once && call.op == MemoryRegistry::Op::OpenKey &&
+                                             call.keyPath.find("\\Configurations\\") != std::string::npos;
+                        once = once && !refused;
+                        return refused ? 1450L : ERROR_SUCCESS;  // ERROR_NO_SYSTEM_RESOURCES
+                    });
+                    { const ConfigurationTurn writer; }
+                    m_reg.SetFailure(nullptr);
                     for (size_t n = 0;; ++n) {
                         size_t reads = 0;
                         m_reg.SetFailure([&](const MemoryRegistry::Call& call) -> long {
@@ -190,15 +199,6 @@ TEST_F(InterruptedWrite, EveryStopLeavesTheOldOrTheNewSetsWhole) {
                                                                         << ", journal read " << n << " failed";
                         if (settled) break;
                     }
-                    bool once = true;
-                    m_reg.SetFailure([&](const MemoryRegistry::Call& call) -> long {
-                        const bool refused = once && call.op == MemoryRegistry::Op::OpenKey &&
-                                             call.keyPath.find("\\Configurations\\") != std::string::npos;
-                        once = once && !refused;
-                        return refused ? 1450L : ERROR_SUCCESS;  // ERROR_NO_SYSTEM_RESOURCES
-                    });
-                    { const ConfigurationTurn writer; }
-                    m_reg.SetFailure(nullptr);
                 }
                 m_reg.StopAtMutatingCall(k2 < completion ? std::optional<size_t>(k2) : std::nullopt);
                 { const ConfigurationTurn writer; }
@@ -298,7 +298,13 @@ TEST_F(InterruptedWrite, AMalformedCommittedWriteIsSetAsideAndANewerOneLeftAlone
     EXPECT_EQ(Get(Root(kSetAsideWriteKey) + "\\Set 00", "Key")->data, Sz("no set key"));
     EXPECT_EQ(Observed().at("Work"), "own:");
     EXPECT_EQ(Observed().at("Kunden"), before.at("Kunden"));
-    EXPECT_EQ(Run({"finish", "--discard"}).out, "Set-aside writes removed: 1\n");
+    // Bytes that are no set are set aside too, never applied in part.
+    PutString(Root(kPendingWriteKey) + "\\Set 00", "Key", ProfileKey("Kunden"));
+    Put(Root(kPendingWriteKey) + "\\Set 00", "New 0", REG_BINARY, {1, 0, 0, 0, 'C'});
+    PutDword(Root(kPendingWriteKey), "Complete", 1);
+    EXPECT_EQ(Run({"apply", "C:\\r.tmp"}).status, 0);
+    EXPECT_EQ(Observed().at("Kunden"), before.at("Kunden"));
+    EXPECT_EQ(Run({"finish", "--discard"}).out, "Set-aside writes removed: 2\n");
     EXPECT_FALSE(Exists(Root(kSetAsideWriteKey)));
 
     PutString(Root(kPendingWriteKey) + "\\Set 00", "Key", ProfileKey("Work"));

@@ -415,6 +415,9 @@ TEST(PathGuard, ServerPathStaysAFileBelowTheUsersFolder) {
         R refusal;
     } rows[] = {
         {cmd, mirror, "/../AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Startup/evil.bat", R::ServerPathClimb},
+        {tool, "x \"%REMOTE_FILE_PATH%\"", "\\\\attacker\\share\\loot.txt", R::ServerPathOption},
+        {tool, "x \"%REMOTE_FILE_PATH%\"", "/\\attacker\\share\\loot.txt", R::ServerPathOption},
+        {tool, "-File C:\\s.ps1 \"%REMOTE_FILE_PATH%\"", "\x96" "DeleteSource", R::ServerPathOption},
         {tool, "copy x \"D:\\M%REMOTE_FILE_PATH%\"", "/pub\\..\\..\\evil.dll", R::ServerPathClimb},
         {tool, "copy x D:\\M%REMOTE_FILE_PATH%", "/pub/. . /x", R::ServerPathClimb},
         {tool, "copy x D:\\M%REMOTE_FILE_PATH%", "/pub/.", R::ServerPathClimb},
@@ -461,6 +464,11 @@ TEST(PathGuard, AProgramIsJudgedByTheNamesItGoesBy) {
     files.Put("C:\\Tools\\plain.cmd", {});
     EXPECT_EQ(R::CommandName, BuildParameterLine("C:\\Tools\\pwsh-preview.cmd", "-c %LOCAL_FILE_PATH%", "C:\\in\\a.ps1", "/r").refusal);
     EXPECT_EQ(R::None, BuildParameterLine("C:\\Tools\\plain.cmd", "-c %LOCAL_FILE_PATH%", "C:\\in\\a.ps1", "/r").refusal);
+    // PowerShell hands a path to a command named without its extension: what the search finds.
+    files.SetEnvironmentValue("PATH", "C:\\Tools");
+    files.Put("C:\\Tools\\code.cmd", {});
+    EXPECT_EQ(R::ShellOperator, BuildParameterLine("powershell.exe", "-c \"code '%LOCAL_FILE_PATH%'\"",
+                                                   "C:\\in\\a&calc&.txt", "/r").refusal);
 }
 
 // A program kept where downloads land starts there, where the server's DLL of its name would load.
@@ -476,6 +484,13 @@ TEST(PathGuard, ProgramBesideTheTransferredFileStartsNot) {
     EXPECT_STREQ("unsafe-path", VerdictName(beside.verdict));
     EXPECT_EQ(R::ProgramBesideFile, beside.line.refusal);
     EXPECT_STREQ("applies", VerdictName(DecideTweak(tweak, 0, "C:\\Users\\Ann\\Downloads\\sub\\a.txt", "/a").verdict));
+    // A shortcut elsewhere to a program there starts it there all the same.
+    MemoryShortcutReader shortcuts;
+    StandIns shortcutStandIn{shortcuts};
+    shortcuts.Put("C:\\Links\\Convert.lnk", {"C:\\Users\\Ann\\Downloads\\convert.exe", ""});
+    files.Put("C:\\Links\\Convert.lnk", {});
+    tweak.m_strExe = "C:\\Links\\Convert.lnk";
+    EXPECT_EQ(R::ProgramBesideFile, DecideTweak(tweak, 0, "C:\\Users\\Ann\\Downloads\\a.txt", "/a.txt").line.refusal);
 }
 
 }  // namespace
