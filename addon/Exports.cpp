@@ -32,7 +32,7 @@ void WINAPI ZTAddOnConfigure(const char* profileName) {
 
 void WINAPI ZTAddOnProfileNameChange(const char* oldName, const char* newName) {
     RunExport([&] {
-        RenameProfileKey(GetTheApp(), oldName, newName);
+        if (!RenameProfileKey(GetTheApp(), oldName, newName)) TellRenameNotMoved(newName);
         // The host knows the profile by its new name from now on, and so do its live sessions.
         GetTheApp().RenameSessions(oldName, newName);
     });

@@ -1,4 +1,4 @@
-// The host's writes, here or through the elevated helper, and the profile changes kept between.
+// The host's writes, here or through the elevated helper.
 #include "config/HostWrite.h"
 
 #include <atomic>
@@ -6,6 +6,7 @@
 #include <random>
 
 #include "config/AppBase.h"
+#include "config/ProfileNotes.h"
 #include "platform/FileSystem.h"
 #include "platform/Launcher.h"
 #include "platform/Module.h"
@@ -84,41 +85,22 @@ SetWriteResult WriteElevated(WriteRequest request) {
 }  // namespace
 
 HostWriteOutcome WriteAsHost(const WriteRequest& request) {
-    const WriteRequest kept = KeptProfileChanges();
-    WriteRequest all = kept;
-    all.steps.insert(all.steps.end(), request.steps.begin(), request.steps.end());
     HostWriteOutcome outcome;
-    outcome.result = ApplyWriteRequest(all, &outcome.notes);
-    if (outcome.result == SetWriteResult::kDenied) {
-        // The helper tells only its own output: what it will not make is told here.
-        outcome.notes = StaleStepNotes(all);
-        outcome.result = WriteElevated(all);
-        if (!IsSaved(outcome.result)) outcome.notes.clear();
-    }
-    // The host has renamed or deleted the profile whatever happened here: its set follows with the
-    // next write that is saved. What is saved is on disk before the kept steps are forgotten.
-    if (IsSaved(outcome.result)) {
-        // On disk first where the registry lets this process flush; forgotten either way, since a
-        // step kept after it was made would only be dropped, with a word, at the next write.
-        if (!kept.steps.empty()) {
-            FlushConfiguration();
-            ForgetKeptProfileChanges(kept);
-        }
-    } else {
-        for (const WriteStep& step : request.steps) {
-            if (step.kind != WriteStep::Kind::kStore) KeepProfileChange(step);
-        }
-    }
+    outcome.result = ApplyWriteRequest(request, &outcome.notes);
+    // The helper tells its own output; the host hears only its result.
+    if (outcome.result == SetWriteResult::kDenied) outcome.result = WriteElevated(request);
     return outcome;
 }
 
-void RenameProfileKey(const CAppBase& /*app*/, const char* oldName, const char* newName) {
-    if (oldName == nullptr || newName == nullptr) return;
+bool RenameProfileKey(const CAppBase& /*app*/, const char* oldName, const char* newName) {
+    if (oldName == nullptr || newName == nullptr) return true;
     WriteStep step;
     step.kind = WriteStep::Kind::kRename;
     step.name = oldName;
     step.newName = newName;
-    WriteAsHost({{step}, std::string()});
+    if (IsSaved(WriteAsHost({{step}, std::string()}).result)) return true;
+    NoteDeclinedRename(oldName, newName);
+    return false;
 }
 
 void DeleteProfileKey(const CAppBase& /*app*/, const char* profileName) {
@@ -126,5 +108,5 @@ void DeleteProfileKey(const CAppBase& /*app*/, const char* profileName) {
     WriteStep step;
     step.kind = WriteStep::Kind::kDelete;
     step.name = profileName;
-    WriteAsHost({{step}, std::string()});
+    if (!IsSaved(WriteAsHost({{step}, std::string()}).result)) NoteDeclinedDelete(profileName);
 }

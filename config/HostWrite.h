@@ -4,14 +4,13 @@
 // the same request is handed to ZTTrevanelCtl.exe beside the add-on, started with the shell's
 // "runas" verb: Windows asks for consent once, and the host itself never runs elevated. A machine
 // whose registry lets the host write never sees a prompt. The top of the write road: it uses
-// WriteRequest and KeptChanges, which use ProfileKeys and SetWrite, never the other way round.
+// WriteRequest, which uses ProfileKeys and SetWrite, never the other way round.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "config/KeptChanges.h"
 #include "config/SetWrite.h"
 #include "config/WriteRequest.h"
 
@@ -29,23 +28,24 @@ const uint32_t kApplyRegistryRefused = 3;
 const uint32_t kApplyChangedSince = 6;
 
 // What a host write came to: the result, and what the user is to be told once (ApplyWriteRequest's
-// notes: kept profile changes that were not made, a removed unreadable write).
+// notes: a write found pending that was set aside or kept).
 struct HostWriteOutcome {
     SetWriteResult result = SetWriteResult::kUnchanged;
     std::vector<std::string> notes;
 };
 
-// Makes the profile changes kept earlier, then request, as one write: in this process, or where
-// that is refused for want of rights, by the elevated helper, whose end the calling thread waits
-// for. Saved (IsSaved: kWritten, or kInterrupted: committed, finished by the next writer; also
-// when the helper ended after its commit): the kept changes are forgotten. Otherwise request's
-// rename and delete steps are kept for the next write, and the result is kDenied where neither
-// road wrote for want of rights (the user declined the consent, the helper is missing or
-// failed), else as ApplyWriteRequest's. The caller holds no writers' turn (the helper takes it).
+// Makes request as one write: in this process, or where that is refused for want of rights, by
+// the elevated helper, whose end the calling thread waits for. Saved: IsSaved (kWritten, or
+// kInterrupted: committed, finished by the next writer; also when the helper ended after its
+// commit). kDenied where neither road wrote for want of rights (the user declined the consent,
+// the helper is missing or failed), else as ApplyWriteRequest's. The caller holds no writers'
+// turn (the helper takes it).
 HostWriteOutcome WriteAsHost(const WriteRequest& request);
 
 // The host's rename and delete of a server profile: the profile's set moves to newName (unless
 // that has a set of its own) or goes, as one write made as WriteAsHost makes it. The global
-// configuration is never touched (see ProfileKeyPath).
-void RenameProfileKey(const CAppBase& app, const char* oldName, const char* newName);
+// configuration is never touched (see ProfileKeyPath). A write that is not saved leaves the set
+// where it is and notes so for this user (ProfileNotes.h); the rename then returns false, so that
+// the user can be told which set the renamed profile runs now. True otherwise.
+bool RenameProfileKey(const CAppBase& app, const char* oldName, const char* newName);
 void DeleteProfileKey(const CAppBase& app, const char* profileName);

@@ -5,7 +5,6 @@
 
 #include "config/AppBase.h"
 #include "config/HostWrite.h"
-#include "config/KeptChanges.h"
 #include "config/SetParts.h"
 #include "config/TweakConfig.h"
 #include "config/TweakInfo.h"
@@ -49,12 +48,13 @@ SetWriteResult ReplaceStoredSets(const std::vector<const CTweakConfig*>& sets) {
 
 SetWriteResult ReplaceStoredSet(const CTweakConfig& config) { return ReplaceStoredSets({&config}); }
 
-SetWriteResult SaveStoredSet(const CTweakConfig& config, std::vector<std::string>* notes, const KeySnapshot* loaded) {
-    return SaveStoredSets({&config}, notes, loaded);
+SetWriteResult SaveStoredSet(const CTweakConfig& config, std::vector<std::string>* notes, const KeySnapshot* loaded,
+                             const std::string& takenFrom) {
+    return SaveStoredSets({&config}, notes, loaded, takenFrom);
 }
 
 SetWriteResult SaveStoredSets(const std::vector<const CTweakConfig*>& sets, std::vector<std::string>* notes,
-                              const KeySnapshot* loaded) {
+                              const KeySnapshot* loaded, const std::string& takenFrom) {
     return StoreSets(sets, [&] {
         WriteRequest request;
         for (const CTweakConfig* config : sets) {
@@ -65,6 +65,12 @@ SetWriteResult SaveStoredSets(const std::vector<const CTweakConfig*>& sets, std:
             step.checked = loaded != nullptr && sets.size() == 1;
             if (step.checked) step.before = *loaded;
             request.steps.push_back(std::move(step));
+        }
+        if (!takenFrom.empty()) {
+            WriteStep remove;
+            remove.kind = WriteStep::Kind::kDelete;
+            remove.name = takenFrom;
+            request.steps.push_back(std::move(remove));
         }
         HostWriteOutcome outcome = WriteAsHost(request);
         if (notes) *notes = std::move(outcome.notes);
@@ -77,12 +83,8 @@ bool LoadReplaceable(CTweakConfig& config, KeySnapshot* loaded) {
     bool read = false;
     return ReadConsistently([&](const ConfigurationView& view) {
         if (!config.Load()) return false;
-        // The write makes the kept profile changes first: the key then holds what they move to it.
-        bool kept = false;
-        const std::string keptPath = KeptSetKeyPath(config.m_strProfile, &kept);
-        const std::string path = kept ? keptPath : config.GetKeyPath(0);
         *loaded = KeySnapshot();
-        read = path.empty() || ReadStoredSetParts(view, path, loaded);
+        read = ReadStoredSetParts(view, config.GetKeyPath(0), loaded);
         return true;
     }) && read;
 }

@@ -23,15 +23,16 @@ SetWriteResult ReplaceStoredSets(const std::vector<const CTweakConfig*>& sets);
 // when neither road wrote; kInterrupted is saved (see IsSaved). *notes (may be null) receives what
 // the user is to be told (HostWriteOutcome::notes). With loaded, only where the set's key still
 // holds those parts, checked inside the write's turn: else kChangedSince, nothing written.
+// takenFrom, when not empty: the profile whose set the list took over (a rename's set that could
+// not follow), removed in the same write.
 SetWriteResult SaveStoredSet(const CTweakConfig& config, std::vector<std::string>* notes = nullptr,
-                             const KeySnapshot* loaded = nullptr);
+                             const KeySnapshot* loaded = nullptr, const std::string& takenFrom = std::string());
 // The same for several sets at once, in one request: all of them are stored, or none. loaded is
 // taken only for a single set.
 SetWriteResult SaveStoredSets(const std::vector<const CTweakConfig*>& sets, std::vector<std::string>* notes = nullptr,
-                              const KeySnapshot* loaded = nullptr);
+                              const KeySnapshot* loaded = nullptr, const std::string& takenFrom = std::string());
 
 // Loads config (CTweakConfig::Load) and reads the parts stored at its own key from one state of
-// the store, with no write between: what a later SaveStoredSet expects to replace, which is what
-// the key holds once the profile changes kept for this user are made (KeptSetKeyPath). False,
+// the store, with no write between: what a later SaveStoredSet expects to replace. False,
 // *loaded not to be used, when the parts could not be read.
 bool LoadReplaceable(CTweakConfig& config, KeySnapshot* loaded);

@@ -25,8 +25,7 @@ struct TweakSetSource {
     bool readable = true;
 };
 
-// A profile whose "Count" is missing or negative falls back to the global configuration. The
-// profile changes kept for this Windows user count as made (KeptSetKeyPath). view: the
+// A profile whose "Count" is missing or negative falls back to the global configuration. view: the
 // caller's, and sets that a committed write changes are read as it writes them (as Load reads
 // them); or null to find the set in the registry's keys as they are (staged is null), for readers
 // of the registry's keys themselves. Takes no lock and writes nothing.

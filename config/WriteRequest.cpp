@@ -75,12 +75,7 @@ bool ReadStep(const KeySnapshot& key, WriteStep* step) {
     case WriteStep::Kind::kDelete:
         if (!ReadText(key, kName, &step->name)) return false;
         if (step->kind == WriteStep::Kind::kRename && !ReadText(key, kNewName, &step->newName)) return false;
-        if (key.subkeys.size() > 1 || (key.subkeys.size() == 1 && key.subkeys[0].first != kSet)) return false;
-        if (key.subkeys.size() == 1) {
-            step->parts = key.subkeys[0].second;
-            step->parts.exists = true;
-        }
-        return true;
+        return key.subkeys.empty();
     }
     return false;
 }
@@ -111,7 +106,6 @@ std::vector<uint8_t> WriteRequestBytes(const WriteRequest& request) {
         } else {
             key.values.push_back(TextValue(kName, step.name));
             if (step.kind == WriteStep::Kind::kRename) key.values.push_back(TextValue(kNewName, step.newName));
-            if (step.parts.exists) key.subkeys.emplace_back(kSet, step.parts);
         }
         top.subkeys.emplace_back(StepName(i), std::move(key));
     }
@@ -134,31 +128,6 @@ bool ReadWriteRequest(const std::vector<uint8_t>& bytes, WriteRequest* request) 
     return true;
 }
 
-namespace {
-
-// Whether the set that a kept rename or delete moves still holds the parts it carries (*holds; true
-// for a step that carries none, and for a name of no set). False when that cannot be read.
-bool SourceHolds(const WriteStep& step, const SetPartsReader& read, bool* holds) {
-    *holds = true;
-    const std::string source = ProfileKeyPath(step.name.c_str());
-    if (step.kind == WriteStep::Kind::kStore || !step.parts.exists || source.empty()) return true;
-    KeySnapshot now;
-    if (!read(source, &now)) return false;
-    *holds = SameParts(now, step.parts);
-    return true;
-}
-
-}  // namespace
-
-std::vector<std::string> StaleStepNotes(const WriteRequest& request) {
-    std::vector<std::string> notes;
-    for (const WriteStep& step : request.steps) {
-        bool holds = true;
-        if (SourceHolds(step, ReadStoredParts, &holds) && !holds) notes.push_back(DroppedStepNote(step));
-    }
-    return notes;
-}
-
 const char* const kSetAsideWriteNote =
     "A committed write of the configuration that is no write of this add-on (changed after it was made) was set "
     "aside as \"Set Aside Write\"; the sets keep what they held. An administrator removes it with "
@@ -175,12 +144,6 @@ void AddTurnNotes(const ConfigurationTurn& turn, std::vector<std::string>* notes
     if (turn.SetAsideMalformed()) notes->push_back(kSetAsideWriteNote);
     if (turn.PendingUnreadable()) notes->push_back(kUnreadableWriteNote);
     if (turn.PendingNewer()) notes->push_back(kNewerWriteNote);
-}
-
-std::string DroppedStepNote(const WriteStep& step) {
-    const std::string change = step.kind == WriteStep::Kind::kRename ? "the rename " + step.name + " -> " + step.newName
-                                                                     : "the delete of " + step.name;
-    return "Not made: " + change + " (its set was changed by another since; it keeps what it holds).";
 }
 
 SetWriteResult ApplyWriteRequest(const WriteRequest& request, std::vector<std::string>* notes) {
@@ -204,12 +167,6 @@ SetWriteResult ApplyWriteRequest(const WriteRequest& request, std::vector<std::s
             if (step.checked && !read(step.keyPath, &now)) return SetWriteResult::kUnchanged;
             if (step.checked && !SameParts(now, step.before)) return SetWriteResult::kChangedSince;
             all.push_back({step.keyPath, true, step.parts});
-            continue;
-        }
-        bool holds = true;
-        if (!SourceHolds(step, read, &holds)) return SetWriteResult::kUnchanged;
-        if (!holds) {
-            if (notes) notes->push_back(DroppedStepNote(step));
             continue;
         }
         std::vector<SetChange> changes;

@@ -1,7 +1,6 @@
 // A write of the configuration held as data: the steps that the tweak list's save and the host's
 // profile rename and delete ask for, in their order. It is what the host hands to the elevated
-// ZTTrevanelCtl when the registry refuses the host's own write, and how a profile change that
-// could not be made waits for the next write.
+// ZTTrevanelCtl when the registry refuses the host's own write.
 #pragma once
 
 #include <cstdint>
@@ -15,9 +14,7 @@ struct WriteStep {
     enum class Kind : uint32_t { kStore = 1, kRename = 2, kDelete = 3 };
     Kind kind = Kind::kStore;
     std::string keyPath;  // kStore: the set key below HKEY_USERS (IsSetKeyPath)
-    KeySnapshot parts;    // kStore: the set's parts, as SetPartsOf gives them; kRename, kDelete:
-                          // when it exists, the parts the set had when the host made the change,
-                          // without which the step is not made (another's set came in between)
+    KeySnapshot parts;    // kStore: the set's parts, as SetPartsOf gives them
     std::string name;     // kRename: the old profile name; kDelete: the profile's name
     std::string newName;  // kRename: the new profile name
     // kStore with checked: made only where the set still holds before, as ReadStoredSetParts
@@ -44,17 +41,10 @@ bool ReadWriteRequest(const std::vector<uint8_t>& bytes, WriteRequest* request);
 
 // Makes the steps in their order as one write (WriteStoredSets): a rename finds the sets as the
 // steps before it left them, and readers find all steps or none. A rename or delete that finds
-// nothing to move or remove is done. One whose set no longer holds the parts it carries is not
-// made: its text ("Work -> Privat") goes to *notes (may be null), and so does word of a
-// committed write that could not be read and was removed. Sessions are not told.
+// nothing to move or remove is done. What the writers' turn found pending and did not simply
+// complete goes to *notes (may be null; AddTurnNotes). Sessions are not told.
 SetWriteResult ApplyWriteRequest(const WriteRequest& request, std::vector<std::string>* notes = nullptr);
 
-// The notes ApplyWriteRequest would give now for the steps it would not make, read as the sets
-// are, without the writers' turn: for a process that hands its request to another.
-std::vector<std::string> StaleStepNotes(const WriteRequest& request);
-
-// The note for a step that was not made.
-std::string DroppedStepNote(const WriteStep& step);
 // What a writer found pending and did not simply complete, told once by the writer that found it:
 // a committed write set aside, or kept because it cannot be read now or is of a newer layout.
 extern const char* const kSetAsideWriteNote;

@@ -380,7 +380,7 @@ int RunCommand(const Arguments& parsed, std::ostream& out, std::ostream& err) {
     if (command == "history") return History(parsed, out, err);
     if (command == "record") return Record(parsed, out, err);
     if (command == kApplyCommand) return ApplyRequestFile(parsed.rest[0], out, err);
-    if (command == "finish") return FinishKeptChanges(parsed.console, parsed.discard, out, err);
+    if (command == "finish") return Finish(parsed.discard, out, err);
     return Transfer(parsed, out, err);
 }
 

@@ -91,7 +91,7 @@ int ApplyRequestFile(const std::string& path, std::ostream& out, std::ostream& e
     return StatusOf(result);
 }
 
-int FinishKeptChanges(std::istream* console, bool discard, std::ostream& out, std::ostream& err) {
+int Finish(bool discard, std::ostream& out, std::ostream& err) {
     if (discard) {
         size_t count = 0;
         SetWriteResult failure = SetWriteResult::kUnchanged;
@@ -101,28 +101,15 @@ int FinishKeptChanges(std::istream* console, bool discard, std::ostream& out, st
         err << "Not every set-aside write could be removed: " << Describe(failure) << "\n";
         return failure == SetWriteResult::kDenied ? kCtlRights : StatusOf(failure);
     }
-    const size_t kept = KeptProfileChanges().steps.size();
-    if (kept == 0) {
-        out << "No profile change is waiting.\n";
-        // What a writer that ended left is finished by the next one: here, this one.
-        const ConfigurationTurn turn;
-        std::vector<std::string> notes;
-        AddTurnNotes(turn, &notes);
-        Tell(notes, out);
-        if (turn.Settled()) return kCtlOk;
-        err << "A write that a program left unfinished stays so: " << Describe(turn.Failure()) << "\n";
-        return StatusOf(turn.Failure());
+    // What a writer that ended left is finished by the next one: here, this one.
+    const ConfigurationTurn turn;
+    std::vector<std::string> notes;
+    AddTurnNotes(turn, &notes);
+    Tell(notes, out);
+    if (turn.Settled()) {
+        out << "No write is left unfinished.\n";
+        return kCtlOk;
     }
-    // As the host makes its writes: here, or with the consent of an administrator, which is asked
-    // for only where the user has said so.
-    if (!MayWriteStore() && !OfferConsent(console, err)) return kCtlRights;
-    const HostWriteOutcome outcome = WriteAsHost(WriteRequest());
-    const SetWriteResult result = outcome.result;
-    (result == SetWriteResult::kWritten ? out : err)
-        << "The " << kept << (kept == 1 ? " profile change" : " profile changes") << " that FTP Zorvant kept: "
-        << (result == SetWriteResult::kDenied ? std::string("not made; the consent was declined, or the elevated write failed")
-                                              : Describe(result))
-        << "\n";
-    Tell(outcome.notes, out);
-    return result == SetWriteResult::kDenied ? kCtlRights : StatusOf(result);
+    err << "A write that a program left unfinished stays so: " << Describe(turn.Failure()) << "\n";
+    return turn.Failure() == SetWriteResult::kDenied ? kCtlRights : StatusOf(turn.Failure());
 }

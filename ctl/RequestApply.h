@@ -19,9 +19,7 @@ bool CheckWriteRequest(WriteRequest* request, std::string* problem);
 // the write, 4 written but not yet in place.
 int ApplyRequestFile(const std::string& path, std::ostream& out, std::ostream& err);
 
-// Makes the profile changes kept for this Windows user, as the host makes its writes, and forgets
-// them. Where the registry refuses them for want of rights, asks Windows for an administrator's
-// consent only when the user says so in console (OfferConsent); with none kept, finishes a write
-// that a writer left. 0, 3 when they were not made (they stay kept), 4 when interrupted, 5 when
-// rights were needed and not given.
-int FinishKeptChanges(std::istream* console, bool discard, std::ostream& out, std::ostream& err);
+// Finishes a write that a writer left (completes a committed one, discards an uncommitted one),
+// or with discard deletes the set-aside writes. 0, 3 when the registry refused, 5 when rights were
+// needed.
+int Finish(bool discard, std::ostream& out, std::ostream& err);

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "config/AppBase.h"
+#include "config/ProfileNotes.h"
 #include "config/TweakConfig.h"
 #include "config/SetWrite.h"
 #include "config/TweakInfo.h"
@@ -11,6 +12,7 @@
 #include "config/TweakSetSource.h"
 #include "ctl/RegistryDump.h"
 #include "ctl/TransferType.h"
+#include "platform/RegistryNames.h"
 
 namespace {
 
@@ -67,9 +69,17 @@ bool ListStoredSets(std::ostream& out) {
     if (!globalSeen) {
         out << "Global configuration: none stored, so profiles without their own run no tweaks\n";
     }
+    // Profiles that FTP Zorvant renamed or deleted, as far as this user's notes know, whose set
+    // could not follow.
+    std::vector<std::string> left = DeclinedDeletes();
+    DeclinedRename rename;
+    if (LastDeclinedRename(&rename)) left.push_back(rename.from);
     for (const StoredSet& set : layout.sets) {
         const int32_t count = StoredCount(set.keyPath);
+        bool unused = false;
+        for (const std::string& name : left) unused = unused || (!set.profile.empty() && IsSameRegistryName(name, set.profile));
         out << (set.profile.empty() ? std::string("Global configuration") : "Profile \"" + set.profile + "\"");
+        if (unused) out << " (no profile uses it, as far as this user's notes know: FTP Zorvant renamed or deleted it)";
         if (count < 0) {
             out << ": no configuration of its own (\"Count\" is " << count << " or not a number)"
                 << (set.profile.empty() ? ": no tweaks run\n" : ": uses the global configuration\n");

@@ -358,6 +358,7 @@ Section "un.$(UnFilesSection)" UnFiles
     Delete "${USER_DATA}\Runs.log"
     Delete "${USER_DATA}\Runs.previous.log"
     Delete "${USER_DATA}\Runs.htm"
+    ; left by earlier versions, which kept declined profile changes
     Delete "${USER_DATA}\Profile Changes.lock"
     RMDir "${USER_DATA}"
     RMDir "${USER_DATA}\.."

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "config/AppBase.h"
+#include "config/ProfileNotes.h"
 #include "config/SetParts.h"
 #include "config/StoreAccess.h"
 #include "config/StoredSet.h"
@@ -12,6 +13,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Module.h"
 #include "platform/Platform.h"
+#include "platform/RegistryNames.h"
 #include "platform/WinTypes.h"
 #include "ui/HelpFile.h"
 #include "ui/StringInsert.h"
@@ -86,6 +88,7 @@ int CZTTrevanelDlg::OnInitDialog() {
     }
 
     CDialog::OnInitDialog();
+    OfferRenamedSet();
     FillList();
     UpdateButtons();
     UpdateOkShield();
@@ -95,6 +98,26 @@ int CZTTrevanelDlg::OnInitDialog() {
     SetUpDownRange(IDC_SPIN_MOVE, 1, 3);
     SetUpDownPos(IDC_SPIN_MOVE, 2);
     return TRUE;
+}
+
+void CZTTrevanelDlg::OfferRenamedSet() {
+    DeclinedRename rename;
+    if (m_strProfileName.empty() || !LastDeclinedRename(&rename) || !IsSameRegistryName(rename.to, m_strProfileName))
+        return;
+    // Offered once, whatever the answer: the set stays under the old name until an OK takes it.
+    ForgetDeclinedRename();
+    CTweakConfig old(rename.from.c_str());
+    KeySnapshot oldParts;
+    if (!m_bLoadedRead || m_loaded.exists || !LoadReplaceable(old, &oldParts) || !oldParts.exists) return;
+    if (AfxMessageBox(InsertIntoString(GetModule().LoadString(IDS_TAKE_RENAMED_SET), rename.from),
+                      MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        return;
+    }
+    std::lock_guard<std::mutex> guard(old.m_lock);
+    m_records.clear();
+    for (CTweakInfo* loaded : old.m_arrTweaks) m_records.emplace_back(loaded);
+    old.m_arrTweaks.clear();
+    m_strTakenFrom = rename.from;
 }
 
 void CZTTrevanelDlg::FillList() {
@@ -223,13 +246,13 @@ void CZTTrevanelDlg::OnOK() {
         // A set that could not be read whole when the list opened may hold what the list does not
         // show: where the write could be made, it counts as changed elsewhere.
         const KeySnapshot expected = m_bLoadedRead ? m_loaded : UnreadSetParts();
-        result = SaveStoredSet(m_config, &notes, &expected);
+        result = SaveStoredSet(m_config, &notes, &expected, m_strTakenFrom);
         // The set was changed elsewhere while the list was open (an import, another host, the
         // registry editor): the user chooses which change stays. No is the default, which loses
         // no one's change for good: the list then shows what is stored.
         if (result == SetWriteResult::kChangedSince &&
             AfxMessageBox(IDS_SAVE_CHANGED_SINCE, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES) {
-            result = SaveStoredSet(m_config, &notes);
+            result = SaveStoredSet(m_config, &notes, nullptr, m_strTakenFrom);
         }
     }
     if (result == SetWriteResult::kChangedSince) {
@@ -250,12 +273,8 @@ void CZTTrevanelDlg::OnOK() {
                       MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    // Kept profile changes that the save could not make any more are said once.
-    if (!notes.empty()) {
-        std::string lines;
-        for (const std::string& note : notes) lines += note + "\r\n";
-        AfxMessageBox(InsertIntoString(GetModule().LoadString(IDS_SAVE_NOTES), lines), MB_OK | MB_ICONINFORMATION);
-    }
+    // A saved write that found another's damaged one set aside says so once.
+    if (!notes.empty()) AfxMessageBox(IDS_SAVE_SET_ASIDE, MB_OK | MB_ICONINFORMATION);
     CDialog::OnOK();
 }
 
@@ -267,6 +286,11 @@ void CZTTrevanelDlg::OnDestroy() {
         m_hIcon = nullptr;
     }
     CDialog::OnDestroy();
+}
+
+void TellRenameNotMoved(const char* newName) {
+    AfxMessageBox(InsertIntoString(GetModule().LoadString(IDS_RENAME_NOT_MOVED), newName ? newName : ""),
+                  MB_OK | MB_ICONEXCLAMATION);
 }
 
 int RunTweakListDialog(const char* profileName) {

@@ -51,6 +51,11 @@ protected:
 private:
     // Loads the set, and what is stored at its key, into a fresh run of the list.
     void LoadRecords();
+    // For a profile without a set of its own that this user's host renamed from a name whose set
+    // could not follow: asks, once, whether the list takes that set (m_strTakenFrom).
+    void OfferRenamedSet();
+    // The profile whose set the list took over, removed at OK in the same write; else empty.
+    std::string m_strTakenFrom;
 
     // What the set's key held when the list was loaded, for OK to replace only that; unused
     // when it could not be read.
@@ -60,6 +65,9 @@ private:
     // m_arrRemoved point into it.
     std::vector<std::unique_ptr<CTweakInfo>> m_records;
 };
+
+// Tells the user that a rename's set stayed under the old name (RenameProfileKey false).
+void TellRenameNotMoved(const char* newName);
 
 // Runs the tweak list modally for profileName (null or empty: the global configuration) and
 // returns how it ended: IDOK after a saved OK, IDCANCEL otherwise.

@@ -35,7 +35,9 @@
 #define IDS_WAIT_END 1026
 #define IDS_SAVE_CHANGED_SINCE 1014
 #define IDS_SAVE_NO_TURN 1015
-#define IDS_SAVE_NOTES 1016
+#define IDS_SAVE_SET_ASIDE 1016
+#define IDS_RENAME_NOT_MOVED 1017
+#define IDS_TAKE_RENAMED_SET 1018
 
 // Controls shared by both dialogs
 #define IDC_BTN_HELP 1000

@@ -2,6 +2,7 @@
 // in-memory registry, shell and files.
 #include "CtlFixture.h"
 
+#include "config/ProfileNotes.h"
 #include "ctl/RegFile.h"
 #include "platform/memory/MemoryShortcutReader.h"
 #include "runner/RunRecord.h"
@@ -79,6 +80,9 @@ TEST_F(CtlTest, ShowAndListTellOwnSetsFallbacksAndStrayKeys) {
                             "    missing below \"Count\" (each reads as a tweak that never runs): Tweak 00\n"),
               std::string::npos) << list.out;
     EXPECT_NE(list.out.find("Profile \"Old\": no configuration of its own"), std::string::npos) << list.out;
+    // A set that FTP Zorvant's rename or delete could not move or remove is marked as no profile's.
+    NoteDeclinedDelete("old");
+    EXPECT_NE(Run({"list"}).out.find("Profile \"Old\" (no profile uses it"), std::string::npos);
 }
 
 TEST_F(CtlTest, CheckFindsWhatKeepsTweaksFromWorking) {

@@ -5,6 +5,7 @@
 
 #include "config/AppBase.h"
 #include "config/HostWrite.h"
+#include "config/ProfileNotes.h"
 #include "config/RegistryTree.h"
 #include "config/StoredSet.h"
 #include "config/TweakConfig.h"
@@ -15,15 +16,6 @@
 namespace {
 
 const char* const kHelper = "C:\\Tools\\Trevanel\\ZTTrevanelCtl.exe";
-
-// The host's rename of name to newName, or its delete of name where newName is empty.
-WriteStep HostChange(const std::string& name, const std::string& newName = std::string()) {
-    WriteStep step;
-    step.kind = newName.empty() ? WriteStep::Kind::kDelete : WriteStep::Kind::kRename;
-    step.name = name;
-    step.newName = newName;
-    return step;
-}
 
 class ElevatedWrite : public CtlTest {
 protected:
@@ -119,26 +111,26 @@ TEST_F(ElevatedWrite, ARefusedSaveIsMadeByTheHelperAndADeclinedRenameWaitsForThe
     EXPECT_FALSE(m_files.FileExists("C:\\Users\\Tester\\AppData\\Local\\Temp\\zt1.tmp"));
     EXPECT_EQ(m_app.m_reloads, std::vector<std::string>{"Work"});
 
-    // Declined: nothing changes, the host's rename is kept for this user; a delete that finds no
-    // set asks nobody and is not kept.
+    // Declined: nothing changes, and the rename says so (the renamed profile runs the global set)
+    // and notes where the set stayed; a delete that finds no set asks nobody.
     Consent(false);
     DeleteProfileKey(m_app, "No Set");
     EXPECT_EQ(m_launcher.ExecuteExCalls().size(), 1u);
-    RenameProfileKey(m_app, "Work", "B\xFCro");
+    EXPECT_FALSE(RenameProfileKey(m_app, "Work", "B\xFCro"));
     EXPECT_EQ(Save("Home", "h"), SetWriteResult::kDenied);
     EXPECT_EQ(Name(ProfileKey("Work")), "new");
-    EXPECT_FALSE(Exists(ProfileKey("B\xFCro")));
+    EXPECT_EQ(Runs("B\xFCro"), "global:");
     EXPECT_FALSE(Exists(ProfileKey("Home")));
-    ASSERT_EQ(KeptProfileChanges().steps.size(), 1u);
-    EXPECT_EQ(KeptProfileChanges().steps[0].newName, "B\xFCro");
+    DeclinedRename declined;
+    ASSERT_TRUE(LastDeclinedRename(&declined));
+    EXPECT_EQ(declined.from + " -> " + declined.to, "Work -> B\xFCro");
 
-    // The next save that is consented to makes the rename first.
+    // The next save that is consented to moves no set it was not asked to.
     Consent(true);
     EXPECT_EQ(Save("Home", "h"), SetWriteResult::kWritten);
-    EXPECT_FALSE(Exists(ProfileKey("Work")));
-    EXPECT_EQ(Name(ProfileKey("B\xFCro")), "new");
+    EXPECT_EQ(Name(ProfileKey("Work")), "new");
+    EXPECT_FALSE(Exists(ProfileKey("B\xFCro")));
     EXPECT_EQ(Name(ProfileKey("Home")), "h");
-    EXPECT_TRUE(KeptProfileChanges().steps.empty());
 
     // Where the registry lets the host write, nobody is asked.
     m_reg.SetFailure(nullptr);
@@ -178,147 +170,6 @@ TEST_F(ElevatedWrite, ARefusedImportSaysThatRightsAreNeededAndAsksOnlyInAConsole
         EXPECT_EQ(m_launcher.ExecuteExCalls().size(), starts + c.prompts);
         EXPECT_EQ(Name(ProfileKey("Home")), c.prompts ? "checksum" : "<none>");
     }
-}
-
-// Renames and deletes made while the consent is declined: folded, kept with the set they move, the
-// user's sessions run as if they were made, and the next consented save makes them, but only onto
-// the set they moved.
-TEST_F(ElevatedWrite, KeptProfileChangesAreFoldedAndMoveOnlyTheSetTheyWereMadeFor) {
-    const auto importAsAdministrator = [&](const char* profile) {
-        m_elevated = true;
-        CTweakConfig imported(profile);
-        imported.m_arrTweaks.push_back(new CTweakInfo);
-        imported.m_arrTweaks[0]->m_strName = "admin";
-        ASSERT_EQ(ReplaceStoredSet(imported), SetWriteResult::kWritten);
-        m_elevated = false;
-    };
-    const struct {
-        const char* what;
-        std::function<void()> declined;  // the host's changes while the consent is declined
-        std::function<void()> between;   // what others do before the next save
-        std::map<std::string, std::string> before, after;  // what sessions run before and after the save
-        bool told;  // the save says that a kept change was not made
-    } cases[] = {
-        {"chained renames", [&] { RenameProfileKey(m_app, "Work", "B"); RenameProfileKey(m_app, "B", "C"); }, nullptr,
-         {{"Work", "global:g;"}, {"B", "global:g;"}, {"C", "w;"}}, {{"Work", "global:g;"}, {"B", "global:g;"}, {"C", "w;"}}, false},
-        {"a rename and back", [&] { RenameProfileKey(m_app, "Work", "B"); RenameProfileKey(m_app, "B", "Work"); }, nullptr,
-         {{"Work", "w;"}, {"B", "global:g;"}}, {{"Work", "w;"}, {"B", "global:g;"}}, false},
-        {"a rename then the delete", [&] { RenameProfileKey(m_app, "Work", "B"); DeleteProfileKey(m_app, "B"); }, nullptr,
-         {{"Work", "global:g;"}, {"B", "global:g;"}}, {{"Work", "global:g;"}, {"B", "global:g;"}}, false},
-        {"a rename onto a profile with a set of its own, behind a kept one, and on from there",
-         [&] {
-             m_elevated = true;
-             ASSERT_EQ(Save("B", "b"), SetWriteResult::kWritten);
-             ASSERT_EQ(Save("D", "d"), SetWriteResult::kWritten);
-             m_elevated = false;
-             RenameProfileKey(m_app, "D", "E");
-             RenameProfileKey(m_app, "Work", "B");
-             RenameProfileKey(m_app, "B", "C");
-         },
-         nullptr, {{"Work", "w;"}, {"C", "b;"}, {"E", "d;"}}, {{"Work", "w;"}, {"C", "b;"}, {"E", "d;"}}, false},
-
-        {"an administrator's import of the new name in between", [&] { RenameProfileKey(m_app, "Work", "Privat"); },
-         [&] { importAsAdministrator("Privat"); },
-         {{"Work", "w;"}, {"Privat", "admin;"}}, {{"Work", "w;"}, {"Privat", "admin;"}}, false},
-        {"an administrator's import of Work in between", [&] { RenameProfileKey(m_app, "Work", "Privat"); },
-         [&] { importAsAdministrator("Work"); },
-         {{"Work", "admin;"}, {"Privat", "global:g;"}}, {{"Work", "admin;"}, {"Privat", "global:g;"}}, true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        m_reg.SetFailure(nullptr);
-        DeleteKeyTree(m_reg, Root(""));
-        ASSERT_EQ(Save("", "g"), SetWriteResult::kWritten);
-        ASSERT_EQ(Save("Work", "w"), SetWriteResult::kWritten);
-        SetUp();
-        Consent(false);
-        c.declined();
-        if (c.between) c.between();
-        for (const auto& [profile, runs] : c.before) EXPECT_EQ(Runs(profile.c_str()), runs) << profile << " before";
-        Consent(true);
-        CTweakConfig home("Home");
-        std::vector<std::string> notes;
-        EXPECT_EQ(SaveStoredSet(home, &notes), SetWriteResult::kWritten);
-        for (const auto& [profile, runs] : c.after) EXPECT_EQ(Runs(profile.c_str()), runs) << profile << " after";
-        EXPECT_EQ(m_helper.out.find("Not made: the rename Work -> Privat") != std::string::npos, c.told) << m_helper.out;
-        EXPECT_EQ(notes.size(), c.told ? 1u : 0u);
-        EXPECT_TRUE(KeptProfileChanges().steps.empty());
-        EXPECT_EQ(m_launcher.OpenHandleCount(), 0u);
-    }
-
-    // Another host of the same user keeps a change while this one's save runs: it stays kept.
-    Consent(false);
-    RenameProfileKey(m_app, "Work", "B");
-    Consent(true);
-    m_beforeHelper = [&] {
-        KeepProfileChange(HostChange("Home"));
-    };
-    EXPECT_EQ(Save("Neu", "n"), SetWriteResult::kWritten);
-    ASSERT_EQ(KeptProfileChanges().steps.size(), 1u);
-    EXPECT_EQ(KeptProfileChanges().steps[0].name, "Home");
-    EXPECT_EQ(Runs("B"), "admin;");
-
-    // A change another host folds onto a kept rename that the save makes (B -> C made, C -> D kept
-    // meanwhile, folded to B -> D) goes on from where the set then is: C -> D.
-    Consent(false);
-    RenameProfileKey(m_app, "B", "C");
-    Consent(true);
-    m_beforeHelper = [] { KeepProfileChange(HostChange("C", "D")); };
-    EXPECT_EQ(Save("Neu", "n"), SetWriteResult::kWritten);
-    m_beforeHelper = nullptr;
-    EXPECT_EQ(Runs("D"), "admin;");
-
-    // Two hosts of the user keep changes at the same time: none is lost. Without the user's lock
-    // nothing is kept, rather than written over another's.
-    m_elevated = true;
-    for (const char* side : {"A", "B"}) {
-        for (int i = 0; i < 30; ++i) PutDword(ProfileKey(side + std::to_string(i)), "Count", 0);
-    }
-    m_elevated = false;
-    std::vector<std::thread> hosts;
-    for (const char* side : {"A", "B"}) {
-        hosts.emplace_back([side] {
-            for (int i = 0; i < 30; ++i) {
-                EXPECT_TRUE(KeepProfileChange(HostChange(side + std::to_string(i), side + std::to_string(i) + "-neu")));
-            }
-        });
-    }
-    for (std::thread& host : hosts) host.join();
-    EXPECT_EQ(KeptProfileChanges().steps.size(), 61u);
-    m_files.RefuseWrites(m_files.LocalAppDataFolder() + "\\Tarku Software\\FTP Zorvant Trevanel\\Profile Changes.lock");
-    EXPECT_FALSE(KeepProfileChange(HostChange("A0-neu")));
-    EXPECT_EQ(KeptProfileChanges().steps.size(), 61u);
-
-    // A store step planted in the user's own "Profile Changes" is no change of the host's.
-    WriteRequest planted;
-    planted.steps.resize(1);
-    planted.steps[0].keyPath = ProfileKey("Planted");
-    planted.steps[0].parts.exists = true;
-    planted.steps[0].parts.values.push_back({"Count", REG_DWORD, Dword(0)});
-    const std::vector<uint8_t> bytes = WriteRequestBytes(planted);
-    HKEY user = nullptr;
-    ASSERT_EQ(m_reg.CreateKey(HKEY_CURRENT_USER, kUserKey, &user), ERROR_SUCCESS);
-    m_reg.SetValue(user, "Profile Changes", REG_BINARY, bytes.data(), static_cast<uint32_t>(bytes.size()));
-    m_reg.CloseKey(user);
-    EXPECT_TRUE(KeptProfileChanges().steps.empty());
-}
-
-// The list of a kept rename's new name shows the set the rename moves, and its OK replaces that
-// set without asking whether it changed.
-TEST_F(ElevatedWrite, AKeptRenamesNewNameListsItsSetAndReplacesItWithoutAsking) {
-    Consent(true);
-    ASSERT_EQ(Save("Work", "w"), SetWriteResult::kWritten);
-    Consent(false);
-    RenameProfileKey(m_app, "Work", "Office");
-    Consent(true);
-    CTweakConfig office("Office");
-    KeySnapshot loaded;
-    ASSERT_TRUE(LoadReplaceable(office, &loaded));
-    ASSERT_EQ(office.m_arrTweaks.size(), 1u);
-    office.m_arrTweaks.push_back(new CTweakInfo);
-    office.m_arrTweaks[1]->m_strName = "o";
-    EXPECT_EQ(SaveStoredSet(office, nullptr, &loaded), SetWriteResult::kWritten);
-    EXPECT_EQ(Runs("Office"), "w;o;");
 }
 
 // A helper that ends at any of its writes: the host calls the save saved exactly when sessions

@@ -1,5 +1,6 @@
 // The tweak list, driven as a user would; what it stores is read back from the registry.
 #include "platform/WinTypes.h"
+#include "config/ProfileNotes.h"
 #include "tests/unit/ui/UiFixture.h"
 #include "ui/ZTTrevanelDlg.h"
 
@@ -497,6 +498,29 @@ TEST_F(ZTTrevanelDlgTest, APercentSignInTheModuleFolderIsShownAsItIs) {
     ASSERT_EQ(m_ui.MessageBoxes().size(), 1u);
     const std::string& text = m_ui.MessageBoxes()[0].text;
     EXPECT_EQ(text.substr(text.find('"')), "\"C:\\100%s\\Help\\ZTTrevanelAddOn.htm\"");
+}
+
+// A rename whose set could not follow: the renamed profile's list offers the set left under the
+// old name once; Yes shows it, and OK stores it under the new name and removes it under the old.
+TEST_F(ZTTrevanelDlgTest, ARenamedProfilesListOffersTheSetLeftUnderItsOldNameOnce) {
+    StoreNames(nullptr, {"global"});
+    StoreNames("Work", {"w1", "w2"});
+    m_ui.QueueMessageBoxAnswer(IDOK);
+    TellRenameNotMoved("Office");
+    EXPECT_NE(m_ui.MessageBoxes().back().text.find("\"Office\" umbenannt"), std::string::npos);
+    for (const int answer : {IDNO, IDYES}) {
+        NoteDeclinedRename("Work", "Office");
+        m_ui.QueueMessageBoxAnswer(answer);
+        Run("Office", [&](HeadlessDialog& d) {
+            EXPECT_EQ(d.Rows(IDC_LIST_TWEAKS), answer == IDYES ? (Rows{"w1", "w2"}) : (Rows{"global"}));
+            d.Click(answer == IDYES ? IDOK : IDCANCEL);
+        });
+        EXPECT_NE(m_ui.MessageBoxes().back().text.find("\"Work\""), std::string::npos);
+        if (answer == IDNO) EXPECT_EQ(Shown("Office"), Rows{"global"});  // asked once only
+    }
+    EXPECT_EQ(Shown("Office"), (Rows{"w1", "w2"}));
+    EXPECT_EQ(StoredNames(ProfileKey("Office")), (Rows{"w1", "w2"}));
+    EXPECT_FALSE(Key(ProfileKey("Work")).has_value());
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include "config/AppBase.h"
-#include "config/KeptChanges.h"
 #include "tests/common/Layout.h"
 #include "tests/wine/common/WineHarness.h"
 
@@ -245,38 +244,6 @@ TEST_F(ProfileKeysWine, TheGlobalConfigurationIsNeverMovedOrDeleted) {
     Host({"rename \"Wine Quelle\" \"" + kGlobalName + "\""});
     EXPECT_FALSE(wine::RegKeyExists(HKEY_USERS, Key(kGlobalName)));
     ExpectSameTree(profile, *Read("Wine Quelle"), "profile");
-}
-
-// Two hosts of the user keep profile changes at the same time, through the real lock file and
-// registry: each thread its own handle, as each host process has. None is lost.
-TEST_F(ProfileKeysWine, ChangesKeptAtOnceByTwoHostsAreAllKept) {
-    const auto forget = [] { RegDeleteKeyValueA(HKEY_CURRENT_USER, kUserKey, kKeptChangesValue); };
-    const auto name = [](char side, int i) { return std::string("Wine Kept ") + side + std::to_string(i); };
-    const int kEach = 20;
-    const Tree set{"", {MakeValue("Count", REG_DWORD, std::string("\0\0\0\0", 4))}, {}};
-    forget();
-    for (char side : {'A', 'B'}) {
-        for (int i = 0; i < kEach; ++i) WriteTree(HKEY_USERS, Key(name(side, i)), set);
-    }
-    std::vector<std::thread> hosts;
-    for (char side : {'A', 'B'}) {
-        hosts.emplace_back([side, &name] {
-            for (int i = 0; i < kEach; ++i) {
-                WriteStep step;
-                step.kind = WriteStep::Kind::kRename;
-                step.name = name(side, i);
-                step.newName = step.name + " neu";
-                EXPECT_TRUE(KeepProfileChange(step)) << step.name;
-            }
-        });
-    }
-    for (std::thread& host : hosts) host.join();
-    EXPECT_EQ(KeptProfileChanges().steps.size(), size_t(2 * kEach));
-    forget();
-    DeleteFileA((UserDataFolder() + "\\Profile Changes.lock").c_str());
-    for (char side : {'A', 'B'}) {
-        for (int i = 0; i < kEach; ++i) wine::DeleteRegTree(HKEY_USERS, Key(name(side, i)));
-    }
 }
 
 }  // namespace

@@ -360,6 +360,43 @@ TEST_F(ConfigureDialogWine, ARefusedSaveIsSaidAndTheListStaysOpenUntilCancel) {
     EXPECT_EQ(ReadKey(global).subkeys, globalBefore.subkeys);
 }
 
+// A standard user's rename whose consent cannot be had (no helper beside the add-on): the set stays
+// under the old name and the rename says which set the profile runs now; the renamed profile's
+// list offers the set once, and OK (the registry letting the write through now) moves it.
+TEST_F(ConfigureDialogWine, ADeclinedRenameIsSaidAndTheRenamedProfilesListTakesItsSet) {
+    const std::string work = ProfileKey("Work"), office = ProfileKey("Office");
+    wine::DeleteRegTree(HKEY_USERS, office);
+    StoreTweak(work, 0, "Work Echo", m_recorder, "w", 0x01);
+    auto rename = m_addon.Export<void(WINAPI*)(const char*, const char*)>(2);
+    MessageBoxSeen told;
+    {
+        wine::RefusedRegistryWrites standardUser(m_addon.Module());
+        ASSERT_TRUE(standardUser.Active());
+        wine::RunWhileUserActs([&] { rename("Work", "Office"); },
+                               [&] { told = wine::AnswerMessageBox(nullptr, IDOK, "ZTTrevanelAddon"); });
+    }
+    EXPECT_NE(told.text.find("\"Office\" umbenannt"), std::string::npos) << told.text;
+    EXPECT_EQ(ReadKey(work).values["Count"], "dw:" + Dw(1));
+    EXPECT_FALSE(wine::RegKeyExists(HKEY_USERS, office));
+
+    MessageBoxSeen offered;
+    std::vector<std::string> rows;
+    wine::RunWhileUserActs([&] { m_configure("Office"); }, [&] {
+        HWND list = nullptr;
+        WaitUntil([&] { return (list = FindWindowA("#32770", kListCaption)) != nullptr; });
+        offered = Answer(list, IDYES);
+        WaitUntil([&] { return IsWindowVisible(list) != FALSE; });
+        rows = Rows(list, kTweaks);
+        PostMessageA(GetDlgItem(list, IDOK), BM_CLICK, 0, 0);
+        WaitUntil([&] { return !IsWindow(list); });
+    });
+    EXPECT_NE(offered.text.find("\"Work\""), std::string::npos) << offered.text;
+    EXPECT_EQ(rows, std::vector<std::string>{"Work Echo"});
+    EXPECT_EQ(ReadKey(office + "\\Tweak 00").values["Name"], "sz:" + Sz("Work Echo"));
+    EXPECT_FALSE(wine::RegKeyExists(HKEY_USERS, work));
+    wine::DeleteRegTree(HKEY_USERS, office);
+}
+
 TEST_F(ConfigureDialogWine, HelpWithoutHelpFilesNamesThePathInTheHelpFolder) {
     // The prefix's interface is English (LC_ALL=C.UTF-8), so the English page is looked for.
     ASSERT_NE(GetUserDefaultUILanguage() & 0x3FF, 0x07);
