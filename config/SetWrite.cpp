@@ -59,7 +59,7 @@ public:
         return m_registry.OpenKey(parent, subKey, result);
     }
     long OpenKeyToWrite(HKEY parent, const char* subKey, HKEY* result) override {
-        return m_registry.OpenKeyToWrite(parent, subKey, result);
+        return Watch(m_registry.OpenKeyToWrite(parent, subKey, result));
     }
     long QueryValue(HKEY key, const char* name, uint32_t* type, uint8_t* data, uint32_t* size) override {
         return m_registry.QueryValue(key, name, type, data, size);
@@ -125,7 +125,10 @@ bool NextGeneration(IRegistry& registry) {
     }
     const uint8_t data[4] = {uint8_t(next), uint8_t(next >> 8), uint8_t(next >> 16), uint8_t(next >> 24)};
     OpenKeys root(registry);
-    return registry.CreateKey(HKEY_USERS, RootPath().c_str(), root.Out()) == ERROR_SUCCESS &&
+    // The root is there but for the first write: opened, it is no change of the registry's.
+    long opened = registry.OpenKeyToWrite(HKEY_USERS, RootPath().c_str(), root.Out());
+    if (opened == ERROR_FILE_NOT_FOUND) opened = registry.CreateKey(HKEY_USERS, RootPath().c_str(), root.Out());
+    return opened == ERROR_SUCCESS &&
            registry.SetValue(root.Get(), kWriteGenerationValue, REG_DWORD, data, sizeof data) == ERROR_SUCCESS;
 }
 
@@ -446,8 +449,10 @@ bool ReadConsistently(const std::function<bool(const ConfigurationView&)>& read)
         const ConfigurationView view;
         if (view.Readable() && read(view)) {
             if (view.Current()) return true;
-        } else if (++errors == kReadErrorTries) {
-            // No writer ends a registry's errors: the caller keeps what it has and reads later.
+        } else if (view.Current() && ++errors == kReadErrorTries) {
+            // A failure while a write landed (a key deleted under the reader) is that write's, and
+            // is read again; one without is the registry's, which no writer ends: the caller keeps
+            // what it has and reads later.
             return false;
         }
     }
