@@ -72,7 +72,7 @@ SetWriteResult WriteElevated(WriteRequest request) {
             } else {
                 // Ended otherwise (refused, killed, crashed, out of memory after its commit): saved
                 // when its write is found committed, whatever the code says.
-                const SetWriteResult found = FindWriteOutcome(request.id);
+                const SetWriteResult found = FindRequestOutcome(request);
                 if (IsSaved(found)) result = found;
             }
             launcher.CloseProcess(process);

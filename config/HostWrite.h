@@ -17,7 +17,7 @@
 class CAppBase;
 
 // The helper's command that takes a request file, and its exit statuses that the host tells
-// apart; for any other, what the configuration says of the request (FindWriteOutcome) counts.
+// apart; for any other, what the configuration says of the request (FindRequestOutcome) counts.
 extern const char* const kApplyCommand;
 const uint32_t kApplyWritten = 0;
 const uint32_t kApplyInterrupted = 4;

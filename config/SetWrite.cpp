@@ -20,7 +20,6 @@
 
 const char* const kPendingWriteKey = "Pending Write";
 const char* const kWriteGenerationValue = "Write Generation";
-const char* const kLastRequestValue = "Last Request";
 const char* const kSetAsideWriteKey = "Set Aside Write";
 
 namespace {
@@ -34,7 +33,7 @@ const char* const kComplete = "Complete";
 const char* const kFormat = "Format";
 const uint32_t kJournalFormat = 1;
 const char* const kKey = "Key";
-// The name of the write (journal) and of the last write put in place (configuration root).
+// The name of the write, for the process that handed it to another (IsWritePending).
 const char* const kRequest = "Request";
 const size_t kChunk = 256 * 1024;
 
@@ -246,27 +245,15 @@ bool IsCommitted(IRegistry& registry, HKEY journal) {
 }
 
 // "Complete" goes first: a journal that is only partly removed must never be applied again. A
-// reader may be reading a committed one's staged parts: the generation moves before. inPlace: the
-// journal's changes were all applied, so its name is recorded as written; a committed journal
-// removed for any other reason (refused, unreadable) names nothing.
-bool RemoveJournal(IRegistry& registry, bool inPlace) {
+// reader may be reading a committed one's staged parts: the generation moves before.
+bool RemoveJournal(IRegistry& registry) {
     HKEY journal;
     const long opened = registry.OpenKey(HKEY_USERS, JournalPath().c_str(), &journal);
     if (opened == ERROR_FILE_NOT_FOUND) return true;
     if (opened != ERROR_SUCCESS) return false;
-    if (IsCommitted(registry, journal)) {
-        // The write is in place: its name goes where the process that handed it over looks.
-        std::string name;
-        OpenKeys root(registry);
-        const bool named = !inPlace || !ReadText(registry, journal, kRequest, &name) ||
-                           (registry.OpenKey(HKEY_USERS, RootPath().c_str(), root.Out()) == ERROR_SUCCESS &&
-                            registry.SetValue(root.Get(), kLastRequestValue, REG_SZ,
-                                              reinterpret_cast<const uint8_t*>(name.c_str()),
-                                              static_cast<uint32_t>(name.size() + 1)) == ERROR_SUCCESS);
-        if (!named || !NextGeneration(registry)) {
-            registry.CloseKey(journal);
-            return false;
-        }
+    if (IsCommitted(registry, journal) && !NextGeneration(registry)) {
+        registry.CloseKey(journal);
+        return false;
     }
     const long error = registry.DeleteValue(journal, kComplete);
     registry.CloseKey(journal);
@@ -371,7 +358,7 @@ bool CompletePendingWrite(IRegistry& registry, bool* setAside, Journal* kept) {
     }
     if (read == Journal::kWhole && committed && Apply(registry, changes) != Applied::kAll) return false;
     // An uncommitted write never happened.
-    const bool removed = RemoveJournal(registry, read == Journal::kWhole);
+    const bool removed = RemoveJournal(registry);
     *setAside = removed && read == Journal::kMalformed;
     return removed;
 }
@@ -483,24 +470,13 @@ bool DiscardSetAsideWrites(size_t* count, SetWriteResult* failure) {
     return true;
 }
 
-SetWriteResult FindWriteOutcome(const std::string& requestId) {
-    if (requestId.empty()) return SetWriteResult::kUnchanged;
+bool IsWritePending(const std::string& requestId) {
     IRegistry& registry = GetRegistry();
     std::string name;
-    {
-        OpenKeys journal(registry);
-        if (registry.OpenKey(HKEY_USERS, JournalPath().c_str(), journal.Out()) == ERROR_SUCCESS &&
-            IsCommitted(registry, journal.Get()) && ReadText(registry, journal.Get(), kRequest, &name) &&
-            name == requestId) {
-            return SetWriteResult::kInterrupted;
-        }
-    }
-    OpenKeys root(registry);
-    if (registry.OpenKey(HKEY_USERS, RootPath().c_str(), root.Out()) == ERROR_SUCCESS &&
-        ReadText(registry, root.Get(), kLastRequestValue, &name) && name == requestId) {
-        return SetWriteResult::kWritten;
-    }
-    return SetWriteResult::kUnchanged;
+    OpenKeys journal(registry);
+    return !requestId.empty() && registry.OpenKey(HKEY_USERS, JournalPath().c_str(), journal.Out()) == ERROR_SUCCESS &&
+           IsCommitted(registry, journal.Get()) && ReadText(registry, journal.Get(), kRequest, &name) &&
+           name == requestId;
 }
 
 SetWriteResult WriteStoredSets(const std::vector<SetChange>& changes, const std::string& requestId) {
@@ -512,14 +488,14 @@ SetWriteResult WriteStoredSets(const std::vector<SetChange>& changes, const std:
     IRegistry& registry = GetRegistry();
     const long journal = WriteJournal(registry, changes, requestId);
     if (journal != ERROR_SUCCESS) {
-        RemoveJournal(registry, false);
+        RemoveJournal(registry);
         // Whether the writer lacks the rights is what the registry says, not a guess from groups.
         return journal == ERROR_ACCESS_DENIED ? SetWriteResult::kDenied : SetWriteResult::kUnchanged;
     }
     switch (Apply(registry, changes)) {
     case Applied::kAll:
         // A journal that stays is applied once more by the next writer, to the same end.
-        RemoveJournal(registry, true);
+        RemoveJournal(registry);
         // Done means on disk, as far as the registry lets us make sure.
         Flush(registry);
         return SetWriteResult::kWritten;
@@ -527,7 +503,7 @@ SetWriteResult WriteStoredSets(const std::vector<SetChange>& changes, const std:
         // A journal that stays committed is put in place by the next writer; one that lost its
         // "Complete" before the rest of it would not go is discarded by the next writer.
         // What cannot be read counts as committed.
-        if (RemoveJournal(registry, false)) return SetWriteResult::kUnchanged;
+        if (RemoveJournal(registry)) return SetWriteResult::kUnchanged;
         OpenKeys left(registry);
         long error = registry.OpenKey(HKEY_USERS, JournalPath().c_str(), left.Out());
         uint32_t size = 0;

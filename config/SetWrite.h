@@ -21,8 +21,6 @@ extern const char* const kPendingWriteKey;
 // see mixed (a set key's parts, a committed write's removal): a reader that finds it moved while
 // it read reads again.
 extern const char* const kWriteGenerationValue;
-// The value beside it that names the last write put in place (see FindWriteOutcome).
-extern const char* const kLastRequestValue;
 // Beside "Pending Write": a committed write whose bytes are no journal of ours, kept by the writer
 // that found it ("Set Aside Write", then "Set Aside Write 2", ...) until DiscardSetAsideWrites.
 extern const char* const kSetAsideWriteKey;
@@ -60,7 +58,7 @@ inline bool IsSaved(SetWriteResult result) {
 // none. Takes the writers' turn for the time of the write (the same thread may hold it already).
 // A kWritten write is flushed to disk before this returns. Readers of the changed sets are not
 // told (the callers reload the sessions).
-// requestId, when not empty, names the write (see FindWriteOutcome).
+// requestId, when not empty, names the write (see IsWritePending).
 SetWriteResult WriteStoredSets(const std::vector<SetChange>& changes, const std::string& requestId = std::string());
 
 // Deletes every set-aside write (kSetAsideWriteKey) under the writers' turn. Their number in
@@ -71,11 +69,9 @@ bool DiscardSetAsideWrites(size_t* count, SetWriteResult* failure);
 // Writes the configuration's hive to disk (RegFlushKey). False when the registry refused.
 bool FlushConfiguration();
 
-// What became of the write named requestId, read without any lock: kWritten when it is in place
-// (the last write put in place carries its name), kInterrupted when it is committed and not yet
-// in place, else kUnchanged. For a process that handed its write to another that ended without
-// saying: committed is saved.
-SetWriteResult FindWriteOutcome(const std::string& requestId);
+// Whether the write named requestId is committed and not yet in place (saved; the next writer puts
+// it in place), read without any lock.
+bool IsWritePending(const std::string& requestId);
 
 // The writers' turn, held for the object's life, after completing a write that a process left
 // committed, or discarding one it left uncommitted or that cannot be read. Only writers take it:

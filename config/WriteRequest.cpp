@@ -146,6 +146,32 @@ void AddTurnNotes(const ConfigurationTurn& turn, std::vector<std::string>* notes
     if (turn.PendingNewer()) notes->push_back(kNewerWriteNote);
 }
 
+SetWriteResult FindRequestOutcome(const WriteRequest& request) {
+    if (IsWritePending(request.id)) return SetWriteResult::kInterrupted;
+    bool holds = false;
+    const bool read = ReadConsistently([&](const ConfigurationView& view) {
+        holds = true;
+        for (const WriteStep& step : request.steps) {
+            KeySnapshot at, to;
+            const std::string from = step.kind == WriteStep::Kind::kStore ? step.keyPath : ProfileKeyPath(step.name.c_str());
+            if (from.empty()) continue;
+            if (!ReadStoredSetParts(view, from, &at)) return false;
+            if (step.kind == WriteStep::Kind::kStore) {
+                holds = holds && SameParts(at, step.parts);
+            } else if (step.kind == WriteStep::Kind::kDelete) {
+                holds = holds && !at.exists;
+            } else {
+                // A rename onto a name with a set of its own moves nothing, and is done so.
+                const std::string target = ProfileKeyPath(step.newName.c_str());
+                if (!target.empty() && !ReadStoredSetParts(view, target, &to)) return false;
+                holds = holds && (!at.exists || to.exists);
+            }
+        }
+        return true;
+    });
+    return read && holds ? SetWriteResult::kWritten : SetWriteResult::kUnchanged;
+}
+
 SetWriteResult ApplyWriteRequest(const WriteRequest& request, std::vector<std::string>* notes) {
     const ConfigurationTurn turn;
     AddTurnNotes(turn, notes);

@@ -26,8 +26,8 @@ struct WriteStep {
 
 struct WriteRequest {
     std::vector<WriteStep> steps;
-    // Names the write for whoever hands it to another process: the write's journal and, once it is
-    // in place, the configuration root carry it (FindWriteOutcome). Empty: unnamed.
+    // Names the write for whoever hands it to another process: the write's journal carries it
+    // while it is committed and not in place (FindRequestOutcome). Empty: unnamed.
     std::string id;
 };
 
@@ -44,6 +44,13 @@ bool ReadWriteRequest(const std::vector<uint8_t>& bytes, WriteRequest* request);
 // nothing to move or remove is done. What the writers' turn found pending and did not simply
 // complete goes to *notes (may be null; AddTurnNotes). Sessions are not told.
 SetWriteResult ApplyWriteRequest(const WriteRequest& request, std::vector<std::string>* notes = nullptr);
+
+// What became of a request that another process was to write, read from the store without any
+// lock: kInterrupted while its journal is committed and not in place; kWritten when the sets hold
+// what it asked for (a stored set its parts, a deleted profile no set, a renamed one no set at the
+// old name unless the new name had one; so a request the store already held counts as written);
+// else kUnchanged.
+SetWriteResult FindRequestOutcome(const WriteRequest& request);
 
 // What a writer found pending and did not simply complete, told once by the writer that found it:
 // a committed write set aside, or kept because it cannot be read now or is of a newer layout.

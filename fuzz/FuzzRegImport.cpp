@@ -117,7 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (imported.status == 0) {
         // The import writes as the user may: no write of its own names itself.
-        const std::string fault = RoadValuesFault(before[3], registry.Snapshot(HKEY_USERS), std::string());
+        const std::string fault = RoadValuesFault(before[3], registry.Snapshot(HKEY_USERS));
         FUZZ_CHECK(fault.empty(), "%s:\n%s", fault.c_str(), imported.text.c_str());
     }
     if (imported.status != 0) return 0;

@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (status == 0) {
         WriteRequest request;
         FUZZ_CHECK(ReadWriteRequest(std::vector<uint8_t>(data, data + size), &request), "apply took an unreadable request");
-        const std::string fault = RoadValuesFault(before[3], registry.Snapshot(HKEY_USERS), request.id);
+        const std::string fault = RoadValuesFault(before[3], registry.Snapshot(HKEY_USERS));
         FUZZ_CHECK(fault.empty(), "%s:\n%s", fault.c_str(), text.c_str());
     }
     FUZZ_CHECK(registry.OpenHandleCount() == 0, "%zu key handles left open", registry.OpenHandleCount());

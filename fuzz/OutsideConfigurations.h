@@ -33,8 +33,7 @@ inline std::optional<MemoryRegistry::Key> Outside(std::optional<MemoryRegistry::
             auto& values = way.back()->values;
             values.erase(std::remove_if(values.begin(), values.end(),
                                         [](const MemoryRegistry::Value& value) {
-                                            return MemoryRegistry::SameName(value.name, kWriteGenerationValue) ||
-                                                   MemoryRegistry::SameName(value.name, kLastRequestValue);
+                                            return MemoryRegistry::SameName(value.name, kWriteGenerationValue);
                                         }),
                          values.end());
             break;
@@ -78,10 +77,9 @@ inline const MemoryRegistry::Value* FindValue(const MemoryRegistry::Key* key, co
 }
 
 // Empty when the write road's own values (in HKEY_USERS' trees before and after a write) are what
-// a write leaves: a four-byte generation, moved when the sets changed; the last write's name
-// unchanged, or requestId (the write's own name; empty: the write names none).
+// a write leaves: a four-byte generation, moved when the sets changed.
 inline std::string RoadValuesFault(const std::optional<MemoryRegistry::Key>& before,
-                                   const std::optional<MemoryRegistry::Key>& after, const std::string& requestId) {
+                                   const std::optional<MemoryRegistry::Key>& after) {
     const std::string path = ConfigurationsKeyPath();
     const std::string root = path.substr(0, path.rfind('\\'));
     const std::string sets = path.substr(root.size() + 1);
@@ -96,12 +94,5 @@ inline std::string RoadValuesFault(const std::optional<MemoryRegistry::Key>& bef
     const bool setsChanged = setsWere == nullptr ? setsAre != nullptr : setsAre == nullptr || !(*setsWere == *setsAre);
     if (setsChanged && (generation == nullptr || (generationBefore != nullptr && SameValue(*generation, *generationBefore))))
         return "the sets changed and the write generation did not";
-    const MemoryRegistry::Value* lastBefore = FindValue(was, kLastRequestValue);
-    const MemoryRegistry::Value* last = FindValue(is, kLastRequestValue);
-    const bool unchanged = last == nullptr ? lastBefore == nullptr : lastBefore != nullptr && SameValue(*last, *lastBefore);
-    const std::string named(requestId.c_str(), requestId.size() + 1);
-    if (!unchanged && (requestId.empty() || last == nullptr || last->type != REG_SZ ||
-                       std::string(last->data.begin(), last->data.end()) != named))
-        return "the last write's name is neither the one before nor this write's";
     return std::string();
 }

@@ -7,6 +7,7 @@
 #include "config/HostWrite.h"
 #include "config/ProfileNotes.h"
 #include "config/RegistryTree.h"
+#include "config/SetParts.h"
 #include "config/StoredSet.h"
 #include "config/TweakConfig.h"
 #include "config/TweakSetSource.h"
@@ -41,6 +42,7 @@ protected:
             m_helper = Run({parameters.substr(0, quote - 1), parameters.substr(quote + 1, parameters.size() - quote - 2)});
             m_helperCalls = m_reg.MutatingCallCount();
             m_reg.StopAtMutatingCall(std::nullopt);
+            if (m_afterHelper) m_afterHelper();
             m_elevated = false;
             // Killed, the helper says nothing of its own: a crash, TerminateProcess's 1, or the 3 of
             // its out-of-memory handler, whatever it had done.
@@ -83,7 +85,8 @@ protected:
     bool m_consent = true;
     std::function<void()> m_beforeHelper;
     std::optional<size_t> m_killHelperAt;
-    int m_nameRefusals = 0;
+    // Another process's write that lands after the helper, before the host looks.
+    std::function<void()> m_afterHelper;
     size_t m_helperCalls = 0;
     CtlResult m_helper;
 };
@@ -205,9 +208,7 @@ TEST_F(ElevatedWrite, AHelperEndedAfterItsCommitHasSaved) {
         const bool writes = call.op == Op::CreateKey || call.op == Op::SetValue || call.op == Op::DeleteKey ||
                             call.op == Op::DeleteValue || call.op == Op::OpenKeyToWrite;
         const bool refused = call.op == Op::CreateKey && call.keyPath.find("\\Refused") != std::string::npos;
-        // Once: the name of the write in place, which the helper then leaves in its journal.
-        const bool unnamed = call.op == Op::SetValue && call.valueName == kLastRequestValue && m_nameRefusals-- > 0;
-        return refused || unnamed || (writes && !m_elevated && call.keyPath.rfind("HKEY_USERS\\", 0) == 0)
+        return refused || (writes && !m_elevated && call.keyPath.rfind("HKEY_USERS\\", 0) == 0)
                    ? ERROR_ACCESS_DENIED
                    : ERROR_SUCCESS;
     });
@@ -216,14 +217,22 @@ TEST_F(ElevatedWrite, AHelperEndedAfterItsCommitHasSaved) {
     EXPECT_EQ(m_helper.status, 3) << m_helper.err;
     // The key it made for the first set is taken back.
     EXPECT_FALSE(Exists(ProfileKey("Neu")));
-    // The same helper ending without a word after it: its removed write names no request.
+    // The same helper ending without a word after it: the sets do not hold what it was asked.
     m_killHelperAt = 100000;
     EXPECT_FALSE(IsSaved(Save("Refused", "x")));
     EXPECT_EQ(Runs("Refused").rfind("global:", 0), 0u) << Runs("Refused");
-    // A write in place whose name could not be left: its journal stays for the host to find.
-    m_nameRefusals = 1;
-    EXPECT_TRUE(IsSaved(Save("Work", "unnamed")));
-    EXPECT_EQ(Runs("Work"), "unnamed;");
+    // A helper ending without a word after its write is in place, while another's named write
+    // lands before the host looks: saved, as the sets say.
+    m_afterHelper = [this] {
+        CTweakConfig home("Home");
+        WriteRequest other{{WriteStep()}, "another host's"};
+        other.steps[0].keyPath = ProfileKey("Home");
+        other.steps[0].parts = SetPartsOf(home);
+        m_files.Put("C:\\other.tmp", WriteRequestBytes(other));
+        EXPECT_EQ(Run({"apply", "C:\\other.tmp"}).status, 0);
+    };
+    EXPECT_TRUE(IsSaved(Save("Work", "beside")));
+    EXPECT_EQ(Runs("Work"), "beside;");
 }
 
 // What a standard user could hand the elevated helper: only the add-on's own sets get through.
