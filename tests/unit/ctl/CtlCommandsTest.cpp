@@ -82,7 +82,10 @@ TEST_F(CtlTest, ShowAndListTellOwnSetsFallbacksAndStrayKeys) {
     EXPECT_NE(list.out.find("Profile \"Old\": no configuration of its own"), std::string::npos) << list.out;
     // A set that FTP Zorvant's rename or delete could not move or remove is marked as no profile's.
     NoteDeclinedDelete("old");
-    EXPECT_NE(Run({"list"}).out.find("Profile \"Old\" (no profile uses it"), std::string::npos);
+    NoteDeclinedRename("Work", "Office");
+    const std::string marked = Run({"list"}).out;
+    for (const char* name : {"Old", "Work"})
+        EXPECT_NE(marked.find("Profile \"" + std::string(name) + "\" (no profile uses it"), std::string::npos) << marked;
 }
 
 TEST_F(CtlTest, CheckFindsWhatKeepsTweaksFromWorking) {
