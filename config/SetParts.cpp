@@ -1,6 +1,7 @@
 // Reading, removing and writing the parts of a set key that belong to the set.
 #include "config/SetParts.h"
 
+#include <algorithm>
 #include <mutex>
 #include <vector>
 
@@ -65,6 +66,58 @@ bool ReadStoredSetParts(const ConfigurationView& view, const std::string& path, 
     const long error = registry.OpenKey(HKEY_USERS, path.c_str(), key.Out());
     if (error == ERROR_FILE_NOT_FOUND) return true;
     return error == ERROR_SUCCESS && ReadSetParts(registry, key.Get(), parts);
+}
+
+bool TakeStoredSnapshot(const ConfigurationView& view, const std::string& path, KeySnapshot* snapshot) {
+    bool whole = TakeKeySnapshot(path, snapshot) && view.Readable();
+    const size_t depth = KeyPathParts(path).size();
+    for (const SetChange& change : view.PendingChanges()) {
+        if (!IsKeyPathWithin(change.keyPath, path)) continue;
+        // The set key's place in the snapshot, made where the write makes it.
+        std::vector<KeySnapshot*> way{snapshot};
+        const std::vector<std::string> names = KeyPathParts(change.keyPath);
+        for (size_t i = depth; i < names.size(); ++i) {
+            auto& subkeys = way.back()->subkeys;
+            auto found = std::find_if(subkeys.begin(), subkeys.end(), [&](const std::pair<std::string, KeySnapshot>& key) {
+                return IsSameRegistryName(key.first, names[i]);
+            });
+            if (found == subkeys.end()) {
+                subkeys.emplace_back(names[i], KeySnapshot());
+                found = subkeys.end() - 1;
+            }
+            way.push_back(&found->second);
+        }
+        KeySnapshot& key = *way.back();
+        key.values.erase(std::remove_if(key.values.begin(), key.values.end(),
+                                        [](const KeySnapshot::Value& value) { return IsSameRegistryName(value.name, kCount); }),
+                         key.values.end());
+        key.subkeys.erase(std::remove_if(key.subkeys.begin(), key.subkeys.end(),
+                                         [](const std::pair<std::string, KeySnapshot>& sub) {
+                                             return TweakIndexOfKeyName(sub.first) >= 0;
+                                         }),
+                          key.subkeys.end());
+        if (change.store) {
+            key.values.insert(key.values.end(), change.parts.values.begin(), change.parts.values.end());
+            key.subkeys.insert(key.subkeys.end(), change.parts.subkeys.begin(), change.parts.subkeys.end());
+        }
+        // Every key on the way exists once the write is made, but a removed set's key left empty;
+        // the registry lists subkeys by name.
+        for (KeySnapshot* on : way) {
+            on->exists = true;
+            std::stable_sort(on->subkeys.begin(), on->subkeys.end(),
+                             [](const std::pair<std::string, KeySnapshot>& a, const std::pair<std::string, KeySnapshot>& b) {
+                                 return CompareRegistryNames(a.first, b.first) < 0;
+                             });
+        }
+        if (!change.store && key.values.empty() && key.subkeys.empty() && way.size() > 1) {
+            auto& parent = way[way.size() - 2]->subkeys;
+            parent.erase(std::find_if(parent.begin(), parent.end(),
+                                      [&](const std::pair<std::string, KeySnapshot>& sub) { return &sub.second == &key; }));
+        } else if (!change.store && key.values.empty() && key.subkeys.empty()) {
+            *snapshot = KeySnapshot();
+        }
+    }
+    return whole;
 }
 
 KeySnapshot UnreadSetParts() {

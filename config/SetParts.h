@@ -23,6 +23,11 @@ bool ReadSetParts(IRegistry& registry, HKEY key, KeySnapshot* parts);
 // write stages for it, else the registry's (ReadSetParts; a missing key: none). False when they
 // cannot be read whole.
 bool ReadStoredSetParts(const ConfigurationView& view, const std::string& path, KeySnapshot* parts);
+// The key at path below HKEY_USERS with everything below it (TakeKeySnapshot), each set in it as
+// a reader with view finds it: a pending write's staged parts in place of the registry's, a set it
+// removes gone (and its key, when nothing else is left in it). False when something could not be
+// read, or the view is not Readable.
+bool TakeStoredSnapshot(const ConfigurationView& view, const std::string& path, KeySnapshot* snapshot);
 // Parts that ReadSetParts never gives (a value beside "Count"): what a checked save expects of a
 // set that could not be read, so that wherever the write could be made it counts as changed since.
 KeySnapshot UnreadSetParts();

@@ -127,6 +127,8 @@ public:
     const KeySnapshot* StagedParts(const std::string& keyPath) const;
     // True when a committed write is pending (finished by the next writer).
     bool WritePending() const { return m_bPending; }
+    // That write's changes, in their order; none when no write is pending.
+    const std::vector<SetChange>& PendingChanges() const { return m_pending; }
     // False when a committed write is pending that cannot be read (an error of the registry, or a
     // newer layout): no set read with this view is known to be whole.
     bool Readable() const { return m_bReadable; }

@@ -205,7 +205,8 @@ int Export(const Arguments& args, std::ostream& out, std::ostream& err) {
         described = "every set";
     } else {
         CTweakConfig set(args.profile.c_str());
-        const TweakSetSource source = FindTweakSetSource(set);
+        const ConfigurationView view;
+        const TweakSetSource source = FindTweakSetSource(set, &view);
         if (!args.profile.empty() && !source.own) {
             err << "ZTTrevanelCtl: " << DescribeSet(args.profile)
                 << " has no configuration of its own; it uses the global one (export without --profile)\n";
@@ -432,7 +433,8 @@ int RunCtlProgram(const std::vector<std::string>& args, std::ostream& out, std::
                 if (view.WritePending()) {
                     heldErr += "A committed write of the configuration is not yet in place (HKEY_USERS\\" +
                                std::string(kConfigRoot) + kPendingWriteKey +
-                               "); sessions read its sets as written, and the next write puts it in place.\n";
+                               "); sessions and this command read its sets as written, and the next write "
+                               "puts it in place.\n";
                 }
                 return true;
             });

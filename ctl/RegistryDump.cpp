@@ -2,6 +2,8 @@
 #include "ctl/RegistryDump.h"
 
 #include "config/KeySnapshot.h"
+#include "config/SetParts.h"
+#include "config/SetWrite.h"
 
 const char* const kUsersRootName = "HKEY_USERS";
 
@@ -21,7 +23,9 @@ void AppendSnapshot(const std::string& path, const KeySnapshot& snapshot, RegFil
 
 bool DumpRegistryTree(const std::string& path, RegFile* file) {
     KeySnapshot snapshot;
-    const bool whole = TakeKeySnapshot(path, &snapshot);
+    // The sets as sessions read them, also while a committed write is not yet in place.
+    const ConfigurationView view;
+    const bool whole = TakeStoredSnapshot(view, path, &snapshot);
     if (snapshot.exists) AppendSnapshot(path, snapshot, file);
     return whole;
 }

@@ -5,6 +5,8 @@
 
 #include "config/AppBase.h"
 #include "config/ProfileNotes.h"
+#include "config/RegistryValues.h"
+#include "config/SetParts.h"
 #include "config/TweakConfig.h"
 #include "config/SetWrite.h"
 #include "config/TweakInfo.h"
@@ -20,9 +22,12 @@ std::string Plural(long n, const char* word) {
     return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
 }
 
+// "Count" as sessions read it (a committed write not yet in place counts as made).
 int32_t StoredCount(const std::string& keyPath) {
-    const CAppBase* app = AfxGetApp();
-    return app ? app->ReadRegDword(HKEY_USERS, keyPath.c_str(), "Count", -1) : -1;
+    const ConfigurationView view;
+    KeySnapshot parts;
+    if (!ReadStoredSetParts(view, keyPath, &parts)) return -1;
+    return KeyValueReader(&parts).Dword("Count", -1);
 }
 
 }  // namespace

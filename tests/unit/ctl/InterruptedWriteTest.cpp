@@ -52,6 +52,14 @@ protected:
         }
         return seen;
     }
+    // What export --all writes of every set.
+    std::string Exported() {
+        EXPECT_EQ(Run({"export", "--all", "C:\\all.reg"}).status, 0);
+        std::vector<uint8_t> bytes;
+        std::string error;
+        m_files.ReadFile("C:\\all.reg", &bytes, &error);
+        return std::string(bytes.begin(), bytes.end());
+    }
     // The root's keys and values but the write generation, which every write moves.
     MemoryRegistry::Key Stored() {
         MemoryRegistry::Key root = m_reg.Snapshot(HKEY_USERS, Root("")).value_or(MemoryRegistry::Key{});
@@ -136,6 +144,9 @@ TEST_F(InterruptedWrite, EveryStopLeavesTheOldOrTheNewSetsWhole) {
         const size_t calls = m_reg.MutatingCallCount();
         const MemoryRegistry::Key newTree = Stored();
         std::map<std::string, std::string> newSeen = Observed();
+        const std::string newExport = Exported();
+        Reset(oldTree);
+        const std::string oldExport = Exported();
         // Only what the write is about changes: the nested set and the note stay, always.
         std::map<std::string, std::string> expected = oldSeen;
         for (const auto& [profile, text] : op.after) expected[profile] = text;
@@ -161,7 +172,10 @@ TEST_F(InterruptedWrite, EveryStopLeavesTheOldOrTheNewSetsWhole) {
                 return change ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
             });
             const std::map<std::string, std::string> unsettled = Observed();
+            // A backup taken now holds the old sets or the new ones, as sessions read them.
+            const std::string exported = Exported();
             m_reg.SetFailure(nullptr);
+            EXPECT_TRUE(exported == oldExport || exported == newExport) << op.what << ", stopped at write " << k;
             EXPECT_TRUE(unsettled == oldSeen || unsettled == newSeen)
                 << op.what << ", stopped at write " << k << ", read without the rights to complete it";
             // The next writer's completion, ended at each of its writes in turn, then one that ends.
