@@ -120,13 +120,6 @@ bool TakeStoredSnapshot(const ConfigurationView& view, const std::string& path, 
     return whole;
 }
 
-KeySnapshot UnreadSetParts() {
-    KeySnapshot parts;
-    parts.exists = true;
-    parts.values.push_back({"", REG_NONE, {}});
-    return parts;
-}
-
 bool IsSameSetParts(const KeySnapshot& a, const KeySnapshot& b) {
     if (a.exists != b.exists) return false;
     return !a.exists || KeySnapshotBytes(a) == KeySnapshotBytes(b);

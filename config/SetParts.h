@@ -28,9 +28,6 @@ bool ReadStoredSetParts(const ConfigurationView& view, const std::string& path, 
 // removes gone (and its key, when nothing else is left in it). False when something could not be
 // read, or the view is not Readable.
 bool TakeStoredSnapshot(const ConfigurationView& view, const std::string& path, KeySnapshot* snapshot);
-// Parts that ReadSetParts never gives (a value beside "Count"): what a checked save expects of a
-// set that could not be read, so that wherever the write could be made it counts as changed since.
-KeySnapshot UnreadSetParts();
 // Whether two sets' parts are the same: both missing, or both there with the same bytes.
 bool IsSameSetParts(const KeySnapshot& a, const KeySnapshot& b);
 

@@ -92,12 +92,19 @@ int CZTTrevanelDlg::OnInitDialog() {
     FillList();
     UpdateButtons();
     UpdateOkShield();
+    RefuseOkIfUnread();
 
     // The up-down control is a pair of arrow buttons only: standing in the middle of its range,
     // either arrow always asks for a move.
     SetUpDownRange(IDC_SPIN_MOVE, 1, 3);
     SetUpDownPos(IDC_SPIN_MOVE, 2);
     return TRUE;
+}
+
+void CZTTrevanelDlg::RefuseOkIfUnread() {
+    if (m_bLoadedRead) return;
+    EnableDlgItem(IDOK, false);
+    AfxMessageBox(IDS_SET_UNREADABLE, MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CZTTrevanelDlg::OfferRenamedSet() {
@@ -223,6 +230,8 @@ void CZTTrevanelDlg::OnMoveTweak(const DialogNotify& notify, intptr_t* pResult) 
 }
 
 void CZTTrevanelDlg::OnOK() {
+    // A set not read whole may hold what the list does not show: never saved over (Enter too).
+    if (!m_bLoadedRead) return;
     std::vector<CTweakInfo*> rows;
     const int count = m_listTweaks.GetCount();
     rows.reserve(count > 0 ? static_cast<size_t>(count) : 0);
@@ -243,10 +252,7 @@ void CZTTrevanelDlg::OnOK() {
     std::vector<std::string> notes;
     {
         const LentRecords lent(m_config, rows);
-        // A set that could not be read whole when the list opened may hold what the list does not
-        // show: where the write could be made, it counts as changed elsewhere.
-        const KeySnapshot expected = m_bLoadedRead ? m_loaded : UnreadSetParts();
-        result = SaveStoredSet(m_config, &notes, &expected, m_strTakenFrom);
+        result = SaveStoredSet(m_config, &notes, &m_loaded, m_strTakenFrom);
         // The set was changed elsewhere while the list was open (an import, another host, the
         // registry editor): the user chooses which change stays. No is the default, which loses
         // no one's change for good: the list then shows what is stored.
@@ -259,6 +265,7 @@ void CZTTrevanelDlg::OnOK() {
         LoadRecords();
         FillList();
         UpdateButtons();
+        RefuseOkIfUnread();
         return;
     }
 

@@ -51,6 +51,8 @@ protected:
 private:
     // Loads the set, and what is stored at its key, into a fresh run of the list.
     void LoadRecords();
+    // A set not read whole: OK is disabled, and the user told why.
+    void RefuseOkIfUnread();
     // For a profile without a set of its own that this user's host renamed from a name whose set
     // could not follow: asks, once, whether the list takes that set (m_strTakenFrom).
     void OfferRenamedSet();

@@ -38,6 +38,7 @@
 #define IDS_SAVE_SET_ASIDE 1016
 #define IDS_RENAME_NOT_MOVED 1017
 #define IDS_TAKE_RENAMED_SET 1018
+#define IDS_SET_UNREADABLE 1019
 
 // Controls shared by both dialogs
 #define IDC_BTN_HELP 1000

@@ -285,28 +285,20 @@ TEST_F(ZTTrevanelDlgTest, OkAfterAnOutsideChangeAsksAndKeepsWhatTheUserChose) {
         const char* profile;
         int answer;
         Rows stored;
-        bool unreadable = false;
     } cases[] = {{"the global set, overwritten", nullptr, IDYES, {"a"}},
                  {"the global set, the other change kept", nullptr, IDNO, {"theirs"}},
                  {"a profile's own set made meanwhile, kept", "Work", IDNO, {"theirs"}},
-                 {"a profile's own set made meanwhile, overwritten", "Home", IDYES, {"a"}},
-                 {"the global set, not read whole at first, kept", nullptr, IDNO, {"a", "b"}, true}};
+                 {"a profile's own set made meanwhile, overwritten", "Home", IDYES, {"a"}}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         StoreNames(nullptr, {"a", "b"});
         const std::string key = c.profile ? ProfileKey(c.profile) : GlobalKey();
         const size_t shown = m_ui.MessageBoxes().size();
-        if (c.unreadable) {
-            m_reg.SetFailure([](const MemoryRegistry::Call& call) -> long {
-                return call.op == MemoryRegistry::Op::EnumValue ? 1450L : ERROR_SUCCESS;  // ERROR_NO_SYSTEM_RESOURCES
-            });
-        }
         const int result = Run(c.profile, [&](HeadlessDialog& d) {
-            m_reg.SetFailure(nullptr);
             d.Select(IDC_LIST_TWEAKS, 1);
             m_ui.QueueMessageBoxAnswer(IDYES);
             d.Click(IDC_BTN_REMOVE);
-            if (!c.unreadable) StoreNames(c.profile, {"theirs"});
+            StoreNames(c.profile, {"theirs"});
             m_ui.QueueMessageBoxAnswer(c.answer);
             d.Click(IDOK);
             ASSERT_EQ(m_ui.MessageBoxes().size(), shown + 2);
@@ -321,6 +313,26 @@ TEST_F(ZTTrevanelDlgTest, OkAfterAnOutsideChangeAsksAndKeepsWhatTheUserChose) {
         EXPECT_EQ(m_ui.MessageBoxes().size(), shown + 2);
         EXPECT_EQ(StoredNames(key), c.stored);
     }
+}
+
+// A set the registry would not let the list read whole: said, and no OK over what it did not show.
+TEST_F(ZTTrevanelDlgTest, ASetNotReadWholeIsSaidAndOffersNoOk) {
+    StoreNames(nullptr, {"a", "b"});
+    m_reg.SetFailure([](const MemoryRegistry::Call& call) -> long {
+        return call.op == MemoryRegistry::Op::EnumValue ? 1450L : ERROR_SUCCESS;  // ERROR_NO_SYSTEM_RESOURCES
+    });
+    m_ui.QueueMessageBoxAnswer(IDOK);
+    const int result = Run(nullptr, [&](HeadlessDialog& d) {
+        m_reg.SetFailure(nullptr);
+        EXPECT_EQ(m_ui.MessageBoxes().back().text, Str(IDS_SET_UNREADABLE));
+        EXPECT_FALSE(d.IsEnabled(IDOK));
+        m_ui.QueueMessageBoxAnswer(IDYES);
+        d.Click(IDC_BTN_REMOVE_ALL);
+        d.PressEnter();
+        EXPECT_EQ(StoredNames(GlobalKey()), (Rows{"a", "b"}));
+        d.Click(IDCANCEL);
+    });
+    EXPECT_EQ(result, IDCANCEL);
 }
 
 TEST_F(ZTTrevanelDlgTest, RemoveAllThenOkStoresAnEmptySet) {
