@@ -54,8 +54,8 @@ bool IsMissing(long error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_KEY_DELETED;
 }
 
-// A key name longer than the registry takes (255 characters) names no key that can exist; the
-// registry's answer for it is no "not found" (Wine 8.0 says ERROR_MORE_DATA).
+}  // namespace
+
 bool NamesNoKey(const char* subKey) {
     size_t run = 0;
     for (const char* c = subKey ? subKey : ""; *c != '\0'; ++c) {
@@ -64,8 +64,6 @@ bool NamesNoKey(const char* subKey) {
     }
     return false;
 }
-
-}  // namespace
 
 KeyValueReader::KeyValueReader(HKEY root, const char* subKey)
     : m_registry(GetRegistry()), m_key(nullptr) {

@@ -24,6 +24,11 @@ std::string ReadRegExpandableString(HKEY root, const char* subKey, const char* v
 // A REG_DWORD of exactly four bytes; anything else reads as def.
 int32_t ReadRegDword(HKEY root, const char* subKey, const char* valueName, int32_t def);
 
+// Whether subKey holds a key name longer than the registry takes (255 characters): it names no key
+// that can exist, though the registry's answer for it is no "not found" (Wine 8.0 says
+// ERROR_MORE_DATA).
+bool NamesNoKey(const char* subKey);
+
 // Reads values of one key on one handle, each by the rule of ReadRegString or ReadRegDword: the
 // key is opened once, when the reader is made, and closed when it ends, so a record of many
 // values costs one open and one call per value (two for a text longer than the buffer). A key

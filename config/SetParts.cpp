@@ -10,6 +10,7 @@
 #include "config/OpenKeys.h"
 #include "config/RegistryEnum.h"
 #include "config/RegistryTree.h"
+#include "config/RegistryValues.h"
 #include "config/SetWrite.h"
 #include "config/TweakConfig.h"
 #include "config/TweakInfo.h"
@@ -61,6 +62,7 @@ bool ReadStoredSetParts(const ConfigurationView& view, const std::string& path, 
         *parts = *staged;
         return true;
     }
+    if (NamesNoKey(path.c_str())) return true;
     IRegistry& registry = GetRegistry();
     OpenKeys key(registry);
     const long error = registry.OpenKey(HKEY_USERS, path.c_str(), key.Out());
