@@ -4,6 +4,7 @@
 // TREVANEL_KILL_COUNTS="imports,renames,pairs,tweaks,pairTweaks" (full run: 100,50,20,1500,400).
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -29,6 +30,29 @@ std::string ReadWhole(const std::string& path) {
     std::stringstream text;
     text << std::ifstream(path, std::ios::binary).rdbuf();
     return text.str();
+}
+
+// An export's keys with their values in name order: a set read from a write not yet in place lists
+// them in the order the write stores them, which the registry may enumerate otherwise (Wine sorts).
+std::string ValuesInOrder(const std::string& exported) {
+    std::string text;
+    for (size_t i = 2; i < exported.size(); i += 2) text += exported[i];  // the test's names are ASCII
+    std::string result;
+    for (size_t at = 0; at < text.size();) {
+        size_t end = text.find("\r\n\r\n", at);
+        if (end == std::string::npos) end = text.size();
+        std::vector<std::string> lines;
+        std::istringstream block(text.substr(at, end - at));
+        for (std::string line; std::getline(block, line);) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            lines.push_back(line);
+        }
+        if (!lines.empty()) std::sort(lines.begin() + 1, lines.end());
+        for (const std::string& line : lines) result += line + "\n";
+        result += "\n";
+        at = end + 4;
+    }
+    return result;
 }
 
 // count tweaks of which only the last one runs: the recorder with marker and the remote path.
@@ -84,9 +108,9 @@ protected:
 
     const std::string m_ctl = wine::ProgramPath("ZTTrevanelCtl.exe");
 
-    // What the three readers show: the tweaks that sessions of both names started, which read a
-    // write a killed writer left committed as written; then, after finish has put it in place,
-    // export --all and regedit /e of the keys themselves.
+    // What the three readers show: the tweaks that sessions of both names started and export --all,
+    // which read a write a killed writer left committed as written; then, after finish has put it
+    // in place, regedit /e of the keys themselves.
     std::string Read() {
         DeleteFileA(m_logs.recorder.c_str());
         const wine::ProgramResult host = wine::RunHost(
@@ -99,11 +123,11 @@ protected:
         const std::string exported = m_folder.Path() + "exported.reg", regedit = m_folder.Path() + "regedit.reg";
         DeleteFileA(exported.c_str());
         DeleteFileA(regedit.c_str());
-        EXPECT_EQ(wine::RunProgram(m_ctl, {"finish"}).exitCode, 0u);
         wine::RunProgram(m_ctl, {"export", "--all", exported});
+        EXPECT_EQ(wine::RunProgram(m_ctl, {"finish"}).exitCode, 0u);
         wine::RunProgram("C:\\windows\\regedit.exe", {"/e", regedit, "HKEY_USERS\\" + ConfigurationsKey()});
         EXPECT_FALSE(wine::RegKeyExists(HKEY_USERS, Root(kPendingWriteKey)));
-        return state + "\n" + ReadWhole(exported) + "\n" + ReadWhole(regedit);
+        return state + "\n" + ValuesInOrder(ReadWhole(exported)) + "\n" + ReadWhole(regedit);
     }
 
     // Which of the states is stored now; -1 (a failure) for none.
