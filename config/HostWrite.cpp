@@ -98,7 +98,10 @@ bool RenameProfileKey(const CAppBase& /*app*/, const char* oldName, const char* 
     step.kind = WriteStep::Kind::kRename;
     step.name = oldName;
     step.newName = newName;
-    if (IsSaved(WriteAsHost({{step}, std::string()}).result)) return true;
+    if (IsSaved(WriteAsHost({{step}, std::string()}).result)) {
+        ForgetDeclinedRenameTo(oldName);
+        return true;
+    }
     NoteDeclinedRename(oldName, newName);
     return false;
 }
@@ -108,5 +111,9 @@ void DeleteProfileKey(const CAppBase& /*app*/, const char* profileName) {
     WriteStep step;
     step.kind = WriteStep::Kind::kDelete;
     step.name = profileName;
-    if (!IsSaved(WriteAsHost({{step}, std::string()}).result)) NoteDeclinedDelete(profileName);
+    if (IsSaved(WriteAsHost({{step}, std::string()}).result)) {
+        ForgetDeclinedRenameTo(profileName);
+    } else {
+        NoteDeclinedDelete(profileName);
+    }
 }

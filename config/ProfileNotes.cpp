@@ -7,6 +7,7 @@
 #include "config/RegistryValues.h"
 #include "platform/Platform.h"
 #include "platform/Registry.h"
+#include "platform/RegistryNames.h"
 
 const char* const kDeclinedRenameFromValue = "Declined Rename From";
 const char* const kDeclinedRenameToValue = "Declined Rename To";
@@ -35,6 +36,11 @@ void ForgetDeclinedRename() {
     if (registry.OpenKeyToWrite(HKEY_CURRENT_USER, kUserKey, key.Out()) != ERROR_SUCCESS) return;
     registry.DeleteValue(key.Get(), kDeclinedRenameFromValue);
     registry.DeleteValue(key.Get(), kDeclinedRenameToValue);
+}
+
+void ForgetDeclinedRenameTo(const std::string& profileName) {
+    DeclinedRename rename;
+    if (LastDeclinedRename(&rename) && IsSameRegistryName(rename.to, profileName)) ForgetDeclinedRename();
 }
 
 void NoteDeclinedDelete(const std::string& profileName) {

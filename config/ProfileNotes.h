@@ -25,6 +25,9 @@ void NoteDeclinedRename(const std::string& from, const std::string& to);
 // The note, or false when there is none (or it cannot be read).
 bool LastDeclinedRename(DeclinedRename* rename);
 void ForgetDeclinedRename();
+// Forgets the note when profileName is the name it renamed to: that profile was renamed again or
+// deleted, so a later profile of its name must not be offered the set.
+void ForgetDeclinedRenameTo(const std::string& profileName);
 
 void NoteDeclinedDelete(const std::string& profileName);
 // The noted names, in the registry's order; a name that has a profile set again (a write made

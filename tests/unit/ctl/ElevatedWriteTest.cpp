@@ -127,6 +127,11 @@ TEST_F(ElevatedWrite, ARefusedSaveIsMadeByTheHelperAndADeclinedRenameWaitsForThe
     DeclinedRename declined;
     ASSERT_TRUE(LastDeclinedRename(&declined));
     EXPECT_EQ(declined.from + " -> " + declined.to, "Work -> B\xFCro");
+    // Renamed back (nothing to move): the profile runs its own set once more, which never moved,
+    // and a later profile named "Büro" is offered nothing.
+    EXPECT_TRUE(RenameProfileKey(m_app, "B\xFCro", "Work"));
+    EXPECT_EQ(Runs("Work"), "new;");
+    EXPECT_FALSE(LastDeclinedRename(&declined));
 
     // The next save that is consented to moves no set it was not asked to.
     Consent(true);
