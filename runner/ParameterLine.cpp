@@ -67,12 +67,12 @@ bool QuotedAt(const std::string& line, size_t at, ProgramKind kind) {
 // outside double quotes (as a program of kind reads them), goes into double
 // quotes, its trailing backslashes doubled, so that the C runtime reads it as one argument; the
 // quotes are no path's.
-// Such a value right after a backslash or a double quote, where quotes of its own would change what
-// the line's characters mean, is left as it is (its blanks then split it, which the judges refuse).
-// ownQuotes: where the closing quotes put so stand, moved along as the line changes.
+// *unquotable is set when such a value follows a backslash or a double quote, where quotes of its
+// own would change what the line's characters mean; it is left as it is then. ownQuotes: where
+// the closing quotes put so stand, moved along as the line changes.
 void ReplaceAll(std::string& line, std::vector<Span>& spans,
                 const std::function<Token(const std::string&, size_t)>& next, bool quoteBlanks, ProgramKind kind,
-                std::vector<size_t>* ownQuotes) {
+                bool* unquotable, std::vector<size_t>* ownQuotes) {
     std::string result;
     std::vector<Span> moved;
     std::vector<Span> added;
@@ -93,7 +93,10 @@ void ReplaceAll(std::string& line, std::vector<Span>& spans,
         bool quote = quoteBlanks && value.find_first_of(splitters) != std::string::npos && !QuotedAt(line, at, kind);
         // After a backslash or a quote an opening quote would be read with them: "\"" escaped,
         // "" inside quotes one quote character.
-        if (!IsReadByCmd(kind) && !result.empty() && (result.back() == '\\' || result.back() == '"')) quote = false;
+        if (quote && !IsReadByCmd(kind) && !result.empty() && (result.back() == '\\' || result.back() == '"')) {
+            quote = false;
+            *unquotable = true;
+        }
         if (quote) result += '"';
         added.push_back({result.size(), result.size() + value.size()});
         result.append(value);
@@ -138,11 +141,12 @@ void ReplaceAll(std::string& line, std::vector<Span>& spans,
 }
 
 void ReplacePlaceholder(std::string& line, std::vector<Span>& spans, const std::string& placeholder,
-                        const std::string& value, ProgramKind kind, std::vector<size_t>* ownQuotes) {
+                        const std::string& value, ProgramKind kind, bool* unquotable,
+                        std::vector<size_t>* ownQuotes) {
     ReplaceAll(line, spans, [&](const std::string& text, size_t from) {
         const size_t at = text.find(placeholder, from);
         return Token{at, placeholder.size(), at == std::string::npos ? nullptr : &value};
-    }, true, kind, ownQuotes);
+    }, true, kind, unquotable, ownQuotes);
 }
 
 bool StartsWithName(const std::string& text, size_t at, const char* name) {
@@ -169,7 +173,7 @@ void ExpandPathVariables(std::string& line, std::vector<Span>& spans, const std:
             }
         }
         return Token{std::string::npos, 0, nullptr};
-    }, false, ProgramKind::Cmd, ownQuotes);
+    }, false, ProgramKind::Cmd, nullptr, ownQuotes);
 }
 
 std::vector<bool> MarksOf(const std::vector<Span>& spans, size_t size) {
@@ -494,9 +498,10 @@ ParameterLine BuildLine(const std::string& exe, const std::string& parameters, c
     const ProgramKind kind = program.kind;
     std::vector<Span> spans;
     std::vector<size_t> ownQuotes;
-    ReplacePlaceholder(line.text, spans, "%LOCAL_FILE_PATH%", local, kind, &ownQuotes);
+    bool unquotable = false;
+    ReplacePlaceholder(line.text, spans, "%LOCAL_FILE_PATH%", local, kind, &unquotable, &ownQuotes);
     const size_t localSpans = spans.size();
-    ReplacePlaceholder(line.text, spans, "%REMOTE_FILE_PATH%", remote, kind, &ownQuotes);
+    ReplacePlaceholder(line.text, spans, "%REMOTE_FILE_PATH%", remote, kind, &unquotable, &ownQuotes);
     const bool localInserted = localSpans > 0;
     const bool remoteInserted = spans.size() > localSpans;
 
@@ -506,6 +511,10 @@ ParameterLine BuildLine(const std::string& exe, const std::string& parameters, c
             line.refusal = PathRefusal::Quote;
             return line;
         }
+    }
+    if (unquotable) {
+        line.refusal = PathRefusal::BlankUnquoted;
+        return line;
     }
     // The shell converts the whole line at once: judged byte by byte, it must convert as bytes.
     if ((localInserted && !IsWholeAnsiText(local)) || (remoteInserted && !IsWholeAnsiText(remote))) {
