@@ -6,6 +6,7 @@
 #include <random>
 
 #include "config/AppBase.h"
+#include "config/ProfileKeys.h"
 #include "config/ProfileNotes.h"
 #include "platform/FileSystem.h"
 #include "platform/Launcher.h"
@@ -102,6 +103,10 @@ bool RenameProfileKey(const CAppBase& /*app*/, const char* oldName, const char* 
         ForgetDeclinedRenameTo(oldName);
         return true;
     }
+    // A profile without a set of its own moved nothing: no note, which would replace a real one.
+    KeySnapshot parts;
+    const std::string path = ProfileKeyPath(oldName);
+    if (path.empty() || (ReadStoredParts(path, &parts) && !parts.exists)) return true;
     NoteDeclinedRename(oldName, newName);
     return false;
 }

@@ -262,6 +262,8 @@ void CZTTrevanelDlg::OnOK() {
         }
     }
     if (result == SetWriteResult::kChangedSince) {
+        // What the list shows now is the stored set: the taken-over one is no longer the list's.
+        m_strTakenFrom.clear();
         LoadRecords();
         FillList();
         UpdateButtons();
