@@ -199,8 +199,10 @@ Journal ReadJournal(IRegistry& registry, HKEY journal, std::vector<SetChange>* c
     uint8_t format[4] = {};
     uint32_t formatSize = sizeof format;
     const long formatError = registry.QueryValue(journal, kFormat, nullptr, format, &formatSize);
+    // A value no writer of ours stores (not four bytes) is bytes changed after the commit.
+    if (formatError == ERROR_MORE_DATA || (formatError == ERROR_SUCCESS && formatSize != 4)) return Journal::kMalformed;
     if (formatError != ERROR_SUCCESS && formatError != ERROR_FILE_NOT_FOUND) return Journal::kError;
-    if (formatError == ERROR_SUCCESS && (formatSize != 4 || format[0] > kJournalFormat || format[1] || format[2] || format[3]))
+    if (formatError == ERROR_SUCCESS && (format[0] > kJournalFormat || format[1] || format[2] || format[3]))
         return Journal::kNewer;
     for (size_t i = 0;; ++i) {
         OpenKeys open(registry);

@@ -49,12 +49,13 @@ SetWriteResult ReplaceStoredSets(const std::vector<const CTweakConfig*>& sets) {
 SetWriteResult ReplaceStoredSet(const CTweakConfig& config) { return ReplaceStoredSets({&config}); }
 
 SetWriteResult SaveStoredSet(const CTweakConfig& config, std::vector<std::string>* notes, const KeySnapshot* loaded,
-                             const std::string& takenFrom) {
-    return SaveStoredSets({&config}, notes, loaded, takenFrom);
+                             const std::string& takenFrom, const KeySnapshot& takenParts) {
+    return SaveStoredSets({&config}, notes, loaded, takenFrom, takenParts);
 }
 
 SetWriteResult SaveStoredSets(const std::vector<const CTweakConfig*>& sets, std::vector<std::string>* notes,
-                              const KeySnapshot* loaded, const std::string& takenFrom) {
+                              const KeySnapshot* loaded, const std::string& takenFrom,
+                              const KeySnapshot& takenParts) {
     return StoreSets(sets, [&] {
         WriteRequest request;
         for (const CTweakConfig* config : sets) {
@@ -70,6 +71,8 @@ SetWriteResult SaveStoredSets(const std::vector<const CTweakConfig*>& sets, std:
             WriteStep remove;
             remove.kind = WriteStep::Kind::kDelete;
             remove.name = takenFrom;
+            remove.checked = true;
+            remove.before = takenParts;
             request.steps.push_back(std::move(remove));
         }
         HostWriteOutcome outcome = WriteAsHost(request);

@@ -24,13 +24,15 @@ SetWriteResult ReplaceStoredSets(const std::vector<const CTweakConfig*>& sets);
 // the user is to be told (HostWriteOutcome::notes). With loaded, only where the set's key still
 // holds those parts, checked inside the write's turn: else kChangedSince, nothing written.
 // takenFrom, when not empty: the profile whose set the list took over (a rename's set that could
-// not follow), removed in the same write.
+// not follow), removed in the same write where it still holds takenParts (else kChangedSince).
 SetWriteResult SaveStoredSet(const CTweakConfig& config, std::vector<std::string>* notes = nullptr,
-                             const KeySnapshot* loaded = nullptr, const std::string& takenFrom = std::string());
+                             const KeySnapshot* loaded = nullptr, const std::string& takenFrom = std::string(),
+                             const KeySnapshot& takenParts = KeySnapshot());
 // The same for several sets at once, in one request: all of them are stored, or none. loaded is
 // taken only for a single set.
 SetWriteResult SaveStoredSets(const std::vector<const CTweakConfig*>& sets, std::vector<std::string>* notes = nullptr,
-                              const KeySnapshot* loaded = nullptr, const std::string& takenFrom = std::string());
+                              const KeySnapshot* loaded = nullptr, const std::string& takenFrom = std::string(),
+                              const KeySnapshot& takenParts = KeySnapshot());
 
 // Loads config (CTweakConfig::Load) and reads the parts stored at its own key from one state of
 // the store, with no write between: what a later SaveStoredSet expects to replace. False,

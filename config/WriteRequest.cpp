@@ -1,11 +1,13 @@
 // The write request's layout and its steps.
 #include "config/WriteRequest.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "config/KeyPath.h"
 #include "config/ProfileKeys.h"
 #include "config/SetParts.h"
+#include "platform/RegistryNames.h"
 
 namespace {
 
@@ -50,6 +52,19 @@ std::string StepName(size_t index) {
     return name;
 }
 
+// "Checked" 1 with a "Before" that existed, "Checked" 0 for a set that was not there; the step's
+// own subkeys (a store's "Set", own of them) come first.
+bool ReadChecked(const KeySnapshot& key, size_t own, WriteStep* step) {
+    uint32_t existed = 0;
+    step->checked = Find(key, kChecked) != nullptr;
+    if (step->checked && (!ReadDword(key, kChecked, &existed) || existed > 1)) return false;
+    const size_t subkeys = own + (existed == 1 ? 1 : 0);
+    if (key.subkeys.size() != subkeys || (subkeys > own && key.subkeys[own].first != kBefore)) return false;
+    if (subkeys > own) step->before = key.subkeys[own].second;
+    step->before.exists = subkeys > own;
+    return true;
+}
+
 bool ReadStep(const KeySnapshot& key, WriteStep* step) {
     uint32_t kind = 0;
     if (!ReadDword(key, kDo, &kind)) return false;
@@ -60,24 +75,28 @@ bool ReadStep(const KeySnapshot& key, WriteStep* step) {
         if (key.subkeys.empty() || key.subkeys[0].first != kSet) return false;
         step->parts = key.subkeys[0].second;
         step->parts.exists = true;
-        {
-            // "Checked" 1 with a "Before" that existed, "Checked" 0 for a set that was not there.
-            uint32_t existed = 0;
-            step->checked = Find(key, kChecked) != nullptr;
-            if (step->checked && (!ReadDword(key, kChecked, &existed) || existed > 1)) return false;
-            const size_t subkeys = 1 + (existed == 1 ? 1 : 0);
-            if (key.subkeys.size() != subkeys || (subkeys == 2 && key.subkeys[1].first != kBefore)) return false;
-            if (subkeys == 2) step->before = key.subkeys[1].second;
-            step->before.exists = subkeys == 2;
-        }
-        return true;
+        return ReadChecked(key, 1, step);
     case WriteStep::Kind::kRename:
     case WriteStep::Kind::kDelete:
         if (!ReadText(key, kName, &step->name)) return false;
         if (step->kind == WriteStep::Kind::kRename && !ReadText(key, kNewName, &step->newName)) return false;
-        return key.subkeys.empty();
+        return ReadChecked(key, 0, step);
     }
     return false;
+}
+
+// The key with its values and subkeys (all the way down) in name order: the registry lists
+// subkeys so ("Tweak 100" before "Tweak 11"), and Wine values too, where a set's parts list them
+// as they are stored.
+KeySnapshot InNameOrder(KeySnapshot key) {
+    std::stable_sort(key.values.begin(), key.values.end(), [](const KeySnapshot::Value& a, const KeySnapshot::Value& b) {
+        return CompareRegistryNames(a.name, b.name) < 0;
+    });
+    for (auto& subkey : key.subkeys) subkey.second = InNameOrder(std::move(subkey.second));
+    std::stable_sort(key.subkeys.begin(), key.subkeys.end(), [](const auto& a, const auto& b) {
+        return CompareRegistryNames(a.first, b.first) < 0;
+    });
+    return key;
 }
 
 bool SameParts(const KeySnapshot& a, const KeySnapshot& b) {
@@ -99,13 +118,13 @@ std::vector<uint8_t> WriteRequestBytes(const WriteRequest& request) {
         if (step.kind == WriteStep::Kind::kStore) {
             key.values.push_back(TextValue(kKey, step.keyPath));
             key.subkeys.emplace_back(kSet, step.parts);
-            if (step.checked) {
-                key.values.push_back(DwordValue(kChecked, step.before.exists ? 1 : 0));
-                if (step.before.exists) key.subkeys.emplace_back(kBefore, step.before);
-            }
         } else {
             key.values.push_back(TextValue(kName, step.name));
             if (step.kind == WriteStep::Kind::kRename) key.values.push_back(TextValue(kNewName, step.newName));
+        }
+        if (step.checked) {
+            key.values.push_back(DwordValue(kChecked, step.before.exists ? 1 : 0));
+            if (step.before.exists) key.subkeys.emplace_back(kBefore, step.before);
         }
         top.subkeys.emplace_back(StepName(i), std::move(key));
     }
@@ -157,7 +176,7 @@ SetWriteResult FindRequestOutcome(const WriteRequest& request) {
             if (from.empty()) continue;
             if (!ReadStoredSetParts(view, from, &at)) return false;
             if (step.kind == WriteStep::Kind::kStore) {
-                holds = holds && SameParts(at, step.parts);
+                holds = holds && SameParts(InNameOrder(at), InNameOrder(step.parts));
             } else if (step.kind == WriteStep::Kind::kDelete) {
                 holds = holds && !at.exists;
             } else {
@@ -187,11 +206,12 @@ SetWriteResult ApplyWriteRequest(const WriteRequest& request, std::vector<std::s
         return ReadStoredParts(keyPath, parts);
     };
     for (const WriteStep& step : request.steps) {
+        // The tweak list replaces, and removes, only the set it loaded: checked here, under the turn.
+        const std::string checked = step.kind == WriteStep::Kind::kStore ? step.keyPath : ProfileKeyPath(step.name.c_str());
+        KeySnapshot now;
+        if (step.checked && !checked.empty() && !read(checked, &now)) return SetWriteResult::kUnchanged;
+        if (step.checked && !SameParts(now, step.before)) return SetWriteResult::kChangedSince;
         if (step.kind == WriteStep::Kind::kStore) {
-            // The tweak list replaces only the set it loaded: checked here, under the turn.
-            KeySnapshot now;
-            if (step.checked && !read(step.keyPath, &now)) return SetWriteResult::kUnchanged;
-            if (step.checked && !SameParts(now, step.before)) return SetWriteResult::kChangedSince;
             all.push_back({step.keyPath, true, step.parts});
             continue;
         }

@@ -17,8 +17,9 @@ struct WriteStep {
     KeySnapshot parts;    // kStore: the set's parts, as SetPartsOf gives them
     std::string name;     // kRename: the old profile name; kDelete: the profile's name
     std::string newName;  // kRename: the new profile name
-    // kStore with checked: made only where the set still holds before, as ReadStoredSetParts
-    // finds it under the configuration's turn (a set that was not there: before does not exist);
+    // With checked: made only where the set (a store's, or the named profile's) still holds
+    // before, as ReadStoredSetParts finds it under the configuration's turn (a set that was not
+    // there: before does not exist);
     // else no step of the request is made from here on, and the result is kChangedSince.
     bool checked = false;
     KeySnapshot before;

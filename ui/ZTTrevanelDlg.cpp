@@ -111,13 +111,15 @@ void CZTTrevanelDlg::OfferRenamedSet() {
     DeclinedRename rename;
     if (m_strProfileName.empty() || !LastDeclinedRename(&rename) || !IsSameRegistryName(rename.to, m_strProfileName))
         return;
-    // Offered once, whatever the answer: the set stays under the old name until an OK takes it.
-    ForgetDeclinedRename();
     CTweakConfig old(rename.from.c_str());
     KeySnapshot oldParts;
-    if (!m_bLoadedRead || m_loaded.exists || !LoadReplaceable(old, &oldParts) || !oldParts.exists) return;
-    if (AfxMessageBox(InsertIntoString(GetModule().LoadString(IDS_TAKE_RENAMED_SET), rename.from),
+    if (!m_bLoadedRead || !LoadReplaceable(old, &oldParts)) return;  // asked when both read whole
+    // A profile with a set of its own, or an old name without one, has nothing to take: forgotten.
+    // No is the user's word: forgotten too. Yes keeps the note until an OK has moved the set.
+    if (m_loaded.exists || !oldParts.exists ||
+        AfxMessageBox(InsertIntoString(GetModule().LoadString(IDS_TAKE_RENAMED_SET), rename.from),
                       MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        ForgetDeclinedRename();
         return;
     }
     std::lock_guard<std::mutex> guard(old.m_lock);
@@ -125,6 +127,7 @@ void CZTTrevanelDlg::OfferRenamedSet() {
     for (CTweakInfo* loaded : old.m_arrTweaks) m_records.emplace_back(loaded);
     old.m_arrTweaks.clear();
     m_strTakenFrom = rename.from;
+    m_takenParts = oldParts;
 }
 
 void CZTTrevanelDlg::FillList() {
@@ -252,13 +255,13 @@ void CZTTrevanelDlg::OnOK() {
     std::vector<std::string> notes;
     {
         const LentRecords lent(m_config, rows);
-        result = SaveStoredSet(m_config, &notes, &m_loaded, m_strTakenFrom);
+        result = SaveStoredSet(m_config, &notes, &m_loaded, m_strTakenFrom, m_takenParts);
         // The set was changed elsewhere while the list was open (an import, another host, the
         // registry editor): the user chooses which change stays. No is the default, which loses
         // no one's change for good: the list then shows what is stored.
         if (result == SetWriteResult::kChangedSince &&
             AfxMessageBox(IDS_SAVE_CHANGED_SINCE, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES) {
-            result = SaveStoredSet(m_config, &notes, nullptr, m_strTakenFrom);
+            result = SaveStoredSet(m_config, &notes, nullptr, m_strTakenFrom, m_takenParts);
         }
     }
     if (result == SetWriteResult::kChangedSince) {
@@ -284,6 +287,7 @@ void CZTTrevanelDlg::OnOK() {
     }
     // A saved write that found another's damaged one set aside says so once.
     if (!notes.empty()) AfxMessageBox(IDS_SAVE_SET_ASIDE, MB_OK | MB_ICONINFORMATION);
+    if (!m_strTakenFrom.empty()) ForgetDeclinedRename();
     CDialog::OnOK();
 }
 

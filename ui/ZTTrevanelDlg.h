@@ -56,8 +56,10 @@ private:
     // For a profile without a set of its own that this user's host renamed from a name whose set
     // could not follow: asks, once, whether the list takes that set (m_strTakenFrom).
     void OfferRenamedSet();
-    // The profile whose set the list took over, removed at OK in the same write; else empty.
+    // The profile whose set the list took over, removed at OK in the same write where it still
+    // holds m_takenParts; else empty.
     std::string m_strTakenFrom;
+    KeySnapshot m_takenParts;
 
     // What the set's key held when the list was loaded, for OK to replace only that; unused
     // when it could not be read.

@@ -238,6 +238,10 @@ TEST_F(ElevatedWrite, AHelperEndedAfterItsCommitHasSaved) {
     };
     EXPECT_TRUE(IsSaved(Save("Work", "beside")));
     EXPECT_EQ(Runs("Work"), "beside;");
+    // The registry lists "Tweak 100" before "Tweak 11": a large set is found saved all the same.
+    CTweakConfig large("Large");
+    for (int i = 0; i < 101; ++i) large.m_arrTweaks.push_back(new CTweakInfo);
+    EXPECT_TRUE(IsSaved(SaveStoredSet(large)));
 }
 
 // What a standard user could hand the elevated helper: only the add-on's own sets get through.

@@ -312,13 +312,18 @@ TEST_F(InterruptedWrite, AMalformedCommittedWriteIsSetAsideAndANewerOneLeftAlone
     EXPECT_EQ(Get(Root(kSetAsideWriteKey) + "\\Set 00", "Key")->data, Sz("no set key"));
     EXPECT_EQ(Observed().at("Work"), "own:");
     EXPECT_EQ(Observed().at("Kunden"), before.at("Kunden"));
-    // Bytes that are no set are set aside too, never applied in part.
+    // A "Format" of a size no writer stores, and bytes that are no set, are set aside too, never
+    // applied in part nor left to block every write.
+    PutString(Root(kPendingWriteKey) + "\\Set 00", "Key", ProfileKey("Kunden"));
+    Put(Root(kPendingWriteKey), "Format", REG_BINARY, {1, 0, 0, 0, 0, 0, 0, 0});
+    PutDword(Root(kPendingWriteKey), "Complete", 1);
+    EXPECT_EQ(Run({"apply", "C:\\r.tmp"}).status, 0);
     PutString(Root(kPendingWriteKey) + "\\Set 00", "Key", ProfileKey("Kunden"));
     Put(Root(kPendingWriteKey) + "\\Set 00", "New 0", REG_BINARY, {1, 0, 0, 0, 'C'});
     PutDword(Root(kPendingWriteKey), "Complete", 1);
     EXPECT_EQ(Run({"apply", "C:\\r.tmp"}).status, 0);
     EXPECT_EQ(Observed().at("Kunden"), before.at("Kunden"));
-    EXPECT_EQ(Run({"finish", "--discard"}).out, "Set-aside writes removed: 2\n");
+    EXPECT_EQ(Run({"finish", "--discard"}).out, "Set-aside writes removed: 3\n");
     EXPECT_FALSE(Exists(Root(kSetAsideWriteKey)));
 
     PutString(Root(kPendingWriteKey) + "\\Set 00", "Key", ProfileKey("Work"));

@@ -530,6 +530,18 @@ TEST_F(ZTTrevanelDlgTest, ARenamedProfilesListOffersTheSetLeftUnderItsOldNameOnc
         EXPECT_NE(m_ui.MessageBoxes().back().text.find("\"Work\""), std::string::npos);
         if (answer == IDNO) EXPECT_EQ(Shown("Office"), Rows{"global"});  // asked once only
     }
+    // Taken, but the old name's set changed before OK: nothing is removed that the list did not show.
+    StoreNames("Later", {"l1"});
+    NoteDeclinedRename("Later", "Office2");
+    m_ui.QueueMessageBoxAnswer(IDYES);
+    Run("Office2", [&](HeadlessDialog& d) {
+        StoreNames("Later", {"changed"});
+        m_ui.QueueMessageBoxAnswer(IDNO);
+        d.Click(IDOK);
+        EXPECT_EQ(m_ui.MessageBoxes().back().text, Str(IDS_SAVE_CHANGED_SINCE));
+        d.Click(IDCANCEL);
+    });
+    EXPECT_EQ(StoredNames(ProfileKey("Later")), Rows{"changed"});
     EXPECT_EQ(Shown("Office"), (Rows{"w1", "w2"}));
     EXPECT_EQ(StoredNames(ProfileKey("Office")), (Rows{"w1", "w2"}));
     EXPECT_FALSE(Key(ProfileKey("Work")).has_value());
