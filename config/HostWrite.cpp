@@ -8,6 +8,7 @@
 #include "config/AppBase.h"
 #include "config/ProfileKeys.h"
 #include "config/ProfileNotes.h"
+#include "config/SetParts.h"
 #include "platform/FileSystem.h"
 #include "platform/Launcher.h"
 #include "platform/Module.h"
@@ -83,6 +84,19 @@ SetWriteResult WriteElevated(WriteRequest request) {
     return result;
 }
 
+// Whether a rename or delete of the profile has no set to move: then no write is made and nobody
+// is asked for consent. Read as sessions read it; a set that cannot be read counts as one.
+bool HasNoSet(const char* profileName) {
+    const std::string path = ProfileKeyPath(profileName);
+    bool none = path.empty();
+    KeySnapshot parts;
+    ReadConsistently([&](const ConfigurationView& view) {
+        none = none || (ReadStoredSetParts(view, path, &parts) && !parts.exists);
+        return true;
+    });
+    return none;
+}
+
 }  // namespace
 
 HostWriteOutcome WriteAsHost(const WriteRequest& request) {
@@ -99,14 +113,10 @@ bool RenameProfileKey(const CAppBase& /*app*/, const char* oldName, const char* 
     step.kind = WriteStep::Kind::kRename;
     step.name = oldName;
     step.newName = newName;
-    if (IsSaved(WriteAsHost({{step}, std::string()}).result)) {
+    if (HasNoSet(oldName) || IsSaved(WriteAsHost({{step}, std::string()}).result)) {
         ForgetDeclinedRenameTo(oldName);
         return true;
     }
-    // A profile without a set of its own moved nothing: no note, which would replace a real one.
-    KeySnapshot parts;
-    const std::string path = ProfileKeyPath(oldName);
-    if (path.empty() || (ReadStoredParts(path, &parts) && !parts.exists)) return true;
     NoteDeclinedRename(oldName, newName);
     return false;
 }
@@ -116,7 +126,7 @@ void DeleteProfileKey(const CAppBase& /*app*/, const char* profileName) {
     WriteStep step;
     step.kind = WriteStep::Kind::kDelete;
     step.name = profileName;
-    if (IsSaved(WriteAsHost({{step}, std::string()}).result)) {
+    if (HasNoSet(profileName) || IsSaved(WriteAsHost({{step}, std::string()}).result)) {
         ForgetDeclinedRenameTo(profileName);
     } else {
         NoteDeclinedDelete(profileName);

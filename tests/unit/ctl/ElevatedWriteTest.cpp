@@ -129,7 +129,9 @@ TEST_F(ElevatedWrite, ARefusedSaveIsMadeByTheHelperAndADeclinedRenameWaitsForThe
     EXPECT_EQ(declined.from + " -> " + declined.to, "Work -> B\xFCro");
     // Renamed back (nothing to move): the profile runs its own set once more, which never moved,
     // and a later profile named "Büro" is offered nothing.
+    const size_t asked = m_launcher.ExecuteExCalls().size();
     EXPECT_TRUE(RenameProfileKey(m_app, "B\xFCro", "Work"));
+    EXPECT_EQ(m_launcher.ExecuteExCalls().size(), asked);  // nothing to move, nobody asked
     EXPECT_EQ(Runs("Work"), "new;");
     EXPECT_FALSE(LastDeclinedRename(&declined));
 
