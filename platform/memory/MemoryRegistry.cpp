@@ -167,6 +167,12 @@ size_t MemoryRegistry::MutatingCallCount() const {
 }
 
 long MemoryRegistry::BeginTurn(uint32_t timeoutMs) {
+    {
+        // Refused as Windows refuses a process that may not write the configuration.
+        std::lock_guard<std::mutex> guard(m_mutex);
+        const long refused = Fail({Op::BeginTurn, std::string(), std::string(), 0});
+        if (refused != ERROR_SUCCESS) return refused;
+    }
     // Polled with try_lock, which ThreadSanitizer follows (it does not see a timed lock's wait).
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (!m_turn.try_lock()) {

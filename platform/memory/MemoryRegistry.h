@@ -16,7 +16,8 @@
 
 class MemoryRegistry : public IRegistry {
 public:
-    enum class Op { CreateKey, OpenKey, OpenKeyToWrite, QueryValue, SetValue, EnumKey, EnumValue, DeleteKey, DeleteValue, CloseKey, NotifyChange, FlushKey };
+    enum class Op { CreateKey, OpenKey, OpenKeyToWrite, QueryValue, SetValue, EnumKey, EnumValue, DeleteKey, DeleteValue, CloseKey, NotifyChange, FlushKey,
+                    BeginTurn };
 
     // One call as the failure predicate sees it. keyPath is the full path of the key the call
     // works on, starting with the root's name ("HKEY_USERS\.DEFAULT\..."): for CreateKey, OpenKey

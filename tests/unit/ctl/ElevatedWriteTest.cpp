@@ -5,6 +5,7 @@
 
 #include "config/AppBase.h"
 #include "config/HostWrite.h"
+#include "config/ProfileKeys.h"
 #include "config/ProfileNotes.h"
 #include "config/RegistryTree.h"
 #include "config/SetParts.h"
@@ -28,8 +29,10 @@ protected:
             using Op = MemoryRegistry::Op;
             const bool writes = call.op == Op::CreateKey || call.op == Op::SetValue || call.op == Op::DeleteKey ||
                                 call.op == Op::DeleteValue || call.op == Op::OpenKeyToWrite;
-            return writes && !m_elevated && call.keyPath.rfind("HKEY_USERS\\", 0) == 0 ? ERROR_ACCESS_DENIED
-                                                                                       : ERROR_SUCCESS;
+            // The writers' turn too, as Windows refuses it to a process without the rights.
+            const bool turn = call.op == Op::BeginTurn && !m_elevated;
+            return turn || (writes && !m_elevated && call.keyPath.rfind("HKEY_USERS\\", 0) == 0) ? ERROR_ACCESS_DENIED
+                                                                                                 : ERROR_SUCCESS;
         });
         // The consent prompt: accepted, the helper runs elevated in this process.
         m_launcher.SetOnExecuteEx([this](const MemoryLauncher::ExecuteExCall& call) {
@@ -142,6 +145,17 @@ TEST_F(ElevatedWrite, ARefusedSaveIsMadeByTheHelperAndADeclinedRenameWaitsForThe
     EXPECT_FALSE(Exists(ProfileKey("B\xFCro")));
     EXPECT_EQ(Name(ProfileKey("Home")), "h");
 
+    // Through the helper too, the list's save replaces only what it loaded: a first set where none
+    // was, and a taken-over set's removal only where that set still holds what was taken.
+    CTweakConfig first("First"), office("Office");
+    const KeySnapshot none;
+    EXPECT_EQ(SaveStoredSet(first, nullptr, &none), SetWriteResult::kWritten);
+    KeySnapshot taken;
+    ASSERT_TRUE(ReadStoredParts(ProfileKey("Work"), &taken));
+    ASSERT_EQ(Save("Work", "changed"), SetWriteResult::kWritten);
+    EXPECT_EQ(SaveStoredSet(office, nullptr, &none, "Work", taken), SetWriteResult::kChangedSince);
+    EXPECT_EQ(Name(ProfileKey("Work")), "changed");
+
     // Where the registry lets the host write, nobody is asked.
     m_reg.SetFailure(nullptr);
     const size_t starts = m_launcher.ExecuteExCalls().size();
@@ -149,6 +163,11 @@ TEST_F(ElevatedWrite, ARefusedSaveIsMadeByTheHelperAndADeclinedRenameWaitsForThe
     EXPECT_EQ(Save("Work", "again"), SetWriteResult::kWritten);
     EXPECT_FALSE(Exists(ProfileKey("Home")));
     EXPECT_EQ(m_launcher.ExecuteExCalls().size(), starts);
+    // A set the registry answers an error for is no missing set: the rename is not made, and said.
+    m_reg.SetFailure([](const MemoryRegistry::Call& call) -> long {
+        return call.op == MemoryRegistry::Op::QueryValue && call.valueName == "Count" ? 1450L : ERROR_SUCCESS;
+    });
+    EXPECT_FALSE(RenameProfileKey(m_app, "Work", "Elsewhere"));
 }
 
 // A standard user's import in a console is asked before any prompt, and a script is never asked;
@@ -244,6 +263,22 @@ TEST_F(ElevatedWrite, AHelperEndedAfterItsCommitHasSaved) {
     CTweakConfig large("Large");
     for (int i = 0; i < 101; ++i) large.m_arrTweaks.push_back(new CTweakInfo);
     EXPECT_TRUE(IsSaved(SaveStoredSet(large)));
+    // A delete the helper made before it ended without a word is found done: nothing noted.
+    DeleteProfileKey(m_app, "Large");
+    EXPECT_TRUE(DeclinedDeletes().empty());
+    // Another's write left pending is no outcome of this request: only its own name is.
+    m_elevated = true;
+    m_reg.StopAtMutatingCall(7);  // after "Complete"
+    CTweakConfig other("Other");
+    WriteStoredSets({{ProfileKey("Other"), true, SetPartsOf(other)}}, "another");
+    m_reg.StopAtMutatingCall(std::nullopt);
+    m_elevated = false;
+    WriteRequest mine{{WriteStep()}, "mine"};
+    mine.steps[0].keyPath = ProfileKey("Mine");
+    mine.steps[0].parts = SetPartsOf(large);
+    EXPECT_EQ(FindRequestOutcome(mine), SetWriteResult::kUnchanged);
+    mine.id = "another";
+    EXPECT_EQ(FindRequestOutcome(mine), SetWriteResult::kInterrupted);
 }
 
 // What a standard user could hand the elevated helper: only the add-on's own sets get through.
