@@ -64,18 +64,6 @@ public:
     // be opened or not all bytes were written; *sizeAfter is then untouched.
     virtual bool AppendToFile(const std::string& path, const std::string& bytes, uint64_t* sizeAfter) = 0;
 
-    // Takes the lock of the file at path, creating an empty file there when none is (its folder
-    // must exist): one exclusive lock per file for every thread and process that calls this method
-    // with that path, ended by UnlockFile or by the end of the process that holds it. The file's
-    // folder decides who can take it: in the user's own local application data folder, only that
-    // user's processes (and administrators). Waits at most timeoutMs. Returns the lock to hand to
-    // UnlockFile, or null when it was not had within the wait or the file cannot be opened or
-    // created; nothing is held then. Not re-entrant: a thread that holds the lock and asks again
-    // waits and gets null.
-    virtual void* LockFile(const std::string& path, uint32_t timeoutMs) = 0;
-    // Gives back a lock from LockFile, from any thread; null is ignored.
-    virtual void UnlockFile(void* lock) = 0;
-
     // Renames the file from to to, replacing a file to, when from holds at least minSize bytes.
     // For the callers of this method the size check and the rename are one step across every
     // thread and process of the machine: of several that saw the same full file, one renames it

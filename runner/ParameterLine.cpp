@@ -26,39 +26,46 @@ struct Token {
     const std::string* value;
 };
 
+// The C runtime's reading of double quotes: whether each position (and the line's end) lies
+// inside them, and where a doubled quote inside them stands for one quote character.
+struct QuoteReading {
+    std::vector<bool> inside;
+    std::vector<size_t> doubled;
+};
+
+QuoteReading ReadQuotes(const std::string& line) {
+    QuoteReading reading{std::vector<bool>(line.size() + 1, false), {}};
+    bool quoted = false;
+    for (size_t i = 0; i < line.size();) {
+        size_t next = i + 1;
+        if (line[i] == '\\') {
+            while (next < line.size() && line[next] == '\\') ++next;
+            if (next < line.size() && line[next] == '"' && (next - i) % 2 == 1) ++next;
+        } else if (line[i] == '"' && quoted && next < line.size() && line[next] == '"') {
+            reading.doubled.push_back(i);
+            ++next;
+        } else if (line[i] == '"') {
+            quoted = !quoted;
+        }
+        for (size_t p = i + 1; p <= next; ++p) reading.inside[p] = quoted;
+        i = next;
+    }
+    return reading;
+}
+
 // Whether position at of line lies inside double quotes as the program of this kind reads them:
 // cmd.exe toggles at every double quote, and takes away the first one of a command after /c, /k
 // or /r that begins with one (the last one of the line goes too, which is no path's concern).
 bool QuotedAt(const std::string& line, size_t at, ProgramKind kind) {
-    if (IsReadByCmd(kind)) {
-        long quotes = std::count(line.begin(), line.begin() + static_cast<long>(at), '"');
-        for (size_t i = 0; kind == ProgramKind::Cmd && i + 1 < at; ++i) {
-            if (line[i] != '/' || std::strchr("cCkKrR", line[i + 1]) == nullptr) continue;
-            const size_t first = line.find_first_not_of(" \t", i + 2);
-            if (first < at && line[first] == '"') --quotes;
-            break;
-        }
-        return quotes % 2 == 1;
+    if (!IsReadByCmd(kind)) return ReadQuotes(line).inside[at];
+    long quotes = std::count(line.begin(), line.begin() + static_cast<long>(at), '"');
+    for (size_t i = 0; kind == ProgramKind::Cmd && i + 1 < at; ++i) {
+        if (line[i] != '/' || std::strchr("cCkKrR", line[i + 1]) == nullptr) continue;
+        const size_t first = line.find_first_not_of(" \t", i + 2);
+        if (first < at && line[first] == '"') --quotes;
+        break;
     }
-    bool quoted = false;
-    for (size_t i = 0; i < at;) {
-        if (line[i] == '\\') {
-            size_t run = i;
-            while (run < line.size() && line[run] == '\\') ++run;
-            if (run < line.size() && line[run] == '"' && (run - i) % 2 == 1) ++run;
-            i = run;
-        } else if (line[i] == '"') {
-            if (quoted && i + 1 < line.size() && line[i + 1] == '"') {
-                i += 2;
-            } else {
-                quoted = !quoted;
-                ++i;
-            }
-        } else {
-            ++i;
-        }
-    }
-    return quoted;
+    return quotes % 2 == 1;
 }
 
 // Replaces every token that next finds by its value and updates the spans of earlier insertions:
@@ -408,22 +415,9 @@ PathRefusal JudgeForProgram(const std::string& line, const std::vector<Span>& sp
     }
     // Inside quotes, "" is one quote character: an empty path between two quotes of the user's
     // would join them.
-    bool quoted = false;
-    for (size_t i = 0; i < line.size(); ++i) {
-        if (line[i] == '\\') {
-            size_t run = i;
-            while (run < line.size() && line[run] == '\\') ++run;
-            if (run < line.size() && line[run] == '"' && (run - i) % 2 == 1) ++run;
-            i = run - 1;
-        } else if (line[i] == '"') {
-            if (quoted && i + 1 < line.size() && line[i + 1] == '"') {
-                for (const Span& span : spans) {
-                    if (span.begin == i + 1 && span.end == i + 1) return PathRefusal::EmptyBetweenQuotes;
-                }
-                ++i;
-            } else {
-                quoted = !quoted;
-            }
+    for (const size_t quote : ReadQuotes(line).doubled) {
+        for (const Span& span : spans) {
+            if (span.begin == quote + 1 && span.end == quote + 1) return PathRefusal::EmptyBetweenQuotes;
         }
     }
     return PathRefusal::None;

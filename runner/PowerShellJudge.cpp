@@ -105,9 +105,9 @@ PathRefusal JudgeCode(const MarkedArgument& code) {
     struct Frame {
         State state;
         int parentheses = 0;  // the open ( of a Bare
-        std::string after;    // the word before a string, or before the word a path stands in
+        std::string after{};  // the word before a string, or before the word a path stands in
         bool holds = false;   // a path stands in it
-        std::string command;  // a Bare's statement's first word, as far as read
+        std::string command{};  // a Bare's statement's first word, as far as read
         bool commandRead = false;
         bool runs = false;    // its statement runs what paths it holds
     };

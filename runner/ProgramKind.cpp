@@ -29,70 +29,41 @@ const InterpreterOptions kHostPath{"", "", "", Code::HostPath};
 const InterpreterOptions kMshta{"", "", "", Code::Url};
 const InterpreterOptions kOpener{"", "", "", Code::Opener};
 
-// Interpreters that take code on their command line, by the stem of their file name (see Stem).
+// Interpreters that take code on their command line, by the stems of their file names (see Stem),
+// with how each family's code reads the local path from the environment.
 struct Interpreter {
-    const char* stem;
     ProgramKind kind;
     // How it finds code among its options; null where the whole argument is code.
     const InterpreterOptions* options;
     const char* localVariable;
+    const char* stems;
 };
 
+const char* const kVariables = "the TREVANEL_ variables";
+const char* const kShellVariable = "\"$TREVANEL_LOCAL_FILE_PATH\"";
 const Interpreter kInterpreters[] = {
-    {"cmd", ProgramKind::Cmd, nullptr, "%TREVANEL_LOCAL_FILE_PATH%"},
-    {"powershell", ProgramKind::PowerShell, nullptr, "$env:TREVANEL_LOCAL_FILE_PATH"},
-    {"pwsh", ProgramKind::Pwsh, nullptr, "$env:TREVANEL_LOCAL_FILE_PATH"},
-    {"python", ProgramKind::CodeInterpreter, &kPython, "os.environ['TREVANEL_LOCAL_FILE_PATH']"},
-    {"pythonw", ProgramKind::CodeInterpreter, &kPython, "os.environ['TREVANEL_LOCAL_FILE_PATH']"},
-    {"py", ProgramKind::CodeInterpreter, &kPython, "os.environ['TREVANEL_LOCAL_FILE_PATH']"},
-    {"pyw", ProgramKind::CodeInterpreter, &kPython, "os.environ['TREVANEL_LOCAL_FILE_PATH']"},
-    {"pypy", ProgramKind::CodeInterpreter, &kPython, "os.environ['TREVANEL_LOCAL_FILE_PATH']"},
-    {"rscript", ProgramKind::CodeInterpreter, &kR, "Sys.getenv('TREVANEL_LOCAL_FILE_PATH')"},
-    {"node", ProgramKind::CodeInterpreter, &kNode, "process.env.TREVANEL_LOCAL_FILE_PATH"},
-    {"perl", ProgramKind::CodeInterpreter, &kPerl, "$ENV{TREVANEL_LOCAL_FILE_PATH}"},
-    {"wperl", ProgramKind::CodeInterpreter, &kPerl, "$ENV{TREVANEL_LOCAL_FILE_PATH}"},
-    {"ruby", ProgramKind::CodeInterpreter, &kRuby, "ENV['TREVANEL_LOCAL_FILE_PATH']"},
-    {"rubyw", ProgramKind::CodeInterpreter, &kRuby, "ENV['TREVANEL_LOCAL_FILE_PATH']"},
-    {"php", ProgramKind::CodeInterpreter, &kPhp, "getenv('TREVANEL_LOCAL_FILE_PATH')"},
-    {"php-win", ProgramKind::CodeInterpreter, &kPhp, "getenv('TREVANEL_LOCAL_FILE_PATH')"},
-    {"php-cgi", ProgramKind::CodeInterpreter, &kPhp, "getenv('TREVANEL_LOCAL_FILE_PATH')"},
-    {"bash", ProgramKind::CodeInterpreter, &kShell, "\"$TREVANEL_LOCAL_FILE_PATH\""},
-    {"sh", ProgramKind::CodeInterpreter, &kShell, "\"$TREVANEL_LOCAL_FILE_PATH\""},
-    {"zsh", ProgramKind::CodeInterpreter, &kShell, "\"$TREVANEL_LOCAL_FILE_PATH\""},
-    {"dash", ProgramKind::CodeInterpreter, &kShell, "\"$TREVANEL_LOCAL_FILE_PATH\""},
-    {"ksh", ProgramKind::CodeInterpreter, &kShell, "\"$TREVANEL_LOCAL_FILE_PATH\""},
-    {"busybox", ProgramKind::CodeInterpreter, &kBusybox, "\"$TREVANEL_LOCAL_FILE_PATH\""},
-    {"fish", ProgramKind::CodeInterpreter, &kShell, "\"$TREVANEL_LOCAL_FILE_PATH\""},
-    {"csh", ProgramKind::CodeInterpreter, &kShell, "\"$TREVANEL_LOCAL_FILE_PATH\""},
-    {"tcsh", ProgramKind::CodeInterpreter, &kShell, "\"$TREVANEL_LOCAL_FILE_PATH\""},
-    {"git-bash", ProgramKind::CodeInterpreter, &kShell, "\"$TREVANEL_LOCAL_FILE_PATH\""},
-    {"r", ProgramKind::CodeInterpreter, &kR, "Sys.getenv('TREVANEL_LOCAL_FILE_PATH')"},
-    {"ssh", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables (SendEnv)"},
-    {"plink", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables"},
-    {"scp", ProgramKind::CodeInterpreter, &kHostPath, "the TREVANEL_ variables"},
-    {"pscp", ProgramKind::CodeInterpreter, &kHostPath, "the TREVANEL_ variables"},
-    {"rsync", ProgramKind::CodeInterpreter, &kHostPath, "the TREVANEL_ variables"},
-    {"wsl", ProgramKind::CodeInterpreter, &kWsl, "\"$TREVANEL_LOCAL_FILE_PATH\" (listed in WSLENV)"},
-    {"mshta", ProgramKind::CodeInterpreter, &kMshta, "the TREVANEL_ variables"},
-    {"conhost", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables"},
-    {"forfiles", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables"},
-    {"wt", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables"},
+    {ProgramKind::Cmd, nullptr, "%TREVANEL_LOCAL_FILE_PATH%", "cmd"},
+    {ProgramKind::PowerShell, nullptr, "$env:TREVANEL_LOCAL_FILE_PATH", "powershell"},
+    {ProgramKind::Pwsh, nullptr, "$env:TREVANEL_LOCAL_FILE_PATH", "pwsh"},
+    {ProgramKind::CodeInterpreter, &kPython, "os.environ['TREVANEL_LOCAL_FILE_PATH']", "python pythonw py pyw pypy"},
+    {ProgramKind::CodeInterpreter, &kR, "Sys.getenv('TREVANEL_LOCAL_FILE_PATH')", "rscript r"},
+    {ProgramKind::CodeInterpreter, &kNode, "process.env.TREVANEL_LOCAL_FILE_PATH", "node"},
+    {ProgramKind::CodeInterpreter, &kPerl, "$ENV{TREVANEL_LOCAL_FILE_PATH}", "perl wperl"},
+    {ProgramKind::CodeInterpreter, &kRuby, "ENV['TREVANEL_LOCAL_FILE_PATH']", "ruby rubyw"},
+    {ProgramKind::CodeInterpreter, &kPhp, "getenv('TREVANEL_LOCAL_FILE_PATH')", "php php-win php-cgi"},
+    {ProgramKind::CodeInterpreter, &kShell, kShellVariable, "bash sh zsh dash ksh fish csh tcsh git-bash"},
+    {ProgramKind::CodeInterpreter, &kBusybox, kShellVariable, "busybox"},
+    {ProgramKind::CodeInterpreter, &kWsl, "\"$TREVANEL_LOCAL_FILE_PATH\" (listed in WSLENV)", "wsl"},
+    {ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables (SendEnv)", "ssh"},
     // They start a command line they are given in one argument, or read it as their own language:
-    // TCC expands %@exec[...] even inside quotes; a distribution's launcher runs "run ..." in its shell.
-    {"tcc", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables"},
-    {"runas", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables"},
-    {"schtasks", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables"},
-    {"wmic", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables"},
-    {"nircmd", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables"},
-    {"nircmdc", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables"},
-    {"ubuntu", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables"},
-    {"debian", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables"},
-    {"kali", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables"},
-    // What they do with a path is the server's choice: explorer opens a file by its type, as
-    // start does; rundll32 hands its line to the entry it calls (url.dll's and shell32's open
-    // files by their type too). Known by its stem: "rundll32" without its digits.
-    {"explorer", ProgramKind::CodeInterpreter, &kOpener, "the TREVANEL_ variables"},
-    {"rundll", ProgramKind::CodeInterpreter, &kCommandLine, "the TREVANEL_ variables"},
+    // TCC expands %@exec[...] even inside quotes; a distribution's launcher runs "run ..." in its
+    // shell; rundll32 (known by its stem, without its digits) hands its line to the entry it calls.
+    {ProgramKind::CodeInterpreter, &kCommandLine, kVariables,
+     "plink conhost forfiles wt tcc runas schtasks wmic nircmd nircmdc ubuntu debian kali rundll"},
+    {ProgramKind::CodeInterpreter, &kHostPath, kVariables, "scp pscp rsync"},
+    {ProgramKind::CodeInterpreter, &kMshta, kVariables, "mshta"},
+    // What it does with a path is the server's choice: it opens a file by its type, as start does.
+    {ProgramKind::CodeInterpreter, &kOpener, kVariables, "explorer"},
 };
 
 // The file name as the shell reads it: unquoted, after the last folder, without trailing dots
@@ -136,8 +107,12 @@ const Interpreter* FindInterpreter(const std::string& exe) {
     // File names fold their letters as registry names do. cmd.exe and the PowerShells come under
     // no other name: a program "cmd2.exe" keeps the rules of programs.
     for (const Interpreter& interpreter : kInterpreters) {
-        const bool versioned = interpreter.kind == ProgramKind::CodeInterpreter;
-        if (IsSameRegistryName(versioned ? stem : name, interpreter.stem)) return &interpreter;
+        const std::string& known = interpreter.kind == ProgramKind::CodeInterpreter ? stem : name;
+        for (const char* word = interpreter.stems; *word != '\0';) {
+            const size_t length = std::strcspn(word, " ");
+            if (known.size() == length && IsSameRegistryName(known, std::string(word, length))) return &interpreter;
+            word += length + (word[length] == ' ' ? 1 : 0);
+        }
     }
     return nullptr;
 }

@@ -11,10 +11,10 @@ struct ProgramToJudge {
     ProgramKind kind;
     // Whether exe is a shortcut's target; then arguments holds the shortcut's own.
     bool throughShortcut = false;
-    std::string arguments;
+    std::string arguments{};
     // For a batch file that hands its own line on (a line of it holds %*, as the shims that
     // installers put on the PATH do): the program that line starts, whose rules read the line too.
-    std::string handedTo;
+    std::string handedTo{};
 };
 
 // The tweak's program as ClassifyProgram sees it, or by another name the file goes by (its long

@@ -2,7 +2,6 @@
 #include "platform/memory/MemoryFileSystem.h"
 
 #include <cctype>
-#include <chrono>
 
 bool MemoryFileSystem::FileExists(const std::string& path) {
     std::lock_guard<std::mutex> guard(m_mutex);
@@ -136,31 +135,6 @@ bool MemoryFileSystem::AppendToFile(const std::string& path, const std::string& 
     file.insert(file.end(), bytes.begin(), bytes.end());
     *sizeAfter = file.size();
     return true;
-}
-
-void* MemoryFileSystem::LockFile(const std::string& path, uint32_t timeoutMs) {
-    std::unique_lock<std::mutex> guard(m_mutex);
-    const size_t slash = path.find_last_of('\\');
-    const bool inFolder = slash != std::string::npos && (IsFolder(path.substr(0, slash)) || m_files.count(path) != 0);
-    if (!inFolder || IsFolder(path) || m_refused.count(path) != 0) return nullptr;
-    const auto free = [this, &path] {
-        for (const auto& lock : m_locks) {
-            if (lock.second == path) return false;
-        }
-        return true;
-    };
-    if (!m_unlocked.wait_for(guard, std::chrono::milliseconds(timeoutMs), free)) return nullptr;
-    m_files[path];
-    m_locks[++m_nextLock] = path;
-    return reinterpret_cast<void*>(m_nextLock);
-}
-
-void MemoryFileSystem::UnlockFile(void* lock) {
-    {
-        std::lock_guard<std::mutex> guard(m_mutex);
-        m_locks.erase(reinterpret_cast<uintptr_t>(lock));
-    }
-    m_unlocked.notify_all();
 }
 
 bool MemoryFileSystem::RenameFileIfAtLeast(const std::string& from, const std::string& to, uint64_t minSize) {

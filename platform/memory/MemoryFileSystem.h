@@ -3,7 +3,6 @@
 // the local application data folder (or one above it); other writes need none.
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -29,10 +28,6 @@ public:
     std::string EnvironmentValue(const std::string& name) override;
     bool CreateFolders(const std::string& path) override;
     bool AppendToFile(const std::string& path, const std::string& bytes, uint64_t* sizeAfter) override;
-    // A lock for every thread of the test, in a folder as AppendToFile needs one; a refused path
-    // cannot be locked.
-    void* LockFile(const std::string& path, uint32_t timeoutMs) override;
-    void UnlockFile(void* lock) override;
     bool RenameFileIfAtLeast(const std::string& from, const std::string& to, uint64_t minSize) override;
     // "C:\Users\Tester\AppData\Local\Temp\zt1.tmp", "...\zt2.tmp", ...
     std::string NewTempFile() override;
@@ -58,10 +53,6 @@ private:
     std::map<std::string, std::string> m_environment;
     std::map<std::string, std::vector<std::string>> m_otherNames;
     unsigned m_tempFiles = 0;
-    // Lock to the path it holds.
-    std::map<uintptr_t, std::string> m_locks;
-    uintptr_t m_nextLock = 0;
-    std::condition_variable m_unlocked;
 
     bool IsFolder(const std::string& path) const;
 };

@@ -371,25 +371,6 @@ bool Win32FileSystem::AppendToFile(const std::string& path, const std::string& b
     return ok;
 }
 
-void* Win32FileSystem::LockFile(const std::string& path, uint32_t timeoutMs) {
-    // The lock lives with the handle: a process that ends holding it gives it back with its handles.
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return nullptr;
-    if (!TakeLockedByte(file, timeoutMs)) {
-        CloseHandle(file);
-        return nullptr;
-    }
-    return file;
-}
-
-void Win32FileSystem::UnlockFile(void* lock) {
-    if (lock == nullptr) return;
-    GiveBackLockedByte(static_cast<HANDLE>(lock));
-    CloseHandle(static_cast<HANDLE>(lock));
-}
-
 bool Win32FileSystem::RenameFileIfAtLeast(const std::string& from, const std::string& to, uint64_t minSize) {
     // One mutex per file name (folded to capitals, as the file system compares names), so that
     // the size seen and the rename belong together in every process.

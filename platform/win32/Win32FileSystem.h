@@ -18,9 +18,6 @@ public:
     std::string EnvironmentValue(const std::string& name) override;
     bool CreateFolders(const std::string& path) override;
     bool AppendToFile(const std::string& path, const std::string& bytes, uint64_t* sizeAfter) override;
-    // LockFileEx of one byte far beyond any data, through a handle that others may share.
-    void* LockFile(const std::string& path, uint32_t timeoutMs) override;
-    void UnlockFile(void* lock) override;
     bool RenameFileIfAtLeast(const std::string& from, const std::string& to, uint64_t minSize) override;
     std::string NewTempFile() override;
     bool RemoveFile(const std::string& path) override;
