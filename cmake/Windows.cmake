@@ -36,8 +36,6 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
-set(TREVANEL_WARNINGS -Wall -Wextra)
-
 # The Win32 platform services. Linked as objects, so their Default*() functions are the ones every
 # Windows program gets.
 file(GLOB WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/win32/*.cpp)
@@ -57,7 +55,7 @@ set_target_properties(ZTTrevanelAddon PROPERTIES PREFIX "" OUTPUT_NAME ZTTrevane
 # The entry point belongs to the add-on layer; the resource script reads ui/resource.h.
 trevanel_layer_includes(ZTTrevanelAddon addon ui runner config platform)
 target_include_directories(ZTTrevanelAddon PRIVATE ${CMAKE_SOURCE_DIR}/ui)
-target_compile_options(ZTTrevanelAddon PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${TREVANEL_WARNINGS}>)
+target_compile_options(ZTTrevanelAddon PRIVATE "$<$<COMPILE_LANGUAGE:CXX>:${TREVANEL_WARNINGS}>")
 target_link_libraries(ZTTrevanelAddon PRIVATE trevanel_win32 "$<LINK_LIBRARY:WHOLE_ARCHIVE,trevanel_core>")
 target_link_options(ZTTrevanelAddon PRIVATE -static -static-libgcc -static-libstdc++)
 

@@ -24,7 +24,7 @@ const HelpEntry kHelp[] = {
      "  check   [--profile NAME]             problems that keep tweaks from working\n"
      "  export  [--profile NAME | --all] FILE\n"
      "                                       write a .reg file of a set, or of all sets\n"
-     "  import  FILE [--profile NAME]        store the sets of a .reg file\n"
+     "  import  FILE [--profile NAME] [--add] store the sets of a .reg file\n"
      "  history [--profile NAME] [--last N] [--problems] [--tsv | --html FILE]\n"
      "                                       what each tweak did after the recorded transfers\n"
      "  record  [on | off | clear]           switch the run record on or off, or empty it\n"
@@ -82,7 +82,7 @@ const HelpEntry kHelp[] = {
      "editor's form (\"Windows Registry Editor Version 5.00\", UTF-16LE). The file can be\n"
      "imported here or with the registry editor (regedit /s FILE).\n"},
     {"import",
-     "Usage: ZTTrevanelCtl import FILE [--profile NAME]\n"
+     "Usage: ZTTrevanelCtl import FILE [--profile NAME] [--add]\n"
      "\n"
      "Stores the sets of a .reg file (either the registry editor's Unicode form or REGEDIT4).\n"
      "Only sets below the configuration's \"Configurations\" key with the values the add-on\n"
@@ -90,6 +90,10 @@ const HelpEntry kHelp[] = {
      "written and the line and the problem are named. With --profile the file's one set is\n"
      "stored under that profile. Each set replaces the stored one, as the tweak list's OK does;\n"
      "profiles nested below it keep their sets. All sets of the file are stored, or none.\n"
+     "With --add the file's tweaks come after those the set holds of its own instead of\n"
+     "replacing them (so two examples combine; a profile that runs the global set gets the\n"
+     "file's tweaks alone). Look at the result with ZTTrevanelCtl show [--profile NAME] and\n"
+     "ZTTrevanelCtl check before the next transfer.\n"
      "Where the registry refuses the write for want of rights, import offers (in a console\n"
      "window) to ask Windows for an administrator's consent; the elevated helper then checks and\n"
      "writes the sets. Exit status 5 when rights were needed and not given.\n"},
@@ -135,7 +139,8 @@ const HelpEntry kHelp[] = {
      "write would do the same. A committed write changed after it was made is set aside by the\n"
      "next writer (\"Set Aside Write\" beside \"Pending Write\"), never deleted; --discard\n"
      "removes the set-aside writes. Both need the rights to write the configuration\n"
-     "(administrator rights on current Windows). Exit status 3 when the registry refused, 5 when\n"
+     "(administrator rights on current Windows); finish asks nobody for consent: run it in a\n"
+     "command prompt opened as administrator. Exit status 3 when the registry refused, 5 when\n"
      "rights were needed.\n"},
     {"apply",
      "Usage: ZTTrevanelCtl apply FILE\n"

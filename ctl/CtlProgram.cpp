@@ -70,6 +70,7 @@ struct Arguments {
     bool hasHtml = false;
     std::string html;
     bool discard = false;
+    bool add = false;
     std::vector<std::string> rest;
     std::istream* console = nullptr;
 };
@@ -131,6 +132,8 @@ bool Parse(const std::vector<std::string>& args, Arguments* parsed, std::string*
             parsed->last = static_cast<size_t>(n);
         } else if (arg == "--discard" && std::string(rule.name) == "finish") {
             parsed->discard = true;
+        } else if (arg == "--add" && std::string(rule.name) == "import") {
+            parsed->add = true;
         } else if (arg == "--html" && rule.history) {
             if (++i >= args.size()) {
                 *message = "--html needs a file name";
@@ -246,6 +249,21 @@ int Import(const Arguments& args, std::ostream& out, std::ostream& err) {
         err << path << (error.line > 0 ? ":" + std::to_string(error.line) : std::string()) << ": "
             << error.message << "\nNothing was written.\n";
         return kCtlFile;
+    }
+    // --add: the tweaks a set holds of its own come first, then the file's. A profile that runs
+    // the global set gets the file's tweaks alone, as without --add.
+    for (ImportedSet& set : sets) {
+        if (!args.add) break;
+        CTweakConfig stored(set.config->m_strProfile.c_str());
+        if (!stored.Load()) {
+            err << "ZTTrevanelCtl: the stored " << DescribeSet(stored.m_strProfile)
+                << " could not be read, so nothing can be added to it.\nNothing was written.\n";
+            return kCtlFile;
+        }
+        if (!stored.m_strProfile.empty() && !FindTweakSetSource(stored).own) continue;
+        std::vector<CTweakInfo*>& tweaks = set.config->m_arrTweaks;
+        tweaks.insert(tweaks.begin(), stored.m_arrTweaks.begin(), stored.m_arrTweaks.end());
+        stored.m_arrTweaks.clear();
     }
     std::vector<const CTweakConfig*> configs;
     for (const ImportedSet& set : sets) configs.push_back(set.config.get());

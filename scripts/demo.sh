@@ -70,10 +70,7 @@ echo
 echo "== ZTTrevanelCtl imports two shipped example sets: text downloads become read-only (for every"
 echo "   server profile), and uploads of the profile \"Drop box\" get a line in a log"
 wine "$ctl" import "$folder\\examples\\protect-text-downloads.reg" | show
-# The example names the 64-bit Windows folder of the add-on; its comment says to change it otherwise.
-sed 's/Program Files (x86)/Program Files/' "$drive_c/Program Files/FTP Zorvant Add-Ons/Trevanel/examples/log-uploads.reg" \
-    >"$drive_c/log-uploads.reg"
-wine "$ctl" import 'C:\log-uploads.reg' --profile "Drop box" | show
+wine "$ctl" import "$folder\\examples\\log-uploads.reg" --profile "Drop box" | show
 
 echo
 echo "== The host stand-in transfers over FTP (127.0.0.1:$port) and tells the add-on after each transfer"

@@ -116,9 +116,10 @@ TEST_F(CtlTest, ExportTellsWhenThereIsNothingOrTheFileCannotBeWritten) {
 
 TEST_F(CtlTest, TheExamplesImportCleanlyAndPassCheckOnAWindowsThatHasTheirPrograms) {
     for (const char* program : {"C:\\Windows\\System32\\xcopy.exe", "C:\\Windows\\System32\\attrib.exe",
-                                "C:\\Windows\\System32\\cscript.exe"}) {
+                                "C:\\Windows\\System32\\cmd.exe"}) {
         m_files.Put(program, {});
     }
+    std::vector<std::vector<uint8_t>> combined;
     for (const char* example : {"backup-downloads.reg", "protect-text-downloads.reg", "log-uploads.reg"}) {
         std::ifstream in(std::string(TREVANEL_SOURCE_DIR) + "/examples/" + example, std::ios::binary);
         ASSERT_TRUE(in) << example;
@@ -127,5 +128,14 @@ TEST_F(CtlTest, TheExamplesImportCleanlyAndPassCheckOnAWindowsThatHasTheirProgra
         ASSERT_EQ(imported.status, 0) << example << imported.err;
         const CtlResult check = Run({"check", "--profile", example});
         EXPECT_EQ(check.status, 0) << example << "\n" << check.out;
+        // --add combines them, in the order imported; the examples' own sets stay as they are.
+        ASSERT_EQ(Run({"import", example, "--profile", "All", "--add"}).status, 0) << example;
+        combined.push_back(Get(ProfileKey(example) + "\\Tweak 00", "Name")->data);
+    }
+    const auto* count = Get(ProfileKey("All"), "Count");
+    ASSERT_NE(count, nullptr);
+    EXPECT_EQ(count->data, Dword(static_cast<uint32_t>(combined.size())));
+    for (size_t i = 0; i < combined.size(); ++i) {
+        EXPECT_EQ(Get(ProfileKey("All") + "\\Tweak 0" + std::to_string(i), "Name")->data, combined[i]);
     }
 }
