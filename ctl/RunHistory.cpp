@@ -21,6 +21,32 @@ uint64_t DurationMs(const std::string& ms) {
     return std::stoull(ms);
 }
 
+// Why the shell could not start a program, in words, with the system's number for it: the causes
+// ShellExecuteEx reports for a tweak; another one by its number alone.
+std::string NotStartedText(const std::string& code) {
+    static const struct {
+        const char* code;
+        const char* words;
+    } kCauses[] = {
+        {"2", "the program file was not found"},
+        {"3", "the program's folder was not found"},
+        {"5", "access to the program was denied"},
+        {"8", "there was not enough memory"},
+        {"32", "another program holds the program file"},
+        {"193", "the file is no program that Windows can run"},
+        {"216", "the program is made for another kind of processor"},
+        {"225", "the virus scanner blocked the program"},
+        {"740", "the program asks for administrator rights, which a tweak is not given"},
+        {"1155", "no program is associated with the file's type"},
+        {"1223", "the start was cancelled"},
+        {"1260", "a policy of the administrator blocks the program"},
+    };
+    for (const auto& cause : kCauses) {
+        if (code == cause.code) return std::string(cause.words) + " (system error " + code + ")";
+    }
+    return "system error " + code;
+}
+
 // What became of the tweak, in words (UTF-8).
 std::string OutcomeText(const RunRecord& r) {
     switch (r.outcome) {
@@ -28,7 +54,7 @@ std::string OutcomeText(const RunRecord& r) {
             return r.detail.empty() ? "ended after " + r.duration + " ms; its exit code could not be read"
                                     : "exit code " + r.detail + " after " + r.duration + " ms";
         case RunOutcome::NoProcess: return "started; the shell gave no process to wait for";
-        case RunOutcome::NotStarted: return "could not start: system error " + r.detail;
+        case RunOutcome::NotStarted: return "could not start: " + NotStartedText(r.detail);
         case RunOutcome::Skipped:
             return "skipped (" + r.detail + ")" + (r.guardReason.empty() ? "" : ": " + r.guardReason);
         case RunOutcome::NotWaitedFor: return StoppedWaitText(false, DurationMs(r.duration));

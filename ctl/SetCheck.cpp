@@ -82,7 +82,6 @@ bool LooksLikePlaceholder(const std::string& token) {
     return false;
 }
 
-bool HasFolder(const std::string& exe) { return exe.find_first_of("\\/:") != std::string::npos; }
 
 std::string TypeName(uint32_t type) {
     switch (type) {
@@ -171,15 +170,8 @@ std::vector<std::string> CheckTweak(const CTweakInfo& tweak) {
     const ProgramToStart found = FindProgramToStart(tweak.m_strExe);
     if (tweak.m_strExe.empty()) {
         problems.push_back("no program is given");
-    } else if (!found.found && HasFolder(tweak.m_strExe)) {
-        problems.push_back("the program " + tweak.m_strExe + " is named relative to the current folder, which "
-                           "FTP Zorvant's file dialogs move, so it never starts: write its full path");
-    } else if (HasFolder(tweak.m_strExe) && !GetFileSystem().FileExists(found.file)) {
-        problems.push_back("the program file does not exist: " + tweak.m_strExe);
     } else if (!found.found) {
-        problems.push_back("the program " + tweak.m_strExe + " is named without a folder and is in none of "
-                           "the system folders, the PATH or the registered application paths, so it never "
-                           "starts (the current directory is never searched: write its full path)");
+        problems.push_back(DescribeProgramNotFound(tweak.m_strExe));
     }
     if ((tweak.m_nApplyTo & 0x3Fu) == 0) {
         problems.push_back("no transfer type is ticked, so it never runs");

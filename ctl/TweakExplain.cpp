@@ -28,9 +28,7 @@ std::string DescribeSkip(const CTweakInfo& tweak, const TweakDecision& decision)
         return "the local path's file name names a device (CON, PRN, AUX, NUL, COM1-9, LPT1-9, "
                "CONIN$, CONOUT$), not a file";
     case TweakVerdict::ProgramNotFound:
-        return "the program is named without a folder, or with one that is not a full path, and neither the "
-               "system folders, the PATH nor the registered application paths hold it (the current "
-               "directory is never searched: write the program's full path)";
+        return DescribeProgramNotFound(tweak.m_strExe);
     case TweakVerdict::UnsafePath:
         return std::string("the path guard refuses the line: ") + DescribeRefusal(decision.line.refusal);
     }

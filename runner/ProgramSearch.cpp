@@ -66,16 +66,16 @@ std::string SystemFolder() {
     return folders.empty() ? std::string() : folders.front();
 }
 
-// A name with a folder and without extension that names no file as written: the first of the
-// shell's extensions that the folder holds.
+// A name with a folder: found where that file exists, or, without an extension, the first of
+// the shell's extensions that the folder holds.
 ProgramToStart CompletedInItsFolder(const std::string& exe, const std::string& name) {
     const bool hasExtension = name.find('.', name.find_last_of("\\/:") + 1) != std::string::npos;
     IFileSystem& files = GetFileSystem();
-    if (hasExtension || files.FileExists(name)) return {exe, true};
+    if (files.FileExists(name)) return {exe, true};
     for (const char* extension : kExtensions) {
-        if (files.FileExists(name + extension)) return {name + extension, true};
+        if (!hasExtension && files.FileExists(name + extension)) return {name + extension, true};
     }
-    return {exe, true};
+    return {exe, false};
 }
 
 ProgramToStart FindProgram(const std::string& exe) {
@@ -119,4 +119,16 @@ ProgramToStart FindProgramToStart(const std::string& exe) {
     const std::string name = Unquoted(program.file);
     program.folder = IsAbsoluteFolder(name) ? FolderOf(name) : SystemFolder();
     return program;
+}
+
+std::string DescribeProgramNotFound(const std::string& exe) {
+    const std::string name = Unquoted(exe);
+    if (IsAbsoluteFolder(name)) return "the program file does not exist: " + exe;
+    if (name.find_first_of("\\/:") != std::string::npos) {
+        return "the program " + exe + " is named relative to the current folder, which FTP Zorvant's file "
+               "dialogs move, so it never starts: write its full path";
+    }
+    return "the program " + exe + " is named without a folder and is in none of the system folders, the PATH "
+           "or the registered application paths, so it never starts (the current directory is never "
+           "searched: write its full path)";
 }

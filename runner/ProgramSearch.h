@@ -11,7 +11,8 @@ struct ProgramToStart {
 
     // What the launch request names: the stored program, or the full path found for a bare name.
     std::string file;
-    // False for a bare name that no searched folder holds: nothing must be started then.
+    // False for a bare name that no searched folder holds, and for a full path that names no
+    // file: nothing must be started then.
     bool found = true;
     // The folder the program starts in, as a double-click in Explorer starts it: the folder of
     // file (a batch file's own folder too). Empty only where nothing is to start.
@@ -21,9 +22,10 @@ struct ProgramToStart {
 // A program named with a folder (it holds \, / or :) stays as stored when that folder is a full
 // one; a relative one (".\name", "tools\x.exe", "C:x.exe") is not found: the current folder it
 // would be read against is the host's, which its file dialogs move anywhere. It is
-// completed when its file name has no extension and no file of that name exists: then the first of the shell's extensions (.pif .com .exe .bat .lnk
-// .cmd) that the folder holds completes it, so that the kind of what starts can be judged
-// ("C:\Windows\System32\cmd" is cmd.exe). Found nowhere, it stays as stored. A bare name is looked
+// completed when its file name has no extension and no file of that name exists: then the first
+// of the shell's extensions (.pif .com .exe .bat .lnk .cmd) that the folder holds completes it,
+// so that the kind of what starts can be judged ("C:\Windows\System32\cmd" is cmd.exe); a full
+// path that names no file is not found (a typo fails before the shell is asked). A bare name is looked
 // up in the system folder, the Windows folder, each absolute folder of PATH, then the application
 // paths registered for it (HKEY_CURRENT_USER, then HKEY_LOCAL_MACHINE; REG_SZ or REG_EXPAND_SZ,
 // with %NAME% expanded from the process's environment); in each folder as written when the name
@@ -33,3 +35,7 @@ struct ProgramToStart {
 // system folder: Python puts its start folder first on its module path and programs look for
 // DLLs there, and the system folder is one nobody downloads into that both search anyway.
 ProgramToStart FindProgramToStart(const std::string& exe);
+
+// Why FindProgramToStart finds no program for exe, in the users' words: a full path that names no
+// file, a name relative to the current folder, or a bare name found in no searched folder.
+std::string DescribeProgramNotFound(const std::string& exe);

@@ -23,9 +23,9 @@ const RunOutcome kOutcomes[] = {RunOutcome::Exit, RunOutcome::NoProcess, RunOutc
 // What each text field may take of a line, escaped: with the short fields (at most about 120
 // bytes) a record stays within kMaxRecordLineBytes.
 const size_t kProfileShare = 200;
-const size_t kPathShare = 640;
+const size_t kPathShare = 510;
 const size_t kNameShare = 200;
-const size_t kReasonShare = 160;
+const size_t kReasonShare = 420;
 const size_t kWordShare = 40;
 
 // The field escaped, cut at a character's start to fit share with the ellipsis after it.

@@ -36,8 +36,10 @@ void CRunRecorder::Examined(size_t index, const TweakDecision& decision) {
             m_startMs = GetClock().Milliseconds();
             return;
         }
-        m_record.guardReason =
-            decision.verdict == TweakVerdict::UnsafePath ? DescribeRefusal(decision.line.refusal) : "";
+        m_record.guardReason = decision.verdict == TweakVerdict::UnsafePath ? DescribeRefusal(decision.line.refusal)
+                               : decision.verdict == TweakVerdict::ProgramNotFound
+                                   ? DescribeProgramNotFound(decision.program.file)
+                                   : "";
         Write(index, RunOutcome::Skipped, VerdictName(decision.verdict));
         m_record.guardReason.clear();
     });

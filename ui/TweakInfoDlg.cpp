@@ -6,9 +6,12 @@
 
 #include "config/TweakInfo.h"
 #include "platform/MessageBox.h"
+#include "platform/Module.h"
 #include "platform/Platform.h"
 #include "platform/WinTypes.h"
+#include "runner/ProgramSearch.h"
 #include "ui/HelpFile.h"
+#include "ui/StringInsert.h"
 #include "ui/resource.h"
 
 namespace {
@@ -167,6 +170,14 @@ void CTweakInfoDlg::OnOK() {
     const std::string exe = GetDlgItemText(IDC_EDIT_EXE);
     if (exe.empty()) {
         AfxMessageBox(IDS_EMPTY_EXE, MB_OK | MB_ICONEXCLAMATION);
+        GotoDlgCtrl(IDC_EDIT_EXE);
+        return;
+    }
+    // A typo in the program's path would otherwise show only after the next transfer, in the run
+    // record. Yes keeps it: the program may be installed later, or on a drive not there now.
+    if (!FindProgramToStart(exe).found &&
+        AfxMessageBox(InsertIntoString(GetModule().LoadString(IDS_PROGRAM_NOT_FOUND), exe),
+                      MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
         GotoDlgCtrl(IDC_EDIT_EXE);
         return;
     }

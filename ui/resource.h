@@ -39,6 +39,7 @@
 #define IDS_RENAME_NOT_MOVED 1017
 #define IDS_TAKE_RENAMED_SET 1018
 #define IDS_SET_UNREADABLE 1019
+#define IDS_PROGRAM_NOT_FOUND 1027
 
 // Controls shared by both dialogs
 #define IDC_BTN_HELP 1000

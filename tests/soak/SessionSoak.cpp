@@ -9,8 +9,10 @@
 #include "addon/ZTTrevanelApp.h"
 #include "config/TweakConfig.h"
 #include "config/TweakInfo.h"
+#include "platform/memory/MemoryFileSystem.h"
 #include "platform/memory/MemoryLauncher.h"
 #include "platform/memory/MemoryRegistry.h"
+#include "tests/common/InstallProgram.h"
 #include "tests/common/StandIns.h"
 
 namespace {
@@ -24,6 +26,7 @@ void StoreProfile(const std::string& profile, int tweaks) {
         CTweakInfo* tweak = new CTweakInfo;
         tweak->m_strName = profile + " tweak " + std::to_string(i);
         tweak->m_strExe = "C:\\Tools\\tool" + std::to_string(i) + ".exe";
+        InstallProgram(tweak->m_strExe);
         tweak->m_strParameters = "\"%LOCAL_FILE_PATH%\" %REMOTE_FILE_PATH%";
         tweak->m_nApplyTo = TWEAK_APPLY_DOWNLOAD | TWEAK_APPLY_UPLOAD;
         tweak->ParseFilters("*.txt;*.log");
@@ -42,7 +45,8 @@ int Fail(const char* what, int value) {
 int main() {
     MemoryRegistry registry;
     MemoryLauncher launcher;
-    StandIns standIns{registry, launcher};
+    MemoryFileSystem files;
+    StandIns standIns{registry, launcher, files};
     int status = 0;
     {
         auto app = std::make_unique<CZTTrevanelApp>();

@@ -12,8 +12,10 @@
 #include "config/AppBase.h"
 #include "config/TweakConfig.h"
 #include "config/TweakInfo.h"
+#include "platform/memory/MemoryFileSystem.h"
 #include "platform/memory/MemoryLauncher.h"
 #include "platform/memory/MemoryRegistry.h"
+#include "tests/common/InstallProgram.h"
 #include "tests/common/KeyTree.h"
 #include "tests/common/StandIns.h"
 
@@ -40,6 +42,7 @@ protected:
         for (int i = 0; i < count; ++i) {
             auto* tweak = new CTweakInfo;
             tweak->m_strExe = "C:\\T\\" + prefix + std::to_string(i) + ".exe";
+            InstallProgram(tweak->m_strExe);
             tweak->m_strParameters = parameters;
             tweak->m_nApplyTo = 0x3F;
             stored.m_arrTweaks.push_back(tweak);
@@ -49,6 +52,7 @@ protected:
 
     // Rewrites the program of Tweak 00 of a stored set without going through a save.
     void ChangeExeBehindTheBack(const char* profile, const std::string& exe) {
+        InstallProgram(exe);
         const std::string key = CTweakConfig(profile).GetKeyPath(0) + "\\Tweak 00";
         HKEY handle = nullptr;
         ASSERT_EQ(ERROR_SUCCESS, m_registry.CreateKey(HKEY_USERS, key.c_str(), &handle));
@@ -76,8 +80,9 @@ protected:
 
     MemoryLauncher m_launcher;
     MemoryRegistry m_registry;
+    MemoryFileSystem m_files;
     std::unique_ptr<CZTTrevanelApp> m_app;
-    StandIns m_standIns{m_launcher, m_registry};
+    StandIns m_standIns{m_launcher, m_registry, m_files};
 };
 
 TEST_F(SessionTest, SecondCreateForALiveHandleKeepsTheFirstAndReadsNothing) {
@@ -108,6 +113,7 @@ TEST_F(SessionTest, AReadErrorIsNeverReadAsADefault) {
                           std::make_tuple("c", "*.pdf", 1)}) {
         auto* tweak = new CTweakInfo;
         tweak->m_strExe = std::string("C:\\T\\") + std::get<0>(t) + ".exe";
+        InstallProgram(tweak->m_strExe);
         tweak->ParseFilters(std::get<1>(t));
         tweak->m_bEnabled = std::get<2>(t);
         tweak->m_nApplyTo = 0x3F;
@@ -275,6 +281,7 @@ TEST_F(SessionTest, TransferExportsTakeThePathsFromTheirOwnArgumentPositions) {
     CTweakConfig stored(nullptr);
     auto* tweak = new CTweakInfo;
     tweak->m_strExe = "C:\\T\\record.exe";
+    InstallProgram(tweak->m_strExe);
     tweak->m_strParameters = "L=%LOCAL_FILE_PATH% R=%REMOTE_FILE_PATH%";
     tweak->m_nApplyTo = TWEAK_APPLY_DOWNLOAD | TWEAK_APPLY_UPLOAD;
     tweak->m_arrFilters = {"local.txt"};

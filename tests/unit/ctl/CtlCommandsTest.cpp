@@ -104,6 +104,7 @@ TEST_F(CtlTest, CheckFindsWhatKeepsTweaksFromWorking) {
              "*.txt;x\\;a[];in\\*.txt;r[0-9].txt");
     PutTweak(ProfileKey("Bad"), 3, "Left", "C:\\t\\run.cmd", "", 1);
     PutString(ProfileKey("Bad") + "\\Tweak 00", "Enabled", "1");
+    m_files.RemoveFile("C:\\missing\\tool.exe");
     const CtlResult r = Run({"check", "--profile", "Bad"});
     EXPECT_EQ(r.status, 1);
     for (const char* expected : {
@@ -220,7 +221,7 @@ TEST_F(CtlTest, HistoryGroupsEachTransfersTweaksAndMarksProblems) {
 
     const std::string a = "\n2024-05-06 07:08:09.010  download  profile \"M\xfcller\"\n  local:  C:\\in\\a.txt\n"
                           "  remote: /a.txt\n    Tweak 00 \"Sum\": exit code 0 after 5 ms\n"
-                          "  ! Tweak 02 \"Gone\": could not start: system error 2\n";
+                          "  ! Tweak 02 \"Gone\": could not start: the program file was not found (system error 2)\n";
     const std::string b = "\n2024-05-06 07:08:09.010  upload  no profile\n  local:  C:\\out\\b&c.txt\n"
                           "  remote: /b&c.txt\n    Tweak 00 \"Pdf\": skipped (filter)\n";
     const std::string c = "\n2024-05-06 07:08:10.000  download  profile \"M\xfcller\"  (ZTTrevanelCtl run)\n"

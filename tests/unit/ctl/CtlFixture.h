@@ -14,6 +14,7 @@
 #include "platform/FileSystem.h"
 #include "platform/memory/MemoryFileSystem.h"
 #include "platform/memory/MemoryLauncher.h"
+#include "tests/common/InstallProgram.h"
 
 struct CtlResult {
     int status = -1;
@@ -39,13 +40,14 @@ protected:
         return result;
     }
 
-    // A tweak key with all seven values, as the add-on saves it.
+    // A tweak key with all seven values, as the add-on saves it; its program is installed.
     void PutTweak(const std::string& setKey, int index, const std::string& name, const std::string& exe,
                   const std::string& parameters, uint32_t applyTo, const std::string& filter = "",
                   uint32_t enabled = 1, uint32_t ignoreCase = 1) {
         const std::string key = TweakKey(setKey, index);
         PutString(key, "Name", name);
         PutString(key, "Exe", exe);
+        InstallProgram(exe);
         PutString(key, "Parameters", parameters);
         PutDword(key, "Enabled", enabled);
         PutDword(key, "Ignore Case", ignoreCase);

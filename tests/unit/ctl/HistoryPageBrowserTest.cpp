@@ -94,7 +94,7 @@ TEST(HistoryPageBrowser, ShowsEveryRecordWithProblemsMarkedAndMarkupCharactersAs
                                  "!\tTweak 00\tSum <script>alert(1)</script>\texit code 3 after 42 ms\t\n" + heading +
                                  "local\t" + first + "\t\nremote\t/pub/<b>bold</b> & \"quoted\".txt\t\n" +
                                  "\tTweak 00\tSum <script>alert(1)</script>\texit code 0 after 42 ms\t\n" +
-                                 "!\tTweak 01\tScan & \"check\"\tcould not start: system error 2\t\n" +
+                                 "!\tTweak 01\tScan & \"check\"\tcould not start: the program file was not found (system error 2)\t\n" +
                                  "\tTweak 02\tZip\tskipped (filter)\t\n";
     EXPECT_NE(std::string::npos, shown.find(expected)) << shown;
 }

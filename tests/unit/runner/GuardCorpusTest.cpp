@@ -8,6 +8,7 @@
 #include "config/TweakInfo.h"
 #include "platform/memory/MemoryFileSystem.h"
 #include "runner/TweakDecision.h"
+#include "tests/common/InstallProgram.h"
 #include "tests/common/StandIns.h"
 
 namespace {
@@ -45,6 +46,7 @@ size_t Started(const std::vector<CorpusLine>& lines, bool expectStart) {
     for (const CorpusLine& line : lines) {
         CTweakInfo tweak;
         tweak.m_strExe = line.exe;
+        InstallProgram(line.exe);
         tweak.m_strParameters = line.parameters;
         tweak.m_nApplyTo = TWEAK_APPLY_DOWNLOAD;
         const TweakDecision decision = DecideTweak(tweak, 0, line.local.c_str(), line.remote.c_str());

@@ -9,6 +9,7 @@
 #include "runner/ParameterLine.h"
 #include "runner/ProgramKind.h"
 #include "runner/TweakDecision.h"
+#include "tests/common/InstallProgram.h"
 #include "tests/common/StandIns.h"
 
 namespace {
@@ -390,9 +391,12 @@ TEST(PathGuard, LocalPathWithWildcardsStartsNoTweakOfAnyKind) {
         {"C:\\Tools\\record.exe", "", "", "C:\\in\\com10.txt", "/pub/a", V::Applies},
         {"C:\\Tools\\record.exe", "", "", "C:\\NUL\\a.txt", "/pub/a", V::Applies},
     };
+    MemoryFileSystem files;
+    StandIns standIns{files};
     for (const Row& row : rows) {
         CTweakInfo tweak;
         tweak.m_strExe = row.exe;
+        InstallProgram(row.exe);
         tweak.m_strParameters = row.parameters;
         tweak.m_nApplyTo = TWEAK_APPLY_DOWNLOAD;
         tweak.ParseFilters(row.filter);
@@ -476,6 +480,7 @@ TEST(PathGuard, ProgramBesideTheTransferredFileStartsNot) {
     MemoryFileSystem files;
     StandIns standIns{files};
     files.Put("C:\\Users\\Ann\\Downloads\\convert.exe", {});
+    files.Put("C:\\Users\\ann\\Downloads\\convert.exe", {});
     CTweakInfo tweak;
     tweak.m_strExe = "C:\\Users\\ann\\Downloads\\convert.exe";
     tweak.m_strParameters = "\"%LOCAL_FILE_PATH%\"";
@@ -539,13 +544,14 @@ TEST(ProgramSearch, BareNamesStartFromTheSearchedFoldersOnly) {
         {"relapp", "relapp", false},
         {"planted.exe", "planted.exe", false},
         {".\\xcopy", ".\\xcopy", false},
-        {"C:\\Tools\\gone.exe", "C:\\Tools\\gone.exe", true},
+        // A full path that names no file (a typo) starts nothing either.
+        {"C:\\Tools\\gone.exe", "C:\\Tools\\gone.exe", false},
         {"exp", "D:\\Programs\\Exp\\exp.exe", true},
         // A folder and no extension: completed as the shell completes it, so that what starts is judged.
         {"C:\\Windows\\system32\\cmd", "C:\\Windows\\system32\\cmd.exe", true},
         {"\"C:\\Tools\\tool\"", "C:\\Tools\\tool.exe", true},
         {"C:\\Tools\\plain", "C:\\Tools\\plain", true},
-        {"C:\\Tools\\gone", "C:\\Tools\\gone", true},
+        {"C:\\Tools\\gone", "C:\\Tools\\gone", false},
     };
     for (const Row& row : rows) {
         CTweakInfo tweak;

@@ -54,6 +54,8 @@ TEST_F(RunRecordTest, EachExaminedTweakLeavesOneLineWithItsOutcome) {
     AddTweak(set, "Viewer", "C:\\t\\viewer.exe");
     AddTweak(set, "Off", "C:\\t\\seven.exe", "", 0);
     AddTweak(set, "Tab\there", "C:\\Windows\\System32\\cmd.exe", "/c copy %LOCAL_FILE_PATH% D:\\b");
+    AddTweak(set, "Typo", "C:\\Windows\\System32\\atrib.exe");
+    m_files.RemoveFile("C:\\Windows\\System32\\atrib.exe");
     CRunRecorder recorder(RunRecordFolder(), set.m_strProfile, 0, "C:\\in\\a&b.txt", "/pub/a&b.txt", false);
     set.RunTweaks(0, "C:\\in\\a&b.txt", "/pub/a&b.txt", &recorder);
 
@@ -63,10 +65,12 @@ TEST_F(RunRecordTest, EachExaminedTweakLeavesOneLineWithItsOutcome) {
               common + "2\tViewer\tno-process\t\t\t\t\n" +
               common + "3\tOff\tskipped\tdisabled\t\t\t\n" +
               common + "4\tTab\\there\tskipped\tunsafe-path\t\t\tan unquoted path holds one of & | < > ^ ( ) "
-                       "and the program is a batch file\n",
+                       "and the program is a batch file\n" +
+              common + "5\tTypo\tskipped\tprogram-not-found\t\t\tthe program file does not exist: "
+                       "C:\\\\Windows\\\\System32\\\\atrib.exe\n",
               Log());
     const std::vector<RunRecord> records = ReadRunRecords(kFolder);
-    ASSERT_EQ(5u, records.size());
+    ASSERT_EQ(6u, records.size());
     EXPECT_EQ("Tab\there", records[4].name);
     EXPECT_EQ((std::vector<bool>{true, true, false, false, true}),
               (std::vector<bool>{records[0].IsProblem(), records[1].IsProblem(), records[2].IsProblem(),
@@ -82,10 +86,10 @@ TEST_F(RunRecordTest, EachExaminedTweakLeavesOneLineWithItsOutcome) {
     CRunRecorder unread(RunRecordFolder(), "Work", 0, "C:\\in\\b.txt", "/b.txt", false);
     unread.SetUnreadable();
     const std::vector<RunRecord> after = ReadRunRecords(kFolder);
-    ASSERT_EQ(6u, after.size());
-    EXPECT_EQ("set-unreadable", after[5].detail);
-    EXPECT_TRUE(after[5].IsProblem());
-    EXPECT_NE(std::string::npos, after[5].guardReason.find("the tweak set was read; nothing ran"));
+    ASSERT_EQ(7u, after.size());
+    EXPECT_EQ("set-unreadable", after[6].detail);
+    EXPECT_TRUE(after[6].IsProblem());
+    EXPECT_NE(std::string::npos, after[6].guardReason.find("the tweak set was read; nothing ran"));
 }
 
 TEST_F(RunRecordTest, ALongRecordIsCutToItsShareAndPartialLinesAreNotRecords) {
@@ -97,13 +101,16 @@ TEST_F(RunRecordTest, ALongRecordIsCutToItsShareAndPartialLinesAreNotRecords) {
     record.outcome = RunOutcome::Exit;
     record.detail = "0";
     record.duration = "12";
+    // The guard's longest reason is kept whole.
+    record.guardReason = DescribeRefusal(PathRefusal::CodeShape);
     const std::string line = FormatRecordLine(record);
     EXPECT_LE(line.size(), kMaxRecordLineBytes);
     RunRecord back;
     ASSERT_TRUE(ParseRecordLine(line.substr(0, line.size() - 1), &back));
     // Whole escapes and characters only, then the ellipsis.
-    EXPECT_EQ(std::string(318, '\\') + "\xE2\x80\xA6", back.localPath);
-    EXPECT_EQ(std::string(637, 'r') + "\xE2\x80\xA6", back.remotePath);
+    EXPECT_EQ(std::string(253, '\\') + "\xE2\x80\xA6", back.localPath);
+    EXPECT_EQ(std::string(507, 'r') + "\xE2\x80\xA6", back.remotePath);
+    EXPECT_EQ(record.guardReason, back.guardReason);
     EXPECT_EQ("0", back.detail);
     const auto replaced = [&](const std::string& from, const std::string& to) {
         const std::string whole = line.substr(0, line.size() - 1);

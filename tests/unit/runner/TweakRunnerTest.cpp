@@ -32,7 +32,8 @@ protected:
 
     MemoryLauncher m_launcher;
     MemoryRegistry m_registry;
-    StandIns m_standIns{m_launcher, m_registry};
+    MemoryFileSystem m_files;
+    StandIns m_standIns{m_launcher, m_registry, m_files};
     CAppBase m_app;
 };
 
@@ -243,6 +244,7 @@ void StoreExes(const char* profile, const std::vector<std::string>& names) {
     for (const std::string& name : names) {
         auto* tweak = new CTweakInfo;
         tweak->m_strExe = "C:\\T\\" + name + ".exe";
+        InstallProgram(tweak->m_strExe);
         tweak->m_nApplyTo = TWEAK_APPLY_DOWNLOAD;
         stored.m_arrTweaks.push_back(tweak);
     }

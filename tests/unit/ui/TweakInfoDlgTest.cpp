@@ -295,6 +295,29 @@ TEST_F(TweakInfoDlgTest, EmptyNameOrProgramKeepsTheDialogOpenWithAMessageAndTheF
     EXPECT_EQ(m_record.m_nApplyTo, uint32_t(TWEAK_APPLY_VIEW));
 }
 
+// A typo in the program's path is asked about at OK: No goes back to it, Yes keeps it.
+TEST_F(TweakInfoDlgTest, AProgramThatDoesNotExistIsAskedAboutAndYesKeepsIt) {
+    m_record.m_strName = "attrib";
+    const int result = Edit(&m_record, [&](HeadlessDialog& d) {
+        d.Type(IDC_EDIT_EXE, "C:\\Windows\\System32\\atrib.exe");
+        m_ui.QueueMessageBoxAnswer(IDNO);
+        d.Click(IDOK);
+        EXPECT_FALSE(d.HasEnded());
+        EXPECT_EQ(d.Focus(), IDC_EDIT_EXE);
+        ASSERT_EQ(m_ui.MessageBoxes().size(), 1u);
+        EXPECT_EQ(m_ui.MessageBoxes()[0].text,
+                  "Das Programm \"C:\\Windows\\System32\\atrib.exe\" wurde nicht gefunden. Ein Hilfsprogramm, dessen "
+                  "Programm fehlt, wird nach keiner \xDC" "bertragung gestartet.\r\n\r\nSoll es trotzdem so gespeichert "
+                  "werden?\r\n\r\nJa: Es wird gespeichert (zum Beispiel, weil das Programm erst sp\xE4ter installiert "
+                  "wird).\r\nNein: Sie k\xF6nnen den Pfad korrigieren.");
+        EXPECT_EQ(m_ui.MessageBoxes()[0].type, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+        m_ui.QueueMessageBoxAnswer(IDYES);
+        d.Click(IDOK);
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(m_record.m_strExe, "C:\\Windows\\System32\\atrib.exe");
+}
+
 TEST_F(TweakInfoDlgTest, BrowseOffersTheTypedPathAndTakesOnlyAChosenFile) {
     m_record.m_strExe = "C:\\Tools\\old.exe";
     Edit(&m_record, [&](HeadlessDialog& d) {

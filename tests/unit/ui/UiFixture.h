@@ -42,6 +42,13 @@ protected:
         m_module.SetFileName(std::string(kFolder) + "ZTTrevanelAddon.dll");
         m_module.SetStrings(m_ui.Script().Strings());
         m_app.m_strModuleFolder = kFolder;
+        // The programs the tests' tweaks name are installed; a test of a missing one removes it.
+        for (const char* program : {"C:\\Tools\\tool.exe", "C:\\Tools\\old.exe", "\\\\server\\tools\\run.exe",
+                                    "C:\\View\\v.exe", "C:\\Windows\\system32\\e.exe",
+                                    "C:\\Windows\\system32\\new.exe", "C:\\Windows\\system32\\x.exe",
+                                    "C:\\Windows\\system32\\old.exe"}) {
+            m_files.Put(program, {});
+        }
     }
 
     void TearDown() override {

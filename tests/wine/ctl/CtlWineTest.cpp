@@ -458,7 +458,7 @@ TEST_F(CtlWine, ExamplesImportPassCheckAndDoWhatTheySay) {
 TEST_F(CtlWine, RunStartsLikeTheAddonAndReportsExitCodesAndTheSystemsReason) {
     const std::string recorder = m_folder.Copy(wine::ProgramPath("Recorder.exe"), "rec.exe");
     StoreTweaks("Try", {{"Rec", recorder, "--sleep-ms=300 \"%LOCAL_FILE_PATH%\"", 0x10, "", 1, 1},
-                        {"Gone", m_folder.Path() + "missing.exe", "", 0x10, "", 1, 1},
+                        {"Gone", m_folder.Write("broken.exe", "no program"), "", 0x10, "", 1, 1},
                         {"Rec again", recorder, "%REMOTE_FILE_PATH%", 0x10, "", 1, 1}});
     const wine::ProgramResult r = Ctl({"run", "--profile", "Try", "upload", "C:\\out\\a b.txt", "/up/a"});
     EXPECT_EQ(1u, r.exitCode) << r.output;
@@ -475,7 +475,7 @@ TEST_F(CtlWine, RunStartsLikeTheAddonAndReportsExitCodesAndTheSystemsReason) {
                                         "  TREVANEL_PROFILE=Try", "  NoDefaultCurrentDirectoryInExePath=1"}),
               std::vector<std::string>(lines.begin(), lines.begin() + 6));
     lines.erase(lines.begin(), lines.begin() + 6);
-    // The recorder ran at least as long as it slept; the missing program has the system's text.
+    // The recorder ran at least as long as it slept; the file that is no program has the system's text.
     double seconds = 0;
     ASSERT_EQ(1, std::sscanf(lines[1].c_str(), "  ended with exit code 0 after %lf s", &seconds)) << lines[1];
     EXPECT_GE(seconds, 0.29);
@@ -486,7 +486,7 @@ TEST_F(CtlWine, RunStartsLikeTheAddonAndReportsExitCodesAndTheSystemsReason) {
     // The run record keeps the same outcomes, marked as the tool's, while it is on.
     const std::vector<std::string> expected = {
         "Try\t4\tC:\\\\out\\\\a b.txt\t/up/a\t0\tRec\texit\t0",
-        "Try\t4\tC:\\\\out\\\\a b.txt\t/up/a\t1\tGone\tnot-started\t2",
+        "Try\t4\tC:\\\\out\\\\a b.txt\t/up/a\t1\tGone\tnot-started\t193",
         "Try\t4\tC:\\\\out\\\\a b.txt\t/up/a\t2\tRec again\texit\t0"};
     const auto recorded = [&] {
         std::vector<std::string> records;

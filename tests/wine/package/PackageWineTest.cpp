@@ -169,7 +169,7 @@ TEST_F(PackageWine, TheRunRecordProgramOpensTheRecordAsAPageWithoutAConsole) {
     EXPECT_EQ(std::vector<std::string>{page}, RecordedRuns(viewerLog)[0].arguments);
     const std::string text = ReadWholeFile(page);
     EXPECT_NE(std::string::npos, text.find("C:\\in\\a&amp;b.txt")) << text;
-    EXPECT_NE(std::string::npos, text.find("could not start: system error 2")) << text;
+    EXPECT_NE(std::string::npos, text.find("could not start: the program file was not found (system error 2)")) << text;
     ClearRunRecord(folder);
     DeleteFileA(page.c_str());
 }

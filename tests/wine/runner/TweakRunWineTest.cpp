@@ -789,22 +789,24 @@ TEST_F(TweakRunWine, TenTweaksCostAboutAsMuchAsTenDirectLaunches) {
 TEST_F(TweakRunWine, TheRunRecordHoldsWhatEachTweakDidAndWhyOneDidNot) {
     Tweak disabled{m_recorder, "disabled"};
     disabled.enabled = 0;
+    // A file that is no program, which the shell cannot start; a program path with a typo.
     StoreTweaks("Rec", {{m_recorder, "--exit-code=0 \"%LOCAL_FILE_PATH%\""},
                         {m_recorder, "--exit-code=7 --sleep-ms=100"},
-                        {m_folder.Path() + "missing.exe", ""},
+                        {m_folder.Write("broken.exe", "no program"), ""},
                         disabled,
                         {m_recorder, "pdf", 0x01, "*.pdf"},
                         {m_recorder, "upload-only", 0x10},
-                        {"C:\\windows\\system32\\cmd.exe", "/c copy %LOCAL_FILE_PATH% D:\\b"}});
+                        {"C:\\windows\\system32\\cmd.exe", "/c copy %LOCAL_FILE_PATH% D:\\b"},
+                        {"C:\\windows\\system32\\atrib.exe", ""}});
     Host({"create 1 Rec", "download 1 0 \"/pub/a&b.txt\" \"C:\\in\\a&b.txt\""});
     ASSERT_EQ(2u, ReadRuns(m_logs.recorder).size());
 
     const std::vector<std::vector<std::string>> records = History();
     // index, outcome, detail
     const std::vector<std::vector<std::string>> expected = {
-        {"0", "exit", "0"},         {"1", "exit", "7"},      {"2", "not-started", "2"},
+        {"0", "exit", "0"},         {"1", "exit", "7"},      {"2", "not-started", "193"},
         {"3", "skipped", "disabled"}, {"4", "skipped", "filter"}, {"5", "skipped", "type"},
-        {"6", "skipped", "unsafe-path"}};
+        {"6", "skipped", "unsafe-path"}, {"7", "skipped", "program-not-found"}};
     ASSERT_EQ(expected.size(), records.size());
     for (size_t i = 0; i < records.size(); ++i) {
         const std::vector<std::string>& r = records[i];
@@ -825,8 +827,10 @@ TEST_F(TweakRunWine, TheRunRecordHoldsWhatEachTweakDidAndWhyOneDidNot) {
     // The readable form marks the problems and gives the guard's reason.
     const wine::ProgramResult readable = wine::RunProgram(wine::ProgramPath("ZTTrevanelCtl.exe"), {"history", "--problems"});
     EXPECT_NE(std::string::npos, readable.output.find("  ! Tweak 01 \"Tweak 1\": exit code 7 after ")) << readable.output;
-    EXPECT_NE(std::string::npos, readable.output.find("  ! Tweak 02 \"Tweak 2\": could not start: system error 2\n"));
+    EXPECT_NE(std::string::npos, readable.output.find("  ! Tweak 02 \"Tweak 2\": could not start: the file is no program that Windows can run (system error 193)\n"));
     EXPECT_NE(std::string::npos, readable.output.find("  ! Tweak 06 \"Tweak 6\": skipped (unsafe-path): "));
+    EXPECT_NE(std::string::npos, readable.output.find("  ! Tweak 07 \"Tweak 7\": skipped (program-not-found): the program "
+                                                      "file does not exist: C:\\windows\\system32\\atrib.exe\n"));
     EXPECT_NE(std::string::npos, readable.output.find("    Tweak 03 \"Tweak 3\": skipped (disabled)\n"));
 }
 
@@ -857,7 +861,7 @@ TEST_F(TweakRunWine, TwoHostsAtOnceLeaveEveryRecordWhole) {
         ASSERT_EQ(12u, fields.size()) << line;
         ++perTweak[fields[5] + " " + fields[7]];
     }
-    EXPECT_EQ((std::map<std::string, int>{{"0 exit", 1000}, {"1 skipped", 1000}, {"2 not-started", 1000}}), perTweak);
+    EXPECT_EQ((std::map<std::string, int>{{"0 exit", 1000}, {"1 skipped", 1000}, {"2 skipped", 1000}}), perTweak);
     EXPECT_EQ(3000u, History().size());
 }
 

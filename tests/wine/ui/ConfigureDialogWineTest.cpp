@@ -218,6 +218,16 @@ TEST_P(ConfigureDialogRights, ATweakTypedIntoTheDialogsIsStoredAndRunsInTheProfi
         ASSERT_NE(editor, nullptr);
         EXPECT_EQ(GetWindow(editor, GW_OWNER), list);
         Type(editor, kName, "Pack \xC4nderungen");
+        // A typo in the program's path is asked about at OK; No goes back to the path.
+        Type(editor, kExe, "C:\\Windows\\System32\\atrib.exe");
+        PostMessageA(GetDlgItem(editor, IDOK), BM_CLICK, 0, 0);
+        const MessageBoxSeen missing = Answer(editor, IDNO);
+        EXPECT_EQ(missing.text, wine::Cp1252("Das Programm \"C:\\Windows\\System32\\atrib.exe\" wurde nicht gefunden. "
+                                             "Ein Hilfsprogramm, dessen Programm fehlt, wird nach keiner Übertragung "
+                                             "gestartet.\r\n\r\nSoll es trotzdem so gespeichert werden?\r\n\r\nJa: Es "
+                                             "wird gespeichert (zum Beispiel, weil das Programm erst später installiert "
+                                             "wird).\r\nNein: Sie können den Pfad korrigieren."));
+        EXPECT_TRUE(IsWindowVisible(editor));
         Type(editor, kExe, m_recorder);
         Type(editor, kParameters, parameters);
         SendDlgItemMessageA(editor, kDownload, BM_CLICK, 0, 0);
