@@ -449,13 +449,15 @@ TEST_F(ConfigureDialogWine, ScreenshotsOfBothDialogs) {
             SendDlgItemMessageA(editor, kAddFilter, BM_CLICK, 0, 0);
         }
         ClickRow(editor, kFilters, 1);
-        // The seed's introduction needs a fourth line at any width left beside the OK button,
-        // where the next label ("Informationen zu ...") stands: its last word stays hidden.
+        // The introduction keeps the original layout, widths included: its first part needs a fourth
+        // line where the second part stands, and the second part, beside the OK button, would need
+        // a second line where the separator stands. Widening it put it under the OK button.
         EXPECT_EQ(wine::CutLabels(editor),
-                  std::vector<std::string>{wine::Cp1252(
-                      "Konfigurieren Sie hier die verschiedenen Einstellungen für Ihre Hilfsprogramme. Sie "
-                      "können bei bestimmten Ereignissen oder bestimmten Dateien (abhängig von den Filtern) "
-                      "aufgerufen werden. Für weitere")});
+                  (std::vector<std::string>{
+                      wine::Cp1252("Konfigurieren Sie hier die verschiedenen Einstellungen für Ihre Hilfsprogramme. Sie "
+                                   "können bei bestimmten Ereignissen oder bestimmten Dateien (abhängig von den "
+                                   "Filtern) aufgerufen werden. Für weitere"),
+                      "Informationen zu den Optionen werfen Sie einen Blick in die Hilfe."}));
         EXPECT_EQ(wine::CaptureWindow(editor, folder + "/tweak-editor.png"), "");
         PostMessageA(GetDlgItem(editor, IDCANCEL), BM_CLICK, 0, 0);
         WaitUntil([&] { return !IsWindow(editor); });
