@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "platform/AnsiText.h"
 #include "platform/Module.h"
 #include "platform/Platform.h"
 #include "ui/StringInsert.h"
@@ -21,13 +22,27 @@ std::string Duration(uint64_t seconds) {
     return text;
 }
 
+// The tweak's line has room for two lines: a long name keeps its start and an ellipsis, so that the
+// end of the sentence ("... bis es beendet ist.") stays in view. Cut at a character, not a byte.
+std::string ShownName(const std::string& name) {
+    const size_t kMostCharacters = 48;
+    const std::u16string wide = AnsiTextToUtf16(name);
+    if (wide.size() <= kMostCharacters) return name;
+    std::string shown;
+    if (!Utf16ToAnsiText(wide.substr(0, kMostCharacters - 1) + u"\u2026", &shown, nullptr) &&
+        !Utf16ToAnsiText(wide.substr(0, kMostCharacters - 3) + u"...", &shown, nullptr)) {
+        return name;
+    }
+    return shown;
+}
+
 }  // namespace
 
 WaitWindowText MakeWaitWindowText(const std::string& tweakName, const std::string& file, uint64_t seconds) {
     IModule& module = GetModule();
     WaitWindowText text;
     text.caption = module.LoadString(IDS_WAIT_CAPTION);
-    text.tweak = InsertIntoString(module.LoadString(IDS_WAIT_TWEAK), tweakName);
+    text.tweak = InsertIntoString(module.LoadString(IDS_WAIT_TWEAK), ShownName(tweakName));
     text.file = InsertIntoString(module.LoadString(IDS_WAIT_FILE), file);
     text.elapsed = InsertIntoString(module.LoadString(IDS_WAIT_ELAPSED), Duration(seconds));
     text.show = module.LoadString(IDS_WAIT_SHOW);
