@@ -255,15 +255,26 @@ int Import(const Arguments& args, std::ostream& out, std::ostream& err) {
     for (ImportedSet& set : sets) {
         if (!args.add) break;
         CTweakConfig stored(set.config->m_strProfile.c_str());
-        if (!stored.Load()) {
+        // Which set the profile runs is read as sessions read it, a pending write's sets in place.
+        bool own = true;
+        if (!stored.Load() || !ReadConsistently([&](const ConfigurationView& view) {
+                const TweakSetSource source = FindTweakSetSource(stored, &view);
+                own = stored.m_strProfile.empty() || source.own;
+                return source.readable;
+            })) {
             err << "ZTTrevanelCtl: the stored " << DescribeSet(stored.m_strProfile)
                 << " could not be read, so nothing can be added to it.\nNothing was written.\n";
             return kCtlFile;
         }
-        if (!stored.m_strProfile.empty() && !FindTweakSetSource(stored).own) continue;
+        if (!own) continue;
         std::vector<CTweakInfo*>& tweaks = set.config->m_arrTweaks;
         tweaks.insert(tweaks.begin(), stored.m_arrTweaks.begin(), stored.m_arrTweaks.end());
         stored.m_arrTweaks.clear();
+        if (tweaks.size() > static_cast<size_t>(CTweakConfig::kMaxTweaks)) {
+            err << "ZTTrevanelCtl: the " << DescribeSet(stored.m_strProfile) << " would hold " << tweaks.size()
+                << " tweaks, more than the " << CTweakConfig::kMaxTweaks << " a set can hold.\nNothing was written.\n";
+            return kCtlFile;
+        }
     }
     std::vector<const CTweakConfig*> configs;
     for (const ImportedSet& set : sets) configs.push_back(set.config.get());

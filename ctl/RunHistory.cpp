@@ -7,6 +7,7 @@
 #include "ctl/TransferType.h"
 #include "platform/AnsiText.h"
 #include "platform/RegistryNames.h"
+#include "runner/TsvField.h"
 
 namespace {
 
@@ -33,6 +34,8 @@ std::string NotStartedText(const std::string& code) {
         {"5", "access to the program was denied"},
         {"8", "there was not enough memory"},
         {"32", "another program holds the program file"},
+        {"53", "the network path was not found"},
+        {"67", "the network name was not found"},
         {"193", "the file is no program that Windows can run"},
         {"216", "the program is made for another kind of processor"},
         {"225", "the virus scanner blocked the program"},
@@ -125,8 +128,17 @@ std::vector<RecordedTransfer> SelectTransfers(const std::vector<RunRecord>& reco
 }
 
 void PrintHistoryTsv(const std::vector<RecordedTransfer>& transfers, std::ostream& out) {
+    out << "time\tprofile\ttype\tlocal\tremote\tindex\ttweak\toutcome\tdetail\tms\tfrom\ttransfer\treason\n";
     for (const RecordedTransfer& t : transfers) {
-        for (const RunRecord& r : t.records) out << Utf8ToAnsiText(RecordTsvLine(r));
+        for (const RunRecord& r : t.records) {
+            const std::string line =
+                EscapeTsvField(r.time) + "\t" + EscapeTsvField(r.profile) + "\t" + std::to_string(r.type) + "\t" +
+                EscapeTsvField(r.localPath) + "\t" + EscapeTsvField(r.remotePath) + "\t" + std::to_string(r.index) +
+                "\t" + EscapeTsvField(r.name) + "\t" + RunOutcomeName(r.outcome) + "\t" + EscapeTsvField(r.detail) +
+                "\t" + EscapeTsvField(r.duration) + "\t" + (r.fromRun ? "run" : "") + "\t" +
+                TransferTypeName(r.type) + "\t" + EscapeTsvField(r.guardReason) + "\n";
+            out << Utf8ToAnsiText(line);
+        }
     }
 }
 

@@ -31,7 +31,9 @@ std::vector<RecordedTransfer> SelectTransfers(const std::vector<RunRecord>& reco
 // elapsedMs: how a wait that the user stopped in the long-wait window is told.
 std::string StoppedWaitText(bool endedByUser, uint64_t elapsedMs);
 
-// One line per record, as RecordTsvLine gives it, in the ANSI code page.
+// A header row, then one line per record, in the ANSI code page: the time, profile, type number,
+// local and remote path, index, tweak name, outcome, detail, duration in ms, "run" for the
+// console tool's runs, the transfer type's name and the reason a tweak was skipped, escaped.
 void PrintHistoryTsv(const std::vector<RecordedTransfer>& transfers, std::ostream& out);
 // One block per transfer, problems marked with "!", in the ANSI code page.
 void PrintHistory(const std::vector<RecordedTransfer>& transfers, std::ostream& out);

@@ -51,6 +51,7 @@ ManifestDPIAware true
 
 ; Empty, or what the finish page adds: FTP Zorvant runs with administrator rights, and why.
 Var HostNote
+Var FinishText
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -71,7 +72,9 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "${PUBLISHER}"
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
-!define MUI_FINISHPAGE_TEXT "$(FinishText)$HostNote"
+; The finish page says what became of the registration, in words that fit its page.
+!define MUI_FINISHPAGE_TITLE "$(FinishTitle)"
+!define MUI_FINISHPAGE_TEXT "$FinishText$HostNote"
 !define MUI_FINISHPAGE_SHOWREADME ""
 !define MUI_FINISHPAGE_SHOWREADME_FUNCTION OpenHelpAsUser
 !define MUI_FINISHPAGE_SHOWREADME_TEXT "$(OpenHelp)"
@@ -85,6 +88,7 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "${PUBLISHER}"
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
+!define MUI_FINISHPAGE_TITLE "$(UnFinishTitle)"
 !define MUI_FINISHPAGE_TEXT "$(MUI_UNTEXT_FINISH_INFO_TEXT)$HostNote"
 !insertmacro MUI_UNPAGE_FINISH
 
@@ -92,8 +96,16 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "${PUBLISHER}"
 !insertmacro MUI_LANGUAGE "English"
 !insertmacro MUI_LANGUAGE "German"
 
-LangString FinishText ${LANG_ENGLISH} "The add-on is installed in $INSTDIR.$\r$\n$\r$\nIf you confirmed the tweak list with OK, FTP Zorvant was started to register the add-on. If you cancelled the tweak list, the files are installed but the add-on is not registered with FTP Zorvant: run this setup again and confirm the tweak list with OK."
-LangString FinishText ${LANG_GERMAN} "Das Add-On ist in $INSTDIR installiert.$\r$\n$\r$\nWenn Sie die Liste der Hilfsprogramme mit OK bestätigt haben, wurde FTP Zorvant gestartet, um das Add-On einzubinden. Wenn Sie sie abgebrochen haben, sind die Dateien installiert, aber das Add-On ist nicht im FTP Zorvant eingebunden: Starten Sie dieses Setup noch einmal und bestätigen Sie die Liste mit OK."
+LangString FinishTitle ${LANG_ENGLISH} "Setup complete"
+LangString FinishTitle ${LANG_GERMAN} "Setup abgeschlossen"
+LangString UnFinishTitle ${LANG_ENGLISH} "Removal complete"
+LangString UnFinishTitle ${LANG_GERMAN} "Entfernen abgeschlossen"
+LangString FinishRegistered ${LANG_ENGLISH} "The add-on is installed in $INSTDIR, and FTP Zorvant was started to register it."
+LangString FinishRegistered ${LANG_GERMAN} "Das Add-On ist in $INSTDIR installiert, und FTP Zorvant wurde gestartet, um es einzubinden."
+LangString FinishCancelled ${LANG_ENGLISH} "The files are installed in $INSTDIR, but the add-on is NOT registered with FTP Zorvant: the tweak list was cancelled.$\r$\n$\r$\nRun this setup again and confirm the tweak list with OK."
+LangString FinishCancelled ${LANG_GERMAN} "Die Dateien sind in $INSTDIR installiert, aber das Add-On ist NICHT im FTP Zorvant eingebunden: Die Liste der Hilfsprogramme wurde abgebrochen.$\r$\n$\r$\nFühren Sie dieses Setup noch einmal aus und bestätigen Sie die Liste mit OK."
+LangString FinishNotRegistered ${LANG_ENGLISH} "The files are installed in $INSTDIR, but the add-on is NOT registered with FTP Zorvant (see the message before).$\r$\n$\r$\nRun this setup again once FTP Zorvant can be started."
+LangString FinishNotRegistered ${LANG_GERMAN} "Die Dateien sind in $INSTDIR installiert, aber das Add-On ist NICHT im FTP Zorvant eingebunden (siehe die Meldung zuvor).$\r$\n$\r$\nFühren Sie dieses Setup noch einmal aus, sobald FTP Zorvant gestartet werden kann."
 LangString OpenHelp ${LANG_ENGLISH} "Open the help"
 LangString OpenHelp ${LANG_GERMAN} "Hilfe öffnen"
 LangString HelpPage ${LANG_ENGLISH} "ZTTrevanelAddOn-en.htm"
@@ -110,12 +122,12 @@ LangString FilesInUse ${LANG_ENGLISH} "The add-on is in use: $R6 cannot be repla
 LangString FilesInUse ${LANG_GERMAN} "Das Add-On ist in Gebrauch: $R6 kann jetzt nicht ersetzt werden. Bitte schließen Sie den FTP Zorvant (und die Programme des Add-Ons) und klicken Sie dann noch einmal auf Weiter."
 LangString RecordEntry ${LANG_ENGLISH} "What the tweaks did"
 LangString RecordEntry ${LANG_GERMAN} "Was die Hilfsprogramme taten"
-LangString UnFilesSection ${LANG_ENGLISH} "Add-on files and registration"
-LangString UnFilesSection ${LANG_GERMAN} "Dateien und Einbindung des Add-Ons"
+LangString UnFilesSection ${LANG_ENGLISH} "Add-on and registration"
+LangString UnFilesSection ${LANG_GERMAN} "Add-On und Einbindung"
 LangString UnFilesDescription ${LANG_ENGLISH} "The add-on's files, its entry in FTP Zorvant, and your own run record and settings."
 LangString UnFilesDescription ${LANG_GERMAN} "Die Dateien des Add-Ons, sein Eintrag im FTP Zorvant und Ihr eigenes Protokoll und Ihre Einstellungen."
 LangString UnTweaksSection ${LANG_ENGLISH} "Stored tweaks"
-LangString UnTweaksSection ${LANG_GERMAN} "Gespeicherte Hilfsprogramme"
+LangString UnTweaksSection ${LANG_GERMAN} "Alle Hilfsprogramme"
 LangString UnTweaksDescription ${LANG_ENGLISH} "all users' tweaks on this computer: the tweak configuration is stored once for every user. Other users' run records and settings stay."
 LangString UnTweaksDescription ${LANG_GERMAN} "Die Hilfsprogramme aller Benutzer dieses Computers: die Konfiguration ist für alle Benutzer dieselbe. Protokolle und Einstellungen anderer Benutzer bleiben."
 LangString UnHostNotTold ${LANG_ENGLISH} "FTP Zorvant could not be told that the add-on goes (it could not be started, or its version is too old). It keeps the add-on in its list and may miss ZTTrevanelAddon.dll at its next start; remove the add-on there by hand.$\r$\n$\r$\nRemove the add-on's files anyway?"
@@ -262,6 +274,8 @@ FunctionEnd
 !macroend
 
 Section "-Add-on"
+    ; Until the add-on says it registered itself (or the tweak list was cancelled).
+    StrCpy $FinishText "$(FinishNotRegistered)"
     Call SetFolderRights
     SetOutPath "$INSTDIR"
     !insertmacro InstallFiles
@@ -296,6 +310,12 @@ Section "-Add-on"
             System::Call 'kernel32::SetEnvironmentVariableW(w "TREVANEL_SETUP", w "interactive")'
             System::Call "::$R9(m R7)"
             ReadEnvStr $0 TREVANEL_SETUP_OUTCOME
+            ${If} $0 == "host-started"
+            ${OrIf} $0 == "host-started-elevated"
+                StrCpy $FinishText "$(FinishRegistered)"
+            ${ElseIf} $0 == "not-confirmed"
+                StrCpy $FinishText "$(FinishCancelled)"
+            ${EndIf}
             ${If} $0 == "host-started-elevated"
                 StrCpy $HostNote "$\r$\n$\r$\n$(HostElevated)"
                 DetailPrint "$(HostElevated)"

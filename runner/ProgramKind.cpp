@@ -110,7 +110,8 @@ const Interpreter* FindInterpreter(const std::string& exe) {
         const std::string& known = interpreter.kind == ProgramKind::CodeInterpreter ? stem : name;
         for (const char* word = interpreter.stems; *word != '\0';) {
             const size_t length = std::strcspn(word, " ");
-            if (known.size() == length && IsSameRegistryName(known, std::string(word, length))) return &interpreter;
+            if (length > 0 && known.size() == length && IsSameRegistryName(known, std::string(word, length)))
+                return &interpreter;
             word += length + (word[length] == ' ' ? 1 : 0);
         }
     }

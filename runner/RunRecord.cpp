@@ -123,13 +123,6 @@ std::string FormatLocalTime(const LocalTime& time) {
     return text;
 }
 
-std::string RecordTsvLine(const RunRecord& r) {
-    return EscapeTsvField(r.time) + "\t" + EscapeTsvField(r.profile) + "\t" + std::to_string(r.type) + "\t" +
-           EscapeTsvField(r.localPath) + "\t" + EscapeTsvField(r.remotePath) + "\t" + std::to_string(r.index) +
-           "\t" + EscapeTsvField(r.name) + "\t" + RunOutcomeName(r.outcome) + "\t" + EscapeTsvField(r.detail) +
-           "\t" + EscapeTsvField(r.duration) + "\t" + (r.fromRun ? "run" : "") + "\n";
-}
-
 std::string FormatRecordLine(const RunRecord& r) {
     return Fitted(r.time, kWordShare) + "\t" + Fitted(r.profile, kProfileShare) + "\t" + std::to_string(r.type) +
            "\t" + Fitted(r.localPath, kPathShare) + "\t" + Fitted(r.remotePath, kPathShare) + "\t" +

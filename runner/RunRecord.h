@@ -47,10 +47,6 @@ struct RunRecord {
 // "YYYY-MM-DD HH:MM:SS.mmm".
 std::string FormatLocalTime(const LocalTime& time);
 
-// The record as history --tsv prints it: the 11 fields (time, profile, type, local path, remote
-// path, index, name, outcome, detail, duration, "run" or empty), escaped, and a line feed.
-std::string RecordTsvLine(const RunRecord& record);
-
 // The record as the file keeps it: the 11 fields and then the guard's reason, escaped, and a line
 // feed; never longer than kMaxRecordLineBytes, so that a file at the rotation size holds at least
 // kKeptRecords records. A text field too long for its share is cut and ends in "…". The text is

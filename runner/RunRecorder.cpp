@@ -36,9 +36,10 @@ void CRunRecorder::Examined(size_t index, const TweakDecision& decision) {
             m_startMs = GetClock().Milliseconds();
             return;
         }
+        // The record is UTF-8; a program's path is text of the code page.
         m_record.guardReason = decision.verdict == TweakVerdict::UnsafePath ? DescribeRefusal(decision.line.refusal)
                                : decision.verdict == TweakVerdict::ProgramNotFound
-                                   ? DescribeProgramNotFound(decision.program.file)
+                                   ? AnsiTextToUtf8(DescribeProgramNotFound(decision.program.file))
                                    : "";
         Write(index, RunOutcome::Skipped, VerdictName(decision.verdict));
         m_record.guardReason.clear();

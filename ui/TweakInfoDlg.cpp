@@ -174,9 +174,12 @@ void CTweakInfoDlg::OnOK() {
         return;
     }
     // A typo in the program's path would otherwise show only after the next transfer, in the run
-    // record. Yes keeps it: the program may be installed later, or on a drive not there now.
-    if (!FindProgramToStart(exe).found &&
-        AfxMessageBox(InsertIntoString(GetModule().LoadString(IDS_PROGRAM_NOT_FOUND), exe),
+    // record. Yes keeps it: the program may be installed later, or on a drive not there now. A
+    // network path is not asked about: a server that is off would hold the dialog for its timeout.
+    std::string shown = exe;
+    if (shown.size() >= 2 && shown.front() == '"' && shown.back() == '"') shown = shown.substr(1, shown.size() - 2);
+    if (shown.compare(0, 2, "\\\\") != 0 && !FindProgramToStart(exe).found &&
+        AfxMessageBox(InsertIntoString(GetModule().LoadString(IDS_PROGRAM_NOT_FOUND), shown),
                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
         GotoDlgCtrl(IDC_EDIT_EXE);
         return;

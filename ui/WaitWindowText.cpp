@@ -28,9 +28,13 @@ std::string ShownName(const std::string& name) {
     const size_t kMostCharacters = 48;
     const std::u16string wide = AnsiTextToUtf16(name);
     if (wide.size() <= kMostCharacters) return name;
+    // Never half of a surrogate pair (a UTF-8 code page holds characters beyond them).
+    const auto start = [&wide](size_t keep) {
+        return wide.substr(0, keep - (wide[keep - 1] >= 0xD800 && wide[keep - 1] <= 0xDBFF ? 1 : 0));
+    };
     std::string shown;
-    if (!Utf16ToAnsiText(wide.substr(0, kMostCharacters - 1) + u"\u2026", &shown, nullptr) &&
-        !Utf16ToAnsiText(wide.substr(0, kMostCharacters - 3) + u"...", &shown, nullptr)) {
+    if (!Utf16ToAnsiText(start(kMostCharacters - 1) + u"\u2026", &shown, nullptr) &&
+        !Utf16ToAnsiText(start(kMostCharacters - 3) + u"...", &shown, nullptr)) {
         return name;
     }
     return shown;

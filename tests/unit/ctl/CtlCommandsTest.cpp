@@ -216,12 +216,12 @@ TEST_F(CtlTest, HistoryGroupsEachTransfersTweaksAndMarksProblems) {
     const char* t1 = "2024-05-06 07:08:09.010";
     record(t1, "M\xc3\xbcller", 0, "C:\\in\\a.txt", 0, "Sum", RunOutcome::Exit, "0", "5", false);
     record(t1, "", 4, "C:\\out\\b&c.txt", 0, "Pdf", RunOutcome::Skipped, "filter", "", false);
-    record(t1, "M\xc3\xbcller", 0, "C:\\in\\a.txt", 2, "Gone", RunOutcome::NotStarted, "2", "", false);
+    record(t1, "M\xc3\xbcller", 0, "C:\\in\\a.txt", 2, "Gone", RunOutcome::NotStarted, "5", "", false);
     record("2024-05-06 07:08:10.000", "M\xc3\xbcller", 0, "C:\\in\\d.txt", 0, "Sum", RunOutcome::Exit, "0", "3", true);
 
     const std::string a = "\n2024-05-06 07:08:09.010  download  profile \"M\xfcller\"\n  local:  C:\\in\\a.txt\n"
                           "  remote: /a.txt\n    Tweak 00 \"Sum\": exit code 0 after 5 ms\n"
-                          "  ! Tweak 02 \"Gone\": could not start: the program file was not found (system error 2)\n";
+                          "  ! Tweak 02 \"Gone\": could not start: access to the program was denied (system error 5)\n";
     const std::string b = "\n2024-05-06 07:08:09.010  upload  no profile\n  local:  C:\\out\\b&c.txt\n"
                           "  remote: /b&c.txt\n    Tweak 00 \"Pdf\": skipped (filter)\n";
     const std::string c = "\n2024-05-06 07:08:10.000  download  profile \"M\xfcller\"  (ZTTrevanelCtl run)\n"
@@ -230,7 +230,8 @@ TEST_F(CtlTest, HistoryGroupsEachTransfersTweaksAndMarksProblems) {
     EXPECT_EQ(head + a + b + c, Run({"history"}).out);
     EXPECT_EQ(head + a, Run({"history", "--problems", "--profile", "M\xdcLLER"}).out);
     EXPECT_EQ(head + b, Run({"history", "--profile", ""}).out);
-    EXPECT_EQ("2024-05-06 07:08:10.000\tM\xfcller\t0\tC:\\\\in\\\\d.txt\t/d.txt\t0\tSum\texit\t0\t3\trun\n",
+    EXPECT_EQ("time\tprofile\ttype\tlocal\tremote\tindex\ttweak\toutcome\tdetail\tms\tfrom\ttransfer\treason\n"
+              "2024-05-06 07:08:10.000\tM\xfcller\t0\tC:\\\\in\\\\d.txt\t/d.txt\t0\tSum\texit\t0\t3\trun\tdownload\t\n",
               Run({"history", "--last", "1", "--tsv"}).out);
 
     // The page: newest first, in UTF-8, the host's text escaped.

@@ -50,6 +50,12 @@ TEST_F(CtlTest, ExportThenImportIntoAnEmptiedRootGivesBackTheSameSets) {
     ASSERT_NE(name, nullptr);
     EXPECT_EQ(name->data, Sz("Pr\xFC" "fsumme \"SHA\""));
     EXPECT_EQ(Run({"import", "C:\\all.reg", "--profile", "Home"}).status, kCtlFile);  // two sets
+    // --add puts the file's tweaks after the global set's own; a profile that runs the global
+    // set gets them alone.
+    ASSERT_EQ(Run({"import", "C:\\global.reg", "--add"}).status, 0);
+    EXPECT_EQ(Get(GlobalKey(), "Count")->data, Dword(2));
+    ASSERT_EQ(Run({"import", "C:\\global.reg", "--profile", "Fresh", "--add"}).status, 0);
+    EXPECT_EQ(Get(ProfileKey("Fresh"), "Count")->data, Dword(1));
 }
 
 TEST_F(CtlTest, ImportRefusesHostileFilesAndWritesNothing) {

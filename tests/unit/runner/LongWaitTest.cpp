@@ -94,6 +94,8 @@ TEST_F(LongWaitTest, WindowShowsAfterTheDelayCountsTheSecondsAndGoesWhenTheTweak
     // A name too long for the line's two rows is cut, so that the sentence's end stays in view.
     EXPECT_EQ("Das Hilfsprogramm \"" + std::string(47, 'n') + "\x85\" l\xE4uft noch. FTP Zorvant wartet, bis es beendet ist.",
               MakeWaitWindowText(std::string(85, 'n'), "C:\\a", 0).tweak);
+    EXPECT_EQ("Das Hilfsprogramm \"" + std::string(48, 'n') + "\" l\xE4uft noch. FTP Zorvant wartet, bis es beendet ist.",
+              MakeWaitWindowText(std::string(48, 'n'), "C:\\a", 0).tweak);
     EXPECT_EQ("Laufzeit: 0:05", shown.elapsed);
     EXPECT_EQ("Anzeigen|Nicht mehr warten|Beenden", shown.show + "|" + shown.stopWaiting + "|" + shown.end);
     Advance(1000);

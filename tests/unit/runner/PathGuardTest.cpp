@@ -33,6 +33,13 @@ TEST(ClassifyProgram, BatchFilesAsTheShellSeesThem) {
         {"C:\\Windows\\System32\\mshta.exe", ProgramKind::CodeInterpreter},
         {"C:\\Python312\\python3.12.exe", ProgramKind::CodeInterpreter},
         {"C:\\Perl\\bin\\perl5.36.0.exe", ProgramKind::CodeInterpreter},
+        // Every name of a family, the last of its list too.
+        {"C:\\Perl\\bin\\wperl.exe", ProgramKind::CodeInterpreter},
+        {"C:\\Ruby\\bin\\rubyw.exe", ProgramKind::CodeInterpreter},
+        {"C:\\php\\php-cgi.exe", ProgramKind::CodeInterpreter},
+        {"C:\\Tools\\nircmdc.exe", ProgramKind::CodeInterpreter},
+        {"C:\\Tools\\rundll32.exe", ProgramKind::CodeInterpreter},
+        {"C:\\cwRsync\\rsync.exe", ProgramKind::CodeInterpreter},
         {"C:\\Python313\\python3.13t.exe", ProgramKind::CodeInterpreter},
         {"C:\\Python\\python_d.exe", ProgramKind::CodeInterpreter},
         {"C:\\Tools\\cmd2.exe", ProgramKind::Program},
@@ -561,6 +568,7 @@ TEST(ProgramSearch, BareNamesStartFromTheSearchedFoldersOnly) {
         EXPECT_EQ(row.file, decision.program.file) << row.exe;
         EXPECT_STREQ(row.found ? "applies" : "program-not-found", VerdictName(decision.verdict)) << row.exe;
     }
+    EXPECT_EQ("the program file does not exist: \"C:\\Tools\\gone.exe\"", DescribeProgramNotFound("\"C:\\Tools\\gone.exe\""));
     // A tweak that would not start is not searched for (PATH may hold network folders); explain
     // still shows where it would start from.
     CTweakInfo disabled;

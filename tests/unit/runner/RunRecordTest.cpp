@@ -54,8 +54,8 @@ TEST_F(RunRecordTest, EachExaminedTweakLeavesOneLineWithItsOutcome) {
     AddTweak(set, "Viewer", "C:\\t\\viewer.exe");
     AddTweak(set, "Off", "C:\\t\\seven.exe", "", 0);
     AddTweak(set, "Tab\there", "C:\\Windows\\System32\\cmd.exe", "/c copy %LOCAL_FILE_PATH% D:\\b");
-    AddTweak(set, "Typo", "C:\\Windows\\System32\\atrib.exe");
-    m_files.RemoveFile("C:\\Windows\\System32\\atrib.exe");
+    AddTweak(set, "Typo", "C:\\B\xfcro\\atrib.exe");
+    m_files.RemoveFile("C:\\B\xfcro\\atrib.exe");
     CRunRecorder recorder(RunRecordFolder(), set.m_strProfile, 0, "C:\\in\\a&b.txt", "/pub/a&b.txt", false);
     set.RunTweaks(0, "C:\\in\\a&b.txt", "/pub/a&b.txt", &recorder);
 
@@ -67,14 +67,14 @@ TEST_F(RunRecordTest, EachExaminedTweakLeavesOneLineWithItsOutcome) {
               common + "4\tTab\\there\tskipped\tunsafe-path\t\t\tan unquoted path holds one of & | < > ^ ( ) "
                        "and the program is a batch file\n" +
               common + "5\tTypo\tskipped\tprogram-not-found\t\t\tthe program file does not exist: "
-                       "C:\\\\Windows\\\\System32\\\\atrib.exe\n",
+                       "C:\\\\B\xc3\xbcro\\\\atrib.exe\n",
               Log());
     const std::vector<RunRecord> records = ReadRunRecords(kFolder);
     ASSERT_EQ(6u, records.size());
     EXPECT_EQ("Tab\there", records[4].name);
-    EXPECT_EQ((std::vector<bool>{true, true, false, false, true}),
+    EXPECT_EQ((std::vector<bool>{true, true, false, false, true, true}),
               (std::vector<bool>{records[0].IsProblem(), records[1].IsProblem(), records[2].IsProblem(),
-                                 records[3].IsProblem(), records[4].IsProblem()}));
+                                 records[3].IsProblem(), records[4].IsProblem(), records[5].IsProblem()}));
     RunRecord lostName;
     lostName.outcome = RunOutcome::Skipped;
     lostName.detail = VerdictName(TweakVerdict::WildcardPath);

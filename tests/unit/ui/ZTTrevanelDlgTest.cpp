@@ -329,6 +329,7 @@ TEST_F(ZTTrevanelDlgTest, ASetNotReadWholeIsSaidAndOffersNoOk) {
         m_ui.QueueMessageBoxAnswer(IDYES);
         d.Click(IDC_BTN_REMOVE_ALL);
         d.PressEnter();
+        EXPECT_EQ(m_ui.MessageBoxes().size(), 2u) << "Enter neither saves nor asks to";
         EXPECT_EQ(StoredNames(GlobalKey()), (Rows{"a", "b"}));
         d.Click(IDCANCEL);
     });

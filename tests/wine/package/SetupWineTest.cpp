@@ -278,7 +278,15 @@ protected:
         ASSERT_TRUE(wine::WaitUntil([&] {
             return (helpOption = VisibleText(wizard, "Open the help"));
         }, kTimeout)) << "no finish page";
-        EXPECT_NE(VisibleText(wizard, "If you cancelled the tweak list"), nullptr);
+        // The page says what became of the registration, every label whole.
+        EXPECT_NE(VisibleText(wizard, "Setup complete"), nullptr);
+        EXPECT_EQ(VisibleText(wizard, "and FTP Zorvant was started to register it.") != nullptr, confirmTweakList);
+        EXPECT_EQ(VisibleText(wizard, "NOT registered with FTP Zorvant: the tweak list was cancelled.") != nullptr,
+                  !confirmTweakList);
+        EXPECT_EQ(wine::CutLabels(wizard), std::vector<std::string>{});
+        if (!pictures.empty()) {
+            EXPECT_EQ(wine::CaptureWindow(wizard, pictures + "/setup-finish.png"), "");
+        }
         // No desktop shell here, and Wine gives no standard user's start: the page says so.
         EXPECT_EQ(VisibleText(wizard, "FTP Zorvant was started with this setup's administrator rights") != nullptr,
                   confirmTweakList);

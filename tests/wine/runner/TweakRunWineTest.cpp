@@ -148,13 +148,13 @@ protected:
         RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunRecordKey, kRunRecordValue);
     }
 
-    // What ZTTrevanelCtl history --tsv prints, as the fields of each line.
+    // What ZTTrevanelCtl history --tsv prints after its header row, as the fields of each line.
     std::vector<std::vector<std::string>> History() {
         const wine::ProgramResult r = wine::RunProgram(wine::ProgramPath("ZTTrevanelCtl.exe"), {"history", "--tsv"});
         EXPECT_EQ(0u, r.exitCode) << r.output;
         std::vector<std::vector<std::string>> records;
         for (const std::string& line : Split(r.output, "\n")) {
-            if (!line.empty()) records.push_back(Split(line, "\t"));
+            if (!line.empty() && line.compare(0, 5, "time\t") != 0) records.push_back(Split(line, "\t"));
         }
         return records;
     }
@@ -810,7 +810,7 @@ TEST_F(TweakRunWine, TheRunRecordHoldsWhatEachTweakDidAndWhyOneDidNot) {
     ASSERT_EQ(expected.size(), records.size());
     for (size_t i = 0; i < records.size(); ++i) {
         const std::vector<std::string>& r = records[i];
-        ASSERT_EQ(11u, r.size());
+        ASSERT_EQ(13u, r.size());
         EXPECT_EQ(records[0][0], r[0]) << "one transfer, one time";
         EXPECT_EQ((std::vector<std::string>{"Rec", "0", "C:\\\\in\\\\a&b.txt", "/pub/a&b.txt", expected[i][0],
                                             "Tweak " + expected[i][0], expected[i][1], expected[i][2]}),
@@ -818,6 +818,9 @@ TEST_F(TweakRunWine, TheRunRecordHoldsWhatEachTweakDidAndWhyOneDidNot) {
         // A run time for what ran, nothing for the rest; never marked as ZTTrevanelCtl's.
         EXPECT_EQ(r[7] == "exit", !r[9].empty() && r[9].find_first_not_of("0123456789") == std::string::npos) << r[9];
         EXPECT_EQ("", r[10]);
+        EXPECT_EQ("download", r[11]);
+        if (i == 7) EXPECT_EQ("the program file does not exist: C:\\\\windows\\\\system32\\\\atrib.exe", r[12]);
+        if (i < 6) EXPECT_EQ("", r[12]);
     }
     unsigned year, month, day, hour, minute, second, ms;
     EXPECT_EQ(7, std::sscanf(records[0][0].c_str(), "%4u-%2u-%2u %2u:%2u:%2u.%3u", &year, &month, &day, &hour,
