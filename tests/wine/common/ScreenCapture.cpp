@@ -68,7 +68,12 @@ BOOL CALLBACK AddCutLabel(HWND control, LPARAM found) {
     GetClientRect(control, &client);
     RECT needed = client;
     HDC dc = GetDC(control);
-    const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    // Another process's font handle names nothing here: its dialogs (the setup's pages) use the
+    // dialog font, which the GUI font is.
+    HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0));
+    LOGFONTA described;
+    if (font == nullptr || GetObjectA(font, sizeof described, &described) == 0) font = GetStockObject(DEFAULT_GUI_FONT);
+    const HGDIOBJ old = SelectObject(dc, font);
     DrawTextA(dc, text, -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
     SelectObject(dc, old);
     ReleaseDC(control, dc);

@@ -6,6 +6,7 @@
 #include <sddl.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <atomic>
 #include <map>
 #include <set>
@@ -283,7 +284,12 @@ protected:
         EXPECT_EQ(VisibleText(wizard, "and FTP Zorvant was started to register it.") != nullptr, confirmTweakList);
         EXPECT_EQ(VisibleText(wizard, "NOT registered with FTP Zorvant: the tweak list was cancelled.") != nullptr,
                   !confirmTweakList);
-        EXPECT_EQ(wine::CutLabels(wizard), std::vector<std::string>{});
+        // The branding's two labels (text and its shadow) are drawn to their text's width.
+        std::vector<std::string> cut = wine::CutLabels(wizard);
+        cut.erase(std::remove_if(cut.begin(), cut.end(), [](const std::string& label) {
+            return label.compare(0, 14, "Tarku Software") == 0;
+        }), cut.end());
+        EXPECT_EQ(cut, std::vector<std::string>{});
         if (!pictures.empty()) {
             EXPECT_EQ(wine::CaptureWindow(wizard, pictures + "/setup-finish.png"), "");
         }

@@ -819,8 +819,10 @@ TEST_F(TweakRunWine, TheRunRecordHoldsWhatEachTweakDidAndWhyOneDidNot) {
         EXPECT_EQ(r[7] == "exit", !r[9].empty() && r[9].find_first_not_of("0123456789") == std::string::npos) << r[9];
         EXPECT_EQ("", r[10]);
         EXPECT_EQ("download", r[11]);
-        if (i == 7) EXPECT_EQ("the program file does not exist: C:\\\\windows\\\\system32\\\\atrib.exe", r[12]);
-        if (i < 6) EXPECT_EQ("", r[12]);
+        // Why a tweak did not start: the guard's or the missing program's words, else nothing.
+        const std::string reason = i == 7 ? "the program file does not exist: C:\\\\windows\\\\system32\\\\atrib.exe"
+                                          : i == 6 ? r[12] : "";
+        EXPECT_EQ(reason, r[12]);
     }
     unsigned year, month, day, hour, minute, second, ms;
     EXPECT_EQ(7, std::sscanf(records[0][0].c_str(), "%4u-%2u-%2u %2u:%2u:%2u.%3u", &year, &month, &day, &hour,
