@@ -128,7 +128,7 @@ const std::vector<DialogEntry>& Dialogs() {
                            "Dateien (abhängig von den Filtern) aufgerufen werden. Für weitere",
              7, 7, 233, 26},
             {-1, "Static", "", 7, 43, 242, 1},
-            {-1, "Static", "Informationen zu den Optionen werfen Sie einen Blick in die Hilfe.", 7, 31, 242, 8},
+            {-1, "Static", "Informationen zu den Optionen werfen Sie einen Blick in die Hilfe.", 7, 31, 209, 8},
         }},
     };
     return dialogs;
