@@ -19,8 +19,38 @@ thread_local std::vector<HWND> t_runningDialogs;
 
 HWND GetDefaultOwner() {
     if (!t_runningDialogs.empty()) return t_runningDialogs.back();
-    return GetActiveWindow();
+    if (HWND active = GetActiveWindow()) return active;
+    // A thread without windows of its own (the setup's worker thread) has no active window: the
+    // process's window in the foreground (the setup's wizard) owns what it opens.
+    HWND foreground = GetForegroundWindow();
+    DWORD process = 0;
+    GetWindowThreadProcessId(foreground, &process);
+    return foreground != nullptr && process == GetCurrentProcessId() ? foreground : nullptr;
 }
+
+namespace {
+
+// Over the owner, as dialogs open in the host; without one in the middle of the work area,
+// not at the screen's top left where a template's 0, 0 would put it.
+void CenterOverOwner(HWND dialog) {
+    RECT window, area;
+    GetWindowRect(dialog, &window);
+    HWND owner = GetWindow(dialog, GW_OWNER);
+    MONITORINFO monitor;
+    monitor.cbSize = sizeof monitor;
+    if (owner != nullptr && IsWindowVisible(owner) && !IsIconic(owner)) {
+        GetWindowRect(owner, &area);
+    } else if (GetMonitorInfoA(MonitorFromWindow(dialog, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
+        area = monitor.rcWork;
+    } else {
+        return;
+    }
+    const int x = area.left + ((area.right - area.left) - (window.right - window.left)) / 2;
+    const int y = area.top + ((area.bottom - area.top) - (window.bottom - window.top)) / 2;
+    SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
 
 Win32DialogWindow::Win32DialogWindow(CDialog& dialog) : m_dialog(dialog), m_hWnd(nullptr) {}
 
@@ -56,6 +86,7 @@ INT_PTR CALLBACK Win32DialogWindow::DialogProc(HWND hWnd, UINT message, WPARAM w
 INT_PTR Win32DialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
+        CenterOverOwner(m_hWnd);
         t_runningDialogs.push_back(m_hWnd);
         m_dialog.AttachWindow(this);
         return m_dialog.HandleInitDialog() ? TRUE : FALSE;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <map>
 #include <set>
 #include <string>
@@ -273,6 +274,13 @@ protected:
 
         HWND list = wine::WaitForVisibleWindow("#32770", kListCaption, kTimeout);
         ASSERT_NE(list, nullptr) << "the add-on's tweak list did not appear";
+        // The wizard owns the list, which opens over its middle, not at the screen's top left.
+        EXPECT_EQ(GetWindow(list, GW_OWNER), wizard);
+        RECT listRect, wizardRect;
+        GetWindowRect(list, &listRect);
+        GetWindowRect(wizard, &wizardRect);
+        EXPECT_LE(std::abs((listRect.left + listRect.right) - (wizardRect.left + wizardRect.right)), 2);
+        EXPECT_LE(std::abs((listRect.top + listRect.bottom) - (wizardRect.top + wizardRect.bottom)), 2);
         Click(GetDlgItem(list, confirmTweakList ? IDOK : IDCANCEL));
 
         HWND helpOption = nullptr;
