@@ -149,6 +149,16 @@ foreach(area_dir ${WINE_AREAS})
         PROPERTIES RESOURCE_LOCK wine_prefix TIMEOUT 300 ${area_properties})
 endforeach()
 
+# The run record's page for a German-speaking user: Wine takes the interface language from the
+# locale it is started in.
+if(TARGET wine_package)
+    add_test(NAME wine_package.German.TheRunRecordProgramOpensTheRecordAsAPageWithoutAConsole
+        COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:wine_package>
+            --gtest_filter=PackageWine.TheRunRecordProgramOpensTheRecordAsAPageWithoutAConsole)
+    set_tests_properties(wine_package.German.TheRunRecordProgramOpensTheRecordAsAPageWithoutAConsole PROPERTIES
+        ENVIRONMENT "TREVANEL_WINE_LOCALE=de_DE.UTF-8" RESOURCE_LOCK wine_prefix TIMEOUT 300)
+endif()
+
 # The FTP server of the transfer tests, on a free port of the loopback with a fresh folder; CTest
 # stops it after them, also when they fail.
 if(TARGET wine_ftp)

@@ -28,8 +28,10 @@
 #include "ctl/TweakExplain.h"
 #include "ctl/TweakRunLog.h"
 #include "platform/AnsiText.h"
-#include "platform/RegistryNames.h"
 #include "platform/FileSystem.h"
+#include "platform/Platform.h"
+#include "platform/RegistryNames.h"
+#include "platform/Ui.h"
 #include "runner/RunRecord.h"
 #include "runner/RunRecorder.h"
 
@@ -327,8 +329,9 @@ int History(const Arguments& args, std::ostream& out, std::ostream& err) {
     query.last = args.last;
     const std::vector<RecordedTransfer> transfers = SelectTransfers(ReadRunRecords(folder), query);
     const std::string file = RunRecordFile(folder);
+    const bool german = IsGermanLanguage(GetUi().UserUiLanguage());
     if (args.hasHtml) {
-        const std::string page = HistoryPage(transfers, AnsiTextToUtf8(file), IsRunRecordOn());
+        const std::string page = HistoryPage(transfers, AnsiTextToUtf8(file), IsRunRecordOn(), german);
         std::string errorText;
         if (!GetFileSystem().WriteFile(args.html, std::vector<uint8_t>(page.begin(), page.end()), &errorText)) {
             err << "ZTTrevanelCtl: cannot write " << args.html << ": " << errorText << "\n";
@@ -341,10 +344,19 @@ int History(const Arguments& args, std::ostream& out, std::ostream& err) {
         PrintHistoryTsv(transfers, out);
         return kCtlOk;
     }
-    out << "The run record of this Windows user: " << file
-        << (IsRunRecordOn() ? "" : " (off: new transfers are not recorded; ZTTrevanelCtl record on)") << "\n";
-    if (transfers.empty()) out << "No transfer is recorded" << (args.hasProfile || args.problems ? " that matches." : ".") << "\n";
-    PrintHistory(transfers, out);
+    const bool on = IsRunRecordOn();
+    const bool chosen = args.hasProfile || args.problems;
+    if (german) {
+        out << "Das Protokoll dieses Windows-Benutzers: " << file
+            << (on ? "" : Utf8ToAnsiText(" (ausgeschaltet: neue Übertragungen werden nicht notiert; ZTTrevanelCtl record on)"))
+            << "\n";
+        if (transfers.empty()) out << Utf8ToAnsiText(chosen ? "Keine passende Übertragung ist notiert." : "Keine Übertragung ist notiert.") << "\n";
+    } else {
+        out << "The run record of this Windows user: " << file
+            << (on ? "" : " (off: new transfers are not recorded; ZTTrevanelCtl record on)") << "\n";
+        if (transfers.empty()) out << "No transfer is recorded" << (chosen ? " that matches." : ".") << "\n";
+    }
+    PrintHistory(transfers, out, german);
     return kCtlOk;
 }
 

@@ -24,59 +24,70 @@ uint64_t DurationMs(const std::string& ms) {
 
 // Why the shell could not start a program, in words, with the system's number for it: the causes
 // ShellExecuteEx reports for a tweak; another one by its number alone.
-std::string NotStartedText(const std::string& code) {
+std::string NotStartedText(const std::string& code, bool german) {
     static const struct {
         const char* code;
-        const char* words;
+        const char* english;
+        const char* german;
     } kCauses[] = {
-        {"2", "the program file was not found"},
-        {"3", "the program's folder was not found"},
-        {"5", "access to the program was denied"},
-        {"8", "there was not enough memory"},
-        {"32", "another program holds the program file"},
-        {"53", "the network path was not found"},
-        {"67", "the network name was not found"},
-        {"193", "the file is no program that Windows can run"},
-        {"216", "the program is made for another kind of processor"},
-        {"225", "the virus scanner blocked the program"},
-        {"740", "the program asks for administrator rights, which a tweak is not given"},
-        {"1155", "no program is associated with the file's type"},
-        {"1223", "the start was cancelled"},
-        {"1260", "a policy of the administrator blocks the program"},
+        {"2", "the program file was not found", "die Programmdatei wurde nicht gefunden"},
+        {"3", "the program's folder was not found", "der Ordner des Programms wurde nicht gefunden"},
+        {"5", "access to the program was denied", "der Zugriff auf das Programm wurde verweigert"},
+        {"8", "there was not enough memory", "der Speicher reichte nicht"},
+        {"32", "another program holds the program file", "ein anderes Programm hält die Programmdatei"},
+        {"53", "the network path was not found", "der Netzwerkpfad wurde nicht gefunden"},
+        {"67", "the network name was not found", "der Netzwerkname wurde nicht gefunden"},
+        {"193", "the file is no program that Windows can run", "die Datei ist kein Programm, das Windows ausführen kann"},
+        {"216", "the program is made for another kind of processor", "das Programm ist für eine andere Prozessorart gemacht"},
+        {"225", "the virus scanner blocked the program", "der Virenscanner hat das Programm gesperrt"},
+        {"740", "the program asks for administrator rights, which a tweak is not given",
+         "das Programm verlangt Administratorrechte, die ein Hilfsprogramm nicht bekommt"},
+        {"1155", "no program is associated with the file's type", "dem Dateityp ist kein Programm zugeordnet"},
+        {"1223", "the start was cancelled", "der Start wurde abgebrochen"},
+        {"1260", "a policy of the administrator blocks the program", "eine Richtlinie des Administrators sperrt das Programm"},
     };
+    const std::string number = std::string(german ? "Systemfehler " : "system error ") + code;
     for (const auto& cause : kCauses) {
-        if (code == cause.code) return std::string(cause.words) + " (system error " + code + ")";
+        if (code == cause.code) return std::string(german ? cause.german : cause.english) + " (" + number + ")";
     }
-    return "system error " + code;
+    return number;
 }
 
 // What became of the tweak, in words (UTF-8).
-std::string OutcomeText(const RunRecord& r) {
+std::string OutcomeText(const RunRecord& r, bool german) {
     switch (r.outcome) {
         case RunOutcome::Exit:
-            return r.detail.empty() ? "ended after " + r.duration + " ms; its exit code could not be read"
-                                    : "exit code " + r.detail + " after " + r.duration + " ms";
-        case RunOutcome::NoProcess: return "started; the shell gave no process to wait for";
-        case RunOutcome::NotStarted: return "could not start: " + NotStartedText(r.detail);
+            if (r.detail.empty())
+                return german ? "nach " + r.duration + " ms beendet; sein Exitcode war nicht zu lesen"
+                              : "ended after " + r.duration + " ms; its exit code could not be read";
+            return german ? "Exitcode " + r.detail + " nach " + r.duration + " ms"
+                          : "exit code " + r.detail + " after " + r.duration + " ms";
+        case RunOutcome::NoProcess:
+            return german ? "gestartet; die Shell gab keinen Prozess, auf den zu warten war"
+                          : "started; the shell gave no process to wait for";
+        case RunOutcome::NotStarted:
+            return (german ? "konnte nicht starten: " : "could not start: ") + NotStartedText(r.detail, german);
         case RunOutcome::Skipped:
-            return "skipped (" + r.detail + ")" + (r.guardReason.empty() ? "" : ": " + r.guardReason);
-        case RunOutcome::NotWaitedFor: return StoppedWaitText(false, DurationMs(r.duration));
-        case RunOutcome::EndedByUser: return StoppedWaitText(true, DurationMs(r.duration));
+            return (german ? "übersprungen (" : "skipped (") + r.detail + ")" +
+                   (r.guardReason.empty() ? "" : ": " + r.guardReason);
+        case RunOutcome::NotWaitedFor: return StoppedWaitText(false, DurationMs(r.duration), german);
+        case RunOutcome::EndedByUser: return StoppedWaitText(true, DurationMs(r.duration), german);
     }
     return "";
 }
 
-std::string ProfileText(const RunRecord& r) {
-    return r.profile.empty() ? "no profile" : "profile \"" + r.profile + "\"";
+std::string ProfileText(const RunRecord& r, bool german) {
+    if (r.profile.empty()) return german ? "kein Profil" : "no profile";
+    return (german ? "Profil \"" : "profile \"") + r.profile + "\"";
 }
 
-std::string TransferHeading(const RunRecord& r) {
-    return r.time + "  " + TransferTypeName(r.type) + "  " + ProfileText(r) +
+std::string TransferHeading(const RunRecord& r, bool german) {
+    return r.time + "  " + TransferTypeName(r.type) + "  " + ProfileText(r, german) +
            (r.fromRun ? "  (ZTTrevanelCtl run)" : "");
 }
 
-std::string TweakText(const RunRecord& r) {
-    return TweakKeyName(r.index) + " \"" + r.name + "\": " + OutcomeText(r);
+std::string TweakText(const RunRecord& r, bool german) {
+    return TweakKeyName(r.index) + " \"" + r.name + "\": " + OutcomeText(r, german);
 }
 
 std::string Html(const std::string& text) {
@@ -95,9 +106,10 @@ std::string Html(const std::string& text) {
 
 }  // namespace
 
-std::string StoppedWaitText(bool endedByUser, uint64_t elapsedMs) {
-    return std::string(endedByUser ? "ended by the user" : "no longer waited for") + " after " +
-           std::to_string(elapsedMs / 1000) + " s";
+std::string StoppedWaitText(bool endedByUser, uint64_t elapsedMs, bool german) {
+    const std::string seconds = std::to_string(elapsedMs / 1000) + " s";
+    if (german) return (endedByUser ? "nach " + seconds + " vom Benutzer beendet" : "nach " + seconds + " nicht mehr abgewartet");
+    return std::string(endedByUser ? "ended by the user" : "no longer waited for") + " after " + seconds;
 }
 
 std::vector<RecordedTransfer> SelectTransfers(const std::vector<RunRecord>& records, const HistoryQuery& query) {
@@ -142,35 +154,47 @@ void PrintHistoryTsv(const std::vector<RecordedTransfer>& transfers, std::ostrea
     }
 }
 
-void PrintHistory(const std::vector<RecordedTransfer>& transfers, std::ostream& out) {
+void PrintHistory(const std::vector<RecordedTransfer>& transfers, std::ostream& out, bool german) {
     for (const RecordedTransfer& t : transfers) {
         const RunRecord& first = t.records.front();
-        out << "\n" << Utf8ToAnsiText(TransferHeading(first)) << "\n"
-            << "  local:  " << Utf8ToAnsiText(first.localPath) << "\n"
-            << "  remote: " << Utf8ToAnsiText(first.remotePath) << "\n";
-        for (const RunRecord& r : t.records) out << (r.IsProblem() ? "  ! " : "    ") << Utf8ToAnsiText(TweakText(r)) << "\n";
+        out << "\n" << Utf8ToAnsiText(TransferHeading(first, german)) << "\n"
+            << (german ? "  lokal:  " : "  local:  ") << Utf8ToAnsiText(first.localPath) << "\n"
+            << (german ? "  Server: " : "  remote: ") << Utf8ToAnsiText(first.remotePath) << "\n";
+        for (const RunRecord& r : t.records)
+            out << (r.IsProblem() ? "  ! " : "    ") << Utf8ToAnsiText(TweakText(r, german)) << "\n";
     }
 }
 
-std::string HistoryPage(const std::vector<RecordedTransfer>& transfers, const std::string& file, bool on) {
-    std::string page =
-        "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Trevanel: what the tweaks did</title>\n"
-        "<style>body{font-family:sans-serif;margin:1em 2em}table{border-collapse:collapse;margin:1em 0;"
-        "min-width:40em}caption{text-align:left;font-weight:bold;padding:.3em 0}th,td{text-align:left;"
-        "padding:.2em .6em;border-bottom:1px solid #ddd}th{color:#555;font-weight:normal}"
-        ".problem td{color:#a00;font-weight:bold}</style></head><body>\n"
-        "<h1>What the tweaks did after each transfer</h1>\n<p>Newest transfer first. Problems are marked "
-        "with \xE2\x80\x9C!\xE2\x80\x9D and shown in red. The record is kept in " + Html(file) + " and is " +
-        (on ? "on" : "off: new transfers are not recorded (ZTTrevanelCtl record on)") + ".</p>\n";
-    if (transfers.empty()) page += "<p>No transfer is recorded.</p>\n";
+std::string HistoryPage(const std::vector<RecordedTransfer>& transfers, const std::string& file, bool on, bool german) {
+    const std::string state = german ? (on ? "eingeschaltet" : "ausgeschaltet: neue Übertragungen werden nicht notiert "
+                                                               "(ZTTrevanelCtl record on)")
+                                     : (on ? "on" : "off: new transfers are not recorded (ZTTrevanelCtl record on)");
+    std::string page = std::string("<!DOCTYPE html>\n<html lang=\"") + (german ? "de" : "en") +
+                       "\"><head><meta charset=\"utf-8\"><title>" +
+                       (german ? "Trevanel: was die Hilfsprogramme taten" : "Trevanel: what the tweaks did") +
+                       "</title>\n"
+                       "<style>body{font-family:sans-serif;margin:1em 2em}table{border-collapse:collapse;margin:1em 0;"
+                       "min-width:40em}caption{text-align:left;font-weight:bold;padding:.3em 0}th,td{text-align:left;"
+                       "padding:.2em .6em;border-bottom:1px solid #ddd}th{color:#555;font-weight:normal}"
+                       ".problem td{color:#a00;font-weight:bold}</style></head><body>\n";
+    if (german) {
+        page += "<h1>Was die Hilfsprogramme nach jeder Übertragung taten</h1>\n<p>Die neueste Übertragung zuerst. "
+                "Probleme sind mit \xE2\x80\x9E!\xE2\x80\x9C markiert und rot. Das Protokoll steht in " + Html(file) +
+                " und ist " + state + ".</p>\n";
+    } else {
+        page += "<h1>What the tweaks did after each transfer</h1>\n<p>Newest transfer first. Problems are marked "
+                "with \xE2\x80\x9C!\xE2\x80\x9D and shown in red. The record is kept in " + Html(file) + " and is " +
+                state + ".</p>\n";
+    }
+    if (transfers.empty()) page += german ? "<p>Keine Übertragung ist notiert.</p>\n" : "<p>No transfer is recorded.</p>\n";
     for (auto t = transfers.rbegin(); t != transfers.rend(); ++t) {
         const RunRecord& first = t->records.front();
-        page += "<table><caption>" + Html(TransferHeading(first)) + "</caption>\n<tr><th>local</th><td colspan=\"3\">" +
-                Html(first.localPath) + "</td></tr>\n<tr><th>remote</th><td colspan=\"3\">" + Html(first.remotePath) +
-                "</td></tr>\n";
+        page += "<table><caption>" + Html(TransferHeading(first, german)) + "</caption>\n<tr><th>" +
+                (german ? "lokal" : "local") + "</th><td colspan=\"3\">" + Html(first.localPath) + "</td></tr>\n<tr><th>" +
+                (german ? "Server" : "remote") + "</th><td colspan=\"3\">" + Html(first.remotePath) + "</td></tr>\n";
         for (const RunRecord& r : t->records) {
             page += std::string(r.IsProblem() ? "<tr class=\"problem\"><td>!" : "<tr><td>") + "</td><td>" +
-                    Html(TweakKeyName(r.index)) + "</td><td>" + Html(r.name) + "</td><td>" + Html(OutcomeText(r)) +
+                    Html(TweakKeyName(r.index)) + "</td><td>" + Html(r.name) + "</td><td>" + Html(OutcomeText(r, german)) +
                     "</td></tr>\n";
         }
         page += "</table>\n";

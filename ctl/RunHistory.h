@@ -28,14 +28,18 @@ struct RecordedTransfer {
 std::vector<RecordedTransfer> SelectTransfers(const std::vector<RunRecord>& records, const HistoryQuery& query);
 
 // "no longer waited for after N s" or "ended by the user after N s", N the whole seconds of
-// elapsedMs: how a wait that the user stopped in the long-wait window is told.
-std::string StoppedWaitText(bool endedByUser, uint64_t elapsedMs);
+// elapsedMs: how a wait that the user stopped in the long-wait window is told (german: in German,
+// UTF-8).
+std::string StoppedWaitText(bool endedByUser, uint64_t elapsedMs, bool german = false);
 
 // A header row, then one line per record, in the ANSI code page: the time, profile, type number,
 // local and remote path, index, tweak name, outcome, detail, duration in ms, "run" for the
 // console tool's runs, the transfer type's name and the reason a tweak was skipped, escaped.
 void PrintHistoryTsv(const std::vector<RecordedTransfer>& transfers, std::ostream& out);
-// One block per transfer, problems marked with "!", in the ANSI code page.
-void PrintHistory(const std::vector<RecordedTransfer>& transfers, std::ostream& out);
-// A page in UTF-8, newest transfer first; file is where the record is kept.
-std::string HistoryPage(const std::vector<RecordedTransfer>& transfers, const std::string& file, bool on);
+// One block per transfer, problems marked with "!", in the ANSI code page; german: the words in
+// German (the user's interface language, as for the help), the tweaks' names and paths as recorded.
+void PrintHistory(const std::vector<RecordedTransfer>& transfers, std::ostream& out, bool german);
+// A page in UTF-8, newest transfer first, in German or English as PrintHistory; file is where the
+// record is kept.
+std::string HistoryPage(const std::vector<RecordedTransfer>& transfers, const std::string& file, bool on,
+                        bool german);

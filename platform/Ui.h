@@ -109,3 +109,7 @@ public:
     // low 10 bits the primary language, 0x07 German). Cannot fail; any thread.
     virtual unsigned short UserUiLanguage() = 0;
 };
+
+// Whether a language identifier's primary language is German: the add-on's pages and texts are
+// German for every German, English for every other language.
+inline bool IsGermanLanguage(unsigned short language) { return (language & 0x3FF) == 0x07; }

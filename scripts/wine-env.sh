@@ -10,7 +10,9 @@ if [ "$WINEARCH" = win64 ]; then
 fi
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-export LC_ALL=C.UTF-8
+# TREVANEL_WINE_LOCALE=de_DE.UTF-8 makes a German-speaking user (Wine takes the interface language
+# from the locale; both give code page 1252).
+export LC_ALL=${TREVANEL_WINE_LOCALE:-C.UTF-8}
 unset LANG LANGUAGE
 
 # The dialog font ("MS Shell Dlg" is Tahoma) and the caption buttons' glyphs (Marlett): Wine keeps

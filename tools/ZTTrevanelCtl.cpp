@@ -25,7 +25,14 @@ int main(int argc, char** argv) {
     DWORD mode = 0;
     const bool interactive = GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != FALSE &&
                              GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != FALSE;
+    // The tool writes the ANSI code page (paths, profile names, German words); a console shows its
+    // own, OEM one: for this run it shows the ANSI one, and gets its own back at the end.
+    const UINT consolePage = GetConsoleOutputCP();
+    const bool console = GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != FALSE && consolePage != 0;
+    if (console) SetConsoleOutputCP(GetACP());
     const int status = RunCtlProgram(args, std::cout, std::cerr, interactive ? &std::cin : nullptr);
     std::cout.flush();
+    std::cerr.flush();
+    if (console) SetConsoleOutputCP(consolePage);
     return status;
 }

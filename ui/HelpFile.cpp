@@ -20,12 +20,8 @@ bool OpenDocument(const std::string& path) {
     return GetLauncher().Execute("open", path.c_str(), nullptr, nullptr, SW_SHOW) > 32;
 }
 
-// The primary language's part of a LANGID.
-const unsigned short kPrimaryLanguageMask = 0x3FF;
-const unsigned short kLangGerman = 0x07;
-
 const char* HelpFileName(HelpPage page, unsigned short uiLanguage) {
-    const bool german = (uiLanguage & kPrimaryLanguageMask) == kLangGerman;
+    const bool german = IsGermanLanguage(uiLanguage);
     if (page == HelpPage::TweakList) return german ? "ZTTrevanelAddOn.htm" : "ZTTrevanelAddOn-en.htm";
     return german ? "ZTTrevanelAddOnInfo.htm" : "ZTTrevanelAddOnInfo-en.htm";
 }

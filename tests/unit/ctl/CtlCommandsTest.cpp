@@ -230,6 +230,12 @@ TEST_F(CtlTest, HistoryGroupsEachTransfersTweaksAndMarksProblems) {
     EXPECT_EQ(head + a + b + c, Run({"history"}).out);
     EXPECT_EQ(head + a, Run({"history", "--problems", "--profile", "M\xdcLLER"}).out);
     EXPECT_EQ(head + b, Run({"history", "--profile", ""}).out);
+    m_ui.SetUserUiLanguage(0x0c07);
+    EXPECT_EQ("Das Protokoll dieses Windows-Benutzers: " + RunRecordFile(folder) +
+                  "\n\n2024-05-06 07:08:09.010  upload  kein Profil\n  lokal:  C:\\out\\b&c.txt\n  Server: /b&c.txt\n"
+                  "    Tweak 00 \"Pdf\": \xfc" "bersprungen (filter)\n",
+              Run({"history", "--profile", ""}).out);
+    m_ui.SetUserUiLanguage(0x0409);
     EXPECT_EQ("time\tprofile\ttype\tlocal\tremote\tindex\ttweak\toutcome\tdetail\tms\tfrom\ttransfer\treason\n"
               "2024-05-06 07:08:10.000\tM\xfcller\t0\tC:\\\\in\\\\d.txt\t/d.txt\t0\tSum\texit\t0\t3\trun\tdownload\t\n",
               Run({"history", "--last", "1", "--tsv"}).out);

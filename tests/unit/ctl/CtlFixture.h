@@ -12,6 +12,7 @@
 #include "config/TweakInfo.h"
 #include "ctl/CtlProgram.h"
 #include "platform/FileSystem.h"
+#include "platform/headless/HeadlessUi.h"
 #include "platform/memory/MemoryFileSystem.h"
 #include "platform/memory/MemoryLauncher.h"
 #include "tests/common/InstallProgram.h"
@@ -24,6 +25,8 @@ struct CtlResult {
 
 class CtlTest : public ConfigTest {
 protected:
+    CtlTest() { m_ui.SetUserUiLanguage(0x0409); }
+
     void TearDown() override {
         EXPECT_EQ(m_launcher.OpenHandleCount(), 0u);
         ConfigTest::TearDown();
@@ -57,5 +60,7 @@ protected:
 
     MemoryLauncher m_launcher;
     MemoryFileSystem m_files;
-    StandIns m_ctlStandIns{m_launcher, m_files};
+    // An English-speaking user unless a test sets another language.
+    HeadlessUi m_ui;
+    StandIns m_ctlStandIns{m_launcher, m_files, m_ui};
 };
