@@ -3,15 +3,6 @@
 
 #include <algorithm>
 
-namespace {
-
-void Add(MarkedArgument& argument, char c, bool inserted) {
-    argument.text += c;
-    argument.inserted.push_back(inserted);
-}
-
-}  // namespace
-
 std::vector<MarkedArgument> SplitArguments(const std::string& line, const std::vector<bool>& inserted) {
     std::vector<MarkedArgument> arguments;
     MarkedArgument current;
@@ -63,6 +54,7 @@ std::vector<MarkedArgument> SplitArguments(const std::string& line, const std::v
     return arguments;
 }
 
-bool HoldsPath(const std::vector<bool>& inserted) {
-    return std::find(inserted.begin(), inserted.end(), true) != inserted.end();
+bool HoldsPath(const std::vector<bool>& inserted, size_t from, size_t to) {
+    const auto end = inserted.begin() + static_cast<long>(std::min(to, inserted.size()));
+    return std::find(inserted.begin() + static_cast<long>(from), end, true) != end;
 }

@@ -9,20 +9,14 @@
 
 namespace {
 
-struct Reading {
-    std::string text;
-    std::vector<bool> inserted;
-};
-
-char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+using Reading = MarkedArgument;
 
 // The first "/c", "/k" or "/r" (Windows' cmd.exe takes /r as /c) in any letter case: cmd.exe
 // takes what follows as its command.
 size_t FindCommandSwitch(const std::string& line, const std::vector<bool>& inserted, bool ownSwitchesOnly) {
     for (size_t i = 0; i + 1 < line.size(); ++i) {
         if (ownSwitchesOnly && (inserted[i] || inserted[i + 1])) continue;
-        const char letter = Lower(line[i + 1]);
-        if (line[i] == '/' && (letter == 'c' || letter == 'k' || letter == 'r')) return i;
+        if (IsOneOfWords(Lowered(line.substr(i, 2)), "/c /k /r")) return i;
     }
     return std::string::npos;
 }
@@ -51,11 +45,6 @@ Reading Part(const Reading& reading, size_t from, size_t to) {
                               reading.inserted.begin() + static_cast<long>(to))};
 }
 
-void Append(Reading& reading, const Reading& more) {
-    reading.text += more.text;
-    reading.inserted.insert(reading.inserted.end(), more.inserted.begin(), more.inserted.end());
-}
-
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool EndsWord(char c) { return IsBlank(c) || c == ',' || c == ';' || c == '='; }
 
@@ -74,7 +63,7 @@ size_t SkipBlanks(const std::string& text, size_t from) {
     return from;
 }
 
-std::string Unquoted(std::string word) {
+std::string WithoutQuotes(std::string word) {
     word.erase(std::remove(word.begin(), word.end(), '"'), word.end());
     return word;
 }
@@ -82,30 +71,17 @@ std::string Unquoted(std::string word) {
 // cmd.exe's built-ins other than start, call, if and for (which JudgeCommand reads through):
 // their arguments are judged by a batch file's rules, as cmd.exe splits them.
 bool IsBuiltIn(const std::string& name) {
-    static const char* const kBuiltIns[] = {
-        "assoc", "break", "cd", "chdir", "cls", "color", "copy", "date", "del", "dir", "echo", "endlocal",
-        "erase", "exit", "ftype", "goto", "md", "mkdir", "mklink", "move", "path", "pause",
-        "popd", "prompt", "pushd", "rd", "ren", "rename", "rmdir", "set", "setlocal", "shift", "time",
-        "title", "type", "ver", "verify", "vol"};
-    for (const char* builtIn : kBuiltIns) {
-        if (name == builtIn) return true;
-    }
-    return false;
+    return IsOneOfWords(name, "assoc break cd chdir cls color copy date del dir echo endlocal erase exit ftype goto md "
+                              "mkdir mklink move path pause popd prompt pushd rd ren rename rmdir set setlocal shift "
+                              "time title type ver verify vol");
 }
 
 PathRefusal JudgeCommand(const Reading& command, int depth);
 PathRefusal JudgeCommands(const Reading& line, int depth);
 
-bool HoldsPath(const Reading& reading, size_t from, size_t to) {
-    return std::find(reading.inserted.begin() + static_cast<long>(from), reading.inserted.begin() + static_cast<long>(to),
-                     true) != reading.inserted.begin() + static_cast<long>(to);
-}
-
 // The lower-case word that starts at from (quotes kept).
 std::string LowerWordAt(const std::string& text, size_t from) {
-    std::string word = text.substr(from, WordEnd(text, from) - from);
-    for (char& c : word) c = Lower(c);
-    return word;
+    return Lowered(text.substr(from, WordEnd(text, from) - from));
 }
 
 // Where the block whose ( stands at open ends: its ) outside quotes, or npos.
@@ -154,10 +130,7 @@ PathRefusal JudgeIf(const Reading& rest, int depth) {
         const size_t equals = at;
         while (at < rest.text.size() && (rest.text[at] == '=' || IsBlank(rest.text[at]))) ++at;
         if (at == equals) {
-            const std::string op = LowerWordAt(rest.text, at);
-            for (const char* word : {"equ", "neq", "lss", "leq", "gtr", "geq"}) {
-                if (op == word) skipWord();
-            }
+            if (IsOneOfWords(LowerWordAt(rest.text, at), "equ neq lss leq gtr geq")) skipWord();
         }
     }
     skipWord();
@@ -185,10 +158,10 @@ PathRefusal JudgeFor(const Reading& rest, int depth) {
         if (close == std::string::npos) break;
         const size_t command = SkipBlanks(rest.text, close + 1);
         if (LowerWordAt(rest.text, command) != "do") break;
-        if (HoldsPath(rest, 0, command)) return PathRefusal::CommandName;
+        if (HoldsPath(rest.inserted, 0, command)) return PathRefusal::CommandName;
         return JudgeBody(Part(rest, command + 2, rest.text.size()), depth);
     }
-    return HoldsPath(rest, 0, rest.text.size()) ? PathRefusal::CommandName : PathRefusal::None;
+    return HoldsPath(rest) ? PathRefusal::CommandName : PathRefusal::None;
 }
 
 // start ["title"] [/options] command: the first quoted word before the command is the title,
@@ -202,12 +175,11 @@ PathRefusal JudgeStart(const Reading& rest, int depth) {
             titled = true;
         } else {
             // /d, /node, /affinity and /machine take the next word as their value.
-            std::string option;
-            for (size_t i = at + 1; i < end; ++i) option += Lower(rest.text[i]);
+            const std::string option = Lowered(rest.text.substr(at + 1, end - at - 1));
             if (option == "d" || option == "node" || option == "affinity" || option == "machine") {
                 end = WordEnd(rest.text, SkipBlanks(rest.text, end));
             }
-            if (HoldsPath(rest, at, end)) return PathRefusal::CmdSwitch;
+            if (HoldsPath(rest.inserted, at, end)) return PathRefusal::CmdSwitch;
         }
         at = SkipBlanks(rest.text, end);
     }
@@ -223,8 +195,7 @@ PathRefusal JudgeCommand(const Reading& command, int depth) {
     size_t end = WordEnd(command.text, at);
     std::string word = command.text.substr(at, end - at);
     // "cmd/c", "echo.": cmd.exe's name and those of its built-ins end at / (echo's at . too).
-    std::string name;
-    for (const char c : word) name += Lower(c);
+    std::string name = Lowered(word);
     for (const char* own : {"cmd.exe", "cmd", "echo", "call", "start", "if", "for"}) {
         const size_t n = std::strlen(own);
         if (name.size() > n && name.compare(0, n, own) == 0 && (name[n] == '/' || (name[n] == '.' && n == 4))) {
@@ -236,9 +207,7 @@ PathRefusal JudgeCommand(const Reading& command, int depth) {
     }
     const Reading rest = Part(command, end, command.text.size());
     if (name == "rem") return PathRefusal::None;
-    for (size_t i = at; i < end; ++i) {
-        if (command.inserted[i]) return PathRefusal::CommandName;
-    }
+    if (HoldsPath(command.inserted, at, end)) return PathRefusal::CommandName;
     if (name == "call") {
         // call expands %...% once more.
         const PathRefusal refusal = JudgePercent(rest.text, rest.inserted);
@@ -251,7 +220,7 @@ PathRefusal JudgeCommand(const Reading& command, int depth) {
     if (IsBuiltIn(name)) {
         return JudgeLine(ProgramKind::Batch, "", rest.text, rest.inserted, SpansOf(rest.inserted), depth + 1);
     }
-    const std::string program = FindProgramToStart(Unquoted(word)).file;
+    const std::string program = FindProgramToStart(WithoutQuotes(word)).file;
     return JudgeLine(ClassifyProgram(program), program, rest.text, rest.inserted, SpansOf(rest.inserted),
                      depth + 1);
 }
@@ -284,26 +253,18 @@ PathRefusal JudgeCommands(const Reading& line, int depth) {
     int blocks = 0;
     for (size_t i = 0; i < line.text.size(); ++i) {
         const char c = line.text[i];
-        const bool own = !line.inserted[i];
         if (c == '"') quoted = !quoted;
-        if (quoted || !own) {
-            Append(command, Part(line, i, i + 1));
-            continue;
-        }
-        if (c == '^' && i + 1 < line.text.size()) {
+        const bool own = !line.inserted[i] && !quoted;
+        const bool opens = c == '(' && command.text.find_first_not_of(" \t@") == std::string::npos;
+        if (own && c == '^' && i + 1 < line.text.size()) {
             ++i;
-            Append(command, Part(line, i, i + 1));
-        } else if (c == '(' && command.text.find_first_not_of(" \t@") != std::string::npos) {
-            Append(command, Part(line, i, i + 1));
-        } else if (c == ')' && blocks == 0) {
-            Append(command, Part(line, i, i + 1));
-        } else if (c == '&' || c == '|' || c == '(' || c == ')') {
-            if (c == '(') ++blocks;
-            if (c == ')') --blocks;
+        } else if (own && (c == '&' || c == '|' || opens || (c == ')' && blocks > 0))) {
+            blocks += c == '(' ? 1 : c == ')' ? -1 : 0;
             const PathRefusal refusal = JudgeCommand(command, depth);
             if (refusal != PathRefusal::None) return refusal;
             command = Reading();
-        } else if (c == '<' || c == '>') {
+            continue;
+        } else if (own && (c == '<' || c == '>')) {
             // A handle before it ("2>") and a "&1" after it belong to the redirection.
             if (!command.text.empty() && std::isdigit(static_cast<unsigned char>(command.text.back())) &&
                 (command.text.size() == 1 || IsBlank(command.text[command.text.size() - 2]))) {
@@ -313,9 +274,9 @@ PathRefusal JudgeCommands(const Reading& line, int depth) {
             size_t target = i + 1;
             while (target < line.text.size() && (line.text[target] == '>' || line.text[target] == '&')) ++target;
             i = RedirectionTargetEnd(line, SkipBlanks(line.text, target)) - 1;
-        } else {
-            Append(command, Part(line, i, i + 1));
+            continue;
         }
+        Add(command, line.text[i], line.inserted[i]);
     }
     return JudgeCommand(command, depth);
 }
@@ -326,9 +287,7 @@ PathRefusal JudgeForCmd(const std::string& line, const std::vector<bool>& insert
     const size_t at = FindCommandSwitch(line, inserted, ownSwitchesOnly);
     // Without a command cmd.exe runs nothing from the line; its batch rules judge it as before.
     if (at == std::string::npos) return JudgeForBatch(line, inserted, true);
-    for (size_t i = 0; i < at + 2; ++i) {
-        if (inserted[i]) return PathRefusal::CmdSwitch;
-    }
+    if (HoldsPath(inserted, 0, at + 2)) return PathRefusal::CmdSwitch;
     // A cmd.exe that another one started expands %...% again; the first one's line was judged
     // for it where the line was built.
     if (depth > 0) {
@@ -337,7 +296,7 @@ PathRefusal JudgeForCmd(const std::string& line, const std::vector<bool>& insert
     }
     bool stripAlways = false;
     for (size_t i = 0; i + 1 < at; ++i) {
-        if (line[i] == '/' && Lower(line[i + 1]) == 's') stripAlways = true;
+        if (Lowered(line.substr(i, 2)) == "/s") stripAlways = true;
     }
     const Reading command{line.substr(at + 2),
                           std::vector<bool>(inserted.begin() + static_cast<long>(at) + 2, inserted.end())};

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <sstream>
 
 #include "runner/LineJudges.h"
 
@@ -29,20 +28,11 @@ bool IsCodeAddress(const std::string& text) {
     return false;
 }
 
-bool IsOneOfWords(const std::string& name, const char* options) {
-    std::istringstream words(options);
-    for (std::string word; words >> word;) {
-        if (word == name) return true;
-    }
-    return false;
-}
-
 // Whether a program that the system behind wsl's -e starts may run code, or other programs, from
 // its arguments. Which programs do is not known there (a shell, an interpreter, env, xargs, find
 // -exec, tar --to-command ...): only tools known to take files as data are let through.
 bool RunsWhatItIsGiven(const std::string& program) {
-    std::string name = program.substr(program.find_last_of('/') + 1);
-    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string name = Lowered(program.substr(program.find_last_of('/') + 1));
     return !IsOneOfWords(name, "cat md5sum sha1sum sha224sum sha256sum sha384sum sha512sum b2sum cksum cp mv ls "
                                "stat file wc gzip gunzip bzip2 bunzip2 xz unxz zstd unzstd touch chmod chown mkdir "
                                "ln du head tail sort uniq cmp diff");
@@ -61,10 +51,8 @@ PathRefusal JudgeForInterpreter(const std::string& line, const std::vector<bool>
         // line at commas, so a path must hold none.
         for (const MarkedArgument& argument : arguments) {
             if (!HoldsPath(argument)) continue;
-            std::string start = argument.text.substr(0, 8);
-            for (char& c : start) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            const bool select = start == "/select," && std::find(argument.inserted.begin(), argument.inserted.begin() + 8, true) ==
-                                                           argument.inserted.begin() + 8;
+            const std::string start = Lowered(argument.text.substr(0, 8));
+            const bool select = start == "/select," && !HoldsPath(argument.inserted, 0, 8);
             bool comma = false;
             for (size_t p = 0; p < argument.text.size(); ++p) comma = comma || (argument.inserted[p] && argument.text[p] == ',');
             if (!select || comma) return PathRefusal::CommandName;

@@ -24,11 +24,16 @@ struct MarkedArgument {
     bool splitByPath = false;
 };
 
+inline void Add(MarkedArgument& argument, char c, bool inserted) {
+    argument.text += c;
+    argument.inserted.push_back(inserted);
+}
+
 // The C runtime's split (that of CommandLineToArgvW for the arguments after the program's name).
 std::vector<MarkedArgument> SplitArguments(const std::string& line, const std::vector<bool>& inserted);
 
-// Whether any character came from a path.
-bool HoldsPath(const std::vector<bool>& inserted);
+// Whether any character of [from, to) came from a path; to is cut at the end.
+bool HoldsPath(const std::vector<bool>& inserted, size_t from = 0, size_t to = std::string::npos);
 inline bool HoldsPath(const MarkedArgument& argument) { return HoldsPath(argument.inserted); }
 
 // The runs of inserted text, for judges that need spans where only the marks are left.
@@ -66,11 +71,10 @@ PathRefusal JudgePercent(const std::string& line, const std::vector<bool>& inser
 PathRefusal JudgeForBatch(const std::string& line, const std::vector<bool>& inserted, bool delimiters);
 // cmd.exe: the command after /c, /k or /r as cmd.exe reads it once it has taken its outer quotes,
 // then each command it starts as what it starts (JudgeLine, depth + 1).
-// ownSwitchesOnly: a "/c" that a path brings in is no switch. For a shortcut, whose own
-// arguments cannot be seen, the line is cmd.exe's only as far as the user wrote it: remote paths
-// begin with "/", and "/Customers" would otherwise stop every such tweak. A shortcut to cmd.exe
-// takes its command from a switch of its own, before the line, or from the user's; one without
-// either opens a console at every transfer, which no tweak does.
+// ownSwitchesOnly (a shortcut, whose own arguments cannot be seen): a "/c" that a path brings in
+// is no switch, since remote paths begin with "/" ("/Customers"). Such a shortcut takes its
+// command from a switch of its own or the user's; without one it would open a console at every
+// transfer, which no tweak does.
 PathRefusal JudgeForCmd(const std::string& line, const std::vector<bool>& inserted, int depth,
                         bool ownSwitchesOnly = false);
 // powershell.exe (pwsh false) and pwsh.exe: the parameters, and the code by PowerShell's quoting.

@@ -69,17 +69,17 @@ bool QuotedAt(const std::string& line, size_t at, ProgramKind kind) {
 }
 
 // Replaces every token that next finds by its value and updates the spans of earlier insertions:
-// a token inside one of them grows it, one that straddles its edge joins it. quoteBlanks: a value
-// with a blank or a tab (or, for a batch file, one of cmd.exe's operators or delimiters),
-// outside double quotes (as a program of kind reads them), goes into double
+// a token inside one of them grows it, one that straddles its edge joins it. Unless unquotable is
+// null: a value with a blank or a tab (or, for a batch file, one of cmd.exe's operators or
+// delimiters), outside double quotes (as a program of kind reads them), goes into double
 // quotes, its trailing backslashes doubled, so that the C runtime reads it as one argument; the
 // quotes are no path's.
 // *unquotable is set when such a value follows a backslash or a double quote, where quotes of its
 // own would change what the line's characters mean; it is left as it is then. ownQuotes: where
 // the closing quotes put so stand, moved along as the line changes.
 void ReplaceAll(std::string& line, std::vector<Span>& spans,
-                const std::function<Token(const std::string&, size_t)>& next, bool quoteBlanks, ProgramKind kind,
-                bool* unquotable, std::vector<size_t>* ownQuotes) {
+                const std::function<Token(const std::string&, size_t)>& next, ProgramKind kind,
+                bool* unquotable, std::vector<size_t>& ownQuotes) {
     std::string result;
     std::vector<Span> moved;
     std::vector<Span> added;
@@ -97,7 +97,7 @@ void ReplaceAll(std::string& line, std::vector<Span>& spans,
         // cmd.exe splits a batch file's line at , ; = and acts on & | < > ^ ( ) outside quotes;
         // inside them they are plain characters.
         const char* const splitters = kind == ProgramKind::Batch ? " \t&|<>^(),;=" : " \t";
-        bool quote = quoteBlanks && value.find_first_of(splitters) != std::string::npos && !QuotedAt(line, at, kind);
+        bool quote = unquotable && value.find_first_of(splitters) != std::string::npos && !QuotedAt(line, at, kind);
         // After a backslash or a quote an opening quote would be read with them: "\"" escaped,
         // "" inside quotes one quote character.
         if (quote && !IsReadByCmd(kind) && !result.empty() && (result.back() == '\\' || result.back() == '"')) {
@@ -139,33 +139,17 @@ void ReplaceAll(std::string& line, std::vector<Span>& spans,
         moved.push_back(grown);
     }
     for (const Span& add : added) moved.push_back(add);
-    if (ownQuotes) {
-        for (size_t& quote : *ownQuotes) quote = map[quote];
-        ownQuotes->insert(ownQuotes->end(), addedQuotes.begin(), addedQuotes.end());
-    }
+    for (size_t& quote : ownQuotes) quote = map[quote];
+    ownQuotes.insert(ownQuotes.end(), addedQuotes.begin(), addedQuotes.end());
     line.swap(result);
     spans.swap(moved);
-}
-
-void ReplacePlaceholder(std::string& line, std::vector<Span>& spans, const std::string& placeholder,
-                        const std::string& value, ProgramKind kind, bool* unquotable,
-                        std::vector<size_t>* ownQuotes) {
-    ReplaceAll(line, spans, [&](const std::string& text, size_t from) {
-        const size_t at = text.find(placeholder, from);
-        return Token{at, placeholder.size(), at == std::string::npos ? nullptr : &value};
-    }, true, kind, unquotable, ownQuotes);
-}
-
-bool StartsWithName(const std::string& text, size_t at, const char* name) {
-    const size_t n = std::strlen(name);
-    return text.size() >= at + n && IsSameRegistryName(text.substr(at, n), name);
 }
 
 // cmd.exe's reading of %TREVANEL_LOCAL_FILE_PATH% and %TREVANEL_REMOTE_FILE_PATH% (any letter
 // case, also with :~n,m or :a=b after the name), and of !TREVANEL_...! where delayed expansion
 // is on (cmd /v:on, or the registry's default): the value, in one pass, as the placeholder's.
 void ExpandPathVariables(std::string& line, std::vector<Span>& spans, const std::string& local,
-                         const std::string& remote, std::vector<size_t>* ownQuotes) {
+                         const std::string& remote, std::vector<size_t>& ownQuotes) {
     const std::string* const values[] = {&local, &remote};
     ReplaceAll(line, spans, [&](const std::string& text, size_t from) {
         for (size_t at = text.find_first_of("%!", from); at != std::string::npos; at = text.find_first_of("%!", at + 1)) {
@@ -173,14 +157,14 @@ void ExpandPathVariables(std::string& line, std::vector<Span>& spans, const std:
             for (size_t v = 0; v < 2; ++v) {
                 const char* name = kTweakVariableNames[v];
                 const size_t after = at + 1 + std::strlen(name);
-                if (!StartsWithName(text, at + 1, name) || after >= text.size()) continue;
+                if (!IsSameRegistryName(text.substr(at + 1, std::strlen(name)), name) || after >= text.size()) continue;
                 if (text[after] != mark && text[after] != ':') continue;
                 const size_t close = text.find(mark, after);
                 if (close != std::string::npos) return Token{at, close + 1 - at, values[v]};
             }
         }
         return Token{std::string::npos, 0, nullptr};
-    }, false, ProgramKind::Cmd, nullptr, ownQuotes);
+    }, ProgramKind::Cmd, nullptr, ownQuotes);
 }
 
 std::vector<bool> MarksOf(const std::vector<Span>& spans, size_t size) {
@@ -225,7 +209,7 @@ PathRefusal JudgeReading(const ProgramToJudge& program, std::string text, std::v
     if (IsReadByCmd(program.kind)) {
         const PathRefusal refusal = JudgePercent(text, inserted);
         if (refusal != PathRefusal::None) return refusal;
-        ExpandPathVariables(text, spans, local, remote, &ownQuotes);
+        ExpandPathVariables(text, spans, local, remote, ownQuotes);
         inserted = MarksOf(spans, text.size());
     }
     return JudgeLine(program.kind, program.exe, text, inserted, spans, 0, ownQuotes);
@@ -341,18 +325,14 @@ size_t UsersFolderEnd(const MarkedArgument& argument) {
 }  // namespace
 
 void AppendArgument(MarkedArgument& line, const MarkedArgument& argument) {
-    const auto add = [&line](char c, bool mark) {
-        line.text += c;
-        line.inserted.push_back(mark);
-    };
     const bool quote = argument.text.empty() || argument.text.find_first_of(" \t") != std::string::npos;
-    if (!line.text.empty()) add(' ', false);
-    if (quote) add('"', false);
+    if (!line.text.empty()) Add(line, ' ', false);
+    if (quote) Add(line, '"', false);
     for (size_t p = 0; p < argument.text.size(); ++p) {
-        if (argument.text[p] == '"') add('\\', false);
-        add(argument.text[p], argument.inserted[p]);
+        if (argument.text[p] == '"') Add(line, '\\', false);
+        Add(line, argument.text[p], argument.inserted[p]);
     }
-    if (quote) add('"', false);
+    if (quote) Add(line, '"', false);
 }
 
 PathRefusal JudgeLaterProgram(const std::vector<MarkedArgument>& arguments, int depth) {
@@ -384,9 +364,8 @@ PathRefusal JudgeShape(const std::vector<MarkedArgument>& arguments, const std::
 }
 
 PathRefusal JudgePercent(const std::string& line, const std::vector<bool>& inserted) {
-    if (std::count(line.begin(), line.end(), '%') < 2) return PathRefusal::None;
     for (size_t i = 0; i < line.size(); ++i) {
-        if (inserted[i] && line[i] == '%') return PathRefusal::Percent;
+        if (inserted[i] && line[i] == '%' && std::count(line.begin(), line.end(), '%') >= 2) return PathRefusal::Percent;
     }
     return PathRefusal::None;
 }
@@ -463,9 +442,8 @@ PathRefusal JudgeServerPath(const std::string& remote) {
         (remote.size() >= 2 && IsSlash(remote[0]) && IsSlash(remote[1]))) {
         return PathRefusal::ServerPathOption;
     }
-    for (const char c : remote) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return PathRefusal::ServerPathControl;
-    }
+    if (std::any_of(remote.begin(), remote.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }))
+        return PathRefusal::ServerPathControl;
     if (remote.find(':') != std::string::npos) return PathRefusal::ServerPathColon;
     // Windows' file searches read < and > as wildcards too; no file name holds them.
     if (remote.find_first_of("*?<>") != std::string::npos) return PathRefusal::ServerPathWildcard;
@@ -493,32 +471,35 @@ ParameterLine BuildLine(const std::string& exe, const std::string& parameters, c
     std::vector<Span> spans;
     std::vector<size_t> ownQuotes;
     bool unquotable = false;
-    ReplacePlaceholder(line.text, spans, "%LOCAL_FILE_PATH%", local, kind, &unquotable, &ownQuotes);
+    const auto replace = [&](const std::string& placeholder, const std::string& value) {
+        ReplaceAll(line.text, spans, [&](const std::string& text, size_t from) {
+            const size_t at = text.find(placeholder, from);
+            return Token{at, placeholder.size(), at == std::string::npos ? nullptr : &value};
+        }, kind, &unquotable, ownQuotes);
+    };
+    replace("%LOCAL_FILE_PATH%", local);
     const size_t localSpans = spans.size();
-    ReplacePlaceholder(line.text, spans, "%REMOTE_FILE_PATH%", remote, kind, &unquotable, &ownQuotes);
+    replace("%REMOTE_FILE_PATH%", remote);
     const bool localInserted = localSpans > 0;
     const bool remoteInserted = spans.size() > localSpans;
 
     const std::vector<bool> inserted = MarksOf(spans, line.text.size());
-    for (size_t p = 0; p < line.text.size(); ++p) {
-        if (inserted[p] && line.text[p] == '"') {
-            line.refusal = PathRefusal::Quote;
-            return line;
-        }
-    }
-    if (unquotable) {
+    const bool quoteInPath = std::any_of(spans.begin(), spans.end(), [&line](const Span& span) {
+        return line.text.find('"', span.begin) < span.end;
+    });
+    if (quoteInPath) {
+        line.refusal = PathRefusal::Quote;
+    } else if (unquotable) {
         line.refusal = PathRefusal::BlankUnquoted;
-        return line;
-    }
-    // The shell converts the whole line at once: judged byte by byte, it must convert as bytes.
-    if ((localInserted && !IsWholeAnsiText(local)) || (remoteInserted && !IsWholeAnsiText(remote))) {
+    } else if ((localInserted && !IsWholeAnsiText(local)) || (remoteInserted && !IsWholeAnsiText(remote))) {
+        // The shell converts the whole line at once: judged byte by byte, it must convert as bytes.
         line.refusal = PathRefusal::PartialCharacter;
-        return line;
+    } else {
+        line.refusal = JudgeBothWays(program, line.text, spans, ownQuotes, local, remote);
     }
-    line.refusal = JudgeBothWays(program, line.text, spans, ownQuotes, local, remote);
     if (line.IsSafe() && !program.handedTo.empty()) {
-        line.refusal = JudgeLine(ClassifyProgram(program.handedTo), program.handedTo, line.text,
-                                 MarksOf(spans, line.text.size()), spans, 1, ownQuotes);
+        line.refusal = JudgeLine(ClassifyProgram(program.handedTo), program.handedTo, line.text, inserted, spans, 1,
+                                 ownQuotes);
     }
     // cmd.exe expands the TREVANEL_ variables into a batch file's lines before it parses them:
     // a path that could close the batch file's own quotes is refused whatever the line says.
@@ -538,9 +519,7 @@ ParameterLine BuildParameterLine(const std::string& exe, const std::string& para
     ParameterLine line = BuildLine(exe, parameters, localPath, remotePath);
     // Whoever reads the server's path from the line, as a placeholder or a variable, gets it as
     // a path below a folder of the user's choosing; a local path may bring the placeholder in.
-    std::string folded = parameters + (localPath ? localPath : "");
-    for (char& c : folded) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (folded.find("REMOTE_FILE_PATH") != std::string::npos) {
+    if (Lowered(parameters + (localPath ? localPath : "")).find("remote_file_path") != std::string::npos) {
         const PathRefusal refusal = JudgeServerPath(remotePath ? remotePath : "");
         if (refusal != PathRefusal::None) line.refusal = refusal;
     }

@@ -10,31 +10,22 @@
 // a shape it reads safely.
 enum class PathRefusal {
     None,
-    // A path stands in an argument whose own text (less a rooted folder of the user's before the
-    // path) holds a quote of any kind, or what code holds: anything but letters, digits, blanks
-    // and ( ) [ ] \ / : = , . - _ @ # ~ + (and no long bracket, [[).
+    // Every program: the text around a path looks like code (see JudgeShape).
     CodeShape,
+    // How the line is split into arguments and expanded.
     Quote,
-    // "\"" would turn the user's closing quote into a quote character of the argument.
     BackslashBeforeQuote,
-    // Inside quotes "" is one quote character: the user's quotes would join.
     EmptyBetweenQuotes,
-    // cmd.exe expands %...% even inside quotes; a line's only % stays literal.
     Percent,
-    // Unquoted right after a backslash or a double quote of the line (quotes put around it there
-    // would change what those mean), or outside quotes once cmd.exe took its outer ones away.
     BlankUnquoted,
-    // Batch files: !...! under delayed expansion, control characters (but the tab), and outside
-    // quotes cmd.exe's operators and the , ; = it splits arguments at.
+    // Batch files.
     Exclamation,
     ControlCharacter,
     ShellOperator,
     Delimiter,
-    // cmd.exe's switches before /c, /k or /r, or start's (/D would choose the start folder).
+    // cmd.exe and start.
     CmdSwitch,
-    // PowerShell's parameters before the code or script; an encoded command; in code, a path that
-    // ends its string, expands in it, stands bare with more than \ / . _ : - letters and digits,
-    // holds a wildcard class, or reaches what a variable or a .NET or COM call starts.
+    // PowerShell.
     ScriptParameter,
     EncodedCommand,
     ScriptQuote,
@@ -42,20 +33,15 @@ enum class PathRefusal {
     ScriptUnquoted,
     ScriptWildcard,
     ScriptIndirection,
-    // Where cmd.exe (or PowerShell, or an opener) reads what to run, or a for loop's set: the
-    // server's file would run as whatever its name says.
+    // Where cmd.exe, PowerShell or an opener reads what to run: the server's file would run.
     CommandName,
     // Inside code that an interpreter runs (python -c, bash -c, ssh's remote command ...).
     InterpreterCode,
-    // cmd.exe also expands the TREVANEL_ variables before it parses a line: a double quote, CR or
-    // LF of a path would end the quotes written around them, whatever the tweak's own line says.
+    // cmd.exe expands the TREVANEL_ variables before it parses a batch file's lines.
     BatchVariable,
     // On a double-byte code page a lead byte at a path's end would take the closing quote along.
     PartialCharacter,
-    // The server's path is judged as a path wherever a line uses it: no . or .. part (nor dots
-    // and blanks alone), colon (drive, data stream), device name, wildcard (* ? < >), control
-    // character, or a start that programs read as an option (- and typographic dashes, //) or as
-    // a share (\\).
+    // The server's path judged as a path wherever a line uses it.
     ServerPathClimb,
     ServerPathColon,
     ServerPathDevice,
@@ -73,17 +59,12 @@ struct ParameterLine {
 };
 
 // Replaces every "%LOCAL_FILE_PATH%" in parameters by localPath, then every "%REMOTE_FILE_PATH%"
-// in the result by remotePath (so a local path holding the remote placeholder gets it replaced).
-// Case-sensitive, left to right, no overlaps; null paths count as empty. A placeholder outside
-// double quotes whose path holds a blank or a tab (for a batch file, also one of
-// & | < > ^ ( ) , ; =) gets the path in double quotes, as the C runtime
-// reads them, so that the program receives it as one argument. Then judges the line: its shape
-// for every program, then by the rules of the program kind that exe names, down through the
-// commands that cmd.exe starts. A line that is not safe keeps its text, so that it can be shown,
-// but must not be started. For a target that cmd.exe reads, %TREVANEL_LOCAL_FILE_PATH% and
-// %TREVANEL_REMOTE_FILE_PATH% in the line are judged as the placeholders are, and both paths as
-// the variables a batch file expands (BatchVariable), with or without placeholders. A line that
-// names the server's path in any form also has that path judged as a path (ServerPath...).
+// in the result by remotePath (so a local path holding the remote placeholder gets it replaced),
+// case-sensitive; null paths count as empty. A path with a blank (for a batch file also one of
+// & | < > ^ ( ) , ; =) outside double quotes gets double quotes of its own. Then judges the line by
+// the rules of the program kind that exe names, down through the commands cmd.exe starts, with the
+// TREVANEL_ variables that cmd.exe expands, and the server's path as a path where the line names
+// it. A line that is not safe keeps its text, so that it can be shown, but must not be started.
 ParameterLine BuildParameterLine(const std::string& exe, const std::string& parameters,
                                  const char* localPath, const char* remotePath);
 

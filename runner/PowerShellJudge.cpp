@@ -28,9 +28,7 @@ Parameter ParameterOf(const std::string& argument) {
     size_t from = 1;
     if (IsDash(argument[0]) && IsDash(argument[1])) from = 2;
     if (from == argument.size()) return Parameter::Switch;
-    std::string name;
-    for (size_t i = from; i < argument.size(); ++i)
-        name += static_cast<char>(std::tolower(static_cast<unsigned char>(argument[i])));
+    const std::string name = Lowered(argument.substr(from));
     if (name == "cwa" || StartsName(name, "commandwithargs", 8)) return Parameter::CommandWithArgs;
     if (StartsName(name, "command", 1)) return Parameter::Command;
     if (name == "ec" || StartsName(name, "encodedcommand", 1) || name == "ea" ||
@@ -38,9 +36,7 @@ Parameter ParameterOf(const std::string& argument) {
         return Parameter::Encoded;
     }
     if (StartsName(name, "file", 1)) return Parameter::File;
-    for (const char* alias : {"ep", "ex", "w", "if", "of", "o", "v", "wd", "config"}) {
-        if (name == alias) return Parameter::TakesValue;
-    }
+    if (IsOneOfWords(name, "ep ex w if of o v wd config")) return Parameter::TakesValue;
     for (const char* full : {"executionpolicy", "windowstyle", "inputformat", "outputformat", "version",
                              "psconsolefile", "configurationname", "configurationfile",
                              "workingdirectory", "settingsfile", "custompipename"}) {
@@ -71,9 +67,7 @@ std::string WordBefore(const MarkedArgument& code, size_t at) {
     while (begin > 0 && !code.inserted[begin - 1] && !IsBlank(code.text[begin - 1]) && !StartsStatement(code.text[begin - 1])) {
         --begin;
     }
-    std::string word = code.text.substr(begin, end - begin);
-    for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return word;
+    return Lowered(code.text.substr(begin, end - begin));
 }
 
 // Whether what begins at at is the first argument of the call or dot operator ("& 'x'", "&('x')",
@@ -84,18 +78,6 @@ bool FollowsCallOperator(const MarkedArgument& code, size_t at) {
     if (p == 0 || code.inserted[p - 1]) return false;
     const char c = code.text[p - 1];
     return c == '&' || (c == '.' && (p == 1 || IsBlank(code.text[p - 2]) || StartsStatement(code.text[p - 2])));
-}
-
-// -LiteralPath (or its alias -LP) takes its value as written, wildcards included.
-bool IsLiteralPathParameter(const std::string& word) { return word == "-literalpath" || word == "-lp"; }
-
-// Commands that run, or open by its type, whatever path their statement holds: Invoke-Expression,
-// Invoke-Item, Start-Process and their aliases.
-bool RunsItsPaths(const std::string& command) {
-    for (const char* runs : {"iex", "invoke-expression", "ii", "invoke-item", "start", "saps", "start-process"}) {
-        if (command == runs) return true;
-    }
-    return false;
 }
 
 // The code read as PowerShell quotes it. Inside a double-quoted string, $( ) and @( ) hold code
@@ -140,7 +122,9 @@ PathRefusal JudgeCode(const MarkedArgument& code) {
             }
             if (frame.runs || frame.after == "-filepath") return PathRefusal::CommandName;
             frame.holds = true;
-            if ((c == '[' || c == ']') && !IsLiteralPathParameter(frame.after)) return PathRefusal::ScriptWildcard;
+            // -LiteralPath (or its alias -LP) takes its value as written, wildcards included.
+            if ((c == '[' || c == ']') && frame.after != "-literalpath" && frame.after != "-lp")
+                return PathRefusal::ScriptWildcard;
             if (state == Single && IsSingleQuote(c)) return PathRefusal::ScriptQuote;
             if (state == Double && (IsDoubleQuote(c) || c == '$' || c == '`')) return PathRefusal::ScriptExpansion;
             // A dash that starts a word would name a parameter.
@@ -154,7 +138,10 @@ PathRefusal JudgeCode(const MarkedArgument& code) {
                               IsSingleQuote(c) || IsDoubleQuote(c);
             if (ends && !frame.command.empty() && !frame.commandRead) {
                 frame.commandRead = true;
-                frame.runs = frame.runs || RunsItsPaths(frame.command);
+                // Invoke-Expression, Invoke-Item, Start-Process and their aliases run, or open by
+                // its type, whatever path their statement holds.
+                frame.runs = frame.runs ||
+                             IsOneOfWords(frame.command, "iex invoke-expression ii invoke-item start saps start-process");
             } else if (!ends && !frame.commandRead) {
                 frame.command += static_cast<char>(std::tolower(c));
             }
@@ -219,8 +206,7 @@ MarkedArgument NativeLine(const MarkedArgument& code, size_t from, size_t to) {
         } else if (!quote && !code.inserted[p] && IsBlank(static_cast<char>(c))) {
             flush();
         } else {
-            word.text += static_cast<char>(c);
-            word.inserted.push_back(code.inserted[p]);
+            Add(word, static_cast<char>(c), code.inserted[p]);
         }
     }
     flush();
@@ -235,8 +221,7 @@ MarkedArgument NativeLine(const MarkedArgument& code, size_t from, size_t to) {
 // split at ; | { } and line ends, quotes aside: a split too many only judges more.
 PathRefusal JudgeHandedOn(const MarkedArgument& code) {
     if (!HoldsPath(code)) return PathRefusal::None;
-    std::string folded = code.text;
-    for (char& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string folded = Lowered(code.text);
     for (const char* starts : {"& $", "&$", ". $", "::start(", "shellexecute", "invoke-item $", "ii $",
                                "start-process $", "saps $", "start $", "iex $", "invoke-expression $"}) {
         if (folded.find(starts) != std::string::npos) return PathRefusal::ScriptIndirection;

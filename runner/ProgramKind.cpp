@@ -3,6 +3,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <sstream>
 
 #include "platform/RegistryNames.h"
 
@@ -69,10 +70,8 @@ const Interpreter kInterpreters[] = {
 // The file name as the shell reads it: unquoted, after the last folder, without trailing dots
 // and blanks.
 std::string FileNameOf(const std::string& exe) {
-    std::string name = exe;
     // Quotes around the whole path are the user's; the shell looks at what is inside.
-    if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
-        name = name.substr(1, name.size() - 2);
+    std::string name = Unquoted(exe);
     const size_t slash = name.find_last_of("\\/:");
     if (slash != std::string::npos) name.erase(0, slash + 1);
     const size_t end = name.find_last_not_of(". ");
@@ -83,10 +82,6 @@ std::string FileNameOf(const std::string& exe) {
 bool EndsWith(const std::string& text, const char* end) {
     const size_t n = std::strlen(end);
     return text.size() > n && IsSameRegistryName(text.substr(text.size() - n), end);
-}
-
-std::string WithoutExe(const std::string& name) {
-    return EndsWith(name, ".exe") ? name.substr(0, name.size() - 4) : name;
 }
 
 // An interpreter's file name, given without ".exe", without the version that installers put at its
@@ -102,18 +97,14 @@ std::string Stem(const std::string& name) {
 }
 
 const Interpreter* FindInterpreter(const std::string& exe) {
-    const std::string name = WithoutExe(FileNameOf(exe));
+    std::string name = FileNameOf(exe);
+    if (EndsWith(name, ".exe")) name.resize(name.size() - 4);
     const std::string stem = Stem(name);
     // File names fold their letters as registry names do. cmd.exe and the PowerShells come under
     // no other name: a program "cmd2.exe" keeps the rules of programs.
     for (const Interpreter& interpreter : kInterpreters) {
         const std::string& known = interpreter.kind == ProgramKind::CodeInterpreter ? stem : name;
-        for (const char* word = interpreter.stems; *word != '\0';) {
-            const size_t length = std::strcspn(word, " ");
-            if (length > 0 && known.size() == length && IsSameRegistryName(known, std::string(word, length)))
-                return &interpreter;
-            word += length + (word[length] == ' ' ? 1 : 0);
-        }
+        if (IsOneOfWords(FoldRegistryName(known), FoldRegistryName(interpreter.stems).c_str())) return &interpreter;
     }
     return nullptr;
 }
@@ -130,18 +121,13 @@ ProgramKind ClassifyProgram(const std::string& exe) {
     const size_t dot = name.rfind('.');
     if (dot == std::string::npos) return ProgramKind::Unseen;
     const std::string extension = name.substr(dot);
-    for (const char* batch : {".bat", ".cmd"}) {
-        if (IsSameRegistryName(extension, batch)) return ProgramKind::Batch;
-    }
-    for (const char* shortcut : {".lnk", ".pif"}) {
-        if (IsSameRegistryName(extension, shortcut)) return ProgramKind::Unseen;
-    }
+    if (IsOneOfWords(FoldRegistryName(extension), FoldRegistryName(".bat .cmd").c_str())) return ProgramKind::Batch;
+    if (IsOneOfWords(FoldRegistryName(extension), FoldRegistryName(".lnk .pif").c_str())) return ProgramKind::Unseen;
     return ProgramKind::Program;
 }
 
 bool IsShellLinkFile(const std::string& exe) {
-    const std::string name = FileNameOf(exe);
-    return name.size() > 4 && IsSameRegistryName(name.substr(name.size() - 4), ".lnk");
+    return EndsWith(FileNameOf(exe), ".lnk");
 }
 
 const InterpreterOptions* InterpreterOptionsOf(const std::string& exe) {
@@ -153,6 +139,24 @@ std::vector<const InterpreterOptions*> EveryInterpreterOptions() {
     // wsl's, ssh's and plink's whole line is code, which no shortcut's line could pass: a shortcut
     // to them is left out.
     return {&kPython, &kNode, &kPerl, &kRuby, &kPhp, &kShell, &kR, &kMshta};
+}
+
+std::string Lowered(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+bool IsOneOfWords(const std::string& name, const char* words) {
+    std::istringstream list(words);
+    for (std::string word; list >> word;) {
+        if (word == name) return true;
+    }
+    return false;
+}
+
+std::string Unquoted(std::string text) {
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') text = text.substr(1, text.size() - 2);
+    return text;
 }
 
 std::string CodeVariableOf(const std::string& exe) {

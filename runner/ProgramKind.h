@@ -83,3 +83,11 @@ std::vector<const InterpreterOptions*> EveryInterpreterOptions();
 // and mshta and rundll32, which interpret their argument): how that code reads the local path
 // from the environment, e.g. "$env:TREVANEL_LOCAL_FILE_PATH"; empty for every other program.
 std::string CodeVariableOf(const std::string& exe);
+
+// Small text helpers that the judges share.
+// The text with its ASCII letters in lower case (std::tolower in the C locale).
+std::string Lowered(std::string text);
+// Whether name equals one of the blank-separated words.
+bool IsOneOfWords(const std::string& name, const char* words);
+// The text without one pair of quotes around the whole of it.
+std::string Unquoted(std::string text);

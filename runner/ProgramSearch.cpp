@@ -6,17 +6,13 @@
 #include "config/RegistryValues.h"
 #include "platform/FileSystem.h"
 #include "platform/WinTypes.h"
+#include "runner/ProgramKind.h"
 
 namespace {
 
 const char* const kAppPathsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
 // The shell's order when a name has no extension.
 const char* const kExtensions[] = {".pif", ".com", ".exe", ".bat", ".lnk", ".cmd"};
-
-std::string Unquoted(std::string text) {
-    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') text = text.substr(1, text.size() - 2);
-    return text;
-}
 
 bool IsAbsoluteFolder(const std::string& folder) {
     const bool drive = folder.size() >= 3 && folder[1] == ':' && (folder[2] == '\\' || folder[2] == '/');
@@ -59,11 +55,6 @@ std::string FolderOf(const std::string& path) {
     const size_t slash = path.find_last_of("\\/");
     if (slash == std::string::npos) return path;
     return path.substr(0, slash == 2 && path[1] == ':' ? 3 : slash);
-}
-
-std::string SystemFolder() {
-    const std::vector<std::string> folders = GetFileSystem().SystemFolders();
-    return folders.empty() ? std::string() : folders.front();
 }
 
 // A name with a folder: found where that file exists, or, without an extension, the first of
@@ -117,7 +108,8 @@ ProgramToStart FindProgram(const std::string& exe) {
 ProgramToStart FindProgramToStart(const std::string& exe) {
     ProgramToStart program = FindProgram(exe);
     const std::string name = Unquoted(program.file);
-    program.folder = IsAbsoluteFolder(name) ? FolderOf(name) : SystemFolder();
+    const std::vector<std::string> system = GetFileSystem().SystemFolders();
+    program.folder = IsAbsoluteFolder(name) ? FolderOf(name) : system.empty() ? "" : system.front();
     return program;
 }
 

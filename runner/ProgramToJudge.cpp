@@ -2,7 +2,6 @@
 #include "runner/ProgramToJudge.h"
 
 #include <algorithm>
-#include <cctype>
 #include <vector>
 
 #include "platform/FileSystem.h"
@@ -15,9 +14,8 @@ namespace {
 std::string ProgramHandedTheLine(const std::string& text) {
     for (size_t begin = 0, end; begin < text.size(); begin = end + 1) {
         end = std::min(text.find('\n', begin), text.size());
-        std::string line = text.substr(begin, end - begin);
+        const std::string line = Lowered(text.substr(begin, end - begin));
         if (line.find("%*") == std::string::npos) continue;
-        for (char& c : line) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         size_t at = line.find_first_not_of(" \t@");
         if (at != std::string::npos && line.compare(at, 5, "call ") == 0) at = line.find_first_not_of(" \t", at + 5);
         if (at == std::string::npos) return "";
@@ -34,8 +32,7 @@ std::string ProgramHandedTheLine(const std::string& text) {
 
 ProgramToJudge FindProgramToJudge(const std::string& exe) {
     const ProgramToJudge own{exe, ClassifyProgram(exe), false, ""};
-    std::string path = exe;
-    if (path.size() >= 2 && path.front() == '"' && path.back() == '"') path = path.substr(1, path.size() - 2);
+    const std::string path = Unquoted(exe);
     // A program under a short name or renamed (POWERS~1.EXE, a copy of cmd.exe) is what it is.
     if (own.kind == ProgramKind::Program) {
         for (const std::string& name : GetFileSystem().OtherNamesOf(path)) {

@@ -17,10 +17,8 @@ struct ProgramToJudge {
     std::string handedTo{};
 };
 
-// The tweak's program as ClassifyProgram sees it, or by another name the file goes by (its long
-// name, its version resource's original name) where that names a shell, an interpreter or a
-// batch file (then exe is that name); except a shell link file whose target the
-// shortcut service reads: its target, classified as a tweak's program is, with the shortcut's
-// arguments; for a batch file, handedTo as read from its text. A shortcut that cannot be read, and one whose target is itself a shortcut or has
-// no extension, stays Unseen (every kind's rules). Asks the shortcut service (reads the file), and reads a batch file's text.
+// The tweak's program as ClassifyProgram sees it, or by another name the file goes by (long name,
+// original name) where that names a shell, an interpreter or a batch file; for a readable shortcut
+// its target with the shortcut's arguments; for a batch file, handedTo from its text. A shortcut
+// that cannot be read, or whose target is a shortcut or has no extension, stays Unseen.
 ProgramToJudge FindProgramToJudge(const std::string& exe);

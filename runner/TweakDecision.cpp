@@ -49,9 +49,7 @@ bool IsDevicePath(const char* path) {
     name.erase(std::min(name.find_first_of(".:"), name.size()));
     name.erase(name.find_last_not_of(' ') + 1);
     for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
-        if (name == device) return true;
-    }
+    if (IsOneOfWords(name, "CON PRN AUX NUL CONIN$ CONOUT$")) return true;
     // COM and LPT with one digit 1 to 9, or a superscript 1, 2 or 3 as the machine's code page
     // spells it (0xB9, 0xB2, 0xB3 in 1252; letters in others).
     if (name.size() < 4 || (name.compare(0, 3, "COM") != 0 && name.compare(0, 3, "LPT") != 0)) return false;

@@ -15,14 +15,11 @@ enum class TweakVerdict {
     Type,
     // The tweak has filters and none matches the local path's file name.
     Filter,
-    // The tweak applies, but the local path holds ? or *: it names no file (a character that the
-    // ANSI code page lacks arrives as ?) and a program or batch file would take it as a wildcard
-    // for other files of the folder. Refused whatever the program and the parameter line, since
-    // every tweak gets the local path in its environment.
+    // The tweak applies, but the local path is a wildcard (a character that the ANSI code page
+    // lacks arrives as ?) or a device (IsWildcardPath, IsDevicePath), not a file: a tweak could
+    // wait for ever on a device. Refused whatever the program and the parameter line, since every
+    // tweak gets the local path in its environment.
     WildcardPath,
-    // The tweak applies, but the local path's last part names a DOS device (CON, NUL.txt, COM1,
-    // CONIN$ ...): Windows opens the device, not a file, and a tweak reading it could wait for
-    // ever on a console or a port. Refused whatever the program, as WildcardPath.
     DevicePath,
     // The tweak applies, but its program is named without a folder and no folder that is
     // searched for it holds it (the current directory is never searched).

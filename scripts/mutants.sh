@@ -43,7 +43,8 @@ for n, block in enumerate(("\n" + text).split("\n=== ")[1:], 1):
 EOF
 [ $? -eq 0 ] || { echo "error: cannot read $list" >&2; exit 2; }
 
-cmake --preset native >/dev/null && cmake --build --preset native -j "$jobs" >/dev/null ||
+# A deliberate fault may leave a variable or function unused: warnings are no errors here.
+cmake --preset native -DTREVANEL_WERROR=OFF >/dev/null && cmake --build --preset native -j "$jobs" >/dev/null ||
     { echo "error: the native build fails without mutations" >&2; exit 2; }
 ctest --preset native -j "$jobs" -E soak >"$work/ctest.log" 2>&1 ||
     { echo "error: the native suites fail without mutations (see: ctest --preset native)" >&2; exit 2; }

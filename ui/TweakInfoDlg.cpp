@@ -9,6 +9,7 @@
 #include "platform/Module.h"
 #include "platform/Platform.h"
 #include "platform/WinTypes.h"
+#include "runner/ProgramKind.h"
 #include "runner/ProgramSearch.h"
 #include "ui/HelpFile.h"
 #include "ui/StringInsert.h"
@@ -176,8 +177,7 @@ void CTweakInfoDlg::OnOK() {
     // A typo in the program's path would otherwise show only after the next transfer, in the run
     // record. Yes keeps it: the program may be installed later, or on a drive not there now. A
     // network path is not asked about: a server that is off would hold the dialog for its timeout.
-    std::string shown = exe;
-    if (shown.size() >= 2 && shown.front() == '"' && shown.back() == '"') shown = shown.substr(1, shown.size() - 2);
+    const std::string shown = Unquoted(exe);
     if (shown.compare(0, 2, "\\\\") != 0 && !FindProgramToStart(exe).found &&
         AfxMessageBox(InsertIntoString(GetModule().LoadString(IDS_PROGRAM_NOT_FOUND), shown),
                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {

@@ -111,15 +111,13 @@ bool MemoryFileSystem::IsFolder(const std::string& path) const {
 bool MemoryFileSystem::CreateFolders(const std::string& path) {
     std::lock_guard<std::mutex> guard(m_mutex);
     // Every folder on the way must be free of files.
+    std::vector<std::string> folders;
     for (size_t at = path.find('\\'); ; at = path.find('\\', at + 1)) {
-        const std::string folder = path.substr(0, at);
-        if (m_files.count(folder) != 0) return false;
+        folders.push_back(path.substr(0, at));
+        if (m_files.count(folders.back()) != 0) return false;
         if (at == std::string::npos) break;
     }
-    for (size_t at = path.find('\\'); ; at = path.find('\\', at + 1)) {
-        m_folders[path.substr(0, at)] = true;
-        if (at == std::string::npos) break;
-    }
+    for (const std::string& folder : folders) m_folders[folder] = true;
     return !path.empty();
 }
 

@@ -18,12 +18,9 @@ public:
     bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes,
                    std::string* errorText) override;
     std::string LocalAppDataFolder() override;
-    // "C:\\Windows\\system32" and "C:\\Windows".
     std::vector<std::string> OtherNamesOf(const std::string& path) override;
+    // "C:\\Windows\\system32" and "C:\\Windows".
     std::vector<std::string> SystemFolders() override;
-    // path after the current folder unless it begins with a drive or "\\", "." and ".." taken
-    // out; a drive-relative "C:name" and a rooted "\name" are read against the current folder's
-    // drive. Never empty.
     // What SetEnvironmentValue set, else empty.
     std::string EnvironmentValue(const std::string& name) override;
     bool CreateFolders(const std::string& path) override;

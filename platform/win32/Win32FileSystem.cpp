@@ -3,6 +3,7 @@
 #include <shlobj.h>
 #include <winternl.h>
 
+#include "platform/AnsiText.h"
 #include "platform/win32/Win32FileSystem.h"
 
 std::string Win32ErrorText(unsigned long error) {
@@ -19,6 +20,28 @@ std::string Win32ErrorText(unsigned long error) {
     return text;
 }
 
+namespace {
+
+std::string LargerThan(uint64_t maxSize) { return "the file is larger than " + std::to_string(maxSize) + " bytes"; }
+
+// Reads the open file to its end, at most maxSize bytes, and closes it; *bytes changes only on success.
+bool ReadToEnd(HANDLE file, uint64_t maxSize, std::vector<uint8_t>* bytes, std::string* errorText) {
+    std::vector<uint8_t> content;
+    uint8_t chunk[65536];
+    DWORD got = 0;
+    bool ok = true;
+    while (ok && (ok = ::ReadFile(file, chunk, sizeof chunk, &got, nullptr) != FALSE) && got > 0) {
+        content.insert(content.end(), chunk, chunk + got);
+        ok = content.size() <= maxSize;
+    }
+    if (!ok) *errorText = content.size() > maxSize ? LargerThan(maxSize) : Win32ErrorText(GetLastError());
+    CloseHandle(file);
+    if (ok) bytes->swap(content);
+    return ok;
+}
+
+}  // namespace
+
 bool Win32FileSystem::FileExists(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
@@ -33,17 +56,7 @@ bool Win32FileSystem::ReadFile(const std::string& path, std::vector<uint8_t>* by
         *errorText = Win32ErrorText(GetLastError());
         return false;
     }
-    std::vector<uint8_t> content;
-    uint8_t chunk[65536];
-    DWORD got = 0;
-    bool ok = true;
-    while ((ok = ::ReadFile(file, chunk, sizeof chunk, &got, nullptr) != FALSE) && got > 0) {
-        content.insert(content.end(), chunk, chunk + got);
-    }
-    if (!ok) *errorText = Win32ErrorText(GetLastError());
-    CloseHandle(file);
-    if (ok) bytes->swap(content);
-    return ok;
+    return ReadToEnd(file, UINT64_MAX, bytes, errorText);
 }
 
 namespace {
@@ -105,13 +118,9 @@ HANDLE OpenLocalPlain(const std::string& path, std::string* volume, std::string*
         *errorText = "the file lies on no local fixed drive";
         return nullptr;
     }
-    const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-    std::wstring wide(length > 0 ? length : 1, L'\0');
-    if (length <= 0 || MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], length) != length) {
-        *errorText = "the file's name cannot be read";
-        return nullptr;
-    }
-    wide.resize(length - 1);
+    // To its first NUL, as the ANSI calls read it.
+    const std::u16string utf16 = AnsiTextToUtf16(path.c_str());
+    const std::wstring wide(utf16.begin(), utf16.end());
     const NativeCalls native;
     HANDLE folder = !native.Found() ? INVALID_HANDLE_VALUE
                                       : CreateFileW((L"\\\\?\\" + wide.substr(0, 3)).c_str(), FILE_TRAVERSE | SYNCHRONIZE,
@@ -165,23 +174,10 @@ bool Win32FileSystem::ReadLocalPlainFile(const std::string& path, uint64_t maxSi
                        GetVolumeInformationA(volume.c_str(), nullptr, 0, &serial, nullptr, nullptr, nullptr, 0) &&
                        serial == info.dwVolumeSerialNumber;
     const uint64_t size = uint64_t(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
-    bool ok = plain && size <= maxSize;
-    if (!plain) *errorText = "the file is no plain file on its drive";
-    if (plain && !ok) *errorText = "the file is larger than " + std::to_string(maxSize) + " bytes";
-    std::vector<uint8_t> content;
-    uint8_t chunk[65536];
-    DWORD got = 0;
-    while (ok && (ok = ::ReadFile(file, chunk, sizeof chunk, &got, nullptr) != FALSE) && got > 0) {
-        content.insert(content.end(), chunk, chunk + got);
-        if (content.size() > maxSize) {
-            ok = false;
-            *errorText = "the file is larger than " + std::to_string(maxSize) + " bytes";
-        }
-    }
-    if (!ok && errorText->empty()) *errorText = Win32ErrorText(GetLastError());
+    if (plain && size <= maxSize) return ReadToEnd(file, maxSize, bytes, errorText);
+    *errorText = plain ? LargerThan(maxSize) : "the file is no plain file on its drive";
     CloseHandle(file);
-    if (ok) bytes->swap(content);
-    return ok;
+    return false;
 }
 
 bool Win32FileSystem::WriteFile(const std::string& path, const std::vector<uint8_t>& bytes,
@@ -285,13 +281,12 @@ std::vector<std::string> Win32FileSystem::OtherNamesOf(const std::string& path) 
 
 std::vector<std::string> Win32FileSystem::SystemFolders() {
     std::vector<std::string> folders;
-    char folder[MAX_PATH] = "";
-    UINT length = GetSystemDirectoryA(folder, MAX_PATH);
-    if (length > 0 && length < MAX_PATH) folders.emplace_back(folder, length);
-    length = GetWindowsDirectoryA(folder, MAX_PATH);
-    if (length > 0 && length < MAX_PATH) folders.emplace_back(folder, length);
-    for (std::string& text : folders) {
-        while (!text.empty() && text.back() == '\\') text.pop_back();
+    for (const auto get : {&GetSystemDirectoryA, &GetWindowsDirectoryA}) {
+        char folder[MAX_PATH] = "";
+        const UINT length = get(folder, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH) continue;
+        folders.emplace_back(folder, length);
+        while (!folders.back().empty() && folders.back().back() == '\\') folders.back().pop_back();
     }
     return folders;
 }

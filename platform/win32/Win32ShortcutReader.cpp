@@ -6,19 +6,10 @@
 
 #include <string>
 
+#include "platform/AnsiText.h"
 #include "platform/ShortcutReader.h"
 
 namespace {
-
-// The path as IPersistFile::Load takes it; false when the ANSI text does not convert.
-bool ToWide(const std::string& text, std::wstring* wide) {
-    const int size = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.c_str(), -1, nullptr, 0);
-    if (size <= 0) return false;
-    wide->assign(static_cast<size_t>(size), L'\0');
-    if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.c_str(), -1, &(*wide)[0], size) != size) return false;
-    wide->resize(static_cast<size_t>(size - 1));
-    return true;
-}
 
 bool ReadInApartment(const std::wstring& path, ShortcutTarget* target) {
     IShellLinkA* link = nullptr;
@@ -58,8 +49,11 @@ bool ReadInApartment(const std::wstring& path, ShortcutTarget* target) {
 class Win32ShortcutReader : public IShortcutReader {
 public:
     bool ReadShortcut(const std::string& path, ShortcutTarget* target) override {
-        std::wstring wide;
-        if (!ToWide(path, &wide)) return false;
+        // The path as IPersistFile::Load reads it, to its first NUL; one that does not convert is unread.
+        const std::string ansi = path.c_str();
+        if (!IsWholeAnsiText(ansi)) return false;
+        const std::u16string utf16 = AnsiTextToUtf16(ansi);
+        const std::wstring wide(utf16.begin(), utf16.end());
         const HRESULT initialised = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         // A thread already in the multithreaded apartment keeps it: the link object lives in both.
         if (FAILED(initialised) && initialised != RPC_E_CHANGED_MODE) return false;
