@@ -149,14 +149,18 @@ foreach(area_dir ${WINE_AREAS})
         PROPERTIES RESOURCE_LOCK wine_prefix TIMEOUT 300 ${area_properties})
 endforeach()
 
-# The run record's page for a German-speaking user: Wine takes the interface language from the
+# The pages and texts a German-speaking user meets: Wine takes the interface language from the
 # locale it is started in.
 if(TARGET wine_package)
-    add_test(NAME wine_package.German.TheRunRecordProgramOpensTheRecordAsAPageWithoutAConsole
-        COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:wine_package>
-            --gtest_filter=PackageWine.TheRunRecordProgramOpensTheRecordAsAPageWithoutAConsole)
-    set_tests_properties(wine_package.German.TheRunRecordProgramOpensTheRecordAsAPageWithoutAConsole PROPERTIES
-        ENVIRONMENT "TREVANEL_WINE_LOCALE=de_DE.UTF-8" RESOURCE_LOCK wine_prefix TIMEOUT 300)
+    foreach(test PackageWine.TheRunRecordProgramOpensTheRecordAsAPageWithoutAConsole
+                 SetupWine.RunLikeAUserItInstallsEveryFileRegistersTheAddOnAndOpensTheHelp
+                 SetupWine.ACancelledTweakListInstallsNoHostAndAQuietUpdateAndRemovalKeepOtherKeys)
+        string(REGEX REPLACE "^[^.]*\\." "" name ${test})
+        add_test(NAME wine_package.German.${name}
+            COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:wine_package> --gtest_filter=${test})
+        set_tests_properties(wine_package.German.${name} PROPERTIES
+            ENVIRONMENT "TREVANEL_WINE_LOCALE=de_DE.UTF-8" RESOURCE_LOCK wine_prefix TIMEOUT 300)
+    endforeach()
 endif()
 
 # The FTP server of the transfer tests, on a free port of the loopback with a fresh folder; CTest

@@ -87,6 +87,8 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "${PUBLISHER}"
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 
+; The page's own label ("Uninstalling from:") is wider than its room.
+!define MUI_UNCONFIRMPAGE_TEXT_LOCATION "$(UnFolderLabel)"
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
@@ -124,6 +126,8 @@ LangString FilesInUse ${LANG_ENGLISH} "The add-on is in use: $R6 cannot be repla
 LangString FilesInUse ${LANG_GERMAN} "Das Add-On ist in Gebrauch: $R6 kann jetzt nicht ersetzt werden. Bitte schließen Sie den FTP Zorvant (und die Programme des Add-Ons) und klicken Sie dann noch einmal auf Weiter."
 LangString RecordEntry ${LANG_ENGLISH} "What the tweaks did"
 LangString RecordEntry ${LANG_GERMAN} "Was die Hilfsprogramme taten"
+LangString UnFolderLabel ${LANG_ENGLISH} "Folder:"
+LangString UnFolderLabel ${LANG_GERMAN} "Ordner:"
 LangString UnFilesSection ${LANG_ENGLISH} "Add-on and registration"
 LangString UnFilesSection ${LANG_GERMAN} "Add-On und Einbindung"
 LangString UnFilesDescription ${LANG_ENGLISH} "The add-on's files, its entry in FTP Zorvant, and your own run record and settings."
@@ -137,7 +141,7 @@ LangString UnHostNotTold ${LANG_GERMAN} "Dem FTP Zorvant konnte nicht mitgeteilt
 LangString UnHostNotToldDetail ${LANG_ENGLISH} "FTP Zorvant could not be told that the add-on goes."
 LangString UnHostNotToldDetail ${LANG_GERMAN} "Dem FTP Zorvant konnte nicht mitgeteilt werden, dass das Add-On entfernt wird."
 LangString HostElevated ${LANG_ENGLISH} "FTP Zorvant was started with this setup's administrator rights (no desktop shell answered), and so is every tweak it runs: close it and start it again yourself."
-LangString HostElevated ${LANG_GERMAN} "FTP Zorvant wurde mit den Administratorrechten dieses Setups gestartet (keine Desktop-Shell hat geantwortet), ebenso jedes Hilfsprogramm, das er startet: Schließen Sie ihn und starten Sie ihn selbst neu."
+LangString HostElevated ${LANG_GERMAN} "FTP Zorvant wurde mit den Administratorrechten dieses Setups gestartet, ebenso jedes Hilfsprogramm, das er startet (keine Desktop-Shell hat geantwortet): Schließen Sie ihn und starten Sie ihn neu."
 LangString UnRemovedAtRestart ${LANG_ENGLISH} "Still in use, removed at the next restart:"
 LangString UnRemovedAtRestart ${LANG_GERMAN} "Noch in Gebrauch, wird beim nächsten Neustart entfernt:"
 

@@ -39,6 +39,41 @@ const DWORD kTimeout = 30000;
 // name that the setup must not expand.
 const char kFolderBelowTarget[] = "Program Files (x86)\\Add-Ons & Co's; $INSTDIR $0\\Trevanel";
 
+// What the setup's pages say, in code page 1252, in the language Wine gives the user: CTest runs
+// the tests that walk the pages for a German-speaking user too.
+struct SetupTexts {
+    const char* caption;
+    const char* welcome;
+    const char* openHelp;
+    const char* complete;
+    const char* registered;
+    const char* cancelled;
+    const char* elevated;
+    const char* helpPage;
+    const char* recordEntry;
+    const char* uninstallCaption;
+    const char* confirm;
+    const char* components;
+    const char* removed;
+    const char* pictureSuffix;
+};
+const SetupTexts kEnglish{"FTP Zorvant Trevanel Add-On Setup", "Welcome", "Open the help", "Setup complete",
+                          "and FTP Zorvant was started to register it.",
+                          "NOT registered with FTP Zorvant: the tweak list was cancelled.",
+                          "FTP Zorvant was started with this setup's administrator rights", "ZTTrevanelAddOn-en.htm",
+                          "What the tweaks did", "FTP Zorvant Trevanel Add-On Uninstall", "from your computer",
+                          "Choose which features", "Removal complete", ""};
+const SetupTexts kGerman{"Installation von FTP Zorvant Trevanel Add-On", "Willkommen", "Hilfe \xF6" "ffnen",
+                         "Setup abgeschlossen", "und FTP Zorvant wurde gestartet, um es einzubinden.",
+                         "NICHT im FTP Zorvant eingebunden: Die Liste der Hilfsprogramme wurde abgebrochen.",
+                         "FTP Zorvant wurde mit den Administratorrechten dieses Setups gestartet", "ZTTrevanelAddOn.htm",
+                         "Was die Hilfsprogramme taten", "Deinstallation von FTP Zorvant Trevanel Add-On",
+                         "von Ihrem Computer entfernt", "W\xE4hlen Sie die Komponenten aus",
+                         "Entfernen abgeschlossen", "-de"};
+const SetupTexts& Texts() {
+    return (GetUserDefaultUILanguage() & 0x3FF) == 0x07 ? kGerman : kEnglish;
+}
+
 // A started program, terminated if a failed test leaves it running.
 class Started {
 public:
@@ -130,6 +165,24 @@ HWND VisibleText(HWND parent, const std::string& part) {
 }
 
 void Click(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
+
+// The first visible top-level window whose caption holds part.
+HWND VisibleWindowTitled(const std::string& part) {
+    for (HWND window : VisibleWindows()) {
+        if (wine::WindowText(window).find(part) != std::string::npos) return window;
+    }
+    return nullptr;
+}
+
+// The labels of a wizard page that cannot show their whole text, but the branding's two (text
+// and shadow), which are drawn to their text's width.
+std::vector<std::string> CutLabelsOfPage(HWND wizard) {
+    std::vector<std::string> cut = wine::CutLabels(wizard);
+    cut.erase(std::remove_if(cut.begin(), cut.end(), [](const std::string& label) {
+        return label.compare(0, 14, "Tarku Software") == 0;
+    }), cut.end());
+    return cut;
+}
 
 // An edit field's text: the window text that another process's GetWindowText gives is the
 // caption, which an edit field does not have.
@@ -243,11 +296,11 @@ protected:
                         const std::string& pictures = "") {
         ASSERT_TRUE(wine::WaitUntil([&] {
             wizard = VisibleWindowOf(setup.Id());
-            return wizard != nullptr && VisibleText(wizard, "Welcome") != nullptr;
+            return wizard != nullptr && VisibleText(wizard, Texts().welcome) != nullptr;
         }, kTimeout)) << "no welcome page";
-        EXPECT_EQ(wine::WindowText(wizard), "FTP Zorvant Trevanel Add-On Setup");
+        EXPECT_EQ(wine::WindowText(wizard), Texts().caption);
         if (!pictures.empty()) {
-            EXPECT_EQ(wine::CaptureWindow(wizard, pictures + "/setup-welcome.png"), "");
+            EXPECT_EQ(wine::CaptureWindow(wizard, pictures + "/setup-welcome" + Texts().pictureSuffix + ".png"), "");
         }
         Click(GetDlgItem(wizard, kNextButton));
 
@@ -258,7 +311,7 @@ protected:
         }, kTimeout)) << "no folder page";
         EXPECT_EQ(FieldText(edit), "C:\\Program Files\\FTP Zorvant Add-Ons\\Trevanel");
         if (!pictures.empty()) {
-            EXPECT_EQ(wine::CaptureWindow(wizard, pictures + "/setup-folder.png"), "");
+            EXPECT_EQ(wine::CaptureWindow(wizard, pictures + "/setup-folder" + Texts().pictureSuffix + ".png"), "");
         }
     }
 
@@ -285,25 +338,18 @@ protected:
 
         HWND helpOption = nullptr;
         ASSERT_TRUE(wine::WaitUntil([&] {
-            return (helpOption = VisibleText(wizard, "Open the help"));
+            return (helpOption = VisibleText(wizard, Texts().openHelp));
         }, kTimeout)) << "no finish page";
         // The page says what became of the registration, every label whole.
-        EXPECT_NE(VisibleText(wizard, "Setup complete"), nullptr);
-        EXPECT_EQ(VisibleText(wizard, "and FTP Zorvant was started to register it.") != nullptr, confirmTweakList);
-        EXPECT_EQ(VisibleText(wizard, "NOT registered with FTP Zorvant: the tweak list was cancelled.") != nullptr,
-                  !confirmTweakList);
-        // The branding's two labels (text and its shadow) are drawn to their text's width.
-        std::vector<std::string> cut = wine::CutLabels(wizard);
-        cut.erase(std::remove_if(cut.begin(), cut.end(), [](const std::string& label) {
-            return label.compare(0, 14, "Tarku Software") == 0;
-        }), cut.end());
-        EXPECT_EQ(cut, std::vector<std::string>{});
+        EXPECT_NE(VisibleText(wizard, Texts().complete), nullptr);
+        EXPECT_EQ(VisibleText(wizard, Texts().registered) != nullptr, confirmTweakList);
+        EXPECT_EQ(VisibleText(wizard, Texts().cancelled) != nullptr, !confirmTweakList);
+        EXPECT_EQ(CutLabelsOfPage(wizard), std::vector<std::string>{});
         if (!pictures.empty()) {
-            EXPECT_EQ(wine::CaptureWindow(wizard, pictures + "/setup-finish.png"), "");
+            EXPECT_EQ(wine::CaptureWindow(wizard, pictures + "/setup-finish" + Texts().pictureSuffix + ".png"), "");
         }
         // No desktop shell here, and Wine gives no standard user's start: the page says so.
-        EXPECT_EQ(VisibleText(wizard, "FTP Zorvant was started with this setup's administrator rights") != nullptr,
-                  confirmTweakList);
+        EXPECT_EQ(VisibleText(wizard, Texts().elevated) != nullptr, confirmTweakList);
         SendMessageA(helpOption, BM_SETCHECK, openHelp ? BST_CHECKED : BST_UNCHECKED, 0);
         // A click that comes while the page is still being set up goes unheard.
         DWORD exitCode = 0xdeadbeef;
@@ -341,6 +387,33 @@ protected:
                    (!folderGoes || !FileExists(m_folder));
         }, kTimeout)) << "the uninstall left " << m_folder << " with " << FilesBelow(m_folder + "\\").size()
                        << " files, its entry " << (wine::RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) ? "too" : "gone");
+    }
+
+    // Runs the entry's uninstall line and works its pages as a user: the confirmation, the
+    // components as they are chosen, Uninstall, Finish; every label whole.
+    void UninstallAsUser(const std::string& pictures = "") {
+        Started uninstall(Wide(RegString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString")));
+        // The uninstaller goes on from a copy of itself: its wizard is found by its caption.
+        HWND wizard = nullptr;
+        ASSERT_TRUE(wine::WaitUntil([&] { return (wizard = VisibleWindowTitled(Texts().uninstallCaption)); }, kTimeout))
+            << "no uninstall wizard";
+        const auto page = [&](const char* text, const char* picture) {
+            ASSERT_TRUE(wine::WaitUntil([&] { return VisibleText(wizard, text) != nullptr; }, kTimeout))
+                << "no page that says " << text;
+            EXPECT_EQ(CutLabelsOfPage(wizard), std::vector<std::string>{}) << text;
+            if (!pictures.empty()) {
+                EXPECT_EQ(wine::CaptureWindow(wizard, pictures + "/" + picture + Texts().pictureSuffix + ".png"), "");
+            }
+        };
+        ASSERT_NO_FATAL_FAILURE(page(Texts().confirm, "uninstall-confirm"));
+        Click(GetDlgItem(wizard, kNextButton));
+        ASSERT_NO_FATAL_FAILURE(page(Texts().components, "uninstall-components"));
+        Click(GetDlgItem(wizard, kNextButton));
+        ASSERT_NO_FATAL_FAILURE(page(Texts().removed, "uninstall-finish"));
+        Click(GetDlgItem(wizard, kNextButton));
+        EXPECT_TRUE(wine::WaitUntil([&] {
+            return !IsWindow(wizard) && !wine::RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) && !FileExists(m_folder);
+        }, kTimeout)) << "the uninstall did not end with its entry and folder gone";
     }
 
     void StoreGlobalTweak(const std::string& name) {
@@ -410,8 +483,8 @@ TEST_F(SetupWine, RunLikeAUserItInstallsEveryFileRegistersTheAddOnAndOpensTheHel
     ASSERT_TRUE(wine::WaitUntil([&] { return !RecordedRuns(viewerFolder.Path() + "Viewer.log").empty(); },
                                 10000)) << "the finish page opened no help";
     EXPECT_EQ(RecordedRuns(viewerFolder.Path() + "Viewer.log")[0].arguments,
-              std::vector<std::string>{m_folder + "\\Help\\ZTTrevanelAddOn-en.htm"})
-        << "the English setup opens the English page";
+              std::vector<std::string>{m_folder + "\\Help\\" + Texts().helpPage})
+        << "the setup opens the page in its own language";
     // The help was opened by the desktop's shell, as the signed-in user: it lacks the variable that
     // the elevated setup sets in its own process before it calls the add-on. The host, with no
     // desktop shell window to ask and no standard user's start under Wine, was started by the
@@ -423,7 +496,7 @@ TEST_F(SetupWine, RunLikeAUserItInstallsEveryFileRegistersTheAddOnAndOpensTheHel
     // The Start menu shows the run record; the entry goes with the add-on.
     char programs[MAX_PATH] = "";
     ASSERT_EQ(S_OK, SHGetFolderPathA(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, programs));
-    const std::string entry = std::string(programs) + "\\FTP Zorvant Trevanel\\What the tweaks did.lnk";
+    const std::string entry = std::string(programs) + "\\FTP Zorvant Trevanel\\" + Texts().recordEntry + ".lnk";
     EXPECT_TRUE(FileExists(entry));
 
     // What the add-on keeps for this Windows user goes with it.
@@ -436,7 +509,7 @@ TEST_F(SetupWine, RunLikeAUserItInstallsEveryFileRegistersTheAddOnAndOpensTheHel
     WriteWholeFile(maker + "\\FTP Zorvant Trevanel\\Runs.previous.log", "an older one");
     SetRegString(HKEY_CURRENT_USER, kUserKey, "Run Record", "on");
 
-    UninstallQuietly();
+    ASSERT_NO_FATAL_FAILURE(UninstallAsUser(wine::ScreenshotFolder()));
     EXPECT_FALSE(FileExists(entry));
     ASSERT_TRUE(wine::WaitUntil([&] { return HostRuns().size() == 2; }, 10000));
     ExpectHostRun(HostRuns()[1], "-uninstalladdon ");
@@ -612,16 +685,16 @@ TEST_F(SetupWine, AnUninstallThatCannotTellTheHostAsksAndNoKeepsEverything) {
     wine::RegisterHost(m_folder, "FTP Zorvant 12.0");  // where no FTPZorvant.exe is
     const std::set<std::string> files = FilesBelow(m_folder + "\\");
 
-    // The uninstaller goes on from a copy of itself, whose wizard the test finds by its caption
-    // (which ends in a blank).
+    // The uninstaller goes on from a copy of itself, whose wizard the test finds by its caption.
     Started uninstall(Wide("\"" + m_folder + "\\Uninstall.exe\""));
-    HWND wizard = wine::WaitForVisibleWindow("#32770", "FTP Zorvant Trevanel Add-On Uninstall ", kTimeout);
+    HWND wizard = nullptr;
+    wine::WaitUntil([&] { return (wizard = VisibleWindowTitled(Texts().uninstallCaption)); }, kTimeout);
     ASSERT_NE(wizard, nullptr) << "no uninstall wizard";
     // The confirmation page, then the components page, where Next is the uninstall button.
     HWND next = GetDlgItem(wizard, kNextButton);
-    ASSERT_TRUE(wine::WaitUntil([&] { return VisibleText(wizard, "from your computer") != nullptr; }, kTimeout));
+    ASSERT_TRUE(wine::WaitUntil([&] { return VisibleText(wizard, Texts().confirm) != nullptr; }, kTimeout));
     Click(next);
-    ASSERT_TRUE(wine::WaitUntil([&] { return VisibleText(wizard, "Choose which features") != nullptr; }, kTimeout));
+    ASSERT_TRUE(wine::WaitUntil([&] { return VisibleText(wizard, Texts().components) != nullptr; }, kTimeout));
     Click(next);
     const wine::MessageBoxSeen question = wine::AnswerMessageBox(wizard, IDNO);
     EXPECT_NE(question.text.find("FTP Zorvant could not be told"), std::string::npos) << question.text;
