@@ -39,40 +39,14 @@ const DWORD kTimeout = 30000;
 // name that the setup must not expand.
 const char kFolderBelowTarget[] = "Program Files (x86)\\Add-Ons & Co's; $INSTDIR $0\\Trevanel";
 
-// What the setup's pages say, in code page 1252, in the language Wine gives the user: CTest runs
-// the tests that walk the pages for a German-speaking user too.
-struct SetupTexts {
-    const char* caption;
-    const char* welcome;
-    const char* openHelp;
-    const char* complete;
-    const char* registered;
-    const char* cancelled;
-    const char* elevated;
-    const char* helpPage;
-    const char* recordEntry;
-    const char* uninstallCaption;
-    const char* confirm;
-    const char* components;
-    const char* removed;
-    const char* pictureSuffix;
-};
-const SetupTexts kEnglish{"FTP Zorvant Trevanel Add-On Setup", "Welcome", "Open the help", "Setup complete",
-                          "and FTP Zorvant was started to register it.",
-                          "NOT registered with FTP Zorvant: the tweak list was cancelled.",
-                          "FTP Zorvant was started with this setup's administrator rights", "ZTTrevanelAddOn-en.htm",
-                          "What the tweaks did", "FTP Zorvant Trevanel Add-On Uninstall", "from your computer",
-                          "Choose which features", "Removal complete", ""};
-const SetupTexts kGerman{"Installation von FTP Zorvant Trevanel Add-On", "Willkommen", "Hilfe \xF6" "ffnen",
-                         "Setup abgeschlossen", "und FTP Zorvant wurde gestartet, um es einzubinden.",
-                         "NICHT im FTP Zorvant eingebunden: Die Liste der Hilfsprogramme wurde abgebrochen.",
-                         "FTP Zorvant wurde mit den Administratorrechten dieses Setups gestartet", "ZTTrevanelAddOn.htm",
-                         "Was die Hilfsprogramme taten", "Deinstallation von FTP Zorvant Trevanel Add-On",
-                         "von Ihrem Computer entfernt", "W\xE4hlen Sie die Komponenten aus",
-                         "Entfernen abgeschlossen", "-de"};
-const SetupTexts& Texts() {
-    return (GetUserDefaultUILanguage() & 0x3FF) == 0x07 ? kGerman : kEnglish;
-}
+// What the setup's pages say (code page 1252) in the language Wine gives the user: CTest runs the
+// tests that walk the pages for a German-speaking user too.
+bool German() { return (GetUserDefaultUILanguage() & 0x3FF) == 0x07; }
+std::string Say(const char* english, const char* german) { return German() ? german : english; }
+std::string PictureName(const std::string& name) { return name + (German() ? "-de.png" : ".png"); }
+std::string UninstallCaption() { return Say("FTP Zorvant Trevanel Add-On Uninstall", "Deinstallation von FTP Zorvant Trevanel Add-On"); }
+std::string ConfirmPageText() { return Say("from your computer", "von Ihrem Computer entfernt"); }
+std::string ComponentsPageText() { return Say("Choose which features", "W\xE4hlen Sie die Komponenten aus"); }
 
 // A started program, terminated if a failed test leaves it running.
 class Started {
@@ -296,11 +270,11 @@ protected:
                         const std::string& pictures = "") {
         ASSERT_TRUE(wine::WaitUntil([&] {
             wizard = VisibleWindowOf(setup.Id());
-            return wizard != nullptr && VisibleText(wizard, Texts().welcome) != nullptr;
+            return wizard != nullptr && VisibleText(wizard, Say("Welcome", "Willkommen")) != nullptr;
         }, kTimeout)) << "no welcome page";
-        EXPECT_EQ(wine::WindowText(wizard), Texts().caption);
+        EXPECT_EQ(wine::WindowText(wizard), Say("FTP Zorvant Trevanel Add-On Setup", "Installation von FTP Zorvant Trevanel Add-On"));
         if (!pictures.empty()) {
-            EXPECT_EQ(wine::CaptureWindow(wizard, pictures + "/setup-welcome" + Texts().pictureSuffix + ".png"), "");
+            EXPECT_EQ(wine::CaptureWindow(wizard, pictures + PictureName("/setup-welcome")), "");
         }
         Click(GetDlgItem(wizard, kNextButton));
 
@@ -311,7 +285,7 @@ protected:
         }, kTimeout)) << "no folder page";
         EXPECT_EQ(FieldText(edit), "C:\\Program Files\\FTP Zorvant Add-Ons\\Trevanel");
         if (!pictures.empty()) {
-            EXPECT_EQ(wine::CaptureWindow(wizard, pictures + "/setup-folder" + Texts().pictureSuffix + ".png"), "");
+            EXPECT_EQ(wine::CaptureWindow(wizard, pictures + PictureName("/setup-folder")), "");
         }
     }
 
@@ -338,18 +312,20 @@ protected:
 
         HWND helpOption = nullptr;
         ASSERT_TRUE(wine::WaitUntil([&] {
-            return (helpOption = VisibleText(wizard, Texts().openHelp));
+            return (helpOption = VisibleText(wizard, Say("Open the help", "Hilfe \xF6" "ffnen")));
         }, kTimeout)) << "no finish page";
         // The page says what became of the registration, every label whole.
-        EXPECT_NE(VisibleText(wizard, Texts().complete), nullptr);
-        EXPECT_EQ(VisibleText(wizard, Texts().registered) != nullptr, confirmTweakList);
-        EXPECT_EQ(VisibleText(wizard, Texts().cancelled) != nullptr, !confirmTweakList);
+        EXPECT_NE(VisibleText(wizard, Say("Setup complete", "Setup abgeschlossen")), nullptr);
+        EXPECT_EQ(VisibleText(wizard, Say("and FTP Zorvant was started to register it.", "und FTP Zorvant wurde gestartet, um es einzubinden.")) != nullptr, confirmTweakList);
+        EXPECT_EQ(VisibleText(wizard, Say("NOT registered with FTP Zorvant: the tweak list was cancelled.",
+                                       "NICHT im FTP Zorvant eingebunden: Die Liste der Hilfsprogramme wurde abgebrochen.")) != nullptr, !confirmTweakList);
         EXPECT_EQ(CutLabelsOfPage(wizard), std::vector<std::string>{});
         if (!pictures.empty()) {
-            EXPECT_EQ(wine::CaptureWindow(wizard, pictures + "/setup-finish" + Texts().pictureSuffix + ".png"), "");
+            EXPECT_EQ(wine::CaptureWindow(wizard, pictures + PictureName("/setup-finish")), "");
         }
         // No desktop shell here, and Wine gives no standard user's start: the page says so.
-        EXPECT_EQ(VisibleText(wizard, Texts().elevated) != nullptr, confirmTweakList);
+        EXPECT_EQ(VisibleText(wizard, Say("FTP Zorvant was started with this setup's administrator rights",
+                                       "FTP Zorvant wurde mit den Administratorrechten dieses Setups gestartet")) != nullptr, confirmTweakList);
         SendMessageA(helpOption, BM_SETCHECK, openHelp ? BST_CHECKED : BST_UNCHECKED, 0);
         // A click that comes while the page is still being set up goes unheard.
         DWORD exitCode = 0xdeadbeef;
@@ -395,21 +371,21 @@ protected:
         Started uninstall(Wide(RegString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString")));
         // The uninstaller goes on from a copy of itself: its wizard is found by its caption.
         HWND wizard = nullptr;
-        ASSERT_TRUE(wine::WaitUntil([&] { return (wizard = VisibleWindowTitled(Texts().uninstallCaption)); }, kTimeout))
+        ASSERT_TRUE(wine::WaitUntil([&] { return (wizard = VisibleWindowTitled(UninstallCaption())); }, kTimeout))
             << "no uninstall wizard";
-        const auto page = [&](const char* text, const char* picture) {
+        const auto page = [&](const std::string& text, const char* picture) {
             ASSERT_TRUE(wine::WaitUntil([&] { return VisibleText(wizard, text) != nullptr; }, kTimeout))
                 << "no page that says " << text;
             EXPECT_EQ(CutLabelsOfPage(wizard), std::vector<std::string>{}) << text;
             if (!pictures.empty()) {
-                EXPECT_EQ(wine::CaptureWindow(wizard, pictures + "/" + picture + Texts().pictureSuffix + ".png"), "");
+                EXPECT_EQ(wine::CaptureWindow(wizard, pictures + PictureName("/" + std::string(picture))), "");
             }
         };
-        ASSERT_NO_FATAL_FAILURE(page(Texts().confirm, "uninstall-confirm"));
+        ASSERT_NO_FATAL_FAILURE(page(ConfirmPageText(), "uninstall-confirm"));
         Click(GetDlgItem(wizard, kNextButton));
-        ASSERT_NO_FATAL_FAILURE(page(Texts().components, "uninstall-components"));
+        ASSERT_NO_FATAL_FAILURE(page(ComponentsPageText(), "uninstall-components"));
         Click(GetDlgItem(wizard, kNextButton));
-        ASSERT_NO_FATAL_FAILURE(page(Texts().removed, "uninstall-finish"));
+        ASSERT_NO_FATAL_FAILURE(page(Say("Removal complete", "Entfernen abgeschlossen"), "uninstall-finish"));
         Click(GetDlgItem(wizard, kNextButton));
         EXPECT_TRUE(wine::WaitUntil([&] {
             return !IsWindow(wizard) && !wine::RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) && !FileExists(m_folder);
@@ -483,7 +459,7 @@ TEST_F(SetupWine, RunLikeAUserItInstallsEveryFileRegistersTheAddOnAndOpensTheHel
     ASSERT_TRUE(wine::WaitUntil([&] { return !RecordedRuns(viewerFolder.Path() + "Viewer.log").empty(); },
                                 10000)) << "the finish page opened no help";
     EXPECT_EQ(RecordedRuns(viewerFolder.Path() + "Viewer.log")[0].arguments,
-              std::vector<std::string>{m_folder + "\\Help\\" + Texts().helpPage})
+              std::vector<std::string>{m_folder + "\\Help\\" + Say("ZTTrevanelAddOn-en.htm", "ZTTrevanelAddOn.htm")})
         << "the setup opens the page in its own language";
     // The help was opened by the desktop's shell, as the signed-in user: it lacks the variable that
     // the elevated setup sets in its own process before it calls the add-on. The host, with no
@@ -496,7 +472,7 @@ TEST_F(SetupWine, RunLikeAUserItInstallsEveryFileRegistersTheAddOnAndOpensTheHel
     // The Start menu shows the run record; the entry goes with the add-on.
     char programs[MAX_PATH] = "";
     ASSERT_EQ(S_OK, SHGetFolderPathA(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, programs));
-    const std::string entry = std::string(programs) + "\\FTP Zorvant Trevanel\\" + Texts().recordEntry + ".lnk";
+    const std::string entry = std::string(programs) + "\\FTP Zorvant Trevanel\\" + Say("What the tweaks did", "Was die Hilfsprogramme taten") + ".lnk";
     EXPECT_TRUE(FileExists(entry));
 
     // What the add-on keeps for this Windows user goes with it.
@@ -688,13 +664,13 @@ TEST_F(SetupWine, AnUninstallThatCannotTellTheHostAsksAndNoKeepsEverything) {
     // The uninstaller goes on from a copy of itself, whose wizard the test finds by its caption.
     Started uninstall(Wide("\"" + m_folder + "\\Uninstall.exe\""));
     HWND wizard = nullptr;
-    wine::WaitUntil([&] { return (wizard = VisibleWindowTitled(Texts().uninstallCaption)); }, kTimeout);
+    wine::WaitUntil([&] { return (wizard = VisibleWindowTitled(UninstallCaption())); }, kTimeout);
     ASSERT_NE(wizard, nullptr) << "no uninstall wizard";
     // The confirmation page, then the components page, where Next is the uninstall button.
     HWND next = GetDlgItem(wizard, kNextButton);
-    ASSERT_TRUE(wine::WaitUntil([&] { return VisibleText(wizard, Texts().confirm) != nullptr; }, kTimeout));
+    ASSERT_TRUE(wine::WaitUntil([&] { return VisibleText(wizard, ConfirmPageText()) != nullptr; }, kTimeout));
     Click(next);
-    ASSERT_TRUE(wine::WaitUntil([&] { return VisibleText(wizard, Texts().components) != nullptr; }, kTimeout));
+    ASSERT_TRUE(wine::WaitUntil([&] { return VisibleText(wizard, ComponentsPageText()) != nullptr; }, kTimeout));
     Click(next);
     const wine::MessageBoxSeen question = wine::AnswerMessageBox(wizard, IDNO);
     EXPECT_NE(question.text.find("FTP Zorvant could not be told"), std::string::npos) << question.text;
