@@ -33,12 +33,12 @@ std::string NotStartedText(const std::string& code, bool german) {
         {"2", "the program file was not found", "die Programmdatei wurde nicht gefunden"},
         {"3", "the program's folder was not found", "der Ordner des Programms wurde nicht gefunden"},
         {"5", "access to the program was denied", "der Zugriff auf das Programm wurde verweigert"},
-        {"8", "there was not enough memory", "der Speicher reichte nicht"},
-        {"32", "another program holds the program file", "ein anderes Programm hält die Programmdatei"},
+        {"8", "there was not enough memory", "nicht genügend Arbeitsspeicher"},
+        {"32", "another program holds the program file", "die Programmdatei wird von einem anderen Programm verwendet"},
         {"53", "the network path was not found", "der Netzwerkpfad wurde nicht gefunden"},
         {"67", "the network name was not found", "der Netzwerkname wurde nicht gefunden"},
         {"193", "the file is no program that Windows can run", "die Datei ist kein Programm, das Windows ausführen kann"},
-        {"216", "the program is made for another kind of processor", "das Programm ist für eine andere Prozessorart gemacht"},
+        {"216", "the program is made for another kind of processor", "das Programm ist für einen anderen Prozessortyp erstellt"},
         {"225", "the virus scanner blocked the program", "der Virenscanner hat das Programm gesperrt"},
         {"740", "the program asks for administrator rights, which a tweak is not given",
          "das Programm verlangt Administratorrechte, die ein Hilfsprogramm nicht bekommt"},
@@ -58,7 +58,7 @@ std::string OutcomeText(const RunRecord& r, bool german) {
     switch (r.outcome) {
         case RunOutcome::Exit:
             if (r.detail.empty())
-                return german ? "nach " + r.duration + " ms beendet; sein Exitcode war nicht zu lesen"
+                return german ? "nach " + r.duration + " ms beendet; sein Exitcode war nicht lesbar"
                               : "ended after " + r.duration + " ms; its exit code could not be read";
             return german ? "Exitcode " + r.detail + " nach " + r.duration + " ms"
                           : "exit code " + r.detail + " after " + r.duration + " ms";
@@ -179,7 +179,7 @@ std::string HistoryPage(const std::vector<RecordedTransfer>& transfers, const st
                        ".problem td{color:#a00;font-weight:bold}</style></head><body>\n";
     if (german) {
         page += "<h1>Was die Hilfsprogramme nach jeder Übertragung taten</h1>\n<p>Die neueste Übertragung zuerst. "
-                "Probleme sind mit \xE2\x80\x9E!\xE2\x80\x9C markiert und rot. Das Protokoll steht in " + Html(file) +
+                "Probleme sind mit \xE2\x80\x9E!\xE2\x80\x9C markiert und rot dargestellt. Das Protokoll steht in " + Html(file) +
                 " und ist " + state + ".</p>\n";
     } else {
         page += "<h1>What the tweaks did after each transfer</h1>\n<p>Newest transfer first. Problems are marked "

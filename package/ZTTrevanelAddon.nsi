@@ -141,7 +141,7 @@ LangString UnHostNotTold ${LANG_GERMAN} "Dem FTP Zorvant konnte nicht mitgeteilt
 LangString UnHostNotToldDetail ${LANG_ENGLISH} "FTP Zorvant could not be told that the add-on goes."
 LangString UnHostNotToldDetail ${LANG_GERMAN} "Dem FTP Zorvant konnte nicht mitgeteilt werden, dass das Add-On entfernt wird."
 LangString HostElevated ${LANG_ENGLISH} "FTP Zorvant was started with this setup's administrator rights (no desktop shell answered), and so is every tweak it runs: close it and start it again yourself."
-LangString HostElevated ${LANG_GERMAN} "FTP Zorvant wurde mit den Administratorrechten dieses Setups gestartet, ebenso jedes Hilfsprogramm, das er startet (keine Desktop-Shell hat geantwortet): Schließen Sie ihn und starten Sie ihn neu."
+LangString HostElevated ${LANG_GERMAN} "FTP Zorvant wurde mit den Administratorrechten dieses Setups gestartet (keine Desktop-Shell antwortete), ebenso jedes seiner Hilfsprogramme: Schließen Sie ihn und starten Sie ihn selbst."
 LangString UnRemovedAtRestart ${LANG_ENGLISH} "Still in use, removed at the next restart:"
 LangString UnRemovedAtRestart ${LANG_GERMAN} "Noch in Gebrauch, wird beim nächsten Neustart entfernt:"
 

@@ -86,7 +86,8 @@ public:
     virtual int MessageBox(const std::string& caption, const std::string& text, unsigned type) = 0;
 
     // The window that owns what is shown now on the calling thread: its innermost running dialog,
-    // else its active window; null when it has neither.
+    // else its active window, else (a thread without windows, as the setup's worker) this
+    // process's foreground window; null when there is none.
     virtual HWND PromptOwner() = 0;
 
     // The file-open dialog with an initial file name, OFN_* flags and a filter list in the form

@@ -142,7 +142,8 @@ std::vector<const InterpreterOptions*> EveryInterpreterOptions() {
 }
 
 std::string Lowered(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    // ASCII alone: the C runtime's locale is the host's, and a Turkish one folds I otherwise.
+    for (char& c : text) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     return text;
 }
 

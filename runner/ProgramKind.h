@@ -85,7 +85,7 @@ std::vector<const InterpreterOptions*> EveryInterpreterOptions();
 std::string CodeVariableOf(const std::string& exe);
 
 // Small text helpers that the judges share.
-// The text with its ASCII letters in lower case (std::tolower in the C locale).
+// The text with its ASCII letters in lower case, whatever the C runtime's locale.
 std::string Lowered(std::string text);
 // Whether name equals one of the blank-separated words.
 bool IsOneOfWords(const std::string& name, const char* words);

@@ -13,6 +13,18 @@
 #include "ctl/CtlProgram.h"
 #include "platform/win32/Win32DllSearch.h"
 
+namespace {
+
+// The console's own code page, given back at the end of the run, also one ended by Ctrl+C.
+UINT g_consolePage = 0;
+
+BOOL WINAPI GiveBackConsolePage(DWORD) {
+    SetConsoleOutputCP(g_consolePage);
+    return FALSE;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     LimitDllSearchToSystemFolder();
     // The registry operations and key paths are the application object's, as in the add-on.
@@ -27,12 +39,12 @@ int main(int argc, char** argv) {
                              GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != FALSE;
     // The tool writes the ANSI code page (paths, profile names, German words); a console shows its
     // own, OEM one: for this run it shows the ANSI one, and gets its own back at the end.
-    const UINT consolePage = GetConsoleOutputCP();
-    const bool console = GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != FALSE && consolePage != 0;
-    if (console) SetConsoleOutputCP(GetACP());
+    g_consolePage = GetConsoleOutputCP();
+    const bool console = GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != FALSE && g_consolePage != 0;
+    if (console && SetConsoleCtrlHandler(&GiveBackConsolePage, TRUE)) SetConsoleOutputCP(GetACP());
     const int status = RunCtlProgram(args, std::cout, std::cerr, interactive ? &std::cin : nullptr);
     std::cout.flush();
     std::cerr.flush();
-    if (console) SetConsoleOutputCP(consolePage);
+    if (console) GiveBackConsolePage(0);
     return status;
 }

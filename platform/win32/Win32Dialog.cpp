@@ -31,22 +31,27 @@ HWND GetDefaultOwner() {
 namespace {
 
 // Over the owner, as dialogs open in the host; without one in the middle of the work area,
-// not at the screen's top left where a template's 0, 0 would put it.
+// not at the screen's top left where a template's 0, 0 would put it. Always within the work
+// area, caption first, as DS_CENTER keeps a dialog (a small owner may stand near an edge).
 void CenterOverOwner(HWND dialog) {
     RECT window, area;
     GetWindowRect(dialog, &window);
-    HWND owner = GetWindow(dialog, GW_OWNER);
+    const HWND owner = GetWindow(dialog, GW_OWNER);
+    const bool over = owner != nullptr && IsWindowVisible(owner) && !IsIconic(owner);
     MONITORINFO monitor;
     monitor.cbSize = sizeof monitor;
-    if (owner != nullptr && IsWindowVisible(owner) && !IsIconic(owner)) {
-        GetWindowRect(owner, &area);
-    } else if (GetMonitorInfoA(MonitorFromWindow(dialog, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
-        area = monitor.rcWork;
-    } else {
-        return;
-    }
-    const int x = area.left + ((area.right - area.left) - (window.right - window.left)) / 2;
-    const int y = area.top + ((area.bottom - area.top) - (window.bottom - window.top)) / 2;
+    if (!GetMonitorInfoA(MonitorFromWindow(over ? owner : dialog, MONITOR_DEFAULTTOPRIMARY), &monitor)) return;
+    const RECT& work = monitor.rcWork;
+    area = work;
+    if (over) GetWindowRect(owner, &area);
+    const int width = window.right - window.left;
+    const int height = window.bottom - window.top;
+    int x = area.left + (area.right - area.left - width) / 2;
+    int y = area.top + (area.bottom - area.top - height) / 2;
+    if (x + width > work.right) x = work.right - width;
+    if (y + height > work.bottom) y = work.bottom - height;
+    if (x < work.left) x = work.left;
+    if (y < work.top) y = work.top;
     SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -4,6 +4,7 @@
 // for the program that opens .htm files.
 #include <windows.h>
 
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <thread>
@@ -171,6 +172,7 @@ TEST_F(PackageWine, TheRunRecordProgramOpensTheRecordAsAPageWithoutAConsole) {
     const std::string text = ReadWholeFile(page);
     EXPECT_NE(std::string::npos, text.find("C:\\in\\a&amp;b.txt")) << text;
     const bool german = (GetUserDefaultUILanguage() & 0x3FF) == 0x07;
+    ASSERT_EQ(german, std::getenv("TREVANEL_WINE_LOCALE") != nullptr) << "the German run is not German";
     EXPECT_NE(std::string::npos,
               text.find(german ? "konnte nicht starten: die Programmdatei wurde nicht gefunden (Systemfehler 2)"
                                : "could not start: the program file was not found (system error 2)"))

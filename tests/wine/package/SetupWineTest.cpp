@@ -244,6 +244,7 @@ protected:
         GTEST_SKIP() << "the build has no setup program: makensis was not found";
 #else
         ASSERT_EQ(GetACP(), 1252u);
+        ASSERT_EQ(German(), std::getenv("TREVANEL_WINE_LOCALE") != nullptr) << "the German run is not German";
         m_setup = wine::ToWindowsPath(TREVANEL_SETUP_EXE);
 #endif
         for (const char* key : {kUninstallKey, kHostSetupKey})
