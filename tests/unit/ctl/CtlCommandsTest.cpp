@@ -213,11 +213,16 @@ TEST_F(CtlTest, HistoryGroupsEachTransfersTweaksAndMarksProblems) {
         r.fromRun = run;
         AppendRunRecord(folder, r);
     };
+    m_ui.SetUserUiLanguage(0x0407);
+    EXPECT_EQ("Das Protokoll dieses Windows-Benutzers: " + RunRecordFile(folder) + "\nKeine \xDC" "bertragung ist notiert.\n",
+              Run({"history"}).out);
+    m_ui.SetUserUiLanguage(0x0409);
     const char* t1 = "2024-05-06 07:08:09.010";
     record(t1, "M\xc3\xbcller", 0, "C:\\in\\a.txt", 0, "Sum", RunOutcome::Exit, "0", "5", false);
     record(t1, "", 4, "C:\\out\\b&c.txt", 0, "Pdf", RunOutcome::Skipped, "filter", "", false);
     record(t1, "M\xc3\xbcller", 0, "C:\\in\\a.txt", 2, "Gone", RunOutcome::NotStarted, "5", "", false);
     record("2024-05-06 07:08:10.000", "M\xc3\xbcller", 0, "C:\\in\\d.txt", 0, "Sum", RunOutcome::Exit, "0", "3", true);
+    record("2024-05-06 07:08:11.000", "Ende", 0, "C:\\in\\e.txt", 0, "Scan", RunOutcome::EndedByUser, "", "65000", false);
 
     const std::string a = "\n2024-05-06 07:08:09.010  download  profile \"M\xfcller\"\n  local:  C:\\in\\a.txt\n"
                           "  remote: /a.txt\n    Tweak 00 \"Sum\": exit code 0 after 5 ms\n"
@@ -227,7 +232,8 @@ TEST_F(CtlTest, HistoryGroupsEachTransfersTweaksAndMarksProblems) {
     const std::string c = "\n2024-05-06 07:08:10.000  download  profile \"M\xfcller\"  (ZTTrevanelCtl run)\n"
                           "  local:  C:\\in\\d.txt\n  remote: /d.txt\n    Tweak 00 \"Sum\": exit code 0 after 3 ms\n";
     const std::string head = "The run record of this Windows user: " + RunRecordFile(folder) + "\n";
-    EXPECT_EQ(head + a + b + c, Run({"history"}).out);
+    EXPECT_EQ(head + a + b + c + "\n2024-05-06 07:08:11.000  download  profile \"Ende\"\n  local:  C:\\in\\e.txt\n"
+              "  remote: /e.txt\n  ! Tweak 00 \"Scan\": ended by the user after 65 s\n", Run({"history"}).out);
     EXPECT_EQ(head + a, Run({"history", "--problems", "--profile", "M\xdcLLER"}).out);
     EXPECT_EQ(head + b, Run({"history", "--profile", ""}).out);
     m_ui.SetUserUiLanguage(0x0c07);
@@ -235,16 +241,18 @@ TEST_F(CtlTest, HistoryGroupsEachTransfersTweaksAndMarksProblems) {
                   "\n\n2024-05-06 07:08:09.010  upload  kein Profil\n  lokal:  C:\\out\\b&c.txt\n  Server: /b&c.txt\n"
                   "    Tweak 00 \"Pdf\": \xfc" "bersprungen (filter)\n",
               Run({"history", "--profile", ""}).out);
+    EXPECT_NE(std::string::npos, Run({"history", "--profile", "Ende"}).out.find("nach 65 s vom Benutzer beendet"));
     m_ui.SetUserUiLanguage(0x0409);
     EXPECT_EQ("time\tprofile\ttype\tlocal\tremote\tindex\ttweak\toutcome\tdetail\tms\tfrom\ttransfer\treason\n"
               "2024-05-06 07:08:10.000\tM\xfcller\t0\tC:\\\\in\\\\d.txt\t/d.txt\t0\tSum\texit\t0\t3\trun\tdownload\t\n",
-              Run({"history", "--last", "1", "--tsv"}).out);
+              Run({"history", "--last", "1", "--tsv", "--profile", "M\xfcller"}).out);
 
     // The page: newest first, in UTF-8, the host's text escaped.
     ASSERT_EQ(kCtlOk, Run({"history", "--html", "C:\\page.html"}).status);
     const std::vector<uint8_t> bytes = m_files.Get("C:\\page.html");
     const std::string page(bytes.begin(), bytes.end());
     EXPECT_LT(page.find("d.txt"), page.find("a.txt"));
+    EXPECT_NE(std::string::npos, page.find("<html lang=\"en\">"));
     EXPECT_NE(std::string::npos, page.find("<td colspan=\"3\">C:\\out\\b&amp;c.txt</td>"));
     EXPECT_NE(std::string::npos, page.find("profile &quot;M\xc3\xbcller&quot;"));
     EXPECT_NE(std::string::npos, page.find("<tr class=\"problem\"><td>!</td><td>Tweak 02</td>"));
@@ -255,7 +263,7 @@ TEST_F(CtlTest, HistoryGroupsEachTransfersTweaksAndMarksProblems) {
     ASSERT_EQ(kCtlOk, Run({"record", "off"}).status);
     Run({"run", "download", "C:\\in\\x.txt"});
     EXPECT_EQ(1u, m_launcher.ExecuteExCalls().size());
-    EXPECT_EQ(4u, ReadRunRecords(folder).size());
+    EXPECT_EQ(5u, ReadRunRecords(folder).size());
     ASSERT_EQ(kCtlOk, Run({"record", "clear"}).status);
     EXPECT_TRUE(ReadRunRecords(folder).empty());
     EXPECT_NE(std::string::npos, Run({"record"}).out.find("The run record is off for this Windows user"));
