@@ -20,10 +20,10 @@ bool HasLetter(const char* letters, char c) { return c != '\0' && std::strchr(le
 bool IsCodeAddress(const std::string& text) {
     std::string scheme;
     for (const char c : text) {
-        if (c == ':') return scheme == "javascript" || scheme == "vbscript" || scheme == "about";
+        if (c == ':') return IsOneOfWords(Lowered(scheme), "javascript vbscript about");
         if (c == '\t' || c == '\r' || c == '\n' || (scheme.empty() && static_cast<unsigned char>(c) <= 0x20)) continue;
         if (scheme.size() == 10) return false;
-        scheme += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        scheme += c;
     }
     return false;
 }

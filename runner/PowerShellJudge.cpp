@@ -141,9 +141,9 @@ PathRefusal JudgeCode(const MarkedArgument& code) {
                 // Invoke-Expression, Invoke-Item, Start-Process and their aliases run, or open by
                 // its type, whatever path their statement holds.
                 frame.runs = frame.runs ||
-                             IsOneOfWords(frame.command, "iex invoke-expression ii invoke-item start saps start-process");
+                             IsOneOfWords(Lowered(frame.command), "iex invoke-expression ii invoke-item start saps start-process");
             } else if (!ends && !frame.commandRead) {
-                frame.command += static_cast<char>(std::tolower(c));
+                frame.command += static_cast<char>(c);
             }
             if (StartsStatement(static_cast<char>(c))) {
                 frame.command.clear();

@@ -48,11 +48,11 @@ bool IsDevicePath(const char* path) {
     // Windows reads the name only up to the first dot or colon, without the blanks before them.
     name.erase(std::min(name.find_first_of(".:"), name.size()));
     name.erase(name.find_last_not_of(' ') + 1);
-    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (IsOneOfWords(name, "CON PRN AUX NUL CONIN$ CONOUT$")) return true;
+    name = Lowered(name);
+    if (IsOneOfWords(name, "con prn aux nul conin$ conout$")) return true;
     // COM and LPT with one digit 1 to 9, or a superscript 1, 2 or 3 as the machine's code page
     // spells it (0xB9, 0xB2, 0xB3 in 1252; letters in others).
-    if (name.size() < 4 || (name.compare(0, 3, "COM") != 0 && name.compare(0, 3, "LPT") != 0)) return false;
+    if (name.size() < 4 || (name.compare(0, 3, "com") != 0 && name.compare(0, 3, "lpt") != 0)) return false;
     const std::u16string digit = AnsiTextToUtf16(name.substr(3));
     return digit.size() == 1 && ((digit[0] >= u'1' && digit[0] <= u'9') || digit[0] == u'\u00B9' ||
                                  digit[0] == u'\u00B2' || digit[0] == u'\u00B3');

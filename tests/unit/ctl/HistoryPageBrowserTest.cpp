@@ -72,7 +72,7 @@ TEST(HistoryPageBrowser, ShowsEveryRecordWithProblemsMarkedAndMarkupCharactersAs
         Record(first, 2, "Zip", RunOutcome::Skipped, "filter"),
         Record(second, 0, "Sum <script>alert(1)</script>", RunOutcome::Exit, "3"),
     };
-    const std::string page = HistoryPage(SelectTransfers(records, HistoryQuery()), "C:\\Users\\me\\Runs.log", true, true);
+    const std::string page = HistoryPage(SelectTransfers(records, HistoryQuery()), "C:\\Users\\me\\Runs.log", true, false);
     const std::string file = testing::TempDir() + "trevanel-history-page.html";
     std::ofstream(file, std::ios::binary) << page;
     const std::string dump = file + ".dom";
@@ -88,14 +88,13 @@ TEST(HistoryPageBrowser, ShowsEveryRecordWithProblemsMarkedAndMarkupCharactersAs
     for (const char* element : {"<b>", "<script>alert"}) EXPECT_EQ(std::string::npos, dom.str().find(element)) << dom.str();
 
     const std::string shown = ShownText(dom.str());
-    const std::string heading = "2026-12-08 14:03:07.250  download  Profil \"Q&A <Server> \"1\"\"\n";
-    // Newest transfer first; a problem row starts with "!"; the German words whole in UTF-8.
-    const std::string expected = heading + "lokal\t" + second + "\t\nServer\t/pub/a&amp;b.txt\t\n" +
-                                 "!\tTweak 00\tSum <script>alert(1)</script>\tExitcode 3 nach 42 ms\t\n" + heading +
-                                 "lokal\t" + first + "\t\nServer\t/pub/<b>bold</b> & \"quoted\".txt\t\n" +
-                                 "\tTweak 00\tSum <script>alert(1)</script>\tExitcode 0 nach 42 ms\t\n" +
-                                 "!\tTweak 01\tScan & \"check\"\tkonnte nicht starten: die Programmdatei wurde nicht "
-                                 "gefunden (Systemfehler 2)\t\n" +
-                                 "\tTweak 02\tZip\tübersprungen (filter)\t\n";
+    const std::string heading = "2026-12-08 14:03:07.250  download  profile \"Q&A <Server> \"1\"\"\n";
+    // Newest transfer first; a problem row starts with "!".
+    const std::string expected = heading + "local\t" + second + "\t\nremote\t/pub/a&amp;b.txt\t\n" +
+                                 "!\tTweak 00\tSum <script>alert(1)</script>\texit code 3 after 42 ms\t\n" + heading +
+                                 "local\t" + first + "\t\nremote\t/pub/<b>bold</b> & \"quoted\".txt\t\n" +
+                                 "\tTweak 00\tSum <script>alert(1)</script>\texit code 0 after 42 ms\t\n" +
+                                 "!\tTweak 01\tScan & \"check\"\tcould not start: the program file was not found (system error 2)\t\n" +
+                                 "\tTweak 02\tZip\tskipped (filter)\t\n";
     EXPECT_NE(std::string::npos, shown.find(expected)) << shown;
 }

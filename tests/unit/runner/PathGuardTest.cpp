@@ -320,7 +320,7 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {ps, "-c \"& 'C:\\x.exe' '%LOCAL_FILE_PATH%\\..\\'\"", "C:\\in\\a b", "/r", R::BackslashBeforeQuote},
         {ps, "-c \"echo 1;&('%LOCAL_FILE_PATH%')\"", "C:\\in\\x.hta", "/r", R::CommandName},
         {ps, "-c \"Start-Process -Wait '%LOCAL_FILE_PATH%'\"", "C:\\in\\x.hta", "/r", R::CommandName},
-        {ps, "-c \"saps '%LOCAL_FILE_PATH%'\"", "C:\\in\\x.hta", "/r", R::CommandName},
+        {ps, "-c \"Saps '%LOCAL_FILE_PATH%'\"", "C:\\in\\x.hta", "/r", R::CommandName},
         {ps, "-c &%LOCAL_FILE_PATH%", "C:\\in\\x.hta", "/r", R::CommandName},
         // What a redirection leaves of a command; what wsl -e, explorer, rundll32 and wt start.
         {cmd, redirected.c_str(), "C:\\in\\x;iex (iwr e).Content", "/r", R::ScriptUnquoted},

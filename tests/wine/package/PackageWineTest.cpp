@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/Ui.h"
 #include "runner/RunRecord.h"
 #include "tests/common/Layout.h"
 #include "tests/wine/common/HostRegistration.h"
@@ -171,7 +172,7 @@ TEST_F(PackageWine, TheRunRecordProgramOpensTheRecordAsAPageWithoutAConsole) {
     EXPECT_EQ(std::vector<std::string>{page}, RecordedRuns(viewerLog)[0].arguments);
     const std::string text = ReadWholeFile(page);
     EXPECT_NE(std::string::npos, text.find("C:\\in\\a&amp;b.txt")) << text;
-    const bool german = (GetUserDefaultUILanguage() & 0x3FF) == 0x07;
+    const bool german = IsGermanLanguage(GetUserDefaultUILanguage());
     ASSERT_EQ(german, std::getenv("TREVANEL_WINE_LOCALE") != nullptr) << "the German run is not German";
     EXPECT_NE(std::string::npos,
               text.find(german ? "konnte nicht starten: die Programmdatei wurde nicht gefunden (Systemfehler 2)"

@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/Ui.h"
 #include "tests/wine/common/ScreenCapture.h"
 #include "tests/wine/common/WindowDriver.h"
 #include "tests/wine/common/WineHarness.h"
@@ -41,12 +42,9 @@ const char kFolderBelowTarget[] = "Program Files (x86)\\Add-Ons & Co's; $INSTDIR
 
 // What the setup's pages say (code page 1252) in the language Wine gives the user: CTest runs the
 // tests that walk the pages for a German-speaking user too.
-bool German() { return (GetUserDefaultUILanguage() & 0x3FF) == 0x07; }
+bool German() { return IsGermanLanguage(GetUserDefaultUILanguage()); }
 std::string Say(const char* english, const char* german) { return German() ? german : english; }
 std::string PictureName(const std::string& name) { return name + (German() ? "-de.png" : ".png"); }
-std::string UninstallCaption() { return Say("FTP Zorvant Trevanel Add-On Uninstall", "Deinstallation von FTP Zorvant Trevanel Add-On"); }
-std::string ConfirmPageText() { return Say("from your computer", "von Ihrem Computer entfernt"); }
-std::string ComponentsPageText() { return Say("Choose which features", "W\xE4hlen Sie die Komponenten aus"); }
 
 // A started program, terminated if a failed test leaves it running.
 class Started {
@@ -139,14 +137,6 @@ HWND VisibleText(HWND parent, const std::string& part) {
 }
 
 void Click(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
-
-// The first visible top-level window whose caption holds part.
-HWND VisibleWindowTitled(const std::string& part) {
-    for (HWND window : VisibleWindows()) {
-        if (wine::WindowText(window).find(part) != std::string::npos) return window;
-    }
-    return nullptr;
-}
 
 // The labels of a wizard page that cannot show their whole text, but the branding's two (text
 // and shadow), which are drawn to their text's width.
@@ -304,11 +294,10 @@ protected:
         ASSERT_NE(list, nullptr) << "the add-on's tweak list did not appear";
         // The wizard owns the list, which opens over its middle, not at the screen's top left.
         EXPECT_EQ(GetWindow(list, GW_OWNER), wizard);
-        RECT listRect, wizardRect;
-        GetWindowRect(list, &listRect);
-        GetWindowRect(wizard, &wizardRect);
-        EXPECT_LE(std::abs((listRect.left + listRect.right) - (wizardRect.left + wizardRect.right)), 2);
-        EXPECT_LE(std::abs((listRect.top + listRect.bottom) - (wizardRect.top + wizardRect.bottom)), 2);
+        RECT l, w;
+        GetWindowRect(list, &l);
+        GetWindowRect(wizard, &w);
+        EXPECT_LE(std::abs(l.left + l.right - w.left - w.right) + std::abs(l.top + l.bottom - w.top - w.bottom), 4);
         Click(GetDlgItem(list, confirmTweakList ? IDOK : IDCANCEL));
 
         HWND helpOption = nullptr;
@@ -371,9 +360,9 @@ protected:
     void UninstallAsUser(const std::string& pictures = "") {
         Started uninstall(Wide(RegString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString")));
         // The uninstaller goes on from a copy of itself: its wizard is found by its caption.
-        HWND wizard = nullptr;
-        ASSERT_TRUE(wine::WaitUntil([&] { return (wizard = VisibleWindowTitled(UninstallCaption())); }, kTimeout))
-            << "no uninstall wizard";
+        const std::string caption = Say("FTP Zorvant Trevanel Add-On Uninstall ", "Deinstallation von FTP Zorvant Trevanel Add-On ");
+        HWND wizard = wine::WaitForVisibleWindow("#32770", caption.c_str(), kTimeout);
+        ASSERT_NE(wizard, nullptr) << "no uninstall wizard";
         const auto page = [&](const std::string& text, const char* picture) {
             ASSERT_TRUE(wine::WaitUntil([&] { return VisibleText(wizard, text) != nullptr; }, kTimeout))
                 << "no page that says " << text;
@@ -382,9 +371,9 @@ protected:
                 EXPECT_EQ(wine::CaptureWindow(wizard, pictures + PictureName("/" + std::string(picture))), "");
             }
         };
-        ASSERT_NO_FATAL_FAILURE(page(ConfirmPageText(), "uninstall-confirm"));
+        ASSERT_NO_FATAL_FAILURE(page(Say("from your computer", "von Ihrem Computer entfernt"), "uninstall-confirm"));
         Click(GetDlgItem(wizard, kNextButton));
-        ASSERT_NO_FATAL_FAILURE(page(ComponentsPageText(), "uninstall-components"));
+        ASSERT_NO_FATAL_FAILURE(page(Say("Choose which features", "W\xE4hlen Sie die Komponenten aus"), "uninstall-components"));
         Click(GetDlgItem(wizard, kNextButton));
         ASSERT_NO_FATAL_FAILURE(page(Say("Removal complete", "Entfernen abgeschlossen"), "uninstall-finish"));
         Click(GetDlgItem(wizard, kNextButton));
@@ -662,16 +651,16 @@ TEST_F(SetupWine, AnUninstallThatCannotTellTheHostAsksAndNoKeepsEverything) {
     wine::RegisterHost(m_folder, "FTP Zorvant 12.0");  // where no FTPZorvant.exe is
     const std::set<std::string> files = FilesBelow(m_folder + "\\");
 
-    // The uninstaller goes on from a copy of itself, whose wizard the test finds by its caption.
+    // The uninstaller goes on from a copy of itself, whose wizard the test finds by its caption
+    // (which ends in a blank).
     Started uninstall(Wide("\"" + m_folder + "\\Uninstall.exe\""));
-    HWND wizard = nullptr;
-    wine::WaitUntil([&] { return (wizard = VisibleWindowTitled(UninstallCaption())); }, kTimeout);
+    HWND wizard = wine::WaitForVisibleWindow("#32770", "FTP Zorvant Trevanel Add-On Uninstall ", kTimeout);
     ASSERT_NE(wizard, nullptr) << "no uninstall wizard";
     // The confirmation page, then the components page, where Next is the uninstall button.
     HWND next = GetDlgItem(wizard, kNextButton);
-    ASSERT_TRUE(wine::WaitUntil([&] { return VisibleText(wizard, ConfirmPageText()) != nullptr; }, kTimeout));
+    ASSERT_TRUE(wine::WaitUntil([&] { return VisibleText(wizard, "from your computer") != nullptr; }, kTimeout));
     Click(next);
-    ASSERT_TRUE(wine::WaitUntil([&] { return VisibleText(wizard, ComponentsPageText()) != nullptr; }, kTimeout));
+    ASSERT_TRUE(wine::WaitUntil([&] { return VisibleText(wizard, "Choose which features") != nullptr; }, kTimeout));
     Click(next);
     const wine::MessageBoxSeen question = wine::AnswerMessageBox(wizard, IDNO);
     EXPECT_NE(question.text.find("FTP Zorvant could not be told"), std::string::npos) << question.text;
