@@ -257,9 +257,11 @@ int Import(const Arguments& args, std::ostream& out, std::ostream& err) {
     for (ImportedSet& set : sets) {
         if (!args.add) break;
         CTweakConfig stored(set.config->m_strProfile.c_str());
-        // Which set the profile runs is read as sessions read it, a pending write's sets in place.
+        // The set, and which set the profile runs (as sessions read it, a pending write's sets in
+        // place), from one state of the store.
         bool own = true;
-        if (!stored.Load() || !ReadConsistently([&](const ConfigurationView& view) {
+        if (!ReadConsistently([&](const ConfigurationView& view) {
+                if (!stored.Load()) return false;
                 const TweakSetSource source = FindTweakSetSource(stored, &view);
                 own = stored.m_strProfile.empty() || source.own;
                 return source.readable;
