@@ -2,6 +2,8 @@
 #include "addon/TweakSession.h"
 
 #include "platform/RegistryNames.h"
+#include "config/AppBase.h"
+#include "runner/FailureNotice.h"
 #include "runner/RunRecord.h"
 #include "runner/RunRecorder.h"
 
@@ -38,17 +40,15 @@ std::shared_ptr<CTweakConfig> CTweakSession::Config() const {
 void CTweakSession::RunTweaks(int type, const char* localPath, const char* remotePath) {
     if (m_bReadDue) ReloadIfProfile(Config()->m_strProfile.c_str());
     const std::shared_ptr<CTweakConfig> config = Config();
-    const bool hasSet = m_bHasSet;
-    if (m_strRecordFolder.empty()) {
-        if (hasSet) config->RunTweaks(type, localPath, remotePath);
-        return;
-    }
+    // The recorder also finds the failure to notice when the record is off; it then writes nothing.
     CRunRecorder recorder(m_strRecordFolder, config->m_strProfile, type, localPath, remotePath, false);
-    if (hasSet) {
+    if (m_bHasSet) {
         config->RunTweaks(type, localPath, remotePath, &recorder);
     } else {
         recorder.SetUnreadable();
     }
+    const CAppBase* app = AfxGetApp();
+    NoticeFailure(recorder.FirstFailure(), app ? app->m_strModuleFolder : std::string());
 }
 
 void CTweakSession::ReloadIfProfile(const char* profileName) {

@@ -7,7 +7,9 @@
 
 #include "platform/Module.h"
 #include "platform/Platform.h"
+#include "runner/FailureNotice.h"
 #include "runner/TweakWait.h"
+#include "ui/NoticeText.h"
 #include "ui/WaitWindowText.h"
 
 CZTTrevanelApp::CZTTrevanelApp() { m_mapSessions.rehash(kSessionBuckets); }
@@ -25,6 +27,7 @@ CZTTrevanelApp::~CZTTrevanelApp() {
 int CZTTrevanelApp::InitInstance() {
     // The runner shows its long-wait window in the add-on's own words.
     SetWaitWindowTextMaker(&MakeWaitWindowText);
+    SetNoticeTextMaker(&MakeNoticeText);
     const std::string file = GetModule().GetModuleFileName();
     // An unknown module path leaves the strings empty rather than inventing ".DLL" out of nothing.
     if (file.empty()) return TRUE;

@@ -59,7 +59,7 @@ void WriteRaw(const CTweakConfig& set) {
     for (size_t i = 0; i < set.m_arrTweaks.size(); ++i) {
         HKEY tweakKey;
         if (RegCreateKeyA(setKey, TweakKeyName(i).c_str(), &tweakKey) != ERROR_SUCCESS) continue;
-        for (const StoredTweakValue& value : StoredValuesOf(*set.m_arrTweaks[i])) {
+        for (const StoredTweakValue& value : WrittenValuesOf(*set.m_arrTweaks[i])) {
             if (value.type == REG_DWORD) {
                 const DWORD number = value.number;
                 RegSetValueExA(tweakKey, value.name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), 4);

@@ -46,7 +46,7 @@ KeySnapshot SetPartsOf(const CTweakConfig& config) {
         if (config.m_arrTweaks[i] == nullptr) continue;
         KeySnapshot tweak;
         tweak.exists = true;
-        for (const StoredTweakValue& value : StoredValuesOf(*config.m_arrTweaks[i])) {
+        for (const StoredTweakValue& value : WrittenValuesOf(*config.m_arrTweaks[i])) {
             tweak.values.push_back(value.type == REG_DWORD ? DwordValue(value.name, value.number)
                                                            : TextValue(value.name, value.text));
         }

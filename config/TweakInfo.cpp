@@ -11,7 +11,7 @@ namespace {
 const char* const kWhiteSpace = " \t\n\r\v\f";
 }
 
-CTweakInfo::CTweakInfo() : m_bEnabled(1), m_bIgnoreCase(1), m_nApplyTo(0) {}
+CTweakInfo::CTweakInfo() : m_bEnabled(1), m_bIgnoreCase(1), m_nApplyTo(0), m_bStopOnFailure(0), m_nTimeLimit(0) {}
 
 CTweakInfo::~CTweakInfo() = default;
 
@@ -45,14 +45,24 @@ void LoadTweakValues(CTweakInfo& tweak, KeyValueReader& reader) {
 
 std::vector<StoredTweakValue> StoredValuesOf(const CTweakInfo& tweak) {
     return {
-        {"Name", REG_SZ, tweak.m_strName, 0},
-        {"Exe", REG_SZ, tweak.m_strExe, 0},
-        {"Parameters", REG_SZ, tweak.m_strParameters, 0},
-        {"Enabled", REG_DWORD, std::string(), static_cast<uint32_t>(tweak.m_bEnabled)},
-        {"Ignore Case", REG_DWORD, std::string(), static_cast<uint32_t>(tweak.m_bIgnoreCase)},
-        {"Apply To", REG_DWORD, std::string(), tweak.m_nApplyTo},
-        {"Filter", REG_SZ, tweak.GetFilterString(), 0},
+        {"Name", REG_SZ, tweak.m_strName, 0, false},
+        {"Exe", REG_SZ, tweak.m_strExe, 0, false},
+        {"Parameters", REG_SZ, tweak.m_strParameters, 0, false},
+        {"Enabled", REG_DWORD, std::string(), static_cast<uint32_t>(tweak.m_bEnabled), false},
+        {"Ignore Case", REG_DWORD, std::string(), static_cast<uint32_t>(tweak.m_bIgnoreCase), false},
+        {"Apply To", REG_DWORD, std::string(), tweak.m_nApplyTo, false},
+        {"Filter", REG_SZ, tweak.GetFilterString(), 0, false},
+        {"Stop On Failure", REG_DWORD, std::string(), static_cast<uint32_t>(tweak.m_bStopOnFailure), true},
+        {"Time Limit", REG_DWORD, std::string(), tweak.m_nTimeLimit, true},
     };
+}
+
+std::vector<StoredTweakValue> WrittenValuesOf(const CTweakInfo& tweak) {
+    std::vector<StoredTweakValue> values = StoredValuesOf(tweak);
+    values.erase(std::remove_if(values.begin(), values.end(),
+                                [](const StoredTweakValue& value) { return value.onlyWhenSet && value.number == 0; }),
+                 values.end());
+    return values;
 }
 
 void TakeStoredValue(CTweakInfo& tweak, const StoredTweakValue& value) {
@@ -64,13 +74,15 @@ void TakeStoredValue(CTweakInfo& tweak, const StoredTweakValue& value) {
     if (name == "Ignore Case") tweak.m_bIgnoreCase = static_cast<int32_t>(value.number);
     if (name == "Apply To") tweak.m_nApplyTo = value.number;
     if (name == "Filter") tweak.ParseFilters(value.text);
+    if (name == "Stop On Failure") tweak.m_bStopOnFailure = static_cast<int32_t>(value.number);
+    if (name == "Time Limit") tweak.m_nTimeLimit = value.number;
 }
 
 void CTweakInfo::Save(const std::string& keyPath) const {
     const CAppBase* app = AfxGetApp();
     if (app == nullptr) return;
     const char* key = keyPath.c_str();
-    for (const StoredTweakValue& value : StoredValuesOf(*this)) {
+    for (const StoredTweakValue& value : WrittenValuesOf(*this)) {
         if (value.type == REG_SZ) {
             app->WriteRegString(HKEY_USERS, key, value.name, value.text.c_str());
         } else {

@@ -22,10 +22,19 @@ struct StoredTweakValue {
     uint32_t type;
     std::string text;
     uint32_t number;
+    // Written only when not 0: the values that came after the first seven, so that a set that
+    // leaves them off is stored, and exported, as it always was.
+    bool onlyWhenSet;
 };
 
-// The seven values of tweak's key, in the order Save writes them.
+// The values a tweak's key may hold, in the order Save writes them.
 std::vector<StoredTweakValue> StoredValuesOf(const CTweakInfo& tweak);
+// Those of them that Save writes for tweak.
+std::vector<StoredTweakValue> WrittenValuesOf(const CTweakInfo& tweak);
+
+// The longest "Time Limit" a tweak is given, a day in seconds; a larger one reads as none, as a
+// value meant as milliseconds would otherwise read as weeks.
+const uint32_t kMaxTimeLimit = 86400;
 
 // Puts one value of a tweak's key into tweak as Load reads it: its text or number replaces the
 // field, and a "Filter" text is parsed into filters added to the list. Other names change nothing.
@@ -77,4 +86,9 @@ public:
     int32_t m_bIgnoreCase;
     uint32_t m_nApplyTo;
     std::vector<std::string> m_arrFilters;
+    // Nonzero: when this tweak fails, the tweaks after it do not run for the transfer.
+    int32_t m_bStopOnFailure;
+    // Seconds the program may run before it is ended; 0 (or above kMaxTimeLimit) waits as long
+    // as it runs.
+    uint32_t m_nTimeLimit;
 };

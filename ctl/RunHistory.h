@@ -27,11 +27,6 @@ struct RecordedTransfer {
 // its time, profile, type and paths, even where another process wrote between them.
 std::vector<RecordedTransfer> SelectTransfers(const std::vector<RunRecord>& records, const HistoryQuery& query);
 
-// "no longer waited for after N s" or "ended by the user after N s", N the whole seconds of
-// elapsedMs: how a wait that the user stopped in the long-wait window is told (german: in German,
-// UTF-8).
-std::string StoppedWaitText(bool endedByUser, uint64_t elapsedMs, bool german = false);
-
 // A header row, then one line per record, in the ANSI code page: the time, profile, type number,
 // local and remote path, index, tweak name, outcome, detail, duration in ms, "run" for the
 // console tool's runs, the transfer type's name and the reason a tweak was skipped, escaped.

@@ -31,6 +31,7 @@ std::string DescribeSkip(const CTweakInfo& tweak, const TweakDecision& decision)
         return DescribeProgramNotFound(tweak.m_strExe);
     case TweakVerdict::UnsafePath:
         return std::string("the path guard refuses the line: ") + DescribeRefusal(decision.line.refusal);
+    case TweakVerdict::EarlierFailure: return "a tweak before it failed and stops the chain on failure";
     }
     return "";
 }
@@ -93,7 +94,9 @@ void ExplainTransfer(const std::string& profile, int type, const std::string& lo
         if (!runs) out << "  " << DescribeSkip(tweak, decision) << "\n";
         out << "  Program:    " << decision.program.file << "\n";
         if (runs) out << "  Starts in:  " << decision.program.folder << "\n";
-        out
-            << "  Parameters: " << decision.line.text << "\n";
+        out << "  Parameters: " << decision.line.text << "\n";
+        if (tweak.m_nTimeLimit != 0 && tweak.m_nTimeLimit <= kMaxTimeLimit)
+            out << "  Time limit: " << tweak.m_nTimeLimit << " s, then the program is ended\n";
+        if (tweak.m_bStopOnFailure) out << "  On failure: the tweaks after it do not run for this transfer\n";
     }
 }

@@ -2,7 +2,6 @@
 // then its exit code and how long it ran, or the system's reason why it could not start.
 #pragma once
 
-#include <chrono>
 #include <ostream>
 
 #include "runner/TweakRunReport.h"
@@ -16,10 +15,7 @@ public:
     CTweakRunLog(const CTweakConfig& set, std::ostream& out, ITweakRunReport* next = nullptr);
 
     void Examined(size_t index, const TweakDecision& decision) override;
-    void Started(size_t index, ProcessHandle process) override;
-    void NotStarted(size_t index) override;
-    void Finished(size_t index, ProcessHandle process) override;
-    void Stopped(size_t index, ProcessHandle process, const TweakWait& wait) override;
+    void Ended(size_t index, const TweakEnd& end) override;
 
     int NotStartedCount() const { return m_nNotStarted; }
     int StartedCount() const { return m_nStarted; }
@@ -28,7 +24,6 @@ private:
     const CTweakConfig& m_set;
     std::ostream& m_out;
     ITweakRunReport* m_next;
-    std::chrono::steady_clock::time_point m_start;
     int m_nNotStarted = 0;
     int m_nStarted = 0;
 };

@@ -20,6 +20,15 @@ struct WaitWindowText {
     std::string end;
 };
 
+// The failure notice's texts, 8-bit in the ANSI code page, made by the caller.
+struct NoticeText {
+    std::string caption;
+    std::string tweak;   // which tweak failed
+    std::string file;    // for which file
+    std::string reason;  // what became of it
+    std::string hint;    // what a click does
+};
+
 // The button a person pressed.
 enum class WaitChoice {
     None,
@@ -69,6 +78,14 @@ public:
     // Shows and brings forward the top-level windows of process that are hidden. Nothing happens
     // to a process without windows. Any thread.
     virtual void ShowProcessWindows(ProcessHandle process) = 0;
+
+    // Shows text in the add-on's one notice window, at the bottom right of the work area, topmost,
+    // never activated and never modal; a notice still on the screen gets the new text in its place.
+    // It closes by itself closeAfterMs after the latest text, or at a click, which also starts the
+    // program at clickOpens (ANSI; nothing when empty) through the shell. Returns at once; the
+    // window lives on a thread of its own, which holds the module until the window has gone. False
+    // when no window could be shown. Any thread.
+    virtual bool ShowNotice(const NoticeText& text, const std::string& clickOpens, uint32_t closeAfterMs) = 0;
 
     // Ends process as TerminateProcess does (exit code 1) and returns once it has ended: true.
     // False when the system refuses; the process then runs on. Programs it started are left

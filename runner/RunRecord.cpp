@@ -18,7 +18,8 @@ const char* const kRunRecordValue = "Run Record";
 namespace {
 
 const RunOutcome kOutcomes[] = {RunOutcome::Exit, RunOutcome::NoProcess, RunOutcome::NotStarted,
-                                RunOutcome::Skipped, RunOutcome::NotWaitedFor, RunOutcome::EndedByUser};
+                                RunOutcome::Skipped, RunOutcome::NotWaitedFor, RunOutcome::EndedByUser,
+                                RunOutcome::TimeLimit};
 
 // What each text field may take of a line, escaped: with the short fields (at most about 120
 // bytes) a record stays within kMaxRecordLineBytes.
@@ -93,11 +94,14 @@ const char* RunOutcomeName(RunOutcome outcome) {
         case RunOutcome::Skipped: return "skipped";
         case RunOutcome::NotWaitedFor: return "not-waited-for";
         case RunOutcome::EndedByUser: return "ended-by-user";
+        case RunOutcome::TimeLimit: return "time-limit";
     }
     return "unknown";
 }
 
-bool RunRecord::IsProblem() const {
+bool RunRecord::IsProblem() const { return IsFailedOutcome(outcome, detail); }
+
+bool IsFailedOutcome(RunOutcome outcome, const std::string& detail) {
     switch (outcome) {
         case RunOutcome::Exit: return detail != "0";
         case RunOutcome::NoProcess: return false;
@@ -110,7 +114,8 @@ bool RunRecord::IsProblem() const {
                    detail == VerdictName(TweakVerdict::ProgramNotFound);
         // The user may have been right to end it; its work is undone all the same. A program
         // that was left running may still finish its work.
-        case RunOutcome::EndedByUser: return true;
+        case RunOutcome::EndedByUser:
+        case RunOutcome::TimeLimit: return true;
         case RunOutcome::NotWaitedFor: return false;
     }
     return false;

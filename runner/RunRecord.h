@@ -16,10 +16,16 @@ enum class RunOutcome {
     Skipped,     // DecideTweak said no; detail holds its reason word
     NotWaitedFor,  // the user stopped waiting in the long-wait window; the program ran on
     EndedByUser,   // the user ended the program in the long-wait window
+    TimeLimit,     // the tweak's time limit ran out and the program was ended; detail holds the seconds
 };
 
-// "exit", "no-process", "not-started", "skipped", "not-waited-for" or "ended-by-user".
+// "exit", "no-process", "not-started", "skipped", "not-waited-for", "ended-by-user" or "time-limit".
 const char* RunOutcomeName(RunOutcome outcome);
+
+// Whether the outcome left the tweak's work undone: a start that failed, a non-zero (or
+// unreadable) exit code, a path the guard refused, a program the user or the time limit had to
+// end. One rule for the record's problems, the failure notice and a chain that stops.
+bool IsFailedOutcome(RunOutcome outcome, const std::string& detail);
 
 // The detail of the one Skipped record of a transfer after which no set could be read.
 const char* const kSetUnreadable = "set-unreadable";
@@ -34,13 +40,12 @@ struct RunRecord {
     std::string name;        // the tweak's name
     RunOutcome outcome = RunOutcome::Skipped;
     std::string detail;      // see RunOutcome; empty for NoProcess
-    std::string duration;    // for Exit, NotWaitedFor and EndedByUser, how long the program ran
+    std::string duration;    // for Exit, NotWaitedFor, EndedByUser and TimeLimit, how long the program ran
                              // (until the user's choice) in milliseconds; else empty
     bool fromRun = false;    // recorded by ZTTrevanelCtl run rather than after a host's transfer
     std::string guardReason; // for an unsafe-path skip, the path guard's reason in words
 
-    // A start that failed, a non-zero (or unreadable) exit code, a path the guard refused, or a
-    // program the user had to end: each left the tweak's work undone.
+    // IsFailedOutcome.
     bool IsProblem() const;
 };
 

@@ -3,7 +3,6 @@
 
 #include "platform/Clock.h"
 #include "platform/AnsiText.h"
-#include "platform/Launcher.h"
 #include "platform/Platform.h"
 #include "runner/TweakDecision.h"
 
@@ -32,10 +31,7 @@ CRunRecorder::CRunRecorder(const std::string& folder, const std::string& profile
 void CRunRecorder::Examined(size_t index, const TweakDecision& decision) {
     Quietly([&] {
         m_name = decision.tweakName;
-        if (decision.verdict == TweakVerdict::Applies) {
-            m_startMs = GetClock().Milliseconds();
-            return;
-        }
+        if (decision.verdict == TweakVerdict::Applies) return;
         // The record is UTF-8; a program's path is text of the code page.
         m_record.guardReason = decision.verdict == TweakVerdict::UnsafePath ? DescribeRefusal(decision.line.refusal)
                                : decision.verdict == TweakVerdict::ProgramNotFound
@@ -46,30 +42,12 @@ void CRunRecorder::Examined(size_t index, const TweakDecision& decision) {
     });
 }
 
-void CRunRecorder::Started(size_t index, ProcessHandle process) {
+void CRunRecorder::Ended(size_t index, const TweakEnd& end) {
     Quietly([&] {
-        if (process == nullptr) Write(index, RunOutcome::NoProcess, "");
-    });
-}
-
-void CRunRecorder::NotStarted(size_t index) {
-    Quietly([&] { Write(index, RunOutcome::NotStarted, std::to_string(GetLauncher().LastExecuteErrorCode())); });
-}
-
-void CRunRecorder::Finished(size_t index, ProcessHandle process) {
-    Quietly([&] {
-        m_record.duration = std::to_string(GetClock().Milliseconds() - m_startMs);
-        uint32_t code = 0;
-        // An exit code that cannot be read stays empty, and the record counts as a problem.
-        Write(index, RunOutcome::Exit, GetLauncher().GetExitCode(process, &code) ? std::to_string(code) : "");
-        m_record.duration.clear();
-    });
-}
-
-void CRunRecorder::Stopped(size_t index, ProcessHandle, const TweakWait& wait) {
-    Quietly([&] {
-        m_record.duration = std::to_string(wait.elapsedMs);
-        Write(index, wait.end == TweakWaitEnd::EndedByUser ? RunOutcome::EndedByUser : RunOutcome::NotWaitedFor, "");
+        const bool ran = end.outcome != RunOutcome::NotStarted && end.outcome != RunOutcome::NoProcess &&
+                         end.outcome != RunOutcome::Skipped;
+        if (ran) m_record.duration = std::to_string(end.elapsedMs);
+        Write(index, end.outcome, end.detail);
         m_record.duration.clear();
     });
 }
@@ -94,5 +72,9 @@ void CRunRecorder::Write(size_t index, RunOutcome outcome, const std::string& de
     m_record.name = AnsiTextToUtf8(m_name);
     m_record.outcome = outcome;
     m_record.detail = detail;
-    AppendRunRecord(m_folder, m_record);
+    if (!m_failed && m_record.IsProblem()) {
+        m_failed = true;
+        m_firstFailure = m_record;
+    }
+    if (!m_folder.empty()) AppendRunRecord(m_folder, m_record);
 }

@@ -21,6 +21,7 @@ const char* VerdictName(TweakVerdict verdict) {
         case TweakVerdict::DevicePath: return "device-path";
         case TweakVerdict::ProgramNotFound: return "program-not-found";
         case TweakVerdict::UnsafePath: return "unsafe-path";
+        case TweakVerdict::EarlierFailure: return "earlier-failure";
     }
     return "unknown";
 }

@@ -27,10 +27,13 @@ enum class TweakVerdict {
     // The tweak applies, but a path cannot be put into its parameter line safely, or the
     // program lies in the transferred file's folder (line.refusal says which).
     UnsafePath,
+    // The tweak applies, but an earlier tweak that stops the chain on failure failed in this run;
+    // only the runner decides it.
+    EarlierFailure,
 };
 
-// "applies", "disabled", "type", "filter", "wildcard-path", "device-path", "program-not-found" or
-// "unsafe-path".
+// "applies", "disabled", "type", "filter", "wildcard-path", "device-path", "program-not-found",
+// "unsafe-path" or "earlier-failure".
 const char* VerdictName(TweakVerdict verdict);
 
 struct TweakDecision {

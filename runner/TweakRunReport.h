@@ -1,12 +1,20 @@
 // What a run of a tweak set did, tweak by tweak, for a caller that wants to know. The add-on's
-// own runs pass none: the host learns nothing of them.
+// own runs pass the run record's recorder, or none.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <string>
 
-#include "platform/Launcher.h"
+#include "runner/RunRecord.h"
 #include "runner/TweakDecision.h"
-#include "runner/TweakWait.h"
+
+// What became of a tweak that was started, or that an earlier failure kept from starting.
+struct TweakEnd {
+    RunOutcome outcome = RunOutcome::Exit;
+    std::string detail;      // as RunRecord's
+    uint64_t elapsedMs = 0;  // how long the program ran, until the wait ended
+};
 
 class ITweakRunReport {
 public:
@@ -14,14 +22,7 @@ public:
     // Every tweak the run examined, with its decision, before anything is started. Called
     // without the set's lock; decision is valid only during the call.
     virtual void Examined(size_t index, const TweakDecision& decision) = 0;
-    // The shell accepted the launch; process is the started process's handle or null. For a
-    // handle, Finished follows once it has ended and before the handle is closed.
-    virtual void Started(size_t index, ProcessHandle process) = 0;
-    // The shell refused the launch. Called right after the shell call, before any other call
-    // of the launcher on this thread.
-    virtual void NotStarted(size_t index) = 0;
-    virtual void Finished(size_t index, ProcessHandle process) = 0;
-    // In place of Finished when the user stopped the wait in the long-wait window: the program
-    // runs on (NoLongerWaited) or was ended (EndedByUser). Before the handle is closed.
-    virtual void Stopped(size_t index, ProcessHandle process, const TweakWait& wait) = 0;
+    // For each tweak that Examined said applies: right after the shell call when the start failed
+    // (before any other call of the launcher on this thread), else once the wait has ended.
+    virtual void Ended(size_t index, const TweakEnd& end) = 0;
 };

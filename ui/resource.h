@@ -40,6 +40,10 @@
 #define IDS_TAKE_RENAMED_SET 1018
 #define IDS_SET_UNREADABLE 1019
 #define IDS_PROGRAM_NOT_FOUND 1027
+// The failure notice
+#define IDS_NOTICE_CAPTION 1028
+#define IDS_NOTICE_TWEAK 1029
+#define IDS_NOTICE_HINT 1030
 
 // Controls shared by both dialogs
 #define IDC_BTN_HELP 1000

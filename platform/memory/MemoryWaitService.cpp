@@ -86,6 +86,18 @@ bool MemoryWaitService::EndProcess(ProcessHandle process) {
     return true;
 }
 
+bool MemoryWaitService::ShowNotice(const NoticeText& text, const std::string& clickOpens, uint32_t) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_events.push_back("notice " + text.tweak);
+    m_notices.emplace_back(text, clickOpens);
+    return true;
+}
+
+std::vector<std::pair<NoticeText, std::string>> MemoryWaitService::Notices() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_notices;
+}
+
 std::vector<WaitWindowText> MemoryWaitService::OpenWindows() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     std::vector<WaitWindowText> texts;
@@ -138,6 +150,7 @@ public:
         return WaitWake::ProcessEnded;
     }
     void ShowProcessWindows(ProcessHandle) override {}
+    bool ShowNotice(const NoticeText&, const std::string&, uint32_t) override { return false; }
     bool EndProcess(ProcessHandle) override { return false; }
 };
 

@@ -24,6 +24,8 @@ public:
     WaitWake WaitForProcessOrChoice(ProcessHandle process, IWaitWindow* window, uint32_t timeoutMs) override;
     // Event "show".
     void ShowProcessWindows(ProcessHandle process) override;
+    // Event "notice <tweak line>"; the notice is kept for Notices().
+    bool ShowNotice(const NoticeText& text, const std::string& clickOpens, uint32_t closeAfterMs) override;
     // MemoryLauncher::Terminate; event "end". False, and nothing ends, after RefuseEnd.
     bool EndProcess(ProcessHandle process) override;
 
@@ -31,7 +33,9 @@ public:
     std::vector<WaitWindowText> OpenWindows() const;
     // Presses a button of the open window whose tweak line is tweak; false when none is open.
     bool Press(const std::string& tweak, WaitChoice choice);
-    // "open <tweak line>", "show", "end", "close <tweak line>", in order.
+    // Every notice shown, in order, with what a click would open.
+    std::vector<std::pair<NoticeText, std::string>> Notices() const;
+    // "open <tweak line>", "show", "end", "close <tweak line>", "notice <tweak line>", in order.
     std::vector<std::string> Events() const;
     void RefuseEnd();
     // From now on OpenWindow makes no window (null), as a system out of resources makes none.
@@ -48,6 +52,7 @@ private:
     std::condition_variable m_changed;
     std::vector<Window*> m_windows;
     std::vector<std::string> m_events;
+    std::vector<std::pair<NoticeText, std::string>> m_notices;
     // Each waiting thread and the clock's time at which it last found nothing to do.
     std::map<std::thread::id, uint64_t> m_idleAt;
     bool m_refuseEnd = false;
