@@ -23,19 +23,3 @@ bool ParseTransferType(const std::string& text, int* type) {
     *type = static_cast<int>(number);
     return true;
 }
-
-std::string TransferTypeName(int type) {
-    const unsigned bit = static_cast<unsigned>(type) & 31u;
-    const char* name = TransferBitName(bit);
-    return name ? name : "type " + std::to_string(bit);
-}
-
-std::string ApplyToNames(uint32_t applyTo) {
-    std::string names;
-    for (unsigned bit = 0; bit < 32; ++bit) {
-        if ((applyTo & (1u << bit)) == 0) continue;
-        if (!names.empty()) names += ", ";
-        names += TransferTypeName(static_cast<int>(bit));
-    }
-    return names.empty() ? "none" : names;
-}

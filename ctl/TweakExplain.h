@@ -5,14 +5,8 @@
 #include <ostream>
 #include <string>
 
+#include "runner/SkipReason.h"
 #include "runner/TsvField.h"
-
-struct TweakDecision;
-class CTweakInfo;
-
-// Why a tweak does not start, in words: the ticked types, the tested name and the filters, or
-// the path guard's reason.
-std::string DescribeSkip(const CTweakInfo& tweak, const TweakDecision& decision);
 
 // "The environment of every started tweak:" and one indented NAME=VALUE line per variable that
 // the runner gives the tweaks of this transfer.

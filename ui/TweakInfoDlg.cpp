@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "config/TweakConfig.h"
 #include "config/TweakInfo.h"
 #include "platform/MessageBox.h"
 #include "platform/Module.h"
@@ -13,6 +14,7 @@
 #include "runner/ProgramSearch.h"
 #include "ui/HelpFile.h"
 #include "ui/StringInsert.h"
+#include "ui/TweakTest.h"
 #include "ui/resource.h"
 
 namespace {
@@ -39,6 +41,7 @@ BEGIN_MESSAGE_MAP(CTweakInfoDlg)
     ON_BN_CLICKED(IDC_BTN_BROWSE, OnBrowse)
     ON_BN_CLICKED(IDC_BTN_ADD_FILTER, OnAddFilter)
     ON_EN_CHANGE(IDC_EDIT_FILTER, OnChangeFilterText)
+    ON_BN_CLICKED(IDC_BTN_TEST, OnTest)
 END_MESSAGE_MAP()
 
 CTweakInfoDlg::CTweakInfoDlg(CTweakInfo* tweak)
@@ -75,6 +78,8 @@ void CTweakInfoDlg::FillControls() {
         CheckDlgButton(box.id, (m_pTweak->m_nApplyTo & box.mask) != 0 ? 1 : 0);
     }
     CheckDlgButton(IDC_CHECK_IGNORE_CASE, m_pTweak->m_bIgnoreCase != 0 ? 1 : 0);
+    CheckDlgButton(IDC_CHECK_STOP_ON_FAILURE, m_pTweak->m_bStopOnFailure != 0 ? 1 : 0);
+    SetDlgItemText(IDC_EDIT_TIME_LIMIT, std::to_string(m_pTweak->m_nTimeLimit));
 
     std::vector<std::string> filters;
     m_pTweak->GetFilters(filters);
@@ -185,27 +190,65 @@ void CTweakInfoDlg::OnOK() {
         return;
     }
 
-    m_pTweak->m_strName = name;
-    m_pTweak->m_bEnabled = IsDlgButtonChecked(IDC_CHECK_DISABLED) ? 0 : 1;
-    m_pTweak->m_strExe = exe;
-    m_pTweak->m_strParameters = GetDlgItemText(IDC_EDIT_PARAMETERS);
+    if (TakeControls(*m_pTweak)) CDialog::OnOK();
+}
+
+bool CTweakInfoDlg::TakeControls(CTweakInfo& tweak) {
+    const std::string limit = GetDlgItemText(IDC_EDIT_TIME_LIMIT);
+    // Digits only (a paste can bypass the field's own check), at most a day; empty is none.
+    if (limit.size() > 5 || limit.find_first_not_of("0123456789") != std::string::npos ||
+        (!limit.empty() && std::stoul(limit) > kMaxTimeLimit)) {
+        AfxMessageBox(IDS_TIME_LIMIT_TOO_LONG, MB_OK | MB_ICONEXCLAMATION);
+        GotoDlgCtrl(IDC_EDIT_TIME_LIMIT);
+        return false;
+    }
+    tweak.m_nTimeLimit = limit.empty() ? 0 : static_cast<uint32_t>(std::stoul(limit));
+    tweak.m_bStopOnFailure = IsDlgButtonChecked(IDC_CHECK_STOP_ON_FAILURE) ? 1 : 0;
+    tweak.m_strName = GetDlgItemText(IDC_EDIT_NAME);
+    tweak.m_bEnabled = IsDlgButtonChecked(IDC_CHECK_DISABLED) ? 0 : 1;
+    tweak.m_strExe = GetDlgItemText(IDC_EDIT_EXE);
+    tweak.m_strParameters = GetDlgItemText(IDC_EDIT_PARAMETERS);
 
     uint32_t applyTo = 0;
     for (const ApplyToBox& box : kApplyToBoxes) {
         if (IsDlgButtonChecked(box.id)) applyTo += box.mask;
     }
-    m_pTweak->m_nApplyTo = applyTo;
+    tweak.m_nApplyTo = applyTo;
 
-    m_pTweak->m_arrFilters.clear();
+    tweak.m_arrFilters.clear();
     const int count = m_listFilters.GetCount();
     for (int i = 0; i < count; ++i) {
         std::string filter;
         m_listFilters.GetText(i, filter);
-        m_pTweak->m_arrFilters.push_back(filter);
+        tweak.m_arrFilters.push_back(filter);
     }
-    m_pTweak->m_bIgnoreCase = IsDlgButtonChecked(IDC_CHECK_IGNORE_CASE) ? 1 : 0;
+    tweak.m_bIgnoreCase = IsDlgButtonChecked(IDC_CHECK_IGNORE_CASE) ? 1 : 0;
+    return true;
+}
 
-    CDialog::OnOK();
+void CTweakInfoDlg::OnTest() {
+    // The tweak as the controls hold it now, in a set of its own, so that the run is a transfer's.
+    CTweakConfig set("");
+    set.m_arrTweaks.push_back(new CTweakInfo());
+    CTweakInfo& tweak = *set.m_arrTweaks.back();
+    if (!TakeControls(tweak)) return;
+    std::string file;
+    if (!GetUi().GetOpenFileName(std::string(), OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR,
+                                 "Any File (*.*)|*.*||", &file)) {
+        return;
+    }
+    const TweakTest test = DecideTest(tweak, file);
+    if (!test.runs) {
+        AfxMessageBox(InsertIntoString(GetModule().LoadString(IDS_TEST_WOULD_SKIP), test.shown), MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    if (AfxMessageBox(InsertIntoString(GetModule().LoadString(IDS_TEST_WOULD_RUN), test.shown),
+                      MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        return;
+    }
+    const TweakTestResult result = RunTest(set, test);
+    AfxMessageBox(InsertIntoString(GetModule().LoadString(IDS_TEST_RESULT), result.shown),
+                  MB_OK | (result.failed ? MB_ICONEXCLAMATION : MB_ICONINFORMATION));
 }
 
 void CTweakInfoDlg::OnDestroy() {

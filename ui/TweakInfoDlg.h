@@ -26,6 +26,10 @@ protected:
     void OnOK() override;
 
     void FillControls();
+    // Puts what the controls hold into tweak; false, with the user told, for a time limit that
+    // cannot be stored.
+    bool TakeControls(CTweakInfo& tweak);
+    void OnTest();
     void OnDestroy();
     void OnHelp();
     void OnSelChangeFilters();

@@ -44,6 +44,11 @@
 #define IDS_NOTICE_CAPTION 1028
 #define IDS_NOTICE_TWEAK 1029
 #define IDS_NOTICE_HINT 1030
+// The tweak editor's time limit and test
+#define IDS_TIME_LIMIT_TOO_LONG 1031
+#define IDS_TEST_WOULD_RUN 1032
+#define IDS_TEST_WOULD_SKIP 1033
+#define IDS_TEST_RESULT 1034
 
 // Controls shared by both dialogs
 #define IDC_BTN_HELP 1000
@@ -75,3 +80,6 @@
 #define IDC_EDIT_FILTER 1025
 #define IDC_EDIT_PARAMETERS 1026
 #define IDC_CHECK_IGNORE_CASE 1027
+#define IDC_CHECK_STOP_ON_FAILURE 1028
+#define IDC_EDIT_TIME_LIMIT 1029
+#define IDC_BTN_TEST 1030

@@ -16,7 +16,7 @@ const std::map<std::string, uint32_t> kStyleNames = {
     {"SS_ETCHEDHORZ", 0x10u},       {"ES_LEFT", 0x0u},            {"ES_AUTOHSCROLL", 0x80u},
     {"BS_PUSHBUTTON", 0x0u},        {"BS_DEFPUSHBUTTON", 0x1u},   {"BS_AUTOCHECKBOX", 0x3u},
     {"BS_GROUPBOX", 0x7u},          {"LBS_NOTIFY", 0x1u},         {"LBS_SORT", 0x2u},
-    {"LBS_NOINTEGRALHEIGHT", 0x100u},
+    {"LBS_NOINTEGRALHEIGHT", 0x100u}, {"ES_NUMBER", 0x2000u},       {"BS_MULTILINE", 0x2000u},
 };
 
 // The ids that <windows.h> gives and resource.h does not.

@@ -97,7 +97,7 @@ const std::vector<DialogEntry>& Dialogs() {
             {-1, "Static", "", 7, 43, 253, 1},
             {1007, "Static", "Diese Konfiguration gilt für alle FTP Zorvant Serverprofile.", 7, 31, 246, 8},
         }},
-        {1003, "FTP Zorvant Trevanel Konfiguration", 321, 284, {
+        {1003, "FTP Zorvant Trevanel Konfiguration", 321, 306, {
             {-1, "Static", "Name des &Hilfsprogramm:", 7, 48, 140, 8},
             {1009, "Edit", "", 7, 58, 113, 14},
             {1013, "Button", "&Hilfsprogramm deaktivieren", 151, 61, 103, 10},
@@ -129,6 +129,10 @@ const std::vector<DialogEntry>& Dialogs() {
              7, 7, 233, 26},
             {-1, "Static", "", 7, 43, 242, 1},
             {-1, "Static", "Informationen zu den Optionen werfen Sie einen Blick in die Hilfe.", 7, 31, 209, 8},
+            {1028, "Button", "&Bei Fehler die folgenden Hilfsprogramme nicht ausführen", 7, 282, 126, 18},
+            {-1, "Static", "&Zeitlimit (Sekunden, 0 = keins):", 141, 282, 64, 18},
+            {1029, "Edit", "", 207, 284, 34, 14},
+            {1030, "Button", "Teste&n...", 264, 284, 50, 14},
         }},
     };
     return dialogs;
