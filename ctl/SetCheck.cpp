@@ -248,6 +248,10 @@ std::vector<std::string> CheckTweak(const CTweakInfo& tweak) {
                            "name the program itself, or read the path from %" +
                            std::string(kTweakVariableNames[0]) + "%");
     }
+    if (tweak.m_nTimeLimit > kMaxTimeLimit) {
+        problems.push_back("\"Time Limit\" " + std::to_string(tweak.m_nTimeLimit) + " is above " +
+                           std::to_string(kMaxTimeLimit) + " s (a day) and reads as no limit");
+    }
     for (const std::string& filter : tweak.m_arrFilters) {
         if (filter.find_first_of("/:") != std::string::npos || HoldsFolder(filter)) {
             problems.push_back("the filter " + filter + " names a folder: filters see only the file name");

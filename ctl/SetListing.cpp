@@ -119,6 +119,12 @@ void PrintTweakFields(const CTweakInfo& tweak, const std::string& indent, std::o
         << indent << "Apply to:    " << ApplyToNames(tweak.m_nApplyTo) << " (" << applyTo << ")\n"
         << indent << "Filter:      "
         << (tweak.m_arrFilters.empty() ? std::string("(none: every file)") : tweak.GetFilterString()) << "\n";
+    // Shown only when set, as they are stored only then.
+    if (tweak.m_bStopOnFailure) out << indent << "On failure:  the tweaks after it do not run\n";
+    if (tweak.m_nTimeLimit != 0) {
+        out << indent << "Time limit:  " << tweak.m_nTimeLimit << " s"
+            << (tweak.m_nTimeLimit > kMaxTimeLimit ? " (above a day: read as none)" : "") << "\n";
+    }
 }
 
 std::string DescribeSource(const std::string& profile, const TweakSetSource& source) {

@@ -12,9 +12,17 @@
 #include "config/AppBase.h"
 #include "config/TweakConfig.h"
 #include "config/TweakInfo.h"
+#include "config/RegistryValues.h"
+#include "platform/WinTypes.h"
+#include "platform/headless/ResourceScript.h"
+#include "platform/memory/MemoryClock.h"
 #include "platform/memory/MemoryFileSystem.h"
 #include "platform/memory/MemoryLauncher.h"
+#include "platform/memory/MemoryModule.h"
 #include "platform/memory/MemoryRegistry.h"
+#include "platform/memory/MemoryWaitService.h"
+#include "runner/FailureNotice.h"
+#include "ui/NoticeText.h"
 #include "tests/common/InstallProgram.h"
 #include "tests/common/KeyTree.h"
 #include "tests/common/StandIns.h"
@@ -275,6 +283,42 @@ TEST_F(SessionTest, AChangeNotificationReloadsEverySessionAndNoneReloadsWithoutO
     EXPECT_EQ(std::vector<std::string>{"C:\\T\\global-2.exe"}, Download(Handle(2)));
     ChangeExeBehindTheBack(nullptr, "C:\\T\\global-3.exe");
     EXPECT_EQ(std::vector<std::string>{"C:\\T\\global-3.exe"}, Download(Handle(2)));
+}
+
+// A transfer whose tweaks failed gives one notice, of its first failure, in the add-on's words; a
+// transfer without a failure gives none, and neither does one after the user switched them off.
+TEST_F(SessionTest, AFailedTransferGivesOneNoticeOfItsFirstFailure) {
+    ResourceScript script;
+    ASSERT_TRUE(script.Load(TREVANEL_SOURCE_DIR "/ui/ZTTrevanelAddon.rc")) << script.Error();
+    MemoryModule module;
+    module.SetStrings(script.Strings());
+    MemoryClock clock;
+    MemoryWaitService waits{m_launcher};
+    StandIns swap{module, clock, waits};
+    SetNoticeTextMaker(&MakeNoticeText);
+    m_app->m_strModuleFolder = "C:\\Addon\\";
+    StoreSet(nullptr, "t", 3);
+    m_launcher.SetExitCode("C:\\T\\t1.exe", 3);
+    m_launcher.SetExitCode("C:\\T\\t2.exe", 4);
+    ZTAddOnSessionCreate(Handle(1), "Work");
+
+    ZTAddOnFileDownloadedTweak(Handle(1), 0, "/r.txt", "C:\\in\\l.txt", 0);
+    const auto notices = waits.Notices();
+    ASSERT_EQ(1u, notices.size());
+    EXPECT_EQ("FTP Zorvant Trevanel Add-On: Hilfsprogramm fehlgeschlagen", notices[0].first.caption);
+    EXPECT_EQ("Das Hilfsprogramm \"\" ist nach der \xDC" "bertragung fehlgeschlagen.", notices[0].first.tweak);
+    EXPECT_EQ("Datei: C:\\in\\l.txt", notices[0].first.file);
+    EXPECT_EQ("Exitcode 3 nach 0 ms", notices[0].first.reason);
+    EXPECT_EQ("C:\\Addon\\ZTTrevanelRecord.exe", notices[0].second);
+
+    WriteRegDword(HKEY_CURRENT_USER, kUserKey, kFailureNoticeValue, 0);
+    ZTAddOnFileDownloadedTweak(Handle(1), 0, "/r.txt", "C:\\in\\l.txt", 0);
+    WriteRegDword(HKEY_CURRENT_USER, kUserKey, kFailureNoticeValue, 1);
+    m_launcher.SetExitCode("C:\\T\\t1.exe", 0);
+    m_launcher.SetExitCode("C:\\T\\t2.exe", 0);
+    ZTAddOnFileDownloadedTweak(Handle(1), 0, "/r.txt", "C:\\in\\l.txt", 0);
+    SetNoticeTextMaker(nullptr);
+    EXPECT_EQ(1u, waits.Notices().size());
 }
 
 TEST_F(SessionTest, TransferExportsTakeThePathsFromTheirOwnArgumentPositions) {

@@ -51,6 +51,18 @@ TEST_F(TweakRecord, SaveWritesSevenValuesThatLoadBackUnchanged) {
     EXPECT_EQ(loaded.m_bIgnoreCase, 0);
     EXPECT_EQ(loaded.m_nApplyTo, 0xFFFFFFC1u);
     EXPECT_EQ(loaded.m_arrFilters, (std::vector<std::string>{" *.txt ", "*.l", "og"}));
+    // A key of the seven: the chain goes on after a failure, and no time limit ends the program.
+    EXPECT_EQ(loaded.m_bStopOnFailure, 0);
+    EXPECT_EQ(loaded.m_nTimeLimit, 0u);
+
+    record.m_bStopOnFailure = 1;
+    record.m_nTimeLimit = 30;
+    record.Save(m_key);
+    CTweakInfo later;
+    later.Load(m_key);
+    EXPECT_EQ(later.m_bStopOnFailure, 1);
+    EXPECT_EQ(later.m_nTimeLimit, 30u);
+    EXPECT_EQ(m_reg.Snapshot(HKEY_USERS, m_key)->FindValue("Time Limit")->data, Dword(30));
 }
 
 TEST_F(TweakRecord, EmptyStringsAreStoredAsATerminatingZeroAlone) {

@@ -25,9 +25,13 @@ const std::string kSets = "HKEY_USERS\\.DEFAULT\\Software\\Tarku Software\\FTP Z
 }  // namespace
 
 TEST_F(CtlTest, ExportThenImportIntoAnEmptiedRootGivesBackTheSameSets) {
-    PutDword(GlobalKey(), "Count", 1);
+    PutDword(GlobalKey(), "Count", 2);
     PutTweak(GlobalKey(), 0, "Pr\xFC" "fsumme \"SHA\"", "C:\\Windows\\System32\\certutil.exe",
              "-hashfile \"%LOCAL_FILE_PATH%\" SHA256", TWEAK_APPLY_DOWNLOAD | 0x80000000u, "*.zip;*.\x80");
+    // The values that came later go along where set, and stay away where not (a set stored before).
+    PutTweak(GlobalKey(), 1, "Scan", "C:\\T\\scan.exe", "%LOCAL_FILE_PATH%", TWEAK_APPLY_DOWNLOAD);
+    PutDword(TweakKey(GlobalKey(), 1), "Stop On Failure", 1);
+    PutDword(TweakKey(GlobalKey(), 1), "Time Limit", 30);
     PutDword(ProfileKey("Work\\Sub"), "Count", 0);
     ASSERT_EQ(Run({"export", "--all", "C:\\all.reg"}).status, 0);
     ASSERT_EQ(Run({"export", "C:\\global.reg"}).status, 0);
@@ -53,9 +57,9 @@ TEST_F(CtlTest, ExportThenImportIntoAnEmptiedRootGivesBackTheSameSets) {
     // --add puts the file's tweaks after the global set's own; a profile that runs the global
     // set gets them alone.
     ASSERT_EQ(Run({"import", "C:\\global.reg", "--add"}).status, 0);
-    EXPECT_EQ(Get(GlobalKey(), "Count")->data, Dword(2));
+    EXPECT_EQ(Get(GlobalKey(), "Count")->data, Dword(4));
     ASSERT_EQ(Run({"import", "C:\\global.reg", "--profile", "Fresh", "--add"}).status, 0);
-    EXPECT_EQ(Get(ProfileKey("Fresh"), "Count")->data, Dword(1));
+    EXPECT_EQ(Get(ProfileKey("Fresh"), "Count")->data, Dword(2));
 }
 
 TEST_F(CtlTest, ImportRefusesHostileFilesAndWritesNothing) {

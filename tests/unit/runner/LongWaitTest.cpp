@@ -205,6 +205,61 @@ TEST_F(LongWaitTest, EachWaitingThreadHasItsOwnWindow) {
     EXPECT_EQ(kSlowLine, m_waits.OpenWindows()[0].tweak);
 }
 
+// A time limit ends the program as "Beenden" does; a failure stops the tweaks after it only where
+// the failed tweak says so, and only a failure does.
+TEST_F(LongWaitTest, ATimeLimitEndsTheProgramAndAFailureStopsTheChainWhereTheTweakSaysSo) {
+    m_launcher.SetExitCode("C:\\T\\three.exe", 3);
+    m_launcher.SetOutcome("C:\\T\\gone.exe", MemoryLauncher::Outcome::Fails);
+    const char* const kCmd = "C:\\Windows\\System32\\cmd.exe";
+    struct Row {
+        const char* exe;
+        const char* parameters;
+        uint32_t applyTo;
+        uint32_t limit;
+        int32_t stop;
+        const char* first;  // outcome and detail of the first tweak and of the next
+        const char* next;
+    } rows[] = {
+        {"C:\\T\\three.exe", "", 1, 0, 1, "exit 3", "skipped earlier-failure"},
+        {"C:\\T\\three.exe", "", 1, 0, 0, "exit 3", "exit 0"},
+        {"C:\\T\\gone.exe", "", 1, 0, 1, "not-started 2", "skipped earlier-failure"},
+        {kCmd, "/c copy %LOCAL_FILE_PATH% D:\\b", 1, 0, 1, "skipped unsafe-path", "skipped earlier-failure"},
+        {kSlow, "", 1, 2, 0, "time-limit 2", "exit 0"},
+        {kSlow, "", 1, 2, 1, "time-limit 2", "skipped earlier-failure"},
+        {kSlow, "", 1, 86401, 1, "exit 0", "exit 0"},
+        {"C:\\T\\zero.exe", "", 1, 0, 1, "exit 0", "exit 0"},
+        {"C:\\T\\zero.exe", "", TWEAK_APPLY_VIEW, 0, 1, "skipped type", "exit 0"},
+    };
+    WriteRegDword(HKEY_CURRENT_USER, kUserKey, kWaitWindowDelayValue, 0);
+    for (const Row& row : rows) {
+        ClearRunRecord(kFolder);
+        CTweakConfig set(nullptr);
+        CTweakInfo* first = AddTweak(set, row.exe, row.parameters, row.applyTo);
+        first->m_nTimeLimit = row.limit;
+        first->m_bStopOnFailure = row.stop;
+        AddTweak(set, kNext);
+        m_launcher.HoldFile(kSlow);
+        std::thread run([&] {
+            CRunRecorder recorder(kFolder, "", 0, "C:\\in\\a&b.txt", "/a.txt", false);
+            set.RunTweaks(0, "C:\\in\\a&b.txt", "/a.txt", &recorder);
+        });
+        if (std::string(row.exe) == kSlow && row.limit == 2) {
+            ASSERT_TRUE(m_waits.WaitUntilIdle(5s));
+            Advance(1999);
+            EXPECT_TRUE(m_launcher.IsRunning(m_launcher.ExecuteExCalls().back().process)) << row.first;
+            m_clock.Advance(1);
+        } else if (std::string(row.exe) == kSlow) {
+            // A limit above a day is none: the seed's wait until the program ends.
+            ASSERT_EQ(kSlow, m_launcher.WaitForWaiter(5s).value_or("none"));
+            m_launcher.ReleaseAll();
+        }
+        run.join();
+        std::vector<std::string> outcomes;
+        for (const RunRecord& r : ReadRunRecords(kFolder)) outcomes.push_back(RunOutcomeName(r.outcome) + (" " + r.detail));
+        EXPECT_EQ((std::vector<std::string>{row.first, row.next}), outcomes) << row.exe << " " << row.limit;
+    }
+}
+
 // What the value holds, as the delay: a value meant as milliseconds (or -1) is no wait of weeks.
 TEST_F(LongWaitTest, DelayValueReadsAsSeconds) {
     EXPECT_EQ(5u, WaitWindowDelaySeconds());

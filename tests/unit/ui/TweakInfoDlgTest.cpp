@@ -57,7 +57,7 @@ TEST_F(TweakInfoDlgTest, NewRecordOpensEmptyWithOnlyIgnoreCaseTickedAndFocusOnNa
 
 TEST_F(TweakInfoDlgTest, OkStoresEveryFieldExactlyAsTyped) {
     m_record.m_nApplyTo = TWEAK_APPLY_UPLOAD;
-    const int result = Edit(&m_record, [](HeadlessDialog& d) {
+    const int result = Edit(&m_record, [&](HeadlessDialog& d) {
         d.Type(IDC_EDIT_NAME, "   ");
         d.Type(IDC_EDIT_EXE, "\\\\server\\tools\\run.exe");
         d.Type(IDC_EDIT_PARAMETERS, "-in \"%LOCAL_FILE_PATH%\" ");
@@ -67,6 +67,14 @@ TEST_F(TweakInfoDlgTest, OkStoresEveryFieldExactlyAsTyped) {
         d.Tick(IDC_CHECK_VIEW, true);
         d.Tick(IDC_CHECK_IGNORE_CASE, false);
         AddFilter(d, " *.log ");
+        d.Tick(IDC_CHECK_STOP_ON_FAILURE, true);
+        // More than a day is refused, at the field.
+        d.Type(IDC_EDIT_TIME_LIMIT, "86401");
+        m_ui.QueueMessageBoxAnswer(IDOK);
+        d.Click(IDOK);
+        EXPECT_FALSE(d.HasEnded());
+        EXPECT_EQ(d.Focus(), IDC_EDIT_TIME_LIMIT);
+        d.Type(IDC_EDIT_TIME_LIMIT, "86400");
         d.Click(IDOK);
     });
     EXPECT_EQ(result, IDOK);
@@ -78,6 +86,49 @@ TEST_F(TweakInfoDlgTest, OkStoresEveryFieldExactlyAsTyped) {
     EXPECT_EQ(m_record.m_bIgnoreCase, 0);
     // A filter is taken as it reloads: without white space at its ends.
     EXPECT_EQ(m_record.m_arrFilters, Rows{"*.log"});
+    EXPECT_EQ(m_record.m_bStopOnFailure, 1);
+    EXPECT_EQ(m_record.m_nTimeLimit, 86400u);
+    EXPECT_EQ(m_ui.MessageBoxes().at(0).text,
+              "Das Zeitlimit darf h\xF6" "chstens 86400 Sekunden (ein Tag) betragen. 0 bedeutet: kein Zeitlimit.");
+}
+
+// "Testen..." tells what a transfer of a picked file would start, and runs it only on Yes, as after
+// a transfer; a tweak that would not start says why and runs nothing.
+TEST_F(TweakInfoDlgTest, TestShowsWhatWouldStartAndRunsItOnYes) {
+    m_record.m_strExe = "C:\\Tools\\tool.exe";
+    m_record.m_strParameters = "\"%LOCAL_FILE_PATH%\" %REMOTE_FILE_PATH%";
+    m_record.m_nApplyTo = TWEAK_APPLY_UPLOAD | TWEAK_APPLY_MOVE_SERVER;
+    m_launcher.SetExitCode("C:\\Tools\\tool.exe", 3);
+    Edit(&m_record, [&](HeadlessDialog& d) {
+        m_ui.QueueFileDialogAnswer(std::string("D:\\out\\a b.txt"));
+        m_ui.QueueMessageBoxAnswer(IDNO);
+        d.Click(IDC_BTN_TEST);
+        EXPECT_TRUE(m_launcher.LaunchedFiles().empty());
+        m_ui.QueueFileDialogAnswer(std::string("D:\\out\\a b.txt"));
+        m_ui.QueueMessageBoxAnswer(IDYES);
+        m_ui.QueueMessageBoxAnswer(IDOK);
+        d.Click(IDC_BTN_TEST);
+        d.Tick(IDC_CHECK_UPLOAD, false);
+        d.Tick(IDC_CHECK_MOVE_SERVER, false);
+        m_ui.QueueFileDialogAnswer(std::string("D:\\out\\a b.txt"));
+        m_ui.QueueMessageBoxAnswer(IDOK);
+        d.Click(IDC_BTN_TEST);
+        d.Click(IDCANCEL);
+    });
+    ASSERT_EQ(m_ui.MessageBoxes().size(), 4u);
+    const std::string shown = "upload: D:\\out\\a b.txt (Server: /a b.txt)\r\n\r\n"
+                              "\"C:\\Tools\\tool.exe\" \"D:\\out\\a b.txt\" \"/a b.txt\"";
+    EXPECT_EQ(m_ui.MessageBoxes()[1].text, "Nach dieser \xDC" "bertragung w\xFC" "rde das Hilfsprogramm so gestartet:\r\n\r\n" +
+                                               shown + "\r\n\r\nJetzt so ausf\xFC" "hren, wie nach einer \xDC" "bertragung?");
+    EXPECT_EQ(m_ui.MessageBoxes()[1].type, MB_YESNO | MB_ICONQUESTION);
+    EXPECT_EQ(m_launcher.LaunchedFiles(), Rows{"C:\\Tools\\tool.exe"});
+    EXPECT_EQ(m_ui.MessageBoxes()[2].text, "Das Hilfsprogramm wurde ausgef\xFC" "hrt:\r\n\r\nExitcode 3 nach 0 ms");
+    EXPECT_EQ(m_ui.MessageBoxes()[2].type, MB_OK | MB_ICONEXCLAMATION);
+    EXPECT_EQ(m_ui.MessageBoxes()[3].text.rfind("Nach dieser \xDC" "bertragung w\xFC" "rde das Hilfsprogramm nicht "
+                                                "gestartet:\r\n\r\ndownload: D:\\out\\a b.txt", 0), 0u);
+    EXPECT_NE(m_ui.MessageBoxes()[3].text.find("type: the transfer type is not ticked; ticked: none"), std::string::npos);
+    // The record is the editor's to change at OK only.
+    EXPECT_EQ(m_record.m_nApplyTo, uint32_t(TWEAK_APPLY_UPLOAD | TWEAK_APPLY_MOVE_SERVER));
 }
 
 TEST_F(TweakInfoDlgTest, EachTransferTypeBoxShowsAndStoresItsOwnBit) {
