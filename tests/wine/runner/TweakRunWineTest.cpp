@@ -20,6 +20,7 @@
 
 #include "platform/win32/Win32ProcessEnvironment.h"
 #include "platform/win32/Win32WaitWindow.h"
+#include "runner/FailureNotice.h"
 #include "runner/RunRecord.h"
 #include "runner/TweakWait.h"
 #include "tests/common/Layout.h"
@@ -42,6 +43,8 @@ struct Tweak {
     std::string filter;
     DWORD enabled = 1;
     DWORD ignoreCase = 1;
+    DWORD stopOnFailure = 0;  // the values after the seven, written only when set
+    DWORD timeLimit = 0;
 };
 
 void SetString(HKEY key, const char* name, const std::string& text) {
@@ -70,6 +73,8 @@ void StoreTweaks(const std::string& setName, const std::vector<Tweak>& tweaks) {
         SetDword(key, "Ignore Case", tweaks[i].ignoreCase);
         SetDword(key, "Apply To", tweaks[i].applyTo);
         SetString(key, "Filter", tweaks[i].filter);
+        if (tweaks[i].stopOnFailure) SetDword(key, "Stop On Failure", tweaks[i].stopOnFailure);
+        if (tweaks[i].timeLimit) SetDword(key, "Time Limit", tweaks[i].timeLimit);
         RegCloseKey(key);
     }
 }
@@ -944,6 +949,59 @@ TEST_F(TweakRunWine, ALongTweakShowsTheWaitWindowAndBeendenEndsIt) {
     EXPECT_EQ("ended-by-user", records[0].at(7));
     const wine::ProgramResult text = wine::RunProgram(wine::ProgramPath("ZTTrevanelCtl.exe"), {"history"});
     EXPECT_NE(std::string::npos, text.output.find("\"Tweak 0\": ended by the user after ")) << text.output;
+}
+
+// "Exit 3, then a recorder" with the stop switch runs only the first; a never-ending tweak with a
+// 2 s limit is ended and the next one runs; the failed transfer's notice shows without the focus
+// and goes at a click.
+TEST_F(TweakRunWine, AFailureStopsTheChainWhereItSaysSoATimeLimitEndsTheProgramAndANoticeTellsOfIt) {
+    Tweak failing{m_recorder, "--exit-code=3"};
+    failing.stopOnFailure = 1;
+    Tweak never{m_recorder, "never --sleep-ms=600000"};
+    never.timeLimit = 2;
+    StoreTweaks("Chain", {failing, {m_recorder, "second"}});
+    StoreTweaks("Limit", {never, {m_recorder, "after"}});
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunRecordKey, kFailureNoticeValue);
+    ASSERT_NE(nullptr, m_addon.Load());
+    auto create = m_addon.Export<void(WINAPI*)(void*, const char*)>(5);
+    auto download = m_addon.Export<int(WINAPI*)(void*, int, const char*, const char*, UINT)>(6);
+    auto destroy = m_addon.Export<void(WINAPI*)(void*)>(8);
+    ASSERT_TRUE(create && download && destroy);
+    create(reinterpret_cast<void*>(1), "Chain");
+    create(reinterpret_cast<void*>(2), "Limit");
+    EXPECT_EQ(0, download(reinterpret_cast<void*>(1), 0, "/pub/a.txt", "C:\\in\\a.txt", 0));
+    const unsigned long long started = Now();
+    EXPECT_EQ(0, download(reinterpret_cast<void*>(2), 0, "/pub/big.iso", "C:\\in\\big.iso", 0));
+    const unsigned long long took = Now() - started;
+    EXPECT_GE(took, 20000000ull);   // 2 s, in 100 ns
+    EXPECT_LT(took, 200000000ull);  // not the program's 600 s
+
+    // One notice on the screen, the newer transfer's in place of the first's.
+    HWND notice = wine::WaitForVisibleWindow(kNoticeWindowClass, "FTP Zorvant Trevanel Add-On: Hilfsprogramm fehlgeschlagen", 5000);
+    ASSERT_NE(nullptr, notice);
+    EXPECT_NE(notice, GetForegroundWindow());
+    // The newer text arrives on the notice's own thread.
+    const auto shows = [&](const char* text) {
+        for (int i = 0; i < 50 && !FindWindowExA(notice, nullptr, "Static", text); ++i) Sleep(100);
+        return FindWindowExA(notice, nullptr, "Static", text) != nullptr;
+    };
+    EXPECT_TRUE(shows("Datei: C:\\in\\big.iso"));
+    EXPECT_TRUE(shows("nach dem Zeitlimit von 2 s beendet"));
+    EXPECT_TRUE(shows("Das Hilfsprogramm \"Tweak 0\" ist nach der \xDC" "bertragung fehlgeschlagen."));
+    EXPECT_EQ("", wine::CaptureWindow(notice, wine::ScreenshotFolder() + "/failure-notice.png"));
+    PostMessageA(notice, WM_LBUTTONUP, 0, 0);
+    for (int i = 0; i < 50 && IsWindow(notice); ++i) Sleep(100);
+    EXPECT_FALSE(IsWindow(notice));
+    destroy(reinterpret_cast<void*>(1));
+    destroy(reinterpret_cast<void*>(2));
+    m_addon.Unload();
+
+    std::vector<std::vector<std::string>> ran;
+    for (const RecordedRun& run : ReadRuns(m_logs.recorder)) ran.push_back(run.args);
+    EXPECT_EQ((std::vector<std::vector<std::string>>{{"--exit-code=3"}, {"after"}}), ran);
+    std::vector<std::string> outcomes;
+    for (const std::vector<std::string>& r : History()) outcomes.push_back(r.at(7) + " " + r.at(8));
+    EXPECT_EQ((std::vector<std::string>{"exit 3", "skipped earlier-failure", "time-limit 2", "exit 0"}), outcomes);
 }
 
 }  // namespace
