@@ -130,8 +130,8 @@ const std::vector<DialogEntry>& Dialogs() {
             {-1, "Static", "", 7, 43, 242, 1},
             {-1, "Static", "Informationen zu den Optionen werfen Sie einen Blick in die Hilfe.", 7, 31, 209, 8},
             {1028, "Button", "&Bei Fehler die folgenden Hilfsprogramme nicht ausführen", 7, 282, 126, 18},
-            {-1, "Static", "&Zeitlimit (Sekunden, 0 = keins):", 141, 282, 64, 18},
-            {1029, "Edit", "", 207, 284, 34, 14},
+            {-1, "Static", "&Zeitlimit in Sekunden (0 = keins):", 141, 282, 80, 18},
+            {1029, "Edit", "", 224, 284, 30, 14},
             {1030, "Button", "Teste&n...", 264, 284, 50, 14},
         }},
     };

@@ -31,7 +31,7 @@ const DWORD kTimeout = 15000;
 enum {
     kHelp = 1000, kTweaks = 1001, kArrows = 1002, kAdd = 1003, kRemove = 1004, kEdit = 1005,
     kRemoveAll = 1006, kName = 1009, kExe = 1010, kDownload = 1014, kUpload = 1015,
-    kFilters = 1019, kFilterText = 1025, kParameters = 1026, kAddFilter = 1003
+    kFilters = 1019, kFilterText = 1025, kParameters = 1026, kAddFilter = 1003, kTest = 1030
 };
 
 using ConfigureFn = void(WINAPI*)(const char*);
@@ -424,6 +424,40 @@ TEST_F(ConfigureDialogWine, HelpWithoutHelpFilesNamesThePathInTheHelpFolder) {
 
 // Pictures of both dialogs with a sample configuration for the documentation, written when
 // TREVANEL_SCREENSHOT_DIR names a (Unix) folder, every label whole.
+// "Testen..." asks for a file, tells what would start, and on Yes runs the tweak as edited and
+// shows its exit code; the stored set is untouched.
+TEST_F(ConfigureDialogWine, TestenRunsTheTweakAsEditedAndShowsItsExitCode) {
+    // Beside no program: one kept beside the file would not start.
+    wine::TempFolder received{"Received"};
+    const std::string file = received.Write("sample.txt", "x");
+    Configure(nullptr, [&](HWND list) {
+        PostMessageA(GetDlgItem(list, kAdd), BM_CLICK, 0, 0);
+        HWND editor = wine::WaitForVisibleWindow("#32770", kEditorCaption, kTimeout);
+        ASSERT_NE(editor, nullptr);
+        Type(editor, kExe, m_recorder);
+        Type(editor, kParameters, "--exit-code=3 \"%LOCAL_FILE_PATH%\" %REMOTE_FILE_PATH%");
+        SendDlgItemMessageA(editor, kDownload, BM_CLICK, 0, 0);
+        PostMessageA(GetDlgItem(editor, kTest), BM_CLICK, 0, 0);
+        HWND open = wine::WaitForOwnedWindow(editor);
+        ASSERT_NE(open, nullptr);
+        SetDlgItemTextA(open, 0x47c, file.c_str());
+        PostMessageA(open, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(open); }));
+        const MessageBoxSeen asked = Answer(editor, IDYES);
+        EXPECT_NE(asked.text.find("\"" + m_recorder + "\" --exit-code=3 \"" + file + "\" /sample.txt"), std::string::npos)
+            << asked.text;
+        const MessageBoxSeen result = Answer(editor, IDOK);
+        EXPECT_EQ(result.text.rfind(wine::Cp1252("Das Hilfsprogramm wurde ausgeführt:\r\n\r\nExitcode 3 nach "), 0), 0u)
+            << result.text;
+        PostMessageA(GetDlgItem(editor, IDCANCEL), BM_CLICK, 0, 0);
+        WaitUntil([&] { return !IsWindow(editor); });
+        PostMessageA(GetDlgItem(list, IDCANCEL), BM_CLICK, 0, 0);
+    });
+    const std::string log = ReadFile(m_log);
+    EXPECT_NE(log.find("\t--exit-code=3\t" + file + "\t/sample.txt"), std::string::npos) << log;
+    EXPECT_TRUE(ReadKey(GlobalKey()).subkeys.empty());
+}
+
 TEST_F(ConfigureDialogWine, ScreenshotsOfBothDialogs) {
     // The pictures in docs/ are made by pointing TREVANEL_SCREENSHOT_DIR there; every other run
     // takes them into the build tree, so that they are checked all the same.
