@@ -1,6 +1,7 @@
 // The tweak editor dialog on template IDD_TWEAKINFO_DIALOG.
 #include "ui/TweakInfoDlg.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,17 @@ const ApplyToBox kApplyToBoxes[] = {
     {IDC_CHECK_UPLOAD, TWEAK_APPLY_UPLOAD},           {IDC_CHECK_MOVE_LOCAL, TWEAK_APPLY_MOVE_LOCAL},
     {IDC_CHECK_VIEW, TWEAK_APPLY_VIEW},               {IDC_CHECK_DOWNLOAD, TWEAK_APPLY_DOWNLOAD},
 };
+
+// The seconds typed into the limit field: digits only (a paste can bypass the field's own check),
+// at most a day; empty is none.
+std::optional<uint32_t> TimeLimitOf(const std::string& text) {
+    const size_t first = text.find_first_not_of('0');
+    const std::string digits = first == std::string::npos ? "0" : text.substr(first);
+    if (digits.size() > 5 || digits.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+    const uint32_t seconds = static_cast<uint32_t>(std::stoul(digits));
+    if (seconds > kMaxTimeLimit) return std::nullopt;
+    return seconds;
+}
 
 }  // namespace
 
@@ -79,7 +91,9 @@ void CTweakInfoDlg::FillControls() {
     }
     CheckDlgButton(IDC_CHECK_IGNORE_CASE, m_pTweak->m_bIgnoreCase != 0 ? 1 : 0);
     CheckDlgButton(IDC_CHECK_STOP_ON_FAILURE, m_pTweak->m_bStopOnFailure != 0 ? 1 : 0);
-    SetDlgItemText(IDC_EDIT_TIME_LIMIT, std::to_string(m_pTweak->m_nTimeLimit));
+    // A stored limit above a day runs as none, and shows so.
+    const uint32_t limit = m_pTweak->m_nTimeLimit;
+    SetDlgItemText(IDC_EDIT_TIME_LIMIT, std::to_string(limit > kMaxTimeLimit ? 0 : limit));
 
     std::vector<std::string> filters;
     m_pTweak->GetFilters(filters);
@@ -167,6 +181,12 @@ void CTweakInfoDlg::OnBrowse() {
 void CTweakInfoDlg::OnHelp() { OpenHelpFile(HelpPage::TweakEditor); }
 
 void CTweakInfoDlg::OnOK() {
+    // The limit first: the questions about the program must not come twice for it.
+    if (!TimeLimitOf(GetDlgItemText(IDC_EDIT_TIME_LIMIT))) {
+        AfxMessageBox(IDS_TIME_LIMIT_TOO_LONG, MB_OK | MB_ICONEXCLAMATION);
+        GotoDlgCtrl(IDC_EDIT_TIME_LIMIT);
+        return;
+    }
     const std::string name = GetDlgItemText(IDC_EDIT_NAME);
     if (name.empty()) {
         AfxMessageBox(IDS_EMPTY_NAME, MB_OK | MB_ICONEXCLAMATION);
@@ -194,15 +214,13 @@ void CTweakInfoDlg::OnOK() {
 }
 
 bool CTweakInfoDlg::TakeControls(CTweakInfo& tweak) {
-    const std::string limit = GetDlgItemText(IDC_EDIT_TIME_LIMIT);
-    // Digits only (a paste can bypass the field's own check), at most a day; empty is none.
-    if (limit.size() > 5 || limit.find_first_not_of("0123456789") != std::string::npos ||
-        (!limit.empty() && std::stoul(limit) > kMaxTimeLimit)) {
+    const std::optional<uint32_t> limit = TimeLimitOf(GetDlgItemText(IDC_EDIT_TIME_LIMIT));
+    if (!limit) {
         AfxMessageBox(IDS_TIME_LIMIT_TOO_LONG, MB_OK | MB_ICONEXCLAMATION);
         GotoDlgCtrl(IDC_EDIT_TIME_LIMIT);
         return false;
     }
-    tweak.m_nTimeLimit = limit.empty() ? 0 : static_cast<uint32_t>(std::stoul(limit));
+    tweak.m_nTimeLimit = *limit;
     tweak.m_bStopOnFailure = IsDlgButtonChecked(IDC_CHECK_STOP_ON_FAILURE) ? 1 : 0;
     tweak.m_strName = GetDlgItemText(IDC_EDIT_NAME);
     tweak.m_bEnabled = IsDlgButtonChecked(IDC_CHECK_DISABLED) ? 0 : 1;
@@ -228,7 +246,7 @@ bool CTweakInfoDlg::TakeControls(CTweakInfo& tweak) {
 
 void CTweakInfoDlg::OnTest() {
     // The tweak as the controls hold it now, in a set of its own, so that the run is a transfer's.
-    CTweakConfig set("");
+    CTweakConfig set(m_strProfile.c_str());
     set.m_arrTweaks.push_back(new CTweakInfo());
     CTweakInfo& tweak = *set.m_arrTweaks.back();
     if (!TakeControls(tweak)) return;

@@ -1,6 +1,8 @@
 // The tweak editor: one tweak record in a modal dialog. The record changes only at a successful OK.
 #pragma once
 
+#include <string>
+
 #include "platform/Dialog.h"
 #include "platform/ListBox.h"
 
@@ -18,6 +20,8 @@ public:
     CTweakInfo* m_pTweak;
     IconHandle m_hIcon;
     CListBox m_listFilters;
+    // The profile whose set the tweak belongs to (empty: the global one), for "Testen...".
+    std::string m_strProfile;
 
 protected:
     DECLARE_MESSAGE_MAP()

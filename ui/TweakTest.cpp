@@ -9,6 +9,7 @@
 #include "runner/TransferName.h"
 #include "runner/TweakDecision.h"
 #include "runner/TweakRunReport.h"
+#include "runner/TweakWait.h"
 
 namespace {
 
@@ -51,6 +52,11 @@ TweakTest DecideTest(const CTweakInfo& tweak, const std::string& localPath) {
 }
 
 TweakTestResult RunTest(CTweakConfig& set, const TweakTest& test) {
+    // The user waits at the editor, on the host's window thread: a hidden program that never ends
+    // must not hold it for good. Without a wait window to end it from, a minute ends it.
+    CTweakInfo& tweak = *set.m_arrTweaks.at(0);
+    if ((tweak.m_nTimeLimit == 0 || tweak.m_nTimeLimit > kMaxTimeLimit) && WaitWindowDelaySeconds() == 0)
+        tweak.m_nTimeLimit = kTestLimitWithoutWindow;
     TestReport report;
     set.RunTweaks(test.type, test.localPath.c_str(), test.remotePath.c_str(), &report);
     TweakTestResult result;

@@ -2,6 +2,7 @@
 // picks, and the run itself, as after a transfer.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 class CTweakConfig;
@@ -25,6 +26,10 @@ struct TweakTestResult {
     std::string shown;    // what became of the tweak, in German (ANSI)
 };
 
+// A test's time limit when its tweak has none and the wait window is off (seconds).
+const uint32_t kTestLimitWithoutWindow = 60;
+
 // Runs set, which holds the tested tweak alone, for test's transfer: the same run as after a
-// transfer, with the wait window and the time limit, but without the run record or a notice.
+// transfer, with the wait window and the time limit (kTestLimitWithoutWindow when the tweak has
+// none and the window is off), but without the run record or a notice.
 TweakTestResult RunTest(CTweakConfig& set, const TweakTest& test);

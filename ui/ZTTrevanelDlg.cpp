@@ -153,6 +153,7 @@ void CZTTrevanelDlg::UpdateOkShield() { SetDlgItemShield(IDOK, !MayWriteStore())
 void CZTTrevanelDlg::OnAdd() {
     if (m_listTweaks.GetCount() >= CTweakConfig::kMaxTweaks) return;
     CTweakInfoDlg editor(nullptr);
+    editor.m_strProfile = m_config.m_strProfile;
     const int result = editor.DoModal();
     std::unique_ptr<CTweakInfo> created(editor.m_pTweak);
     if (result != IDOK || !created) return;
@@ -172,6 +173,7 @@ void CZTTrevanelDlg::OnEdit() {
     CTweakInfo* tweak = reinterpret_cast<CTweakInfo*>(m_listTweaks.GetItemData(sel));
     if (tweak == nullptr) return;
     CTweakInfoDlg editor(tweak);
+    editor.m_strProfile = m_config.m_strProfile;
     if (editor.DoModal() != IDOK) return;
 
     std::string shown;

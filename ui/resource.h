@@ -49,6 +49,7 @@
 #define IDS_TEST_WOULD_RUN 1032
 #define IDS_TEST_WOULD_SKIP 1033
 #define IDS_TEST_RESULT 1034
+#define IDS_NOTICE_SET_UNREADABLE 1035
 
 // Controls shared by both dialogs
 #define IDC_BTN_HELP 1000

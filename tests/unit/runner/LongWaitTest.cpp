@@ -230,8 +230,9 @@ TEST_F(LongWaitTest, ATimeLimitEndsTheProgramAndAFailureStopsTheChainWhereTheTwe
         {"C:\\T\\zero.exe", "", 1, 0, 1, "exit 0", "exit 0"},
         {"C:\\T\\zero.exe", "", TWEAK_APPLY_VIEW, 0, 1, "skipped type", "exit 0"},
     };
-    WriteRegDword(HKEY_CURRENT_USER, kUserKey, kWaitWindowDelayValue, 0);
     for (const Row& row : rows) {
+        // The window's delay of 5 s must not hold back a shorter limit.
+        WriteRegDword(HKEY_CURRENT_USER, kUserKey, kWaitWindowDelayValue, row.limit > kMaxTimeLimit ? 0 : 5);
         ClearRunRecord(kFolder);
         CTweakConfig set(nullptr);
         CTweakInfo* first = AddTweak(set, row.exe, row.parameters, row.applyTo);
