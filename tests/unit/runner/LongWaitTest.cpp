@@ -238,6 +238,8 @@ TEST_F(LongWaitTest, ATimeLimitEndsTheProgramAndAFailureStopsTheChainWhereTheTwe
         CTweakInfo* first = AddTweak(set, row.exe, row.parameters, row.applyTo);
         first->m_nTimeLimit = row.limit;
         first->m_bStopOnFailure = row.stop;
+        // Two after it: a stopped chain stays stopped.
+        AddTweak(set, kNext);
         AddTweak(set, kNext);
         m_launcher.HoldFile(kSlow);
         std::thread run([&] {
@@ -257,7 +259,7 @@ TEST_F(LongWaitTest, ATimeLimitEndsTheProgramAndAFailureStopsTheChainWhereTheTwe
         run.join();
         std::vector<std::string> outcomes;
         for (const RunRecord& r : ReadRunRecords(kFolder)) outcomes.push_back(RunOutcomeName(r.outcome) + (" " + r.detail));
-        EXPECT_EQ((std::vector<std::string>{row.first, row.next}), outcomes) << row.exe << " " << row.limit;
+        EXPECT_EQ((std::vector<std::string>{row.first, row.next, row.next}), outcomes) << row.exe << " " << row.limit;
     }
 }
 
