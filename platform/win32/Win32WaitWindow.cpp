@@ -2,6 +2,7 @@
 // being activated), run by a thread that exists only while the window does.
 #include <windows.h>
 
+#include "platform/win32/Win32OwnWindow.h"
 #include "platform/win32/Win32WaitWindow.h"
 
 #include <atomic>
@@ -84,13 +85,8 @@ public:
     // Starts the thread and waits until its window shows; false when there is none.
     bool Start() {
         if (!m_choiceEvent || !m_ready) return false;
-        // The thread holds the module, so that an unload cannot take the code from under it; it
-        // gives the reference back as it ends.
-        HMODULE module = nullptr;
-        if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&kWaitWindowClass),
-                                &module)) {
-            return false;
-        }
+        const HMODULE module = HoldOwnModule();
+        if (!module) return false;
         m_module = module;
         m_thread = CreateThread(nullptr, 0, &Win32WaitWindow::ThreadMain, this, 0, nullptr);
         if (!m_thread) {
@@ -147,11 +143,7 @@ private:
         if (m_hwnd) ShowWindow(m_hwnd, SW_SHOWNOACTIVATE);
         SetEvent(m_ready);
         if (!m_hwnd) return;
-        MSG msg;
-        while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+        RunMessageLoop();
         std::lock_guard<std::mutex> lock(g_classLock);
         if (--g_openWindows == 0) UnregisterClassA(kWaitWindowClass, instance);
     }
@@ -186,11 +178,7 @@ private:
     }
 
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_NCCREATE) {
-            SetWindowLongPtrA(hwnd, GWLP_USERDATA,
-                              reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
-        }
-        auto* self = reinterpret_cast<Win32WaitWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        auto* self = OwnerOfWindow<Win32WaitWindow>(hwnd, message, lParam);
         if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
         switch (message) {
             case WM_CREATE:
