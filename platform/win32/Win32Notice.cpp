@@ -4,6 +4,7 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include "platform/win32/Win32OwnWindow.h"
 #include "platform/win32/Win32WaitWindow.h"
 
 #include <memory>
@@ -68,6 +69,9 @@ void OpenTarget(const std::string& target) {
     info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
     info.lpVerb = "open";
     info.lpFile = target.c_str();
+    // In its own folder: the host's current one is often the download folder the server fills.
+    const std::string folder = target.substr(0, target.find_last_of('\\') + 1);
+    info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
     info.nShow = SW_SHOWNORMAL;
     ShellExecuteExA(&info);
     if (SUCCEEDED(com)) CoUninitialize();
@@ -78,13 +82,8 @@ public:
     // Starts a thread with a new notice window and waits until the window exists; false when it
     // does not. Under g_noticeLock, with no notice on the screen.
     static bool Open(NoticeContent content) {
-        // The thread holds the module, so that an unload cannot take the code from under it; it
-        // gives the reference back as it ends.
-        HMODULE module = nullptr;
-        if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&kNoticeWindowClass),
-                                &module)) {
-            return false;
-        }
+        const HMODULE module = HoldOwnModule();
+        if (!module) return false;
         Start start;
         start.ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         if (!start.ready) {
@@ -171,13 +170,7 @@ private:
         }
         start->created = m_hwnd != nullptr;
         SetEvent(start->ready);  // the last use of start, which the caller then frees
-        if (m_hwnd) {
-            MSG msg;
-            while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-            }
-        }
+        if (m_hwnd) RunMessageLoop();
         {
             // Only when the window went by another way than Close, which has done this already.
             std::lock_guard<std::mutex> lock(g_noticeLock);
@@ -240,11 +233,7 @@ private:
     }
 
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_NCCREATE) {
-            SetWindowLongPtrA(hwnd, GWLP_USERDATA,
-                              reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
-        }
-        auto* self = reinterpret_cast<NoticeWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        auto* self = OwnerOfWindow<NoticeWindow>(hwnd, message, lParam);
         if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
         switch (message) {
             case WM_CREATE:
