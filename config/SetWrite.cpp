@@ -146,13 +146,14 @@ std::string EntryName(size_t index) {
 
 std::string ChunkName(size_t index) { return "New " + std::to_string(index); }
 
-// ERROR_SUCCESS with *text, or the registry's answer.
+// ERROR_SUCCESS with *text, or the registry's answer. A zero inside stays in *text: cut there, the
+// text would name another key.
 long ReadTextValue(IRegistry& registry, HKEY key, const char* name, std::string* text) {
     uint32_t size = 0;
     long error = registry.QueryValue(key, name, nullptr, nullptr, &size);
     std::vector<char> data(size + 1, '\0');
     if (error == ERROR_SUCCESS) error = registry.QueryValue(key, name, nullptr, reinterpret_cast<uint8_t*>(data.data()), &size);
-    if (error == ERROR_SUCCESS) text->assign(data.data());
+    if (error == ERROR_SUCCESS) text->assign(data.data(), size > 0 && data[size - 1] == '\0' ? size - 1 : size);
     return error;
 }
 

@@ -572,8 +572,9 @@ const char* DescribeRefusal(PathRefusal refusal) {
                    "loop, which hands it to the loop's command (for /f: the file's text): the server would "
                    "then choose what runs";
         case PathRefusal::ScriptIndirection:
-            return "PowerShell code that holds a path starts what a variable or a .NET or COM call names "
-                   "(& $p, [Diagnostics.Process]::Start, ShellExecute): the server's file could be what runs";
+            return "PowerShell code that holds a path, or is handed one (-CommandWithArgs), starts what a variable "
+                   "or a .NET or COM call names (& $p, [Diagnostics.Process]::Start, ShellExecute): the server's "
+                   "file could be what runs";
         case PathRefusal::ScriptWildcard:
             return "a path in PowerShell code holds [ or ], which PowerShell reads as a wildcard";
         case PathRefusal::InterpreterCode:

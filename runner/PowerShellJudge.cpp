@@ -219,13 +219,18 @@ MarkedArgument NativeLine(const MarkedArgument& code, size_t from, size_t to) {
 // "a&calc&.txt" reaches cmd.exe bare); code that starts what a variable or a .NET or COM call
 // names ("$p='...'; & $p", [Diagnostics.Process]::Start, ShellExecute) is refused. Statements are
 // split at ; | { } and line ends, quotes aside: a split too many only judges more.
-PathRefusal JudgeHandedOn(const MarkedArgument& code) {
-    if (!HoldsPath(code)) return PathRefusal::None;
-    const std::string folded = Lowered(code.text);
+bool StartsWhatAVariableNames(const std::string& code) {
+    const std::string folded = Lowered(code);
     for (const char* starts : {"& $", "&$", ". $", "::start(", "shellexecute", "invoke-item $", "ii $",
                                "start-process $", "saps $", "start $", "iex $", "invoke-expression $"}) {
-        if (folded.find(starts) != std::string::npos) return PathRefusal::ScriptIndirection;
+        if (folded.find(starts) != std::string::npos) return true;
     }
+    return false;
+}
+
+PathRefusal JudgeHandedOn(const MarkedArgument& code) {
+    if (!HoldsPath(code)) return PathRefusal::None;
+    if (StartsWhatAVariableNames(code.text)) return PathRefusal::ScriptIndirection;
     size_t statement = 0;
     for (size_t i = 0; i <= code.text.size(); ++i) {
         if (i < code.text.size() && !std::strchr(";|{}\r\n", code.text[i])) continue;
@@ -287,7 +292,12 @@ PathRefusal JudgeForPowerShell(const std::string& line, const std::vector<bool>&
         switch (parameter) {
             case Parameter::Command: return judgeCode(i + 1, arguments.size());
             case Parameter::CommandWithArgs:
-                // The next argument is the code; those after it are strings for it.
+                // The next argument is the code; those after it are strings for it, $args, which
+                // the code may start as a variable names them.
+                for (size_t later = i + 2; later < arguments.size(); ++later) {
+                    if (HoldsPath(arguments[later]) && StartsWhatAVariableNames(arguments[i + 1].text))
+                        return PathRefusal::ScriptIndirection;
+                }
                 return judgeCode(i + 1, std::min(i + 2, arguments.size()));
             // The script runs: the server's file may not be it.
             case Parameter::File:

@@ -76,6 +76,12 @@ protected:
         EXPECT_EQ(0, ZTAddOnFileDownloadedTweak(session, 0, "/r.txt", "C:\\l.txt", 0));
         return launcher.LaunchedFiles();
     }
+    std::vector<std::string> Upload(void* session) {
+        MemoryLauncher launcher;
+        StandIns swap{launcher};
+        EXPECT_EQ(0, ZTAddOnFileUploadTweak(session, 4, "C:\\l.txt", 0, "/r.txt", 0));
+        return launcher.LaunchedFiles();
+    }
 
     // The programs of the session's set as it holds it now, seen without an export, whose watch
     // of the stored configuration would reload every session.
@@ -233,7 +239,7 @@ TEST_F(SessionTest, SavingTheGlobalConfigurationReloadsEverySession) {
 }
 
 // A transfer reads nothing while the stored configuration is unchanged; after a change made
-// outside any save, the first transfer reloads every live session, each by its own rule.
+// outside any save, the first transfer either way reloads every live session, each by its own rule.
 TEST_F(SessionTest, AChangeNotificationReloadsEverySessionAndNoneReloadsWithoutOne) {
     StoreSet(nullptr, "global", 1);
     StoreSet("Alpha", "alpha", 1);
@@ -270,7 +276,7 @@ TEST_F(SessionTest, AChangeNotificationReloadsEverySessionAndNoneReloadsWithoutO
 
     ChangeExeBehindTheBack(nullptr, "C:\\T\\global-changed.exe");
     ChangeExeBehindTheBack("Alpha", "C:\\T\\alpha-changed.exe");
-    EXPECT_EQ(std::vector<std::string>{"C:\\T\\alpha-changed.exe"}, Download(Handle(1)));
+    EXPECT_EQ(std::vector<std::string>{"C:\\T\\alpha-changed.exe"}, Upload(Handle(1)));
     m_registry.SetFailure(countReads);
     EXPECT_EQ(std::vector<std::string>{"C:\\T\\global-changed.exe"}, Download(Handle(2)));
     EXPECT_EQ(0, reads);

@@ -126,7 +126,8 @@ TEST_F(TweakSet, HundredAndOneTweaksAreNumberedWithAtLeastTwoDigits) {
     EXPECT_EQ(m_app.m_reloads, std::vector<std::string>{""});
 }
 
-// A save stores the set whole: what stood above the new "Count" goes with the rest of the old set.
+// A save stores the set whole: what stood above the new "Count" goes with the rest of the old set,
+// subkeys a hand edit put into its tweak keys included.
 TEST_F(TweakSet, SavingFewerTweaksLeavesNoKeysAboveCount) {
     CTweakConfig five("Work");
     for (int i = 0; i < 5; ++i) {
@@ -134,6 +135,7 @@ TEST_F(TweakSet, SavingFewerTweaksLeavesNoKeysAboveCount) {
         five.m_arrTweaks.back()->m_strName = "old " + std::to_string(i);
     }
     five.Save();
+    for (const char* tweak : {"\\Tweak 00\\Hand", "\\Tweak 04\\Hand\\Deeper"}) PutString(ProfileKey("Work") + tweak, "x", "y");
     CTweakConfig two("Work");
     two.m_arrTweaks = {new CTweakInfo, new CTweakInfo};
     two.m_arrTweaks[0]->m_strName = "new 0";
@@ -142,6 +144,7 @@ TEST_F(TweakSet, SavingFewerTweaksLeavesNoKeysAboveCount) {
 
     EXPECT_EQ(Get(ProfileKey("Work"), "Count")->data, Dword(2));
     EXPECT_EQ(SubkeyNames(ProfileKey("Work")), (std::vector<std::string>{"Tweak 00", "Tweak 01"}));
+    EXPECT_TRUE(SubkeyNames(ProfileKey("Work") + "\\Tweak 00").empty());
     CTweakConfig loaded("Work");
     loaded.Load();
     EXPECT_EQ(Names(loaded), (std::vector<std::string>{"new 0", "new 1"}));

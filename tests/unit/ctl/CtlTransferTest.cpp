@@ -98,7 +98,9 @@ TEST_F(CtlTest, ImportRefusesHostileFilesAndWritesNothing) {
 
 TEST_F(CtlTest, ImportTakesTheAnsiFormAndStoresWhatLoadWouldRead) {
     const std::string text = "REGEDIT4\r\n\r\n[" + kSets + "Caf\xE9]\r\n\"Count\"=dword:00000002\r\n"
-                             "[" + kSets + "Caf\xE9\\tweak 01]\r\n\"Exe\"=\"C:\\\\x.exe\"\r\n\"Filter\"=\"a; b\"\r\n";
+                             "[" + kSets + "Caf\xE9\\tweak 01]\r\n\"Exe\"=\"C:\\\\old.exe\"\r\n\"Filter\"=\"a; b\"\r\n"
+                             // A key or value named twice: the later one counts, as the registry editor reads it.
+                             "[" + kSets + "CAF\xC9\\Tweak 01]\r\n\"EXE\"=\"C:\\\\x.exe\"\r\n";
     m_files.Put("C:\\old.reg", std::vector<uint8_t>(text.begin(), text.end()));
     const CtlResult r = Run({"import", "C:\\old.reg"});
     ASSERT_EQ(r.status, 0) << r.err;

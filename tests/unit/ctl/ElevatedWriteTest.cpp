@@ -324,10 +324,18 @@ TEST_F(ElevatedWrite, TheHelperWritesNothingButTheAddonsSets) {
     const auto at = [](std::vector<uint8_t>& bytes, const std::string& text) {
         return std::search(bytes.begin(), bytes.end(), text.begin(), text.end());
     };
+    // Keys nested far deeper than a registry holds them, and a name with a zero inside, which would
+    // name another profile's key.
+    std::vector<uint8_t> deep;
+    for (int level = 0; level < 200000; ++level) deep.insert(deep.end(), {0, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 'k'});
+    deep.resize(deep.size() + 8, 0);
+    WriteRequest zero{{{WriteStep::Kind::kRename, "", KeySnapshot(), std::string("P\0x", 3), "Q", false, KeySnapshot()}}};
     const struct {
         const char* what;
         std::vector<uint8_t> bytes;
     } unreadable[] = {
+        {"keys nested deeper than a registry holds", deep},
+        {"a name with a zero inside", WriteRequestBytes(zero)},
         {"a key outside Configurations", patched([](std::vector<uint8_t>&) {}, ".DEFAULT\\Software\\Run")},
         {"a key path without its terminating zero",
          patched([&](std::vector<uint8_t>& b) { at(b, ProfileKey("P"))[static_cast<long>(ProfileKey("P").size())] = 'x'; })},
@@ -360,9 +368,15 @@ TEST_F(ElevatedWrite, TheHelperWritesNothingButTheAddonsSets) {
     m_files.Put("C:\\large.tmp", large);
     EXPECT_NE(Run({"apply", "C:\\large.tmp"}).err.find("larger than"), std::string::npos);
     EXPECT_TRUE(m_reg.Snapshot(HKEY_USERS, ".DEFAULT") == before);
-    m_files.Put("C:\\r.tmp", with([](KeySnapshot&) {}));
+    m_files.Put("C:\\r.tmp", with([](KeySnapshot& s) { s.subkeys[0].second.values.push_back({"Filter", REG_SZ, Sz("a; b")}); }));
     EXPECT_EQ(Run({"apply", "C:\\r.tmp"}).status, 0);
-    EXPECT_EQ(Get(TweakKey(ProfileKey("P"), 0), "Exe")->data, Sz("C:\\x.exe"));
+    // What is stored is the record the check read, as the list's own save stores it.
+    CTweakConfig listSave("Q");
+    listSave.m_arrTweaks.push_back(new CTweakInfo);
+    listSave.m_arrTweaks[0]->m_strExe = "C:\\x.exe";
+    listSave.m_arrTweaks[0]->ParseFilters("a; b");
+    ASSERT_EQ(ReplaceStoredSet(listSave), SetWriteResult::kWritten);
+    EXPECT_TRUE(m_reg.Snapshot(HKEY_USERS, TweakKey(ProfileKey("P"), 0)) == m_reg.Snapshot(HKEY_USERS, TweakKey(ProfileKey("Q"), 0)));
 
     // A store made for the set as the list loaded it is made only where the set still holds that.
     WriteRequest checked{{{WriteStep::Kind::kStore, ProfileKey("P"), set, "", "", true, KeySnapshot()}}};

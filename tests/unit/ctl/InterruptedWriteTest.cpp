@@ -322,8 +322,14 @@ TEST_F(InterruptedWrite, AMalformedCommittedWriteIsSetAsideAndANewerOneLeftAlone
     Put(Root(kPendingWriteKey) + "\\Set 00", "New 0", REG_BINARY, {1, 0, 0, 0, 'C'});
     PutDword(Root(kPendingWriteKey), "Complete", 1);
     EXPECT_EQ(Run({"apply", "C:\\r.tmp"}).status, 0);
+    // A key path with a zero inside, which cut there would name Kunden's set.
+    const std::string zeroInside = ProfileKey("Kunden") + std::string("\0x", 3);
+    Put(Root(kPendingWriteKey) + "\\Set 00", "Key", REG_SZ, std::vector<uint8_t>(zeroInside.begin(), zeroInside.end()));
+    Put(Root(kPendingWriteKey) + "\\Set 00", "New 0", REG_BINARY, KeySnapshotBytes(SetPartsOf(saved)));
+    PutDword(Root(kPendingWriteKey), "Complete", 1);
+    EXPECT_EQ(Run({"apply", "C:\\r.tmp"}).status, 0);
     EXPECT_EQ(Observed().at("Kunden"), before.at("Kunden"));
-    EXPECT_EQ(Run({"finish", "--discard"}).out, "Set-aside writes removed: 3\n");
+    EXPECT_EQ(Run({"finish", "--discard"}).out, "Set-aside writes removed: 4\n");
     EXPECT_FALSE(Exists(Root(kSetAsideWriteKey)));
 
     PutString(Root(kPendingWriteKey) + "\\Set 00", "Key", ProfileKey("Work"));
@@ -359,6 +365,43 @@ TEST_F(InterruptedWrite, ARefusedWriteIsSavedOnlyWhileItsJournalStaysCommitted) 
         { const ConfigurationTurn writer; }
         EXPECT_EQ(Observed().at("Work"), completeStays ? "own:new=;" : before);
     }
+}
+
+// A set larger than one piece of the journal, its writer ended right after the commit: the next
+// writer puts all of it in place. A write that ends is on disk: flushed after its last change.
+TEST_F(InterruptedWrite, ALargeSetEndedAfterItsCommitIsCompletedWholeAndAFinishedOneFlushedLast) {
+    CTweakConfig large("Work");
+    for (int i = 0; i < 1500; ++i) {
+        large.m_arrTweaks.push_back(new CTweakInfo);
+        large.m_arrTweaks.back()->m_strName = "t" + std::to_string(i);
+        large.m_arrTweaks.back()->m_strParameters = std::string(200, 'p');
+    }
+    StoreOld();
+    const MemoryRegistry::Key oldTree = Stored();
+    size_t changes = 0, commit = 0, pieces = 0;
+    bool flushedLast = false;
+    m_reg.SetFailure([&](const MemoryRegistry::Call& call) -> long {
+        using Op = MemoryRegistry::Op;
+        const bool change = call.op == Op::CreateKey || call.op == Op::SetValue || call.op == Op::DeleteKey ||
+                            call.op == Op::DeleteValue;
+        if (call.op == Op::SetValue && call.valueName == "Complete") commit = changes;
+        pieces += call.op == Op::SetValue && call.valueName.rfind("New ", 0) == 0;
+        changes += change;
+        if (change || call.op == Op::FlushKey) flushedLast = call.op == Op::FlushKey;
+        return ERROR_SUCCESS;
+    });
+    ASSERT_EQ(ReplaceStoredSet(large), SetWriteResult::kWritten);
+    m_reg.SetFailure(nullptr);
+    EXPECT_GT(pieces, 1u);
+    EXPECT_TRUE(flushedLast);
+    const std::map<std::string, std::string> written = Observed();
+
+    Reset(oldTree);
+    m_reg.StopAtMutatingCall(commit + 1);
+    EXPECT_EQ(ReplaceStoredSet(large), SetWriteResult::kInterrupted);
+    m_reg.StopAtMutatingCall(std::nullopt);
+    { const ConfigurationTurn writer; }
+    EXPECT_EQ(Observed(), written);
 }
 
 }  // namespace

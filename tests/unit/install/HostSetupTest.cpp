@@ -186,18 +186,19 @@ TEST_F(HostSetupTest, InstallWithoutDisplayNameShowsMessage1010) {
     EXPECT_EQ(MessageTexts(), std::vector<std::string>{m_module.LoadString(IDS_HOST_TOO_OLD)});
 }
 
+// The shell's answers up to 32 are errors, above it the program started.
 TEST_F(HostSetupTest, HostThatCannotBeStartedGivesMessage1009OnInstallAnd1001OnUninstall) {
     RegisterHost("FTP Zorvant 12.0");
-    m_launcher.SetExecuteResult("D:\\Program Files\\FTP Zorvant\\FTPZorvant.exe", 2);
-    ConfirmTweakList();
-    m_ui.QueueMessageBoxAnswer(IDOK);
-    m_ui.QueueMessageBoxAnswer(IDOK);
+    for (const intptr_t result : {2, 32, 33}) {
+        m_launcher.SetExecuteResult("D:\\Program Files\\FTP Zorvant\\FTPZorvant.exe", result);
+        ConfirmTweakList();
+        for (int box = 0; box < (result == 33 ? 0 : 2); ++box) m_ui.QueueMessageBoxAnswer(IDOK);
+        ZTAddOnInstall("D:\\Program Files\\Tools");
+        EXPECT_EQ(ZTAddOnUninstall(0xdeadbeef, 0xdeadbeef), 0);
+    }
 
-    ZTAddOnInstall("D:\\Program Files\\Tools");
-    EXPECT_EQ(ZTAddOnUninstall(0xdeadbeef, 0xdeadbeef), 0);
-
-    EXPECT_EQ(MessageTexts(), (std::vector<std::string>{m_module.LoadString(IDS_INSTALL_FAILED),
-                                                        m_module.LoadString(IDS_UNINSTALL_FAILED)}));
+    const std::string failed[] = {m_module.LoadString(IDS_INSTALL_FAILED), m_module.LoadString(IDS_UNINSTALL_FAILED)};
+    EXPECT_EQ(MessageTexts(), (std::vector<std::string>{failed[0], failed[1], failed[0], failed[1]}));
     for (const auto& box : m_ui.MessageBoxes()) {
         EXPECT_EQ(box.caption, "ZTTrevanelAddon");
         EXPECT_EQ(box.type, MB_OK | MB_ICONEXCLAMATION);

@@ -129,6 +129,7 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {batch, bare, "C:\\in\\a^b.txt", "/r", R::None},
         {batch, quoted, "C:\\in\\%WINDIR%.txt", "/r", R::Percent},
         {batch, quoted, "C:\\in\\%CMDCMDLINE:~-1%.txt", "/r", R::Percent},
+        {batch, quoted, "C:\\in\\%PATH:a=b%.txt", "/r", R::Percent},
         // A line's only % stays literal; two may pair into a variable.
         {batch, quoted, "C:\\in\\100% sure.txt", "/r", R::None},
         {batch, "\"%REMOTE_FILE_PATH%\"", "C:\\a", "/pub/a%20b.txt", R::None},
@@ -204,6 +205,7 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {ps, "-Command Get-FileHash %LOCAL_FILE_PATH%", "C:\\in\\a b.txt", "/r", R::ScriptUnquoted},
         {ps, "-Command Get-FileHash x %LOCAL_FILE_PATH%", "-Algorithm", "/r", R::ScriptUnquoted},
         {ps, "-EncodedCommand ZQBjAGgAbwA= \"%LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::EncodedCommand},
+        {ps, "-ec ZQBjAGgAbwA= \"%LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::EncodedCommand},
         {ps, "-ExecutionPolicy \"%LOCAL_FILE_PATH%\" -File C:\\s.ps1", "C:\\in\\a.txt", "/r", R::ScriptParameter},
         {ps, "%LOCAL_FILE_PATH% -File C:\\s.ps1", "-Command", "/r", R::ScriptParameter},
         {ps, "-File C:\\s.ps1 \"%LOCAL_FILE_PATH%\"", "C:\\in\\a';pwn.exe;'$x`.txt", "/r", R::None},
@@ -233,6 +235,7 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {"C:\\Git\\bin\\bash.exe", "C:\\s.sh -c \"%LOCAL_FILE_PATH%\"", "C:\\in\\a.txt", "/r", R::None},
         {"C:\\node\\node.exe", "-pe \"x('%LOCAL_FILE_PATH%')\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
         {"C:\\node\\node.exe", "--no-warnings -e \"x('%LOCAL_FILE_PATH%')\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        {"C:\\node\\node.exe", "--eval \"x('%LOCAL_FILE_PATH%')\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
         {"C:\\Ruby\\bin\\ruby.exe", "-ne \"puts '%LOCAL_FILE_PATH%'\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
         {"C:\\php\\php.exe", "\"-rx('%LOCAL_FILE_PATH%');\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
         {"C:\\php\\php.exe", "-R \"x('%LOCAL_FILE_PATH%');\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
@@ -286,6 +289,7 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {cmd, "/c \"C:\\x.bat\" %TREVANEL_LOCAL_FILE_PATH%", "C:\\in\\a&calc&b.txt", "/r", R::ShellOperator},
         {cmd, "/c python -c \"print(r'%trevanel_local_file_path%')\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
         {cmd, "/c cmd /c python -c \"x(r'%LOCAL_FILE_PATH%')\"", "C:\\in\\a.txt", "/r", R::InterpreterCode},
+        {cmd, "/c cmd /s /c \"\"%LOCAL_FILE_PATH%\"\"", "C:\\in\\x.bat", "/r", R::CommandName},
         {cmd, "/c start \"\" /wait python -c x(%LOCAL_FILE_PATH%)", "C:\\in\\a.txt", "/r", R::InterpreterCode},
         {cmd, "/c call C:\\R\\tool.exe -e \"x('%LOCAL_FILE_PATH%')\"", "C:\\in\\a.txt", "/r", R::CodeShape},
         {cmd, "/c (echo x) & type \"%LOCAL_FILE_PATH%\" | find \"x\" > nul 2>&1", "C:\\in\\a b.txt", "/r", R::None},
@@ -310,6 +314,9 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {program, "--data-binary @%LOCAL_FILE_PATH% -o D:\\M\xfcller\\%REMOTE_FILE_PATH%.bak", "C:\\in\\a b.txt", "/pub/a", R::None},
         // PowerShell's parameter names as it reads them; $( ) in a string is code; [ ] a wildcard.
         {pwsh, "--command \"Get-Item '%LOCAL_FILE_PATH%'\"", "C:\\in\\x';calc;'.txt", "/r", R::ScriptQuote},
+        // -CommandWithArgs hands the path to the code as a string, which the code may start.
+        {pwsh, "-cwa \"Get-FileHash $args[0]\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\Q (1) & more.txt", "/r", R::None},
+        {pwsh, "-cwa \"& $args[0]\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\x.hta", "/r", R::ScriptIndirection},
         {pwsh, "\x96" "Command \"Get-Item '%LOCAL_FILE_PATH%'\"", "C:\\in\\x';calc;'.txt", "/r", R::ScriptQuote},
         {ps, "-Command \"Write-Output \\\"$(Split-Path '%LOCAL_FILE_PATH%' -Leaf)\\\"\"",
          "C:\\in\\x';calc;Split-Path '.txt", "/r", R::ScriptQuote},
@@ -320,6 +327,8 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {ps, "-c \"& 'C:\\x.exe' '%LOCAL_FILE_PATH%\\..\\'\"", "C:\\in\\a b", "/r", R::BackslashBeforeQuote},
         {ps, "-c \"echo 1;&('%LOCAL_FILE_PATH%')\"", "C:\\in\\x.hta", "/r", R::CommandName},
         {ps, "-c \"Start-Process -Wait '%LOCAL_FILE_PATH%'\"", "C:\\in\\x.hta", "/r", R::CommandName},
+        {ps, "-c \"ii '%LOCAL_FILE_PATH%'\"", "C:\\in\\x.hta", "/r", R::CommandName},
+        {ps, "-c \". '%LOCAL_FILE_PATH%'\"", "C:\\in\\x.ps1", "/r", R::CommandName},
         {ps, "-c \"Saps '%LOCAL_FILE_PATH%'\"", "C:\\in\\x.hta", "/r", R::CommandName},
         {ps, "-c &%LOCAL_FILE_PATH%", "C:\\in\\x.hta", "/r", R::CommandName},
         // What a redirection leaves of a command; what wsl -e, explorer, rundll32 and wt start.

@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <cstdio>
 #include <cstdlib>
@@ -352,6 +353,35 @@ TEST_F(CtlWine, TheHelpersRequestIsReadOnlyAsAPlainLocalFile) {
         EXPECT_EQ(std::string(bytes.begin(), bytes.end()), c.read ? "request" : "") << c.path;
         EXPECT_EQ(error.empty(), c.read) << c.path;
     }
+    // A file that another process keeps writing to, growing past the limit and starting again: each
+    // read ends, with at most the limit or refused.
+    const std::string growing = m_folder.Write("growing.bin", "");
+    const uint64_t limit = 1 << 20;
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        const std::vector<char> block(65536, 'g');
+        uint64_t size = 0;
+        while (!done) {
+            const HANDLE h = CreateFileA(growing.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                         size == 0 ? CREATE_ALWAYS : OPEN_EXISTING, 0, nullptr);
+            if (h == INVALID_HANDLE_VALUE) continue;  // the reader has it open
+            DWORD written = 0;
+            WriteFile(h, block.data(), DWORD(block.size()), &written, nullptr);
+            CloseHandle(h);
+            size = size > 2 * limit ? 0 : size + written;
+        }
+    });
+    int read = 0;
+    for (int i = 0; i < 200; ++i) {
+        std::vector<uint8_t> bytes;
+        std::string error;
+        const bool ok = GetFileSystem().ReadLocalPlainFile(growing, limit, &bytes, &error);
+        EXPECT_TRUE(ok ? bytes.size() <= limit : !error.empty()) << bytes.size() << ": " << error;
+        read += ok;
+    }
+    done = true;
+    writer.join();
+    std::printf("a growing file read whole %d of 200 times\n", read);
 }
 
 // Sets of any size: the list's save, export, import and check of a 10,000 tweak set stay within

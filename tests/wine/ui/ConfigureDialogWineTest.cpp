@@ -407,6 +407,30 @@ TEST_F(ConfigureDialogWine, ADeclinedRenameIsSaidAndTheRenamedProfilesListTakesI
     wine::DeleteRegTree(HKEY_USERS, office);
 }
 
+// A standard user's rename that the helper makes: the host's window, which takes no clicks while the
+// helper runs, takes them again afterwards.
+TEST_F(ConfigureDialogWine, AfterTheHelpersRenameTheHostsWindowTakesClicksAgain) {
+    ASSERT_TRUE(CopyFileA(wine::ProgramPath("ZTTrevanelCtl.exe").c_str(), (m_addon.Folder() + "ZTTrevanelCtl.exe").c_str(),
+                          FALSE));
+    const std::string work = ProfileKey("Work"), office = ProfileKey("Office");
+    wine::DeleteRegTree(HKEY_USERS, office);
+    StoreTweak(work, 0, "Work Echo", m_recorder, "w", 0x01);
+    const HWND host = CreateWindowA("STATIC", "Host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr,
+                                    nullptr, nullptr);
+    ASSERT_NE(host, nullptr);
+    SetActiveWindow(host);
+    {
+        wine::RefusedRegistryWrites standardUser(m_addon.Module());
+        ASSERT_TRUE(standardUser.Active());
+        m_addon.Export<void(WINAPI*)(const char*, const char*)>(2)("Work", "Office");
+        EXPECT_GT(standardUser.Refused(), 0);
+    }
+    EXPECT_EQ(ReadKey(office + "\\Tweak 00").values["Name"], "sz:" + Sz("Work Echo"));
+    EXPECT_TRUE(IsWindowEnabled(host));
+    DestroyWindow(host);
+    wine::DeleteRegTree(HKEY_USERS, office);
+}
+
 TEST_F(ConfigureDialogWine, HelpWithoutHelpFilesNamesThePathInTheHelpFolder) {
     // The prefix's interface is English (LC_ALL=C.UTF-8), so the English page is looked for.
     ASSERT_NE(GetUserDefaultUILanguage() & 0x3FF, 0x07);
@@ -422,8 +446,6 @@ TEST_F(ConfigureDialogWine, HelpWithoutHelpFilesNamesThePathInTheHelpFolder) {
                             m_addon.Folder() + "Help\\ZTTrevanelAddOn-en.htm\"");
 }
 
-// Pictures of both dialogs with a sample configuration for the documentation, written when
-// TREVANEL_SCREENSHOT_DIR names a (Unix) folder, every label whole.
 // "Testen..." asks for a file, tells what would start, and on Yes runs the tweak as edited and
 // shows its exit code; the stored set is untouched.
 TEST_F(ConfigureDialogWine, TestenRunsTheTweakAsEditedAndShowsItsExitCode) {
@@ -458,6 +480,8 @@ TEST_F(ConfigureDialogWine, TestenRunsTheTweakAsEditedAndShowsItsExitCode) {
     EXPECT_TRUE(ReadKey(GlobalKey()).subkeys.empty());
 }
 
+// Pictures of both dialogs with a sample configuration for the documentation, written when
+// TREVANEL_SCREENSHOT_DIR names a (Unix) folder, every label whole.
 TEST_F(ConfigureDialogWine, ScreenshotsOfBothDialogs) {
     // The pictures in docs/ are made by pointing TREVANEL_SCREENSHOT_DIR there; every other run
     // takes them into the build tree, so that they are checked all the same.
