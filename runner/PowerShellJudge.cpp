@@ -219,18 +219,17 @@ MarkedArgument NativeLine(const MarkedArgument& code, size_t from, size_t to) {
 // "a&calc&.txt" reaches cmd.exe bare); code that starts what a variable or a .NET or COM call
 // names ("$p='...'; & $p", [Diagnostics.Process]::Start, ShellExecute) is refused. Statements are
 // split at ; | { } and line ends, quotes aside: a split too many only judges more.
-bool StartsWhatAVariableNames(const std::string& code) {
-    const std::string folded = Lowered(code);
-    for (const char* starts : {"& $", "&$", ". $", "::start(", "shellexecute", "invoke-item $", "ii $",
-                               "start-process $", "saps $", "start $", "iex $", "invoke-expression $"}) {
-        if (folded.find(starts) != std::string::npos) return true;
-    }
-    return false;
-}
-
 PathRefusal JudgeHandedOn(const MarkedArgument& code) {
     if (!HoldsPath(code)) return PathRefusal::None;
-    if (StartsWhatAVariableNames(code.text)) return PathRefusal::ScriptIndirection;
+    const std::string folded = Lowered(code.text);
+    for (const char* starts : {"& $", "&$", ". $", "::start(", "shellexecute", "invoke-item $", "ii $",
+                               "start-process $", "saps $", "start $", "iex $", "invoke-expression $"}) {
+        // A command's name begins a word ("ascii $x" is no ii).
+        for (size_t at = folded.find(starts); at != std::string::npos; at = folded.find(starts, at + 1)) {
+            if (starts[0] == ':' || at == 0 || IsBlank(folded[at - 1]) || StartsStatement(folded[at - 1]))
+                return PathRefusal::ScriptIndirection;
+        }
+    }
     size_t statement = 0;
     for (size_t i = 0; i <= code.text.size(); ++i) {
         if (i < code.text.size() && !std::strchr(";|{}\r\n", code.text[i])) continue;
@@ -264,6 +263,46 @@ MarkedArgument Join(const std::vector<MarkedArgument>& arguments, size_t from, s
     return joined;
 }
 
+// -CommandWithArgs code as -Command code would hold its strings: $args[n] as a single-quoted
+// literal of the n-th, $args and @args as literals of them all. PowerShell never reads a value as
+// code again, so the value's own quotes are doubled, which keeps them inside its literal.
+MarkedArgument WithArgsInPlace(const MarkedArgument& code, const std::vector<MarkedArgument>& strings) {
+    MarkedArgument placed;
+    const auto literal = [&](const MarkedArgument& value) {
+        Add(placed, '\'', false);
+        for (size_t k = 0; k < value.text.size(); ++k) {
+            const char c = value.text[k];
+            if (IsSingleQuote(static_cast<unsigned char>(c))) Add(placed, c, false);
+            Add(placed, c, value.inserted[k] && !IsSingleQuote(static_cast<unsigned char>(c)));
+        }
+        Add(placed, '\'', false);
+    };
+    const std::string folded = Lowered(code.text);
+    for (size_t i = 0; i < code.text.size();) {
+        const bool named = !code.inserted[i] && (folded.compare(i, 5, "$args") == 0 || folded.compare(i, 5, "@args") == 0) &&
+                           (i + 5 == folded.size() || !std::isalnum(static_cast<unsigned char>(folded[i + 5])));
+        if (!named) {
+            Add(placed, code.text[i], code.inserted[i]);
+            ++i;
+            continue;
+        }
+        i += 5;
+        const size_t close = folded.find(']', i);
+        if (i < folded.size() && folded[i] == '[' && close != std::string::npos && close > i + 1 &&
+            folded.find_first_not_of("0123456789", i + 1) == close) {
+            const size_t n = std::stoul(folded.substr(i + 1, std::min<size_t>(close - i - 1, 9)));
+            literal(n < strings.size() ? strings[n] : MarkedArgument{});
+            i = close + 1;
+            continue;
+        }
+        for (size_t n = 0; n < strings.size(); ++n) {
+            if (n > 0) Add(placed, ' ', false);
+            literal(strings[n]);
+        }
+    }
+    return placed;
+}
+
 bool IsCodeParameter(const MarkedArgument& argument) {
     const Parameter parameter = ParameterOf(argument.text);
     return parameter == Parameter::Command || parameter == Parameter::CommandWithArgs ||
@@ -275,9 +314,9 @@ bool IsCodeParameter(const MarkedArgument& argument) {
 PathRefusal JudgeForPowerShell(const std::string& line, const std::vector<bool>& inserted, bool pwsh,
                                std::vector<bool>* judged) {
     const std::vector<MarkedArgument> arguments = SplitArguments(line, inserted);
-    // The arguments from..to-1 are code: judged by PowerShell's quoting alone.
-    const auto judgeCode = [&](size_t from, size_t to) {
-        const MarkedArgument code = Join(arguments, from, to);
+    // The arguments from..to-1 are code (code, when given): judged by PowerShell's quoting alone.
+    const auto judgeCode = [&](size_t from, size_t to, const MarkedArgument* given = nullptr) {
+        const MarkedArgument code = given ? *given : Join(arguments, from, to);
         PathRefusal refusal = JudgeCode(code);
         if (refusal == PathRefusal::None) refusal = JudgeHandedOn(code);
         for (size_t i = from; judged && refusal == PathRefusal::None && i < to; ++i) (*judged)[i] = true;
@@ -291,14 +330,14 @@ PathRefusal JudgeForPowerShell(const std::string& line, const std::vector<bool>&
         if (parameter != Parameter::None && HoldsPath(arguments[i])) return PathRefusal::ScriptParameter;
         switch (parameter) {
             case Parameter::Command: return judgeCode(i + 1, arguments.size());
-            case Parameter::CommandWithArgs:
-                // The next argument is the code; those after it are strings for it, $args, which
-                // the code may start as a variable names them.
-                for (size_t later = i + 2; later < arguments.size(); ++later) {
-                    if (HoldsPath(arguments[later]) && StartsWhatAVariableNames(arguments[i + 1].text))
-                        return PathRefusal::ScriptIndirection;
-                }
-                return judgeCode(i + 1, std::min(i + 2, arguments.size()));
+            case Parameter::CommandWithArgs: {
+                // The next argument is the code; those after it are strings for it, judged where
+                // the code uses them.
+                if (i + 1 == arguments.size()) return PathRefusal::None;
+                const MarkedArgument code = WithArgsInPlace(
+                    arguments[i + 1], std::vector<MarkedArgument>(arguments.begin() + static_cast<std::ptrdiff_t>(i) + 2, arguments.end()));
+                return judgeCode(i + 1, i + 2, &code);
+            }
             // The script runs: the server's file may not be it.
             case Parameter::File:
                 return i + 1 < arguments.size() && HoldsPath(arguments[i + 1]) ? PathRefusal::CommandName

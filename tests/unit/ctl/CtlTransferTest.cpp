@@ -77,6 +77,7 @@ TEST_F(CtlTest, ImportRefusesHostileFilesAndWritesNothing) {
         {"a negative Count", "[" + kSets + "Work]\r\n\"Count\"=dword:ffffffff\r\n", "lies outside"},
         {"a Count as text", "[" + kSets + "Work]\r\n\"Count\"=\"1\"\r\n", "\"Count\" must be a dword"},
         {"a value of the wrong type", set + tweak + "\"Enabled\"=hex:01\r\n", "\"Enabled\" must be a dword, not binary"},
+        {"a dword of five bytes", set + tweak + "\"Enabled\"=hex(4):01,00,00,00,00\r\n", "\"Enabled\" must hold 4 bytes"},
         {"a value the add-on does not know", set + tweak + "\"Command\"=\"x\"\r\n", "is not a value of a tweak"},
         {"a tweak key above Count", set + "[" + kSets + "Work\\Tweak 01]\r\n\"Name\"=\"x\"\r\n", "never be read"},
         {"a tweak key misnamed", set + "[" + kSets + "Work\\Tweak 0]\r\n\"Name\"=\"x\"\r\n", "neither a set"},

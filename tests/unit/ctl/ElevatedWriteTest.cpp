@@ -103,25 +103,29 @@ TEST_F(ElevatedWrite, ARefusedSaveIsMadeByTheHelperAndADeclinedRenameWaitsForThe
     m_reg.StopAtMutatingCall(std::nullopt);
     m_elevated = false;
     m_app.m_reloads.clear();
+    // The set only that write holds yet is a set all the same: its rename asks, and declined, is not made.
+    Consent(false);
+    EXPECT_FALSE(RenameProfileKey(m_app, "Work", "Elsewhere"));
+    ASSERT_EQ(m_launcher.ExecuteExCalls().size(), 1u);
 
     Consent(true);
     EXPECT_EQ(Save("Work", "new"), SetWriteResult::kWritten);
-    ASSERT_EQ(m_launcher.ExecuteExCalls().size(), 1u);
-    const MemoryLauncher::ExecuteExCall start = m_launcher.ExecuteExCalls()[0];
+    ASSERT_EQ(m_launcher.ExecuteExCalls().size(), 2u);
+    const MemoryLauncher::ExecuteExCall start = m_launcher.ExecuteExCalls()[1];
     EXPECT_EQ(start.verb, "runas");
     EXPECT_EQ(start.file, kHelper);
-    EXPECT_EQ(start.parameters, "apply \"C:\\Users\\Tester\\AppData\\Local\\Temp\\zt1.tmp\"");
+    EXPECT_EQ(start.parameters, "apply \"C:\\Users\\Tester\\AppData\\Local\\Temp\\zt2.tmp\"");
     EXPECT_EQ(start.nShow, SW_HIDE);
     EXPECT_EQ(m_helper.status, 0) << m_helper.err;
     EXPECT_EQ(Name(ProfileKey("Work")), "new");
-    EXPECT_FALSE(m_files.FileExists("C:\\Users\\Tester\\AppData\\Local\\Temp\\zt1.tmp"));
+    EXPECT_FALSE(m_files.FileExists("C:\\Users\\Tester\\AppData\\Local\\Temp\\zt2.tmp"));
     EXPECT_EQ(m_app.m_reloads, std::vector<std::string>{"Work"});
 
     // Declined: nothing changes, and the rename says so (the renamed profile runs the global set)
     // and notes where the set stayed; a delete that finds no set asks nobody.
     Consent(false);
     DeleteProfileKey(m_app, "No Set");
-    EXPECT_EQ(m_launcher.ExecuteExCalls().size(), 1u);
+    EXPECT_EQ(m_launcher.ExecuteExCalls().size(), 2u);
     EXPECT_FALSE(RenameProfileKey(m_app, "Work", "B\xFCro"));
     EXPECT_EQ(Save("Home", "h"), SetWriteResult::kDenied);
     EXPECT_EQ(Name(ProfileKey("Work")), "new");
@@ -313,6 +317,12 @@ TEST_F(ElevatedWrite, TheHelperWritesNothingButTheAddonsSets) {
              s.subkeys[0].second.subkeys.emplace_back("Deeper", below);
          })},
         {"a Count out of range", with([](KeySnapshot& s) { s.values[0].data = Dword(10001); })},
+        {"a value of no set after a rename", [&] {
+             WriteRequest both;
+             ReadWriteRequest(with([](KeySnapshot& s) { s.values.push_back({"Evil", REG_SZ, Sz("x")}); }), &both);
+             both.steps.insert(both.steps.begin(), WriteStep{WriteStep::Kind::kRename, "", KeySnapshot(), "A", "B", false, KeySnapshot()});
+             return WriteRequestBytes(both);
+         }()},
         {"bytes of no request", {1, 2, 3, 4}},
     };
     // Bytes the reader itself refuses: they never reach the check of what a request may write.

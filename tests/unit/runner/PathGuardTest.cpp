@@ -315,8 +315,10 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         // PowerShell's parameter names as it reads them; $( ) in a string is code; [ ] a wildcard.
         {pwsh, "--command \"Get-Item '%LOCAL_FILE_PATH%'\"", "C:\\in\\x';calc;'.txt", "/r", R::ScriptQuote},
         // -CommandWithArgs hands the path to the code as a string, which the code may start.
-        {pwsh, "-cwa \"Get-FileHash $args[0]\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\Q (1) & more.txt", "/r", R::None},
-        {pwsh, "-cwa \"& $args[0]\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\x.hta", "/r", R::ScriptIndirection},
+        {pwsh, "-cwa \"Get-FileHash -LiteralPath $args[0]\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\it's [1] & more.txt", "/r", R::None},
+        {ps, "-c \"$o='D:\\o.txt'; Set-Content -Encoding ascii $o (Get-Content '%LOCAL_FILE_PATH%')\"", "C:\\in\\a.txt", "/r", R::None},
+        {pwsh, "-cwa \"& ($args[0])\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\x.hta", "/r", R::CommandName},
+        {pwsh, "-cwa \"cmd /c type $args[0]\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\a&calc&.txt", "/r", R::ShellOperator},
         {pwsh, "\x96" "Command \"Get-Item '%LOCAL_FILE_PATH%'\"", "C:\\in\\x';calc;'.txt", "/r", R::ScriptQuote},
         {ps, "-Command \"Write-Output \\\"$(Split-Path '%LOCAL_FILE_PATH%' -Leaf)\\\"\"",
          "C:\\in\\x';calc;Split-Path '.txt", "/r", R::ScriptQuote},
