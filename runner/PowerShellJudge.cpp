@@ -224,9 +224,10 @@ PathRefusal JudgeHandedOn(const MarkedArgument& code) {
     const std::string folded = Lowered(code.text);
     for (const char* starts : {"& $", "&$", ". $", "::start(", "shellexecute", "invoke-item $", "ii $",
                                "start-process $", "saps $", "start $", "iex $", "invoke-expression $"}) {
-        // A command's name begins a word ("ascii $x" is no ii).
+        // A command's name is no part of a longer name ("ascii $x" is no ii; "&ii $x" is).
         for (size_t at = folded.find(starts); at != std::string::npos; at = folded.find(starts, at + 1)) {
-            if (starts[0] == ':' || at == 0 || IsBlank(folded[at - 1]) || StartsStatement(folded[at - 1]))
+            const unsigned char before = at == 0 ? ' ' : static_cast<unsigned char>(folded[at - 1]);
+            if (starts[0] == ':' || !(std::isalnum(before) || before == '-' || before == '_'))
                 return PathRefusal::ScriptIndirection;
         }
     }
@@ -279,14 +280,20 @@ MarkedArgument WithArgsInPlace(const MarkedArgument& code, const std::vector<Mar
     };
     const std::string folded = Lowered(code.text);
     for (size_t i = 0; i < code.text.size();) {
-        const bool named = !code.inserted[i] && (folded.compare(i, 5, "$args") == 0 || folded.compare(i, 5, "@args") == 0) &&
-                           (i + 5 == folded.size() || !std::isalnum(static_cast<unsigned char>(folded[i + 5])));
-        if (!named) {
+        // ${args} and a scope's $local:args name it too.
+        size_t name = 0;
+        for (const char* spelling : {"$args", "@args", "${args}", "$local:args", "$script:args"}) {
+            const size_t size = std::strlen(spelling);
+            if (!code.inserted[i] && folded.compare(i, size, spelling) == 0 &&
+                (i + size == folded.size() || !(std::isalnum(static_cast<unsigned char>(folded[i + size])) || folded[i + size] == '_')))
+                name = size;
+        }
+        if (name == 0) {
             Add(placed, code.text[i], code.inserted[i]);
             ++i;
             continue;
         }
-        i += 5;
+        i += name;
         const size_t close = folded.find(']', i);
         if (i < folded.size() && folded[i] == '[' && close != std::string::npos && close > i + 1 &&
             folded.find_first_not_of("0123456789", i + 1) == close) {

@@ -318,6 +318,8 @@ TEST(PathGuard, RefusesWhatWouldChangeTheArgumentsAndLetsTheRestThrough) {
         {pwsh, "-cwa \"Get-FileHash -LiteralPath $args[0]\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\it's [1] & more.txt", "/r", R::None},
         {ps, "-c \"$o='D:\\o.txt'; Set-Content -Encoding ascii $o (Get-Content '%LOCAL_FILE_PATH%')\"", "C:\\in\\a.txt", "/r", R::None},
         {pwsh, "-cwa \"& ($args[0])\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\x.hta", "/r", R::CommandName},
+        {pwsh, "-cwa \"ii ${args}\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\x.bat", "/r", R::CommandName},
+        {ps, "-c \"$p='%LOCAL_FILE_PATH%';&ii $p\"", "C:\\in\\x.bat", "/r", R::ScriptIndirection},
         {pwsh, "-cwa \"cmd /c type $args[0]\" \"%LOCAL_FILE_PATH%\"", "C:\\in\\a&calc&.txt", "/r", R::ShellOperator},
         {pwsh, "\x96" "Command \"Get-Item '%LOCAL_FILE_PATH%'\"", "C:\\in\\x';calc;'.txt", "/r", R::ScriptQuote},
         {ps, "-Command \"Write-Output \\\"$(Split-Path '%LOCAL_FILE_PATH%' -Leaf)\\\"\"",
